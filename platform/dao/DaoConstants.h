@@ -1,0 +1,85 @@
+#pragma once
+// The engine's numeric constants, with the values callers pass and store.
+
+namespace dao {
+
+// Field types (Field.Type).
+enum FieldType : int {
+    dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7, dbDate = 8,
+    dbBinary = 9, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbBigInt = 16, dbVarBinary = 17,
+    dbChar = 18, dbNumeric = 19, dbDecimal = 20, dbFloat = 21, dbTime = 22, dbTimeStamp = 23
+};
+
+// Field attributes (Field.Attributes).
+enum FieldAttribute : int { dbFixedField = 1, dbVariableField = 2, dbAutoIncrField = 16, dbUpdatableField = 32,
+                            dbSystemField = 8192 };
+
+// Recordset types.
+enum RecordsetType : int { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenForwardOnly = 8,
+                           dbOpenDynamic = 16 };
+
+// Recordset and Execute options.
+enum Option : int {
+    dbDenyWrite = 1, dbDenyRead = 2, dbReadOnly = 4, dbAppendOnly = 8, dbInconsistent = 16, dbConsistent = 32,
+    dbSQLPassThrough = 64, dbFailOnError = 128, dbForwardOnly = 256, dbSeeChanges = 512, dbRunAsync = 1024,
+    dbExecDirect = 2048
+};
+
+// Lock types.
+enum LockType : int { dbPessimistic = 2, dbOptimistic = 3, dbOptimisticValue = 1, dbOptimisticBatch = 5 };
+
+// Recordset.EditMode.
+enum EditMode : int { dbEditNone = 0, dbEditInProgress = 1, dbEditAdd = 2 };
+
+// DBEngine.Idle.
+enum IdleOption : int { dbFreeLocks = 1, dbRefreshCache = 8 };
+
+// TableDef.Attributes.
+enum TableAttribute : int { dbAttachExclusive = 0x10000, dbAttachSavePWD = 0x20000, dbSystemObject = int(0x80000002),
+                            dbHiddenObject = 1, dbAttachedTable = 0x40000000, dbAttachedODBC = 0x20000000 };
+
+// QueryDef.Type.
+enum QueryType : int { dbQSelect = 0, dbQCrosstab = 16, dbQDelete = 32, dbQUpdate = 48, dbQAppend = 64,
+                       dbQMakeTable = 80, dbQDDL = 96, dbQSQLPassThrough = 112, dbQSetOperation = 128,
+                       dbQSPTBulk = 144, dbQCompound = 160, dbQProcedure = 224, dbQAction = 240 };
+
+// Parameter.Direction.
+enum ParameterDirection : int { dbParamInput = 1, dbParamOutput = 2, dbParamInputOutput = 3, dbParamReturnValue = 4 };
+
+// Workspace types.
+enum WorkspaceType : int { dbUseODBC = 1, dbUseJet = 2 };
+
+// Collating orders (Database.CollatingOrder).
+enum CollatingOrder : int { dbSortGeneral = 1033, dbSortCyrillic = 1049, dbSortNeutral = 1024, dbSortUndefined = -1 };
+
+// Error numbers callers act on, and the others this engine raises.
+enum ErrorNumber : int {
+    errNoCurrentRecord = 3021,
+    errFileNotFound = 3024,
+    errNotValidPassword = 3031,
+    errTooFewParameters = 3061,
+    errCannotOpenTable = 3078,   // the source names no table or query
+    errFieldNotFound = 3265,     // item not found in this collection
+    errSyntax = 3075,            // syntax error in an expression or statement
+    errUpdateWithoutEdit = 3020,
+    errWriteConflict = 3197,     // another user changed the row since it was read
+    errRecordDeleted = 3167,
+    errNotUpdatable = 3027,
+    errFieldTooLong = 3163,
+    errRequired = 3314,
+    errDuplicateKey = 3022,
+    errUnrecognizedFormat = 3343,
+    errNotJetHere = 3447,        // the engine version cannot be used
+    errOdbcRefused = 3146,
+    errObjectExists = 3010,
+    errInvalidArgument = 3001,
+    errOperationNotSupported = 3251,
+    errDatabaseLocked = 3260,
+    errDiskIo = 3043,
+    errCircularReference = 3103,
+    errNoIndex = 3015,
+    errNotSeekable = 3219,       // operation not allowed in this context
+    errNotConnected = 3420       // object invalid or no longer set
+};
+
+}  // namespace dao

@@ -1,0 +1,96 @@
+#pragma once
+// The seam between the engine and the Jet SQL dialect: the engine hands Jet text to Translate
+// and runs what comes back on SQLite; the dialect never touches a connection except to
+// register its functions and collation on it.
+//
+// How the engine stores Jet values in SQLite, which the translated SQL relies on:
+//  - every table's row key is the SQLite rowid; a counter column is "INTEGER PRIMARY KEY
+//    AUTOINCREMENT", so it is the rowid and its values are never reused;
+//  - Boolean: INTEGER -1 / 0, never NULL; Date/Time: REAL day number (days since 30 December
+//    1899, time as the fraction); Byte/Integer/Long/BigInt: INTEGER; Currency/Single/Double/
+//    Numeric/Decimal/Float: REAL; Text/Char/Memo: TEXT declared COLLATE kTextCollation;
+//    Binary/VarBinary/LongBinary/GUID: BLOB (a GUID is its 16 raw bytes).
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+struct sqlite3;
+
+namespace jet {
+
+// The collation that compares text as Jet does: without case, Unicode-aware.
+inline constexpr const char* kTextCollation = "JETTEXT";
+
+// A column of a stored table as the engine's catalogue keeps it.
+struct ColumnInfo {
+    QString name;
+    int type = 0;       // dao::FieldType
+    int size = 0;       // characters for text, bytes for binary, 0 otherwise
+    bool counter = false;
+    QString format;     // the "Format" field property, empty when not set
+};
+
+struct TableInfo {
+    QString name;
+    std::vector<ColumnInfo> columns;
+};
+
+// What the translator may ask the engine about the database it translates for.
+class Catalog {
+public:
+    virtual ~Catalog() = default;
+    // The stored table of that name (case-insensitive), or nullptr.
+    virtual const TableInfo* FindTable(const QString& name) const = 0;
+    // The Jet text of the saved query of that name (case-insensitive).
+    virtual std::optional<QString> FindQuery(const QString& name) const = 0;
+};
+
+// A parameter of a statement: declared in PARAMETERS (type set) or a name that resolves to no
+// column (type 0). Bound positionally: parameters[i] is "?<i+1>" in the SQL.
+struct Parameter {
+    QString name;
+    int type = 0;  // dao::FieldType, 0 when undeclared
+};
+
+// A column of a SELECT's result.
+struct ResultColumn {
+    QString name;
+    int type = 0;          // dao::FieldType of the value
+    int size = 0;
+    bool counter = false;  // a counter column selected as it is (renamed or not)
+    QString format;        // the base column's "Format" property, when the column is one
+    bool updatable = false;
+    QString baseColumn;    // the base table's column written through this one, when updatable
+};
+
+enum class StatementKind { Select, Delete, Update, Insert, Other };
+
+struct Statement {
+    StatementKind kind = StatementKind::Other;
+    QString sql;                        // SQLite text, parameters as ?1 .. ?n
+    std::vector<Parameter> parameters;  // declared ones first, in declaration order, then the others in order of use
+    std::vector<ResultColumn> columns;  // Select only
+    // A Select whose rows come from one stored table (no join, no grouping, no DISTINCT):
+    QString baseTable;                  // that table; empty when the rows cannot be written
+    QString keyedSql;                   // the same rows with the table's rowid as an extra first column
+    QString rowByKeySql;                // the result columns of one row, its rowid bound as the last parameter
+};
+
+// Translates one Jet statement. Saved queries it reads are expanded (a cycle is an error);
+// raises EDaoError (dao::errSyntax and friends) naming the position and the token of any text
+// it cannot translate; it never returns SQL that means something else.
+Statement Translate(const QString& jetText, const Catalog& catalog);
+
+// A Jet criteria expression (a Filter, a FindFirst argument, a WHERE fragment) over the given
+// columns, as an SQLite expression; parameters are not allowed in it.
+QString TranslateCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns);
+
+// A Jet sort list ("[a] DESC, b") over the given columns, as an SQLite ORDER BY list.
+QString TranslateSort(const QString& jetSort, const std::vector<ResultColumn>& columns);
+
+// Registers the Jet functions (Format, IIf, Nz, Datevalue, LCase, UCase, Now, the LIKE
+// wildcards, ...) and kTextCollation on a connection. Call once per connection.
+void RegisterJetFunctions(sqlite3* db);
+
+}  // namespace jet
