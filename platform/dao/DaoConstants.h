@@ -82,4 +82,48 @@ enum ErrorNumber : int {
     errNotConnected = 3420       // object invalid or no longer set
 };
 
+
+// Further error numbers of the engine.
+enum MoreErrorNumber : int {
+    errEngineFailure = 3000,       // an error of the storage below the engine, its own text attached
+    errDatabaseExists = 3204,
+    errFileInUse = 3045,
+    errDamaged = 3049,             // the file is no database this engine can read any more
+    errNotIndexOfTable = 3800,
+    errInvalidBookmark = 3159,
+    errFieldNotUpdatable = 3164,
+    errZeroLength = 3315,
+    errConversion = 3421,          // data type conversion error
+    errIsamNotFound = 3170,
+    errNotInCollection = 3265,
+    errNameInUse = 3191,           // a field name given twice in one table
+    errNoFields = 3047,            // a table definition without fields
+    errCannotOpenDatabase = 3051,  // the file cannot be opened for writing
+    errReadOnlyDatabase = 3027,
+    errInvalidOperation = 3219
+};
+
+// Error numbers of the SQL translator.
+enum SqlErrorNumber : int {
+    errUnknownName = 3070,         // a name in a filter or criteria that is no column
+    errAmbiguousField = 3079,      // an unqualified name found in more than one source
+    errUndefinedFunction = 3085,
+    errAggregateMisplaced = 3096,  // an aggregate in WHERE, ON, GROUP BY or inside another
+    errNotInAggregate = 3122,      // a column neither grouped nor aggregated
+    errUnknownInsertField = 3127,
+    errValueCount = 3346,          // INSERT values and destination fields differ in number
+    errTypeMismatch = 3464
+};
+
+// CreateDatabase options (format version, encryption).
+enum DatabaseOption : int { dbEncrypt = 2, dbDecrypt = 4, dbVersion10 = 1, dbVersion11 = 8, dbVersion20 = 16,
+                            dbVersion30 = 32, dbVersion40 = 64 };
+
+// Index field attribute.
+enum IndexFieldAttribute : int { dbDescending = 1 };
+
+// Locale texts for CreateDatabase and CompactDatabase: the collating order and code page.
+inline constexpr const char* dbLangGeneral = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+inline constexpr const char* dbLangCyrillic = ";LANGID=0x0419;CP=1251;COUNTRY=0";
+
 }  // namespace dao

@@ -83,11 +83,17 @@ struct Statement {
 Statement Translate(const QString& jetText, const Catalog& catalog);
 
 // A Jet criteria expression (a Filter, a FindFirst argument, a WHERE fragment) over the given
-// columns, as an SQLite expression; parameters are not allowed in it.
+// columns, as an SQLite expression; parameters are not allowed in it. Columns are written
+// unqualified, so the expression fits a SELECT over the result as a subquery or over the table;
+// a name that is no column raises dao::errUnknownName.
 QString TranslateCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns);
 
 // A Jet sort list ("[a] DESC, b") over the given columns, as an SQLite ORDER BY list.
 QString TranslateSort(const QString& jetSort, const std::vector<ResultColumn>& columns);
+
+// Raises EDaoError dao::errTooFewParameters "Too few parameters. Expected <n>." (n the number
+// without a value) when fewer values than the statement's parameters are supplied.
+void CheckParameterCount(const Statement& statement, int supplied);
 
 // Registers the Jet functions (Format, IIf, Nz, Datevalue, LCase, UCase, Now, the LIKE
 // wildcards, ...) and kTextCollation on a connection. Call once per connection.

@@ -6,6 +6,8 @@
 #include <QString>
 #include <vector>
 
+class TFiler;
+
 enum TOperation { opInsert, opRemove };
 
 class TComponent : public QObject {
@@ -44,6 +46,10 @@ public:
     virtual void Loaded();
     bool IsLoading() const { return loading_; }
     bool IsDestroying() const { return destroying_; }
+
+    // Declares the properties this component streams beyond its name (TFiler::DefineProperty,
+    // DefineBinaryProperty); descendants call the inherited version first.
+    virtual void DefineProperties(TFiler& filer) {}
 
 protected:
     // Called first in a descendant's destructor so that notifications and state checks can

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <exception>
+#include <functional>
 #include <string>
 
 class Exception : public std::exception {
@@ -54,3 +55,36 @@ public:
 };
 
 [[noreturn]] void DatabaseError(const QString& message);
+
+// The silent exception: it ends an operation the user or a handler chose to abandon; the
+// application's handler shows nothing for it.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception(QStringLiteral("Operation aborted")) {}
+    using Exception::Exception;
+};
+
+[[noreturn]] inline void Abort() { throw EAbort(); }
+
+// A stream of component data that does not hold what the reader expects.
+class EFilerError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+
+class EReadError : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+};
+
+class EWriteError : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+};
+
+// Where an exception goes that leaves a callback of the event loop (a timer tick): the
+// application installs its handler (message box and so on); until then the message is written
+// to the debug output. Nothing thrown inside an event-loop callback is lost silently.
+using TExceptionHandler = std::function<void(std::exception_ptr)>;
+void SetExceptionHandler(TExceptionHandler handler);
+void HandleException(std::exception_ptr error);

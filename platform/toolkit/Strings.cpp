@@ -1,5 +1,6 @@
 #include "platform/toolkit/Strings.h"
 
+#include "platform/os/CodePage1251.h"
 #include "platform/toolkit/Exceptions.h"
 
 #include <QFile>
@@ -263,7 +264,7 @@ void TStrings::LoadFromFile(const QString& fileName)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly)) throw EStreamError(QStringLiteral("Cannot open file \"%1\"").arg(fileName));
-    SetText(QString::fromUtf8(f.readAll()));
+    SetText(DecodeUtf8OrCp1251(f.readAll()));
 }
 
 void TStrings::SaveToFile(const QString& fileName) const

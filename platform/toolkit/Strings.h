@@ -57,6 +57,7 @@ public:
     void SetValue(const QString& name, const QString& value);
     int IndexOfName(const QString& name) const;
 
+    // Reads UTF-8, or code page 1251 when the bytes are not UTF-8 (files of older installations).
     void LoadFromFile(const QString& fileName);
     void SaveToFile(const QString& fileName) const;
 

@@ -1,0 +1,1 @@
+carvantel_bench(jet_stock dao)

@@ -1,0 +1,83 @@
+#pragma once
+// Every way SQLite differs from Jet, gathered in one place: the translator asks this object
+// for each piece of SQL whose spelling depends on the engine, so another engine can stand
+// behind the same translator with another dialect object of the same shape.
+//
+// SQLite, as the engine stores Jet values (see JetSql.h):
+//  - identifiers are quoted with double quotes, a double quote inside doubled; names are
+//    emitted as the catalogue spells them, the translator having resolved them without case;
+//  - True and False are -1 and 0; a comparison yields 1 or 0, so where Jet would hand the
+//    truth value on as data it is negated into -1 / 0;
+//  - a date literal is its REAL day number; a GUID literal is a blob of the 16 bytes in the
+//    order the GUID structure lies in memory (the first three groups little-endian);
+//  - text compares under the JETTEXT collation; a text column is declared with it, any other
+//    text comparison or ordering names it explicitly;
+//  - '/' divides integers as integers and '+' never joins text, so both are spelled out; LIKE
+//    knows neither Jet's wildcards nor case beyond ASCII, so it is the registered jet_like;
+//  - Jet functions without an SQLite counterpart are registered functions named jet_*
+//    (JetFunctions); aggregates map to SQLite's own, IIf to CASE and Nz to COALESCE.
+
+#include <QString>
+#include <QStringList>
+
+namespace jet {
+
+// The registered SQL functions, by the name the dialect emits and JetFunctions registers.
+namespace sqlfn {
+inline constexpr const char* kFormat = "jet_format";        // (value [, format [, dow [, woy]]])
+inline constexpr const char* kDateValue = "jet_datevalue";  // (text) day first -> day number
+inline constexpr const char* kLike = "jet_like";            // (value, pattern) -> 1 / 0 / NULL
+inline constexpr const char* kLCase = "jet_lcase";
+inline constexpr const char* kUCase = "jet_ucase";
+inline constexpr const char* kNow = "jet_now";
+inline constexpr const char* kDate = "jet_date";
+inline constexpr const char* kYear = "jet_year";
+inline constexpr const char* kMonth = "jet_month";
+inline constexpr const char* kDay = "jet_day";
+inline constexpr const char* kDivide = "jet_div";         // floating division, error on zero
+inline constexpr const char* kIntDivide = "jet_intdiv";   // '\': operands rounded, quotient truncated
+inline constexpr const char* kModulo = "jet_mod";         // Mod: operands rounded
+inline constexpr const char* kPower = "jet_pow";
+inline constexpr const char* kConcat = "jet_concat";      // '&': Null only when both are Null
+inline constexpr const char* kToNumber = "jet_num";       // text that looks like a number, as one
+}  // namespace sqlfn
+
+class SqliteDialect {
+public:
+    // "name" with inner double quotes doubled.
+    QString QuoteIdentifier(const QString& name) const;
+    // 'text' with inner single quotes doubled.
+    QString TextLiteral(const QString& text) const;
+    QString BooleanLiteral(bool value) const;
+    QString IntegerLiteral(qint64 value) const;
+    QString FloatLiteral(double value) const;
+    QString DateLiteral(double dayNumber) const;
+    // The blob of a GUID written "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}".
+    QString GuidLiteral(const QString& braced) const;
+    QString NullLiteral() const { return QStringLiteral("NULL"); }
+
+    // The expression compared and ordered as Jet compares text.
+    QString WithTextCollation(const QString& sql) const;
+    // A truth value handed on as Jet data: -1, 0 or Null.
+    QString TruthAsValue(const QString& condition) const;
+    // A Jet value tested as a condition where SQLite could not take it as one.
+    QString ValueAsTruth(const QString& value) const;
+    QString Like(const QString& value, const QString& pattern) const;
+    QString Concat(const QString& left, const QString& right) const;
+    QString AddText(const QString& left, const QString& right) const;
+    // Division by a constant other than zero needs no guard.
+    QString Divide(const QString& left, const QString& right, bool rightIsNonZeroConstant) const;
+    QString IntDivide(const QString& left, const QString& right) const;
+    QString Modulo(const QString& left, const QString& right) const;
+    QString Power(const QString& left, const QString& right) const;
+    QString ToNumber(const QString& sql) const;
+    QString Conditional(const QString& condition, const QString& whenTrue, const QString& whenFalse) const;
+    QString Coalesce(const QString& value, const QString& fallback) const;
+    QString Call(const char* function, const QStringList& args) const;
+    // The aggregate SQLite spells for a Jet aggregate name (Sum, Avg, Count, Max, Min); empty when none.
+    QString Aggregate(const QString& jetName) const;
+    QString RowKey(const QString& quotedSource) const;
+    QString Limit(qint64 rows) const;
+};
+
+}  // namespace jet

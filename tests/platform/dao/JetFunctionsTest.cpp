@@ -1,0 +1,93 @@
+// The value rules behind the registered functions: Format's rounding and patterns, Jet's LIKE
+// wildcards, day-first Datevalue, the text order, and the GUID literal's bytes.
+
+#include "platform/dao/JetFunctions.h"
+#include "platform/dao/SqliteDialect.h"
+
+#include <QDate>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+TEST(JetFunctionsTest, FormatRoundsHalvesAwayFromZeroWithAPoint)
+{
+    const struct {
+        double value;
+        const char* format;
+        const char* text;
+    } cases[] = {
+        {2.675, "0.00", "2.68"},   {0.125, "0.00", "0.13"},     {-0.125, "0.00", "-0.13"},   {2.5, "0", "3"},
+        {1.005, "0.00", "1.01"},   {1e6, "Standard", "1,000,000.00"}, {12.5, "Fixed", "12.50"}, {0, "Fixed", "0.00"},
+        {0.5, "#.00", ".50"},      {7, "000", "007"},           {-3, "0;(0)", "(3)"},        {0, "0;-0;\"zero\"", "zero"},
+        {0.256, "Percent", "25.60%"}, {99.995, "0.00", "100.00"}, {123456789.125, "0.00", "123456789.13"},
+        {1, "Yes/No", "Yes"},      {37887.75, "dd/mm/yyyy hh:nn", "23/09/2003 18:00"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(jet::FormatNumber(c.value, c.format).toStdString(), c.text) << c.value << " " << c.format;
+}
+
+TEST(JetFunctionsTest, DatevalueReadsTheDayFirst)
+{
+    const double day = double(QDate(1899, 12, 30).daysTo(QDate(2003, 2, 9)));
+    EXPECT_EQ(jet::DateValueOf("09/02/2003"), day);
+    EXPECT_EQ(jet::DateValueOf("9.2.2003"), day);
+    EXPECT_EQ(jet::DateValueOf("09-02-03"), day);
+    EXPECT_EQ(jet::DateValueOf("09/02/2003 17:45"), day);  // the time is dropped
+    EXPECT_EQ(jet::DateValueOf("2003-02-09"), day);
+    EXPECT_FALSE(jet::DateValueOf("31/02/2003"));
+    EXPECT_FALSE(jet::DateValueOf("13/13/2003"));
+    EXPECT_FALSE(jet::DateValueOf("soon"));
+}
+
+TEST(JetFunctionsTest, LikeKnowsJetWildcardsAndNoCase)
+{
+    const struct {
+        const char* value;
+        const char* pattern;
+        bool match;
+    } cases[] = {
+        {"Масло", "масл*", true},   {"МАСЛО", "*сл?", true},     {"Масло", "*сл", false},    {"A1", "[A-B]#", true},
+        {"C1", "[A-B]#", false},    {"C1", "[!A-B]#", true},     {"A12", "[A-B]#", false},   {"a*b", "a[*]b", true},
+        {"axb", "a[*]b", false},    {"", "*", true},             {"abc", "a*c*", true},      {"abcabd", "*abd", true},
+        {"Щ", "[а-я]", true},       {"x", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(jet::LikeMatch(QString::fromUtf8(c.value), QString::fromUtf8(c.pattern)), c.match)
+            << c.value << " LIKE " << c.pattern;
+    EXPECT_FALSE(jet::LikeMatch("a", "[a"));  // malformed
+}
+
+TEST(JetFunctionsTest, TextComparesWithoutCase)
+{
+    EXPECT_EQ(jet::CompareText("Иван", "иВАН"), 0);
+    EXPECT_LT(jet::CompareText("Иван Иванов", "ИВАНКА"), 0);
+    EXPECT_LT(jet::CompareText("abc", "ABD"), 0);
+    EXPECT_GT(jet::CompareText("Б", "а"), 0);
+}
+
+TEST(JetFunctionsTest, GuidLiteralIsTheStructureBytes)
+{
+    const jet::SqliteDialect dialect;
+    EXPECT_EQ(dialect.GuidLiteral("{00112233-4455-6677-8899-AABBCCDDEEFF}"), "X'33221100554477668899AABBCCDDEEFF'");
+}
+
+TEST(JetFunctionsTest, CollationOrdersRowsOnAConnection)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    jet::RegisterFunctions(db);
+    sqlite3_exec(db, "CREATE TABLE t (s TEXT COLLATE JETTEXT); INSERT INTO t VALUES ('б'), ('А'), ('в'), ('a'), ('Б')",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(DISTINCT s), group_concat(s, '') FROM (SELECT s FROM t ORDER BY s)", -1, &stmt,
+                       nullptr);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(stmt, 0), 4);
+    const QString order = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+    EXPECT_TRUE(order == "aАбБв" || order == "aАБбв") << order.toStdString();
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+}
+
+}  // namespace
