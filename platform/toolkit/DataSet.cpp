@@ -577,6 +577,8 @@ TBookmark TDataSet::GetBookmark()
 void TDataSet::GotoBookmark(const TBookmark& bookmark)
 {
     if (bookmark.isEmpty()) return;
+    // The descendant reads BookmarkSize() bytes; a shorter one would be read past its end.
+    if (bookmark.size() < bookmarkSize_) DatabaseError(QStringLiteral("Invalid bookmark"));
     CheckBrowseMode();
     DoBeforeScroll();
     InternalGotoBookmark(bookmark.constData());

@@ -520,6 +520,9 @@ TEST(DataSetBookmarks, BookmarksSurviveDeletesOfOtherRows)
     EXPECT_EQ(CurrentId(*ds), 4);
     EXPECT_THROW(ds->GotoBookmark(one), EDatabaseError);
     EXPECT_EQ(CurrentId(*ds), 4);
+    // A bookmark cut short is refused before the descendant reads it.
+    EXPECT_THROW(ds->GotoBookmark(four.left(four.size() - 1)), EDatabaseError);
+    EXPECT_EQ(CurrentId(*ds), 4);
 }
 
 TEST(DataSetBookmarks, AnInsertedRecordHasNoBookmark)

@@ -1,0 +1,1 @@
+carvantel_bench(memtable_index memtable)
