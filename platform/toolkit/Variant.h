@@ -18,8 +18,10 @@ public:
     TVariant(qint64 v) : value_(v) {}
     TVariant(double v) : value_(v) {}
     TVariant(const QString& v) : value_(v) {}
+    TVariant(QString&& v) : value_(std::move(v)) {}
     TVariant(const char* v) : value_(QString::fromUtf8(v)) {}
     TVariant(const QByteArray& v) : value_(v) {}
+    TVariant(QByteArray&& v) : value_(std::move(v)) {}
 
     static TVariant Null();
     static TVariant FromDate(double dayNumber);

@@ -1,0 +1,244 @@
+#include "platform/dao/DaoMaintenance.h"
+
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoError.h"
+#include "platform/dao/DaoLockFile.h"
+#include "platform/dao/DaoStore.h"
+#include "platform/dao/DaoValue.h"
+#include "platform/dao/DaoWorkspace.h"
+#include "platform/dao/JetSql.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cstdio>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace dao {
+
+namespace {
+
+const QString kSource = QStringLiteral("DAO.DBEngine");
+
+[[noreturn]] void Raise(int number, const QString& text) { throw EDaoError(number, text, kSource); }
+
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QString TempBeside(const QString& path, const char* what)
+{
+    return path + QStringLiteral(".%1-%2").arg(QLatin1String(what)).arg(QRandomGenerator::global()->generate(), 0, 16);
+}
+
+void RemoveFile(const QString& path)
+{
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+// A raw connection for the maintenance steps.
+struct RawDb {
+    sqlite3* db = nullptr;
+    explicit RawDb(const QString& path, int flags = SQLITE_OPEN_READWRITE)
+    {
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
+            const QString why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+            sqlite3_close_v2(db);
+            db = nullptr;
+            Raise(errDamaged, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), why));
+        }
+        sqlite3_busy_timeout(db, 5000);
+        jet::RegisterJetFunctions(db);
+    }
+    ~RawDb() { sqlite3_close_v2(db); }
+    RawDb(const RawDb&) = delete;
+    RawDb& operator=(const RawDb&) = delete;
+    bool Exec(const QString& sql, QString* error = nullptr) const
+    {
+        char* message = nullptr;
+        const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) == SQLITE_OK;
+        if (!ok && error)
+            *error = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
+        sqlite3_free(message);
+        return ok;
+    }
+    QString Single(const QString& sql) const
+    {
+        sqlite3_stmt* s = nullptr;
+        QString v;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+            v = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        sqlite3_finalize(s);
+        return v;
+    }
+};
+
+bool Healthy(const QString& path)
+{
+    try {
+        RawDb db(path, SQLITE_OPEN_READONLY);
+        return db.Single(QStringLiteral("PRAGMA integrity_check")) == QLatin1String("ok")
+               && !db.Single(QStringLiteral("SELECT value FROM \"__dao_meta\" WHERE key='signature'")).isEmpty();
+    } catch (const EDaoError&) {
+        return false;
+    }
+}
+
+// Puts a finished file where it belongs without replacing an existing one.
+void PlaceNew(const QString& temp, const QString& target)
+{
+    if (::link(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+        RemoveFile(temp);
+        Raise(errDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(Native(target)));
+    }
+    QFile::remove(temp);
+}
+
+QString PasswordText(const QString& password)
+{
+    if (password.contains(QLatin1String("pwd="), Qt::CaseInsensitive))
+        return Workspace::PasswordOf(password);
+    return password;
+}
+
+// Copies what can be read from a damaged file into a new one, table by table and, where a
+// table cannot be read whole, row by row.
+void Salvage(const QString& path, const QString& temp)
+{
+    RawDb source(path);
+    RawDb target(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    target.Exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    sqlite3_stmt* s = nullptr;
+    std::vector<std::pair<QString, QString>> objects;
+    if (sqlite3_prepare_v2(source.db, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY type='index', rowid",
+                           -1, &s, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+            const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
+            const QString sql = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 2)));
+            objects.emplace_back(type == QLatin1String("table") ? name : QString(), sql);
+        }
+    }
+    sqlite3_finalize(s);
+    if (objects.empty())
+        Raise(errDamaged, QStringLiteral("The database '%1' is damaged beyond repair: its table list cannot be read.").arg(Native(path)));
+    target.Exec(QStringLiteral("ATTACH DATABASE %1 AS damaged").arg(QuoteText(path)));
+    // One transaction for the whole copy: the new file is written once.
+    target.Exec(QStringLiteral("BEGIN"));
+    for (const auto& [table, sql] : objects) {
+        if (table.isEmpty())
+            continue;
+        target.Exec(sql);
+        if (table == QLatin1String("sqlite_sequence"))
+            continue;
+        const QString quoted = QuoteName(table);
+        if (target.Exec(QStringLiteral("INSERT INTO main.%1 SELECT * FROM damaged.%1").arg(quoted)))
+            continue;
+        target.Exec(QStringLiteral("DELETE FROM main.%1").arg(quoted));
+        // Row by row, passing over what cannot be read.
+        sqlite3_stmt* row = nullptr;
+        const QByteArray next = QStringLiteral("INSERT INTO main.%1 SELECT * FROM damaged.%1 WHERE rowid=?1").arg(quoted).toUtf8();
+        const QByteArray keys = QStringLiteral("SELECT rowid FROM damaged.%1 ORDER BY rowid").arg(quoted).toUtf8();
+        std::vector<sqlite3_int64> rowids;
+        if (sqlite3_prepare_v2(target.db, keys.constData(), -1, &row, nullptr) == SQLITE_OK)
+            while (sqlite3_step(row) == SQLITE_ROW)
+                rowids.push_back(sqlite3_column_int64(row, 0));
+        sqlite3_finalize(row);
+        if (sqlite3_prepare_v2(target.db, next.constData(), -1, &row, nullptr) == SQLITE_OK) {
+            for (auto id : rowids) {
+                sqlite3_bind_int64(row, 1, id);
+                sqlite3_step(row);
+                sqlite3_reset(row);
+            }
+        }
+        sqlite3_finalize(row);
+    }
+    // Counters go on from the highest value ever handed out, or the highest key left.
+    target.Exec(QStringLiteral("INSERT OR REPLACE INTO main.sqlite_sequence SELECT * FROM damaged.sqlite_sequence"));
+    for (const auto& [table, sql] : objects)
+        if (table.isEmpty())
+            target.Exec(sql);
+    target.Exec(QStringLiteral("COMMIT"));
+    target.Exec(QStringLiteral("DETACH DATABASE damaged"));
+}
+
+}  // namespace
+
+void CompactDatabaseFile(const QString& sourceIn, const QString& targetIn, const QString& locale, int options,
+                         const QString& password, const QString& engineVersion)
+{
+    const QString source = QFileInfo(sourceIn).absoluteFilePath();
+    const QString target = QFileInfo(targetIn).absoluteFilePath();
+    if (QFileInfo::exists(target) || source == target)
+        Raise(errDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(Native(target)));
+    const int collating = locale.trimmed().isEmpty() ? -1 : Workspace::CollatingOrderOf(locale);
+    Store::OpenArguments args;
+    args.path = source;
+    args.exclusive = true;
+    args.password = PasswordText(password);
+    args.engineVersion = engineVersion;
+    auto store = Store::Open(args);
+    const QString temp = TempBeside(target, "compact");
+    try {
+        store->Exec(QStringLiteral("VACUUM INTO %1").arg(QuoteText(temp)));
+        store->Close();
+        {
+            RawDb copy(temp);
+            if (collating >= 0)
+                copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=%1 WHERE key='collating_order'").arg(collating));
+            if (options & dbVersion40)
+                copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value='4.0' WHERE key='format'"));
+            else if (options & dbVersion30)
+                copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value='3.0' WHERE key='format'"));
+        }
+        if (!Healthy(temp))
+            Raise(errDamaged, QStringLiteral("The compacted copy of '%1' did not pass its check; the original is unchanged.")
+                                  .arg(Native(source)));
+        PlaceNew(temp, target);
+    } catch (...) {
+        store->Close();
+        RemoveFile(temp);
+        throw;
+    }
+}
+
+void RepairDatabaseFile(const QString& pathIn)
+{
+    const QString path = QFileInfo(pathIn).absoluteFilePath();
+    if (!QFileInfo(path).isFile())
+        Raise(errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(Native(path)));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            Raise(errCannotOpenDatabase, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), file.errorString()));
+        const QByteArray head = file.read(16);
+        if (head != QByteArray("SQLite format 3\0", 16))
+            Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path)));
+    }
+    // Nobody may come in while the file is rebuilt.
+    const auto lock = LockFile::Acquire(path, true, LockFile::ComputerName(), QStringLiteral("Admin"));
+    const QString temp = TempBeside(path, "repair");
+    try {
+        bool copied = false;
+        {
+            RawDb db(path);
+            QString error;
+            copied = db.Exec(QStringLiteral("VACUUM INTO %1").arg(QuoteText(temp)), &error);
+        }
+        if (!copied || !Healthy(temp)) {
+            RemoveFile(temp);
+            Salvage(path, temp);
+        }
+        if (!Healthy(temp))
+            Raise(errDamaged, QStringLiteral("The database '%1' cannot be repaired; it is left as it was.").arg(Native(path)));
+        if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+            Raise(errDiskIo, QStringLiteral("The repaired copy of '%1' could not be put in its place; the original is "
+                                            "unchanged.").arg(Native(path)));
+    } catch (...) {
+        RemoveFile(temp);
+        throw;
+    }
+}
+
+}  // namespace dao

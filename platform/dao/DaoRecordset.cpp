@@ -1,0 +1,1333 @@
+#include "platform/dao/DaoRecordset.h"
+
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoError.h"
+#include "platform/dao/DaoValue.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <atomic>
+#include <sqlite3.h>
+#include <unordered_set>
+
+namespace dao {
+
+namespace {
+
+const QString kSource = QStringLiteral("DAO.Recordset");
+// Rows read at once: few after a jump, more and more while the reading goes straight on.
+constexpr qint64 kSmallWindow = 32;
+constexpr qint64 kLargeWindow = 2048;
+constexpr int kInBatch = 32;
+
+[[noreturn]] void Raise(int number, const QString& text) { throw EDaoError(number, text, kSource); }
+[[noreturn]] void NoCurrentRecord() { Raise(errNoCurrentRecord, QStringLiteral("No current record.")); }
+[[noreturn]] void RecordDeleted() { Raise(errRecordDeleted, QStringLiteral("Record is deleted.")); }
+[[noreturn]] void NotSupported(const QString& what)
+{
+    Raise(errOperationNotSupported, QStringLiteral("Operation is not supported for this type of object: %1.").arg(what));
+}
+
+// Resets a statement when the reading is done, so that no read lock outlives it.
+struct ResetOnExit {
+    SqlStatement& s;
+    ~ResetOnExit() { s.Reset(); }
+};
+
+QString And(const QString& a, const QString& b)
+{
+    if (a.isEmpty())
+        return b;
+    if (b.isEmpty())
+        return a;
+    return QStringLiteral("(%1) AND (%2)").arg(a, b);
+}
+
+QString WhereOrder(const QString& where, const QString& order)
+{
+    QString sql;
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where;
+    if (!order.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + order;
+    return sql;
+}
+
+}  // namespace
+
+struct SourceColumn {
+    FieldDef def;
+    QString sourceTable;
+    QString sourceField;
+    QString baseColumn;  // the base table's column written through this one; empty: not written
+};
+
+// A temporary table holding a snapshot's rows; dropped with the last recordset using it.
+struct TempTable {
+    std::weak_ptr<Store> store;
+    QString name;
+    ~TempTable()
+    {
+        if (auto s = store.lock(); s && s->IsOpen()) {
+            try {
+                s->Exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QuoteName(name)));
+            } catch (const EDaoError&) {
+            }
+        }
+    }
+};
+
+struct RecordsetSource {
+    enum class Kind { TableRows, QueryRows, TempRows, Plain };
+    std::shared_ptr<Store> store;
+    Kind kind = Kind::TableRows;
+    QString name;
+    QString baseTable;              // the table written through these rows; empty: read-only
+    QString readTable;              // quoted table read by row key (TableRows, TempRows)
+    QStringList readColumns;        // quoted columns of readTable, one per column
+    QString sql;                    // QueryRows: the keyed SELECT; Plain: the SELECT
+    QString rowByKeySql;            // QueryRows
+    std::vector<TVariant> params;   // ?1 .. ?n of sql and rowByKeySql
+    std::vector<SourceColumn> columns;
+    std::shared_ptr<TempTable> temp;
+    int maxRecords = 0;
+
+    std::vector<jet::ResultColumn> ResultColumns() const
+    {
+        std::vector<jet::ResultColumn> result;
+        for (const auto& c : columns) {
+            jet::ResultColumn r;
+            r.name = c.def.name;
+            r.type = c.def.type;
+            r.size = c.def.size;
+            r.counter = c.def.IsCounter();
+            r.format = c.def.Property(QStringLiteral("Format")).AsString();
+            r.updatable = !c.baseColumn.isEmpty();
+            r.baseColumn = c.baseColumn;
+            result.push_back(r);
+        }
+        return result;
+    }
+
+    QString Limit() const { return maxRecords > 0 ? QStringLiteral(" LIMIT %1").arg(maxRecords) : QString(); }
+
+    // The recordset's row keys in order, as the first column.
+    QString KeySelect(const QString& where, const QString& order) const
+    {
+        switch (kind) {
+        case Kind::TableRows:
+            // Without an order of their own the rows come in key order.
+            return QStringLiteral("SELECT q.rowid FROM %1 AS q").arg(readTable)
+                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+        case Kind::TempRows:
+            return QStringLiteral("SELECT q.rowid FROM %1 AS q").arg(readTable)
+                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+        case Kind::QueryRows:
+            if (where.isEmpty() && order.isEmpty())
+                return sql + Limit();
+            return QStringLiteral("SELECT * FROM (%1) AS q").arg(sql) + WhereOrder(where, order) + Limit();
+        case Kind::Plain:
+            break;
+        }
+        return QString();
+    }
+
+    // The base row key (or NULL) followed by every column, for copying into a snapshot.
+    QString CopySelect(const QString& where, const QString& order) const
+    {
+        switch (kind) {
+        case Kind::TableRows: {
+            QStringList cols{QStringLiteral("q.rowid")};
+            for (const auto& c : readColumns)
+                cols << QStringLiteral("q.") + c;
+            return QStringLiteral("SELECT %1 FROM %2 AS q").arg(cols.join(QLatin1Char(',')), readTable)
+                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+        }
+        case Kind::TempRows:
+            return QStringLiteral("SELECT q.* FROM %1 AS q").arg(readTable)
+                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+        case Kind::QueryRows:
+            return QStringLiteral("SELECT * FROM (%1) AS q").arg(sql) + WhereOrder(where, order) + Limit();
+        case Kind::Plain:
+            return QStringLiteral("SELECT NULL, q.* FROM (%1) AS q").arg(sql) + WhereOrder(where, order) + Limit();
+        }
+        return QString();
+    }
+
+    void BindParams(SqlStatement& s) const
+    {
+        for (size_t i = 0; i < params.size(); ++i)
+            s.Bind(int(i) + 1, params[i]);
+    }
+};
+
+namespace {
+
+std::atomic<int> snapshotCounter{0};
+
+std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const QString& where, const QString& order)
+{
+    auto temp = std::make_shared<TempTable>();
+    temp->store = from.store;
+    temp->name = QStringLiteral("__dao_snap_%1").arg(++snapshotCounter);
+    QStringList defs{QStringLiteral("\"__base_key\" INTEGER")};
+    QStringList names;
+    for (size_t i = 0; i < from.columns.size(); ++i) {
+        const FieldDef& d = from.columns[i].def;
+        QString n = d.name.isEmpty() ? QStringLiteral("Expr%1").arg(i + 1) : d.name;
+        const QString base = n;
+        for (int k = 1; names.contains(n, Qt::CaseInsensitive) || n.compare(QLatin1String("__base_key"), Qt::CaseInsensitive) == 0; ++k)
+            n = base + QStringLiteral("_%1").arg(k);
+        names << n;
+        QString type = d.type ? StorageType(d.type) : QString();
+        if (IsTextType(d.type))
+            type += QStringLiteral(" COLLATE ") + QLatin1String(jet::kTextCollation);
+        defs << QuoteName(n) + QLatin1Char(' ') + type;
+    }
+    from.store->Exec(QStringLiteral("CREATE TEMP TABLE %1(%2)").arg(QuoteName(temp->name), defs.join(QLatin1Char(','))));
+    SqlStatement insert(from.store->Db(),
+                        QStringLiteral("INSERT INTO temp.%1 ").arg(QuoteName(temp->name)) + from.CopySelect(where, order));
+    from.BindParams(insert);
+    insert.Step();
+    insert.Reset();
+
+    auto src = std::make_shared<RecordsetSource>();
+    src->store = from.store;
+    src->kind = RecordsetSource::Kind::TempRows;
+    src->name = from.name;
+    src->readTable = QStringLiteral("temp.") + QuoteName(temp->name);
+    for (const auto& n : names)
+        src->readColumns << QuoteName(n);
+    src->columns = from.columns;
+    for (size_t i = 0; i < src->columns.size(); ++i) {
+        src->columns[i].baseColumn.clear();
+        src->columns[i].def.attributes &= ~dbUpdatableField;
+    }
+    src->temp = temp;
+    return src;
+}
+
+std::shared_ptr<RecordsetSource> TableSource(const std::shared_ptr<Store>& store, const TableDefData& table)
+{
+    auto src = std::make_shared<RecordsetSource>();
+    src->store = store;
+    src->kind = RecordsetSource::Kind::TableRows;
+    src->name = table.name;
+    src->baseTable = table.IsSystem() ? QString() : table.name;
+    src->readTable = QuoteName(table.name);
+    for (const auto& f : table.fields) {
+        SourceColumn c;
+        c.def = f;
+        c.sourceTable = table.name;
+        c.sourceField = f.name;
+        if (!f.IsCounter() && !table.IsSystem())
+            c.baseColumn = f.name;
+        src->readColumns << QuoteName(f.name);
+        src->columns.push_back(c);
+    }
+    return src;
+}
+
+}  // namespace
+
+// ---- opening ------------------------------------------------------------------------------
+
+std::shared_ptr<Recordset> Recordset::OpenTable(const std::shared_ptr<Store>& store, const QString& table, int type,
+                                                int options, int lockType)
+{
+    store->CheckOpen();
+    const TableDefData* def = store->FindTableDef(table);
+    if (!def)
+        Raise(errCannotOpenTable, QStringLiteral("The engine cannot find the input table or query '%1'.").arg(table));
+    std::shared_ptr<Recordset> rs(new Recordset);
+    rs->Init(TableSource(store, *def), type == 0 ? dbOpenTable : type, options, lockType);
+    return rs;
+}
+
+std::shared_ptr<Recordset> Recordset::OpenStatement(const std::shared_ptr<Store>& store, const jet::Statement& statement,
+                                                    const std::vector<TVariant>& parameters, const QString& name,
+                                                    int type, int options, int lockType, int maxRecords)
+{
+    store->CheckOpen();
+    if (statement.kind != jet::StatementKind::Select)
+        Raise(errInvalidOperation, QStringLiteral("Invalid operation: '%1' returns no rows; run it with Execute.").arg(name));
+    auto src = std::make_shared<RecordsetSource>();
+    src->store = store;
+    src->name = name;
+    src->params = parameters;
+    src->maxRecords = maxRecords;
+    const bool keyed = !statement.baseTable.isEmpty() && !statement.keyedSql.isEmpty() && !statement.rowByKeySql.isEmpty();
+    const TableDefData* base = keyed ? store->FindTableDef(statement.baseTable) : nullptr;
+    src->kind = keyed ? RecordsetSource::Kind::QueryRows : RecordsetSource::Kind::Plain;
+    src->sql = keyed ? statement.keyedSql : statement.sql;
+    src->rowByKeySql = statement.rowByKeySql;
+    src->baseTable = keyed && base && !base->IsSystem() ? base->name : QString();
+    for (const auto& r : statement.columns) {
+        SourceColumn c;
+        const FieldDef* baseField = base && !r.baseColumn.isEmpty() ? base->FindField(r.baseColumn) : nullptr;
+        if (baseField)
+            c.def = *baseField;
+        c.def.name = r.name;
+        c.def.type = r.type;
+        c.def.size = r.size;
+        if (!r.format.isEmpty())
+            c.def.SetProperty(QStringLiteral("Format"), TVariant(r.format));
+        c.def.attributes = r.counter ? (dbAutoIncrField | dbFixedField) : (c.def.attributes & ~(dbAutoIncrField | dbUpdatableField));
+        if (baseField) {
+            c.sourceTable = base->name;
+            c.sourceField = baseField->name;
+        }
+        if (r.updatable && baseField && !baseField->IsCounter() && !src->baseTable.isEmpty()) {
+            c.baseColumn = baseField->name;
+            c.def.attributes |= dbUpdatableField;
+        }
+        src->columns.push_back(c);
+    }
+    if (src->baseTable.isEmpty())
+        for (auto& c : src->columns)
+            c.baseColumn.clear();
+    std::shared_ptr<Recordset> rs(new Recordset);
+    rs->Init(src, type == 0 ? dbOpenDynaset : type, options, lockType);
+    return rs;
+}
+
+void Recordset::Init(std::shared_ptr<RecordsetSource> source, int type, int options, int lockType)
+{
+    if (type == dbOpenDynamic)
+        Raise(errOperationNotSupported,
+              QStringLiteral("Dynamic recordsets need an ODBC connection, which this engine does not offer."));
+    if (type != dbOpenTable && type != dbOpenDynaset && type != dbOpenSnapshot && type != dbOpenForwardOnly)
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: recordset type %1.").arg(type));
+    if (options & dbSQLPassThrough)
+        Raise(errOdbcRefused, QStringLiteral("ODBC--call failed: pass-through queries need an ODBC connection, which "
+                                             "this engine does not offer."));
+    if (type == dbOpenTable && (source->kind != RecordsetSource::Kind::TableRows))
+        Raise(errInvalidOperation, QStringLiteral("Invalid operation: a table-type recordset needs a stored table."));
+    if (options & dbForwardOnly)
+        type = dbOpenForwardOnly;
+    if (lockType == dbPessimistic)
+        lockEdits_ = true;
+    options_ = options;
+    type_ = type;
+    const bool copy = type == dbOpenSnapshot || source->kind == RecordsetSource::Kind::Plain
+                      || (type == dbOpenForwardOnly && source->kind != RecordsetSource::Kind::TableRows);
+    if (copy) {
+        origin_ = source;
+        originWhere_ = whereSql_;
+        originOrder_ = orderSql_;
+        source = Materialize(*source, whereSql_, orderSql_);
+        whereSql_.clear();
+        orderSql_.clear();
+    }
+    source_ = std::move(source);
+    forwardOnly_ = type == dbOpenForwardOnly;
+    readOnly_ = (options & dbReadOnly) || type == dbOpenSnapshot || forwardOnly_ || source_->baseTable.isEmpty()
+                || source_->store->ReadOnly();
+    fields_.Clear();
+    for (size_t i = 0; i < source_->columns.size(); ++i) {
+        const SourceColumn& c = source_->columns[i];
+        FieldDef d = c.def;
+        if (readOnly_ || c.baseColumn.isEmpty())
+            d.attributes &= ~dbUpdatableField;
+        else
+            d.attributes |= dbUpdatableField;
+        auto f = std::make_shared<Field>(d);
+        f->BindToRecordset(this, int(i), c.sourceTable, c.sourceField, int(i));
+        fields_.Add(std::move(f));
+    }
+    fields_.SetFrozen(true);
+    LoadKeys(0, false);
+}
+
+Recordset::~Recordset()
+{
+    try {
+        Close();
+    } catch (const EDaoError&) {
+    }
+}
+
+void Recordset::Close()
+{
+    if (!source_)
+        return;
+    editMode_ = 0;
+    ReleaseLock();
+    for (const auto& f : fields_)
+        f->Detach();
+    keys_.clear();
+    positions_.clear();
+    windowValues_.clear();
+    windowState_.clear();
+    source_.reset();
+}
+
+const QString& Recordset::Name() const
+{
+    CheckOpen();
+    return source_->name;
+}
+
+void Recordset::CheckOpen() const
+{
+    if (!source_ || !source_->store->IsOpen())
+        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+}
+
+// ---- keys and rows ------------------------------------------------------------------------
+
+QString Recordset::KeySql() const
+{
+    QString order = orderSql_;
+    if (type_ == dbOpenTable && !index_.isEmpty()) {
+        const TableDefData* t = source_->store->FindTableDef(source_->baseTable.isEmpty() ? source_->name : source_->baseTable);
+        const IndexDef* ix = t ? t->FindIndex(index_) : nullptr;
+        if (ix) {
+            QStringList parts;
+            for (const auto& f : ix->fields)
+                parts << QStringLiteral("q.") + QuoteName(f.name) + (f.descending ? QStringLiteral(" DESC") : QString());
+            parts << QStringLiteral("q.rowid");
+            order = parts.join(QLatin1Char(','));
+        }
+    }
+    return source_->KeySelect(whereSql_, order);
+}
+
+void Recordset::LoadKeys(qint64 keepKey, bool keep)
+{
+    CheckOpen();
+    SqlStatement s(source_->store->Db(), KeySql());
+    source_->BindParams(s);
+    std::vector<qint64> keys;
+    while (s.Step())
+        keys.push_back(sqlite3_column_int64(s.Get(), 0));
+    s.Reset();
+    keys_ = std::move(keys);
+    positionsValid_ = false;
+    InvalidateCache();
+    currentDeleted_ = false;
+    const qint64 count = qint64(keys_.size());
+    qint64 p = count > 0 ? 0 : -1;
+    if (keep) {
+        const qint64 found = PositionOfKey(keepKey);
+        if (found >= 0)
+            p = found;
+    }
+    pos_ = p;
+    seen_ = count > 0 ? std::max<qint64>(1, std::min(count, p + 1)) : 0;
+}
+
+qint64 Recordset::PositionOfKey(qint64 key) const
+{
+    if (!positionsValid_) {
+        positions_.clear();
+        positions_.reserve(keys_.size());
+        for (size_t i = 0; i < keys_.size(); ++i)
+            positions_.emplace(keys_[i], qint64(i));
+        positionsValid_ = true;
+    }
+    const auto it = positions_.find(key);
+    return it == positions_.end() ? -1 : it->second;
+}
+
+void Recordset::InvalidateCache() const
+{
+    windowState_.clear();
+    windowValues_.clear();
+    windowEpoch_ = 0;
+}
+
+void Recordset::FetchWindow(qint64 position) const
+{
+    Store& store = *source_->store;
+    store.RefreshCache();
+    const size_t columns = source_->columns.size();
+    const qint64 count = qint64(keys_.size());
+    if (source_->kind == RecordsetSource::Kind::QueryRows) {
+        windowStart_ = position;
+        windowState_.assign(1, 2);
+        windowValues_.assign(columns, TVariant());
+        SqlStatement& s = store.Cached(source_->rowByKeySql);
+        ResetOnExit reset{s};
+        source_->BindParams(s);
+        s.BindKey(int(source_->params.size()) + 1, keys_[size_t(position)]);
+        if (s.Step()) {
+            for (size_t c = 0; c < columns; ++c)
+                windowValues_[c] = ColumnValue(s.Get(), int(c), source_->columns[c].def.type);
+            windowState_[0] = 1;
+        }
+        windowEpoch_ = store.Epoch();
+        return;
+    }
+    // Read forward from the row, or backward when moving back over the rows read last.
+    const qint64 previousEnd = windowStart_ + qint64(windowState_.size());
+    const bool straightOn = !windowState_.empty() && (position == previousEnd || position == windowStart_ - 1);
+    windowSize_ = straightOn ? std::min(kLargeWindow, windowSize_ * 2) : kSmallWindow;
+    qint64 start = position;
+    if (!windowState_.empty() && position < windowStart_ && position >= windowStart_ - windowSize_)
+        start = std::max<qint64>(0, position - windowSize_ + 1);
+    const qint64 end = std::min(count, start + windowSize_);
+    const qint64 n = end - start;
+    windowStart_ = start;
+    windowState_.assign(size_t(n), 2);
+    windowValues_.clear();
+    windowValues_.resize(size_t(n) * columns);
+    const qint64* slice = keys_.data() + start;
+    bool ascending = true;
+    for (qint64 i = 1; i < n && ascending; ++i)
+        ascending = slice[i] > slice[i - 1];
+    const QString cols = source_->readColumns.join(QLatin1Char(','));
+    auto fill = [&](sqlite3_stmt* stmt, qint64 at) {
+        TVariant* row = windowValues_.data() + size_t(at) * columns;
+        for (size_t c = 0; c < columns; ++c)
+            row[c] = ColumnValue(stmt, int(c) + 1, source_->columns[c].def.type);
+        windowState_[size_t(at)] = 1;
+    };
+    if (ascending && n > 0 && slice[n - 1] - slice[0] < 4 * n) {
+        SqlStatement& s = store.Cached(QStringLiteral("SELECT rowid%1%2 FROM %3 WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid")
+                                           .arg(cols.isEmpty() ? QString() : QStringLiteral(","), cols, source_->readTable));
+        ResetOnExit reset{s};
+        s.BindKey(1, slice[0]);
+        s.BindKey(2, slice[n - 1]);
+        qint64 i = 0;
+        while (i < n && s.Step()) {
+            const qint64 key = sqlite3_column_int64(s.Get(), 0);
+            while (i < n && slice[i] < key)
+                ++i;
+            if (i < n && slice[i] == key)
+                fill(s.Get(), i++);
+        }
+    } else {
+        QStringList marks;
+        for (int i = 1; i <= kInBatch; ++i)
+            marks << QStringLiteral("?%1").arg(i);
+        SqlStatement& s = store.Cached(QStringLiteral("SELECT rowid%1%2 FROM %3 WHERE rowid IN (%4)")
+                                           .arg(cols.isEmpty() ? QString() : QStringLiteral(","), cols, source_->readTable,
+                                                marks.join(QLatin1Char(','))));
+        std::unordered_map<qint64, qint64> at;
+        for (qint64 from = 0; from < n; from += kInBatch) {
+            ResetOnExit reset{s};
+            at.clear();
+            for (int i = 0; i < kInBatch; ++i) {
+                if (from + i < n) {
+                    s.BindKey(i + 1, slice[from + i]);
+                    at.emplace(slice[from + i], from + i);
+                } else {
+                    s.Bind(i + 1, TVariant::Null());
+                }
+            }
+            while (s.Step()) {
+                const auto it = at.find(sqlite3_column_int64(s.Get(), 0));
+                if (it != at.end())
+                    fill(s.Get(), it->second);
+            }
+        }
+    }
+    windowEpoch_ = store.Epoch();
+}
+
+void Recordset::CheckCurrent() const
+{
+    CheckOpen();
+    if (currentDeleted_)
+        RecordDeleted();
+    if (pos_ < 0 || pos_ >= qint64(keys_.size()))
+        NoCurrentRecord();
+}
+
+const TVariant* Recordset::CurrentRow() const
+{
+    const qint64 offset = pos_ - windowStart_;
+    if (!currentDeleted_ && offset >= 0 && offset < qint64(windowState_.size()) && windowState_[size_t(offset)] == 1
+        && windowEpoch_ == source_->store->Epoch() && source_->store->IsOpen())
+        return windowValues_.data() + size_t(offset) * source_->columns.size();
+    CheckCurrent();
+    if (windowEpoch_ != source_->store->Epoch() || offset < 0 || offset >= qint64(windowState_.size())
+        || windowState_[size_t(offset)] == 0) {
+        FetchWindow(pos_);
+    }
+    const qint64 at = pos_ - windowStart_;
+    if (windowState_[size_t(at)] != 1)
+        RecordDeleted();
+    return windowValues_.data() + size_t(at) * source_->columns.size();
+}
+
+TVariant Recordset::FieldValue(int column) const
+{
+    if (!source_)
+        CheckOpen();
+    if (editMode_ != dbEditNone)
+        return editBuffer_[size_t(column)];
+    return CurrentRow()[column];
+}
+
+int Recordset::FieldSize(int column) const
+{
+    const TVariant v = FieldValue(column);
+    if (v.IsClear())
+        return 0;
+    if (v.Type() == TVarType::Bytes)
+        return int(v.AsBytes().size());
+    return int(v.AsString().size());
+}
+
+std::vector<TVariant> Recordset::ReadBaseRow(qint64 key) const
+{
+    SqlStatement& s = source_->store->Cached(QStringLiteral("SELECT * FROM %1 WHERE rowid=?1").arg(QuoteName(source_->baseTable)));
+    ResetOnExit reset{s};
+    s.BindKey(1, key);
+    std::vector<TVariant> row;
+    if (s.Step()) {
+        const int n = sqlite3_column_count(s.Get());
+        for (int c = 0; c < n; ++c)
+            row.push_back(ColumnValue(s.Get(), c, 0));
+    }
+    return row;
+}
+
+// ---- moving -------------------------------------------------------------------------------
+
+void Recordset::SetPosition(qint64 position)
+{
+    const qint64 count = qint64(keys_.size());
+    pos_ = std::clamp<qint64>(position, -1, count);
+    seen_ = std::max(seen_, std::min(pos_ + 1, count));
+    currentDeleted_ = false;
+}
+
+void Recordset::LeaveEdit()
+{
+    if (editMode_ == dbEditNone)
+        return;
+    editMode_ = dbEditNone;
+    editBuffer_.clear();
+    assigned_.clear();
+    original_.clear();
+    ReleaseLock();
+}
+
+void Recordset::ReleaseLock()
+{
+    if (!holdingLock_)
+        return;
+    holdingLock_ = false;
+    if (source_ && source_->store->IsOpen() && source_->store->InTransaction()) {
+        // Everything written while the row was held is kept.
+        source_->store->Exec(QStringLiteral("COMMIT"));
+        source_->store->Touch();
+    }
+}
+
+void Recordset::CheckScrollable() const
+{
+    if (forwardOnly_)
+        NotSupported(QStringLiteral("a forward-only recordset moves forward only"));
+}
+
+bool Recordset::Bof() const
+{
+    CheckOpen();
+    return keys_.empty() || pos_ < 0;
+}
+
+bool Recordset::Eof() const
+{
+    CheckOpen();
+    return keys_.empty() || pos_ >= qint64(keys_.size());
+}
+
+void Recordset::MoveFirst()
+{
+    CheckOpen();
+    if (forwardOnly_ && pos_ > 0)
+        CheckScrollable();
+    LeaveEdit();
+    if (keys_.empty())
+        NoCurrentRecord();
+    SetPosition(0);
+}
+
+void Recordset::MoveLast()
+{
+    CheckOpen();
+    LeaveEdit();
+    if (keys_.empty())
+        NoCurrentRecord();
+    SetPosition(qint64(keys_.size()) - 1);
+    seen_ = qint64(keys_.size());
+}
+
+void Recordset::MoveNext()
+{
+    CheckOpen();
+    LeaveEdit();
+    if (Eof())
+        NoCurrentRecord();
+    SetPosition(currentDeleted_ ? pos_ : pos_ + 1);
+}
+
+void Recordset::MovePrevious()
+{
+    CheckOpen();
+    CheckScrollable();
+    LeaveEdit();
+    if (Bof())
+        NoCurrentRecord();
+    SetPosition(pos_ - 1);
+}
+
+void Recordset::Move(int rows, const QByteArray& start)
+{
+    CheckOpen();
+    if (rows < 0)
+        CheckScrollable();
+    qint64 from = pos_;
+    if (!start.isEmpty()) {
+        from = PositionOfKey(BookmarkToKey(start));
+        if (start.size() < 4 || from < 0)
+            Raise(errInvalidBookmark, QStringLiteral("Not a valid bookmark."));
+    } else {
+        if ((Bof() && Eof()) || (Eof() && rows >= 0) || (Bof() && rows <= 0))
+            NoCurrentRecord();
+        if (rows == 0) {
+            // Move 0 reads the current row afresh.
+            if (currentDeleted_)
+                RecordDeleted();
+            LeaveEdit();
+            InvalidateCache();
+            return;
+        }
+        if (currentDeleted_ && rows > 0)
+            --from;
+    }
+    LeaveEdit();
+    SetPosition(from + rows);
+}
+
+int Recordset::AbsolutePosition() const
+{
+    CheckOpen();
+    if (currentDeleted_ || pos_ < 0 || pos_ >= qint64(keys_.size()))
+        return -1;
+    return int(pos_);
+}
+
+void Recordset::SetAbsolutePosition(int position)
+{
+    CheckOpen();
+    CheckScrollable();
+    if (position < 0 || position >= int(keys_.size()))
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: position %1.").arg(position));
+    LeaveEdit();
+    SetPosition(position);
+}
+
+double Recordset::PercentPosition() const
+{
+    CheckOpen();
+    if (keys_.empty() || pos_ < 0)
+        return 0;
+    if (pos_ >= qint64(keys_.size()))
+        return 100;
+    return double(pos_) * 100.0 / double(keys_.size());
+}
+
+void Recordset::SetPercentPosition(double percent)
+{
+    CheckOpen();
+    CheckScrollable();
+    if (percent < 0 || percent > 100)
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: percent position %1.").arg(percent));
+    if (keys_.empty())
+        return;
+    LeaveEdit();
+    const qint64 count = qint64(keys_.size());
+    SetPosition(std::clamp<qint64>(qint64(percent * double(count) / 100.0 + 0.5), 0, count - 1));
+}
+
+int Recordset::RecordCount() const
+{
+    CheckOpen();
+    if (type_ == dbOpenTable)
+        return int(keys_.size());
+    return int(std::min<qint64>(seen_, qint64(keys_.size())));
+}
+
+bool Recordset::Bookmarkable() const
+{
+    CheckOpen();
+    return !forwardOnly_;
+}
+
+QByteArray Recordset::Bookmark() const
+{
+    CheckOpen();
+    if (forwardOnly_)
+        NotSupported(QStringLiteral("a forward-only recordset has no bookmarks"));
+    CheckCurrent();
+    return KeyToBookmark(keys_[size_t(pos_)]);
+}
+
+void Recordset::SetBookmark(const QByteArray& bookmark)
+{
+    CheckOpen();
+    if (forwardOnly_)
+        NotSupported(QStringLiteral("a forward-only recordset has no bookmarks"));
+    const qint64 p = bookmark.size() >= 4 ? PositionOfKey(BookmarkToKey(bookmark)) : -1;
+    if (p < 0)
+        Raise(errInvalidBookmark, QStringLiteral("Not a valid bookmark."));
+    LeaveEdit();
+    SetPosition(p);
+}
+
+QByteArray Recordset::LastModified() const
+{
+    CheckOpen();
+    return lastModified_;
+}
+
+std::shared_ptr<Recordset> Recordset::Clone()
+{
+    CheckOpen();
+    if (forwardOnly_)
+        NotSupported(QStringLiteral("a forward-only recordset cannot be cloned"));
+    std::shared_ptr<Recordset> rs(new Recordset);
+    rs->source_ = source_;
+    rs->origin_ = origin_;
+    rs->originWhere_ = originWhere_;
+    rs->originOrder_ = originOrder_;
+    rs->parameterSource_ = parameterSource_;
+    rs->type_ = type_;
+    rs->options_ = options_;
+    rs->readOnly_ = readOnly_;
+    rs->lockEdits_ = lockEdits_;
+    rs->whereSql_ = whereSql_;
+    rs->orderSql_ = orderSql_;
+    rs->filter_ = filter_;
+    rs->sort_ = sort_;
+    rs->index_ = index_;
+    rs->keys_ = keys_;
+    rs->pos_ = -1;
+    rs->seen_ = seen_;
+    for (int i = 0; i < fields_.Count(); ++i) {
+        const auto& src = fields_.Item(i);
+        auto f = std::make_shared<Field>(src->Def());
+        f->BindToRecordset(rs.get(), i, src->SourceTable(), src->SourceField(), i);
+        rs->fields_.Add(std::move(f));
+    }
+    rs->fields_.SetFrozen(true);
+    return rs;
+}
+
+// ---- index and seek -----------------------------------------------------------------------
+
+void Recordset::SetIndex(const QString& index)
+{
+    CheckOpen();
+    if (type_ != dbOpenTable)
+        NotSupported(QStringLiteral("only a table-type recordset has an index"));
+    LeaveEdit();
+    if (index.isEmpty()) {
+        index_.clear();
+    } else {
+        const TableDefData* t = source_->store->FindTableDef(source_->name);
+        const IndexDef* ix = t ? t->FindIndex(index) : nullptr;
+        if (!ix)
+            Raise(errNotIndexOfTable, QStringLiteral("'%1' is not an index in this table.").arg(index));
+        index_ = ix->name;
+    }
+    LoadKeys(0, false);
+}
+
+void Recordset::Seek(const QString& comparison, const std::vector<TVariant>& keys)
+{
+    CheckOpen();
+    if (type_ != dbOpenTable)
+        NotSupported(QStringLiteral("Seek needs a table-type recordset"));
+    if (index_.isEmpty())
+        Raise(errNoIndex, QStringLiteral("Operation invalid without a current index."));
+    const QString op = comparison.trimmed();
+    static const QStringList ops{QStringLiteral("="), QStringLiteral(">="), QStringLiteral(">"), QStringLiteral("<="),
+                                 QStringLiteral("<")};
+    if (!ops.contains(op))
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: Seek comparison '%1'.").arg(comparison));
+    const TableDefData* t = source_->store->FindTableDef(source_->name);
+    const IndexDef* ix = t ? t->FindIndex(index_) : nullptr;
+    if (!ix)
+        Raise(errNotIndexOfTable, QStringLiteral("'%1' is not an index in this table.").arg(index_));
+    if (keys.empty() || keys.size() > 13 || keys.size() > ix->fields.size())
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: Seek takes 1 to %1 key values.")
+                                      .arg(std::min<size_t>(13, ix->fields.size())));
+    LeaveEdit();
+    const size_t n = keys.size();
+    std::vector<TVariant> values;
+    std::vector<QString> cols;
+    std::vector<bool> desc;
+    for (size_t i = 0; i < n; ++i) {
+        const FieldDef* f = t->FindField(ix->fields[i].name);
+        values.push_back(CoerceToField(keys[i], f ? f->type : 0));
+        cols.push_back(QStringLiteral("q.") + QuoteName(ix->fields[i].name));
+        desc.push_back(ix->fields[i].descending);
+    }
+    auto param = [](size_t i) { return QStringLiteral("?%1").arg(i + 1); };
+    const bool forward = op.startsWith(QLatin1Char('>')) || op == QLatin1String("=");
+    QString where;
+    if (op == QLatin1String("=")) {
+        QStringList parts;
+        for (size_t i = 0; i < n; ++i)
+            parts << cols[i] + QStringLiteral(" IS ") + param(i);
+        where = parts.join(QStringLiteral(" AND "));
+    } else {
+        QStringList alternatives;
+        for (size_t i = 0; i < n; ++i) {
+            QStringList parts;
+            for (size_t j = 0; j < i; ++j)
+                parts << cols[j] + QStringLiteral(" IS ") + param(j);
+            const bool greater = forward != desc[i];
+            parts << cols[i] + (greater ? QStringLiteral(" > ") : QStringLiteral(" < ")) + param(i);
+            alternatives << QLatin1Char('(') + parts.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+        }
+        if (op.endsWith(QLatin1Char('='))) {
+            QStringList parts;
+            for (size_t i = 0; i < n; ++i)
+                parts << cols[i] + QStringLiteral(" IS ") + param(i);
+            alternatives << QLatin1Char('(') + parts.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+        }
+        where = alternatives.join(QStringLiteral(" OR "));
+    }
+    QStringList order;
+    for (const auto& f : ix->fields) {
+        const bool d = f.descending != !forward;
+        order << QStringLiteral("q.") + QuoteName(f.name) + (d ? QStringLiteral(" DESC") : QString());
+    }
+    order << (forward ? QStringLiteral("q.rowid") : QStringLiteral("q.rowid DESC"));
+    SqlStatement s(source_->store->Db(), QStringLiteral("SELECT q.rowid FROM %1 AS q WHERE %2 ORDER BY %3 LIMIT 1")
+                                             .arg(source_->readTable, where, order.join(QLatin1Char(','))));
+    for (size_t i = 0; i < n; ++i)
+        s.Bind(int(i) + 1, values[i]);
+    const bool found = s.Step();
+    const qint64 key = found ? sqlite3_column_int64(s.Get(), 0) : 0;
+    s.Reset();
+    noMatch_ = !found;
+    if (!found)
+        return;
+    qint64 p = PositionOfKey(key);
+    if (p < 0) {
+        // Added by another user since the keys were read.
+        LoadKeys(key, true);
+        p = PositionOfKey(key);
+    }
+    if (p < 0) {
+        noMatch_ = true;
+        return;
+    }
+    SetPosition(p);
+}
+
+// ---- finding, filter, sort ----------------------------------------------------------------
+
+QString Recordset::CriteriaSql(const QString& criteria) const
+{
+    return jet::TranslateCriteria(criteria, source_->ResultColumns());
+}
+
+QString Recordset::SortSql(const QString& sort) const
+{
+    return jet::TranslateSort(sort, source_->ResultColumns());
+}
+
+void Recordset::Find(const QString& criteria, int direction, bool fromStart)
+{
+    CheckOpen();
+    CheckScrollable();
+    const QString expr = CriteriaSql(criteria);
+    std::unordered_set<qint64> matching;
+    {
+        SqlStatement s(source_->store->Db(), source_->KeySelect(And(whereSql_, expr), QString()));
+        source_->BindParams(s);
+        while (s.Step())
+            matching.insert(sqlite3_column_int64(s.Get(), 0));
+        s.Reset();
+    }
+    const qint64 count = qint64(keys_.size());
+    qint64 p;
+    if (fromStart)
+        p = direction > 0 ? 0 : count - 1;
+    else if (direction > 0)
+        p = pos_ < 0 ? 0 : (currentDeleted_ ? pos_ : pos_ + 1);
+    else
+        p = pos_ >= count ? count - 1 : pos_ - 1;
+    for (; p >= 0 && p < count; p += direction) {
+        if (matching.count(keys_[size_t(p)])) {
+            LeaveEdit();
+            SetPosition(p);
+            noMatch_ = false;
+            return;
+        }
+    }
+    noMatch_ = true;
+}
+
+void Recordset::FindFirst(const QString& criteria) { Find(criteria, 1, true); }
+void Recordset::FindLast(const QString& criteria) { Find(criteria, -1, true); }
+void Recordset::FindNext(const QString& criteria) { Find(criteria, 1, false); }
+void Recordset::FindPrevious(const QString& criteria) { Find(criteria, -1, false); }
+
+void Recordset::SetFilter(const QString& filter)
+{
+    CheckOpen();
+    filter_ = filter;
+}
+
+void Recordset::SetSort(const QString& sort)
+{
+    CheckOpen();
+    sort_ = sort;
+}
+
+std::shared_ptr<Recordset> Recordset::OpenRecordset(int type, int options)
+{
+    CheckOpen();
+    if (type == 0)
+        type = type_ == dbOpenTable ? dbOpenDynaset : type_;
+    if (type == dbOpenTable)
+        Raise(errInvalidOperation, QStringLiteral("Invalid operation: a table-type recordset opens from a table only."));
+    const QString where = And(whereSql_, filter_.trimmed().isEmpty() ? QString() : CriteriaSql(filter_));
+    QString order = sort_.trimmed().isEmpty() ? orderSql_ : SortSql(sort_);
+    if (order.isEmpty() && type_ == dbOpenTable && !index_.isEmpty()) {
+        const QString keySql = KeySql();
+        const int at = keySql.indexOf(QLatin1String(" ORDER BY "));
+        if (at >= 0)
+            order = keySql.mid(at + 10);
+    }
+    std::shared_ptr<Recordset> rs(new Recordset);
+    rs->whereSql_ = where;
+    rs->orderSql_ = order;
+    rs->lockEdits_ = lockEdits_;
+    rs->Init(source_, type, options | (options_ & dbReadOnly), lockEdits_ ? dbPessimistic : dbOptimistic);
+    return rs;
+}
+
+void Recordset::Requery()
+{
+    CheckOpen();
+    LeaveEdit();
+    source_->store->RefreshCache();
+    std::optional<std::vector<TVariant>> values;
+    if (parameterSource_)
+        values = parameterSource_();
+    if (origin_) {
+        if (values) {
+            auto fresh = std::make_shared<RecordsetSource>(*origin_);
+            fresh->params = *values;
+            origin_ = fresh;
+        }
+        source_ = Materialize(*origin_, originWhere_, originOrder_);
+    } else if (values) {
+        auto fresh = std::make_shared<RecordsetSource>(*source_);
+        fresh->params = *values;
+        source_ = fresh;
+    }
+    LoadKeys(0, false);
+}
+
+bool Recordset::Restartable() const
+{
+    CheckOpen();
+    return type_ != dbOpenTable;
+}
+
+bool Recordset::Updatable() const
+{
+    CheckOpen();
+    return !readOnly_;
+}
+
+dao::Fields& Recordset::Fields()
+{
+    CheckOpen();
+    return fields_;
+}
+
+TVariant Recordset::DateCreated() const
+{
+    CheckOpen();
+    const TableDefData* t = type_ == dbOpenTable ? source_->store->FindTableDef(source_->name) : nullptr;
+    return t && t->dateCreated > 0 ? TVariant::FromDate(t->dateCreated) : TVariant::Null();
+}
+
+TVariant Recordset::LastUpdated() const
+{
+    CheckOpen();
+    const TableDefData* t = type_ == dbOpenTable ? source_->store->FindTableDef(source_->name) : nullptr;
+    return t && t->lastUpdated > 0 ? TVariant::FromDate(t->lastUpdated) : TVariant::Null();
+}
+
+// ---- editing ------------------------------------------------------------------------------
+
+void Recordset::SetLockEdits(bool lock)
+{
+    CheckOpen();
+    if (editMode_ != dbEditNone)
+        Raise(errInvalidOperation, QStringLiteral("Invalid operation: LockEdits cannot change during an edit."));
+    lockEdits_ = lock;
+}
+
+void Recordset::Edit()
+{
+    CheckOpen();
+    if (readOnly_)
+        Raise(errNotUpdatable, QStringLiteral("Cannot update. Database or object is read-only."));
+    CheckCurrent();
+    LeaveEdit();
+    Store& store = *source_->store;
+    if (lockEdits_ && !store.InTransaction()) {
+        store.Exec(QStringLiteral("BEGIN IMMEDIATE"));
+        holdingLock_ = true;
+    }
+    try {
+        const qint64 key = keys_[size_t(pos_)];
+        store.RefreshCache();
+        std::vector<TVariant> original = ReadBaseRow(key);
+        if (original.empty())
+            RecordDeleted();
+        InvalidateCache();
+        const TVariant* row = CurrentRow();
+        editBuffer_.assign(row, row + source_->columns.size());
+        assigned_.assign(source_->columns.size(), false);
+        original_ = std::move(original);
+        editKey_ = key;
+        editMode_ = dbEditInProgress;
+    } catch (...) {
+        ReleaseLock();
+        throw;
+    }
+}
+
+void Recordset::AddNew()
+{
+    CheckOpen();
+    if (readOnly_)
+        Raise(errNotUpdatable, QStringLiteral("Cannot update. Database or object is read-only."));
+    LeaveEdit();
+    const size_t n = source_->columns.size();
+    editBuffer_.assign(n, TVariant::Null());
+    assigned_.assign(n, false);
+    for (size_t i = 0; i < n; ++i) {
+        const FieldDef& d = source_->columns[i].def;
+        if (d.IsCounter() || source_->columns[i].baseColumn.isEmpty())
+            continue;
+        const TVariant v = EvaluateDefault(d.defaultValue, d.type);
+        if (!v.IsEmpty())
+            editBuffer_[i] = v;
+        else if (d.type == dbBoolean)
+            editBuffer_[i] = TVariant(false);
+    }
+    editKey_ = 0;
+    editMode_ = dbEditAdd;
+}
+
+void Recordset::SetFieldValue(int column, const TVariant& value)
+{
+    CheckOpen();
+    if (editMode_ == dbEditNone)
+        Raise(errUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    const SourceColumn& c = source_->columns[size_t(column)];
+    if (c.baseColumn.isEmpty())
+        throw EDaoError(errFieldNotUpdatable, QStringLiteral("Field '%1' cannot be updated.").arg(c.def.name),
+                        QStringLiteral("DAO.Field"));
+    TVariant v = CoerceToField(value, c.def.type);
+    if (c.def.type == dbBoolean && v.IsNull())
+        v = TVariant(false);
+    if ((c.def.type == dbText || c.def.type == dbChar) && c.def.size > 0 && v.IsText() && v.AsString().size() > c.def.size)
+        throw EDaoError(errFieldTooLong, QStringLiteral("The field '%1' is too small to accept the amount of data you "
+                                                        "attempted to add.").arg(c.def.name),
+                        QStringLiteral("DAO.Field"));
+    editBuffer_[size_t(column)] = v;
+    assigned_[size_t(column)] = true;
+}
+
+namespace {
+
+void CheckRequired(const TableDefData& table, const QString& column, const TVariant& value)
+{
+    const FieldDef* f = table.FindField(column);
+    if (f && f->required && value.IsClear())
+        Raise(errRequired, QStringLiteral("The field '%1.%2' cannot contain a Null value because the Required property "
+                                          "for this field is set to True. Enter a value in this field.")
+                               .arg(table.name, f->name));
+    if (f && IsTextType(f->type) && !f->allowZeroLength && value.IsText() && value.AsString().isEmpty())
+        Raise(errZeroLength, QStringLiteral("Field '%1.%2' cannot be a zero-length string.").arg(table.name, f->name));
+    for (const auto& ix : table.indexes)
+        if (ix.primary && value.IsClear())
+            for (const auto& ixf : ix.fields)
+                if (ixf.name.compare(column, Qt::CaseInsensitive) == 0 && f && !f->IsCounter())
+                    Raise(3058, QStringLiteral("Index or primary key cannot contain a Null value."));
+}
+
+}  // namespace
+
+void Recordset::Insert()
+{
+    Store& store = *source_->store;
+    const TableDefData* table = store.FindTableDef(source_->baseTable);
+    if (!table)
+        Raise(errCannotOpenTable, QStringLiteral("The engine cannot find the table '%1'.").arg(source_->baseTable));
+    QStringList names;
+    QStringList marks;
+    std::vector<TVariant> values;
+    for (size_t i = 0; i < source_->columns.size(); ++i) {
+        const SourceColumn& c = source_->columns[i];
+        // A new GUID made by the default goes in as it was shown.
+        const bool madeGuid = c.def.type == dbGUID && c.def.defaultValue.contains(QLatin1String("gen"), Qt::CaseInsensitive)
+                              && !editBuffer_[i].IsClear();
+        if (c.baseColumn.isEmpty() || (!assigned_[i] && !madeGuid))
+            continue;
+        names << QuoteName(c.baseColumn);
+        values.push_back(editBuffer_[i]);
+        marks << QStringLiteral("?%1").arg(values.size());
+    }
+    // Fields left alone get their default; a required one without default must be given.
+    for (const auto& f : table->fields) {
+        if (f.IsCounter())
+            continue;
+        bool given = false;
+        for (size_t i = 0; i < source_->columns.size(); ++i)
+            if (assigned_[i] && source_->columns[i].baseColumn.compare(f.name, Qt::CaseInsensitive) == 0) {
+                CheckRequired(*table, f.name, editBuffer_[i]);
+                given = true;
+            }
+        if (!given && f.type != dbBoolean) {
+            const TVariant d = EvaluateDefault(f.defaultValue, f.type);
+            if (d.IsClear())
+                CheckRequired(*table, f.name, TVariant::Null());
+        }
+    }
+    const QString sql = names.isEmpty()
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteName(table->name))
+                            : QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
+                                  .arg(QuoteName(table->name), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    store.BeginWrite();
+    qint64 key = 0;
+    try {
+        SqlStatement s(store.Db(), sql);
+        for (size_t i = 0; i < values.size(); ++i)
+            s.Bind(int(i) + 1, values[i]);
+        s.Step();
+        key = sqlite3_last_insert_rowid(store.Db());
+        store.Commit();
+    } catch (...) {
+        store.Rollback();
+        throw;
+    }
+    lastModified_ = KeyToBookmark(key);
+    if (type_ == dbOpenTable && !index_.isEmpty()) {
+        const qint64 current = pos_ >= 0 && pos_ < qint64(keys_.size()) ? keys_[size_t(pos_)] : 0;
+        const qint64 keepSeen = seen_;
+        LoadKeys(current, current != 0);
+        seen_ = keepSeen + 1;
+    } else {
+        keys_.push_back(key);
+        if (positionsValid_)
+            positions_.emplace(key, qint64(keys_.size()) - 1);
+        ++seen_;
+    }
+    InvalidateCache();
+}
+
+void Recordset::Rewrite()
+{
+    Store& store = *source_->store;
+    const TableDefData* table = store.FindTableDef(source_->baseTable);
+    if (!table)
+        Raise(errCannotOpenTable, QStringLiteral("The engine cannot find the table '%1'.").arg(source_->baseTable));
+    QStringList sets;
+    std::vector<TVariant> values;
+    for (size_t i = 0; i < source_->columns.size(); ++i) {
+        const SourceColumn& c = source_->columns[i];
+        if (c.baseColumn.isEmpty() || !assigned_[i])
+            continue;
+        CheckRequired(*table, c.baseColumn, editBuffer_[i]);
+        values.push_back(editBuffer_[i]);
+        sets << QStringLiteral("%1=?%2").arg(QuoteName(c.baseColumn)).arg(values.size());
+    }
+    store.BeginWrite();
+    try {
+        const std::vector<TVariant> now = ReadBaseRow(editKey_);
+        if (now.empty())
+            RecordDeleted();
+        if (now != original_)
+            Raise(errWriteConflict, QStringLiteral("The record was changed by another user since you began editing it; "
+                                                   "your changes were not saved. Read the record again and repeat them."));
+        if (!sets.isEmpty()) {
+            SqlStatement s(store.Db(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3")
+                                           .arg(QuoteName(table->name), sets.join(QLatin1Char(',')))
+                                           .arg(values.size() + 1));
+            for (size_t i = 0; i < values.size(); ++i)
+                s.Bind(int(i) + 1, values[i]);
+            s.BindKey(int(values.size()) + 1, editKey_);
+            s.Step();
+        }
+        store.Commit();
+    } catch (...) {
+        store.Rollback();
+        throw;
+    }
+    lastModified_ = KeyToBookmark(editKey_);
+    InvalidateCache();
+}
+
+void Recordset::Update()
+{
+    CheckOpen();
+    if (editMode_ == dbEditNone)
+        Raise(errUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    if (editMode_ == dbEditAdd)
+        Insert();
+    else
+        Rewrite();
+    editMode_ = dbEditNone;
+    editBuffer_.clear();
+    assigned_.clear();
+    original_.clear();
+    ReleaseLock();
+}
+
+void Recordset::CancelUpdate()
+{
+    CheckOpen();
+    if (editMode_ == dbEditNone)
+        Raise(errUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    LeaveEdit();
+}
+
+void Recordset::Delete()
+{
+    CheckOpen();
+    if (readOnly_)
+        Raise(errNotUpdatable, QStringLiteral("Cannot update. Database or object is read-only."));
+    CheckCurrent();
+    LeaveEdit();
+    Store& store = *source_->store;
+    const qint64 key = keys_[size_t(pos_)];
+    store.BeginWrite();
+    try {
+        SqlStatement s(store.Db(), QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(QuoteName(source_->baseTable)));
+        s.BindKey(1, key);
+        s.Step();
+        if (sqlite3_changes(store.Db()) == 0)
+            RecordDeleted();
+        store.Commit();
+    } catch (...) {
+        store.Rollback();
+        throw;
+    }
+    keys_.erase(keys_.begin() + pos_);
+    positionsValid_ = false;
+    InvalidateCache();
+    if (seen_ > pos_)
+        --seen_;
+    currentDeleted_ = true;
+}
+
+}  // namespace dao

@@ -1,0 +1,1153 @@
+#include "platform/dao/DaoStore.h"
+
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoError.h"
+#include "platform/dao/DaoValue.h"
+#include "platform/toolkit/DateTime.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace dao {
+
+namespace {
+
+const QString kSource = QStringLiteral("DAO.Database");
+const char* const kSignature = "dao-sqlite-store";
+
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+[[noreturn]] void Raise(int number, const QString& text, const QString& source = kSource)
+{
+    throw EDaoError(number, text, source);
+}
+
+const QStringList& CatalogueTables()
+{
+    static const QStringList names{QStringLiteral("__dao_meta"), QStringLiteral("__dao_tables"),
+                                   QStringLiteral("__dao_fields"), QStringLiteral("__dao_field_properties"),
+                                   QStringLiteral("__dao_indexes"), QStringLiteral("__dao_queries")};
+    return names;
+}
+
+const char* const kCatalogueSql =
+    "CREATE TABLE \"__dao_meta\"(key TEXT PRIMARY KEY, value);"
+    "CREATE TABLE \"__dao_tables\"(name TEXT PRIMARY KEY COLLATE NOCASE, attributes INTEGER NOT NULL DEFAULT 0,"
+    " date_created REAL, last_updated REAL);"
+    "CREATE TABLE \"__dao_fields\"(table_name TEXT NOT NULL COLLATE NOCASE, ordinal INTEGER NOT NULL,"
+    " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, size INTEGER NOT NULL DEFAULT 0,"
+    " attributes INTEGER NOT NULL DEFAULT 0, default_value TEXT, required INTEGER NOT NULL DEFAULT 0,"
+    " allow_zero_length INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(table_name, name));"
+    "CREATE TABLE \"__dao_field_properties\"(table_name TEXT NOT NULL COLLATE NOCASE,"
+    " field_name TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE, value,"
+    " PRIMARY KEY(table_name, field_name, name));"
+    "CREATE TABLE \"__dao_indexes\"(table_name TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE,"
+    " ordinal INTEGER NOT NULL, is_primary INTEGER NOT NULL DEFAULT 0, is_unique INTEGER NOT NULL DEFAULT 0,"
+    " required INTEGER NOT NULL DEFAULT 0, ignore_nulls INTEGER NOT NULL DEFAULT 0, fields TEXT NOT NULL,"
+    " PRIMARY KEY(table_name, name));"
+    "CREATE TABLE \"__dao_queries\"(name TEXT PRIMARY KEY COLLATE NOCASE, sql TEXT NOT NULL,"
+    " type INTEGER NOT NULL DEFAULT 0, date_created REAL, last_updated REAL);";
+
+QString HashPassword(const QString& salt, const QString& password)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArray::fromHex(salt.toLatin1()));
+    hash.addData(password.toUtf8());
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QString NewSalt()
+{
+    QByteArray salt(16, '\0');
+    for (auto& c : salt)
+        c = char(QRandomGenerator::system()->bounded(256));
+    return QString::fromLatin1(salt.toHex());
+}
+
+QString EncodeIndexFields(const std::vector<IndexFieldDef>& fields)
+{
+    QStringList parts;
+    for (const auto& f : fields)
+        parts << (f.descending ? QStringLiteral("-") : QStringLiteral("+")) + f.name;
+    return parts.join(QLatin1Char('\t'));
+}
+
+std::vector<IndexFieldDef> DecodeIndexFields(const QString& text)
+{
+    std::vector<IndexFieldDef> fields;
+    for (const QString& part : text.split(QLatin1Char('\t'), Qt::SkipEmptyParts))
+        fields.push_back({part.mid(1), part.startsWith(QLatin1Char('-'))});
+    return fields;
+}
+
+QString SqliteIndexName(const QString& table, const QString& index)
+{
+    return QStringLiteral("__dao_ix_") + table + QLatin1Char('_') + index;
+}
+
+// A field guessed from a column of a table made without the catalogue.
+FieldDef InferField(const QString& name, const QString& declared, bool primaryKey, bool autoIncrement)
+{
+    FieldDef f;
+    f.name = name;
+    const QString d = declared.toUpper();
+    if (d.contains(QLatin1String("INT"))) {
+        f.type = dbLong;
+        if (primaryKey && autoIncrement)
+            f.attributes = dbAutoIncrField | dbFixedField;
+    } else if (d.contains(QLatin1String("CHAR")) || d.contains(QLatin1String("TEXT")) || d.contains(QLatin1String("CLOB"))) {
+        f.type = dbMemo;
+    } else if (d.contains(QLatin1String("REAL")) || d.contains(QLatin1String("FLOA")) || d.contains(QLatin1String("DOUB"))) {
+        f.type = dbDouble;
+    } else if (d.contains(QLatin1String("DATE")) || d.contains(QLatin1String("TIME"))) {
+        f.type = dbDate;
+    } else {
+        f.type = d.isEmpty() || d.contains(QLatin1String("BLOB")) ? dbLongBinary : dbDouble;
+    }
+    if (f.attributes == 0)
+        f.attributes = (f.type == dbMemo || f.type == dbLongBinary) ? dbVariableField : dbFixedField;
+    f.attributes |= dbUpdatableField;
+    if (f.type == dbMemo)
+        f.allowZeroLength = true;
+    return f;
+}
+
+}  // namespace
+
+// ---- catalogue entries --------------------------------------------------------------------
+
+bool FieldDef::IsCounter() const { return (attributes & dbAutoIncrField) != 0; }
+
+TVariant FieldDef::Property(const QString& propertyName) const
+{
+    for (const auto& p : properties)
+        if (p.first.compare(propertyName, Qt::CaseInsensitive) == 0)
+            return p.second;
+    return TVariant();
+}
+
+void FieldDef::SetProperty(const QString& propertyName, const TVariant& value)
+{
+    for (auto& p : properties)
+        if (p.first.compare(propertyName, Qt::CaseInsensitive) == 0) {
+            p.second = value;
+            return;
+        }
+    properties.emplace_back(propertyName, value);
+}
+
+const FieldDef* TableDefData::FindField(const QString& fieldName) const
+{
+    for (const auto& f : fields)
+        if (f.name.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return &f;
+    return nullptr;
+}
+
+const IndexDef* TableDefData::FindIndex(const QString& indexName) const
+{
+    for (const auto& i : indexes)
+        if (i.name.compare(indexName, Qt::CaseInsensitive) == 0)
+            return &i;
+    return nullptr;
+}
+
+int TableDefData::CounterField() const
+{
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].IsCounter())
+            return int(i);
+    return -1;
+}
+
+bool TableDefData::IsSystem() const { return (unsigned(attributes) & 0x80000002u) != 0; }
+
+// ---- statements ---------------------------------------------------------------------------
+
+SqlStatement::SqlStatement(sqlite3* db, const QString& sql) : db_(db)
+{
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            Raise(errDatabaseLocked, QStringLiteral("Could not read the database; it is locked by another connection."));
+        if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB)
+            Raise(errDamaged, QStringLiteral("The database is damaged: %1. Repair it before use.").arg(message));
+        Raise(errEngineFailure, QStringLiteral("The engine cannot run the statement: %1.").arg(message));
+    }
+}
+
+SqlStatement::~SqlStatement() { sqlite3_finalize(stmt_); }
+
+bool SqlStatement::Step()
+{
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    sqlite3_reset(stmt_);
+    const int code = sqlite3_extended_errcode(db_);
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+    // Errors raised from a registered function carry the engine's own error in their text.
+    if ((code & 0xff) == SQLITE_CONSTRAINT) {
+        const QString lower = message.toLower();
+        if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+            Raise(errDuplicateKey, QStringLiteral("The changes you requested to the table were not successful because "
+                                                  "they would create duplicate values in the index or primary key."));
+        if (code == SQLITE_CONSTRAINT_NOTNULL) {
+            const QString field = message.section(QLatin1Char(':'), 1).trimmed();
+            Raise(errRequired, QStringLiteral("The field '%1' cannot contain a Null value because the Required property "
+                                              "for this field is set to True. Enter a value in this field.").arg(field));
+        }
+        if (code == SQLITE_CONSTRAINT_CHECK) {
+            const QString name = message.section(QLatin1Char(':'), 1).trimmed();
+            if (name.startsWith(QLatin1String("len_")))
+                Raise(errFieldTooLong, QStringLiteral("The field '%1' is too small to accept the amount of data you "
+                                                      "attempted to add.").arg(name.mid(4)));
+            if (name.startsWith(QLatin1String("zl_")))
+                Raise(errZeroLength, QStringLiteral("Field '%1' cannot be a zero-length string.").arg(name.mid(3)));
+        }
+        Raise(errEngineFailure, QStringLiteral("The change breaks a rule of the table: %1.").arg(lower));
+    }
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        Raise(errDatabaseLocked, QStringLiteral("Could not update; the database is currently locked by another connection."));
+    case SQLITE_READONLY:
+        Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        Raise(errDamaged, QStringLiteral("The database is damaged: %1. Repair it before use.").arg(message));
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+        Raise(errDiskIo, QStringLiteral("Disk or network error: %1.").arg(message));
+    default:
+        break;
+    }
+    Raise(errEngineFailure, QStringLiteral("The engine failed: %1.").arg(message));
+}
+
+void SqlStatement::Reset()
+{
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+void SqlStatement::Bind(int index, const TVariant& value) { BindValue(stmt_, index, value); }
+
+void SqlStatement::BindKey(int index, qint64 key) { sqlite3_bind_int64(stmt_, index, key); }
+
+// ---- opening and creating -----------------------------------------------------------------
+
+QString Store::MetaTable() { return QStringLiteral("__dao_meta"); }
+
+Store::~Store() { Close(); }
+
+void Store::Close()
+{
+    statements_.clear();
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+    lock_.reset();
+}
+
+void Store::CheckOpen() const
+{
+    if (!db_)
+        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+}
+
+void Store::Connect(const QString& path, bool readOnly)
+{
+    const QByteArray name = QFile::encodeName(path);
+    // A connection serves one thread at a time: the engine's objects are not shared between threads.
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(name.constData(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        if (rc == SQLITE_READONLY || rc == SQLITE_PERM || rc == SQLITE_CANTOPEN)
+            Raise(errCannotOpenDatabase, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), message));
+        Raise(errDamaged, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), message));
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, 5000);
+    // Rows are read twice when a dynaset opens (keys, then rows); mapped pages make the second
+    // reading cheap. Temporary tables (snapshots) stay in memory.
+    sqlite3_exec(db_, "PRAGMA mmap_size=268435456; PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+    jet::RegisterJetFunctions(db_);
+}
+
+void Store::LoadMeta()
+{
+    SqlStatement has(db_, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='__dao_meta'"));
+    has.Step();
+    if (sqlite3_column_int(has.Get(), 0) == 0)
+        Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path_)));
+    SqlStatement meta(db_, QStringLiteral("SELECT key, value FROM \"__dao_meta\""));
+    bool signed_ = false;
+    while (meta.Step()) {
+        const QString key = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(meta.Get(), 0)));
+        const QString value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(meta.Get(), 1)));
+        if (key == QLatin1String("signature"))
+            signed_ = value == QLatin1String(kSignature);
+        else if (key == QLatin1String("format"))
+            formatVersion_ = value;
+        else if (key == QLatin1String("collating_order"))
+            collatingOrder_ = value.toInt();
+        else if (key == QLatin1String("password_salt"))
+            passwordSalt_ = value;
+        else if (key == QLatin1String("password_hash"))
+            passwordHash_ = value;
+    }
+    if (!signed_)
+        Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path_)));
+}
+
+void Store::CheckPassword(const QString& password) const
+{
+    if (passwordHash_.isEmpty())
+        return;
+    if (HashPassword(passwordSalt_, password) != passwordHash_)
+        Raise(errNotValidPassword, QStringLiteral("Not a valid password."));
+}
+
+namespace {
+
+// What the first bytes of a file say it is; raises for anything but an SQLite file.
+void CheckHeader(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        Raise(errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(Native(path)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        Raise(errCannotOpenDatabase, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), file.errorString()));
+    const QByteArray head = file.read(100);
+    const QByteArray kind = head.mid(4, 15);
+    if (kind == "Standard Jet DB" || kind == "Standard ACE DB")
+        Raise(errUnrecognizedFormat,
+              QStringLiteral("Unrecognized database format '%1': it is a Jet database file, which this engine "
+                             "cannot read.").arg(Native(path)));
+    if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path)));
+}
+
+}  // namespace
+
+std::shared_ptr<Store> Store::Open(const OpenArguments& arguments)
+{
+    const QString path = QFileInfo(arguments.path).absoluteFilePath();
+    CheckHeader(path);
+    // Refused before anything is read: someone holds the file alone, or we want it alone.
+    if (LockFile::HeldExclusively(path) || (arguments.exclusive && LockFile::InUse(path)))
+        Raise(errFileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
+    std::shared_ptr<Store> store(new Store);
+    store->path_ = path;
+    store->readOnly_ = arguments.readOnly;
+    store->exclusive_ = arguments.exclusive;
+    store->Connect(path, arguments.readOnly);
+    try {
+        store->LoadMeta();
+        if (store->formatVersion_.toDouble() >= 4.0 && arguments.engineVersion.size() >= 3
+            && arguments.engineVersion.at(2) == QLatin1Char('5'))
+            Raise(errNotJetHere,
+                  QStringLiteral("The database '%1' has format version %2, which engine version %3 cannot use; "
+                                 "open it with engine version 3.6.")
+                      .arg(Native(path), store->formatVersion_, arguments.engineVersion));
+        store->CheckPassword(arguments.password);
+        store->lock_ = LockFile::Acquire(path, arguments.exclusive, LockFile::ComputerName(), arguments.userName);
+        if (arguments.exclusive) {
+            // Other connections without a lock file slot are kept out as well.
+            store->Exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
+        }
+        store->Reload();
+    } catch (...) {
+        store->Close();
+        throw;
+    }
+    return store;
+}
+
+QString Store::ReadFormatVersion(const QString& path)
+{
+    CheckHeader(path);
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        Raise(errDamaged, QStringLiteral("The database '%1' cannot be opened.").arg(Native(path)));
+    }
+    sqlite3_busy_timeout(db, 2000);
+    QString version;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT value FROM \"__dao_meta\" WHERE key='format'", -1, &stmt, nullptr) == SQLITE_OK
+        && sqlite3_step(stmt) == SQLITE_ROW)
+        version = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    sqlite3_close_v2(db);
+    if (version.isEmpty())
+        Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path)));
+    return version;
+}
+
+void Store::Create(const QString& pathIn, int collatingOrder, const QString& formatVersion, const QString& password)
+{
+    const QString path = QFileInfo(pathIn).absoluteFilePath();
+    if (QFileInfo::exists(path))
+        Raise(errDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
+    const QString temp = path + QStringLiteral(".new-") + QString::number(QRandomGenerator::global()->generate(), 16);
+    sqlite3* db = nullptr;
+    auto fail = [&](const QString& why) {
+        sqlite3_close_v2(db);
+        QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal"));
+        Raise(errCannotOpenDatabase, QStringLiteral("Could not create the database '%1': %2.").arg(Native(path), why),
+              QStringLiteral("DAO.Workspace"));
+    };
+    if (sqlite3_open_v2(QFile::encodeName(temp).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr) != SQLITE_OK)
+        fail(db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("no file"));
+    QString sql = QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN;") + QString::fromLatin1(kCatalogueSql);
+    auto meta = [&](const QString& key, const QString& value) {
+        sql += QStringLiteral("INSERT INTO \"__dao_meta\" VALUES(%1, %2);").arg(QuoteText(key), QuoteText(value));
+    };
+    meta(QStringLiteral("signature"), QString::fromLatin1(kSignature));
+    meta(QStringLiteral("format"), formatVersion);
+    meta(QStringLiteral("collating_order"), QString::number(collatingOrder));
+    meta(QStringLiteral("created"), QString::number(Now(), 'g', 17));
+    meta(QStringLiteral("catalog_version"), QStringLiteral("1"));
+    if (!password.isEmpty()) {
+        const QString salt = NewSalt();
+        meta(QStringLiteral("password_salt"), salt);
+        meta(QStringLiteral("password_hash"), HashPassword(salt, password));
+    }
+    sql += QStringLiteral("COMMIT;");
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString why = QString::fromUtf8(error);
+        sqlite3_free(error);
+        fail(why);
+    }
+    sqlite3_close_v2(db);
+    db = nullptr;
+    // A hard link puts the finished file in place, refusing to replace one made meanwhile.
+    if (::link(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(temp);
+        if (QFileInfo::exists(path))
+            Raise(errDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
+        Raise(errCannotOpenDatabase, QStringLiteral("Could not create the database '%1'.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
+    }
+    QFile::remove(temp);
+}
+
+// ---- catalogue ----------------------------------------------------------------------------
+
+namespace {
+
+QString Text(sqlite3_stmt* s, int c)
+{
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)), sqlite3_column_bytes(s, c));
+}
+
+}  // namespace
+
+void Store::Reload()
+{
+    CheckOpen();
+    std::vector<TableDefData> tables;
+    {
+        SqlStatement s(db_, QStringLiteral("SELECT name, attributes, date_created, last_updated FROM \"__dao_tables\" ORDER BY rowid"));
+        while (s.Step()) {
+            TableDefData t;
+            t.name = Text(s.Get(), 0);
+            t.attributes = sqlite3_column_int(s.Get(), 1);
+            t.dateCreated = sqlite3_column_double(s.Get(), 2);
+            t.lastUpdated = sqlite3_column_double(s.Get(), 3);
+            tables.push_back(std::move(t));
+        }
+    }
+    auto find = [&](const QString& name) -> TableDefData* {
+        for (auto& t : tables)
+            if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+                return &t;
+        return nullptr;
+    };
+    {
+        SqlStatement s(db_, QStringLiteral("SELECT table_name, name, type, size, attributes, default_value, required,"
+                                           " allow_zero_length FROM \"__dao_fields\" ORDER BY table_name, ordinal"));
+        while (s.Step()) {
+            TableDefData* t = find(Text(s.Get(), 0));
+            if (!t)
+                continue;
+            FieldDef f;
+            f.name = Text(s.Get(), 1);
+            f.type = sqlite3_column_int(s.Get(), 2);
+            f.size = sqlite3_column_int(s.Get(), 3);
+            f.attributes = sqlite3_column_int(s.Get(), 4);
+            f.defaultValue = Text(s.Get(), 5);
+            f.required = sqlite3_column_int(s.Get(), 6) != 0;
+            f.allowZeroLength = sqlite3_column_int(s.Get(), 7) != 0;
+            t->fields.push_back(std::move(f));
+        }
+    }
+    {
+        SqlStatement s(db_, QStringLiteral("SELECT table_name, field_name, name, value FROM \"__dao_field_properties\" ORDER BY rowid"));
+        while (s.Step()) {
+            TableDefData* t = find(Text(s.Get(), 0));
+            if (!t)
+                continue;
+            for (auto& f : t->fields)
+                if (f.name.compare(Text(s.Get(), 1), Qt::CaseInsensitive) == 0)
+                    f.properties.emplace_back(Text(s.Get(), 2), ColumnValue(s.Get(), 3, 0));
+        }
+    }
+    {
+        SqlStatement s(db_, QStringLiteral("SELECT table_name, name, is_primary, is_unique, required, ignore_nulls, fields"
+                                           " FROM \"__dao_indexes\" ORDER BY table_name, ordinal"));
+        while (s.Step()) {
+            TableDefData* t = find(Text(s.Get(), 0));
+            if (!t)
+                continue;
+            IndexDef i;
+            i.name = Text(s.Get(), 1);
+            i.primary = sqlite3_column_int(s.Get(), 2) != 0;
+            i.unique = sqlite3_column_int(s.Get(), 3) != 0;
+            i.required = sqlite3_column_int(s.Get(), 4) != 0;
+            i.ignoreNulls = sqlite3_column_int(s.Get(), 5) != 0;
+            i.fields = DecodeIndexFields(Text(s.Get(), 6));
+            t->indexes.push_back(std::move(i));
+        }
+    }
+    // Tables made without the catalogue, and the catalogue itself as system objects.
+    {
+        SqlStatement s(db_, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid"));
+        while (s.Step()) {
+            const QString name = Text(s.Get(), 0);
+            const QString createSql = Text(s.Get(), 1);
+            if (find(name))
+                continue;
+            TableDefData t;
+            t.name = name;
+            t.attributes = CatalogueTables().contains(name) ? int(0x80000002u) : 0;
+            SqlStatement info(db_, QStringLiteral("PRAGMA table_info(%1)").arg(QuoteName(name)));
+            while (info.Step()) {
+                const bool autoInc = createSql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+                t.fields.push_back(InferField(Text(info.Get(), 1), Text(info.Get(), 2),
+                                              sqlite3_column_int(info.Get(), 5) != 0, autoInc));
+            }
+            tables.push_back(std::move(t));
+        }
+    }
+    std::vector<QueryDefData> queries;
+    {
+        SqlStatement s(db_, QStringLiteral("SELECT name, sql, type, date_created, last_updated FROM \"__dao_queries\" ORDER BY rowid"));
+        while (s.Step()) {
+            QueryDefData q;
+            q.name = Text(s.Get(), 0);
+            q.sql = Text(s.Get(), 1);
+            q.type = sqlite3_column_int(s.Get(), 2);
+            q.dateCreated = sqlite3_column_double(s.Get(), 3);
+            q.lastUpdated = sqlite3_column_double(s.Get(), 4);
+            queries.push_back(std::move(q));
+        }
+    }
+    tables_ = std::move(tables);
+    queries_ = std::move(queries);
+    tableInfos_.clear();
+    for (const auto& t : tables_) {
+        jet::TableInfo info;
+        info.name = t.name;
+        for (const auto& f : t.fields) {
+            jet::ColumnInfo c;
+            c.name = f.name;
+            c.type = f.type;
+            c.size = f.size;
+            c.counter = f.IsCounter();
+            c.format = f.Property(QStringLiteral("Format")).AsString();
+            info.columns.push_back(c);
+        }
+        tableInfos_.push_back(std::move(info));
+    }
+    SqlStatement version(db_, QStringLiteral("PRAGMA data_version"));
+    if (version.Step())
+        dataVersion_ = sqlite3_column_int64(version.Get(), 0);
+    version.Reset();
+    catalogVersion_ = ReadCatalogVersion();
+    ++generation_;
+}
+
+QString Store::ReadCatalogVersion() const
+{
+    SqlStatement s(db_, QStringLiteral("SELECT value FROM \"__dao_meta\" WHERE key='catalog_version'"));
+    const QString v = s.Step() ? Text(s.Get(), 0) : QString();
+    s.Reset();
+    return v;
+}
+
+const TableDefData* Store::FindTableDef(const QString& name) const
+{
+    for (const auto& t : tables_)
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+const QueryDefData* Store::FindQueryDef(const QString& name) const
+{
+    for (const auto& q : queries_)
+        if (q.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &q;
+    return nullptr;
+}
+
+const jet::TableInfo* Store::FindTable(const QString& name) const
+{
+    for (const auto& t : tableInfos_)
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+std::optional<QString> Store::FindQuery(const QString& name) const
+{
+    if (const QueryDefData* q = FindQueryDef(name))
+        return q->sql;
+    return std::nullopt;
+}
+
+void Store::TouchTable(const QString& table)
+{
+    SqlStatement s(db_, QStringLiteral("UPDATE \"__dao_tables\" SET last_updated=?1 WHERE name=?2"));
+    s.Bind(1, TVariant(Now()));
+    s.Bind(2, TVariant(table));
+    s.Step();
+    Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=value+1 WHERE key='catalog_version'"));
+}
+
+void Store::WriteTableRow(const TableDefData& table)
+{
+    SqlStatement s(db_, QStringLiteral("INSERT INTO \"__dao_tables\"(name, attributes, date_created, last_updated) VALUES(?1,?2,?3,?3)"));
+    s.Bind(1, TVariant(table.name));
+    s.Bind(2, TVariant(table.attributes));
+    s.Bind(3, TVariant(Now()));
+    s.Step();
+}
+
+void Store::WriteFieldRows(const QString& table, const std::vector<FieldDef>& fields)
+{
+    SqlStatement count(db_, QStringLiteral("SELECT coalesce(max(ordinal),-1)+1 FROM \"__dao_fields\" WHERE table_name=?1"));
+    count.Bind(1, TVariant(table));
+    count.Step();
+    int ordinal = sqlite3_column_int(count.Get(), 0);
+    SqlStatement s(db_, QStringLiteral("INSERT OR REPLACE INTO \"__dao_fields\"(table_name, ordinal, name, type, size, attributes,"
+                                       " default_value, required, allow_zero_length) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9)"));
+    SqlStatement p(db_, QStringLiteral("INSERT OR REPLACE INTO \"__dao_field_properties\"(table_name, field_name, name, value) VALUES(?1,?2,?3,?4)"));
+    for (const auto& f : fields) {
+        s.Reset();
+        s.Bind(1, TVariant(table));
+        s.Bind(2, TVariant(ordinal++));
+        s.Bind(3, TVariant(f.name));
+        s.Bind(4, TVariant(f.type));
+        s.Bind(5, TVariant(f.size));
+        s.Bind(6, TVariant(f.attributes));
+        s.Bind(7, TVariant(f.defaultValue));
+        s.Bind(8, TVariant(f.required ? 1 : 0));
+        s.Bind(9, TVariant(f.allowZeroLength ? 1 : 0));
+        s.Step();
+        for (const auto& prop : f.properties) {
+            p.Reset();
+            p.Bind(1, TVariant(table));
+            p.Bind(2, TVariant(f.name));
+            p.Bind(3, TVariant(prop.first));
+            p.Bind(4, prop.second);
+            p.Step();
+        }
+    }
+}
+
+void Store::WriteIndexRow(const QString& table, const IndexDef& index, int ordinal)
+{
+    SqlStatement s(db_, QStringLiteral("INSERT INTO \"__dao_indexes\"(table_name, name, ordinal, is_primary, is_unique, required,"
+                                       " ignore_nulls, fields) VALUES(?1,?2,?3,?4,?5,?6,?7,?8)"));
+    s.Bind(1, TVariant(table));
+    s.Bind(2, TVariant(index.name));
+    s.Bind(3, TVariant(ordinal));
+    s.Bind(4, TVariant(index.primary ? 1 : 0));
+    s.Bind(5, TVariant(index.unique || index.primary ? 1 : 0));
+    s.Bind(6, TVariant(index.required || index.primary ? 1 : 0));
+    s.Bind(7, TVariant(index.ignoreNulls ? 1 : 0));
+    s.Bind(8, TVariant(EncodeIndexFields(index.fields)));
+    s.Step();
+}
+
+void Store::CreateSqliteIndex(const TableDefData& table, const IndexDef& index)
+{
+    // The counter is the row key already: an index on it alone needs nothing below.
+    if (index.fields.size() == 1) {
+        const FieldDef* f = table.FindField(index.fields[0].name);
+        if (f && f->IsCounter())
+            return;
+    }
+    QStringList columns;
+    for (const auto& f : index.fields)
+        columns << QuoteName(f.name) + (f.descending ? QStringLiteral(" DESC") : QString());
+    Exec(QStringLiteral("CREATE %1INDEX %2 ON %3(%4)")
+             .arg(index.unique || index.primary ? QStringLiteral("UNIQUE ") : QString(),
+                  QuoteName(SqliteIndexName(table.name, index.name)), QuoteName(table.name), columns.join(QLatin1Char(','))));
+}
+
+namespace {
+
+QString ColumnSql(const FieldDef& f)
+{
+    QString sql = QuoteName(f.name) + QLatin1Char(' ') + StorageType(f.type);
+    if (f.IsCounter())
+        return sql + QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
+    if (IsTextType(f.type))
+        sql += QStringLiteral(" COLLATE ") + QLatin1String(jet::kTextCollation);
+    if (f.type == dbBoolean) {
+        const QString def = DefaultClause(f.defaultValue, f.type);
+        sql += QStringLiteral(" NOT NULL ") + (def.isEmpty() || def == QLatin1String("DEFAULT NULL") ? QStringLiteral("DEFAULT 0") : def);
+        return sql;
+    }
+    if (f.required)
+        sql += QStringLiteral(" NOT NULL");
+    const QString def = DefaultClause(f.defaultValue, f.type);
+    if (!def.isEmpty())
+        sql += QLatin1Char(' ') + def;
+    if ((f.type == dbText || f.type == dbChar) && f.size > 0)
+        sql += QStringLiteral(" CONSTRAINT %1 CHECK(length(%2) <= %3)")
+                   .arg(QuoteName(QStringLiteral("len_") + f.name), QuoteName(f.name)).arg(f.size);
+    if (IsTextType(f.type) && !f.allowZeroLength)
+        sql += QStringLiteral(" CONSTRAINT %1 CHECK(length(%2) > 0)").arg(QuoteName(QStringLiteral("zl_") + f.name), QuoteName(f.name));
+    return sql;
+}
+
+}  // namespace
+
+void Store::CreateTable(const TableDefData& tableIn)
+{
+    CheckOpen();
+    TableDefData table = tableIn;
+    if (table.name.trimmed().isEmpty())
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a table needs a name."));
+    if (FindTableDef(table.name) || FindQueryDef(table.name) || table.name.startsWith(QLatin1String("__dao"), Qt::CaseInsensitive)
+        || table.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+        Raise(errObjectExists, QStringLiteral("Table '%1' already exists.").arg(table.name));
+    if (table.fields.empty())
+        Raise(3264, QStringLiteral("No field defined--cannot append TableDef or Index."));
+    QStringList columns;
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+        for (size_t j = 0; j < i; ++j)
+            if (table.fields[j].name.compare(table.fields[i].name, Qt::CaseInsensitive) == 0)
+                Raise(errNameInUse, QStringLiteral("Cannot define field more than once: '%1'.").arg(table.fields[i].name));
+        columns << ColumnSql(table.fields[i]);
+    }
+    for (const auto& index : table.indexes)
+        for (const auto& f : index.fields)
+            if (!table.FindField(f.name))
+                Raise(errFieldNotFound, QStringLiteral("Item not found in this collection: the index '%1' names the field '%2', "
+                                                       "which the table does not have.").arg(index.name, f.name));
+    BeginWrite();
+    try {
+        Exec(QStringLiteral("CREATE TABLE %1(%2)").arg(QuoteName(table.name), columns.join(QStringLiteral(", "))));
+        WriteTableRow(table);
+        WriteFieldRows(table.name, table.fields);
+        int ordinal = 0;
+        for (const auto& index : table.indexes) {
+            WriteIndexRow(table.name, index, ordinal++);
+            CreateSqliteIndex(table, index);
+        }
+        TouchTable(table.name);
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+    Reload();
+}
+
+void Store::DeleteTable(const QString& name)
+{
+    CheckOpen();
+    const TableDefData* t = FindTableDef(name);
+    if (!t)
+        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+    if (t->IsSystem())
+        Raise(errOperationNotSupported, QStringLiteral("The catalogue table '%1' cannot be deleted.").arg(name));
+    const QString real = t->name;
+    BeginWrite();
+    try {
+        Exec(QStringLiteral("DROP TABLE %1").arg(QuoteName(real)));
+        for (const char* table : {"__dao_tables", "__dao_fields", "__dao_field_properties", "__dao_indexes"}) {
+            SqlStatement s(db_, QStringLiteral("DELETE FROM \"%1\" WHERE %2=?1")
+                                    .arg(QLatin1String(table), QLatin1String(qstrcmp(table, "__dao_tables") == 0 ? "name" : "table_name")));
+            s.Bind(1, TVariant(real));
+            s.Step();
+        }
+        Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=value+1 WHERE key='catalog_version'"));
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+    Reload();
+}
+
+void Store::AddField(const QString& tableName, const FieldDef& fieldIn)
+{
+    CheckOpen();
+    const TableDefData* t = FindTableDef(tableName);
+    if (!t)
+        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+    if (t->FindField(fieldIn.name))
+        Raise(errObjectExists, QStringLiteral("Field '%1' already exists in table '%2'.").arg(fieldIn.name, t->name));
+    if (fieldIn.IsCounter())
+        Raise(errOperationNotSupported, QStringLiteral("A counter field can only be defined with its table."));
+    FieldDef field = fieldIn;
+    const QString table = t->name;
+    // A column added later cannot demand a value of the rows already there.
+    FieldDef column = field;
+    if (column.type != dbBoolean && DefaultClause(column.defaultValue, column.type).isEmpty())
+        column.required = false;
+    BeginWrite();
+    try {
+        Exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(QuoteName(table), ColumnSql(column)));
+        WriteFieldRows(table, {field});
+        TouchTable(table);
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+    Reload();
+}
+
+void Store::UpdateField(const QString& tableName, const QString& fieldName, const FieldDef& field)
+{
+    CheckOpen();
+    const TableDefData* t = FindTableDef(tableName);
+    if (!t || !t->FindField(fieldName))
+        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+    const QString table = t->name;
+    const FieldDef& old = *t->FindField(fieldName);
+    const bool rulesChange = old.required != field.required || old.allowZeroLength != field.allowZeroLength
+                             || old.defaultValue != field.defaultValue;
+    TableDefData rebuilt = *t;
+    for (auto& f : rebuilt.fields)
+        if (f.name.compare(fieldName, Qt::CaseInsensitive) == 0) {
+            f.required = field.required;
+            f.allowZeroLength = field.allowZeroLength;
+            f.defaultValue = field.defaultValue;
+        }
+    BeginWrite();
+    try {
+        if (rulesChange && !rebuilt.IsSystem())
+            RebuildTable(rebuilt);
+        SqlStatement s(db_, QStringLiteral("UPDATE \"__dao_fields\" SET default_value=?1, required=?2, allow_zero_length=?3"
+                                           " WHERE table_name=?4 AND name=?5"));
+        s.Bind(1, TVariant(field.defaultValue));
+        s.Bind(2, TVariant(field.required ? 1 : 0));
+        s.Bind(3, TVariant(field.allowZeroLength ? 1 : 0));
+        s.Bind(4, TVariant(table));
+        s.Bind(5, TVariant(fieldName));
+        s.Step();
+        SqlStatement clear(db_, QStringLiteral("DELETE FROM \"__dao_field_properties\" WHERE table_name=?1 AND field_name=?2"));
+        clear.Bind(1, TVariant(table));
+        clear.Bind(2, TVariant(fieldName));
+        clear.Step();
+        SqlStatement p(db_, QStringLiteral("INSERT INTO \"__dao_field_properties\"(table_name, field_name, name, value) VALUES(?1,?2,?3,?4)"));
+        for (const auto& prop : field.properties) {
+            p.Reset();
+            p.Bind(1, TVariant(table));
+            p.Bind(2, TVariant(fieldName));
+            p.Bind(3, TVariant(prop.first));
+            p.Bind(4, prop.second);
+            p.Step();
+        }
+        TouchTable(table);
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+    Reload();
+}
+
+void Store::RebuildTable(const TableDefData& table)
+{
+    // SQLite cannot change a column's rules in place: the table is made again under its name,
+    // keeping every row with its key and the counter's next value.
+    const QString name = QuoteName(table.name);
+    const QString temp = QuoteName(QStringLiteral("__dao_rebuild"));
+    QStringList columns;
+    QStringList names{QStringLiteral("rowid")};
+    for (const auto& f : table.fields) {
+        columns << ColumnSql(f);
+        names << QuoteName(f.name);
+    }
+    qint64 sequence = -1;
+    {
+        SqlStatement seq(db_, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=?1"));
+        seq.Bind(1, TVariant(table.name));
+        if (seq.Step())
+            sequence = sqlite3_column_int64(seq.Get(), 0);
+        seq.Reset();
+    }
+    Exec(QStringLiteral("CREATE TABLE %1(%2)").arg(temp, columns.join(QStringLiteral(", "))));
+    Exec(QStringLiteral("INSERT INTO %1(%2) SELECT %2 FROM %3").arg(temp, names.join(QLatin1Char(',')), name));
+    Exec(QStringLiteral("DROP TABLE %1").arg(name));
+    Exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(temp, name));
+    if (sequence >= 0) {
+        SqlStatement seq(db_, QStringLiteral("UPDATE sqlite_sequence SET seq=max(seq, ?2) WHERE name=?1"));
+        seq.Bind(1, TVariant(table.name));
+        seq.Bind(2, TVariant(sequence));
+        seq.Step();
+        if (sqlite3_changes(db_) == 0) {
+            SqlStatement add(db_, QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES(?1, ?2)"));
+            add.Bind(1, TVariant(table.name));
+            add.Bind(2, TVariant(sequence));
+            add.Step();
+        }
+    }
+    for (const auto& index : table.indexes)
+        CreateSqliteIndex(table, index);
+}
+
+void Store::AddIndex(const QString& tableName, const IndexDef& index)
+{
+    CheckOpen();
+    const TableDefData* t = FindTableDef(tableName);
+    if (!t)
+        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+    if (index.name.trimmed().isEmpty())
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: an index needs a name."));
+    if (t->FindIndex(index.name))
+        Raise(errObjectExists, QStringLiteral("Index '%1' already exists.").arg(index.name));
+    if (index.fields.empty())
+        Raise(3264, QStringLiteral("No field defined--cannot append TableDef or Index."));
+    for (const auto& f : index.fields)
+        if (!t->FindField(f.name))
+            Raise(errFieldNotFound, QStringLiteral("Item not found in this collection: the table '%1' has no field '%2'.")
+                                        .arg(t->name, f.name));
+    if (index.primary)
+        for (const auto& other : t->indexes)
+            if (other.primary)
+                Raise(3283, QStringLiteral("Primary key already exists."));
+    const TableDefData table = *t;
+    BeginWrite();
+    try {
+        WriteIndexRow(table.name, index, int(table.indexes.size()));
+        CreateSqliteIndex(table, index);
+        TouchTable(table.name);
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+    Reload();
+}
+
+void Store::DeleteIndex(const QString& tableName, const QString& indexName)
+{
+    CheckOpen();
+    const TableDefData* t = FindTableDef(tableName);
+    if (!t || !t->FindIndex(indexName))
+        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+    const QString table = t->name;
+    const QString index = t->FindIndex(indexName)->name;
+    BeginWrite();
+    try {
+        Exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QuoteName(SqliteIndexName(table, index))));
+        SqlStatement s(db_, QStringLiteral("DELETE FROM \"__dao_indexes\" WHERE table_name=?1 AND name=?2"));
+        s.Bind(1, TVariant(table));
+        s.Bind(2, TVariant(index));
+        s.Step();
+        TouchTable(table);
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+    Reload();
+}
+
+void Store::SaveQuery(const QueryDefData& query)
+{
+    CheckOpen();
+    if (query.name.trimmed().isEmpty())
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a saved query needs a name."));
+    if (FindTableDef(query.name))
+        Raise(errObjectExists, QStringLiteral("Object '%1' already exists.").arg(query.name));
+    BeginWrite();
+    try {
+        const QueryDefData* old = FindQueryDef(query.name);
+        SqlStatement s(db_, QStringLiteral("INSERT OR REPLACE INTO \"__dao_queries\"(rowid, name, sql, type, date_created, last_updated)"
+                                           " VALUES((SELECT rowid FROM \"__dao_queries\" WHERE name=?1),?1,?2,?3,?4,?5)"));
+        s.Bind(1, TVariant(old ? old->name : query.name));
+        s.Bind(2, TVariant(query.sql));
+        s.Bind(3, TVariant(query.type));
+        s.Bind(4, TVariant(old ? old->dateCreated : Now()));
+        s.Bind(5, TVariant(Now()));
+        s.Step();
+        Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=value+1 WHERE key='catalog_version'"));
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+    Reload();
+}
+
+void Store::DeleteQuery(const QString& name)
+{
+    CheckOpen();
+    if (!FindQueryDef(name))
+        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+    BeginWrite();
+    try {
+        SqlStatement s(db_, QStringLiteral("DELETE FROM \"__dao_queries\" WHERE name=?1"));
+        s.Bind(1, TVariant(name));
+        s.Step();
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+    Reload();
+}
+
+void Store::SetPassword(const QString& oldPassword, const QString& newPassword)
+{
+    CheckOpen();
+    CheckPassword(oldPassword);
+    if (readOnly_)
+        Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+    const QString salt = newPassword.isEmpty() ? QString() : NewSalt();
+    const QString hash = newPassword.isEmpty() ? QString() : HashPassword(salt, newPassword);
+    BeginWrite();
+    try {
+        Exec(QStringLiteral("DELETE FROM \"__dao_meta\" WHERE key IN ('password_salt','password_hash')"));
+        if (!hash.isEmpty())
+            Exec(QStringLiteral("INSERT INTO \"__dao_meta\" VALUES('password_salt', %1), ('password_hash', %2)")
+                     .arg(QuoteText(salt), QuoteText(hash)));
+        Commit();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+    passwordSalt_ = salt;
+    passwordHash_ = hash;
+}
+
+// ---- statements and transactions ----------------------------------------------------------
+
+void Store::Exec(const QString& sql)
+{
+    CheckOpen();
+    SqlStatement s(db_, sql);
+    while (s.Step()) {
+    }
+}
+
+SqlStatement& Store::Cached(const QString& sql)
+{
+    CheckOpen();
+    const std::string key = sql.toStdString();
+    auto it = statements_.find(key);
+    if (it == statements_.end())
+        it = statements_.emplace(key, std::make_unique<SqlStatement>(db_, sql)).first;
+    else
+        it->second->Reset();
+    return *it->second;
+}
+
+bool Store::InTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }
+
+void Store::BeginWrite()
+{
+    CheckOpen();
+    if (readOnly_)
+        Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+    if (InTransaction())
+        Exec(QStringLiteral("SAVEPOINT dao_write"));
+    else
+        Exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Store::Commit()
+{
+    if (!InTransaction())
+        return;
+    // Inside a held transaction (a pessimistic edit) a write ends its savepoint only.
+    SqlStatement probe(db_, QStringLiteral("RELEASE dao_write"));
+    const int rc = sqlite3_step(probe.Get());
+    if (rc != SQLITE_DONE) {
+        sqlite3_reset(probe.Get());
+        Exec(QStringLiteral("COMMIT"));
+    }
+    ++epoch_;
+}
+
+void Store::Rollback()
+{
+    if (!InTransaction())
+        return;
+    char* error = nullptr;
+    if (sqlite3_exec(db_, "ROLLBACK TO dao_write; RELEASE dao_write", nullptr, nullptr, &error) != SQLITE_OK) {
+        sqlite3_free(error);
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    ++epoch_;
+}
+
+void Store::RefreshCache()
+{
+    if (!db_)
+        return;
+    SqlStatement& s = Cached(QStringLiteral("PRAGMA data_version"));
+    qint64 version = dataVersion_;
+    if (s.Step())
+        version = sqlite3_column_int64(s.Get(), 0);
+    s.Reset();
+    if (version != dataVersion_) {
+        dataVersion_ = version;
+        ++epoch_;
+        // Another connection changed the catalogue only when its version moved.
+        if (ReadCatalogVersion() != catalogVersion_)
+            Reload();
+    }
+}
+
+QByteArray KeyToBookmark(qint64 key)
+{
+    const quint32 k = quint32(qint32(key));
+    QByteArray b(4, '\0');
+    b[0] = char(k & 0xff);
+    b[1] = char((k >> 8) & 0xff);
+    b[2] = char((k >> 16) & 0xff);
+    b[3] = char((k >> 24) & 0xff);
+    return b;
+}
+
+qint64 BookmarkToKey(const QByteArray& bookmark)
+{
+    if (bookmark.size() < 4)
+        return 0;
+    const auto* b = reinterpret_cast<const unsigned char*>(bookmark.constData());
+    return qint32(quint32(b[0]) | (quint32(b[1]) << 8) | (quint32(b[2]) << 16) | (quint32(b[3]) << 24));
+}
+
+}  // namespace dao

@@ -1,0 +1,519 @@
+// Recordsets: moving, counting, bookmarks, seeking, finding, filters, editing and the rules a
+// write keeps, on one connection and on two.
+
+#include "DaoTestFixture.h"
+
+#include <sqlite3.h>
+
+namespace daotest {
+namespace {
+
+class DaoRecordsetTest : public DaoFixture {
+protected:
+    void SetUp() override
+    {
+        DaoFixture::SetUp();
+        db = MakeShop();
+    }
+    std::shared_ptr<Recordset> Parts(int type = dbOpenDynaset) { return db->OpenRecordset(QStringLiteral("parts"), type); }
+    static TVariant Get(Recordset& rs, const char* field) { return rs.Fields()[QString::fromLatin1(field)]->Value(); }
+    static void Set(Recordset& rs, const char* field, const TVariant& v) { rs.Fields()[QString::fromLatin1(field)]->SetValue(v); }
+    std::shared_ptr<Database> db;
+};
+
+TEST_F(DaoRecordsetTest, MovesAndPositionsAsTheEngineGivesThem)
+{
+    for (int type : {int(dbOpenTable), int(dbOpenDynaset), int(dbOpenSnapshot)}) {
+        SCOPED_TRACE(type);
+        auto rs = Parts(type);
+        EXPECT_EQ(rs->Type(), type);
+        EXPECT_FALSE(rs->Bof());
+        EXPECT_EQ(rs->AbsolutePosition(), 0);
+        // Only a table-type recordset knows its count before it reaches the end.
+        EXPECT_EQ(rs->RecordCount(), type == dbOpenTable ? 5 : 1);
+        rs->MoveLast();
+        EXPECT_EQ(rs->RecordCount(), 5);
+        EXPECT_EQ(rs->AbsolutePosition(), 4);
+        EXPECT_DOUBLE_EQ(rs->PercentPosition(), 80.0);
+        rs->MoveNext();
+        EXPECT_TRUE(rs->Eof());
+        EXPECT_EQ(rs->AbsolutePosition(), -1);
+        EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), errNoCurrentRecord);
+        EXPECT_EQ(ErrorOf([&] { Get(*rs, "name"); }), errNoCurrentRecord);
+        rs->Move(-2);
+        EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Spark plug"));
+        rs->Move(-10);
+        EXPECT_TRUE(rs->Bof());
+        EXPECT_EQ(ErrorOf([&] { rs->MovePrevious(); }), errNoCurrentRecord);
+        rs->SetAbsolutePosition(2);
+        EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Oil filter"));
+        rs->SetPercentPosition(60);
+        EXPECT_EQ(rs->AbsolutePosition(), 3);
+    }
+}
+
+TEST_F(DaoRecordsetTest, EmptyRecordsetIsAtBothEnds)
+{
+    db->Execute(QStringLiteral("DELETE FROM parts"));
+    EXPECT_EQ(db->RecordsAffected(), 5);
+    for (int type : {int(dbOpenTable), int(dbOpenDynaset), int(dbOpenSnapshot), int(dbOpenForwardOnly)}) {
+        auto rs = Parts(type);
+        EXPECT_TRUE(rs->Bof() && rs->Eof());
+        EXPECT_EQ(rs->RecordCount(), 0);
+        EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), errNoCurrentRecord);
+    }
+}
+
+TEST_F(DaoRecordsetTest, ValuesKeepTheirTypes)
+{
+    auto rs = Parts();
+    EXPECT_EQ(Get(*rs, "id").Type(), TVarType::Integer);
+    EXPECT_EQ(Get(*rs, "price").Type(), TVarType::Currency);
+    EXPECT_DOUBLE_EQ(Get(*rs, "price").AsFloat(), 45.5);
+    EXPECT_EQ(Get(*rs, "active").Type(), TVarType::Boolean);
+    EXPECT_TRUE(Get(*rs, "bought").IsNull());
+    EXPECT_TRUE(Get(*rs, "note").IsNull());
+    const auto& fields = rs->Fields();
+    EXPECT_EQ(fields.Count(), 7);
+    EXPECT_EQ(fields[QStringLiteral("id")]->Attributes() & (dbAutoIncrField | dbUpdatableField), int(dbAutoIncrField));
+    EXPECT_NE(fields[QStringLiteral("name")]->Attributes() & dbUpdatableField, 0);
+    EXPECT_EQ(fields[QStringLiteral("name")]->Size(), 20);
+    EXPECT_TRUE(fields[QStringLiteral("name")]->Required());
+    EXPECT_EQ(fields[QStringLiteral("qty")]->DefaultValue(), QStringLiteral("1"));
+    EXPECT_EQ(fields[QStringLiteral("bought")]->Property(QStringLiteral("Format")).AsString(), QStringLiteral("Short Date"));
+    EXPECT_TRUE(fields[QStringLiteral("name")]->Properties().Contains(QStringLiteral("caption")));
+    EXPECT_FALSE(fields[QStringLiteral("price")]->Properties().Contains(QStringLiteral("Format")));
+    EXPECT_TRUE(db->OpenRecordset(QStringLiteral("parts"), dbOpenSnapshot)->Fields()[QStringLiteral("bought")]->Properties()
+                    .Contains(QStringLiteral("Format")));
+}
+
+TEST_F(DaoRecordsetTest, BookmarksCarryTheRowKeyAndWorkOnClones)
+{
+    auto rs = Parts();
+    rs->Move(3);
+    const QByteArray mark = rs->Bookmark();
+    ASSERT_EQ(mark.size(), 4);
+    EXPECT_EQ(BookmarkToKey(mark), Get(*rs, "id").AsInteger());
+    EXPECT_EQ(mark, QByteArray("\x04\x00\x00\x00", 4));
+    auto clone = rs->Clone();
+    EXPECT_TRUE(clone->Bof());
+    clone->SetBookmark(mark);
+    EXPECT_EQ(Get(*clone, "name").AsString(), QStringLiteral("Spark plug"));
+    clone->MoveFirst();
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Spark plug"));
+    EXPECT_EQ(ErrorOf([&] { rs->SetBookmark(QByteArray("\x63\x00\x00\x00", 4)); }), errInvalidBookmark);
+    EXPECT_TRUE(rs->Bookmarkable());
+    auto fwd = Parts(dbOpenForwardOnly);
+    EXPECT_FALSE(fwd->Bookmarkable());
+    EXPECT_EQ(ErrorOf([&] { fwd->MovePrevious(); }), errOperationNotSupported);
+    EXPECT_EQ(fwd->RecordCount(), 1);
+    fwd->MoveNext();
+    EXPECT_EQ(fwd->Fields()[QStringLiteral("name")]->Value().AsString(), QStringLiteral("Air filter"));
+}
+
+TEST_F(DaoRecordsetTest, TableTypeFollowsItsIndexAndSeeks)
+{
+    auto rs = Parts(dbOpenTable);
+    EXPECT_EQ(ErrorOf([&] { rs->Seek(QStringLiteral("="), {TVariant("x")}); }), errNoIndex);
+    EXPECT_EQ(ErrorOf([&] { rs->SetIndex(QStringLiteral("Nope")); }), errNotIndexOfTable);
+    rs->SetIndex(QStringLiteral("ByName"));
+    EXPECT_EQ(Names(*rs), (QStringList{"Air filter", "Brake pad", "Oil filter", "Spark plug", "Wiper blade"}));
+    struct SeekCase {
+        const char* op;
+        const char* key;
+        const char* found;  // nullptr: NoMatch
+    };
+    const std::vector<SeekCase> cases = {
+        {"=", "oil filter", "Oil filter"}, {"=", "Oil", nullptr},       {">=", "C", "Oil filter"},
+        {">", "Oil filter", "Spark plug"}, {"<", "Oil filter", "Brake pad"}, {"<=", "Oil filter", "Oil filter"},
+        {">=", "Zz", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.op) + " " + c.key);
+        rs->MoveFirst();
+        rs->Seek(QString::fromLatin1(c.op), {TVariant(c.key)});
+        EXPECT_EQ(rs->NoMatch(), c.found == nullptr);
+        if (c.found) {
+            EXPECT_EQ(Get(*rs, "name").AsString(), QString::fromLatin1(c.found));
+        }
+    }
+    rs->SetIndex(QStringLiteral("PrimaryKey"));
+    rs->Seek(QStringLiteral("="), {TVariant("3")});
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Oil filter"));
+    EXPECT_EQ(ErrorOf([&] { rs->Seek(QStringLiteral("="), {TVariant(1), TVariant(2)}); }), errInvalidArgument);
+    EXPECT_EQ(ErrorOf([&] { Parts()->Seek(QStringLiteral("="), {TVariant(1)}); }), errOperationNotSupported);
+    EXPECT_FALSE(rs->Restartable());
+}
+
+TEST_F(DaoRecordsetTest, FindsSearchFromWhereTheyShould)
+{
+    for (int type : {int(dbOpenDynaset), int(dbOpenSnapshot)}) {
+        SCOPED_TRACE(type);
+        auto rs = Parts(type);
+        rs->FindFirst(QStringLiteral("[active] = True AND [price] < 20"));
+        EXPECT_FALSE(rs->NoMatch());
+        EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Air filter"));
+        rs->FindNext(QStringLiteral("[active] = True AND [price] < 20"));
+        EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Spark plug"));
+        rs->FindLast(QStringLiteral("[name] LIKE \"*filter\""));
+        EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Oil filter"));
+        rs->FindPrevious(QStringLiteral("[name] LIKE \"*filter\""));
+        EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Air filter"));
+        rs->FindPrevious(QStringLiteral("[name] LIKE \"*filter\""));
+        EXPECT_TRUE(rs->NoMatch());
+        EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Air filter"));
+        rs->FindFirst(QStringLiteral("[name] = \"brake PAD\""));
+        EXPECT_EQ(Get(*rs, "id").AsInteger(), 1);
+    }
+}
+
+TEST_F(DaoRecordsetTest, FilterAndSortApplyToARecordsetOpenedFromIt)
+{
+    auto rs = Parts();
+    rs->SetFilter(QStringLiteral("[qty] > 5"));
+    rs->SetSort(QStringLiteral("[price] DESC"));
+    EXPECT_EQ(Names(*rs).size(), 5);
+    auto sorted = rs->OpenRecordset();
+    EXPECT_EQ(sorted->Type(), dbOpenDynaset);
+    EXPECT_EQ(Names(*sorted), (QStringList{"Brake pad", "Wiper blade", "Oil filter", "Spark plug"}));
+    sorted->SetFilter(QStringLiteral("[active] = False"));
+    auto snap = sorted->OpenRecordset(dbOpenSnapshot);
+    EXPECT_EQ(Names(*snap), (QStringList{"Oil filter"}));
+    EXPECT_FALSE(snap->Updatable());
+    EXPECT_TRUE(sorted->Updatable());
+}
+
+TEST_F(DaoRecordsetTest, EditAddNewAndDeleteWriteTheTableByKey)
+{
+    auto rs = Parts();
+    rs->Move(1);
+    EXPECT_EQ(ErrorOf([&] { Set(*rs, "qty", TVariant(3)); }), errUpdateWithoutEdit);
+    rs->Edit();
+    EXPECT_EQ(rs->EditMode(), dbEditInProgress);
+    Set(*rs, "qty", TVariant("42"));
+    Set(*rs, "note", TVariant("checked"));
+    rs->Update();
+    EXPECT_EQ(rs->EditMode(), dbEditNone);
+    EXPECT_EQ(rs->LastModified(), rs->Bookmark());
+    EXPECT_EQ(Get(*rs, "qty").AsInteger(), 42);
+
+    rs->AddNew();
+    EXPECT_EQ(rs->EditMode(), dbEditAdd);
+    EXPECT_EQ(Get(*rs, "qty").AsInteger(), 1);  // the default shows at once
+    EXPECT_FALSE(Get(*rs, "active").AsBoolean());
+    Set(*rs, "name", TVariant("Fuel pump"));
+    rs->Update();
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Air filter"));  // stays on its row
+    rs->SetBookmark(rs->LastModified());
+    EXPECT_EQ(Get(*rs, "id").AsInteger(), 6);
+    EXPECT_EQ(Get(*rs, "qty").AsInteger(), 1);
+    EXPECT_FALSE(Get(*rs, "active").IsNull());
+
+    rs->MoveFirst();
+    rs->Delete();
+    EXPECT_EQ(ErrorOf([&] { Get(*rs, "name"); }), errRecordDeleted);
+    rs->MoveNext();
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Air filter"));
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 5);
+    auto check = db->OpenRecordset(QStringLiteral("SELECT name FROM parts WHERE qty = 42"), dbOpenSnapshot);
+    EXPECT_EQ(Names(*check), (QStringList{"Air filter"}));
+
+    rs->MoveFirst();
+    rs->Edit();
+    Set(*rs, "qty", TVariant(0));
+    rs->CancelUpdate();
+    EXPECT_EQ(Get(*rs, "qty").AsInteger(), 42);
+    EXPECT_EQ(ErrorOf([&] { rs->CancelUpdate(); }), errUpdateWithoutEdit);
+}
+
+TEST_F(DaoRecordsetTest, WritesKeepTheTableRules)
+{
+    struct RuleCase {
+        const char* what;
+        const char* field;
+        TVariant value;
+        int number;
+    };
+    const std::vector<RuleCase> cases = {
+        {"text longer than its size", "name", TVariant(QString(21, QLatin1Char('x'))), errFieldTooLong},
+        {"text that fits", "name", TVariant(QString(20, QLatin1Char('x'))), 0},
+        {"required field cleared", "name", TVariant::Null(), errRequired},
+        {"zero-length text refused", "name", TVariant(""), errZeroLength},
+        {"zero-length memo allowed", "note", TVariant(""), 0},
+        {"number from text", "qty", TVariant("17"), 0},
+        {"number from a word", "qty", TVariant("many"), errConversion},
+        {"long out of range", "qty", TVariant(qint64(1) << 40), errConversion},
+        {"date from text", "bought", TVariant("31.01.2005"), 0},
+        {"date from a word", "bought", TVariant("someday"), errConversion},
+        {"boolean cleared", "active", TVariant::Null(), 0},
+        {"counter", "id", TVariant(99), errFieldNotUpdatable},
+    };
+    auto rs = Parts();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rs->MoveFirst();
+        rs->Edit();
+        const int number = ErrorOf([&] {
+            Set(*rs, c.field, c.value);
+            rs->Update();
+        });
+        EXPECT_EQ(number, c.number);
+        if (rs->EditMode() != dbEditNone)
+            rs->CancelUpdate();
+    }
+    rs->MoveFirst();
+    EXPECT_FALSE(Get(*rs, "active").IsNull());
+    EXPECT_DOUBLE_EQ(Get(*rs, "bought").AsDateTime(), 38383.0);
+    // SQL writes meet the same rules.
+    EXPECT_EQ(ErrorOf([&] { db->Execute(QStringLiteral("UPDATE parts SET name = 'abcdefghijklmnopqrstuvwxyz'")); }),
+              errFieldTooLong);
+    EXPECT_EQ(ErrorOf([&] { db->Execute(QStringLiteral("INSERT INTO parts (qty) VALUES (1)")); }), errRequired);
+    rs->AddNew();
+    EXPECT_EQ(ErrorOf([&] { rs->Update(); }), errRequired);
+    EXPECT_EQ(rs->EditMode(), dbEditAdd);
+}
+
+TEST_F(DaoRecordsetTest, SnapshotsAndJoinsAreReadOnly)
+{
+    auto snap = Parts(dbOpenSnapshot);
+    EXPECT_EQ(ErrorOf([&] { snap->Edit(); }), errNotUpdatable);
+    auto agg = db->OpenRecordset(QStringLiteral("SELECT active, Sum(qty) AS total FROM parts GROUP BY active"));
+    EXPECT_FALSE(agg->Updatable());
+    EXPECT_EQ(ErrorOf([&] { agg->AddNew(); }), errNotUpdatable);
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset(QStringLiteral("parts"), dbOpenDynamic); }), errOperationNotSupported);
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset(QStringLiteral("SELECT * FROM parts"), dbOpenTable); }), errInvalidOperation);
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset(QStringLiteral("nothing_here"), dbOpenTable); }), errInvalidOperation);
+}
+
+TEST_F(DaoRecordsetTest, SavedQueryWithComputedColumnsWritesItsBaseTable)
+{
+    db->CreateQueryDef(QStringLiteral("part_values"),
+                       QStringLiteral("SELECT id, name, qty, price, qty * price AS worth FROM parts WHERE active = True"));
+    auto rs = db->OpenRecordset(QStringLiteral("part_values"));
+    ASSERT_TRUE(rs->Updatable());
+    EXPECT_EQ(rs->Fields()[QStringLiteral("worth")]->Attributes() & dbUpdatableField, 0);
+    EXPECT_NE(rs->Fields()[QStringLiteral("qty")]->Attributes() & dbUpdatableField, 0);
+    rs->MoveFirst();
+    EXPECT_DOUBLE_EQ(Get(*rs, "worth").AsFloat(), 455.0);
+    rs->Edit();
+    EXPECT_EQ(ErrorOf([&] { Set(*rs, "worth", TVariant(1)); }), errFieldNotUpdatable);
+    Set(*rs, "qty", TVariant(2));
+    rs->Update();
+    // Read again after the write: the computed column follows.
+    EXPECT_DOUBLE_EQ(Get(*rs, "worth").AsFloat(), 91.0);
+    auto table = Parts(dbOpenTable);
+    EXPECT_EQ(Get(*table, "qty").AsInteger(), 2);
+}
+
+TEST_F(DaoRecordsetTest, QueryParametersBindByNameAndType)
+{
+    auto q = db->CreateQueryDef(QStringLiteral("cheap"),
+                                QStringLiteral("PARAMETERS [limit] Currency; SELECT name FROM parts WHERE price < [limit] ORDER BY name"));
+    EXPECT_EQ(q->Type(), dbQSelect);
+    EXPECT_EQ(ErrorOf([&] { q->OpenRecordset(); }), errTooFewParameters);
+    ASSERT_EQ(q->Parameters().Count(), 1);
+    EXPECT_EQ(q->Parameters()[0]->Type(), dbCurrency);
+    q->Parameters()[QStringLiteral("limit")]->SetValue(TVariant("10.5"));
+    EXPECT_EQ(Names(*q->OpenRecordset(dbOpenSnapshot)), (QStringList{"Oil filter", "Spark plug"}));
+    EXPECT_EQ(ErrorOf([&] { q->Parameters()[0]->SetValue(TVariant("cheap")); }), errConversion);
+    auto del = db->CreateQueryDef(QString(), QStringLiteral("DELETE FROM parts WHERE qty = 0"));
+    EXPECT_EQ(del->Type(), dbQDelete);
+    del->Execute();
+    EXPECT_EQ(del->RecordsAffected(), 1);
+}
+
+TEST_F(DaoRecordsetTest, RequeryRunsTheSourceAgainWithTheParametersItHasThen)
+{
+    auto q = db->CreateQueryDef(QStringLiteral("stocked"),
+                                QStringLiteral("PARAMETERS [least] Long; SELECT name FROM parts WHERE qty >= [least] ORDER BY name"));
+    q->Parameters()[0]->SetValue(TVariant(20));
+    auto rs = db->OpenRecordset(QStringLiteral("stocked"));
+    EXPECT_EQ(Names(*rs), (QStringList{"Oil filter", "Spark plug"}));
+    db->QueryDefs()[QStringLiteral("stocked")]->Parameters()[0]->SetValue(TVariant(8));
+    ASSERT_TRUE(rs->Restartable());
+    rs->Requery();
+    EXPECT_EQ(Names(*rs), (QStringList{"Brake pad", "Oil filter", "Spark plug"}));
+    // A copied result (an aggregate) is taken again as well.
+    auto totals = db->OpenRecordset(QStringLiteral("SELECT Sum(qty) AS total FROM parts"));
+    EXPECT_EQ(totals->Fields()[0]->Value().AsInteger(), 142);
+    db->Execute(QStringLiteral("UPDATE parts SET qty = qty + 1"));
+    totals->Requery();
+    EXPECT_EQ(totals->Fields()[0]->Value().AsInteger(), 147);
+}
+
+TEST_F(DaoRecordsetTest, EveryFieldTypeStoresAndReadsBack)
+{
+    struct TypeCase {
+        const char* name;
+        int type;
+        int size;
+        TVariant in;
+        TVariant out;
+    };
+    QByteArray guid = QByteArray::fromHex("00112233445566778899AABBCCDDEEFF");
+    const std::vector<TypeCase> cases = {
+        {"f_bool", dbBoolean, 0, TVariant("Yes"), TVariant(true)},
+        {"f_byte", dbByte, 0, TVariant(200), TVariant(200)},
+        {"f_int", dbInteger, 0, TVariant(12.7), TVariant(13)},
+        {"f_long", dbLong, 0, TVariant(-70000), TVariant(-70000)},
+        {"f_big", dbBigInt, 0, TVariant(qint64(1) << 40), TVariant(qint64(1) << 40)},
+        {"f_cur", dbCurrency, 0, TVariant("12.34567"), TVariant::FromCurrency(12.3457)},
+        {"f_dbl", dbDouble, 0, TVariant(0.1), TVariant(0.1)},
+        {"f_date", dbDate, 0, TVariant::FromDate(38383.5), TVariant::FromDate(38383.5)},
+        {"f_text", dbText, 10, TVariant(QStringLiteral("Спирачка")), TVariant(QStringLiteral("Спирачка"))},
+        {"f_memo", dbMemo, 0, TVariant(QString(5000, QLatin1Char('m'))), TVariant(QString(5000, QLatin1Char('m')))},
+        {"f_bin", dbLongBinary, 0, TVariant(QByteArray("\x00\x01\xff", 3)), TVariant(QByteArray("\x00\x01\xff", 3))},
+        {"f_guid", dbGUID, 0, TVariant("{guid {00112233-4455-6677-8899-AABBCCDDEEFF}}"), TVariant(QByteArray())},
+    };
+    auto td = db->CreateTableDef(QStringLiteral("kinds"));
+    auto id = td->CreateField(QStringLiteral("id"), dbLong);
+    id->SetAttributes(dbAutoIncrField);
+    td->Fields().Append(id);
+    for (const auto& c : cases)
+        td->Fields().Append(td->CreateField(QString::fromLatin1(c.name), c.type, c.size));
+    auto made = td->CreateField(QStringLiteral("f_newguid"), dbGUID);
+    made->SetDefaultValue(QStringLiteral("GenGUID()"));
+    td->Fields().Append(made);
+    db->TableDefs().Append(td);
+    auto rs = db->OpenRecordset(QStringLiteral("kinds"));
+    rs->AddNew();
+    for (const auto& c : cases)
+        Set(*rs, c.name, c.in);
+    rs->Update();
+    db->Close();
+    auto again = Open();
+    auto back = again->OpenRecordset(QStringLiteral("kinds"), dbOpenSnapshot);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TVariant v = Get(*back, c.name);
+        if (c.type == dbGUID)
+            EXPECT_EQ(v.AsBytes(), guid);
+        else
+            EXPECT_EQ(v, c.out);
+    }
+    EXPECT_EQ(Get(*back, "f_newguid").AsBytes().size(), 16);
+    auto ro = engine.OpenDatabase(path, false, true);
+    EXPECT_EQ(Names(*ro->OpenRecordset(QStringLiteral("parts"), dbOpenSnapshot)).size(), 5);
+}
+
+// ---- two connections ----------------------------------------------------------------------
+
+class DaoTwoConnectionsTest : public DaoRecordsetTest {
+protected:
+    void SetUp() override
+    {
+        DaoRecordsetTest::SetUp();
+        other = Open();
+    }
+    std::shared_ptr<Database> other;
+};
+
+TEST_F(DaoTwoConnectionsTest, DynasetKeepsItsKeysAndReadsRowsAfresh)
+{
+    auto rs = Parts();
+    auto theirs = other->OpenRecordset(QStringLiteral("parts"), dbOpenDynaset);
+    theirs->Move(2);
+    theirs->Edit();
+    theirs->Fields()[QStringLiteral("qty")]->SetValue(TVariant(77));
+    theirs->Update();
+    theirs->AddNew();
+    theirs->Fields()[QStringLiteral("name")]->SetValue(TVariant("Late part"));
+    theirs->Update();
+    engine.Idle(dbRefreshCache);
+    rs->Move(2);
+    EXPECT_EQ(Get(*rs, "qty").AsInteger(), 77);
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 5);  // a row added elsewhere is not in the keys
+    rs->Requery();
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 6);
+    auto snap = Parts(dbOpenSnapshot);
+    theirs->MoveFirst();
+    theirs->Edit();
+    theirs->Fields()[QStringLiteral("qty")]->SetValue(TVariant(5000));
+    theirs->Update();
+    engine.Idle(dbRefreshCache);
+    EXPECT_EQ(Get(*snap, "qty").AsInteger(), 10);  // the copy stays as it was
+}
+
+TEST_F(DaoTwoConnectionsTest, RowDeletedByAnotherUserGives3167WhenTouched)
+{
+    auto rs = Parts();
+    rs->Move(1);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Air filter"));
+    other->Execute(QStringLiteral("DELETE FROM parts WHERE id = 2 OR id = 3"));
+    engine.Idle(dbRefreshCache);
+    EXPECT_EQ(ErrorOf([&] { Get(*rs, "name"); }), errRecordDeleted);
+    EXPECT_EQ(ErrorOf([&] { rs->Edit(); }), errRecordDeleted);
+    EXPECT_EQ(ErrorOf([&] { rs->Delete(); }), errRecordDeleted);
+    rs->MoveNext();
+    EXPECT_EQ(ErrorOf([&] { Get(*rs, "name"); }), errRecordDeleted);
+    rs->MoveNext();
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Spark plug"));
+    // Also without Idle, for a row not read before.
+    auto fresh = Parts();
+    other->Execute(QStringLiteral("DELETE FROM parts WHERE id = 5"));
+    fresh->MoveLast();
+    EXPECT_EQ(ErrorOf([&] { Get(*fresh, "name"); }), errRecordDeleted);
+}
+
+TEST_F(DaoTwoConnectionsTest, OptimisticUpdateRefusesToLoseAnotherUsersChange)
+{
+    auto mine = Parts();
+    auto theirs = other->OpenRecordset(QStringLiteral("parts"), dbOpenDynaset);
+    mine->Edit();
+    theirs->Edit();
+    theirs->Fields()[QStringLiteral("price")]->SetValue(TVariant(50.0));
+    theirs->Update();
+    mine->Fields()[QStringLiteral("qty")]->SetValue(TVariant(11));
+    EXPECT_EQ(ErrorOf([&] { mine->Update(); }), errWriteConflict);
+    mine->CancelUpdate();
+    engine.Idle(dbRefreshCache);
+    EXPECT_DOUBLE_EQ(Get(*mine, "price").AsFloat(), 50.0);
+    EXPECT_EQ(Get(*mine, "qty").AsInteger(), 10);
+    // Edited again from the row as it now stands, the update goes through.
+    mine->Edit();
+    mine->Fields()[QStringLiteral("qty")]->SetValue(TVariant(11));
+    mine->Update();
+    other->RefreshCache();
+    theirs->Requery();
+    EXPECT_EQ(theirs->Fields()[QStringLiteral("qty")]->Value().AsInteger(), 11);
+    EXPECT_DOUBLE_EQ(theirs->Fields()[QStringLiteral("price")]->Value().AsFloat(), 50.0);
+}
+
+TEST_F(DaoTwoConnectionsTest, PessimisticEditHoldsOtherWritersOff)
+{
+    auto mine = db->OpenRecordset(QStringLiteral("parts"), dbOpenDynaset, 0, dbPessimistic);
+    EXPECT_TRUE(mine->LockEdits());
+    mine->Edit();
+    auto theirs = other->OpenRecordset(QStringLiteral("parts"), dbOpenDynaset);
+    sqlite3_busy_timeout(other->GetStore()->Db(), 50);
+    theirs->Move(3);
+    theirs->Edit();
+    theirs->Fields()[QStringLiteral("qty")]->SetValue(TVariant(1));
+    EXPECT_EQ(ErrorOf([&] { theirs->Update(); }), errDatabaseLocked);
+    theirs->CancelUpdate();
+    mine->Fields()[QStringLiteral("qty")]->SetValue(TVariant(12));
+    mine->Update();
+    theirs->Edit();
+    theirs->Fields()[QStringLiteral("qty")]->SetValue(TVariant(1));
+    theirs->Update();
+    engine.Idle(dbRefreshCache);
+    mine->MoveFirst();
+    EXPECT_EQ(Get(*mine, "qty").AsInteger(), 12);
+}
+
+TEST_F(DaoTwoConnectionsTest, ExclusiveOpenKeepsOthersOut)
+{
+    other->Close();
+    db->Close();
+    auto solo = Open(QString(), true);
+    EXPECT_EQ(ErrorOf([&] { Open(); }), errFileInUse);
+    solo->Close();
+    auto shared = Open();
+    EXPECT_EQ(ErrorOf([&] { Open(QString(), true); }), errFileInUse);
+}
+
+}  // namespace
+}  // namespace daotest
