@@ -1,0 +1,1 @@
+carvantel_bench(grid_scroll toolkit_gui)

@@ -1,0 +1,1 @@
+carvantel_bench(report_pdf report)

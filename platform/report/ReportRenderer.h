@@ -1,0 +1,33 @@
+#pragma once
+// Paints laid-out pages. One painter path serves the printer, the PDF file and the preview, so
+// they all show the same thing.
+
+#include "platform/report/ReportPage.h"
+#include "platform/report/ReportPageSetup.h"
+
+#include <QString>
+#include <vector>
+
+class QPainter;
+class QPrinter;
+
+// Paints the page with the painter's coordinates in report units (the caller scales).
+void PaintPage(QPainter& painter, const TReportPage& page);
+
+// Prints every page on the printer, a sheet a page, with no dialog. `owner` names the report in
+// errors: EReportError when the printer cannot be started.
+void PrintPages(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, QPrinter& printer,
+                const QString& owner);
+
+// Writes the pages to a PDF file, texts as text with their fonts embedded.
+void WritePdf(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& fileName,
+              const QString& title, const QString& owner);
+
+// Whether the system has a printer to print on without a dialog.
+bool HasDefaultPrinter();
+// Whether the default printer takes paper of the page's size (false without a printer).
+bool DefaultPrinterTakes(const TReportPageSetup& setup);
+
+// Prints on the system's default printer, without a dialog; EReportError when there is none.
+void PrintOnDefaultPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup,
+                           const QString& title, const QString& owner);

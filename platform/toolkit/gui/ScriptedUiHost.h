@@ -1,0 +1,81 @@
+#pragma once
+// A UI host for tests: answers modal forms, message boxes and file dialogs from a script,
+// records everything that was shown, and never blocks. Install it with TScopedUiHost.
+//
+//     TScriptedUiHost host;
+//     TScopedUiHost installed(host);
+//     host.AnswerQuestion("Наистина ли искате", mrYes);        // the next question with that text
+//     host.OnForm("fFirmSet", [](TForm& f) { ...; return mrOk; });
+//     ... run the action ...
+//     EXPECT_EQ(host.Shown().at(0).Text, "...");
+//
+// A form is shown for real (OnShow, OnActivate), so a script can type into it and click its
+// buttons; a script that returns mrNone leaves the form's own ModalResult. A form nobody
+// answers closes as by its close box (mrCancel). A message box nobody answers gets OK when it
+// has only OK, else Cancel, else No; the record says it was not answered.
+
+#include "platform/toolkit/gui/UiHost.h"
+
+#include <functional>
+#include <vector>
+
+struct TShownRecord {
+    enum TKind { Form, Message, FileDialog, Document, PrintDialog, Exit };
+    TKind Kind = Form;
+    QString Name;     // the form's object name
+    QString Caption;  // the window or box caption
+    QString Text;     // the message; for a form its labels' captions, one a line
+    TModalResult Result = mrNone;  // for an exit, the exit code
+    QString FileName;              // what a file dialog answered
+    bool Answered = false;         // a rule of the script answered it
+};
+
+class TScriptedUiHost : public TUiHost {
+public:
+    using TFormScript = std::function<TModalResult(TForm& form)>;
+
+    // `times` is how many runs the answer serves; -1 for every one. Earlier answers come first.
+    void OnForm(const QString& formName, TFormScript script, int times = 1);
+    void AnswerForm(const QString& formName, TModalResult result, int times = 1);
+    // A message box or a modal form whose text contains `textPart`.
+    void AnswerQuestion(const QString& textPart, TModalResult result, int times = 1);
+    // The next file dialog gives `fileName` (empty: cancelled).
+    void AnswerFile(const QString& fileName, int times = 1);
+    // What opening a document answers (true at first).
+    void SetDocumentsOpen(bool open) { documentsOpen_ = open; }
+    // What the print dialog answers (false at first: nothing is printed unless a test asks).
+    void SetPrintAccepted(bool accepted) { printAccepted_ = accepted; }
+
+    const std::vector<TShownRecord>& Shown() const { return shown_; }
+    // The texts of the message boxes and forms shown, in order.
+    QStringList Texts() const;
+    int CountOf(TShownRecord::TKind kind) const;
+    void ClearShown() { shown_.clear(); }
+
+    TModalResult RunModal(TForm& form) override;
+    TModalResult MessageBox(const TMessageRequest& request) override;
+    QString FileDialog(const TFileDialogRequest& request) override;
+    bool OpenDocument(const QString& target) override;
+    bool PrintSetup(QPrinter& printer) override;
+    // Records the exit and throws EProcessExit.
+    void ExitProcess(int code) override;
+
+    // The captions of a form's shown labels, one a line.
+    static QString FormText(const TForm& form);
+
+private:
+    struct TRule {
+        enum TMatch { ByFormName, ByText, File } Match;
+        QString Key;
+        TFormScript Script;
+        TModalResult Result = mrNone;
+        QString FileName;
+        int Times = 1;
+    };
+    TRule* Take(TRule::TMatch match, const QString& key, bool isForm);
+
+    std::vector<TRule> rules_;
+    std::vector<TShownRecord> shown_;
+    bool documentsOpen_ = true;
+    bool printAccepted_ = false;
+};
