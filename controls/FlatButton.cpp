@@ -42,10 +42,16 @@ QImage FlatGrayImage(const QImage& image)
 TFlatButton::TFlatButton(QWidget* parent) : TFlatCustomControl(parent), colors_(this)
 {
     resize(73, 25);
+    imageChangeLink_.OnChange = [this](QObject* sender) { ImageListChange(sender); };
     CreateGradients();
 }
 
-TFlatButton::~TFlatButton() = default;
+TFlatButton::~TFlatButton()
+{
+    // The link repaints the button as it goes, so it goes while the button is whole.
+    SetAction(nullptr);
+    imageChangeLink_.OnChange = nullptr;
+}
 
 QString TFlatButton::GetVersion() const
 {
@@ -167,9 +173,96 @@ void TFlatButton::DoResize()
     CreateGradients();
 }
 
+namespace {
+
+// An image-list picture keeps its mask in the alpha channel; the key colour the face leaves out
+// must then be one that none of its opaque pixels has.
+TBitmap ImageListPicture(const QPixmap& pixmap)
+{
+    TBitmap bitmap(pixmap.toImage().convertToFormat(QImage::Format_ARGB32));
+    const QImage& image = bitmap.Image();
+    if (image.isNull() || qAlpha(image.pixel(0, image.height() - 1)) != 0)
+        return bitmap;
+    std::vector<QRgb> used;
+    used.reserve(size_t(image.width()) * size_t(image.height()));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 0)
+                used.push_back(image.pixel(x, y) & 0xFFFFFF);
+    std::sort(used.begin(), used.end());
+    QRgb key = 0xFF00FF;
+    while (std::binary_search(used.begin(), used.end(), key))
+        key = (key + 1) & 0xFFFFFF;
+    bitmap.SetTransparentColor(FlatFromQRgb(key | 0xFF000000));
+    return bitmap;
+}
+
+} // namespace
+
+TImageList* TFlatButton::ActionImages() const
+{
+    auto* action = qobject_cast<TCustomAction*>(Action());
+    if (!action || !action->ActionList())
+        return nullptr;
+    return action->ActionList()->Images();
+}
+
 TBitmap TFlatButton::ButtonImage() const
 {
+    TImageList* images = ActionImages();
+    if (images && imageIndex_ >= 0 && imageIndex_ < images->Count())
+        return ImageListPicture(images->GetBitmap(imageIndex_));
     return glyph_;
+}
+
+void TFlatButton::ActionChange(QObject* sender, bool checkDefaults)
+{
+    TFlatCustomControl::ActionChange(sender, checkDefaults);
+    auto* action = qobject_cast<TCustomAction*>(sender);
+    TImageList* images = action && action->ActionList() ? action->ActionList()->Images() : nullptr;
+    if (!images)
+        return;
+    if (imageChangeLink_.Sender() != images)
+        images->RegisterChanges(&imageChangeLink_);
+    if (action->ImageIndex() >= 0 && action->ImageIndex() < images->Count())
+        imageIndex_ = action->ImageIndex();
+    update();
+}
+
+TControlActionLinkClass TFlatButton::GetActionLinkClass() const
+{
+    return ActionLinkClassOf<TFlatButtonActionLink>();
+}
+
+void TFlatButton::ImageListChange(QObject* sender)
+{
+    auto* action = qobject_cast<TCustomAction*>(Action());
+    TImageList* images = ActionImages();
+    if (!images || !qobject_cast<TImageList*>(sender))
+        return;
+    imageIndex_ = action->ImageIndex() < images->Count() ? action->ImageIndex() : -1;
+    update();
+}
+
+// -- TFlatButtonActionLink
+
+TFlatButtonActionLink::TFlatButtonActionLink(TControl* client)
+    : TWinControlActionLink(client), button_(dynamic_cast<TFlatButton*>(client))
+{
+}
+
+TFlatButtonActionLink::~TFlatButtonActionLink()
+{
+    if (button_)
+        button_->update();
+}
+
+void TFlatButtonActionLink::SetImageIndex(int index)
+{
+    if (!button_)
+        return;
+    button_->imageIndex_ = index;
+    button_->update();
 }
 
 void TFlatButton::Paint(TFlatCanvas& canvas)

@@ -6,6 +6,8 @@
 // the form on a click, accelerator keys, Space to press it.
 
 #include "controls/FlatCore.h"
+#include "platform/toolkit/gui/Actions.h"
+#include "platform/toolkit/gui/ImageList.h"
 #include "platform/toolkit/gui/Pictures.h"
 
 #include <QImage>
@@ -65,6 +67,20 @@ private:
     TColor hotTrack_ = 0x0000FF;
 };
 
+// The button's link to its action: besides caption, enabled state, hint and help context it
+// always follows the action's image index; going away repaints the button.
+class TFlatButtonActionLink : public TWinControlActionLink {
+public:
+    explicit TFlatButtonActionLink(TControl* client);
+    ~TFlatButtonActionLink() override;
+
+    bool IsImageIndexLinked() const override { return true; }
+    void SetImageIndex(int index) override;
+
+private:
+    TFlatButton* button_;
+};
+
 class TFlatButton : public TFlatCustomControl {
     Q_OBJECT
 public:
@@ -107,6 +123,8 @@ public:
     // Whether the face shows a ring: dragged off while pressed, or hot or focused while not;
     // unless `ownStateOnly`, also a Default button while the focus is on no flat control.
     bool IsHighlighted(bool ownStateOnly) const;
+    // The entry of the action list's Images the face shows; -1 for none (then the Glyph).
+    int ImageIndex() const { return imageIndex_; }
     // Renders the four gradients for the current size, colours and quality, then repaints.
     void CreateGradients();
 
@@ -122,6 +140,13 @@ protected:
 
     // The image the face shows: the action's image list entry or the Glyph.
     virtual TBitmap ButtonImage() const;
+
+    // The inherited update, then the image: listens to the action list's Images and takes the
+    // action's ImageIndex when that list has it.
+    void ActionChange(QObject* sender, bool checkDefaults) override;
+    TControlActionLinkClass GetActionLinkClass() const override;
+    // The action list's Images changed: the action's ImageIndex while the list has it, else -1.
+    void ImageListChange(QObject* sender);
 
 private:
     TFlatColors colors_;
@@ -141,6 +166,12 @@ private:
     bool smoothEdges_ = true;
     int spacing_ = 3;
     bool wordWrap_ = true;
+    TChangeLink imageChangeLink_;
+    int imageIndex_ = -1;
+
+    friend class TFlatButtonActionLink;
+    // The image list of the action's action list; nullptr when any of them is missing.
+    TImageList* ActionImages() const;
 };
 
 // Greys an image for a disabled button: every pixel becomes the grey (average / 2 + 96), so

@@ -132,8 +132,9 @@ void TFlatCustomControl::Click()
     QPointer<TFlatCustomControl> self(this);
     if (TForm* form = TForm::ParentForm(this))
         form->SetModalResult(modalResult_);
-    if (self && OnClick)
-        OnClick(this);
+    // Without an OnClick of its own the control runs its action.
+    if (self)
+        ClickOrExecute();
 }
 
 void TFlatCustomControl::SetState(TFlatControlState state)

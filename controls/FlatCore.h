@@ -97,7 +97,8 @@ public:
     bool TabStop() const { return focusPolicy() != Qt::NoFocus; }
     void SetTabStop(bool tabStop);
 
-    // The form's ModalResult := this control's (also when it is 0), then OnClick.
+    // The form's ModalResult := this control's (also when it is 0), then OnClick, or the
+    // action when there is no OnClick.
     virtual void Click();
 
     // Draws, or with DT_CALCRECT measures, a caption; a disabled one comes out embossed.

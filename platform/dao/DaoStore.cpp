@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <utility>
 
 namespace dao {
 
@@ -75,6 +76,16 @@ QString EncodeIndexFields(const std::vector<IndexFieldDef>& fields)
     for (const auto& f : fields)
         parts << (f.descending ? QStringLiteral("-") : QStringLiteral("+")) + f.name;
     return parts.join(QLatin1Char('\t'));
+}
+
+// The entry of a catalogue list whose name is `name`, without case; null when there is none.
+template <class List>
+auto FindNamed(List& items, const QString& name) -> decltype(&items.front())
+{
+    for (auto& item : items)
+        if (item.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &item;
+    return nullptr;
 }
 
 std::vector<IndexFieldDef> DecodeIndexFields(const QString& text)
@@ -141,21 +152,9 @@ void FieldDef::SetProperty(const QString& propertyName, const TVariant& value)
     properties.emplace_back(propertyName, value);
 }
 
-const FieldDef* TableDefData::FindField(const QString& fieldName) const
-{
-    for (const auto& f : fields)
-        if (f.name.compare(fieldName, Qt::CaseInsensitive) == 0)
-            return &f;
-    return nullptr;
-}
+const FieldDef* TableDefData::FindField(const QString& fieldName) const { return FindNamed(fields, fieldName); }
 
-const IndexDef* TableDefData::FindIndex(const QString& indexName) const
-{
-    for (const auto& i : indexes)
-        if (i.name.compare(indexName, Qt::CaseInsensitive) == 0)
-            return &i;
-    return nullptr;
-}
+const IndexDef* TableDefData::FindIndex(const QString& indexName) const { return FindNamed(indexes, indexName); }
 
 int TableDefData::CounterField() const
 {
@@ -245,6 +244,40 @@ void SqlStatement::Reset()
 void SqlStatement::Bind(int index, const TVariant& value) { BindValue(stmt_, index, value); }
 
 void SqlStatement::BindKey(int index, qint64 key) { sqlite3_bind_int64(stmt_, index, key); }
+
+namespace {
+
+// Runs a statement once more with new values for ?1, ?2, ...
+void StepWith(SqlStatement& statement, std::initializer_list<TVariant> values)
+{
+    statement.Reset();
+    int index = 0;
+    for (const TVariant& value : values)
+        statement.Bind(++index, value);
+    statement.Step();
+}
+
+void RunWith(sqlite3* db, const QString& sql, std::initializer_list<TVariant> values)
+{
+    SqlStatement statement(db, sql);
+    StepWith(statement, values);
+}
+
+// A change of the file is one write: all of it or, when anything fails, nothing.
+template <class Change>
+void WriteAtOnce(Store& store, Change&& change)
+{
+    store.BeginWrite();
+    try {
+        change();
+        store.Commit();
+    } catch (...) {
+        store.Rollback();
+        throw;
+    }
+}
+
+}  // namespace
 
 // ---- opening and creating -----------------------------------------------------------------
 
@@ -478,12 +511,7 @@ void Store::Reload()
             tables.push_back(std::move(t));
         }
     }
-    auto find = [&](const QString& name) -> TableDefData* {
-        for (auto& t : tables)
-            if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-                return &t;
-        return nullptr;
-    };
+    auto find = [&](const QString& name) { return FindNamed(tables, name); };
     {
         SqlStatement s(db_, QStringLiteral("SELECT table_name, name, type, size, attributes, default_value, required,"
                                            " allow_zero_length FROM \"__dao_fields\" ORDER BY table_name, ordinal"));
@@ -596,28 +624,13 @@ QString Store::ReadCatalogVersion() const
     return v;
 }
 
-const TableDefData* Store::FindTableDef(const QString& name) const
-{
-    for (const auto& t : tables_)
-        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &t;
-    return nullptr;
-}
+const TableDefData* Store::FindTableDef(const QString& name) const { return FindNamed(tables_, name); }
 
-const QueryDefData* Store::FindQueryDef(const QString& name) const
-{
-    for (const auto& q : queries_)
-        if (q.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &q;
-    return nullptr;
-}
+const QueryDefData* Store::FindQueryDef(const QString& name) const { return FindNamed(queries_, name); }
 
 const jet::TableInfo* Store::FindTable(const QString& name) const
 {
-    for (const auto& t : tableInfos_)
-        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &t;
-    return nullptr;
+    return FindNamed(std::as_const(tableInfos_), name);
 }
 
 std::optional<QString> Store::FindQuery(const QString& name) const
@@ -629,20 +642,14 @@ std::optional<QString> Store::FindQuery(const QString& name) const
 
 void Store::TouchTable(const QString& table)
 {
-    SqlStatement s(db_, QStringLiteral("UPDATE \"__dao_tables\" SET last_updated=?1 WHERE name=?2"));
-    s.Bind(1, TVariant(Now()));
-    s.Bind(2, TVariant(table));
-    s.Step();
+    RunWith(db_, QStringLiteral("UPDATE \"__dao_tables\" SET last_updated=?1 WHERE name=?2"), {TVariant(Now()), TVariant(table)});
     Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=value+1 WHERE key='catalog_version'"));
 }
 
 void Store::WriteTableRow(const TableDefData& table)
 {
-    SqlStatement s(db_, QStringLiteral("INSERT INTO \"__dao_tables\"(name, attributes, date_created, last_updated) VALUES(?1,?2,?3,?3)"));
-    s.Bind(1, TVariant(table.name));
-    s.Bind(2, TVariant(table.attributes));
-    s.Bind(3, TVariant(Now()));
-    s.Step();
+    RunWith(db_, QStringLiteral("INSERT INTO \"__dao_tables\"(name, attributes, date_created, last_updated) VALUES(?1,?2,?3,?3)"),
+            {TVariant(table.name), TVariant(table.attributes), TVariant(Now())});
 }
 
 void Store::WriteFieldRows(const QString& table, const std::vector<FieldDef>& fields)
@@ -655,41 +662,22 @@ void Store::WriteFieldRows(const QString& table, const std::vector<FieldDef>& fi
                                        " default_value, required, allow_zero_length) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9)"));
     SqlStatement p(db_, QStringLiteral("INSERT OR REPLACE INTO \"__dao_field_properties\"(table_name, field_name, name, value) VALUES(?1,?2,?3,?4)"));
     for (const auto& f : fields) {
-        s.Reset();
-        s.Bind(1, TVariant(table));
-        s.Bind(2, TVariant(ordinal++));
-        s.Bind(3, TVariant(f.name));
-        s.Bind(4, TVariant(f.type));
-        s.Bind(5, TVariant(f.size));
-        s.Bind(6, TVariant(f.attributes));
-        s.Bind(7, TVariant(f.defaultValue));
-        s.Bind(8, TVariant(f.required ? 1 : 0));
-        s.Bind(9, TVariant(f.allowZeroLength ? 1 : 0));
-        s.Step();
-        for (const auto& prop : f.properties) {
-            p.Reset();
-            p.Bind(1, TVariant(table));
-            p.Bind(2, TVariant(f.name));
-            p.Bind(3, TVariant(prop.first));
-            p.Bind(4, prop.second);
-            p.Step();
-        }
+        StepWith(s, {TVariant(table), TVariant(ordinal++), TVariant(f.name), TVariant(f.type), TVariant(f.size),
+                     TVariant(f.attributes), TVariant(f.defaultValue), TVariant(f.required ? 1 : 0),
+                     TVariant(f.allowZeroLength ? 1 : 0)});
+        for (const auto& prop : f.properties)
+            StepWith(p, {TVariant(table), TVariant(f.name), TVariant(prop.first), prop.second});
     }
 }
 
 void Store::WriteIndexRow(const QString& table, const IndexDef& index, int ordinal)
 {
-    SqlStatement s(db_, QStringLiteral("INSERT INTO \"__dao_indexes\"(table_name, name, ordinal, is_primary, is_unique, required,"
-                                       " ignore_nulls, fields) VALUES(?1,?2,?3,?4,?5,?6,?7,?8)"));
-    s.Bind(1, TVariant(table));
-    s.Bind(2, TVariant(index.name));
-    s.Bind(3, TVariant(ordinal));
-    s.Bind(4, TVariant(index.primary ? 1 : 0));
-    s.Bind(5, TVariant(index.unique || index.primary ? 1 : 0));
-    s.Bind(6, TVariant(index.required || index.primary ? 1 : 0));
-    s.Bind(7, TVariant(index.ignoreNulls ? 1 : 0));
-    s.Bind(8, TVariant(EncodeIndexFields(index.fields)));
-    s.Step();
+    RunWith(db_,
+            QStringLiteral("INSERT INTO \"__dao_indexes\"(table_name, name, ordinal, is_primary, is_unique, required,"
+                           " ignore_nulls, fields) VALUES(?1,?2,?3,?4,?5,?6,?7,?8)"),
+            {TVariant(table), TVariant(index.name), TVariant(ordinal), TVariant(index.primary ? 1 : 0),
+             TVariant(index.unique || index.primary ? 1 : 0), TVariant(index.required || index.primary ? 1 : 0),
+             TVariant(index.ignoreNulls ? 1 : 0), TVariant(EncodeIndexFields(index.fields))});
 }
 
 void Store::CreateSqliteIndex(const TableDefData& table, const IndexDef& index)
@@ -760,8 +748,7 @@ void Store::CreateTable(const TableDefData& tableIn)
             if (!table.FindField(f.name))
                 Raise(errFieldNotFound, QStringLiteral("Item not found in this collection: the index '%1' names the field '%2', "
                                                        "which the table does not have.").arg(index.name, f.name));
-    BeginWrite();
-    try {
+    WriteAtOnce(*this, [&] {
         Exec(QStringLiteral("CREATE TABLE %1(%2)").arg(QuoteName(table.name), columns.join(QStringLiteral(", "))));
         WriteTableRow(table);
         WriteFieldRows(table.name, table.fields);
@@ -771,11 +758,7 @@ void Store::CreateTable(const TableDefData& tableIn)
             CreateSqliteIndex(table, index);
         }
         TouchTable(table.name);
-        Commit();
-    } catch (...) {
-        Rollback();
-        throw;
-    }
+    });
     Reload();
 }
 
@@ -788,21 +771,15 @@ void Store::DeleteTable(const QString& name)
     if (t->IsSystem())
         Raise(errOperationNotSupported, QStringLiteral("The catalogue table '%1' cannot be deleted.").arg(name));
     const QString real = t->name;
-    BeginWrite();
-    try {
+    WriteAtOnce(*this, [&] {
         Exec(QStringLiteral("DROP TABLE %1").arg(QuoteName(real)));
-        for (const char* table : {"__dao_tables", "__dao_fields", "__dao_field_properties", "__dao_indexes"}) {
-            SqlStatement s(db_, QStringLiteral("DELETE FROM \"%1\" WHERE %2=?1")
-                                    .arg(QLatin1String(table), QLatin1String(qstrcmp(table, "__dao_tables") == 0 ? "name" : "table_name")));
-            s.Bind(1, TVariant(real));
-            s.Step();
-        }
+        for (const char* table : {"__dao_tables", "__dao_fields", "__dao_field_properties", "__dao_indexes"})
+            RunWith(db_,
+                    QStringLiteral("DELETE FROM \"%1\" WHERE %2=?1")
+                        .arg(QLatin1String(table), QLatin1String(qstrcmp(table, "__dao_tables") == 0 ? "name" : "table_name")),
+                    {TVariant(real)});
         Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=value+1 WHERE key='catalog_version'"));
-        Commit();
-    } catch (...) {
-        Rollback();
-        throw;
-    }
+    });
     Reload();
 }
 
@@ -822,16 +799,11 @@ void Store::AddField(const QString& tableName, const FieldDef& fieldIn)
     FieldDef column = field;
     if (column.type != dbBoolean && DefaultClause(column.defaultValue, column.type).isEmpty())
         column.required = false;
-    BeginWrite();
-    try {
+    WriteAtOnce(*this, [&] {
         Exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(QuoteName(table), ColumnSql(column)));
         WriteFieldRows(table, {field});
         TouchTable(table);
-        Commit();
-    } catch (...) {
-        Rollback();
-        throw;
-    }
+    });
     Reload();
 }
 
@@ -852,37 +824,21 @@ void Store::UpdateField(const QString& tableName, const QString& fieldName, cons
             f.allowZeroLength = field.allowZeroLength;
             f.defaultValue = field.defaultValue;
         }
-    BeginWrite();
-    try {
+    WriteAtOnce(*this, [&] {
         if (rulesChange && !rebuilt.IsSystem())
             RebuildTable(rebuilt);
-        SqlStatement s(db_, QStringLiteral("UPDATE \"__dao_fields\" SET default_value=?1, required=?2, allow_zero_length=?3"
-                                           " WHERE table_name=?4 AND name=?5"));
-        s.Bind(1, TVariant(field.defaultValue));
-        s.Bind(2, TVariant(field.required ? 1 : 0));
-        s.Bind(3, TVariant(field.allowZeroLength ? 1 : 0));
-        s.Bind(4, TVariant(table));
-        s.Bind(5, TVariant(fieldName));
-        s.Step();
-        SqlStatement clear(db_, QStringLiteral("DELETE FROM \"__dao_field_properties\" WHERE table_name=?1 AND field_name=?2"));
-        clear.Bind(1, TVariant(table));
-        clear.Bind(2, TVariant(fieldName));
-        clear.Step();
+        RunWith(db_,
+                QStringLiteral("UPDATE \"__dao_fields\" SET default_value=?1, required=?2, allow_zero_length=?3"
+                               " WHERE table_name=?4 AND name=?5"),
+                {TVariant(field.defaultValue), TVariant(field.required ? 1 : 0), TVariant(field.allowZeroLength ? 1 : 0),
+                 TVariant(table), TVariant(fieldName)});
+        RunWith(db_, QStringLiteral("DELETE FROM \"__dao_field_properties\" WHERE table_name=?1 AND field_name=?2"),
+                {TVariant(table), TVariant(fieldName)});
         SqlStatement p(db_, QStringLiteral("INSERT INTO \"__dao_field_properties\"(table_name, field_name, name, value) VALUES(?1,?2,?3,?4)"));
-        for (const auto& prop : field.properties) {
-            p.Reset();
-            p.Bind(1, TVariant(table));
-            p.Bind(2, TVariant(fieldName));
-            p.Bind(3, TVariant(prop.first));
-            p.Bind(4, prop.second);
-            p.Step();
-        }
+        for (const auto& prop : field.properties)
+            StepWith(p, {TVariant(table), TVariant(fieldName), TVariant(prop.first), prop.second});
         TouchTable(table);
-        Commit();
-    } catch (...) {
-        Rollback();
-        throw;
-    }
+    });
     Reload();
 }
 
@@ -911,16 +867,11 @@ void Store::RebuildTable(const TableDefData& table)
     Exec(QStringLiteral("DROP TABLE %1").arg(name));
     Exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(temp, name));
     if (sequence >= 0) {
-        SqlStatement seq(db_, QStringLiteral("UPDATE sqlite_sequence SET seq=max(seq, ?2) WHERE name=?1"));
-        seq.Bind(1, TVariant(table.name));
-        seq.Bind(2, TVariant(sequence));
-        seq.Step();
-        if (sqlite3_changes(db_) == 0) {
-            SqlStatement add(db_, QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES(?1, ?2)"));
-            add.Bind(1, TVariant(table.name));
-            add.Bind(2, TVariant(sequence));
-            add.Step();
-        }
+        RunWith(db_, QStringLiteral("UPDATE sqlite_sequence SET seq=max(seq, ?2) WHERE name=?1"),
+                {TVariant(table.name), TVariant(sequence)});
+        if (sqlite3_changes(db_) == 0)
+            RunWith(db_, QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES(?1, ?2)"),
+                    {TVariant(table.name), TVariant(sequence)});
     }
     for (const auto& index : table.indexes)
         CreateSqliteIndex(table, index);
@@ -947,16 +898,11 @@ void Store::AddIndex(const QString& tableName, const IndexDef& index)
             if (other.primary)
                 Raise(3283, QStringLiteral("Primary key already exists."));
     const TableDefData table = *t;
-    BeginWrite();
-    try {
+    WriteAtOnce(*this, [&] {
         WriteIndexRow(table.name, index, int(table.indexes.size()));
         CreateSqliteIndex(table, index);
         TouchTable(table.name);
-        Commit();
-    } catch (...) {
-        Rollback();
-        throw;
-    }
+    });
     Reload();
 }
 
@@ -968,19 +914,12 @@ void Store::DeleteIndex(const QString& tableName, const QString& indexName)
         Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
     const QString table = t->name;
     const QString index = t->FindIndex(indexName)->name;
-    BeginWrite();
-    try {
+    WriteAtOnce(*this, [&] {
         Exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QuoteName(SqliteIndexName(table, index))));
-        SqlStatement s(db_, QStringLiteral("DELETE FROM \"__dao_indexes\" WHERE table_name=?1 AND name=?2"));
-        s.Bind(1, TVariant(table));
-        s.Bind(2, TVariant(index));
-        s.Step();
+        RunWith(db_, QStringLiteral("DELETE FROM \"__dao_indexes\" WHERE table_name=?1 AND name=?2"),
+                {TVariant(table), TVariant(index)});
         TouchTable(table);
-        Commit();
-    } catch (...) {
-        Rollback();
-        throw;
-    }
+    });
     Reload();
 }
 
@@ -991,23 +930,15 @@ void Store::SaveQuery(const QueryDefData& query)
         Raise(errInvalidArgument, QStringLiteral("Invalid argument: a saved query needs a name."));
     if (FindTableDef(query.name))
         Raise(errObjectExists, QStringLiteral("Object '%1' already exists.").arg(query.name));
-    BeginWrite();
-    try {
+    WriteAtOnce(*this, [&] {
         const QueryDefData* old = FindQueryDef(query.name);
-        SqlStatement s(db_, QStringLiteral("INSERT OR REPLACE INTO \"__dao_queries\"(rowid, name, sql, type, date_created, last_updated)"
-                                           " VALUES((SELECT rowid FROM \"__dao_queries\" WHERE name=?1),?1,?2,?3,?4,?5)"));
-        s.Bind(1, TVariant(old ? old->name : query.name));
-        s.Bind(2, TVariant(query.sql));
-        s.Bind(3, TVariant(query.type));
-        s.Bind(4, TVariant(old ? old->dateCreated : Now()));
-        s.Bind(5, TVariant(Now()));
-        s.Step();
+        RunWith(db_,
+                QStringLiteral("INSERT OR REPLACE INTO \"__dao_queries\"(rowid, name, sql, type, date_created, last_updated)"
+                               " VALUES((SELECT rowid FROM \"__dao_queries\" WHERE name=?1),?1,?2,?3,?4,?5)"),
+                {TVariant(old ? old->name : query.name), TVariant(query.sql), TVariant(query.type),
+                 TVariant(old ? old->dateCreated : Now()), TVariant(Now())});
         Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=value+1 WHERE key='catalog_version'"));
-        Commit();
-    } catch (...) {
-        Rollback();
-        throw;
-    }
+    });
     Reload();
 }
 
@@ -1016,16 +947,7 @@ void Store::DeleteQuery(const QString& name)
     CheckOpen();
     if (!FindQueryDef(name))
         Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
-    BeginWrite();
-    try {
-        SqlStatement s(db_, QStringLiteral("DELETE FROM \"__dao_queries\" WHERE name=?1"));
-        s.Bind(1, TVariant(name));
-        s.Step();
-        Commit();
-    } catch (...) {
-        Rollback();
-        throw;
-    }
+    WriteAtOnce(*this, [&] { RunWith(db_, QStringLiteral("DELETE FROM \"__dao_queries\" WHERE name=?1"), {TVariant(name)}); });
     Reload();
 }
 
@@ -1037,17 +959,12 @@ void Store::SetPassword(const QString& oldPassword, const QString& newPassword)
         Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
     const QString salt = newPassword.isEmpty() ? QString() : NewSalt();
     const QString hash = newPassword.isEmpty() ? QString() : HashPassword(salt, newPassword);
-    BeginWrite();
-    try {
+    WriteAtOnce(*this, [&] {
         Exec(QStringLiteral("DELETE FROM \"__dao_meta\" WHERE key IN ('password_salt','password_hash')"));
         if (!hash.isEmpty())
             Exec(QStringLiteral("INSERT INTO \"__dao_meta\" VALUES('password_salt', %1), ('password_hash', %2)")
                      .arg(QuoteText(salt), QuoteText(hash)));
-        Commit();
-    } catch (...) {
-        Rollback();
-        throw;
-    }
+    });
     passwordSalt_ = salt;
     passwordHash_ = hash;
 }

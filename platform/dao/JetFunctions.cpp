@@ -556,7 +556,9 @@ void SqlDivide(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_double(ctx, a / b);
 }
 
-void SqlIntDivide(sqlite3_context* ctx, int, sqlite3_value** argv)
+// Both operands rounded to whole numbers first.
+template <class Op>
+void WholeNumberDivision(sqlite3_context* ctx, sqlite3_value** argv, Op op)
 {
     double a = 0, b = 0;
     if (!TwoNumbers(ctx, argv, a, b))
@@ -567,21 +569,17 @@ void SqlIntDivide(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_error(ctx, "Division by zero.", -1);
         return;
     }
-    sqlite3_result_int64(ctx, x / y);
+    sqlite3_result_int64(ctx, op(x, y));
+}
+
+void SqlIntDivide(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    WholeNumberDivision(ctx, argv, [](qint64 x, qint64 y) { return x / y; });
 }
 
 void SqlModulo(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    double a = 0, b = 0;
-    if (!TwoNumbers(ctx, argv, a, b))
-        return;
-    const qint64 x = qint64(std::nearbyint(a));
-    const qint64 y = qint64(std::nearbyint(b));
-    if (y == 0) {
-        sqlite3_result_error(ctx, "Division by zero.", -1);
-        return;
-    }
-    sqlite3_result_int64(ctx, x % y);
+    WholeNumberDivision(ctx, argv, [](qint64 x, qint64 y) { return x % y; });
 }
 
 void SqlPower(sqlite3_context* ctx, int, sqlite3_value** argv)

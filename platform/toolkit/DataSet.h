@@ -332,6 +332,9 @@ protected:
     // false: forgets that.
     void BindFields(bool binding);
     void SetBookmarkSize(int size) { bookmarkSize_ = size; }
+    // A descendant with index definitions of its own kind hands them here, so that callers
+    // holding a TDataSet see the same list.
+    void AdoptIndexDefs(std::unique_ptr<TIndexDefs> defs) { indexDefs_ = std::move(defs); }
     // Changes the state without events to the links; RestoreState undoes it.
     TDataSetState SetTempState(TDataSetState state);
     void RestoreState(TDataSetState state);

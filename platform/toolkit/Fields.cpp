@@ -105,6 +105,107 @@ QString ApplyNumberFormat(double value, const QString& format)
     return negative ? QStringLiteral("-") + text : text;
 }
 
+// A string field's text as a whole number of type T; blank text is 0.
+template <class T>
+T TextToInteger(const QString& value)
+{
+    const QString text = value.trimmed();
+    if (text.isEmpty()) return 0;
+    bool ok = false;
+    T v = 0;
+    if constexpr (sizeof(T) == sizeof(qint32))
+        v = text.toInt(&ok);
+    else
+        v = text.toLongLong(&ok);
+    if (!ok) throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return v;
+}
+
+// Text typed into an integer field: blank clears it, anything else must be a whole number.
+void SetIntegerText(TField& field, const QString& value)
+{
+    const QString text = value.trimmed();
+    if (text.isEmpty()) {
+        field.Clear();
+        return;
+    }
+    bool ok = false;
+    const qint64 v = text.toLongLong(&ok);
+    if (!ok)
+        FieldError(field.DataSet(),
+                   QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(value, field.DisplayName()));
+    field.SetAsLargeInt(v);
+}
+
+// Null and Empty clear the field, text goes through the field's own parsing, any other value
+// through `assign`.
+template <class Assign>
+void AssignVariant(TField& field, const TVariant& value, Assign assign)
+{
+    if (value.IsClear())
+        field.Clear();
+    else if (value.IsText())
+        field.SetAsString(value.AsString());
+    else
+        assign();
+}
+
+// Byte values show as their type's name in brackets; editing sees the bytes as text.
+QString ByteFieldText(const TField& field, bool displayText)
+{
+    if (displayText) return QStringLiteral("(%1)").arg(FieldTypeName(field.DataType()));
+    return field.AsString();
+}
+
+TVariant ByteFieldVariant(const TField& field)
+{
+    if (field.IsNull()) return TVariant::Null();
+    return TVariant(field.AsBytes());
+}
+
+template <class Item>
+Item* Raw(Item* item)
+{
+    return item;
+}
+
+template <class Item>
+Item* Raw(const std::unique_ptr<Item>& item)
+{
+    return item.get();
+}
+
+template <class List>
+auto ItemAt(const List& items, int index)
+{
+    if (index < 0 || size_t(index) >= items.size())
+        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return Raw(items[size_t(index)]);
+}
+
+// Definition names compare without case.
+template <class List>
+int IndexOfName(const List& items, const QString& name)
+{
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i]->Name().compare(name, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+
+template <class List>
+auto FindByName(const List& items, const QString& name) -> decltype(Raw(items.front()))
+{
+    const int i = IndexOfName(items, name);
+    return i < 0 ? nullptr : Raw(items[size_t(i)]);
+}
+
+template <class List>
+void GetNames(const List& items, QStringList& names)
+{
+    names.clear();
+    for (const auto& item : items) names.append(item->Name());
+}
+
 }  // namespace
 
 // --- BCD ----------------------------------------------------------------------------------------
@@ -441,27 +542,11 @@ void TStringField::SetAsString(const QString& value)
     SetData(buffer.data());
 }
 
-qint32 TStringField::AsInteger() const
-{
-    const QString text = AsString().trimmed();
-    if (text.isEmpty()) return 0;
-    bool ok = false;
-    const qint32 v = text.toInt(&ok);
-    if (!ok) throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return v;
-}
+qint32 TStringField::AsInteger() const { return TextToInteger<qint32>(AsString()); }
 
 void TStringField::SetAsInteger(qint32 value) { SetAsString(QString::number(value)); }
 
-qint64 TStringField::AsLargeInt() const
-{
-    const QString text = AsString().trimmed();
-    if (text.isEmpty()) return 0;
-    bool ok = false;
-    const qint64 v = text.toLongLong(&ok);
-    if (!ok) throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return v;
-}
+qint64 TStringField::AsLargeInt() const { return TextToInteger<qint64>(AsString()); }
 
 void TStringField::SetAsLargeInt(qint64 value) { SetAsString(QString::number(value)); }
 
@@ -582,19 +667,7 @@ QString TIntegerField::AsString() const
     return ReadInteger(v) ? QString::number(v) : QString();
 }
 
-void TIntegerField::SetAsString(const QString& value)
-{
-    const QString text = value.trimmed();
-    if (text.isEmpty()) {
-        Clear();
-        return;
-    }
-    bool ok = false;
-    const qint64 v = text.toLongLong(&ok);
-    if (!ok)
-        FieldError(DataSet(), QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(value, DisplayName()));
-    SetAsLargeInt(v);
-}
+void TIntegerField::SetAsString(const QString& value) { SetIntegerText(*this, value); }
 
 QString TIntegerField::GetText(bool displayText) const
 {
@@ -612,14 +685,12 @@ TVariant TIntegerField::AsVariant() const
 
 void TIntegerField::SetAsVariant(const TVariant& value)
 {
-    if (value.IsClear())
-        Clear();
-    else if (value.IsText())
-        SetAsString(value.AsString());
-    else if (value.Type() == TVarType::Double || value.Type() == TVarType::Currency)
-        SetAsFloat(value.AsFloat());
-    else
-        SetAsLargeInt(value.AsInt64());
+    AssignVariant(*this, value, [&] {
+        if (value.Type() == TVarType::Double || value.Type() == TVarType::Currency)
+            SetAsFloat(value.AsFloat());
+        else
+            SetAsLargeInt(value.AsInt64());
+    });
 }
 
 TSmallintField::TSmallintField(QObject* owner) : TIntegerField(ftSmallint, owner) {}
@@ -686,19 +757,7 @@ QString TLargeintField::AsString() const
     return GetData(&v) ? QString::number(v) : QString();
 }
 
-void TLargeintField::SetAsString(const QString& value)
-{
-    const QString text = value.trimmed();
-    if (text.isEmpty()) {
-        Clear();
-        return;
-    }
-    bool ok = false;
-    const qint64 v = text.toLongLong(&ok);
-    if (!ok)
-        FieldError(DataSet(), QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(value, DisplayName()));
-    SetAsLargeInt(v);
-}
+void TLargeintField::SetAsString(const QString& value) { SetIntegerText(*this, value); }
 
 QString TLargeintField::GetText(bool displayText) const
 {
@@ -716,12 +775,7 @@ TVariant TLargeintField::AsVariant() const
 
 void TLargeintField::SetAsVariant(const TVariant& value)
 {
-    if (value.IsClear())
-        Clear();
-    else if (value.IsText())
-        SetAsString(value.AsString());
-    else
-        SetAsLargeInt(value.AsInt64());
+    AssignVariant(*this, value, [&] { SetAsLargeInt(value.AsInt64()); });
 }
 
 // --- booleans -----------------------------------------------------------------------------------
@@ -791,12 +845,7 @@ TVariant TBooleanField::AsVariant() const
 
 void TBooleanField::SetAsVariant(const TVariant& value)
 {
-    if (value.IsClear())
-        Clear();
-    else if (value.IsText())
-        SetAsString(value.AsString());
-    else
-        SetAsBoolean(value.AsBoolean());
+    AssignVariant(*this, value, [&] { SetAsBoolean(value.AsBoolean()); });
 }
 
 // --- floats -------------------------------------------------------------------------------------
@@ -863,12 +912,7 @@ TVariant TFloatField::AsVariant() const
 
 void TFloatField::SetAsVariant(const TVariant& value)
 {
-    if (value.IsClear())
-        Clear();
-    else if (value.IsText())
-        SetAsString(value.AsString());
-    else
-        SetAsFloat(value.AsFloat());
+    AssignVariant(*this, value, [&] { SetAsFloat(value.AsFloat()); });
 }
 
 TCurrencyField::TCurrencyField(QObject* owner) : TFloatField(ftCurrency, owner) { SetCurrency(true); }
@@ -936,12 +980,7 @@ TVariant TBCDField::AsVariant() const
 
 void TBCDField::SetAsVariant(const TVariant& value)
 {
-    if (value.IsClear())
-        Clear();
-    else if (value.IsText())
-        SetAsString(value.AsString());
-    else
-        SetAsFloat(value.AsFloat());
+    AssignVariant(*this, value, [&] { SetAsFloat(value.AsFloat()); });
 }
 
 // --- dates --------------------------------------------------------------------------------------
@@ -1028,12 +1067,7 @@ TVariant TDateTimeField::AsVariant() const
 
 void TDateTimeField::SetAsVariant(const TVariant& value)
 {
-    if (value.IsClear())
-        Clear();
-    else if (value.IsText())
-        SetAsString(value.AsString());
-    else
-        SetAsDateTime(value.AsDateTime());
+    AssignVariant(*this, value, [&] { SetAsDateTime(value.AsDateTime()); });
 }
 
 TDateField::TDateField(QObject* owner) : TDateTimeField(ftDate, owner) {}
@@ -1069,17 +1103,9 @@ void TBinaryField::SetAsBytes(const QByteArray& value)
 QString TBinaryField::AsString() const { return QString::fromLatin1(AsBytes()); }
 void TBinaryField::SetAsString(const QString& value) { SetAsBytes(value.toLatin1()); }
 
-QString TBinaryField::GetText(bool displayText) const
-{
-    if (displayText) return QStringLiteral("(%1)").arg(FieldTypeName(DataType()));
-    return AsString();
-}
+QString TBinaryField::GetText(bool displayText) const { return ByteFieldText(*this, displayText); }
 
-TVariant TBinaryField::AsVariant() const
-{
-    if (IsNull()) return TVariant::Null();
-    return TVariant(AsBytes());
-}
+TVariant TBinaryField::AsVariant() const { return ByteFieldVariant(*this); }
 
 void TBinaryField::SetAsVariant(const TVariant& value)
 {
@@ -1152,26 +1178,13 @@ QByteArray TBlobField::TextToBytes(const QString& text) const { return text.toLa
 QString TBlobField::AsString() const { return BytesToText(AsBytes()); }
 void TBlobField::SetAsString(const QString& value) { SetAsBytes(TextToBytes(value)); }
 
-QString TBlobField::GetText(bool displayText) const
-{
-    if (displayText) return QStringLiteral("(%1)").arg(FieldTypeName(DataType()));
-    return AsString();
-}
+QString TBlobField::GetText(bool displayText) const { return ByteFieldText(*this, displayText); }
 
-TVariant TBlobField::AsVariant() const
-{
-    if (IsNull()) return TVariant::Null();
-    return TVariant(AsBytes());
-}
+TVariant TBlobField::AsVariant() const { return ByteFieldVariant(*this); }
 
 void TBlobField::SetAsVariant(const TVariant& value)
 {
-    if (value.IsClear())
-        Clear();
-    else if (value.IsText())
-        SetAsString(value.AsString());
-    else
-        SetAsBytes(value.AsBytes());
+    AssignVariant(*this, value, [&] { SetAsBytes(value.AsBytes()); });
 }
 
 void TBlobField::LoadFromStream(TStream& stream)
@@ -1269,11 +1282,7 @@ TField* CreateFieldOfType(TFieldType type, QObject* owner)
 
 // --- TFields ------------------------------------------------------------------------------------
 
-TField* TFields::Fields(int index) const
-{
-    if (index < 0 || index >= Count()) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
-    return fields_[size_t(index)];
-}
+TField* TFields::Fields(int index) const { return ItemAt(fields_, index); }
 
 void TFields::Add(TField* field)
 {
@@ -1376,11 +1385,7 @@ TField* TFieldDef::CreateField(QObject* owner, TObjectField* parent) const
 TFieldDefs::TFieldDefs(TDataSet* dataSet, TFieldDef* parent) : dataSet_(dataSet), parent_(parent) {}
 TFieldDefs::~TFieldDefs() = default;
 
-TFieldDef* TFieldDefs::Items(int index) const
-{
-    if (index < 0 || index >= Count()) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
-    return items_[size_t(index)].get();
-}
+TFieldDef* TFieldDefs::Items(int index) const { return ItemAt(items_, index); }
 
 TFieldDef* TFieldDefs::Add(const QString& name, TFieldType type, int size, bool required)
 {
@@ -1411,18 +1416,9 @@ void TFieldDefs::Clear()
     updated_ = false;
 }
 
-int TFieldDefs::IndexOf(const QString& name) const
-{
-    for (size_t i = 0; i < items_.size(); ++i)
-        if (items_[i]->Name().compare(name, Qt::CaseInsensitive) == 0) return int(i);
-    return -1;
-}
+int TFieldDefs::IndexOf(const QString& name) const { return IndexOfName(items_, name); }
 
-TFieldDef* TFieldDefs::FindDef(const QString& name) const
-{
-    const int i = IndexOf(name);
-    return i < 0 ? nullptr : items_[size_t(i)].get();
-}
+TFieldDef* TFieldDefs::FindDef(const QString& name) const { return FindByName(items_, name); }
 
 TFieldDef* TFieldDefs::Find(const QString& name) const
 {
@@ -1452,11 +1448,7 @@ void TFieldDefs::Update()
     updated_ = true;
 }
 
-void TFieldDefs::GetItemNames(QStringList& names) const
-{
-    names.clear();
-    for (const auto& item : items_) names.append(item->Name());
-}
+void TFieldDefs::GetItemNames(QStringList& names) const { GetNames(items_, names); }
 
 // --- index definitions --------------------------------------------------------------------------
 
@@ -1485,11 +1477,7 @@ void TIndexDef::Assign(const TIndexDef& source)
 TIndexDefs::TIndexDefs(TDataSet* dataSet) : dataSet_(dataSet) {}
 TIndexDefs::~TIndexDefs() = default;
 
-TIndexDef* TIndexDefs::Items(int index) const
-{
-    if (index < 0 || index >= Count()) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
-    return items_[size_t(index)].get();
-}
+TIndexDef* TIndexDefs::Items(int index) const { return ItemAt(items_, index); }
 
 TIndexDef* TIndexDefs::Add(const QString& name, const QString& fields, TIndexOptions options)
 {
@@ -1523,18 +1511,9 @@ void TIndexDefs::Assign(const TIndexDefs& source)
     }
 }
 
-int TIndexDefs::IndexOf(const QString& name) const
-{
-    for (size_t i = 0; i < items_.size(); ++i)
-        if (items_[i]->Name().compare(name, Qt::CaseInsensitive) == 0) return int(i);
-    return -1;
-}
+int TIndexDefs::IndexOf(const QString& name) const { return IndexOfName(items_, name); }
 
-TIndexDef* TIndexDefs::FindIndex(const QString& name) const
-{
-    const int i = IndexOf(name);
-    return i < 0 ? nullptr : items_[size_t(i)].get();
-}
+TIndexDef* TIndexDefs::FindIndex(const QString& name) const { return FindByName(items_, name); }
 
 TIndexDef* TIndexDefs::Find(const QString& name) const
 {
@@ -1574,11 +1553,7 @@ void TIndexDefs::Update()
     updated_ = true;
 }
 
-void TIndexDefs::GetItemNames(QStringList& names) const
-{
-    names.clear();
-    for (const auto& item : items_) names.append(item->Name());
-}
+void TIndexDefs::GetItemNames(QStringList& names) const { GetNames(items_, names); }
 
 QStringList SplitFieldNames(const QString& names)
 {

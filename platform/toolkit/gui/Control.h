@@ -13,9 +13,20 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 class TPopupMenu;
+class TBasicAction;
+class TControl;
+class TControlActionLink;
+
+// Frees a control's action link (the link classes live with the actions, in Actions.h).
+struct TControlActionLinkDeleter {
+    void operator()(TControlActionLink* link) const;
+};
+// Makes the action link of a client control; ActionLinkClassOf<Link>() gives one.
+using TControlActionLinkClass = TControlActionLink* (*)(TControl* client);
 
 using TShiftState = Qt::KeyboardModifiers;
 using TNotifyEvent = std::function<void(QObject* sender)>;
@@ -116,7 +127,22 @@ public:
     // buttons, check boxes and the like raise OnClick themselves and answer false.
     virtual bool ClicksOnMouseUp() const { return true; }
 
+    // The action whose caption, enabled state, hint and help context the control shows and
+    // which a click runs when the control has no OnClick of its own; nullptr for none. An
+    // action that is freed is forgotten. (Defined with the actions.)
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* action);
+    TControlActionLink* ActionLink() const { return actionLink_.get(); }
+
 protected:
+    // Takes the properties of the action `sender`; with `checkDefaults` only those the control
+    // still has at their defaults. Runs on every change of the action.
+    virtual void ActionChange(QObject* sender, bool checkDefaults);
+    // The kind of link SetAction makes for this control.
+    virtual TControlActionLinkClass GetActionLinkClass() const;
+    // OnClick when it is set, otherwise the action.
+    void ClickOrExecute();
+
     // The palette role a colour change paints; edits and lists use the base, panels the window.
     virtual QPalette::ColorRole ColorRole() const { return QPalette::Window; }
 
@@ -131,6 +157,7 @@ private:
     TColor color_ = clDefault;
     TColor fontColor_ = clDefault;
     TAlign align_ = alNone;
+    std::unique_ptr<TControlActionLink, TControlActionLinkDeleter> actionLink_;
 };
 
 // Places the aligned controls of `parent` (SetAlign does it on every change that matters).

@@ -32,6 +32,48 @@ void UpdateRecordOnExit(TFieldDataLink& link, QWidget* control)
 
 QStringList Values(const QString& list) { return list.split(QLatin1Char(';')); }
 
+// What every single-field control does with its link: it shows the field on each data change,
+// hands its value back when the record is written and takes the focus for its field.
+template <class Show, class Store>
+void FollowField(TFieldDataLink& link, TControl* control, Show show, Store store)
+{
+    link.OnDataChange = [show](TFieldDataLink*) { show(); };
+    link.OnUpdateData = [store](TFieldDataLink*) { store(); };
+    link.OnFocusControl = [control](TFieldDataLink*) { control->SetFocus(); };
+}
+
+// The person changes the value: the change goes on when the record may be edited, otherwise
+// it is refused with a beep and the field is shown again.
+template <class Show>
+bool AcceptChange(TFieldBinding& binding, Show show)
+{
+    if (binding.BeginChange()) return true;
+    QApplication::beep();
+    show();
+    return false;
+}
+
+template <class Show>
+void MarkChanged(TFieldBinding& binding, Show show)
+{
+    if (AcceptChange(binding, show)) binding.SetModified();
+}
+
+// Escape puts back the record's value while there is a change to undo.
+bool UndoOnEscape(TFieldLinkBinding& binding, QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape || !binding.Link().Modified()) return false;
+    binding.Link().Reset();
+    event->accept();
+    return true;
+}
+
+void RefuseKey(QKeyEvent* event)
+{
+    QApplication::beep();
+    event->accept();
+}
+
 }  // namespace
 
 // -- TDBEdit
@@ -39,21 +81,11 @@ QStringList Values(const QString& list) { return list.split(QLatin1Char(';')); }
 TDBEdit::TDBEdit(QWidget* parent) : TEdit(parent)
 {
     TFieldDataLink& link = binding_.Link();
-    link.OnDataChange = [this](TFieldDataLink*) { ShowField(); };
+    FollowField(link, this, [this] { ShowField(); }, [this] { binding_.StoreText(Text()); });
     link.OnEditingChange = [this](TFieldDataLink*) { UpdateReadOnly(); };
     link.OnActiveChange = [this](TFieldDataLink*) { UpdateReadOnly(); };
-    link.OnUpdateData = [this](TFieldDataLink*) { binding_.StoreText(Text()); };
-    link.OnFocusControl = [this](TFieldDataLink*) { SetFocus(); };
-    connect(this, &QLineEdit::textEdited, this, [this] {
-        Guarded([this] {
-            if (binding_.BeginChange()) {
-                binding_.SetModified();
-            } else {
-                QApplication::beep();
-                ShowField();
-            }
-        });
-    });
+    connect(this, &QLineEdit::textEdited, this,
+            [this] { Guarded([this] { MarkChanged(binding_, [this] { ShowField(); }); }); });
 }
 
 void TDBEdit::SetReadOnly(bool readOnly)
@@ -82,10 +114,8 @@ bool TDBEdit::WantsKey(int key, TShiftState shift) const
 
 void TDBEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && binding_.Link().Modified()) {
-        binding_.Link().Reset();
+    if (UndoOnEscape(binding_, event)) {
         selectAll();
-        event->accept();
         return;
     }
     if (ChangesText(event)) {
@@ -93,8 +123,7 @@ void TDBEdit::keyPressEvent(QKeyEvent* event)
         const bool refused = (!text.isEmpty() && text[0].isPrint() && !binding_.IsValidChar(text[0])) ||
                              !binding_.BeginChange();
         if (refused) {
-            QApplication::beep();
-            event->accept();
+            RefuseKey(event);
             return;
         }
     }
@@ -130,20 +159,11 @@ TDBText::TDBText(QWidget* parent) : TLabel(parent)
 TDBMemo::TDBMemo(QWidget* parent) : TMemo(parent)
 {
     TFieldDataLink& link = binding_.Link();
-    link.OnDataChange = [this](TFieldDataLink*) { ShowField(); };
+    FollowField(link, this, [this] { ShowField(); }, [this] { binding_.StoreText(toPlainText()); });
     link.OnEditingChange = [this](TFieldDataLink*) { setReadOnly(!binding_.CanEdit()); };
-    link.OnUpdateData = [this](TFieldDataLink*) { binding_.StoreText(toPlainText()); };
-    link.OnFocusControl = [this](TFieldDataLink*) { SetFocus(); };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (showing_) return;
-        Guarded([this] {
-            if (binding_.BeginChange()) {
-                binding_.SetModified();
-            } else {
-                QApplication::beep();
-                ShowField();
-            }
-        });
+        Guarded([this] { MarkChanged(binding_, [this] { ShowField(); }); });
     });
 }
 
@@ -173,14 +193,9 @@ bool TDBMemo::WantsKey(int key, TShiftState shift) const
 
 void TDBMemo::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && binding_.Link().Modified()) {
-        binding_.Link().Reset();
-        event->accept();
-        return;
-    }
+    if (UndoOnEscape(binding_, event)) return;
     if (ChangesText(event) && !binding_.BeginChange()) {
-        QApplication::beep();
-        event->accept();
+        RefuseKey(event);
         return;
     }
     TMemo::keyPressEvent(event);
@@ -196,10 +211,7 @@ void TDBMemo::focusOutEvent(QFocusEvent* event)
 
 TDBCheckBox::TDBCheckBox(QWidget* parent) : TCheckBox(parent)
 {
-    TFieldDataLink& link = binding_.Link();
-    link.OnDataChange = [this](TFieldDataLink*) { ShowField(); };
-    link.OnUpdateData = [this](TFieldDataLink*) { StoreState(); };
-    link.OnFocusControl = [this](TFieldDataLink*) { SetFocus(); };
+    FollowField(binding_.Link(), this, [this] { ShowField(); }, [this] { StoreState(); });
 }
 
 void TDBCheckBox::SetValueChecked(const QString& value)
@@ -270,10 +282,7 @@ void TDBCheckBox::focusOutEvent(QFocusEvent* event)
 
 TDBComboBox::TDBComboBox(QWidget* parent) : TComboBox(parent)
 {
-    TFieldDataLink& link = binding_.Link();
-    link.OnDataChange = [this](TFieldDataLink*) { ShowField(); };
-    link.OnUpdateData = [this](TFieldDataLink*) { binding_.StoreText(Text()); };
-    link.OnFocusControl = [this](TFieldDataLink*) { SetFocus(); };
+    FollowField(binding_.Link(), this, [this] { ShowField(); }, [this] { binding_.StoreText(Text()); });
     connect(this, QOverload<int>::of(&QComboBox::activated), this, [this] { Guarded([this] { UserChanged(); }); });
     if (lineEdit())
         connect(lineEdit(), &QLineEdit::textEdited, this, [this] { Guarded([this] { UserChanged(); }); });
@@ -289,22 +298,14 @@ void TDBComboBox::ShowField()
 void TDBComboBox::UserChanged()
 {
     const QString chosen = Text();
-    if (!binding_.BeginChange()) {
-        QApplication::beep();
-        ShowField();
-        return;
-    }
+    if (!AcceptChange(binding_, [this] { ShowField(); })) return;
     if (Text() != chosen) SetText(chosen);
     binding_.SetModified();
 }
 
 void TDBComboBox::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && binding_.Link().Modified()) {
-        binding_.Link().Reset();
-        event->accept();
-        return;
-    }
+    if (UndoOnEscape(binding_, event)) return;
     TComboBox::keyPressEvent(event);
 }
 
@@ -337,12 +338,9 @@ private:
 TDBLookupComboBox::TDBLookupComboBox(QWidget* parent) : TComboBox(parent), listLink_(std::make_unique<TListLink>(this))
 {
     SetStyle(csDropDownList);
-    TFieldDataLink& link = binding_.Link();
-    link.OnDataChange = [this](TFieldDataLink*) { ShowField(); };
-    link.OnUpdateData = [this](TFieldDataLink*) {
+    FollowField(binding_.Link(), this, [this] { ShowField(); }, [this] {
         if (TField* field = binding_.BoundField()) field->SetAsVariant(KeyValue());
-    };
-    link.OnFocusControl = [this](TFieldDataLink*) { SetFocus(); };
+    });
     connect(this, QOverload<int>::of(&QComboBox::activated), this,
             [this](int index) { Guarded([this, index] { UserChose(index); }); });
 }
@@ -425,11 +423,7 @@ void TDBLookupComboBox::ShowField()
 
 void TDBLookupComboBox::UserChose(int index)
 {
-    if (!binding_.BeginChange()) {
-        QApplication::beep();
-        ShowField();
-        return;
-    }
+    if (!AcceptChange(binding_, [this] { ShowField(); })) return;
     if (currentIndex() != index) {
         const QSignalBlocker quiet(this);
         setCurrentIndex(index);

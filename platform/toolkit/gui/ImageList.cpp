@@ -3,8 +3,40 @@
 #include "platform/toolkit/gui/Pictures.h"
 
 #include <QPainter>
+#include <algorithm>
 
 TImageList::TImageList(QObject* owner) : TComponent(owner) {}
+
+TImageList::~TImageList()
+{
+    for (TChangeLink* link : changeLinks_) link->sender_ = nullptr;
+}
+
+void TImageList::RegisterChanges(TChangeLink* link)
+{
+    if (!link || link->sender_ == this) return;
+    if (link->sender_) link->sender_->UnRegisterChanges(link);
+    link->sender_ = this;
+    changeLinks_.push_back(link);
+}
+
+void TImageList::UnRegisterChanges(TChangeLink* link)
+{
+    const auto found = std::find(changeLinks_.begin(), changeLinks_.end(), link);
+    if (found == changeLinks_.end()) return;
+    (*found)->sender_ = nullptr;
+    changeLinks_.erase(found);
+}
+
+TChangeLink::~TChangeLink()
+{
+    if (sender_) sender_->UnRegisterChanges(this);
+}
+
+void TChangeLink::Change()
+{
+    if (OnChange) OnChange(sender_);
+}
 
 int TImageList::Add(const QImage& image)
 {
@@ -71,4 +103,8 @@ void TImageList::Draw(QPainter& painter, int x, int y, int index, bool enabled) 
 void TImageList::Changed()
 {
     if (OnChange) OnChange(this);
+    // A listener may register or leave (or free another link) while being told.
+    const std::vector<TChangeLink*> links = changeLinks_;
+    for (TChangeLink* link : links)
+        if (std::find(changeLinks_.begin(), changeLinks_.end(), link) != changeLinks_.end()) link->Change();
 }

@@ -42,6 +42,17 @@ Qt::Alignment VerticalOf(TTextLayout layout)
 // Qt's own mnemonics stay off: the form's dispatch handles accelerators.
 QString ButtonText(const QString& caption) { return StripAccel(caption); }
 
+// A Qt signal that raises one of the control's events. It runs inside Qt's event handling, so
+// a handler's error is reported there.
+auto RaiseGuarded(const TNotifyEvent& event, QObject* sender)
+{
+    return [&event, sender] {
+        Guarded([&event, sender] {
+            if (event) event(sender);
+        });
+    };
+}
+
 }  // namespace
 
 // -- TWidgetStrings
@@ -162,13 +173,9 @@ bool TLabel::DialogChar(QChar ch, TShiftState)
 
 TEdit::TEdit(QWidget* parent) : QLineEdit(parent), TControl(this)
 {
-    // Typing raises OnChange here (guarded: it runs inside Qt's event handling); SetText
-    // raises it itself, so a handler's error reaches the program's caller.
-    connect(this, &QLineEdit::textChanged, this, [this] {
-        Guarded([this] {
-            if (OnChange) OnChange(this);
-        });
-    });
+    // Typing raises OnChange here; SetText raises it itself, so a handler's error reaches the
+    // program's caller.
+    connect(this, &QLineEdit::textChanged, this, RaiseGuarded(OnChange, this));
 }
 
 void TEdit::SetText(const QString& text)
@@ -205,24 +212,17 @@ TWidgetStrings::TOps MemoOps(QPlainTextEdit* memo)
         return list;
     };
     auto store = [memo](const QStringList& list) { memo->setPlainText(list.join(QLatin1Char('\n'))); };
+    auto change = [lines, store](auto edit) {
+        QStringList list = lines();
+        edit(list);
+        store(list);
+    };
     TWidgetStrings::TOps ops;
     ops.count = [lines] { return int(lines().size()); };
     ops.get = [lines](int i) { return lines().at(i); };
-    ops.put = [lines, store](int i, const QString& text) {
-        QStringList list = lines();
-        list[i] = text;
-        store(list);
-    };
-    ops.insert = [lines, store](int i, const QString& text) {
-        QStringList list = lines();
-        list.insert(i, text);
-        store(list);
-    };
-    ops.remove = [lines, store](int i) {
-        QStringList list = lines();
-        list.removeAt(i);
-        store(list);
-    };
+    ops.put = [change](int i, const QString& text) { change([&](QStringList& list) { list[i] = text; }); };
+    ops.insert = [change](int i, const QString& text) { change([&](QStringList& list) { list.insert(i, text); }); };
+    ops.remove = [change](int i) { change([&](QStringList& list) { list.removeAt(i); }); };
     ops.clear = [memo] { memo->clear(); };
     return ops;
 }
@@ -231,11 +231,7 @@ TWidgetStrings::TOps MemoOps(QPlainTextEdit* memo)
 
 TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent), TControl(this), lines_(MemoOps(this))
 {
-    connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        Guarded([this] {
-            if (OnChange) OnChange(this);
-        });
-    });
+    connect(this, &QPlainTextEdit::textChanged, this, RaiseGuarded(OnChange, this));
 }
 
 void TMemo::SetText(const QString& text)
@@ -283,11 +279,7 @@ void TButton::Click()
 
 TCheckBox::TCheckBox(QWidget* parent) : QCheckBox(parent), TControl(this)
 {
-    connect(this, &QCheckBox::stateChanged, this, [this] {
-        Guarded([this] {
-            if (OnClick) OnClick(this);
-        });
-    });
+    connect(this, &QCheckBox::stateChanged, this, RaiseGuarded(OnClick, this));
 }
 
 void TCheckBox::SetCaption(const QString& caption)
@@ -434,11 +426,7 @@ void TComboBox::SetStyle(TComboBoxStyle style)
         if (maxLength_ > 0) edit->setMaxLength(maxLength_);
         if (edit != connectedEdit_) {
             connectedEdit_ = edit;
-            connect(edit, &QLineEdit::textEdited, this, [this] {
-                Guarded([this] {
-                    if (OnChange) OnChange(this);
-                });
-            });
+            connect(edit, &QLineEdit::textEdited, this, RaiseGuarded(OnChange, this));
         }
         edit->setText(text0);
     }

@@ -1,0 +1,2389 @@
+#include "dataaccess/DaoTable.h"
+
+#include "dataaccess/DaoBlobStream.h"
+
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoDatabase.h"
+#include "platform/dao/DaoError.h"
+#include "platform/dao/DaoField.h"
+#include "platform/dao/DaoQueryDef.h"
+#include "platform/dao/DaoRecordset.h"
+#include "platform/dao/DaoTableDef.h"
+#include "platform/os/TickCount.h"
+#include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/Exceptions.h"
+#include "platform/toolkit/Filer.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int kGuidMarker = 47554944;
+
+[[noreturn]] void Refuse(const char* message) { DatabaseError(QString::fromLatin1(message)); }
+
+bool IsBlobKind(TFieldType type) { return IsBlobType(type); }
+
+bool IsGuidField(const TField* field)
+{
+    if (field->DataType() != ftBytes || !field->DataSet())
+        return false;
+    const TFieldDef* def = field->DataSet()->FieldDefs().FindDef(field->FieldName());
+    return def && def->Precision() == kGuidMarker;
+}
+
+QString GuidFieldText(const QByteArray& bytes)
+{
+    const QString guid = GuidBytesToText(bytes);
+    return guid.isEmpty() ? QString() : QStringLiteral("{guid ") + guid + QLatin1Char('}');
+}
+
+QString StripGuidText(QString text)
+{
+    if (text.startsWith(QLatin1String("{guid ")))
+        text.remove(0, 6);
+    if (text.endsWith(QLatin1String("}}")))
+        text.chop(1);
+    return text;
+}
+
+}  // namespace
+
+// --- record buffers ----------------------------------------------------------------------------------
+
+struct TDaoTable::RecordTexts {
+    std::vector<QString> text;
+    std::vector<bool> mark;
+};
+
+struct TDaoTable::RecordHeader {
+    qint32 recNo;
+    RecordTexts* texts;
+    quint8 flag;
+    qint32 key;
+};
+
+TDaoTable::RecordHeader* TDaoTable::Header(TRecordBuffer buffer) { return reinterpret_cast<RecordHeader*>(buffer); }
+
+char* TDaoTable::CalcArea(TRecordBuffer buffer) const { return buffer + sizeof(RecordHeader); }
+
+int TDaoTable::GetRecordSize() { return int(sizeof(RecordHeader)) + CalcFieldsSize(); }
+
+TRecordBuffer TDaoTable::AllocRecordBuffer()
+{
+    const int size = GetRecordSize();
+    auto* buffer = static_cast<char*>(::operator new(size_t(size)));
+    std::memset(buffer, 0, size_t(size));
+    auto* texts = new RecordTexts;
+    texts->text.resize(size_t(FieldDefs().Count()));
+    texts->mark.resize(size_t(FieldDefs().Count()), false);
+    Header(buffer)->texts = texts;
+    return buffer;
+}
+
+void TDaoTable::FreeRecordBuffer(TRecordBuffer& buffer)
+{
+    if (!buffer)
+        return;
+    delete Header(buffer)->texts;
+    ::operator delete(buffer);
+    buffer = nullptr;
+}
+
+void TDaoTable::ClearCalcFields(TRecordBuffer buffer)
+{
+    if (buffer && CalcFieldsSize() > 0)
+        std::memset(CalcArea(buffer), 0, size_t(CalcFieldsSize()));
+}
+
+QString TDaoTable::FieldText(TRecordBuffer buffer, int index) const
+{
+    if (!buffer || index < 0 || size_t(index) >= Header(buffer)->texts->text.size())
+        return QString();
+    return Header(buffer)->texts->text[size_t(index)];
+}
+
+bool TDaoTable::GetCurrentRecord(TRecordBuffer buffer)
+{
+    TRecordBuffer source = recordsetOpen_ && !IsEmpty() ? GetActiveRecordBuffer() : nullptr;
+    if (!source || !buffer)
+        return false;
+    // A deep copy: each buffer owns its own texts.
+    RecordTexts* own = Header(buffer)->texts;
+    std::memcpy(buffer, source, size_t(GetRecordSize()));
+    if (!own)
+        own = new RecordTexts;
+    *own = *Header(source)->texts;
+    Header(buffer)->texts = own;
+    return true;
+}
+
+// --- creation ----------------------------------------------------------------------------------------
+
+TDaoTable::TDaoTable(QObject* owner)
+    : TDataSet(owner),
+      indexDefs_(nullptr),
+      params_(std::make_unique<TParams>()),
+      masterLink_(std::make_unique<TMasterDataLink>(this))
+{
+    sql_.OnChange = [this](TStrings*) { SQLChanged(); };
+    masterLink_->OnMasterChange = [this](TMasterDataLink*) { MasterChanged(); };
+    masterLink_->OnMasterDisable = [this](TMasterDataLink*) { MasterChanged(); };
+    auto indexDefs = std::make_unique<TDaoIndexDefs>(this);
+    indexDefs_ = indexDefs.get();
+    AdoptIndexDefs(std::move(indexDefs));
+    fieldObjects_.resize(2);
+    IdentifierChars();
+}
+
+TDaoTable::~TDaoTable()
+{
+    Destroying();
+    // A table destroyed half-loaded still closes, so it leaves its database's list.
+    if (IsLoading())
+        TComponent::Loaded();
+    if (recordsetOpen_) {
+        try {
+            Close();
+        } catch (const Exception&) {
+        }
+    }
+    if (database_)
+        RemoveFreeNotification(database_);
+    if (encrypter_)
+        RemoveFreeNotification(encrypter_);
+    fieldObjects_.clear();
+    masterLink_.reset();
+    recordset_.reset();
+    baseRecordset_.reset();
+    FreeRecordBuffer(oldValues_);
+}
+
+void TDaoTable::Loaded()
+{
+    try {
+        TDataSet::Loaded();
+    } catch (const Exception&) {
+        InternalHandleException();
+    }
+}
+
+void TDaoTable::InternalHandleException() { HandleException(std::current_exception()); }
+
+void TDaoTable::Notification(TComponent* component, TOperation operation)
+{
+    if (operation == opRemove && component && component == databaseComponent_) {
+        // Close first, so no open recordset outlives the database it came from.
+        if (recordsetOpen_) {
+            closingByDatabase_ = true;
+            try {
+                Close();
+            } catch (const Exception&) {
+            }
+            closingByDatabase_ = false;
+        }
+        database_ = nullptr;
+        databaseComponent_ = nullptr;
+    }
+    if (operation == opRemove && component && component == encrypter_.data()) {
+        if (recordsetOpen_) {
+            try {
+                Close();
+            } catch (const Exception&) {
+            }
+        }
+        encrypterValid_ = false;
+        encrypter_ = nullptr;
+    }
+    TDataSet::Notification(component, operation);
+}
+
+TStream* TDaoTable::CreateBlobStream(TField* field, TBlobStreamMode mode) { return new TDaoBlobStream(field, mode); }
+
+QByteArray TDaoTable::BlobBytes(const TField* field, const QString& text) const
+{
+    return field->DataType() == ftMemo || field->DataType() == ftFmtMemo ? text.toUtf8() : text.toLatin1();
+}
+
+QByteArray TDaoTable::ReadBlobData(TField* field, TRecordBuffer buffer)
+{
+    const int index = field->FieldNo() - 1;
+    const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
+    const QString text = FieldText(buffer, index);
+    const qint32 recNo = Header(buffer)->recNo;
+    const QString fallback = recNo == -1 && index >= 0 && index < fieldDefaults_.size() ? fieldDefaults_.at(index) : QString();
+    if ((memo && cacheMemos_) || (!memo && cacheBlobs_))
+        return BlobBytes(field, text.isEmpty() ? fallback : text);
+    if (State() == dsInsert && recNo == -1)
+        return BlobBytes(field, text.isEmpty() ? fallback : text);
+    if (!recordset_ || index < 0 || size_t(index) >= fieldObjects_.size())
+        return QByteArray();
+    const qint32 back = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
+    QByteArray data;
+    try {
+        if (Header(buffer)->key > 0)
+            GotoRecordKey(Header(buffer)->key);
+        const TVariant value = fieldObjects_[size_t(index)]->Value();
+        if (!value.IsClear()) {
+            data = value.Type() == TVarType::Bytes ? value.AsBytes() : value.AsString().toUtf8();
+            if (encrypterValid_) {
+                encrypter_->setProperty("EncodedString", QString::fromUtf8(data));
+                data = encrypter_->property("DecodedString").toString().toUtf8();
+            }
+        }
+    } catch (const Exception&) {
+        data.clear();
+    }
+    if (back > 0) {
+        try {
+            GotoRecordKey(back);
+        } catch (const Exception&) {
+        }
+    }
+    return data;
+}
+
+void TDaoTable::StoreBlobData(TField* field, TRecordBuffer buffer, const QByteArray& data)
+{
+    const int index = field->FieldNo() - 1;
+    RecordTexts& texts = *Header(buffer)->texts;
+    if (index < 0 || size_t(index) >= texts.text.size())
+        return;
+    const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
+    texts.text[size_t(index)] = memo ? QString::fromUtf8(data) : QString::fromLatin1(data);
+    texts.mark[size_t(index)] = true;
+}
+
+void TDaoTable::DefineProperties(TFiler& filer)
+{
+    TDataSet::DefineProperties(filer);
+    filer.DefineProperty(
+        QStringLiteral("ParamData"),
+        [this](TReader& reader) {
+            params_->Clear();
+            reader.ReadCollection([this](TReader& r, int) {
+                auto* param = params_->CreateParam(ftUnknown, QString(), ptUnknown);
+                while (!r.EndOfList()) {
+                    const QString prop = r.ReadPropName();
+                    if (prop == QLatin1String("Name"))
+                        param->SetName(r.ReadString());
+                    else if (prop == QLatin1String("DataType"))
+                        param->SetDataType(TFieldType(r.ReadInteger()));
+                    else if (prop == QLatin1String("ParamType"))
+                        param->SetParamType(TParamType(r.ReadInteger()));
+                    else if (prop == QLatin1String("Value"))
+                        param->SetValue(r.ReadVariant());
+                    else
+                        r.SkipValue();
+                }
+            });
+        },
+        [this](TWriter& writer) {
+            writer.WriteCollection(params_->Count(), [this](TWriter& w, int i) {
+                const TParam* param = params_->Items(i);
+                w.WritePropName(QStringLiteral("Name"));
+                w.WriteString(param->Name());
+                w.WritePropName(QStringLiteral("DataType"));
+                w.WriteInteger(param->DataType());
+                w.WritePropName(QStringLiteral("ParamType"));
+                w.WriteInteger(param->ParamType());
+                if (!param->IsNull()) {
+                    w.WritePropName(QStringLiteral("Value"));
+                    w.WriteVariant(param->Value());
+                }
+            });
+        },
+        filer.Ancestor() ? true : !params_->IsEmpty());
+}
+
+// --- properties --------------------------------------------------------------------------------------
+
+void TDaoTable::EmptyFieldInfo()
+{
+    fieldCaptions_.clear();
+    if (!Active()) {
+        FieldDefs().Clear();
+        indexDefs_->Clear();
+    }
+}
+
+void TDaoTable::SetDatabase(TDaoDatabase* database)
+{
+    if (Active())
+        Refuse("TDaoTable.F_Set_Database: Cannot set Database while Table is Active!");
+    if (database_ == database)
+        return;
+    if (database_)
+        RemoveFreeNotification(database_);
+    database_ = database;
+    databaseComponent_ = database;
+    if (database)
+        FreeNotification(database);
+}
+
+void TDaoTable::SetTableName(const QString& name)
+{
+    if (Active())
+        Refuse("TDaoTable.F_Set_TableName: Cannot set TableName while Table is active!");
+    tableName_ = name;
+    if (name.isEmpty())
+        return;
+    sql_.Clear();
+    queryDefSQLText_.Clear();
+    queryDefParameters_.Clear();
+    sortedBy_.Clear();
+    EmptyFieldInfo();
+}
+
+void TDaoTable::SetSQL(const TStrings& lines)
+{
+    sql_.Assign(lines);
+    if (lines.Count() == 0)
+        return;
+    queryDefParameters_.Clear();
+    queryDefSQLText_.Clear();
+    EmptyFieldInfo();
+}
+
+void TDaoTable::SQLChanged()
+{
+    if (IsLoading() || !paramCheck_)
+        return;
+    auto fresh = std::make_unique<TParams>();
+    fresh->ParseSQL(sql_.Text(), true);
+    fresh->AssignValues(*params_);
+    params_ = std::move(fresh);
+}
+
+void TDaoTable::CheckRecordsetClosed(const char* message) const
+{
+    if (recordsetOpen_)
+        Refuse(message);
+}
+
+void TDaoTable::SetQueryDefName(const QString& name)
+{
+    CheckRecordsetClosed("TDaoTable.F_Set_QueryDefName: Cannot set QueryDefName while Table is Active!");
+    if (database_ && database_->Connected())
+        database_->GetQueryDefSQLText(name, queryDefSQLText_);
+    queryDefName_ = name;
+    if (name.isEmpty())
+        return;
+    sql_.Clear();
+    queryDefParameters_.Clear();
+    masterFieldList_.Clear();
+    detailFieldList_.Clear();
+    masterFields_.Clear();
+    EmptyFieldInfo();
+    if (tableType_ == dao::dbOpenTable || tableType_ == dao::dbOpenDynamic)
+        tableType_ = dao::dbOpenDynaset;
+}
+
+QString TDaoTable::QueryDefType() const
+{
+    if (!database_ || !database_->Connected() || queryDefName_.isEmpty() || !database_->DatabaseObject())
+        return QString();
+    try {
+        return QueryDefTypeName(database_->DatabaseObject()->QueryDefs().Item(queryDefName_)->Type());
+    } catch (const Exception&) {
+        return QString();
+    }
+}
+
+void TDaoTable::SetTableType(int value)
+{
+    if (Active())
+        Refuse("TDaoTable.F_Set_TableType: Cannot set TableType while Table is active!");
+    if (value == dao::dbOpenTable)
+        sortedBy_.Clear();
+    else
+        indexDefs_->Clear();
+    if (value == dao::dbOpenForwardOnly)
+        sortedBy_.Clear();
+    tableType_ = value;
+}
+
+void TDaoTable::SetLockType(int value)
+{
+    if (Active())
+        Refuse("TDaoTable.F_Set_LockType: Cannot set LockType while Table is active!");
+    lockType_ = value;
+}
+
+void TDaoTable::SetOpenOptions(TOOSet options)
+{
+    const TOOSet old = openOptions_;
+    ReopenAfterChange([&] { openOptions_ = options; }, [&] { openOptions_ = old; });
+}
+
+void TDaoTable::SetReadOnly(bool value)
+{
+    if (Active())
+        Refuse("TDaoTable.F_Set_ReadOnly: Cannot set ReadOnly while table is Active!");
+    readOnly_ = value || (database_ && database_->Connected() && database_->ReadOnly());
+}
+
+bool TDaoTable::LockEdits() const
+{
+    if (!Active() || !recordsetOpen_ || !recordset_ || !database_)
+        return false;
+    if (database_->DatabaseType() == QLatin1String("ODBC") || database_->ReadOnly() || readOnly_)
+        return false;
+    if (tableType_ != dao::dbOpenTable && tableType_ != dao::dbOpenDynaset)
+        return false;
+    return recordset_->LockEdits();
+}
+
+void TDaoTable::SetIndexName(const QString& name)
+{
+    if (!name.isEmpty() && tableType_ != dao::dbOpenTable)
+        Refuse("TDaoTable.F_Set_IndexName: Indexes can be set only on Standard Tables!");
+    if (tableType_ == dao::dbOpenTable && (!name.isEmpty() || Active()))
+        sortedBy_.Clear();
+    if (Active() && recordsetOpen_ && tableType_ == dao::dbOpenTable) {
+        recordset_->SetIndex(name);
+        indexName_ = name;
+        CheckBrowseMode();
+        ClearBuffers();
+        countChanged_ = true;
+        ActivateBuffers();
+        First();
+        return;
+    }
+    indexName_ = name;
+}
+
+int TDaoTable::IndexFieldCount() const
+{
+    if (tableType_ != dao::dbOpenTable || !database_ || !database_->Connected() || tableName_.isEmpty()
+        || indexName_.isEmpty() || !database_->DatabaseObject())
+        return 0;
+    try {
+        return database_->DatabaseObject()->TableDefs().Item(tableName_)->Indexes().Item(indexName_)->Fields().Count();
+    } catch (const Exception&) {
+        return 0;
+    }
+}
+
+void TDaoTable::SetSortedBy(const TStrings& lines)
+{
+    TStringList old(sortedBy_);
+    ReopenAfterChange([&] { sortedBy_.Assign(lines); }, [&] { sortedBy_.Assign(old); });
+}
+
+void TDaoTable::SetSortedByText(const QString& text)
+{
+    TStringList lines;
+    lines.SetText(text);
+    SetSortedBy(lines);
+}
+
+void TDaoTable::SetFilterText(const QString& text)
+{
+    const QString old = filter_;
+    if (recordsetOpen_ && Filtered())
+        ReopenAfterChange([&] { filter_ = text; }, [&] { filter_ = old; });
+    else
+        filter_ = text;
+    TDataSet::SetFilterText(text);
+}
+
+void TDaoTable::SetFiltered(bool value)
+{
+    const bool old = Filtered();
+    if (value == old || !recordsetOpen_) {
+        TDataSet::SetFiltered(value);
+        return;
+    }
+    ReopenAfterChange([&] { TDataSet::SetFiltered(value); }, [&] { TDataSet::SetFiltered(old); });
+}
+
+void TDaoTable::SetOnFilterRecord(TFilterRecordEvent handler)
+{
+    TFilterRecordEvent old = OnFilterRecord;
+    if (recordsetOpen_ && Filtered())
+        ReopenAfterChange([&] { OnFilterRecord = handler; }, [&] { OnFilterRecord = old; });
+    else
+        OnFilterRecord = std::move(handler);
+}
+
+void TDaoTable::SetMasterSource(TDataSource* source)
+{
+    if (source && source->DataSet() == this)
+        DatabaseError(QStringLiteral("Circular datalinks are not allowed"));
+    masterLink_->SetDataSource(source);
+}
+
+void TDaoTable::CloseOpenFirst()
+{
+    if (!recordsetOpen_ || IsLoading())
+        return;
+    Close();
+    Open();
+    First();
+}
+
+void TDaoTable::SetCacheMemos(bool value)
+{
+    cacheMemos_ = value;
+    CloseOpenFirst();
+}
+
+void TDaoTable::SetCacheBlobs(bool value)
+{
+    cacheBlobs_ = value;
+    CloseOpenFirst();
+}
+
+void TDaoTable::SetCacheLookups(bool value)
+{
+    cacheLookups_ = value;
+    CloseOpenFirst();
+}
+
+void TDaoTable::SetShowGUID(bool value)
+{
+    showGUID_ = value;
+    CloseOpenFirst();
+}
+
+void TDaoTable::SetEncrypter(TComponent* encrypter)
+{
+    if (encrypter_ == encrypter)
+        return;
+    if (encrypter_)
+        RemoveFreeNotification(encrypter_);
+    encrypter_ = encrypter;
+    if (encrypter)
+        FreeNotification(encrypter);
+    CloseOpenFirst();
+}
+
+QString TDaoTable::TableDateCreated() const
+{
+    if (!recordsetOpen_ || !recordset_)
+        return QString();
+    try {
+        TVariant v;
+        if (tableType_ == dao::dbOpenTable)
+            v = recordset_->DateCreated();
+        else if (!queryDefName_.isEmpty() && database_ && database_->DatabaseObject())
+            v = database_->DatabaseObject()->QueryDefs().Item(queryDefName_)->DateCreated();
+        return v.IsClear() ? QString() : DateTimeToStr(v.AsDateTime());
+    } catch (const Exception&) {
+        return QString();
+    }
+}
+
+QString TDaoTable::TableLastUpdated() const
+{
+    if (!recordsetOpen_ || !recordset_)
+        return QString();
+    try {
+        TVariant v;
+        if (tableType_ == dao::dbOpenTable)
+            v = recordset_->LastUpdated();
+        else if (!queryDefName_.isEmpty() && database_ && database_->DatabaseObject())
+            v = database_->DatabaseObject()->QueryDefs().Item(queryDefName_)->LastUpdated();
+        return v.IsClear() ? QString() : DateTimeToStr(v.AsDateTime());
+    } catch (const Exception&) {
+        return QString();
+    }
+}
+
+void TDaoTable::SetBatchMode(bool value)
+{
+    batchMode_ = value;
+    if (!value)
+        posting_ = false;
+    if (value) {
+        DisableControls();
+        return;
+    }
+    EnableControls();
+    if (Active())
+        Resync(TResyncMode());
+    if (useGetRecNo_ && Active())
+        (void)RecNo();
+}
+
+void TDaoTable::GetLastDaoError(TDaoErrorRecord& record)
+{
+    if (database_ && database_->Connected())
+        database_->GetLastDaoError(record);
+}
+
+// --- opening -----------------------------------------------------------------------------------------
+
+void TDaoTable::ConnectDatabase()
+{
+    if (database_->Connected())
+        return;
+    if (!databaseAutoActivate_)
+        Refuse("TDaoTable.OpenDaoRecordset: Database is NOT connected");
+    database_->SetConnected(true);
+}
+
+void TDaoTable::ApplyQueryDefParameters(const char* failureMessage)
+{
+    try {
+        auto query = database_->DatabaseObject()->QueryDefs().Item(queryDefName_);
+        int line = 0;
+        dao::Parameters& parameters = query->Parameters();
+        for (int i = 0; i < parameters.Count(); ++i) {
+            const auto& parameter = parameters.Item(i);
+            if (parameter->Direction() != dao::dbParamInput && parameter->Direction() != dao::dbParamInputOutput)
+                continue;
+            if (line >= queryDefParameters_.Count())
+                Refuse(failureMessage);
+            const QString text = queryDefParameters_.Get(line++);
+            parameter->SetValue(text == QLatin1String("NULL") ? TVariant::Null() : TVariant(text));
+        }
+    } catch (const Exception&) {
+        Refuse(failureMessage);
+    }
+}
+
+bool TDaoTable::SourceIsTable() const { return !tableName_.isEmpty() && sql_.Count() == 0 && queryDefName_.isEmpty(); }
+
+std::shared_ptr<dao::Recordset> TDaoTable::OpenSourceRecordset()
+{
+    dao::Database* db = database_->DatabaseObject();
+    if (!queryDefName_.isEmpty()) {
+        ApplyQueryDefParameters("TDaoTable.OpenDaoRecordset: Invalid number of QueryDef parameters or parameter is not "
+                                "in valid format!");
+        database_->GetQueryDefSQLText(queryDefName_, queryDefSQLText_);
+        auto query = db->QueryDefs().Item(queryDefName_);
+        query->SetMaxRecords(queryDefODBCMaxRecords_);
+        if (database_->QueryTimeout() != 60)
+            query->SetODBCTimeout(database_->QueryTimeout());
+        return query->OpenRecordset(tableType_, optionWord_, lockType_);
+    }
+    QString source = tableName_;
+    if (sql_.Count() > 0) {
+        if (MasterSource())
+            CopyMasterValuesToParams();
+        source = SubstituteParams(sql_);
+    }
+    return db->OpenRecordset(source, tableType_, optionWord_, lockType_);
+}
+
+void TDaoTable::ApplySortAndFilter()
+{
+    if (sortedBy_.Count() > 0) {
+        sortText_ = SortTextOf(sortedBy_);
+        recordset_->SetSort(sortText_);
+        auto sorted = recordset_->OpenRecordset(tableType_, optionWord_);
+        recordset_->Close();
+        recordset_ = sorted;
+    }
+    if (Filtered() && !filter_.isEmpty()) {
+        recordset_->SetFilter(filter_);
+        auto filtered = recordset_->OpenRecordset(tableType_, optionWord_);
+        recordset_->Close();
+        recordset_ = filtered;
+    }
+}
+
+QString TDaoTable::MasterCriteria() const
+{
+    QStringList terms;
+    TDataSet* master = masterLink_->DataSet();
+    for (int i = 0; i < detailFieldList_.Count() && i < masterFieldList_.Count(); ++i) {
+        const QString name = useBrackets_ ? BracketDottedName(detailFieldList_.Get(i)) : detailFieldList_.Get(i);
+        TField* field = master ? master->FindField(masterFieldList_.Get(i)) : nullptr;
+        if (!field || field->IsNull()) {
+            terms << QLatin1Char('(') + name + QStringLiteral(" IS NULL)");
+            continue;
+        }
+        TParam literal;
+        literal.AssignField(field);
+        terms << QLatin1Char('(') + name + QStringLiteral(" = ") + ParamLiteral(literal) + QLatin1Char(')');
+    }
+    return terms.join(QStringLiteral(" AND "));
+}
+
+void TDaoTable::CopyMasterValuesToParams()
+{
+    TDataSet* master = masterLink_->DataSet();
+    if (!master || !master->Active())
+        return;
+    for (int i = 0; i < params_->Count(); ++i) {
+        TParam* param = params_->Items(i);
+        if (TField* field = master->FindField(param->Name()))
+            param->AssignField(field);
+    }
+}
+
+void TDaoTable::ApplyMasterLink()
+{
+    TDataSource* source = MasterSource();
+    masterInactive_ = !source || !source->DataSet();
+    if (masterInactive_)
+        return;
+    masterInactive_ = !masterLink_->Active();
+    if (!source->DataSet()->Active() && masterAutoActivate_) {
+        source->DataSet()->Open();
+        masterInactive_ = !masterLink_->Active();
+    }
+    if (masterInactive_ || !source->Enabled())
+        return;
+    masterFieldList_.Clear();
+    detailFieldList_.Clear();
+    for (int i = 0; i < masterFields_.Count(); ++i) {
+        const QString line = masterFields_.Get(i);
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        detailFieldList_.Add(line.left(eq).trimmed());
+        masterFieldList_.Add(line.mid(eq + 1).trimmed());
+    }
+    if (detailFieldList_.Count() == 0)
+        return;
+    QString criteria = MasterCriteria();
+    if (Filtered() && !filter_.isEmpty())
+        criteria = QLatin1Char('(') + criteria + QStringLiteral(") AND (") + filter_ + QLatin1Char(')');
+    if (SourceIsTable()) {
+        QString text = QStringLiteral("Select * From [") + tableName_ + QStringLiteral("] Where ") + criteria;
+        if (!sortText_.isEmpty())
+            text += QStringLiteral(" Order By ") + sortText_;
+        text += QLatin1Char(';');
+        recordset_->Close();
+        recordset_ = database_->DatabaseObject()->OpenRecordset(text, tableType_, optionWord_, lockType_);
+        return;
+    }
+    // A query or SQL source is restricted as it stands, never replaced by the table's rows.
+    recordset_->SetFilter(criteria);
+    baseRecordset_ = recordset_;
+    recordset_ = baseRecordset_->OpenRecordset(tableType_, optionWord_);
+}
+
+void TDaoTable::BuildFieldLists()
+{
+    dao::Fields& fields = recordset_->Fields();
+    const int count = fields.Count();
+    fieldUpdatable_.assign(size_t(count), true);
+    fieldDefaults_ = QStringList();
+    for (int i = 0; i < count; ++i)
+        fieldDefaults_ << QString();
+    if (readOnly_ || !useDaoProperties_)
+        return;
+    const bool jet = database_->EngineType() == dao::dbUseJet;
+    for (int i = 0; i < count; ++i) {
+        const auto& field = fields.Item(i);
+        const int attributes = field->Attributes();
+        fieldUpdatable_[size_t(i)] = (attributes & dao::dbUpdatableField) && !(attributes & dao::dbAutoIncrField)
+                                     && !(attributes & dao::dbSystemField);
+        QString text;
+        try {
+            text = jet ? field->DefaultValue() : QString();
+            const int type = field->Type();
+            if ((type == dao::dbText || type == dao::dbMemo) && text.size() >= 2 && text.startsWith(QLatin1Char('"'))
+                && text.endsWith(QLatin1Char('"')))
+                text = text.mid(1, text.size() - 2);
+            if (type == dao::dbDate)
+                text = text.size() >= 2 && text.startsWith(QLatin1Char('#')) && text.endsWith(QLatin1Char('#'))
+                           ? DateLiteralToStamp(text.mid(1, text.size() - 2))
+                           : QString();
+            if (text.compare(QLatin1String("Null"), Qt::CaseInsensitive) == 0)
+                text.clear();
+        } catch (const Exception&) {
+            text.clear();
+        }
+        fieldDefaults_[i] = text;
+    }
+}
+
+void TDaoTable::FillFieldObjects()
+{
+    dao::Fields& fields = recordset_->Fields();
+    fieldObjects_.assign(size_t(fields.Count()), nullptr);
+    fieldEngineTypes_.assign(size_t(fields.Count()), 0);
+    for (int i = 0; i < fields.Count(); ++i) {
+        fieldObjects_[size_t(i)] = fields.Item(i);
+        fieldEngineTypes_[size_t(i)] = fields.Item(i)->Type();
+    }
+}
+
+void TDaoTable::ResetCursorCounters()
+{
+    countChanged_ = true;
+    curRec_ = -1;
+    highestSeen_ = -1;
+    cachedCount_ = -1;
+}
+
+void TDaoTable::OpenDaoRecordset()
+{
+    if (!database_)
+        Refuse("TDaoTable.OpenDaoRecordset: Missing Database Property");
+    if (tableName_.isEmpty() && sql_.Count() == 0 && queryDefName_.isEmpty())
+        Refuse("TDaoTable.OpenDaoRecordset: Missing TableName or QueryDefName, or SQL is empty!");
+    ConnectDatabase();
+    if (tableType_ == dao::dbOpenDynamic && database_->DatabaseType() != QLatin1String("ODBC"))
+        Refuse("TDaoTable.OpenDaoRecordset: DynamicTables are for ODBC connections only!");
+    if (database_->ReadOnly() || tableType_ == dao::dbOpenForwardOnly || tableType_ == dao::dbOpenSnapshot)
+        readOnly_ = true;
+    optionWord_ = OptionWord(openOptions_);
+    if (baseRecordset_) {
+        try {
+            baseRecordset_->Close();
+        } catch (const Exception&) {
+        }
+        baseRecordset_.reset();
+    }
+    sortText_.clear();
+    recordset_ = OpenSourceRecordset();
+    try {
+        database_->Idle();
+        if (!recordset_->Updatable())
+            readOnly_ = true;
+        bookmarkable_ = recordset_->Bookmarkable();
+        bookmarkRecNos_.clear();
+        bookmarkKeys_.clear();
+        database_->RefreshDefinitions();
+        if (!indexName_.isEmpty()) {
+            try {
+                recordset_->SetIndex(indexName_);
+            } catch (const Exception&) {
+            }
+        }
+        BuildFieldLists();
+        ApplySortAndFilter();
+        ApplyMasterLink();
+        FillFieldObjects();
+        ResetCursorCounters();
+        database_->Idle();
+    } catch (...) {
+        CloseDaoRecordset();
+        throw;
+    }
+}
+
+void TDaoTable::CloseDaoRecordset()
+{
+    for (auto& field : fieldObjects_)
+        field.reset();
+    if (recordset_) {
+        try {
+            recordset_->Close();
+        } catch (const Exception&) {
+        }
+    }
+}
+
+void TDaoTable::SetUpOpenFields()
+{
+    const bool savedInactive = masterInactive_;
+    masterInactive_ = true;
+    for (int i = 0; i < FieldDefs().Count(); ++i) {
+        TFieldDef* def = FieldDefs().Items(i);
+        TField* field = def->Field();
+        if (!field)
+            continue;
+        if (size_t(i) < fieldUpdatable_.size() && !fieldUpdatable_[size_t(i)])
+            field->SetReadOnly(true);
+        QString expression = field->DefaultExpression();
+        if (!expression.isEmpty() && i < fieldDefaults_.size()) {
+            if (expression.startsWith(QLatin1Char('\'')))
+                expression.remove(0, 1);
+            if (expression.endsWith(QLatin1Char('\'')))
+                expression.chop(1);
+            fieldDefaults_[i] = expression;
+        }
+        if (field->DataType() == ftDateTime)
+            field->SetDisplayWidth(20);
+        if (field->DataType() == ftMemo && cacheMemos_) {
+            field->SetDisplayWidth(30);
+            field->OnGetText = [this](TField* f, QString& text, bool) {
+                text = FieldText(GetActiveRecordBuffer(), f->FieldNo() - 1).section(QLatin1Char('\r'), 0, 0);
+            };
+        }
+        if (field->DataType() == ftBytes && def->Precision() == kGuidMarker) {
+            field->SetValidChars(QStringLiteral("-0123456789ABCDEFabcdef{}"));
+            if (showGUID_) {
+                field->SetDisplayWidth(38);
+                field->OnGetText = [this](TField* f, QString& text, bool) {
+                    text = StripGuidText(FieldText(GetActiveRecordBuffer(), f->FieldNo() - 1));
+                };
+                field->OnSetText = [](TField* f, const QString& text) {
+                    if (text.size() == 38) {
+                        const QByteArray bytes = GuidTextToBytes(text);
+                        if (!bytes.isEmpty())
+                            f->SetAsBytes(bytes);
+                    }
+                };
+            }
+        }
+    }
+    masterInactive_ = savedInactive;
+}
+
+void TDaoTable::LookUpEncrypter()
+{
+    encrypterValid_ = false;
+    if (!encrypter_)
+        return;
+    const QMetaObject* meta = encrypter_->metaObject();
+    encrypterValid_ = meta->indexOfProperty("EncodedString") >= 0 && meta->indexOfProperty("DecodedString") >= 0;
+}
+
+void TDaoTable::RegisterWithDatabase()
+{
+    if (database_->OpenTables().IndexOfObject(this) < 0)
+        database_->OpenTables().AddObject(Name(), this);
+    if (database_->TrackTransactions() && database_->GetTransactionCount() > 0)
+        database_->AddTableToTransaction(Name(), 1);
+    database_->Idle();
+}
+
+void TDaoTable::InternalOpen()
+{
+    OpenDaoRecordset();
+    try {
+        if (Name().isEmpty())
+            SetName(QStringLiteral("DaoTable_") + QString::number(GetTickCount()));
+        initingFromOpen_ = true;
+        try {
+            InitFieldDefs();
+        } catch (...) {
+            initingFromOpen_ = false;
+            throw;
+        }
+        initingFromOpen_ = false;
+        if (DefaultFields() || FieldCount() == 0)
+            CreateFields();
+        if (cacheLookups_)
+            for (TField* field : Fields())
+                if (field->Lookup())
+                    field->SetLookupCache(true);
+        BindFields(true);
+        if (useCaptions_)
+            for (int i = 0; i < FieldDefs().Count() && i < fieldCaptions_.size(); ++i)
+                if (TField* field = FieldDefs().Items(i)->Field())
+                    field->SetDisplayLabel(fieldCaptions_.at(i));
+        SetBookmarkSize(bookmarkable_ ? 4 : 0);
+        recordSize_ = GetRecordSize();
+        SetUpOpenFields();
+        LookUpEncrypter();
+        recordsetOpen_ = true;
+        if (tableType_ == dao::dbOpenTable) {
+            try {
+                (void)recordset_->RecordCount();
+            } catch (const Exception&) {
+            }
+        }
+        InternalFirst();
+        RegisterWithDatabase();
+    } catch (...) {
+        recordsetOpen_ = false;
+        BindFields(false);
+        if (DefaultFields())
+            DestroyFields();
+        CloseDaoRecordset();
+        throw;
+    }
+}
+
+void TDaoTable::InternalClose()
+{
+    if (!recordsetOpen_)
+        return;
+    if (State() == dsEdit && recordset_) {
+        try {
+            recordset_->CancelUpdate();
+        } catch (const Exception&) {
+        }
+    }
+    recordsetOpen_ = false;
+    optionWord_ = 0;
+    BindFields(false);
+    if (DefaultFields())
+        DestroyFields();
+    CloseDaoRecordset();
+    if (baseRecordset_) {
+        try {
+            baseRecordset_->Close();
+        } catch (const Exception&) {
+        }
+        baseRecordset_.reset();
+    }
+    recordset_.reset();
+    if (!closingByDatabase_ && database_) {
+        const int i = database_->OpenTables().IndexOfObject(this);
+        if (i >= 0)
+            database_->OpenTables().Delete(i);
+    }
+    closingByDatabase_ = false;
+    FreeRecordBuffer(oldValues_);
+}
+
+void TDaoTable::CloseByDatabase()
+{
+    closingByDatabase_ = true;
+    try {
+        Close();
+    } catch (...) {
+        closingByDatabase_ = false;
+        throw;
+    }
+    closingByDatabase_ = false;
+}
+
+// --- re-opening and re-querying ----------------------------------------------------------------------
+
+void TDaoTable::ReopenDaoRecordset()
+{
+    if (!recordsetOpen_)
+        return;
+    try {
+        CheckBrowseMode();
+        ClearBuffers();
+        CloseDaoRecordset();
+        OpenDaoRecordset();
+        ActivateBuffers();
+        First();
+    } catch (...) {
+        // Never left open over a recordset that is gone.
+        if (!recordset_ || !recordset_->IsOpen()) {
+            try {
+                Close();
+            } catch (const Exception&) {
+            }
+        }
+        throw;
+    }
+}
+
+void TDaoTable::ReopenAfterChange(const std::function<void()>& apply, const std::function<void()>& restore)
+{
+    apply();
+    if (!recordsetOpen_)
+        return;
+    try {
+        CheckBrowseMode();
+        ClearBuffers();
+        CloseDaoRecordset();
+        OpenDaoRecordset();
+        ActivateBuffers();
+        First();
+    } catch (...) {
+        restore();
+        try {
+            ReopenDaoRecordset();
+        } catch (const Exception&) {
+        }
+        throw;
+    }
+}
+
+bool TDaoTable::Requery()
+{
+    if (!recordsetOpen_ || !recordset_ || !recordset_->Restartable())
+        return false;
+    if (!queryDefName_.isEmpty()) {
+        ApplyQueryDefParameters(
+            "TDaoTable.Requery: Invalid number of QueryDef parameters or parameter is not in valid format!");
+        // The engine's recordset keeps the values it was opened with; a fresh one takes the new ones.
+        bookmarkRecNos_.clear();
+        bookmarkKeys_.clear();
+        ReopenDaoRecordset();
+        return true;
+    }
+    if (!MasterSource() || masterInactive_) {
+        CheckBrowseMode();
+        bookmarkRecNos_.clear();
+        bookmarkKeys_.clear();
+        ClearBuffers();
+        recordset_->Requery();
+        countChanged_ = true;
+        curRec_ = -1;
+        ActivateBuffers();
+        First();
+    } else {
+        MasterChanged();
+    }
+    return true;
+}
+
+void TDaoTable::RequeryIfRestartable()
+{
+    if (!recordsetOpen_ || !recordset_ || !recordset_->Restartable())
+        return;
+    CheckBrowseMode();
+    bookmarkRecNos_.clear();
+    bookmarkKeys_.clear();
+    ClearBuffers();
+    recordset_->Requery();
+    countChanged_ = true;
+    curRec_ = -1;
+    ActivateBuffers();
+    First();
+}
+
+void TDaoTable::ReopenWithMasterCriteria()
+{
+    bookmarkRecNos_.clear();
+    bookmarkKeys_.clear();
+    QString criteria = MasterCriteria();
+    if (SourceIsTable()) {
+        if (Filtered() && !filter_.isEmpty())
+            criteria = QLatin1Char('(') + criteria + QStringLiteral(") AND (") + filter_ + QLatin1Char(')');
+        QString text = QStringLiteral("Select * From [") + tableName_ + QStringLiteral("] Where ") + criteria;
+        if (!sortText_.isEmpty())
+            text += QStringLiteral(" Order By ") + sortText_;
+        text += QLatin1Char(';');
+        auto fresh = database_->DatabaseObject()->OpenRecordset(text, tableType_, optionWord_, lockType_);
+        recordset_->Close();
+        recordset_ = fresh;
+    } else if (baseRecordset_) {
+        baseRecordset_->Requery();
+        baseRecordset_->SetFilter(criteria);
+        auto fresh = baseRecordset_->OpenRecordset(0, 9);
+        recordset_->Close();
+        recordset_ = fresh;
+    }
+    FillFieldObjects();
+    ResetCursorCounters();
+    try {
+        (void)recordset_->RecordCount();
+    } catch (const Exception&) {
+    }
+    database_->Idle();
+}
+
+void TDaoTable::MasterChanged()
+{
+    if (!recordsetOpen_ || detailFieldList_.Count() == 0)
+        return;
+    CheckBrowseMode();
+    ClearBuffers();
+    if (sql_.Count() > 0) {
+        ReopenDaoRecordset();
+        return;
+    }
+    ReopenWithMasterCriteria();
+    InternalFirst();
+    ActivateBuffers();
+    First();
+}
+
+int TDaoTable::ExecSQL(const TStrings& lines)
+{
+    if (!database_ || !database_->Connected() || !database_->DatabaseObject())
+        Refuse("TDaoTable.ExecSQL: Cannot execute SQL query while Database is not Assigned or Connected!");
+    database_->DatabaseObject()->Execute(SubstituteParams(lines), execOptions_);
+    return database_->DatabaseObject()->RecordsAffected();
+}
+
+int TDaoTable::ExecuteSQL()
+{
+    if (!database_ || !database_->Connected() || !database_->DatabaseObject())
+        Refuse("TDaoTable.ExecuteSQL: Cannot execute SQL query while Database is not Assigned or Connected!");
+    database_->DatabaseObject()->Execute(SubstituteParams(sql_), execOptions_);
+    return database_->DatabaseObject()->RecordsAffected();
+}
+
+QString TDaoTable::SubstituteParams(const TStrings& lines) const
+{
+    QString text = JoinLines(lines);
+    if (!paramCheck_)
+        return text;
+    for (int i = 0; i < params_->Count(); ++i) {
+        const TParam* param = params_->Items(i);
+        const QString token = QLatin1Char(':') + param->Name();
+        if (param->IsNull())
+            text = ReplaceParamToken(text, token, QString(), true);
+        else
+            text = ReplaceParamToken(text, token, ParamLiteral(*param));
+    }
+    return text;
+}
+
+int TDaoTable::RecNoByPosition(dao::Recordset& rs, qint32 key)
+{
+    if (!useGetRecNo_)
+        return -1;
+    const int count = RecordCount();
+    const double p = std::max(0.0, rs.PercentPosition() - 2.0);
+    int n = int(std::lround(count * p / 100.0));
+    auto keyOf = [&rs]() -> qint32 {
+        const QByteArray bookmark = rs.Bookmark();
+        return bookmark.size() >= 4 ? qFromLittleEndian<qint32>(bookmark.constData()) : 0;
+    };
+    rs.MoveFirst();
+    if (n > 0)
+        rs.Move(n);
+    while (!rs.Eof() && keyOf() != key) {
+        rs.MoveNext();
+        ++n;
+    }
+    if (rs.Eof()) {
+        // The estimate overshot: count from the start.
+        n = 0;
+        rs.MoveFirst();
+        while (!rs.Eof() && keyOf() != key) {
+            rs.MoveNext();
+            ++n;
+        }
+    }
+    return rs.Eof() ? -1 : n;
+}
+
+// --- field and index definitions ---------------------------------------------------------------------
+
+namespace {
+
+TFieldType FieldTypeOfCode(int code)
+{
+    switch (code) {
+    case dao::dbBoolean: return ftBoolean;
+    case dao::dbByte:
+    case dao::dbInteger: return ftSmallint;
+    case dao::dbLong: return ftInteger;
+    case dao::dbCurrency: return ftCurrency;
+    case dao::dbSingle:
+    case dao::dbDouble:
+    case dao::dbNumeric:
+    case dao::dbDecimal:
+    case dao::dbFloat: return ftFloat;
+    case dao::dbDate: return ftDate;
+    case dao::dbBinary:
+    case dao::dbGUID: return ftBytes;
+    case dao::dbText:
+    case dao::dbChar: return ftString;
+    case dao::dbLongBinary:
+    case dao::dbVarBinary: return ftBlob;
+    case dao::dbMemo: return ftMemo;
+    case dao::dbBigInt: return ftInteger;
+    case dao::dbTime: return ftTime;
+    case dao::dbTimeStamp: return ftDateTime;
+    case 40000: return ftAutoInc;
+    default: return ftUnknown;
+    }
+}
+
+bool SizedCode(int code)
+{
+    return code == dao::dbBinary || code == dao::dbText || code == dao::dbLongBinary || code == dao::dbMemo
+           || code == dao::dbGUID || code == dao::dbVarBinary || code == dao::dbChar;
+}
+
+}  // namespace
+
+void TDaoTable::InternalInitFieldDefs()
+{
+    FieldDefs().Clear();
+    fieldCaptions_.clear();
+    const bool openHere = !initingFromOpen_ && !recordsetOpen_;
+    if (openHere)
+        OpenDaoRecordset();
+    try {
+        const bool jet = database_ && database_->EngineType() == dao::dbUseJet;
+        if (size_t(fieldDefaults_.size()) < fieldObjects_.size())
+            while (size_t(fieldDefaults_.size()) < fieldObjects_.size())
+                fieldDefaults_ << QString();
+        for (size_t i = 0; i < fieldObjects_.size(); ++i) {
+            const auto& field = fieldObjects_[i];
+            if (!field)
+                continue;
+            int code = field->Type();
+            const QString name = field->Name();
+            int size = field->Size();
+            if (code == dao::dbText && size == 0)
+                size = 255;
+            if (code == dao::dbDate) {
+                const TVariant format = field->Property(QStringLiteral("Format"));
+                if (format.IsEmpty()) {
+                    code = dao::dbTimeStamp;
+                } else {
+                    const QString f = format.AsString();
+                    if (f == QLatin1String("Long Time") || f == QLatin1String("Medium Time")
+                        || f == QLatin1String("Short Time"))
+                        code = dao::dbTime;
+                    else if (f == QLatin1String("General Date"))
+                        code = dao::dbTimeStamp;
+                }
+            }
+            if (code == dao::dbLong && (field->Attributes() & dao::dbAutoIncrField))
+                code = 40000;
+            if (jet) {
+                const QString defaultText = field->DefaultValue().toLower();
+                if (code == 40000 || (code == dao::dbLong && defaultText.contains(QLatin1String("genuniqueid")))
+                    || (code == dao::dbGUID && defaultText.contains(QLatin1String("genguid"))))
+                    fieldDefaults_[int(i)].clear();
+            }
+            const bool required = !readOnly_ && useDaoProperties_ && field->Required();
+            TFieldDef* def = FieldDefs().Add(name, FieldTypeOfCode(code), SizedCode(code) ? size : 0, required);
+            if (def->DataType() == ftBlob)
+                fieldDefaults_[int(i)].clear();
+            const TVariant caption = field->Property(QStringLiteral("Caption"));
+            fieldCaptions_ << (useCaptions_ && !caption.IsEmpty() ? caption.AsString() : name);
+            if (code == dao::dbGUID)
+                def->SetPrecision(kGuidMarker);
+        }
+        ReadIndexDefs();
+    } catch (...) {
+        if (openHere)
+            CloseDaoRecordset();
+        throw;
+    }
+    if (openHere)
+        CloseDaoRecordset();
+}
+
+void TDaoTable::ReadIndexDefs()
+{
+    indexDefs_->Clear();
+    if (tableName_.isEmpty() || tableType_ != dao::dbOpenTable || !database_ || database_->EngineType() == dao::dbUseODBC
+        || !database_->DatabaseObject())
+        return;
+    auto table = database_->DatabaseObject()->TableDefs().Item(tableName_);
+    dao::Indexes& indexes = table->Indexes();
+    try {
+        indexes.Refresh();
+    } catch (const Exception&) {
+    }
+    for (int i = 0; i < indexes.Count(); ++i) {
+        const auto& index = indexes.Item(i);
+        bool primary = false, unique = false;
+        try {
+            primary = index->Primary();
+            unique = index->Unique();
+        } catch (const Exception&) {
+            primary = unique = false;
+        }
+        QStringList names, descending;
+        dao::Fields& fields = index->Fields();
+        for (int f = 0; f < fields.Count(); ++f) {
+            names << fields.Item(f)->Name();
+            if (fields.Item(f)->Attributes() & dao::dbDescending)
+                descending << fields.Item(f)->Name();
+        }
+        TIndexOptions options;
+        if (primary)
+            options |= ixPrimary;
+        if (unique)
+            options |= ixUnique;
+        if (descending.size() == names.size())
+            options |= ixDescending;
+        TIndexDef* def = indexDefs_->Add(index->Name(), names.join(QLatin1Char(';')), options);
+        if (def)
+            def->SetDescFields(descending.join(QLatin1Char(';')));
+    }
+}
+
+QString TDaoTable::FindIndexForFields(const QString& fields) const
+{
+    QString result;
+    if (indexDefs_->Count() == 0 || tableType_ != dao::dbOpenTable || fields.isEmpty())
+        return result;
+    QString list = fields;
+    const bool exact = list.startsWith(QLatin1Char('!'));
+    if (exact)
+        list.remove(0, 1);
+    const QStringList wanted = list.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    auto containsAll = [&](const QStringList& have) {
+        for (const QString& w : wanted)
+            if (!have.contains(w, Qt::CaseInsensitive))
+                return false;
+        return true;
+    };
+    for (int i = 0; i < indexDefs_->Count(); ++i) {
+        const TIndexDef* def = indexDefs_->Items(i);
+        const QStringList have = def->Fields().split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        if (exact) {
+            if (have.size() == wanted.size() && containsAll(have))
+                return def->Name();
+            continue;
+        }
+        if (have.size() >= wanted.size() && containsAll(have)) {
+            result = def->Name();
+            if (!have.isEmpty() && wanted.contains(have.first(), Qt::CaseInsensitive))
+                return result;
+        }
+    }
+    return result;
+}
+
+// --- rows --------------------------------------------------------------------------------------------
+
+qint32 TDaoTable::ReadBookmark(dao::Recordset& rs)
+{
+    if (rs.Bof() || rs.Eof() || !bookmarkable_)
+        return 0;
+    try {
+        const QByteArray bookmark = rs.Bookmark();
+        if (bookmark.size() < 4)
+            return 0;
+        return qFromLittleEndian<qint32>(bookmark.constData());
+    } catch (const Exception&) {
+        InternalFirst();
+        return 0;
+    }
+}
+
+bool TDaoTable::GotoRecordKey(qint32 key)
+{
+    if (key == 0 || !recordset_)
+        return false;
+    QByteArray bookmark(4, '\0');
+    qToLittleEndian<qint32>(key, bookmark.data());
+    try {
+        recordset_->SetBookmark(bookmark);
+    } catch (const EDaoError& error) {
+        if (error.Number() == dao::errRecordDeleted && State() == dsBrowse)
+            First();
+        throw;
+    }
+    return true;
+}
+
+int TDaoTable::FieldIndex(const TField* field) const { return field->FieldNo() - 1; }
+
+QString TDaoTable::ValueToText(const TField* field, const TVariant& value, bool& fetched, int index)
+{
+    const TFieldType type = field->DataType();
+    fetched = !IsBlobKind(type) || (type == ftMemo && cacheMemos_) || (type != ftMemo && cacheBlobs_);
+    if (!fetched) {
+        const int size = fieldObjects_[size_t(index)]->FieldSize();
+        return size == 0 ? QString() : QString::number(size);
+    }
+    if (value.IsClear())
+        return QString();
+    switch (value.Type()) {
+    case TVarType::Bytes:
+        if (IsGuidField(field))
+            return GuidFieldText(value.AsBytes());
+        return QString::fromLatin1(value.AsBytes());
+    case TVarType::Date:
+        return DateTimeToStampText(value.AsDateTime());
+    case TVarType::Boolean:
+        return value.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
+    case TVarType::Double:
+    case TVarType::Currency:
+        return FloatToStr(value.AsFloat());
+    default:
+        return value.AsString();
+    }
+}
+
+bool TDaoTable::FetchRecord(TRecordBuffer buffer)
+{
+    RecordHeader* header = Header(buffer);
+    header->key = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
+    header->recNo = curRec_;
+    header->flag = quint8(bfCurrent);
+    RecordTexts& texts = *header->texts;
+    const int count = FieldDefs().Count();
+    texts.text.resize(size_t(count));
+    texts.mark.resize(size_t(count), false);
+    for (int i = 0; i < count && size_t(i) < fieldObjects_.size(); ++i) {
+        const TField* field = FindField(FieldDefs().Items(i)->Name());
+        if (!field)
+            continue;
+        try {
+            bool fetched = false;
+            const TFieldType type = field->DataType();
+            const bool wanted = !IsBlobKind(type) || (type == ftMemo && cacheMemos_) || (type != ftMemo && cacheBlobs_);
+            QString text = ValueToText(field, wanted ? fieldObjects_[size_t(i)]->Value() : TVariant(), fetched, i);
+            if (fetched && encrypterValid_ && (type == ftString || IsBlobKind(type))) {
+                encrypter_->setProperty("EncodedString", text);
+                text = encrypter_->property("DecodedString").toString();
+            }
+            texts.text[size_t(i)] = text;
+        } catch (const EDaoError& error) {
+            if (error.Number() == dao::errRecordDeleted)
+                return false;
+            texts.text[size_t(i)].clear();
+        }
+        texts.mark[size_t(i)] = false;
+    }
+    return true;
+}
+
+void TDaoTable::InternalFirst()
+{
+    curRec_ = -1;
+    forwardCounter_ = -1;
+    if (!recordset_ || (recordset_->Bof() && recordset_->Eof()) || tableType_ == dao::dbOpenForwardOnly)
+        return;
+    try {
+        recordset_->MoveFirst();
+        recordset_->MovePrevious();
+    } catch (const Exception&) {
+    }
+}
+
+void TDaoTable::InternalLast()
+{
+    if (!recordset_ || (recordset_->Bof() && recordset_->Eof())) {
+        curRec_ = -1;
+        return;
+    }
+    try {
+        if (tableType_ == dao::dbOpenForwardOnly) {
+            while (!recordset_->Eof()) {
+                recordset_->MoveNext();
+                ++forwardCounter_;
+            }
+            curRec_ = forwardCounter_;
+            return;
+        }
+        recordset_->MoveLast();
+        recordset_->MoveNext();
+        curRec_ = recordset_->RecordCount();
+        highestSeen_ = std::max(highestSeen_, curRec_);
+    } catch (const Exception&) {
+    }
+}
+
+TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck)
+{
+    if (!recordset_)
+        return grError;
+    const bool forwardOnly = tableType_ == dao::dbOpenForwardOnly;
+    // While a batch posts with controls off, the window is not refilled row by row.
+    if (ControlsDisabled() && posting_ && batchMode_ && mode != gmCurrent && !(Filtered() && OnFilterRecord))
+        return grEOF;
+    for (;;) {
+        TGetResult result = grOK;
+        switch (mode) {
+        case gmNext:
+            if (!(forwardOnly && curRec_ == -1) && !recordset_->Eof())
+                recordset_->MoveNext();
+            if (recordset_->Eof()) {
+                result = grEOF;
+            } else {
+                ++curRec_;
+                ++forwardCounter_;
+            }
+            break;
+        case gmPrior:
+            if (forwardOnly)
+                return grBOF;
+            if (!recordset_->Bof())
+                recordset_->MovePrevious();
+            if (recordset_->Bof()) {
+                result = grBOF;
+            } else {
+                --curRec_;
+                --forwardCounter_;
+            }
+            break;
+        case gmCurrent:
+            if (recordset_->Bof())
+                result = grBOF;
+            else if (recordset_->Eof())
+                result = grEOF;
+            break;
+        }
+        highestSeen_ = result == grEOF ? curRec_ + 1 : std::max(highestSeen_, curRec_);
+        if (result != grOK)
+            return result;
+        if (!FetchRecord(buffer))
+            return grError;
+        ClearCalcFields(buffer);
+        GetCalcFields(buffer);
+        if (Filtered() && OnFilterRecord && !RecordFilterAccepts(buffer)) {
+            if (mode == gmCurrent)
+                return grError;
+            continue;
+        }
+        return grOK;
+    }
+}
+
+void TDaoTable::InternalSetToRecord(TRecordBuffer buffer)
+{
+    if (!buffer || !recordset_ || (recordset_->Bof() && recordset_->Eof()))
+        return;
+    const RecordHeader* header = Header(buffer);
+    if (header->flag != quint8(bfCurrent) && header->flag != quint8(bfInserted))
+        return;
+    if (header->flag == quint8(bfInserted) && header->key == 0)
+        return;
+    curRec_ = header->recNo;
+    if (tableType_ == dao::dbOpenForwardOnly || State() == dsSetKey)
+        return;
+    if (!bookmarkable_ || header->key == 0 || State() == dsEdit || State() == dsInsert) {
+        if (bookmarkable_ && header->key != 0)
+            GotoRecordKey(header->key);
+        return;
+    }
+    try {
+        GotoRecordKey(header->key);
+    } catch (const EDaoError& error) {
+        // A row that cannot be reached any more: start over and say why.
+        const QString description = error.Description();
+        InternalFirst();
+        try {
+            Resync(rmCenter);
+        } catch (const Exception&) {
+        }
+        DatabaseError(description);
+    }
+}
+
+void TDaoTable::InternalGotoBookmark(const char* bookmark)
+{
+    if (!recordsetOpen_ || !recordset_)
+        Refuse("TDaoTable.InternalGotoBookmark: Cannot goto Bookmark - Table is not Active");
+    if (!bookmark)
+        Refuse("Invalid Bookmark!");
+    if (recordset_->Bof() && recordset_->Eof())
+        return;
+    const qint32 key = qFromLittleEndian<qint32>(bookmark);
+    if (!bookmarkable_ || key == 0)
+        Refuse("Bookmarks are not supported!");
+    const auto at = std::find(bookmarkKeys_.begin(), bookmarkKeys_.end(), key);
+    if (at == bookmarkKeys_.end())
+        Refuse("Invalid Bookmark!");
+    try {
+        GotoRecordKey(key);
+    } catch (const EDaoError& error) {
+        if (error.Number() != dao::errRecordDeleted)
+            throw;
+        RefreshKeepPosition();
+        InternalFirst();
+        throw;
+    }
+    curRec_ = bookmarkRecNos_[size_t(at - bookmarkKeys_.begin())];
+}
+
+void TDaoTable::SetBookmarkStr(const TBookmarkStr& value)
+{
+    if (value.isEmpty() || !bookmarkable_ || IsEmpty())
+        return;
+    InternalGotoBookmark(value.constData());
+    Resync(rmExact | rmCenter);
+}
+
+TBookmarkStr TDaoTable::GetBookmarkStr()
+{
+    TRecordBuffer buffer = GetActiveRecordBuffer();
+    if (!bookmarkable_ || !buffer)
+        return TBookmarkStr(BookmarkSize(), '\0');
+    TBookmarkStr bookmark(4, '\0');
+    GetBookmarkData(buffer, bookmark.data());
+    return bookmark;
+}
+
+bool TDaoTable::BookmarkValid(const TBookmark& bookmark)
+{
+    if (!recordsetOpen_ || bookmark.size() < 4 || !recordset_ || !bookmarkable_ || IsEmpty())
+        return false;
+    const qint32 key = qFromLittleEndian<qint32>(bookmark.constData());
+    if (key == 0 || std::find(bookmarkKeys_.begin(), bookmarkKeys_.end(), key) == bookmarkKeys_.end())
+        return false;
+    // Tried on a clone so the cursor stays where it is.
+    try {
+        auto probe = recordset_->Clone();
+        probe->SetBookmark(bookmark.left(4));
+        const bool valid = !probe->Bof() && !probe->Eof();
+        probe->Close();
+        return valid;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+int TDaoTable::CompareBookmarks(const TBookmark& bookmark1, const TBookmark& bookmark2)
+{
+    if (bookmark1.isEmpty() && bookmark2.isEmpty())
+        return 0;
+    if (bookmark1.isEmpty())
+        return 1;
+    if (bookmark2.isEmpty())
+        return -1;
+    const qint32 a = qFromLittleEndian<qint32>(bookmark1.constData());
+    const qint32 b = qFromLittleEndian<qint32>(bookmark2.constData());
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+void TDaoTable::GetBookmarkData(TRecordBuffer buffer, void* data)
+{
+    if (!bookmarkable_) {
+        qToLittleEndian<qint32>(0, data);
+        return;
+    }
+    const RecordHeader* header = Header(buffer);
+    qToLittleEndian<qint32>(header->key, data);
+    if (header->key == 0)
+        return;
+    const auto at = std::find(bookmarkRecNos_.begin(), bookmarkRecNos_.end(), header->recNo);
+    if (at != bookmarkRecNos_.end()) {
+        bookmarkKeys_[size_t(at - bookmarkRecNos_.begin())] = header->key;
+    } else {
+        bookmarkRecNos_.push_back(header->recNo);
+        bookmarkKeys_.push_back(header->key);
+    }
+}
+
+void TDaoTable::SetBookmarkData(TRecordBuffer buffer, const void* data)
+{
+    Header(buffer)->key = qFromLittleEndian<qint32>(data);
+}
+
+TBookmarkFlag TDaoTable::GetBookmarkFlag(TRecordBuffer buffer) { return TBookmarkFlag(Header(buffer)->flag); }
+
+void TDaoTable::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag)
+{
+    Header(buffer)->flag = quint8(flag);
+    if ((flag == bfEOF || flag == bfInserted) && batchMode_ && ControlsDisabled())
+        posting_ = true;
+}
+
+int TDaoTable::CountByWalking(TRecordBuffer until)
+{
+    // Walks the accepted rows from the first; stops at the row of `until` when given.
+    const qint32 wanted = until ? Header(until)->key : 0;
+    const int savedRec = curRec_;
+    const qint32 back = until ? wanted : (recordset_ && bookmarkable_ ? ReadBookmark(*recordset_) : 0);
+    TRecordBuffer scratch = AllocRecordBuffer();
+    int count = 0;
+    bool found = false;
+    const TDataSetState saved = SetTempState(dsBrowse);
+    try {
+        InternalFirst();
+        while (GetRecord(scratch, gmNext, false) == grOK) {
+            ++count;
+            if (until && Header(scratch)->key == wanted) {
+                found = true;
+                break;
+            }
+        }
+    } catch (...) {
+        RestoreState(saved);
+        FreeRecordBuffer(scratch);
+        throw;
+    }
+    RestoreState(saved);
+    FreeRecordBuffer(scratch);
+    curRec_ = savedRec;
+    if (back != 0)
+        GotoRecordKey(back);
+    CursorPosChanged();
+    if (until)
+        return found ? count : -1;
+    cachedCount_ = count;
+    countChanged_ = false;
+    return count;
+}
+
+int TDaoTable::GetRecNo()
+{
+    if (!recordsetOpen_ || !useGetRecNo_)
+        return -1;
+    TRecordBuffer buffer = GetActiveRecordBuffer();
+    if (!buffer)
+        return -1;
+    if (Filtered() && OnFilterRecord && bookmarkable_)
+        return CountByWalking(buffer);
+    const qint32 recNo = Header(buffer)->recNo;
+    return recNo < 0 ? -1 : recNo + 1;
+}
+
+void TDaoTable::SetRecNo(int value)
+{
+    CheckBrowseMode();
+    if (!recordsetOpen_ || !recordset_ || value < 1)
+        return;
+    CursorPosChanged();
+    DoBeforeScroll();
+    if (Filtered() && OnFilterRecord) {
+        const int savedRec = curRec_;
+        const qint32 back = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
+        TRecordBuffer scratch = AllocRecordBuffer();
+        const TDataSetState saved = SetTempState(dsBrowse);
+        int reached = 0;
+        try {
+            InternalFirst();
+            while (reached < value && GetRecord(scratch, gmNext, false) == grOK)
+                ++reached;
+        } catch (...) {
+            RestoreState(saved);
+            FreeRecordBuffer(scratch);
+            throw;
+        }
+        RestoreState(saved);
+        FreeRecordBuffer(scratch);
+        if (reached < value) {
+            // Fewer rows than asked for: stay where we were.
+            curRec_ = savedRec;
+            if (back != 0)
+                GotoRecordKey(back);
+        }
+    } else {
+        curRec_ = value - 1;
+        recordset_->MoveFirst();
+        if (curRec_ > 0)
+            recordset_->Move(curRec_);
+        if (recordset_->Eof()) {
+            recordset_->MoveLast();
+            curRec_ = std::max(0, recordset_->AbsolutePosition());
+        }
+    }
+    Resync(rmExact | rmCenter);
+    DoAfterScroll();
+}
+
+int TDaoTable::GetRecordCount()
+{
+    if (!recordsetOpen_ || !recordset_ || !useRecordCount_)
+        return -1;
+    if (!countChanged_ && cachedCount_ >= 0)
+        return cachedCount_;
+    if (tableType_ == dao::dbOpenForwardOnly)
+        return -1;
+    if (Filtered() && OnFilterRecord)
+        return CountByWalking(TRecordBuffer(nullptr));
+    try {
+        auto counter = recordset_->Clone();
+        int count = 0;
+        if (!(counter->Bof() && counter->Eof())) {
+            counter->MoveLast();
+            count = counter->RecordCount();
+        }
+        counter->Close();
+        cachedCount_ = count;
+        countChanged_ = false;
+        return count;
+    } catch (const Exception&) {
+        return -1;
+    }
+}
+
+// --- field values ------------------------------------------------------------------------------------
+
+bool TDaoTable::GetFieldData(TField* field, void* buffer)
+{
+    TRecordBuffer record = recordsetOpen_ ? GetActiveRecordBuffer() : nullptr;
+    if (!record || !field)
+        return false;
+    if (field->FieldKind() == fkCalculated || field->FieldKind() == fkLookup)
+        return ReadCalcField(CalcArea(record), field, buffer);
+    const QString text = FieldText(record, FieldIndex(field));
+    if (!buffer)
+        return !text.isEmpty();
+    if (text.isEmpty())
+        return false;
+    switch (field->DataType()) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftGuid: {
+        const int length = std::min<int>(int(text.size()), field->Size());
+        auto* out = static_cast<char16_t*>(buffer);
+        std::memcpy(out, text.utf16(), size_t(length) * sizeof(char16_t));
+        out[length] = 0;
+        return true;
+    }
+    case ftSmallint:
+    case ftInteger:
+    case ftAutoInc:
+    case ftWord:
+    case ftLargeint: {
+        qint64 v = 0;
+        if (!TextToInteger(text, v))
+            return false;
+        if (field->DataType() == ftSmallint)
+            *static_cast<qint16*>(buffer) = qint16(v);
+        else if (field->DataType() == ftWord)
+            *static_cast<quint16*>(buffer) = quint16(v);
+        else if (field->DataType() == ftLargeint)
+            *static_cast<qint64*>(buffer) = v;
+        else
+            *static_cast<qint32*>(buffer) = qint32(v);
+        return true;
+    }
+    case ftBoolean: {
+        bool v = false;
+        if (!TextToBoolean(text, v))
+            return false;
+        *static_cast<qint16*>(buffer) = v ? 1 : 0;
+        return true;
+    }
+    case ftFloat:
+    case ftCurrency: {
+        double v = 0;
+        if (!TextToFloat(text, v))
+            return false;
+        *static_cast<double*>(buffer) = v;
+        return true;
+    }
+    case ftDate:
+    case ftTime:
+    case ftDateTime: {
+        TTimeStamp stamp;
+        if (!TextToTimeStamp(text, stamp))
+            return false;
+        if (field->DataType() == ftDate)
+            *static_cast<qint32*>(buffer) = stamp.Date;
+        else if (field->DataType() == ftTime)
+            *static_cast<qint32*>(buffer) = stamp.Time;
+        else
+            *static_cast<double*>(buffer) = double(stamp.Date) * MSecsPerDay + stamp.Time;
+        return true;
+    }
+    case ftBytes: {
+        if (IsGuidField(field)) {
+            const QByteArray bytes = GuidTextToBytes(StripGuidText(text).toUpper());
+            if (bytes.isEmpty())
+                throw EConvertError(QStringLiteral("'%1' is not a valid GUID value").arg(text));
+            std::memcpy(buffer, bytes.constData(), 16);
+            return true;
+        }
+        const QByteArray bytes = text.toLatin1();
+        const int size = field->DataSize();
+        std::memset(buffer, 0, size_t(size));
+        std::memcpy(buffer, bytes.constData(), size_t(std::min<int>(size, int(bytes.size()))));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void TDaoTable::SetFieldData(TField* field, const void* buffer)
+{
+    TRecordBuffer record = GetActiveRecordBuffer();
+    if (!record || !field)
+        return;
+    if (field->FieldKind() == fkCalculated || field->FieldKind() == fkLookup) {
+        WriteCalcField(CalcArea(record), field, buffer);
+        return;
+    }
+    field->Validate(buffer);
+    if (field->ReadOnly() && State() != dsSetKey && State() != dsFilter)
+        return;
+    QString text;
+    if (buffer) {
+        switch (field->DataType()) {
+        case ftString:
+        case ftFixedChar:
+        case ftWideString:
+        case ftGuid:
+            text = QString::fromUtf16(static_cast<const char16_t*>(buffer));
+            break;
+        case ftSmallint: text = QString::number(*static_cast<const qint16*>(buffer)); break;
+        case ftWord: text = QString::number(*static_cast<const quint16*>(buffer)); break;
+        case ftInteger:
+        case ftAutoInc: text = QString::number(*static_cast<const qint32*>(buffer)); break;
+        case ftLargeint: text = QString::number(*static_cast<const qint64*>(buffer)); break;
+        case ftBoolean:
+            text = *static_cast<const qint16*>(buffer) == 0 ? QStringLiteral("False") : QStringLiteral("True");
+            break;
+        case ftFloat:
+        case ftCurrency: text = FloatToStr(*static_cast<const double*>(buffer)); break;
+        case ftDate: text = TimeStampToText(TTimeStamp{0, *static_cast<const qint32*>(buffer)}); break;
+        case ftTime: text = TimeStampToText(TTimeStamp{*static_cast<const qint32*>(buffer), DateDelta}); break;
+        case ftDateTime: {
+            const double ms = *static_cast<const double*>(buffer);
+            const qint64 total = qint64(std::llround(ms));
+            text = TimeStampToText(TTimeStamp{int(total % MSecsPerDay), int(total / MSecsPerDay)});
+            break;
+        }
+        case ftBytes:
+            if (IsGuidField(field))
+                text = GuidFieldText(QByteArray(static_cast<const char*>(buffer), 16));
+            else
+                text = QString::fromLatin1(static_cast<const char*>(buffer), field->DataSize());
+            break;
+        default:
+            break;
+        }
+    }
+    const int index = FieldIndex(field);
+    RecordTexts& texts = *Header(record)->texts;
+    if (index < 0 || size_t(index) >= texts.text.size())
+        return;
+    texts.text[size_t(index)] = text;
+    texts.mark[size_t(index)] = true;
+    const TDataSetState state = State();
+    if (state != dsCalcFields && state != dsFilter && state != dsNewValue && state != dsInternalCalc)
+        DataEvent(deFieldChange, reinterpret_cast<qintptr>(field));
+}
+
+// --- editing -----------------------------------------------------------------------------------------
+
+void TDaoTable::InternalInitRecord(TRecordBuffer buffer)
+{
+    FreeRecordBuffer(oldValues_);
+    oldValues_ = AllocRecordBuffer();
+    if (TRecordBuffer active = GetActiveRecordBuffer(); active && active != buffer)
+        GetCurrentRecord(oldValues_);
+    RecordTexts& texts = *Header(buffer)->texts;
+    const int count = FieldDefs().Count();
+    texts.text.assign(size_t(count), QString());
+    texts.mark.assign(size_t(count), false);
+    for (int i = 0; i < count; ++i) {
+        if (TField* field = FindField(FieldDefs().Items(i)->Name())) {
+            QString expression = field->DefaultExpression();
+            if (!expression.isEmpty() && i < fieldDefaults_.size()) {
+                if (expression.startsWith(QLatin1Char('\'')))
+                    expression.remove(0, 1);
+                if (expression.endsWith(QLatin1Char('\'')))
+                    expression.chop(1);
+                fieldDefaults_[i] = expression;
+                texts.mark[size_t(i)] = true;
+            }
+        }
+        if (i < fieldDefaults_.size())
+            texts.text[size_t(i)] = fieldDefaults_.at(i);
+    }
+    Header(buffer)->flag = quint8(bfInserted);
+    Header(buffer)->key = 0;
+    Header(buffer)->recNo = -1;
+}
+
+QString TDaoTable::ErrorText(const Exception& error)
+{
+    // The failing call's own error, never what the engine recorded for an earlier one.
+    if (const auto* engine = dynamic_cast<const EDaoError*>(&error))
+        return engine->Description();
+    return error.Message();
+}
+
+TDataAction TDaoTable::AskErrorEvent(const TDataSetErrorEvent& event, const Exception& error)
+{
+    TDataAction action = daFail;
+    if (event) {
+        EDatabaseError handed(ErrorText(error));
+        event(this, handed, action);
+    }
+    return action;
+}
+
+void TDaoTable::InternalEdit()
+{
+    FreeRecordBuffer(oldValues_);
+    oldValues_ = AllocRecordBuffer();
+    GetCurrentRecord(oldValues_);
+    InternalSetToRecord(ActiveBuffer());
+    for (;;) {
+        try {
+            if (recordset_->EditMode() != dao::dbEditInProgress)
+                recordset_->Edit();
+            break;
+        } catch (const Exception& error) {
+            if (recordset_->EditMode() != dao::dbEditInProgress) {
+                try {
+                    recordset_->Move(0);
+                } catch (const Exception&) {
+                }
+            }
+            const TDataAction action = AskErrorEvent(OnEditError, error);
+            if (action == daRetry)
+                continue;
+            if (action == daAbort)
+                throw EAbort();
+            if (const auto* engine = dynamic_cast<const EDaoError*>(&error);
+                engine && engine->Number() == dao::errRecordDeleted)
+                RefreshKeepPosition();
+            throw;
+        }
+    }
+    if (TRecordBuffer active = ActiveBuffer(); active && WindowRecordCount() > 0) {
+        const qint32 recNo = Header(active)->recNo;
+        FetchRecord(active);
+        Header(active)->recNo = recNo;
+    }
+}
+
+TVariant TDaoTable::TextToEngineValue(const TField* field, int fieldType, const QString& text) const
+{
+    if (text.isEmpty())
+        return TVariant::Null();
+    switch (field->DataType()) {
+    case ftDate:
+    case ftTime:
+    case ftDateTime: {
+        const TVariant v = StringToTimeStampVariant(text);
+        if (v.IsNull())
+            throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+        return v;
+    }
+    case ftBoolean: {
+        bool b = false;
+        if (!TextToBoolean(text, b))
+            throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
+        return TVariant(b);
+    }
+    case ftBytes:
+        if (fieldType == dao::dbGUID)
+            return TVariant(GuidTextToBytes(StripGuidText(text)));
+        return TVariant(text.toLatin1());
+    case ftMemo:
+    case ftFmtMemo:
+        return TVariant(EncryptText(text));
+    case ftBlob:
+    case ftGraphic:
+    case ftTypedBinary:
+        return TVariant(EncryptText(text).toLatin1());
+    case ftString:
+        return TVariant(EncryptText(text));
+    default:
+        return TVariant(text);
+    }
+}
+
+QString TDaoTable::EncryptText(const QString& text) const
+{
+    if (!encrypterValid_ || !encrypter_)
+        return text;
+    encrypter_->setProperty("DecodedString", text);
+    return encrypter_->property("EncodedString").toString();
+}
+
+void TDaoTable::WriteMarkedFields(TRecordBuffer buffer)
+{
+    const RecordTexts& texts = *Header(buffer)->texts;
+    for (int i = 0; i < FieldDefs().Count() && size_t(i) < fieldObjects_.size(); ++i) {
+        if (size_t(i) >= texts.mark.size() || !texts.mark[size_t(i)])
+            continue;
+        if (size_t(i) < fieldUpdatable_.size() && !fieldUpdatable_[size_t(i)])
+            continue;
+        const TField* field = FindField(FieldDefs().Items(i)->Name());
+        if (!field)
+            continue;
+        fieldObjects_[size_t(i)]->SetValue(TextToEngineValue(field, fieldEngineTypes_[size_t(i)], texts.text[size_t(i)]));
+    }
+}
+
+void TDaoTable::ClearBlobMarks()
+{
+    for (TField* field : Fields())
+        if (auto* blob = dynamic_cast<TBlobField*>(field))
+            blob->SetModified(false);
+}
+
+void TDaoTable::InternalPost()
+{
+    TDataSet::InternalPost();
+    CheckActive();
+    TRecordBuffer buffer = ActiveBuffer();
+    const bool inserting = State() == dsInsert;
+    if (!inserting) {
+        InternalSetToRecord(buffer);
+        if (recordset_->EditMode() != dao::dbEditInProgress) {
+            try {
+                recordset_->Edit();
+            } catch (const Exception&) {
+                try {
+                    recordset_->Move(0);
+                } catch (const Exception&) {
+                }
+                RefreshKeepPosition();
+                throw;
+            }
+        }
+    }
+    for (;;) {
+        try {
+            if (inserting)
+                recordset_->AddNew();
+            WriteMarkedFields(buffer);
+            recordset_->Update();
+            break;
+        } catch (const Exception& error) {
+            const TDataAction action = AskErrorEvent(OnPostError, error);
+            if (inserting) {
+                if (recordset_->EditMode() == dao::dbEditAdd)
+                    recordset_->CancelUpdate();
+                if (action == daRetry)
+                    continue;
+            } else {
+                if (action == daRetry) {
+                    if (recordset_->EditMode() != dao::dbEditInProgress)
+                        recordset_->Edit();
+                    continue;
+                }
+                if (!recordset_->LockEdits() && recordset_->EditMode() == dao::dbEditInProgress)
+                    recordset_->CancelUpdate();
+                if (recordset_->EditMode() != dao::dbEditInProgress) {
+                    try {
+                        recordset_->Move(0);
+                    } catch (const Exception&) {
+                    }
+                }
+            }
+            if (action == daAbort)
+                throw EAbort();
+            throw;
+        }
+    }
+    countChanged_ = true;
+    if (inserting)
+        ++highestSeen_;
+    // Stand on the row just written, so the window is read around it.
+    if (bookmarkable_) {
+        const QByteArray written = recordset_->LastModified();
+        if (!written.isEmpty()) {
+            const qint32 key = qFromLittleEndian<qint32>(written.constData());
+            Header(buffer)->key = key;
+            GotoRecordKey(key);
+        }
+    } else {
+        InternalLast();
+    }
+    curRec_ = std::max(0, recordset_->AbsolutePosition());
+    Header(buffer)->recNo = curRec_;
+    FreeRecordBuffer(oldValues_);
+    ClearBlobMarks();
+    if (database_)
+        database_->Idle();
+}
+
+void TDaoTable::Post()
+{
+    posting_ = true;
+    try {
+        TDataSet::Post();
+    } catch (...) {
+        posting_ = false;
+        throw;
+    }
+    posting_ = false;
+    if (sortedBy_.Count() > 0 && refreshSorted_ && recordset_) {
+        CheckBrowseMode();
+        bookmarkRecNos_.clear();
+        bookmarkKeys_.clear();
+        ClearBuffers();
+        recordset_->Requery();
+        countChanged_ = true;
+        InternalFirst();
+        ActivateBuffers();
+        First();
+    }
+}
+
+void TDaoTable::InternalAddRecord(TRecordBuffer buffer, bool append)
+{
+    if (append) {
+        InternalLast();
+        SetBookmarkFlag(buffer, bfEOF);
+    }
+    recordset_->AddNew();
+    try {
+        WriteMarkedFields(buffer);
+        recordset_->Update();
+    } catch (...) {
+        if (recordset_->EditMode() == dao::dbEditAdd)
+            recordset_->CancelUpdate();
+        throw;
+    }
+    countChanged_ = true;
+    if (database_)
+        database_->Idle();
+}
+
+void TDaoTable::InternalCancel()
+{
+    posting_ = false;
+    if (recordset_ && recordset_->EditMode() == dao::dbEditInProgress) {
+        try {
+            recordset_->CancelUpdate();
+        } catch (const Exception&) {
+        }
+    }
+    FreeRecordBuffer(oldValues_);
+    ClearBlobMarks();
+    if (database_)
+        database_->Idle();
+}
+
+void TDaoTable::ForgetBookmarkNumber(qint32 recNo)
+{
+    for (size_t i = 0; i < bookmarkRecNos_.size();) {
+        if (bookmarkRecNos_[i] == recNo) {
+            bookmarkRecNos_.erase(bookmarkRecNos_.begin() + qsizetype(i));
+            bookmarkKeys_.erase(bookmarkKeys_.begin() + qsizetype(i));
+            continue;
+        }
+        if (bookmarkRecNos_[i] > recNo)
+            --bookmarkRecNos_[i];
+        ++i;
+    }
+}
+
+void TDaoTable::InternalDelete()
+{
+    TRecordBuffer buffer = ActiveBuffer();
+    const qint32 recNo = buffer ? Header(buffer)->recNo : -1;
+    InternalSetToRecord(buffer);
+    for (;;) {
+        try {
+            recordset_->Delete();
+            break;
+        } catch (const Exception& error) {
+            const auto* engine = dynamic_cast<const EDaoError*>(&error);
+            const bool gone = engine && engine->Number() == dao::errRecordDeleted;
+            const TDataAction action = AskErrorEvent(OnDeleteError, error);
+            if (action == daRetry && OnDeleteError)
+                continue;
+            if (action == daAbort || (gone && !OnDeleteError)) {
+                countChanged_ = true;
+                RefreshKeepPosition();
+                return;
+            }
+            if (gone) {
+                countChanged_ = true;
+                RefreshKeepPosition();
+            }
+            throw;
+        }
+    }
+    // Only a delete that happened moves the numbers of the rows after it.
+    if (recNo >= 0)
+        ForgetBookmarkNumber(recNo);
+    if (database_)
+        database_->Idle();
+    countChanged_ = true;
+    if (recordset_->Eof())
+        recordset_->MoveLast();
+    else
+        recordset_->MoveNext();
+    if (recordset_->Eof() && !(recordset_->Bof() && recordset_->Eof()))
+        recordset_->MoveLast();
+    curRec_ = (recordset_->Bof() || recordset_->Eof()) ? -1 : std::max(0, recordset_->AbsolutePosition());
+}
+
+void TDaoTable::RefreshKeepPosition()
+{
+    countChanged_ = true;
+    try {
+        Resync(rmExact | rmCenter);
+        return;
+    } catch (const Exception&) {
+    }
+    const int remembered = curRec_;
+    if (State() == dsBrowse)
+        CheckBrowseMode();
+    ClearBuffers();
+    CloseDaoRecordset();
+    OpenDaoRecordset();
+    InternalFirst();
+    ActivateBuffers();
+    if (State() != dsBrowse)
+        return;
+    First();
+    if (remembered > 0 && remembered < RecordCount())
+        MoveBy(remembered);
+    else if (remembered > 0)
+        Last();
+}
+
+void TDaoTable::InternalRefresh()
+{
+    countChanged_ = true;
+    if (!recordset_)
+        return;
+    if (database_)
+        database_->Idle();
+    if (!ControlsDisabled())
+        RefreshKeepPosition();
+}
