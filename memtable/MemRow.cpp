@@ -64,31 +64,39 @@ TMemRow* TMemRecordLayout::AllocRow() const
     return row;
 }
 
-TMemBlob* TMemRecordLayout::BlobAt(const TMemRow* row, int offset) const
+TMemBlob* TMemRecordLayout::BlobAt(const TMemRow* row, int offset)
 {
     TMemBlob* blob = nullptr;
     std::memcpy(&blob, row->Data + offset + 1, sizeof blob);
     return blob;
 }
 
-void TMemRecordLayout::SetBlobAt(TMemRow* row, int offset, TMemBlob* blob) const
+void TMemRecordLayout::SetBlobAt(TMemRow* row, int offset, TMemBlob* blob)
 {
+    TMemBlob* old = BlobAt(row, offset);
     std::memcpy(row->Data + offset + 1, &blob, sizeof blob);
+    if (old != blob) TMemBlob::Release(old);
 }
 
-void TMemRecordLayout::FreeBlobs(TMemRow* row) const
+void TMemRecordLayout::ReleaseBlobs(TMemRow* row) const
 {
     for (int offset : blobOffsets_) {
-        delete BlobAt(row, offset);
+        if (offset >= row->DataLength) continue;
         SetBlobAt(row, offset, nullptr);
     }
 }
 
-void TMemRecordLayout::FreeRow(TMemRow* row, bool freeBlobs, bool withVersions) const
+void TMemRecordLayout::AcquireBlobs(const TMemRow* row) const
+{
+    for (int offset : blobOffsets_)
+        if (offset < row->DataLength) TMemBlob::Acquire(BlobAt(row, offset));
+}
+
+void TMemRecordLayout::FreeRow(TMemRow* row, bool withVersions) const
 {
     while (row) {
         TMemRow* older = withVersions ? row->OlderVersion : nullptr;
-        if (freeBlobs) FreeBlobs(row);
+        ReleaseBlobs(row);
         row->Guard1 = row->Guard2 = 0;
         row->~TMemRow();
         ::operator delete(row);
@@ -105,9 +113,16 @@ TMemRow* TMemRecordLayout::DuplicateRow(const TMemRow* row, bool copyBlobs) cons
     copy->UpdateStatus = row->UpdateStatus;
     copy->OlderVersion = row->OlderVersion;
     std::memcpy(copy->Data, row->Data, size_t(std::min(copy->DataLength, row->DataLength)));
-    if (copyBlobs) {
-        for (int offset : blobOffsets_)
-            if (TMemBlob* blob = BlobAt(row, offset)) SetBlobAt(copy, offset, new TMemBlob(*blob));
+    for (int offset : blobOffsets_) {
+        if (offset >= copy->DataLength) continue;
+        TMemBlob* blob = BlobAt(copy, offset);
+        if (!blob) continue;
+        if (copyBlobs) {
+            TMemBlob* own = new TMemBlob(blob->Data());
+            std::memcpy(copy->Data + offset + 1, &own, sizeof own);
+        } else {
+            TMemBlob::Acquire(blob);
+        }
     }
     return copy;
 }
@@ -115,6 +130,9 @@ TMemRow* TMemRecordLayout::DuplicateRow(const TMemRow* row, bool copyBlobs) cons
 void TMemRecordLayout::CopyRowInto(const TMemRow* source, TMemRow* target) const
 {
     if (source == target) return;
+    // Taken before the target lets go, so a blob both share never reaches zero on the way.
+    AcquireBlobs(source);
+    ReleaseBlobs(target);
     target->Guard1 = target->Guard2 = MemRowGuard;
     target->RecNoStamp = source->RecNoStamp;
     target->BookmarkFlag = source->BookmarkFlag;
@@ -128,6 +146,7 @@ void TMemRecordLayout::CopyRowInto(const TMemRow* source, TMemRow* target) const
 
 void TMemRecordLayout::InitRow(TMemRow* row) const
 {
+    ReleaseBlobs(row);
     row->Bookmark = -1;
     std::memset(row->Data, 0, size_t(row->DataLength));
 }

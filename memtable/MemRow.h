@@ -3,7 +3,8 @@
 // structure, so fetching and posting are plain copies. The record layout maps field numbers to
 // slots in the node's data block; each slot starts with an indicator byte (0 = null).
 
-#include <QByteArray>
+#include "memtable/MemBlob.h"
+
 #include <QtGlobal>
 #include <vector>
 
@@ -11,13 +12,6 @@ inline constexpr quint32 MemRowGuard = 0x6A1B2C3E;
 
 // Update status of a row version.
 enum TMemUpdateStatus : quint8 { musUnmodified = 0, musModified = 1, musInserted = 2, musDeleted = 3 };
-
-// One blob value, kept outside the row's fixed-size block; a stored row owns the blobs its slots
-// refer to, record buffers only borrow them.
-class TMemBlob {
-public:
-    QByteArray Data;
-};
 
 struct TMemRow {
     quint32 Guard1 = MemRowGuard;
@@ -81,20 +75,23 @@ public:
     // Value bytes of a slot kind; Text and Bytes depend on the field's size.
     static int ValueSizeOf(TMemSlotKind kind, int fieldSize);
 
+    // Every node holds one reference to each blob its slots name, stored row or record buffer
+    // alike; the operations below keep those counts.
     TMemRow* AllocRow() const;
-    // Frees the data block and the node; freeBlobs frees the blobs the row refers to, withVersions
-    // the older-version chain the same way first.
-    void FreeRow(TMemRow* row, bool freeBlobs, bool withVersions) const;
+    // Frees the data block and the node, letting go of its blobs; withVersions frees the
+    // older-version chain the same way.
+    void FreeRow(TMemRow* row, bool withVersions) const;
     // A new node with the same stamps, data, status and older-version link; id, number and level
-    // start fresh. copyBlobs gives the copy blobs of its own.
+    // start fresh. copyBlobs gives the copy blobs of its own, else it shares them.
     TMemRow* DuplicateRow(const TMemRow* row, bool copyBlobs) const;
     // Overwrites target in place; blob references are shared; target's id, number and level stay.
     void CopyRowInto(const TMemRow* source, TMemRow* target) const;
     void InitRow(TMemRow* row) const;
     void ClearCalcArea(TMemRow* row) const;
 
-    TMemBlob* BlobAt(const TMemRow* row, int offset) const;
-    void SetBlobAt(TMemRow* row, int offset, TMemBlob* blob) const;
+    static TMemBlob* BlobAt(const TMemRow* row, int offset);
+    // The slot takes over the caller's reference to blob and lets go of the one it held.
+    static void SetBlobAt(TMemRow* row, int offset, TMemBlob* blob);
 
 private:
     std::vector<TMemSlot> slots_;
@@ -102,7 +99,8 @@ private:
     int dataSize_ = 0;
     int calcSize_ = 0;
 
-    void FreeBlobs(TMemRow* row) const;
+    void ReleaseBlobs(TMemRow* row) const;
+    void AcquireBlobs(const TMemRow* row) const;
 };
 
 // Indicator and value access on a row's data block.

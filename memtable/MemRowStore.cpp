@@ -33,6 +33,15 @@ void TMemRowStore::ReleaseRow(const TMemRow* row)
     slots_[size_t(row->RecordID)] = nullptr;
 }
 
+void TMemRowStore::ReplaceRow(const TMemRow* row, TMemRow* replacement)
+{
+    std::lock_guard guard(lock_);
+    if (Slot(row->RecordID) != row) return;
+    replacement->RecordID = row->RecordID;
+    replacement->RecordNo = row->RecordNo;
+    slots_[size_t(row->RecordID)] = replacement;
+}
+
 std::vector<TMemRow*> TMemRowStore::TakeAllRows()
 {
     std::lock_guard guard(lock_);

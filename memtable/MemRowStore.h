@@ -30,6 +30,9 @@ public:
     void StoreRow(TMemRow* row);
     // Empties the row's slot and remembers it for reuse; the caller frees the row.
     void ReleaseRow(const TMemRow* row);
+    // Puts another node into the row's slot (a version restored by a rollback); it takes the
+    // row's record id and record no.
+    void ReplaceRow(const TMemRow* row, TMemRow* replacement);
     // Empties the store and resets the counters; returns the rows for the caller to free.
     std::vector<TMemRow*> TakeAllRows();
 

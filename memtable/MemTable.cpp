@@ -1,7 +1,15 @@
 #include "memtable/MemTable.h"
 
+#include "memtable/MemBlob.h"
+#include "memtable/MemDeltaHandler.h"
+#include "memtable/MemJournal.h"
+
+#include "platform/os/CodePage1251.h"
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/ExprParser.h"
+#include "platform/toolkit/Filer.h"
+
+#include <QFileInfo>
 
 #include <QRegularExpression>
 #include <QtEndian>
@@ -36,7 +44,7 @@ void WriteValue(quint8* value, T v)
 class ScratchRow {
 public:
     explicit ScratchRow(const TMemRecordLayout& layout) : layout_(layout), row_(layout.AllocRow()) {}
-    ~ScratchRow() { layout_.FreeRow(row_, false, false); }
+    ~ScratchRow() { layout_.FreeRow(row_, false); }
     ScratchRow(const ScratchRow&) = delete;
     ScratchRow& operator=(const ScratchRow&) = delete;
     TMemRow* get() const { return row_; }
@@ -61,6 +69,15 @@ TCustomMemTable::TCustomMemTable(QObject* owner)
 TCustomMemTable::~TCustomMemTable()
 {
     destroying_ = true;
+    // The persistent file is written as at any close; a destructor passes no error on, so the
+    // application's handler hears of a failed save.
+    if (Active()) {
+        try {
+            SavePersistentFile();
+        } catch (...) {
+            HandleException(std::current_exception());
+        }
+    }
     Destroying();
     try {
         Close();
@@ -69,8 +86,10 @@ TCustomMemTable::~TCustomMemTable()
     }
     if (cursorOpen_) {
         cursorOpen_ = false;
-        ClearRows();
+        ClearRows(false);
     }
+    journal_.reset();
+    SetDeltaHandler(nullptr);
     DetachAll();
     if (attachedTo_) {
         std::lock_guard guard(attachedTo_->attachedLock_);
@@ -271,6 +290,7 @@ void TCustomMemTable::InternalOpen()
         cursorOpen_ = true;
         CreateIndexes();
         RebuildStaleIndexes();
+        if (enableJournal_ && !journal_) CreateJournal();
     } catch (...) {
         // A failed open leaves the table as it was before it.
         cursorOpen_ = false;
@@ -289,8 +309,10 @@ void TCustomMemTable::InternalClose()
     if (attachedTo_)
         EmptyIndexes();
     else
-        ClearRows();
+        ClearRows(false);
     cursorOpen_ = false;
+    transactionLevel_ = 0;
+    journal_.reset();
     position_ = -1;
     overrideRow_ = nullptr;
     filterRow_ = nullptr;
@@ -305,7 +327,7 @@ void TCustomMemTable::InternalClose()
 void TCustomMemTable::FreeKeyRows()
 {
     for (TMemRow** row : {&rangeStart_, &rangeEnd_, &masterKey_}) {
-        if (*row) layout_.FreeRow(*row, false, false);
+        if (*row) layout_.FreeRow(*row, false);
         *row = nullptr;
     }
 }
@@ -321,6 +343,16 @@ void TCustomMemTable::DoAfterOpen()
             SetIndexName(indexName_);
         else if (attachedTo_)
             CheckIndexes();
+        if (hasFormData_) {
+            const QByteArray data = formData_;
+            hasFormData_ = false;
+            formData_.clear();
+            if (storeDataOnForm_ && !data.isEmpty()) {
+                TMemoryStream stream(data);
+                LoadBinaryFromStream(stream);
+            }
+        }
+        LoadPersistentFile();
         if (!Filter().trimmed().isEmpty()) BuildFilter(Filter());
         // A master already open gives its key now, not only at its next move.
         if (masterLink_.Active() && masterLink_.FieldCount() > 0)
@@ -341,7 +373,7 @@ TRecordBuffer TCustomMemTable::AllocRecordBuffer() { return BufferOf(layout_.All
 
 void TCustomMemTable::FreeRecordBuffer(TRecordBuffer& buffer)
 {
-    if (buffer) layout_.FreeRow(RowOf(buffer), false, false);
+    if (buffer) layout_.FreeRow(RowOf(buffer), false);
     buffer = nullptr;
 }
 
@@ -633,6 +665,7 @@ void TCustomMemTable::PutFieldValue(TMemRow* row, TField* field, const TVariant&
     const TMemSlot slot = SlotOf(field);
     quint8* data = SlotValue(row, slot.Offset);
     if (value.IsClear() || value.IsArray()) {
+        if (slot.Kind == TMemSlotKind::Blob) TMemRecordLayout::SetBlobAt(row, slot.Offset, nullptr);
         row->Data[slot.Offset] = 0;
         std::memset(data, 0, size_t(slot.ValueSize));
         return;
@@ -799,10 +832,13 @@ void TCustomMemTable::PostEditedRow(TMemRow* buffer)
     const int hint = PositionOf(stored, buffer->RecNoStamp - 1);
     position_ = hint >= 0 ? hint : position_;
     const int moved = UpdateIndexesEverywhere(mioEdit, stored, buffer);
+    LogChange(mjoModify, buffer, stored);
     if (enableVersioning_ && Modified() &&
         (versioningMode_ == mtvmAllSinceCheckPoint || buffer->UpdateStatus == musUnmodified)) {
         buffer->UpdateStatus = musModified;
+        // The copy keeps the level its state was made at, so a rollback walks back to it.
         buffer->OlderVersion = layout_.DuplicateRow(stored, true);
+        buffer->OlderVersion->TransLevel = stored->TransLevel;
     }
     layout_.CopyRowInto(buffer, stored);
     stored->TransLevel = transactionLevel_;
@@ -821,12 +857,13 @@ void TCustomMemTable::PostNewRow(TMemRow* buffer)
         CheckUniqueEverywhere(row, nullptr);
         store_->StoreRow(row);
     } catch (...) {
-        layout_.FreeRow(row, false, false);
+        layout_.FreeRow(row, false);
         throw;
     }
     if (enableVersioning_) row->UpdateStatus = musInserted;
     row->TransLevel = transactionLevel_;
     const int inserted = UpdateIndexesEverywhere(mioInsert, row, nullptr);
+    LogChange(mjoInsert, row, nullptr);
     if (autoIncField_) {
         const TMemSlot& slot = layout_.Slot(autoIncField_->FieldNo());
         qint32 value = 0;
@@ -849,9 +886,12 @@ void TCustomMemTable::InternalDelete()
     std::lock_guard guard(store_->Lock());
     TMemRow* row = StoredRowOf(RowOf(ActiveBuffer()));
     if (!row) MemTableError(MemTableTexts::BookmarkNotFound(RowOf(ActiveBuffer())->Bookmark));
+    if (enableVersioning_ && row->UpdateStatus == musDeleted) return;
+    LogChange(mjoDelete, nullptr, row);
     if (enableVersioning_) {
-        if (row->UpdateStatus == musDeleted) return;
-        row->OlderVersion = layout_.DuplicateRow(row, true);
+        TMemRow* older = layout_.DuplicateRow(row, true);
+        older->TransLevel = row->TransLevel;
+        row->OlderVersion = older;
         row->UpdateStatus = musDeleted;
         row->TransLevel = transactionLevel_;
         ++store_->DeletedCount;
@@ -866,7 +906,7 @@ void TCustomMemTable::RemoveStoredRow(TMemRow* row)
 {
     UpdateIndexesEverywhere(mioDelete, row, nullptr);
     store_->ReleaseRow(row);
-    layout_.FreeRow(row, true, true);
+    layout_.FreeRow(row, true);
 }
 
 void TCustomMemTable::EmptyIndexes()
@@ -875,7 +915,7 @@ void TCustomMemTable::EmptyIndexes()
     position_ = -1;
 }
 
-void TCustomMemTable::ClearRows()
+void TCustomMemTable::ClearRows(bool journal)
 {
     // Tables sharing the store let go of the rows before any is freed.
     std::vector<TCustomMemTable*> others;
@@ -887,7 +927,10 @@ void TCustomMemTable::ClearRows()
     indexes_.EmptyAll(true);
     {
         std::lock_guard guard(store_->Lock());
-        for (TMemRow* row : store_->TakeAllRows()) layout_.FreeRow(row, true, true);
+        if (journal && JournalingOn())
+            for (int id = 0; id < store_->SlotCount(); ++id)
+                if (TMemRow* row = store_->Slot(id)) LogChange(mjoDelete, nullptr, row);
+        for (TMemRow* row : store_->TakeAllRows()) layout_.FreeRow(row, true);
     }
     position_ = -1;
     for (TCustomMemTable* table : others) {
@@ -1594,6 +1637,7 @@ void TCustomMemTable::Notification(TComponent* component, TOperation operation)
 {
     TDataSet::Notification(component, operation);
     if (operation != opRemove) return;
+    if (component == deltaHandler_ && deltaHandler_) deltaHandler_ = nullptr;
     if (masterLink_.DataSource() == component) masterLink_.SetDataSource(nullptr);
     if (component == attachedTo_ && attachedTo_) SetAttachedTo(nullptr);
 }
@@ -1622,4 +1666,286 @@ void TCustomMemTable::DoAfterCancel()
 {
     RefreshAttachedTables();
     TDataSet::DoAfterCancel();
+}
+
+// --- transactions and check points ---------------------------------------------------------------
+
+void TCustomMemTable::StartTransaction()
+{
+    if (!Active()) return;
+    if (!enableVersioning_ || versioningMode_ != mtvmAllSinceCheckPoint)
+        MemTableError(MemTableTexts::TransactioningRequiresMultiversion());
+    CheckBrowseMode();
+    ++transactionLevel_;
+}
+
+void TCustomMemTable::Commit()
+{
+    if (!Active() || transactionLevel_ <= 0) return;
+    CheckBrowseMode();
+    const int level = transactionLevel_;
+    std::unique_lock guard(store_->Lock());
+    try {
+        for (int id = 0; id < store_->SlotCount(); ++id) {
+            TMemRow* row = store_->Slot(id);
+            if (!row) continue;
+            TMemRow* older = row->OlderVersion;
+            while (older && older->TransLevel == level) {
+                TMemRow* next = older->OlderVersion;
+                layout_.FreeRow(older, false);
+                older = next;
+            }
+            row->OlderVersion = older;
+            // What the inner level did now belongs to the outer one and goes with its rollback.
+            if (row->TransLevel == level) row->TransLevel = level - 1;
+        }
+    } catch (...) {
+        --transactionLevel_;
+        FinishVersionWalk();
+        throw;
+    }
+    --transactionLevel_;
+    FinishVersionWalk();
+}
+
+void TCustomMemTable::Rollback()
+{
+    if (!Active() || transactionLevel_ <= 0) return;
+    Cancel();
+    const int level = transactionLevel_;
+    std::unique_lock guard(store_->Lock());
+    try {
+        for (int id = 0; id < store_->SlotCount(); ++id) {
+            TMemRow* row = store_->Slot(id);
+            while (row && row->TransLevel == level && row->UpdateStatus != musUnmodified) {
+                if (row->UpdateStatus == musInserted) {
+                    store_->ReleaseRow(row);
+                    layout_.FreeRow(row, true);
+                    break;
+                }
+                TMemRow* older = row->OlderVersion;
+                if (!older) break;
+                if (row->UpdateStatus == musDeleted && older->UpdateStatus != musDeleted) --store_->DeletedCount;
+                store_->ReplaceRow(row, older);
+                layout_.FreeRow(row, false);
+                row = older;
+            }
+        }
+    } catch (...) {
+        --transactionLevel_;
+        FinishVersionWalk();
+        throw;
+    }
+    --transactionLevel_;
+    FinishVersionWalk();
+}
+
+void TCustomMemTable::CheckPoint()
+{
+    CheckActive();
+    if (transactionLevel_ > 0) MemTableError(MemTableTexts::CheckPointInsideTransaction());
+    CheckBrowseMode();
+    std::unique_lock guard(store_->Lock());
+    for (int id = 0; id < store_->SlotCount(); ++id) {
+        TMemRow* row = store_->Slot(id);
+        if (!row) continue;
+        if (row->UpdateStatus == musDeleted) {
+            store_->ReleaseRow(row);
+            layout_.FreeRow(row, true);
+            continue;
+        }
+        layout_.FreeRow(row->OlderVersion, true);
+        row->OlderVersion = nullptr;
+        row->UpdateStatus = musUnmodified;
+        row->TransLevel = 0;
+    }
+    store_->DeletedCount = 0;
+    FinishVersionWalk();
+}
+
+void TCustomMemTable::FinishVersionWalk()
+{
+    std::exception_ptr failure;
+    const std::vector<TCustomMemTable*> tables = IndexedTables();
+    for (TCustomMemTable* table : tables) {
+        try {
+            table->indexes_.ReindexAll();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+        table->position_ = std::min(table->position_, table->currentIndex_->Count() - 1);
+    }
+    for (TCustomMemTable* table : tables) {
+        if (!table->Active() || table->State() != dsBrowse) continue;
+        table->CursorPosChanged();
+        table->Resync(TResyncMode());
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+// --- journal and delta handler -------------------------------------------------------------------
+
+void TCustomMemTable::SetEnableJournal(bool value)
+{
+    enableJournal_ = value;
+    if (value && !journal_ && cursorOpen_) CreateJournal();
+}
+
+void TCustomMemTable::CreateJournal()
+{
+    auto journal = std::make_unique<TMemJournal>(this);
+    journal->Setup();
+    journal_ = std::move(journal);
+}
+
+bool TCustomMemTable::JournalingOn() const { return enableJournal_ && journal_; }
+
+void TCustomMemTable::LogChange(int operation, TMemRow* newRow, TMemRow* oldRow)
+{
+    if (JournalingOn()) journal_->LogChange(TMemJournalOperation(operation), newRow, oldRow);
+}
+
+void TCustomMemTable::SetDeltaHandler(TCustomMemDeltaHandler* handler)
+{
+    if (handler == deltaHandler_) return;
+    TCustomMemDeltaHandler* previous = deltaHandler_;
+    deltaHandler_ = handler;
+    if (previous) {
+        RemoveFreeNotification(previous);
+        if (previous->MemTable() == this) previous->SetMemTable(nullptr);
+    }
+    if (handler) {
+        FreeNotification(handler);
+        if (handler->MemTable() != this) handler->SetMemTable(this);
+    }
+}
+
+void TCustomMemTable::EmptyTable()
+{
+    CheckActive();
+    CheckBrowseMode();
+    ClearRows(true);
+    store_->HighestAutoInc = -1;
+    Resync(TResyncMode());
+}
+
+// --- blobs ---------------------------------------------------------------------------------------
+
+TStream* TCustomMemTable::CreateBlobStream(TField* field, TBlobStreamMode mode)
+{
+    return new TMemBlobStream(field, mode);
+}
+
+void TCustomMemTable::CloseBlob(TField* field)
+{
+    if (!field || !cursorOpen_) return;
+    if (State() == dsEdit && StoredRowOf(ActiveRow())) return;
+    if (field->FieldNo() <= 0 || field->FieldNo() > layout_.SlotCount()) return;
+    const TMemSlot& slot = layout_.Slot(field->FieldNo());
+    TMemRow* row = RowOf(ActiveBuffer());
+    if (slot.Kind != TMemSlotKind::Blob || !row) return;
+    TMemRecordLayout::SetBlobAt(row, slot.Offset, nullptr);
+    row->Data[slot.Offset] = 0;
+}
+
+// --- save formats and the persistent file --------------------------------------------------------
+
+void TCustomMemTable::SaveBinaryToStream(TStream& stream, TMemTableSaveFlags flags)
+{
+    TMemTableFormats::SaveBinary(*this, stream, flags);
+}
+
+void TCustomMemTable::SaveCSVToStream(TStream& stream, TMemTableSaveFlags flags)
+{
+    TMemTableFormats::SaveCSV(*this, stream, flags);
+}
+
+void TCustomMemTable::SaveBinaryToFile(const QString& fileName, TMemTableSaveFlags flags)
+{
+    TMemTableFormats::SaveToFile(*this, fileName, mtsfBinary, flags);
+}
+
+void TCustomMemTable::SaveCSVToFile(const QString& fileName, TMemTableSaveFlags flags)
+{
+    TMemTableFormats::SaveToFile(*this, fileName, mtsfCSV, flags);
+}
+
+void TCustomMemTable::LoadBinaryFromStream(TStream& stream) { TMemTableFormats::LoadBinary(*this, stream); }
+
+void TCustomMemTable::LoadCSVFromStream(TStream& stream) { TMemTableFormats::LoadCSV(*this, stream); }
+
+void TCustomMemTable::LoadBinaryFromFile(const QString& fileName)
+{
+    TMemTableFormats::LoadFromFile(*this, fileName, mtsfBinary);
+}
+
+void TCustomMemTable::LoadCSVFromFile(const QString& fileName)
+{
+    TMemTableFormats::LoadFromFile(*this, fileName, mtsfCSV);
+}
+
+QString TCustomMemTable::CommaText()
+{
+    TMemoryStream stream;
+    SaveCSVToStream(stream, commaTextOptions_);
+    return DecodeUtf8OrCp1251(stream.Bytes());
+}
+
+void TCustomMemTable::SetCommaText(const QString& text)
+{
+    TMemoryStream stream(text.toUtf8());
+    LoadCSVFromStream(stream);
+}
+
+QByteArray TCustomMemTable::AllData()
+{
+    TMemoryStream stream;
+    SaveBinaryToStream(stream, allDataOptions_);
+    return stream.Bytes();
+}
+
+void TCustomMemTable::SetAllData(const QByteArray& data)
+{
+    TMemoryStream stream(data);
+    LoadBinaryFromStream(stream);
+}
+
+void TCustomMemTable::LoadPersistentFile()
+{
+    if (!persistent_ || persistentFile_.isEmpty() || !QFileInfo::exists(persistentFile_)) return;
+    TMemTableFormats::LoadFromFile(*this, persistentFile_, persistentSaveFormat_);
+    First();
+}
+
+void TCustomMemTable::SavePersistentFile()
+{
+    if (!persistent_ || persistentFile_.isEmpty()) return;
+    TMemTableFormats::SaveToFile(*this, persistentFile_, persistentSaveFormat_, persistentSaveOptions_);
+}
+
+void TCustomMemTable::DoBeforeClose()
+{
+    if (!destroying_) TDataSet::DoBeforeClose();
+    SavePersistentFile();
+}
+
+void TCustomMemTable::DefineProperties(TFiler& filer)
+{
+    TDataSet::DefineProperties(filer);
+    auto readData = [this](TStream& stream) {
+        stream.SetPosition(0);
+        formData_ = stream.ReadBytes(stream.Size());
+        hasFormData_ = true;
+        // A table already open takes the rows now; otherwise they wait for the open.
+        if (Active() && !IsLoading()) {
+            hasFormData_ = false;
+            TMemoryStream data(formData_);
+            formData_.clear();
+            if (storeDataOnForm_) LoadBinaryFromStream(data);
+        }
+    };
+    auto writeData = [this](TStream& stream) {
+        if (Active()) SaveBinaryToStream(stream, MemFormDataFlags);
+    };
+    filer.DefineBinaryProperty(QStringLiteral("Data"), readData, writeData, storeDataOnForm_);
 }

@@ -9,6 +9,7 @@
 #include "memtable/MemRow.h"
 #include "memtable/MemRowStore.h"
 #include "memtable/MemTableError.h"
+#include "memtable/MemTableFormats.h"
 
 #include "platform/toolkit/DataSet.h"
 #include "platform/toolkit/DataSource.h"
@@ -20,6 +21,9 @@
 #include <vector>
 
 class TExprParser;
+class TCustomMemDeltaHandler;
+class TMemJournal;
+class TMemBlobStream;
 
 enum TMemVersioningMode { mtvm1SinceCheckPoint, mtvmAllSinceCheckPoint };
 
@@ -36,6 +40,13 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TMemUpdateStatusSet)
 class TCustomMemTable : public TDataSet, private TMemIndexHost {
     Q_OBJECT
 public:
+    using TMemRecordEvent = std::function<void(TCustomMemTable*, bool& accept)>;
+    // fieldIndex: the field's 0-based position in Fields().
+    using TMemFieldEvent = std::function<void(TCustomMemTable*, int fieldIndex, TField* field)>;
+    using TMemOnCompress = std::function<void(TCustomMemTable*, TStream& uncompressed, TStream& compressed)>;
+    using TMemOnDeCompress = std::function<void(TCustomMemTable*, TStream& compressed, TStream& decompressed)>;
+    using TMemStorageEvent = std::function<void(TCustomMemTable*, TMemTableStorageType, TStream&)>;
+
     explicit TCustomMemTable(QObject* owner = nullptr);
     ~TCustomMemTable() override;
 
@@ -75,6 +86,69 @@ public:
     TMemVersioningMode VersioningMode() const { return versioningMode_; }
     void SetVersioningMode(TMemVersioningMode mode) { versioningMode_ = mode; }
     int TransactionLevel() const { return transactionLevel_; }
+
+    // --- transactions, journal, deltas -----------------------------------------------------------
+    // Nested levels over the row versions; they need versioning in mtvmAllSinceCheckPoint.
+    // A pending edit is posted before a level starts or ends, and dropped by a rollback.
+    virtual void StartTransaction();
+    virtual void Commit();
+    virtual void Rollback();
+    // Every row becomes unmodified with no older versions; rows marked deleted go.
+    void CheckPoint();
+    // Every change is appended as before and after images to a second memory table while open.
+    bool EnableJournal() const { return enableJournal_; }
+    void SetEnableJournal(bool value);
+    TMemJournal* Journal() const { return journal_.get(); }
+    TCustomMemDeltaHandler* DeltaHandler() const { return deltaHandler_; }
+    void SetDeltaHandler(TCustomMemDeltaHandler* handler);
+    // Removes every row, journaling a delete for each.
+    void EmptyTable();
+
+    // --- blobs ---------------------------------------------------------------------------------
+    TStream* CreateBlobStream(TField* field, TBlobStreamMode mode) override;
+    void CloseBlob(TField* field) override;
+    TMemOnCompress OnCompressBlobStream;
+    TMemOnDeCompress OnDecompressBlobStream;
+
+    // --- save formats and the persistent file -------------------------------------------------------
+    void SaveBinaryToStream(TStream& stream, TMemTableSaveFlags flags);
+    // EMemTableError with mtfSaveDeltas.
+    void SaveCSVToStream(TStream& stream, TMemTableSaveFlags flags);
+    void SaveBinaryToFile(const QString& fileName, TMemTableSaveFlags flags);
+    void SaveCSVToFile(const QString& fileName, TMemTableSaveFlags flags);
+    void LoadBinaryFromStream(TStream& stream);
+    void LoadCSVFromStream(TStream& stream);
+    void LoadBinaryFromFile(const QString& fileName);
+    void LoadCSVFromFile(const QString& fileName);
+    // The whole table as comma text with CommaTextOptions / as binary bytes with AllDataOptions.
+    QString CommaText();
+    void SetCommaText(const QString& text);
+    QByteArray AllData();
+    void SetAllData(const QByteArray& data);
+
+    QString PersistentFile() const { return persistentFile_; }
+    void SetPersistentFile(const QString& fileName) { persistentFile_ = fileName; }
+    // Loaded after open and written again before close.
+    bool Persistent() const { return persistent_; }
+    void SetPersistent(bool value) { persistent_ = value; }
+    TMemTablePersistentSaveFormat PersistentSaveFormat() const { return persistentSaveFormat_; }
+    void SetPersistentSaveFormat(TMemTablePersistentSaveFormat format) { persistentSaveFormat_ = format; }
+    TMemTableSaveFlags PersistentSaveOptions() const { return persistentSaveOptions_; }
+    void SetPersistentSaveOptions(TMemTableSaveFlags flags) { persistentSaveOptions_ = flags; }
+    TMemTableSaveFlags CommaTextOptions() const { return commaTextOptions_; }
+    void SetCommaTextOptions(TMemTableSaveFlags flags) { commaTextOptions_ = flags; }
+    TMemTableSaveFlags AllDataOptions() const { return allDataOptions_; }
+    void SetAllDataOptions(TMemTableSaveFlags flags) { allDataOptions_ = flags; }
+    // The rows travel with the form as its "Data" property.
+    bool StoreDataOnForm() const { return storeDataOnForm_; }
+    void SetStoreDataOnForm(bool value) { storeDataOnForm_ = value; }
+    void DefineProperties(TFiler& filer) override;
+
+    TMemRecordEvent OnLoadRecord, OnSaveRecord;
+    TMemFieldEvent OnLoadField, OnSaveField;
+    TMemOnCompress OnCompressSave;
+    TMemOnDeCompress OnDecompressLoad;
+    TMemStorageEvent OnSave, OnLoad;
 
     // --- visibility --------------------------------------------------------------------------------
     QString MasterFields() const { return masterLink_.FieldNames(); }
@@ -168,10 +242,15 @@ protected:
     void SetFilterText(const QString& text) override;
     void ClearCalcFields(TRecordBuffer buffer) override;
     void DoAfterOpen() override;
+    void DoBeforeClose() override;
     void DoAfterPost() override;
     void DoAfterCancel() override;
 
 private:
+    friend class TMemBlobStream;
+    friend class TMemJournal;
+    friend class TMemTableFormats;
+
     // TMemIndexHost
     TMemRowStore& IndexRowStore() override { return *store_; }
     bool IndexHostActive() const override { return cursorOpen_; }
@@ -202,7 +281,14 @@ private:
     // Returns where the row now stands in the current index when it moved there, else -1.
     int UpdateIndexesEverywhere(TMemIndexOperation operation, TMemRow* row, const TMemRow* newRow);
     void RemoveStoredRow(TMemRow* row);
-    void ClearRows();
+    void ClearRows(bool journal);
+    bool JournalingOn() const;
+    void LogChange(int operation, TMemRow* newRow, TMemRow* oldRow);
+    void CreateJournal();
+    // The end of Commit, Rollback and CheckPoint: indexes rebuilt, cursors back on their rows.
+    void FinishVersionWalk();
+    void SavePersistentFile();
+    void LoadPersistentFile();
     void EmptyIndexes();
     void RebuildStaleIndexes();
     void SwitchToIndex(TMemIndex* index);
@@ -238,6 +324,21 @@ private:
     TMemRow* masterKey_ = nullptr;
     TMasterDataLink masterLink_;
     std::unique_ptr<TExprParser> filter_;
+
+    std::unique_ptr<TMemJournal> journal_;
+    TCustomMemDeltaHandler* deltaHandler_ = nullptr;
+    QByteArray formData_;
+    bool hasFormData_ = false;
+    QString persistentFile_;
+    TMemTablePersistentSaveFormat persistentSaveFormat_ = mtsfBinary;
+    TMemTableSaveFlags persistentSaveOptions_ =
+        mtfSaveData | mtfSaveNonVisible | mtfSaveIgnoreRange | mtfSaveIgnoreMasterDetail;
+    TMemTableSaveFlags commaTextOptions_ = mtfSaveData;
+    TMemTableSaveFlags allDataOptions_ = mtfSaveData | mtfSaveNonVisible | mtfSaveBlobs | mtfSaveFiltered |
+                                         mtfSaveIgnoreRange | mtfSaveIgnoreMasterDetail | mtfSaveDeltas;
+    bool persistent_ = false;
+    bool storeDataOnForm_ = false;
+    bool enableJournal_ = false;
 
     TCustomMemTable* attachedTo_ = nullptr;
     std::vector<TCustomMemTable*> attached_;

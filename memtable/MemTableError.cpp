@@ -54,6 +54,37 @@ QString CantAttachTableWithAttachments()
     return QStringLiteral("Cant attach a memorytable which other tables are attached to.");
 }
 
+QString TransactioningRequiresMultiversion() { return QStringLiteral("Transactioning requires multiversion versioning."); }
+
+QString CheckPointInsideTransaction() { return QStringLiteral("A check point cannot be made inside a transaction."); }
+
+QString DeltaHandlerNotAssigned() { return QStringLiteral("Delta handler is not assigned to any memorytables."); }
+
+QString SavingDeltasBinaryOnly() { return QStringLiteral("Saving deltas is supported only in binary format."); }
+
+QString UnknownFieldTypeName(const QString& typeName) { return QStringLiteral("Unknown field type (%1)").arg(typeName); }
+
+QString UnknownCSVFieldType(const QString& typeName, const QString& line)
+{
+    return QStringLiteral("Unknown field type (%1) in CSV file. (%2)").arg(typeName, line);
+}
+
+QString InvalidStreamData(const QString& reason)
+{
+    return QStringLiteral("The memory table data cannot be read: %1").arg(reason);
+}
+
+QString InvalidUpdateStatus(int status) { return QStringLiteral("Invalid update status %1.").arg(status); }
+
+QString InvalidFieldSize(const QString& name, int size)
+{
+    return QStringLiteral("Invalid size %1 of field %2.").arg(size).arg(name);
+}
+
+QString InvalidText6Character() { return QStringLiteral("Invalid character in 6-bit text."); }
+
+QString NoFieldsToLoad() { return QStringLiteral("The table has no fields to load rows into."); }
+
 QString NotInEditMode() { return QStringLiteral("Dataset is not in edit mode."); }
 
 QString FieldIsReadOnly(const QString& displayName) { return QStringLiteral("Field %1 is read only").arg(displayName); }

@@ -31,6 +31,17 @@ QString UnknownFieldType(int fieldType);
 QString CantAttachToItself();
 QString CantAttachToAttachment();
 QString CantAttachTableWithAttachments();
+QString TransactioningRequiresMultiversion();
+QString CheckPointInsideTransaction();
+QString DeltaHandlerNotAssigned();
+QString SavingDeltasBinaryOnly();
+QString UnknownFieldTypeName(const QString& typeName);
+QString UnknownCSVFieldType(const QString& typeName, const QString& line);
+QString InvalidStreamData(const QString& reason);
+QString InvalidUpdateStatus(int status);
+QString InvalidFieldSize(const QString& name, int size);
+QString InvalidText6Character();
+QString NoFieldsToLoad();
 // Raised through the dataset layer's error kind, not the memory table's.
 QString NotInEditMode();
 QString FieldIsReadOnly(const QString& displayName);

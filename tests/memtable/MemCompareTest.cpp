@@ -102,8 +102,8 @@ int Compare(const CompareCase& c, bool throughDescendingIndex)
     } else {
         r = CompareRowFields(fields, 0, c.options, a, b);
     }
-    k.layout.FreeRow(a, false, false);
-    k.layout.FreeRow(b, false, false);
+    k.layout.FreeRow(a, false);
+    k.layout.FreeRow(b, false);
     return r;
 }
 
@@ -187,8 +187,8 @@ TEST(MemCompare, FirstDifferingFieldDecidesAndCountLimitsTheFields)
     EXPECT_EQ(CompareRowFields(fields, 0, {}, a, b), 1);
     EXPECT_EQ(CompareRowFields(fields, 1, {}, a, b), 0);
     EXPECT_EQ(CompareRowFields(fields, 0, {}, a, nullptr), 0);
-    k.layout.FreeRow(a, false, false);
-    k.layout.FreeRow(b, false, false);
+    k.layout.FreeRow(a, false);
+    k.layout.FreeRow(b, false);
 }
 
 }  // namespace

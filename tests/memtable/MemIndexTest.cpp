@@ -33,7 +33,7 @@ protected:
         try {
             indexes.CheckUnique(row, nullptr);
         } catch (...) {
-            layout.FreeRow(row, false, false);
+            layout.FreeRow(row, false);
             throw;
         }
         store.StoreRow(row);
@@ -56,11 +56,11 @@ protected:
             indexes.PlanUpdate(mioEdit, row, buffer, nullptr, -1, plan);
             TMemIndexes::ApplyUpdate(plan);
         } catch (...) {
-            layout.FreeRow(buffer, false, false);
+            layout.FreeRow(buffer, false);
             throw;
         }
         layout.CopyRowInto(buffer, row);
-        layout.FreeRow(buffer, false, false);
+        layout.FreeRow(buffer, false);
     }
     void Delete(TMemRow* row)
     {
@@ -68,7 +68,7 @@ protected:
         indexes.PlanUpdate(mioDelete, row, nullptr, nullptr, -1, plan);
         TMemIndexes::ApplyUpdate(plan);
         store.ReleaseRow(row);
-        layout.FreeRow(row, true, true);
+        layout.FreeRow(row, true);
     }
     std::vector<OptText> Texts(const TMemIndex* index) const
     {
@@ -312,7 +312,7 @@ TEST_F(MemIndexTest, SearchKeySkipsRowsNotAcceptedAndIgnoresCaseOnlyWhenAsked)
     ASSERT_GE(pos, 0);
     EXPECT_EQ(Text(caseSensitive->Row(pos)), QStringLiteral("ab12"));
     EXPECT_EQ(caseSensitive->SearchKey(keys, key, {}, false, nullptr), -1);
-    layout.FreeRow(key, false, false);
+    layout.FreeRow(key, false);
 }
 
 TEST(MemIndexNames, LookupByNameAndFieldNames)
@@ -348,7 +348,7 @@ public:
     }
     ~NumberKinds() override
     {
-        for (TMemRow* row : store.TakeAllRows()) layout.FreeRow(row, true, true);
+        for (TMemRow* row : store.TakeAllRows()) layout.FreeRow(row, true);
     }
     TMemRowStore& IndexRowStore() override { return store; }
     bool IndexHostActive() const override { return true; }

@@ -20,7 +20,7 @@ public:
     }
     ~MemRowFixture() override
     {
-        for (TMemRow* row : store.TakeAllRows()) layout.FreeRow(row, true, true);
+        for (TMemRow* row : store.TakeAllRows()) layout.FreeRow(row, true);
     }
 
     TMemRowStore& IndexRowStore() override { return store; }

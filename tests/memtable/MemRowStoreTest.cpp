@@ -11,7 +11,7 @@ struct Rows {
     explicit Rows(qint32 maxID = TMemRowStore::MaxRecordID) : store(maxID) { layout.AddSlot(TMemSlotKind::Integer, 4); }
     ~Rows()
     {
-        for (TMemRow* row : store.TakeAllRows()) layout.FreeRow(row, true, true);
+        for (TMemRow* row : store.TakeAllRows()) layout.FreeRow(row, true);
     }
 };
 
@@ -25,7 +25,7 @@ TEST(MemRowStore, FreedIdIsReusedWithTheNextSerialNumber)
     EXPECT_EQ(a->RecordID, 0);
     EXPECT_EQ(b->RecordID, 1);
     r.store.ReleaseRow(a);
-    r.layout.FreeRow(a, true, true);
+    r.layout.FreeRow(a, true);
     TMemRow* c = r.layout.AllocRow();
     r.store.StoreRow(c);
     EXPECT_EQ(c->RecordID, 0);
@@ -49,13 +49,13 @@ TEST(MemRowStore, CounterOverflowIsRefusedBeforeTheRowIsStored)
     }
     EXPECT_EQ(c->RecordID, -1);
     EXPECT_EQ(r.store.RowCount(), 2);
-    r.layout.FreeRow(c, true, true);
+    r.layout.FreeRow(c, true);
     // A freed slot is no way round the serial numbers running out.
     r.store.ReleaseRow(a);
-    r.layout.FreeRow(a, true, true);
+    r.layout.FreeRow(a, true);
     TMemRow* d = r.layout.AllocRow();
     EXPECT_THROW(r.store.StoreRow(d), EMemTableError);
-    r.layout.FreeRow(d, true, true);
+    r.layout.FreeRow(d, true);
 }
 
 TEST(MemRowStore, DuplicateAndCopyKeepIdentityWhereTheyShould)
@@ -73,7 +73,7 @@ TEST(MemRowStore, DuplicateAndCopyKeepIdentityWhereTheyShould)
     r.layout.CopyRowInto(copy, row);
     EXPECT_EQ(row->RecordID, 0);
     EXPECT_EQ(row->Data[0], 0);
-    r.layout.FreeRow(copy, false, false);
+    r.layout.FreeRow(copy, false);
 }
 
 }  // namespace
