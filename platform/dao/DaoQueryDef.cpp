@@ -15,6 +15,15 @@ namespace {
 
 [[noreturn]] void Raise(int number, const QString& text) { throw EDaoError(number, text, QStringLiteral("DAO.QueryDef")); }
 
+// The database of a definition or collection, refused once it is gone or closed.
+std::shared_ptr<Store> OpenStore(const std::weak_ptr<Store>& weak)
+{
+    auto store = weak.lock();
+    if (!store || !store->IsOpen())
+        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+    return store;
+}
+
 // The text after a leading PARAMETERS declaration.
 QString WithoutParameters(const QString& sql)
 {
@@ -51,13 +60,7 @@ QueryDef::QueryDef(std::weak_ptr<Store> store, QString name, QString sql)
 {
 }
 
-std::shared_ptr<Store> QueryDef::LockStore() const
-{
-    auto store = store_.lock();
-    if (!store || !store->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
-    return store;
-}
+std::shared_ptr<Store> QueryDef::LockStore() const { return OpenStore(store_); }
 
 bool QueryDef::Saved() const { return saved_; }
 
@@ -210,9 +213,8 @@ int RunAction(Store& store, const jet::Statement& statement, const std::vector<T
 {
     if (statement.kind == jet::StatementKind::Select)
         Raise(3065, QStringLiteral("Cannot execute a select query."));
-    store.BeginWrite();
     int affected = 0;
-    try {
+    WriteAtOnce(store, [&] {
         SqlStatement s(store.Db(), statement.sql);
         for (size_t i = 0; i < values.size(); ++i)
             s.Bind(int(i) + 1, values[i]);
@@ -220,11 +222,7 @@ int RunAction(Store& store, const jet::Statement& statement, const std::vector<T
         }
         affected = sqlite3_changes(store.Db());
         s.Reset();
-        store.Commit();
-    } catch (...) {
-        store.Rollback();
-        throw;
-    }
+    });
     if (statement.kind == jet::StatementKind::Other)
         store.Reload();
     return affected;
@@ -232,9 +230,7 @@ int RunAction(Store& store, const jet::Statement& statement, const std::vector<T
 
 void QueryDefs::Append(const std::shared_ptr<QueryDef>& query)
 {
-    auto store = store_.lock();
-    if (!store || !store->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+    auto store = OpenStore(store_);
     if (!query || query->Name().trimmed().isEmpty())
         Raise(errInvalidArgument, QStringLiteral("Invalid argument: a saved query needs a name."));
     if (store->FindQueryDef(query->Name()))
@@ -253,9 +249,7 @@ void QueryDefs::Append(const std::shared_ptr<QueryDef>& query)
 
 void QueryDefs::Delete(const QString& name)
 {
-    auto store = store_.lock();
-    if (!store || !store->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+    auto store = OpenStore(store_);
     store->DeleteQuery(name);
     Refresh();
 }

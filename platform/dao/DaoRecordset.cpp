@@ -1165,14 +1165,21 @@ void CheckRequired(const TableDefData& table, const QString& column, const TVari
                     Raise(3058, QStringLiteral("Index or primary key cannot contain a Null value."));
 }
 
+// The catalogue entry of the table the recordset writes to.
+const TableDefData& BaseTable(const Store& store, const QString& name)
+{
+    const TableDefData* table = store.FindTableDef(name);
+    if (!table)
+        Raise(errCannotOpenTable, QStringLiteral("The engine cannot find the table '%1'.").arg(name));
+    return *table;
+}
+
 }  // namespace
 
 void Recordset::Insert()
 {
     Store& store = *source_->store;
-    const TableDefData* table = store.FindTableDef(source_->baseTable);
-    if (!table)
-        Raise(errCannotOpenTable, QStringLiteral("The engine cannot find the table '%1'.").arg(source_->baseTable));
+    const TableDefData* table = &BaseTable(store, source_->baseTable);
     QStringList names;
     QStringList marks;
     std::vector<TVariant> values;
@@ -1207,19 +1214,14 @@ void Recordset::Insert()
                             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteName(table->name))
                             : QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
                                   .arg(QuoteName(table->name), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    store.BeginWrite();
     qint64 key = 0;
-    try {
+    WriteAtOnce(store, [&] {
         SqlStatement s(store.Db(), sql);
         for (size_t i = 0; i < values.size(); ++i)
             s.Bind(int(i) + 1, values[i]);
         s.Step();
         key = sqlite3_last_insert_rowid(store.Db());
-        store.Commit();
-    } catch (...) {
-        store.Rollback();
-        throw;
-    }
+    });
     lastModified_ = KeyToBookmark(key);
     if (type_ == dbOpenTable && !index_.isEmpty()) {
         const qint64 current = pos_ >= 0 && pos_ < qint64(keys_.size()) ? keys_[size_t(pos_)] : 0;
@@ -1238,9 +1240,7 @@ void Recordset::Insert()
 void Recordset::Rewrite()
 {
     Store& store = *source_->store;
-    const TableDefData* table = store.FindTableDef(source_->baseTable);
-    if (!table)
-        Raise(errCannotOpenTable, QStringLiteral("The engine cannot find the table '%1'.").arg(source_->baseTable));
+    const TableDefData* table = &BaseTable(store, source_->baseTable);
     QStringList sets;
     std::vector<TVariant> values;
     for (size_t i = 0; i < source_->columns.size(); ++i) {
@@ -1251,8 +1251,7 @@ void Recordset::Rewrite()
         values.push_back(editBuffer_[i]);
         sets << QStringLiteral("%1=?%2").arg(QuoteName(c.baseColumn)).arg(values.size());
     }
-    store.BeginWrite();
-    try {
+    WriteAtOnce(store, [&] {
         const std::vector<TVariant> now = ReadBaseRow(editKey_);
         if (now.empty())
             RecordDeleted();
@@ -1268,11 +1267,7 @@ void Recordset::Rewrite()
             s.BindKey(int(values.size()) + 1, editKey_);
             s.Step();
         }
-        store.Commit();
-    } catch (...) {
-        store.Rollback();
-        throw;
-    }
+    });
     lastModified_ = KeyToBookmark(editKey_);
     InvalidateCache();
 }
@@ -1310,18 +1305,13 @@ void Recordset::Delete()
     LeaveEdit();
     Store& store = *source_->store;
     const qint64 key = keys_[size_t(pos_)];
-    store.BeginWrite();
-    try {
+    WriteAtOnce(store, [&] {
         SqlStatement s(store.Db(), QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(QuoteName(source_->baseTable)));
         s.BindKey(1, key);
         s.Step();
         if (sqlite3_changes(store.Db()) == 0)
             RecordDeleted();
-        store.Commit();
-    } catch (...) {
-        store.Rollback();
-        throw;
-    }
+    });
     keys_.erase(keys_.begin() + pos_);
     positionsValid_ = false;
     InvalidateCache();

@@ -263,20 +263,6 @@ void RunWith(sqlite3* db, const QString& sql, std::initializer_list<TVariant> va
     StepWith(statement, values);
 }
 
-// A change of the file is one write: all of it or, when anything fails, nothing.
-template <class Change>
-void WriteAtOnce(Store& store, Change&& change)
-{
-    store.BeginWrite();
-    try {
-        change();
-        store.Commit();
-    } catch (...) {
-        store.Rollback();
-        throw;
-    }
-}
-
 }  // namespace
 
 // ---- opening and creating -----------------------------------------------------------------

@@ -191,6 +191,20 @@ private:
     qint64 dataVersion_ = -1;
 };
 
+// Runs `change` as one write of the store: all of it or, when anything fails, nothing.
+template <class Change>
+void WriteAtOnce(Store& store, Change&& change)
+{
+    store.BeginWrite();
+    try {
+        change();
+        store.Commit();
+    } catch (...) {
+        store.Rollback();
+        throw;
+    }
+}
+
 // The row key in a bookmark: four bytes, little-endian.
 QByteArray KeyToBookmark(qint64 key);
 qint64 BookmarkToKey(const QByteArray& bookmark);

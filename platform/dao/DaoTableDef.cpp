@@ -13,6 +13,15 @@ namespace {
 
 [[noreturn]] void Raise(int number, const QString& text) { throw EDaoError(number, text, QStringLiteral("DAO.TableDef")); }
 
+// The database of a definition or collection, refused once it is gone or closed.
+std::shared_ptr<Store> OpenStore(const std::weak_ptr<Store>& weak)
+{
+    auto store = weak.lock();
+    if (!store || !store->IsOpen())
+        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+    return store;
+}
+
 // The attributes a stored field reports: fixed or variable length, updatable unless a counter.
 FieldDef Normalized(FieldDef f)
 {
@@ -57,13 +66,7 @@ TableDef::TableDef(QString name) : name_(std::move(name))
         });
 }
 
-std::shared_ptr<Store> TableDef::LockStore() const
-{
-    auto store = store_.lock();
-    if (!store || !store->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
-    return store;
-}
+std::shared_ptr<Store> TableDef::LockStore() const { return OpenStore(store_); }
 
 void TableDef::SetName(const QString& name)
 {
@@ -180,9 +183,7 @@ void TableDef::Attach(const std::shared_ptr<Store>& store)
 
 void TableDefs::Append(const std::shared_ptr<TableDef>& table)
 {
-    auto store = store_.lock();
-    if (!store || !store->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+    auto store = OpenStore(store_);
     if (!table)
         Raise(errInvalidArgument, QStringLiteral("Invalid argument: no table definition."));
     if (table->Appended())
@@ -194,9 +195,7 @@ void TableDefs::Append(const std::shared_ptr<TableDef>& table)
 
 void TableDefs::Delete(const QString& name)
 {
-    auto store = store_.lock();
-    if (!store || !store->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+    auto store = OpenStore(store_);
     store->DeleteTable(name);
     Refresh();
 }

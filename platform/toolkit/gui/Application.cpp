@@ -215,15 +215,7 @@ void TApplication::SetHint(const QString& hint)
     if (OnHint) OnHint(this);
 }
 
-void ShowMessage(const QString& text)
-{
-    TMessageRequest request;
-    request.Caption = Application() ? Application()->Title() : QString();
-    request.Text = text;
-    request.Type = mtCustom;
-    request.Buttons = mbOK;
-    UiHost().MessageBox(request);
-}
+void ShowMessage(const QString& text) { MessageDlg(text, mtCustom, mbOK); }
 
 TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext)
 {

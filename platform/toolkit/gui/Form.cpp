@@ -560,26 +560,29 @@ std::vector<TDialogKeyTarget*> TargetsOf(TForm* form)
     return targets;
 }
 
-}  // namespace
-
-bool TForm::DialogKey(int key, TShiftState shift)
+// Offers a key to the targets in turn until one takes it; a target that closed the form
+// took it.
+template <class Offer>
+bool OfferToTargets(TForm* form, Offer offer)
 {
-    QPointer<TForm> self(this);
-    for (TDialogKeyTarget* target : TargetsOf(this)) {
-        if (target->DialogKey(key, shift)) return true;
+    QPointer<TForm> self(form);
+    for (TDialogKeyTarget* target : TargetsOf(form)) {
+        if (offer(target)) return true;
         if (!self) return true;
     }
     return false;
 }
 
+}  // namespace
+
+bool TForm::DialogKey(int key, TShiftState shift)
+{
+    return OfferToTargets(this, [&](TDialogKeyTarget* target) { return target->DialogKey(key, shift); });
+}
+
 bool TForm::DialogChar(QChar ch, TShiftState shift)
 {
-    QPointer<TForm> self(this);
-    for (TDialogKeyTarget* target : TargetsOf(this)) {
-        if (target->DialogChar(ch, shift)) return true;
-        if (!self) return true;
-    }
-    return false;
+    return OfferToTargets(this, [&](TDialogKeyTarget* target) { return target->DialogChar(ch, shift); });
 }
 
 void TForm::NotifyFocusChanged()
