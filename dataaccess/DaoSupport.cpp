@@ -230,6 +230,18 @@ QString TimePart(double value)
 
 }  // namespace
 
+QString DateTimeLiteral(double value, TFieldType type)
+{
+    QString body;
+    if (type == ftDate)
+        body = DatePart(value);
+    else if (type == ftTime)
+        body = TimePart(value);
+    else
+        body = DatePart(value) + QLatin1Char(' ') + TimePart(value);
+    return QLatin1Char('#') + body + QLatin1Char('#');
+}
+
 QString ParamLiteral(const TParam& param, const QLocale& locale)
 {
     const TVariant value = param.Value();
@@ -246,12 +258,9 @@ QString ParamLiteral(const TParam& param, const QLocale& locale)
     case ftBCD:
         return NumberLiteral(value.AsFloat(), locale);
     case ftDate:
-        return QLatin1Char('#') + DatePart(value.AsDateTime()) + QLatin1Char('#');
     case ftTime:
-        return QLatin1Char('#') + TimePart(value.AsDateTime()) + QLatin1Char('#');
     case ftDateTime:
-        return QLatin1Char('#') + DatePart(value.AsDateTime()) + QLatin1Char(' ') + TimePart(value.AsDateTime())
-               + QLatin1Char('#');
+        return DateTimeLiteral(value.AsDateTime(), param.DataType());
     case ftBytes:
         return QStringLiteral("{guid ") + GuidBytesToText(value.AsBytes()) + QLatin1Char('}');
     default:

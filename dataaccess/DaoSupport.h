@@ -2,6 +2,7 @@
 // Text routines of the table dataset: timestamp texts, parameter literals and their whole-word
 // substitution, criteria name quoting, GUID texts, and the engine's option and query-type names.
 
+#include "platform/toolkit/Fields.h"
 #include "platform/toolkit/Variant.h"
 
 #include <QByteArray>
@@ -65,6 +66,10 @@ QString NumberLiteral(double value, const QLocale& locale = QLocale());
 QString GuidBytesToText(const QByteArray& bytes);
 // The 16 bytes of a GUID text ("{...}" or bare); empty when the text is no GUID.
 QByteArray GuidTextToBytes(const QString& text);
+
+// "#mm/dd/yyyy#", "#hh:nn:ss#" or "#mm/dd/yyyy hh:nn:ss#" by the type (ftDate, ftTime, any other),
+// with these separators whatever the locale's are.
+QString DateTimeLiteral(double value, TFieldType type);
 
 // The literal that stands for a non-Null parameter in SQL text.
 QString ParamLiteral(const TParam& param, const QLocale& locale = QLocale());

@@ -54,18 +54,6 @@ QString StripGuidText(QString text)
 
 // --- record buffers ----------------------------------------------------------------------------------
 
-struct TDaoTable::RecordTexts {
-    std::vector<QString> text;
-    std::vector<bool> mark;
-};
-
-struct TDaoTable::RecordHeader {
-    qint32 recNo;
-    RecordTexts* texts;
-    quint8 flag;
-    qint32 key;
-};
-
 TDaoTable::RecordHeader* TDaoTable::Header(TRecordBuffer buffer) { return reinterpret_cast<RecordHeader*>(buffer); }
 
 char* TDaoTable::CalcArea(TRecordBuffer buffer) const { return buffer + sizeof(RecordHeader); }
@@ -131,7 +119,7 @@ TDaoTable::TDaoTable(QObject* owner)
 {
     sql_.OnChange = [this](TStrings*) { SQLChanged(); };
     masterLink_->OnMasterChange = [this](TMasterDataLink*) { MasterChanged(); };
-    masterLink_->OnMasterDisable = [this](TMasterDataLink*) { MasterChanged(); };
+    masterLink_->OnMasterDisable = [this](TMasterDataLink*) { MasterDisabled(); };
     auto indexDefs = std::make_unique<TDaoIndexDefs>(this);
     indexDefs_ = indexDefs.get();
     AdoptIndexDefs(std::move(indexDefs));
@@ -160,6 +148,7 @@ TDaoTable::~TDaoTable()
     recordset_.reset();
     baseRecordset_.reset();
     FreeRecordBuffer(oldValues_);
+    FreeRangeBuffers();
 }
 
 void TDaoTable::Loaded()
@@ -510,13 +499,6 @@ void TDaoTable::SetOnFilterRecord(TFilterRecordEvent handler)
         OnFilterRecord = std::move(handler);
 }
 
-void TDaoTable::SetMasterSource(TDataSource* source)
-{
-    if (source && source->DataSet() == this)
-        DatabaseError(QStringLiteral("Circular datalinks are not allowed"));
-    masterLink_->SetDataSource(source);
-}
-
 void TDaoTable::CloseOpenFirst()
 {
     if (!recordsetOpen_ || IsLoading())
@@ -665,7 +647,7 @@ std::shared_ptr<dao::Recordset> TDaoTable::OpenSourceRecordset()
     QString source = tableName_;
     if (sql_.Count() > 0) {
         if (MasterSource())
-            CopyMasterValuesToParams();
+            MasterValuesToParams();
         source = SubstituteParams(sql_);
     }
     return db->OpenRecordset(source, tableType_, optionWord_, lockType_);
@@ -686,79 +668,6 @@ void TDaoTable::ApplySortAndFilter()
         recordset_->Close();
         recordset_ = filtered;
     }
-}
-
-QString TDaoTable::MasterCriteria() const
-{
-    QStringList terms;
-    TDataSet* master = masterLink_->DataSet();
-    for (int i = 0; i < detailFieldList_.Count() && i < masterFieldList_.Count(); ++i) {
-        const QString name = useBrackets_ ? BracketDottedName(detailFieldList_.Get(i)) : detailFieldList_.Get(i);
-        TField* field = master ? master->FindField(masterFieldList_.Get(i)) : nullptr;
-        if (!field || field->IsNull()) {
-            terms << QLatin1Char('(') + name + QStringLiteral(" IS NULL)");
-            continue;
-        }
-        TParam literal;
-        literal.AssignField(field);
-        terms << QLatin1Char('(') + name + QStringLiteral(" = ") + ParamLiteral(literal) + QLatin1Char(')');
-    }
-    return terms.join(QStringLiteral(" AND "));
-}
-
-void TDaoTable::CopyMasterValuesToParams()
-{
-    TDataSet* master = masterLink_->DataSet();
-    if (!master || !master->Active())
-        return;
-    for (int i = 0; i < params_->Count(); ++i) {
-        TParam* param = params_->Items(i);
-        if (TField* field = master->FindField(param->Name()))
-            param->AssignField(field);
-    }
-}
-
-void TDaoTable::ApplyMasterLink()
-{
-    TDataSource* source = MasterSource();
-    masterInactive_ = !source || !source->DataSet();
-    if (masterInactive_)
-        return;
-    masterInactive_ = !masterLink_->Active();
-    if (!source->DataSet()->Active() && masterAutoActivate_) {
-        source->DataSet()->Open();
-        masterInactive_ = !masterLink_->Active();
-    }
-    if (masterInactive_ || !source->Enabled())
-        return;
-    masterFieldList_.Clear();
-    detailFieldList_.Clear();
-    for (int i = 0; i < masterFields_.Count(); ++i) {
-        const QString line = masterFields_.Get(i);
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            continue;
-        detailFieldList_.Add(line.left(eq).trimmed());
-        masterFieldList_.Add(line.mid(eq + 1).trimmed());
-    }
-    if (detailFieldList_.Count() == 0)
-        return;
-    QString criteria = MasterCriteria();
-    if (Filtered() && !filter_.isEmpty())
-        criteria = QLatin1Char('(') + criteria + QStringLiteral(") AND (") + filter_ + QLatin1Char(')');
-    if (SourceIsTable()) {
-        QString text = QStringLiteral("Select * From [") + tableName_ + QStringLiteral("] Where ") + criteria;
-        if (!sortText_.isEmpty())
-            text += QStringLiteral(" Order By ") + sortText_;
-        text += QLatin1Char(';');
-        recordset_->Close();
-        recordset_ = database_->DatabaseObject()->OpenRecordset(text, tableType_, optionWord_, lockType_);
-        return;
-    }
-    // A query or SQL source is restricted as it stands, never replaced by the table's rows.
-    recordset_->SetFilter(criteria);
-    baseRecordset_ = recordset_;
-    recordset_ = baseRecordset_->OpenRecordset(tableType_, optionWord_);
 }
 
 void TDaoTable::BuildFieldLists()
@@ -968,6 +877,7 @@ void TDaoTable::InternalOpen()
         SetBookmarkSize(bookmarkable_ ? 4 : 0);
         recordSize_ = GetRecordSize();
         SetUpOpenFields();
+        AllocRangeBuffers();
         LookUpEncrypter();
         recordsetOpen_ = true;
         if (tableType_ == dao::dbOpenTable) {
@@ -1019,6 +929,7 @@ void TDaoTable::InternalClose()
     }
     closingByDatabase_ = false;
     FreeRecordBuffer(oldValues_);
+    FreeRangeBuffers();
 }
 
 void TDaoTable::CloseByDatabase()
@@ -1104,7 +1015,7 @@ bool TDaoTable::Requery()
         ActivateBuffers();
         First();
     } else {
-        MasterChanged();
+        ReopenForMaster();
     }
     return true;
 }
@@ -1120,53 +1031,6 @@ void TDaoTable::RequeryIfRestartable()
     recordset_->Requery();
     countChanged_ = true;
     curRec_ = -1;
-    ActivateBuffers();
-    First();
-}
-
-void TDaoTable::ReopenWithMasterCriteria()
-{
-    bookmarkRecNos_.clear();
-    bookmarkKeys_.clear();
-    QString criteria = MasterCriteria();
-    if (SourceIsTable()) {
-        if (Filtered() && !filter_.isEmpty())
-            criteria = QLatin1Char('(') + criteria + QStringLiteral(") AND (") + filter_ + QLatin1Char(')');
-        QString text = QStringLiteral("Select * From [") + tableName_ + QStringLiteral("] Where ") + criteria;
-        if (!sortText_.isEmpty())
-            text += QStringLiteral(" Order By ") + sortText_;
-        text += QLatin1Char(';');
-        auto fresh = database_->DatabaseObject()->OpenRecordset(text, tableType_, optionWord_, lockType_);
-        recordset_->Close();
-        recordset_ = fresh;
-    } else if (baseRecordset_) {
-        baseRecordset_->Requery();
-        baseRecordset_->SetFilter(criteria);
-        auto fresh = baseRecordset_->OpenRecordset(0, 9);
-        recordset_->Close();
-        recordset_ = fresh;
-    }
-    FillFieldObjects();
-    ResetCursorCounters();
-    try {
-        (void)recordset_->RecordCount();
-    } catch (const Exception&) {
-    }
-    database_->Idle();
-}
-
-void TDaoTable::MasterChanged()
-{
-    if (!recordsetOpen_ || detailFieldList_.Count() == 0)
-        return;
-    CheckBrowseMode();
-    ClearBuffers();
-    if (sql_.Count() > 0) {
-        ReopenDaoRecordset();
-        return;
-    }
-    ReopenWithMasterCriteria();
-    InternalFirst();
     ActivateBuffers();
     First();
 }
@@ -1426,6 +1290,16 @@ qint32 TDaoTable::ReadBookmark(dao::Recordset& rs)
     }
 }
 
+qint32 TDaoTable::ReadLastModified(dao::Recordset& rs)
+{
+    if ((rs.Bof() && rs.Eof()) || !bookmarkable_)
+        return 0;
+    const QByteArray written = rs.LastModified();
+    if (written.size() < 4)
+        return ReadBookmark(rs);
+    return qFromLittleEndian<qint32>(written.constData());
+}
+
 bool TDaoTable::GotoRecordKey(qint32 key)
 {
     if (key == 0 || !recordset_)
@@ -1473,6 +1347,8 @@ QString TDaoTable::ValueToText(const TField* field, const TVariant& value, bool&
 
 bool TDaoTable::FetchRecord(TRecordBuffer buffer)
 {
+    // No engine Idle per row: the recordset refreshes its cache with every window it reads,
+    // and an Idle per row costs a file-lock round trip each.
     RecordHeader* header = Header(buffer);
     header->key = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
     header->recNo = curRec_;
@@ -1482,7 +1358,7 @@ bool TDaoTable::FetchRecord(TRecordBuffer buffer)
     texts.text.resize(size_t(count));
     texts.mark.resize(size_t(count), false);
     for (int i = 0; i < count && size_t(i) < fieldObjects_.size(); ++i) {
-        const TField* field = FindField(FieldDefs().Items(i)->Name());
+        const TField* field = FieldDefs().Items(i)->Field();
         if (!field)
             continue;
         try {
@@ -1533,12 +1409,38 @@ void TDaoTable::InternalLast()
             curRec_ = forwardCounter_;
             return;
         }
+        const int former = curRec_;
         recordset_->MoveLast();
         recordset_->MoveNext();
         curRec_ = recordset_->RecordCount();
+        if (tableType_ == dao::dbOpenTable && (curRec_ > highestSeen_ || curRec_ < former)) {
+            curRec_ = CheckedTableCount();
+            highestSeen_ = curRec_;
+        }
         highestSeen_ = std::max(highestSeen_, curRec_);
-    } catch (const Exception&) {
+    } catch (const EDaoError&) {
     }
+}
+
+int TDaoTable::CheckedTableCount()
+{
+    // A table's header count is checked against a full count of its rows.
+    const int header = recordset_->RecordCount();
+    auto snapshot = recordset_->OpenRecordset(dao::dbOpenSnapshot);
+    int rows = 0;
+    try {
+        if (!(snapshot->Bof() && snapshot->Eof())) {
+            snapshot->MoveLast();
+            rows = snapshot->RecordCount();
+        }
+    } catch (...) {
+        snapshot->Close();
+        throw;
+    }
+    snapshot->Close();
+    if (rows != header && warnOnBadDatabase_)
+        DatabaseError(QStringLiteral("Database %1 needs to be repaired and compacted!").arg(database_->Database()));
+    return rows;
 }
 
 TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck)
@@ -1549,6 +1451,17 @@ TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doChec
     // While a batch posts with controls off, the window is not refilled row by row.
     if (ControlsDisabled() && posting_ && batchMode_ && mode != gmCurrent && !(Filtered() && OnFilterRecord))
         return grEOF;
+    // A pending engine edit is finished before the cursor reads other rows.
+    if (State() == dsInsert) {
+        if (!(recordset_->Bof() && recordset_->Eof()))
+            CheckBrowseMode();
+        return grError;
+    }
+    if (State() == dsEdit) {
+        if (recordset_->EditMode() == dao::dbEditInProgress)
+            CheckBrowseMode();
+        return grError;
+    }
     for (;;) {
         TGetResult result = grOK;
         switch (mode) {
@@ -1584,11 +1497,15 @@ TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doChec
         highestSeen_ = result == grEOF ? curRec_ + 1 : std::max(highestSeen_, curRec_);
         if (result != grOK)
             return result;
-        if (!FetchRecord(buffer))
-            return grError;
+        // A row another user deleted is absent: a move steps over it.
+        if (!FetchRecord(buffer)) {
+            if (mode == gmCurrent)
+                return grError;
+            continue;
+        }
         ClearCalcFields(buffer);
         GetCalcFields(buffer);
-        if (Filtered() && OnFilterRecord && !RecordFilterAccepts(buffer)) {
+        if ((rangeActive_ && !RecordInRange(buffer)) || (Filtered() && OnFilterRecord && !RecordFilterAccepts(buffer))) {
             if (mode == gmCurrent)
                 return grError;
             continue;
@@ -1606,10 +1523,15 @@ void TDaoTable::InternalSetToRecord(TRecordBuffer buffer)
         return;
     if (header->flag == quint8(bfInserted) && header->key == 0)
         return;
+    const int former = curRec_;
     curRec_ = header->recNo;
     if (tableType_ == dao::dbOpenForwardOnly || State() == dsSetKey)
         return;
-    if (!bookmarkable_ || header->key == 0 || State() == dsEdit || State() == dsInsert) {
+    if (!bookmarkable_) {
+        MoveToRecNo(former);
+        return;
+    }
+    if (header->key == 0 || State() == dsEdit || State() == dsInsert) {
         if (bookmarkable_ && header->key != 0)
             GotoRecordKey(header->key);
         return;
@@ -1625,6 +1547,25 @@ void TDaoTable::InternalSetToRecord(TRecordBuffer buffer)
         } catch (const Exception&) {
         }
         DatabaseError(description);
+    }
+}
+
+void TDaoTable::MoveToRecNo(int former)
+{
+    // Without bookmarks a row is reached by its number: a step from where the engine stands,
+    // or from the first row when rows are skipped on the client.
+    auto fromFirst = [this] {
+        recordset_->MoveFirst();
+        if (curRec_ != 0)
+            recordset_->Move(curRec_);
+    };
+    try {
+        if (rangeActive_ || (Filtered() && OnFilterRecord))
+            fromFirst();
+        else if (curRec_ != former)
+            recordset_->Move(curRec_ - former);
+    } catch (const EDaoError&) {
+        fromFirst();
     }
 }
 
@@ -1776,15 +1717,74 @@ int TDaoTable::CountByWalking(TRecordBuffer until)
 
 int TDaoTable::GetRecNo()
 {
-    if (!recordsetOpen_ || !useGetRecNo_)
+    if (!recordsetOpen_ || !recordset_)
         return -1;
     TRecordBuffer buffer = GetActiveRecordBuffer();
-    if (!buffer)
+    UpdateCursorPos();
+    InternalSetToRecord(buffer);
+    if (!useGetRecNo_)
         return -1;
-    if (Filtered() && OnFilterRecord && bookmarkable_)
-        return CountByWalking(buffer);
-    const qint32 recNo = Header(buffer)->recNo;
-    return recNo < 0 ? -1 : recNo + 1;
+    if (curRec_ < -1)
+        recNoStale_ = true;
+    if (tableType_ == dao::dbOpenForwardOnly)
+        return curRec_ + 1;
+    if (recordset_->Bof())
+        return -1;
+    if ((Filtered() && OnFilterRecord) || rangeActive_)
+        return buffer && bookmarkable_ ? CountByWalking(buffer) : -1;
+    if (recNoStale_ && buffer) {
+        RecomputeRecNo(buffer);
+    } else if (tableType_ == dao::dbOpenDynaset || tableType_ == dao::dbOpenSnapshot
+               || tableType_ == dao::dbOpenDynamic) {
+        const int position = recordset_->AbsolutePosition();
+        if (position >= 0)
+            curRec_ = position;
+    }
+    return curRec_ + 1;
+}
+
+void TDaoTable::RecomputeRecNo(TRecordBuffer buffer)
+{
+    RecordHeader* header = Header(buffer);
+    curRec_ = -1;
+    if (tableType_ == dao::dbOpenDynaset || tableType_ == dao::dbOpenSnapshot || tableType_ == dao::dbOpenDynamic) {
+        curRec_ = recordset_->AbsolutePosition();
+    } else {
+        bool moved = false;
+        try {
+            recordset_->MoveNext();
+            moved = true;
+            if (recordset_->Eof())
+                curRec_ = recordset_->RecordCount() - 1;
+        } catch (const EDaoError&) {
+        }
+        if (moved)
+            recordset_->MovePrevious();
+        if (curRec_ == -1) {
+            if (bookmarkable_) {
+                const qint32 key = header->key != 0 ? header->key : ReadLastModified(*recordset_);
+                auto clone = recordset_->Clone();
+                curRec_ = RecNoByPosition(*clone, key);
+                clone->Close();
+            } else {
+                while (!recordset_->Bof()) {
+                    recordset_->MovePrevious();
+                    ++curRec_;
+                }
+            }
+        }
+        header->recNo = curRec_;
+        if (bookmarkable_ && header->key != 0) {
+            GotoRecordKey(header->key);
+        } else {
+            recordset_->MoveFirst();
+            if (curRec_ > 0)
+                recordset_->Move(curRec_);
+        }
+    }
+    if (curRec_ >= 0)
+        header->recNo = curRec_;
+    recNoStale_ = false;
 }
 
 void TDaoTable::SetRecNo(int value)
@@ -1794,7 +1794,7 @@ void TDaoTable::SetRecNo(int value)
         return;
     CursorPosChanged();
     DoBeforeScroll();
-    if (Filtered() && OnFilterRecord) {
+    if ((Filtered() && OnFilterRecord) || rangeActive_) {
         const int savedRec = curRec_;
         const qint32 back = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
         TRecordBuffer scratch = AllocRecordBuffer();
@@ -1833,28 +1833,43 @@ void TDaoTable::SetRecNo(int value)
 
 int TDaoTable::GetRecordCount()
 {
-    if (!recordsetOpen_ || !recordset_ || !useRecordCount_)
+    if (!recordsetOpen_ || !recordset_)
         return -1;
-    if (!countChanged_ && cachedCount_ >= 0)
-        return cachedCount_;
     if (tableType_ == dao::dbOpenForwardOnly)
         return -1;
-    if (Filtered() && OnFilterRecord)
+    if (useRecordCount_ && !countChanged_ && cachedCount_ >= 0) {
+        highestSeen_ = cachedCount_;
+        return cachedCount_;
+    }
+    countChanged_ = false;
+    if (recordset_->Bof() && recordset_->Eof()) {
+        cachedCount_ = highestSeen_ = 0;
+        curRec_ = -1;
+        return 0;
+    }
+    if ((Filtered() && OnFilterRecord) || rangeActive_)
         return CountByWalking(TRecordBuffer(nullptr));
-    try {
-        auto counter = recordset_->Clone();
-        int count = 0;
-        if (!(counter->Bof() && counter->Eof())) {
+    int count = 0;
+    if (tableType_ == dao::dbOpenTable) {
+        count = recordset_->RecordCount();
+        if (count > highestSeen_) {
+            try {
+                count = CheckedTableCount();
+            } catch (const EDaoError&) {
+            }
+        }
+    } else {
+        // Counted on a clone, so the table's own position is not disturbed.
+        try {
+            auto counter = recordset_->Clone();
             counter->MoveLast();
             count = counter->RecordCount();
+            counter->Close();
+        } catch (const EDaoError&) {
         }
-        counter->Close();
-        cachedCount_ = count;
-        countChanged_ = false;
-        return count;
-    } catch (const Exception&) {
-        return -1;
     }
+    cachedCount_ = highestSeen_ = count;
+    return count;
 }
 
 // --- field values ------------------------------------------------------------------------------------
@@ -2163,6 +2178,7 @@ void TDaoTable::ClearBlobMarks()
 
 void TDaoTable::InternalPost()
 {
+    recNoStale_ = false;
     TDataSet::InternalPost();
     CheckActive();
     TRecordBuffer buffer = ActiveBuffer();
@@ -2219,23 +2235,29 @@ void TDaoTable::InternalPost()
     countChanged_ = true;
     if (inserting)
         ++highestSeen_;
-    // Stand on the row just written, so the window is read around it.
+    // Stand on the row just written, so the window is read around it; its number comes from
+    // the engine's position at once, so every buffer read around it is numbered right.
     if (bookmarkable_) {
-        const QByteArray written = recordset_->LastModified();
-        if (!written.isEmpty()) {
-            const qint32 key = qFromLittleEndian<qint32>(written.constData());
+        const bool jet = database_ && database_->EngineType() == dao::dbUseJet;
+        const qint32 key = jet || !inserting ? ReadLastModified(*recordset_) : ReadBookmark(*recordset_);
+        if (key != 0) {
             Header(buffer)->key = key;
             GotoRecordKey(key);
         }
-    } else {
-        InternalLast();
+        curRec_ = std::max(0, recordset_->AbsolutePosition());
+    } else if (inserting) {
+        try {
+            InternalLast();
+        } catch (const EDaoError&) {
+        }
+        curRec_ = std::max(0, curRec_ - 1);
     }
-    curRec_ = std::max(0, recordset_->AbsolutePosition());
     Header(buffer)->recNo = curRec_;
     FreeRecordBuffer(oldValues_);
     ClearBlobMarks();
     if (database_)
         database_->Idle();
+    recNoStale_ = true;
 }
 
 void TDaoTable::Post()

@@ -3,6 +3,7 @@
 // through one. It opens one engine recordset through a database component and keeps every
 // buffered row as text, one string per field.
 
+#include "dataaccess/DaoCriteria.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoIndexDefs.h"
 #include "dataaccess/DaoSupport.h"
@@ -83,7 +84,8 @@ public:
     TDataSource* MasterSource() const { return masterLink_->DataSource(); }
     void SetMasterSource(TDataSource* source);
     TStrings& MasterFields() { return masterFields_; }
-    void SetMasterFields(const TStrings& lines) { masterFields_.Assign(lines); }
+    // Re-opens an active table, so the rows follow the new pairs.
+    void SetMasterFields(const TStrings& lines);
     bool MasterAutoActivate() const { return masterAutoActivate_; }
     void SetMasterAutoActivate(bool value) { masterAutoActivate_ = value; }
     TParams& Params() { return *params_; }
@@ -160,6 +162,43 @@ public:
     // Posts through the base and, with RefreshSorted, re-reads the sorted rows.
     void Post() override;
 
+    // --- searches ------------------------------------------------------------------------------
+    void SetKeyFields(const QString& names);
+    TStrings& KeyFieldList() { return keyFieldList_; }
+    // A text key is searched lower-cased as a prefix; other keys by equality.
+    bool FindKey(const std::vector<TVarRec>& keyValues);
+    bool Locate(const QString& keyFields, const TVariant& keyValues, TLocateOptions options) override;
+    TVariant Lookup(const QString& keyFields, const TVariant& keyValues, const QString& resultFields) override;
+    bool FindFirstMatch(const QString& keyFields, const TVariant& keyValues, TLocateOptions options);
+    bool FindLastMatch(const QString& keyFields, const TVariant& keyValues, TLocateOptions options);
+    bool FindNextMatch(const QString& keyFields, const TVariant& keyValues, TLocateOptions options);
+    bool FindPriorMatch(const QString& keyFields, const TVariant& keyValues, TLocateOptions options);
+    // The search FindFirst and its siblings repeat.
+    void SetFindRecordSearch(const QString& keyFields, const TVariant& keyValues, TLocateOptions options);
+
+    // Ranges: a field's start and end texts (record texts) bound the rows shown once applied.
+    void SetRangeStart(const QString& fieldName, const QString& text);
+    void SetRangeEnd(const QString& fieldName, const QString& text);
+    void ApplyRange();
+    bool RangeActive() const { return rangeActive_; }
+    bool RecordInRange(TRecordBuffer buffer) const;
+    // Kind 1: negative when a field is below its start text; kind 2: positive when above its end.
+    int CompareRecordToKey(TRecordBuffer record, TRecordBuffer key, int kind) const;
+
+    // Criteria texts (values may be rewritten to the form searched).
+    QString BuildKeyCriteria(const TStrings& fields, TStrings& values) const;
+    QString BuildLocateCriteria(const TStrings& fields, TStrings& values, TLocateOptions options) const;
+    QString BuildMasterDetailCriteria() const;
+    // The criteria joined with the table's own Filter when filtered.
+    QString CombineCriteria(const QString& criteria) const;
+
+    // --- master-detail -------------------------------------------------------------------------
+    void ParseMasterFields(const TStrings& lines);
+    const TStringList& DetailFieldList() const { return detailFieldList_; }
+    const TStringList& MasterFieldList() const { return masterFieldList_; }
+    void MasterValuesToParams();
+    void ReopenForMaster();
+
     // The engine recordset and its field objects (for the other units of this layer and tests).
     dao::Recordset* Recordset() const { return recordset_.get(); }
     bool RecordsetOpen() const { return recordsetOpen_; }
@@ -176,6 +215,8 @@ public:
     bool GetFieldData(TField* field, void* buffer) override;
     void SetFieldData(TField* field, const void* buffer) override;
     bool GetCurrentRecord(TRecordBuffer buffer) override;
+    // The row a lookup fetched, while its result fields are read.
+    TRecordBuffer GetActiveRecordBuffer() override;
     bool BookmarkValid(const TBookmark& bookmark) override;
     // Goes to the row of that 1-based number (of the accepted rows under a filter event).
     void SetRecNo(int value) override;
@@ -212,6 +253,9 @@ protected:
     void SetBookmarkStr(const TBookmarkStr& value) override;
     void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override;
     bool GetCanModify() override { return recordsetOpen_ && !readOnly_; }
+    TDataSource* GetDataSource() override { return MasterSource(); }
+    void DoOnNewRecord() override;
+    bool FindRecord(bool restart, bool goForward) override;
     int GetRecNo() override;
     int GetRecordCount() override;
     void SetFilterText(const QString& text) override;
@@ -225,8 +269,16 @@ private:
     QByteArray ReadBlobData(TField* field, TRecordBuffer buffer);
     void StoreBlobData(TField* field, TRecordBuffer buffer, const QByteArray& data);
 
-    struct RecordTexts;
-    struct RecordHeader;
+    struct RecordTexts {
+        std::vector<QString> text;
+        std::vector<bool> mark;
+    };
+    struct RecordHeader {
+        qint32 recNo;
+        RecordTexts* texts;
+        quint8 flag;
+        qint32 key;
+    };
     static RecordHeader* Header(TRecordBuffer buffer);
     char* CalcArea(TRecordBuffer buffer) const;
 
@@ -242,8 +294,24 @@ private:
     std::shared_ptr<dao::Recordset> OpenSourceRecordset();
     void ApplySortAndFilter();
     void ApplyMasterLink();
-    QString MasterCriteria() const;
-    void CopyMasterValuesToParams();
+    void MasterDisabled();
+    void CopyMasterValues();
+    // Re-opens an active table over its new settings (master source or pairs).
+    void ReopenForLinkChange();
+    // Searches, their common first steps and the move to a found row.
+    bool SearchAllowed() const;
+    void SplitKeys(const QString& keyFields, const TVariant& keyValues, TStringList& fields, TStringList& values) const;
+    QString LocateIndexName(const QString& keyFields) const;
+    std::shared_ptr<dao::Recordset> SeekOnClone(const QString& index, const TStringList& fields,
+                                                const TStringList& values, TLocateOptions options);
+    bool LocateByWalking(const TStringList& fields, const TStringList& values, TLocateOptions options);
+    void MoveToFoundRow(dao::Recordset& clone, TResyncMode mode);
+    bool FindOnClone(const QString& keyFields, const TVariant& keyValues, int kind, TLocateOptions options);
+    QString BuildCriteria(const TStrings& fields, TStrings& values, TLocateOptions options, const char* failure) const;
+    void SetRangeText(TRecordBuffer buffer, const QString& fieldName, const QString& text);
+    void AllocRangeBuffers();
+    void FreeRangeBuffers();
+    TVariant LookupNonDataFields(dao::Recordset& snapshot, const QString& resultFields);
     bool SourceIsTable() const;
     void BuildFieldLists();
     void FillFieldObjects();
@@ -254,6 +322,8 @@ private:
     void MasterChanged();
 
     qint32 ReadBookmark(dao::Recordset& rs);
+    qint32 ReadLastModified(dao::Recordset& rs);
+    void MoveToRecNo(int former);
     bool FetchRecord(TRecordBuffer buffer);
     QString ValueToText(const TField* field, const TVariant& value, bool& fetched, int index);
     bool GotoRecordKey(qint32 key);
@@ -264,6 +334,11 @@ private:
     TDataAction AskErrorEvent(const TDataSetErrorEvent& event, const Exception& error);
     void ClearBlobMarks();
     int CountByWalking(TRecordBuffer until);
+    // The rows of a table-type recordset counted on a snapshot; raises the repair message when
+    // WarnOnBadDatabase is on and the table's own count disagrees.
+    int CheckedTableCount();
+    // The record number of the active row worked out afresh from the engine.
+    void RecomputeRecNo(TRecordBuffer buffer);
     void ForgetBookmarkNumber(qint32 recNo);
     // Re-reads the window where it stands; re-opens when the row has gone.
     void RefreshKeepPosition();
@@ -338,8 +413,17 @@ private:
     int highestSeen_ = -1;
     int cachedCount_ = -1;
     bool countChanged_ = true;
+    bool recNoStale_ = false;
     std::vector<int> bookmarkRecNos_;
     std::vector<qint32> bookmarkKeys_;
     TRecordBuffer oldValues_ = nullptr;
+    TRecordBuffer rangeStart_ = nullptr;
+    TRecordBuffer rangeEnd_ = nullptr;
+    bool rangeActive_ = false;
+    TRecordBuffer lookupBuffer_ = nullptr;
+    bool applyingMasterLink_ = false;
+    QString findFields_;
+    TVariant findValue_ = TVariant::Null();
+    TLocateOptions findOptions_;
     int recordSize_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "dataaccess/DaoBlobStream.h"
 #include "platform/dao/DaoIndex.h"
 #include "platform/toolkit/DateTime.h"
+#include <sqlite3.h>
 
 namespace {
 
@@ -434,6 +435,117 @@ TEST_F(DaoTableEditTest, TheEmptyTable)
     table->Post();
     EXPECT_EQ(table->RecordCount(), 1);
     EXPECT_EQ(table->FieldByName(QStringLiteral("x"))->AsInteger(), 5);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace datest;
+
+// Exposes the record buffers, to show that copies own their texts.
+class BufferTable : public TDaoTable {
+public:
+    using TDaoTable::AllocRecordBuffer;
+    using TDaoTable::FreeRecordBuffer;
+};
+
+class DaoTableFaultTest : public DataAccessFixture {
+protected:
+    void SetUp() override
+    {
+        DataAccessFixture::SetUp();
+        MakeShop();
+        Connect();
+    }
+};
+
+TEST_F(DaoTableFaultTest, ACopiedRecordOwnsItsTexts)
+{
+    BufferTable table;
+    table.SetDatabase(database.get());
+    table.SetTableName(QStringLiteral("items"));
+    table.Open();
+    TRecordBuffer copy = table.AllocRecordBuffer();
+    ASSERT_TRUE(table.GetCurrentRecord(copy));
+    table.FreeRecordBuffer(copy);
+    EXPECT_EQ(copy, nullptr);
+    EXPECT_EQ(table.FieldByName(QStringLiteral("name"))->AsString(), QStringLiteral("Brake pad"));
+    TRecordBuffer again = table.AllocRecordBuffer();
+    ASSERT_TRUE(table.GetCurrentRecord(again));
+    table.Next();  // the window's buffer is refilled; the copy keeps the row it took
+    EXPECT_EQ(table.FieldText(again, table.FieldByName(QStringLiteral("name"))->FieldNo() - 1), QStringLiteral("Brake pad"));
+    table.FreeRecordBuffer(again);
+    EXPECT_EQ(table.FieldByName(QStringLiteral("name"))->AsString(), QStringLiteral("Air filter"));
+}
+
+TEST_F(DaoTableFaultTest, AFailedDeleteKeepsEveryBookmarkOnItsRow)
+{
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw,
+                               "CREATE TRIGGER keep_two BEFORE DELETE ON items WHEN old.id = 2 "
+                               "BEGIN SELECT RAISE(ABORT, 'kept'); END",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    auto table = Table();
+    table->Open();
+    table->MoveBy(3);
+    const TBookmark spark = table->GetBookmark();
+    table->First();
+    table->Next();
+    EXPECT_FALSE(MessageOf([&] { table->Delete(); }).isEmpty());
+    table->GotoBookmark(spark);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("name"))->AsString(), QStringLiteral("Spark plug"));
+    EXPECT_EQ(table->RecNo(), 4);
+}
+
+TEST_F(DaoTableFaultTest, AnUnreadableDateIsRefusedNotReportedAsPosted)
+{
+    auto table = Table();
+    table->Open();
+    table->FieldByName(QStringLiteral("made"))->SetDefaultExpression(QStringLiteral("'soon'"));
+    table->Append();
+    table->FieldByName(QStringLiteral("name"))->SetAsString(QStringLiteral("Dated"));
+    EXPECT_FALSE(MessageOf([&] { table->Post(); }).isEmpty());
+    EXPECT_EQ(table->State(), dsInsert);
+    table->Cancel();
+    EXPECT_FALSE(table->Locate(QStringLiteral("name"), TVariant(QStringLiteral("Dated")), {}));
+}
+
+TEST_F(DaoTableFaultTest, ABookmarkOfARowAnotherUserDeletedRaisesAndTheTableRecovers)
+{
+    auto table = Table();
+    table->Open();
+    table->MoveBy(2);
+    const TBookmark oil = table->GetBookmark();
+    table->First();
+    {
+        dao::DBEngine engine(QStringLiteral("3.6"));
+        engine.OpenDatabase(path)->Execute(QStringLiteral("DELETE FROM items WHERE id = 3"), dao::dbFailOnError);
+    }
+    database->Idle();
+    EXPECT_FALSE(MessageOf([&] { table->GotoBookmark(oil); }).isEmpty());
+    EXPECT_TRUE(table->Active());
+    EXPECT_EQ(Column(*table, QStringLiteral("name")), QStringList({"Brake pad", "Air filter", "Spark plug", "Wheel align"}));
+}
+
+TEST_F(DaoTableFaultTest, CountsWithoutTheCacheAndWithTheRepairCheck)
+{
+    auto table = Table();
+    table->SetTableType(1);
+    table->SetWarnOnBadDatabase(true);
+    table->SetUseRecordCount(false);
+    table->Open();
+    table->Last();
+    EXPECT_EQ(table->RecNo(), 5);
+    EXPECT_EQ(table->RecordCount(), 5);
+    table->Delete();
+    EXPECT_EQ(table->RecordCount(), 4);
+    EXPECT_EQ(table->RecNo(), 4);
 }
 
 }  // namespace

@@ -498,7 +498,7 @@ TEST_F(DaoTableTest, AMasterLinkRestrictsAnSqlSourceNotTheTable)
     auto detail = Table();
     detail->SQL().SetText(QStringLiteral("SELECT * FROM items WHERE qty >= 1"));
     detail->SetMasterSource(&source);
-    detail->MasterFields().SetText(QStringLiteral("kind=kind"));
+    detail->MasterFields().SetText(QStringLiteral("kind -> kind"));
     detail->Open();
     EXPECT_EQ(Column(*detail, QStringLiteral("name")), QStringList({"Brake pad", "Spark plug"}));
 }
@@ -512,7 +512,7 @@ TEST_F(DaoTableTest, AMasterLinkOnATableSelectsItsRows)
     source.SetDataSet(master.get());
     auto detail = Table();
     detail->SetMasterSource(&source);
-    detail->MasterFields().SetText(QStringLiteral("kind=kind"));
+    detail->MasterFields().SetText(QStringLiteral("kind -> kind"));
     detail->Open();
     EXPECT_EQ(Column(*detail, QStringLiteral("name")), QStringList({"Oil change", "Wheel align"}));
 }

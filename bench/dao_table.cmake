@@ -1,0 +1,1 @@
+carvantel_bench(dao_table dataaccess)

@@ -1,0 +1,191 @@
+#include "DataAccessFixture.h"
+
+namespace {
+
+using namespace datest;
+
+// orders(id counter, code text 10, ref long) and lines(id counter, order_id long, part text 20):
+// two orders with lines, a third whose ref is Null, and one line without an order.
+class DaoTableMasterTest : public DataAccessFixture {
+protected:
+    void SetUp() override
+    {
+        DataAccessFixture::SetUp();
+        MakeShop();
+        dao::DBEngine engine(QStringLiteral("3.6"));
+        auto db = engine.OpenDatabase(path);
+        auto orders = db->CreateTableDef(QStringLiteral("orders"));
+        auto id = orders->CreateField(QStringLiteral("id"), dao::dbLong);
+        id->SetAttributes(dao::dbAutoIncrField);
+        orders->Fields().Append(id);
+        orders->Fields().Append(orders->CreateField(QStringLiteral("code"), dao::dbText, 10));
+        orders->Fields().Append(orders->CreateField(QStringLiteral("ref"), dao::dbLong));
+        db->TableDefs().Append(orders);
+        auto lines = db->CreateTableDef(QStringLiteral("lines"));
+        auto lineId = lines->CreateField(QStringLiteral("id"), dao::dbLong);
+        lineId->SetAttributes(dao::dbAutoIncrField);
+        lines->Fields().Append(lineId);
+        lines->Fields().Append(lines->CreateField(QStringLiteral("order_id"), dao::dbLong));
+        lines->Fields().Append(lines->CreateField(QStringLiteral("part"), dao::dbText, 20));
+        db->TableDefs().Append(lines);
+        for (const char* sql : {"INSERT INTO orders (code, ref) VALUES ('A\"1', 1)",
+                                "INSERT INTO orders (code, ref) VALUES ('B', 2)",
+                                "INSERT INTO orders (code, ref) VALUES ('C', NULL)",
+                                "INSERT INTO lines (order_id, part) VALUES (1, 'pad')",
+                                "INSERT INTO lines (order_id, part) VALUES (1, 'disc')",
+                                "INSERT INTO lines (order_id, part) VALUES (2, 'oil')",
+                                "INSERT INTO lines (order_id, part) VALUES (NULL, 'loose')"})
+            db->Execute(QString::fromLatin1(sql), dao::dbFailOnError);
+        db->Close();
+        Connect();
+        master = Table(QStringLiteral("orders"));
+        source.SetDataSet(master.get());
+        master->Open();
+        detail = Table(QStringLiteral("lines"));
+        detail->SetMasterSource(&source);
+    }
+
+    void TearDown() override
+    {
+        detail.reset();
+        master.reset();
+    }
+
+    std::unique_ptr<TDaoTable> master;
+    TDataSource source;
+    std::unique_ptr<TDaoTable> detail;
+};
+
+TEST_F(DaoTableMasterTest, MasterFieldsLinesBecomeFieldPairs)
+{
+    struct Case {
+        const char* text;
+        QStringList details, masters;
+    };
+    const Case cases[] = {
+        {"order_id -> ref", {"order_id"}, {"ref"}},
+        {"order_id;part", {"order_id", "part"}, {"order_id", "part"}},
+        {"order_id -> ref\r\npart=code\r\npart -> code", {"order_id", "part"}, {"ref", "code"}},
+        {"order_id -> ref -> id", {"order_id"}, {"ref -> id"}},
+    };
+    TDaoTable unlinked;
+    for (const Case& c : cases) {
+        TStringList lines;
+        lines.SetText(QString::fromLatin1(c.text));
+        unlinked.ParseMasterFields(lines);
+        EXPECT_EQ(unlinked.DetailFieldList().ToStringList(), c.details) << c.text;
+        EXPECT_EQ(unlinked.MasterFieldList().ToStringList(), c.masters) << c.text;
+    }
+}
+
+TEST_F(DaoTableMasterTest, CriteriaCarryTheMastersCurrentValues)
+{
+    struct Case {
+        const char* pairs;
+        int masterRow;
+        const char* criteria;
+    };
+    const Case cases[] = {
+        {"order_id -> ref", 1, "([order_id]  = 1)"},
+        {"order_id -> ref", 3, "([order_id] IS NULL)"},
+        {"part -> code", 1, "([part]  = \"A\"\"1\")"},
+        {"order_id -> id\r\npart -> code", 2, "([order_id]  = 2) AND ([part]  = \"B\")"},
+    };
+    for (const Case& c : cases) {
+        master->First();
+        master->MoveBy(c.masterRow - 1);
+        TStringList lines;
+        lines.SetText(QString::fromLatin1(c.pairs));
+        detail->ParseMasterFields(lines);
+        EXPECT_EQ(detail->BuildMasterDetailCriteria(), QString::fromLatin1(c.criteria)) << c.pairs;
+    }
+}
+
+TEST_F(DaoTableMasterTest, ScrollingTheMasterShowsItsLinesAndANullMasterTheUnlinkedOnes)
+{
+    detail->MasterFields().SetText(QStringLiteral("order_id -> ref"));
+    detail->Open();
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"pad", "disc"}));
+    master->Next();
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"oil"}));
+    master->Next();
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"loose"}));
+    master->First();
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"pad", "disc"}));
+    EXPECT_EQ(detail->RecordCount(), 2);
+}
+
+TEST_F(DaoTableMasterTest, ANewDetailRecordHasTheMasterKeyBeforeOnNewRecord)
+{
+    detail->MasterFields().SetText(QStringLiteral("order_id -> ref"));
+    detail->Open();
+    master->Next();
+    TVariant seen;
+    detail->OnNewRecord = [&](TDataSet* ds) {
+        seen = ds->FieldByName(QStringLiteral("order_id"))->Value();
+        ds->FieldByName(QStringLiteral("part"))->SetAsString(QStringLiteral("filter"));
+    };
+    detail->Append();
+    EXPECT_EQ(seen.AsInteger(), 2);
+    detail->Post();
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"oil", "filter"}));
+    master->First();
+    master->Next();
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"oil", "filter"}));
+}
+
+TEST_F(DaoTableMasterTest, EditingTheMasterKeepsTheDetailAndPostingReopensIt)
+{
+    detail->MasterFields().SetText(QStringLiteral("order_id -> ref"));
+    detail->Open();
+    const dao::Recordset* before = detail->Recordset();
+    master->Edit();
+    master->FieldByName(QStringLiteral("ref"))->SetAsInteger(2);
+    EXPECT_EQ(detail->Recordset(), before);
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"pad", "disc"}));
+    master->Post();
+    EXPECT_NE(detail->Recordset(), before);
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"oil"}));
+}
+
+TEST_F(DaoTableMasterTest, CircularLinksAreRefusedAndNilEmptiesTheFields)
+{
+    detail->MasterFields().SetText(QStringLiteral("order_id -> ref"));
+    detail->Open();
+    TDataSource detailSource;
+    detailSource.SetDataSet(detail.get());
+    EXPECT_EQ(MessageOf([&] { master->SetMasterSource(&detailSource); }), QStringLiteral("Circular links not allowed!"));
+    EXPECT_EQ(master->MasterSource(), nullptr);
+    EXPECT_EQ(MessageOf([&] { detail->SetMasterSource(&detailSource); }), QStringLiteral("Circular links not allowed!"));
+    EXPECT_EQ(detail->MasterSource(), &source);
+
+    detail->SetMasterSource(nullptr);
+    EXPECT_EQ(detail->MasterFields().Count(), 0);
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")).size(), 4);
+}
+
+TEST_F(DaoTableMasterTest, ChangingThePairsOfAnOpenDetailReopensIt)
+{
+    detail->Open();
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")).size(), 4);  // no pairs yet: every row
+    TStringList pairs;
+    pairs.SetText(QStringLiteral("order_id -> ref"));
+    detail->SetMasterFields(pairs);
+    EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"pad", "disc"}));
+}
+
+TEST_F(DaoTableMasterTest, AnSqlDetailTakesMasterValuesAsParameters)
+{
+    auto lines = Table(QString());
+    lines->SQL().SetText(QStringLiteral("SELECT * FROM lines WHERE order_id = :ref"));
+    lines->Params().CreateParam(ftInteger, QStringLiteral("ref"), ptInput);
+    lines->SetMasterSource(&source);
+    lines->MasterFields().SetText(QStringLiteral("order_id -> ref"));
+    lines->Open();
+    EXPECT_EQ(Column(*lines, QStringLiteral("part")), QStringList({"pad", "disc"}));
+    master->Next();
+    EXPECT_EQ(lines->Params().ParamByName(QStringLiteral("ref"))->AsInteger(), 2);
+    EXPECT_EQ(Column(*lines, QStringLiteral("part")), QStringList({"oil"}));
+}
+
+}  // namespace
