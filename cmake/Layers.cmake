@@ -1,9 +1,23 @@
-# A layer is every source file in its folder (not below it). A folder with no sources yet
-# makes an interface target, so higher layers can name it before it is written.
+# A layer is every source file in its folder (not below it), plus those of the sub-folders
+# listed after SUBDIRS. A folder with no sources yet makes an interface target, so higher
+# layers can name it before it is written.
 function(carvantel_layer name dir)
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
-  file(GLOB hdrs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.h)
-  set(deps ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 2 layer "" "" "SUBDIRS")
+  set(folders ${dir})
+  foreach(sub IN LISTS layer_SUBDIRS)
+    list(APPEND folders ${dir}/${sub})
+  endforeach()
+  set(srcs)
+  set(hdrs)
+  foreach(folder IN LISTS folders)
+    file(GLOB folder_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.c)
+    file(GLOB folder_hdrs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.h)
+    list(APPEND srcs ${folder_srcs})
+    list(APPEND hdrs ${folder_hdrs})
+  endforeach()
+  # A program's entry point belongs to its executable, not to the layer under it.
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  set(deps ${layer_UNPARSED_ARGUMENTS})
   if(srcs)
     add_library(${name} STATIC ${srcs} ${hdrs})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
@@ -15,15 +29,25 @@ function(carvantel_layer name dir)
   endif()
 endfunction()
 
-# One GoogleTest executable for the tests of one layer (tests/<dir>/*.cpp).
+# One GoogleTest executable for the tests of one layer (tests/<dir>/*.cpp, and
+# tests/<dir>/<sub>/*.cpp for the sub-folders listed after SUBDIRS).
 function(carvantel_tests layer dir)
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  cmake_parse_arguments(PARSE_ARGV 2 suite "" "" "SUBDIRS")
+  set(folders ${dir})
+  foreach(sub IN LISTS suite_SUBDIRS)
+    list(APPEND folders ${dir}/${sub})
+  endforeach()
+  set(srcs)
+  foreach(folder IN LISTS folders)
+    file(GLOB folder_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+    list(APPEND srcs ${folder_srcs})
+  endforeach()
   if(NOT srcs)
     return()
   endif()
   set(exe ${layer}_tests)
   add_executable(${exe} ${srcs})
-  target_link_libraries(${exe} PRIVATE ${layer} ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main Qt6::Test)
+  target_link_libraries(${exe} PRIVATE ${layer} ${suite_UNPARSED_ARGUMENTS} GTest::gtest GTest::gmock GTest::gtest_main Qt6::Test)
   target_include_directories(${exe} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(${exe} PRIVATE
     CARVANTEL_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"

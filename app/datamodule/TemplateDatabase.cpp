@@ -1,0 +1,401 @@
+#include "app/datamodule/TemplateDatabase.h"
+
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoDatabase.h"
+#include "platform/dao/DaoEngine.h"
+#include "platform/dao/DaoField.h"
+#include "platform/dao/DaoIndex.h"
+#include "platform/dao/DaoQueryDef.h"
+#include "platform/dao/DaoTableDef.h"
+
+#include <QFile>
+
+namespace shopschema {
+
+namespace {
+
+using K = TColumnKind;
+
+TColumnDesign Col(const char* name, K kind, int size = 0) { return {QString::fromUtf8(name), kind, size, false, {}}; }
+TColumnDesign Text(const char* name, int size) { return Col(name, K::Text, size); }
+TColumnDesign WithDefault(TColumnDesign column, const char* value)
+{
+    column.DefaultValue = QString::fromUtf8(value);
+    return column;
+}
+// Rows no window stamps get the moment they were written.
+TColumnDesign Stamp(const char* name) { return WithDefault(Col(name, K::DateTime), "Now()"); }
+TColumnDesign Id() { return Col("id", K::Counter); }
+
+std::vector<TTableDesign> BuildTables()
+{
+    std::vector<TTableDesign> t;
+    t.push_back({"sale",
+                 {Id(), Col("client_id", K::Int32), Col("myfirm_id", K::Int32), Col("car_id", K::Int32),
+                  Col("cashbox_num", K::Int16), Col("seller_id", K::Int32), Col("sale_num", K::Int32),
+                  Col("sale_date", K::Date), Col("sum_sale_total", K::Double), Col("invoice", K::Bool),
+                  Col("invoice_tax", K::Bool), Col("tax_rate", K::Int16), Col("tax_value", K::Double),
+                  Col("delivery_num", K::Int32), Col("kochan_num", K::Int16), Col("invoice_num", K::Int32),
+                  Col("invoice_date", K::Date), Text("invoice_type", 10), Col("invoice_accept", K::Bool),
+                  Col("invoice_piment", K::Bool), Col("invoice_annul", K::Bool), Text("piment_type", 10),
+                  Text("term_type", 20), Col("deleted", K::Bool), Col("finished", K::Bool), Col("locked", K::Bool),
+                  Stamp("created"), Stamp("last_modified")},
+                 {{"sale_num", "sale_num"}, {"sale_date", "sale_date"}, {"client_id", "client_id"},
+                  {"car_id", "car_id"}, {"myfirm_id", "myfirm_id"}, {"invoice_num", "invoice_num"}}});
+    t.push_back({"sale_detail",
+                 {Id(), Col("cur_prod_count", K::Int16), Col("sale_id", K::Int32), Text("article_code", 10),
+                  Text("article_name", 50), Col("delivery_price", K::Double), Col("sale_price", K::Double),
+                  Col("discount", K::Double), Text("dimention", 10), Col("sale_quantity", K::Double),
+                  Col("delivery_detail_id", K::Int32), Col("quantity_reminder", K::Double), Col("service", K::Bool),
+                  Col("delivery_tax_value", K::Double), Col("total_sale_sum", K::Double), Stamp("last_modified"),
+                  Col("seller_id", K::Int32)},
+                 {{"sale_id", "sale_id"}, {"delivery_detail_id", "delivery_detail_id"},
+                  {"article_code", "article_code"}}});
+    t.push_back({"car",
+                 {Id(), Col("client_id", K::Int32), Text("mark", 20), Text("model", 30), Text("colour", 12),
+                  Text("car_number", 20), Text("frame_num", 25), Text("motor_num", 25), Col("power", K::Int16),
+                  Text("tank_type", 15), Col("made_year", K::Date), Col("doors", K::Int16), Text("alarm", 20),
+                  Text("imobilaizer", 10), Col("free", K::Bool), Stamp("created")},
+                 {{"client_id", "client_id"}, {"car_number", "car_number"}}});
+    t.push_back({"client",
+                 {Id(), Text("name", 50), Text("address", 50), Text("phone", 25), Text("egn", 10),
+                  Text("firm_name", 50), Text("tax_num", 10), Text("bulstat", 12), Text("address2", 50),
+                  Text("phone2", 25), Col("free", K::Bool), Stamp("created")},
+                 {{"name", "name"}, {"firm_name", "firm_name"}}});
+    t.push_back({"myfirm",
+                 {Id(), Text("myfirm_name", 50), Text("mytax_num", 10), Text("mybulstat", 12), Text("mol", 60),
+                  Text("address", 50), Text("phone", 25), Col("DDS", K::Int16), Text("bank_name", 50),
+                  Text("code_bank", 8), Text("bank_account", 10), Text("bank_tax_account", 10),
+                  Col("deleted", K::Bool), Text("antette", 255)},
+                 {{"myfirm_name", "myfirm_name"}}});
+    t.push_back({"employee",
+                 {Id(), Text("employee_name", 60), Text("egn", 10), Text("phone", 24), Text("address", 50),
+                  Text("job", 40), Text("job_description", 25), Col("start_date", K::Date), Col("end_date", K::Date),
+                  Stamp("created")},
+                 {{"employee_name", "employee_name"}}});
+    // Pay rows are entered when they are paid out, so they count in the cash box at once.
+    t.push_back({"employee_payment",
+                 {Id(), Col("employee_id", K::Int32), Col("cashbox_num", K::Int16), Col("seller_id", K::Int32),
+                  Text("work", 50), Col("payment", K::Double), Col("work_price", K::Double),
+                  Col("payment_date", K::Date), WithDefault(Col("payed", K::Bool), "True"), Col("deleted", K::Bool),
+                  Stamp("created"), Stamp("last_modified")},
+                 {{"employee_id", "employee_id"}, {"payment_date", "payment_date"}}});
+    t.push_back({"employee_working",
+                 {Id(), Col("employee_id", K::Int32), Col("cashbox_num", K::Int16), Col("seller_id", K::Int32),
+                  Col("start_date_time", K::DateTime), Col("end_data_time", K::DateTime),
+                  Col("absence_days", K::Int16), Text("absence_reason", 40), Col("payment", K::Double),
+                  Col("payment_date", K::Date), WithDefault(Col("payed", K::Bool), "True"), Col("deleted", K::Bool),
+                  Stamp("created"), Stamp("last_modified")},
+                 {{"employee_id", "employee_id"}, {"payment_date", "payment_date"}}});
+    TColumnDesign storeId = Col("store_id", K::Int32);
+    storeId.Required = true;
+    t.push_back({"delivery",
+                 {Id(), storeId, Col("cashbox_num", K::Int16), Col("seller_id", K::Int32), Col("count", K::Int32),
+                  Text("supplier", 30), Text("currency", 3), Col("currency_rate", K::Double),
+                  Col("currency_value", K::Double), Col("delivery_date", K::Date), Col("invoice", K::Bool),
+                  Col("invoice_num", K::Int32), Col("invoice_date", K::Date), Text("price_type", 15),
+                  Col("delivery_sum", K::Double), Col("delivery_tax", K::Int16), Col("delivery_tax_value", K::Double),
+                  Col("delivery_piment", K::Bool), Col("deleted", K::Bool),
+                  WithDefault(Col("finished", K::Bool), "True"), Col("locked", K::Bool), Stamp("created"),
+                  Stamp("last_modified")},
+                 {{"store_id", "store_id"}, {"delivery_date", "delivery_date"}, {"invoice_num", "invoice_num"}}});
+    t.push_back({"delivery_detail",
+                 {Id(), Col("delivery_id", K::Int32), Col("store_id", K::Int32), Col("seller_id", K::Int32),
+                  Text("article_code", 10), Text("article_name", 50), Text("producer", 30),
+                  Col("sale_price", K::Double), Text("dimention", 6), Col("service", K::Bool),
+                  Col("delivery_price", K::Double), Col("delivery_quantity", K::Double), Col("state", K::Int16),
+                  Stamp("last_modified")},
+                 {{"delivery_id", "delivery_id"}, {"article_code", "article_code"},
+                  {"article_name", "article_name"}}});
+    t.push_back({"store",
+                 {Id(), Col("index", K::Int16), Text("store_name", 25), Text("store_address", 40),
+                  Col("myfirm_id", K::Int32), Text("comment", 50), Col("deleted", K::Bool)},
+                 {{"index", "index"}, {"store_name", "store_name"}}});
+    t.push_back({"model",
+                 {Id(), Text("mark_name", 20), Text("model_name", 30)},
+                 {{"mark_name", "mark_name"}, {"model_name", "model_name"}}});
+    t.push_back({"cashbox",
+                 {Id(), Col("finished_seller_id", K::Int32), Col("cashbox_nom", K::Int16), Col("from_date", K::DateTime),
+                  Col("to_date", K::DateTime), Col("accepted_money", K::Double), Col("given_money", K::Double),
+                  Col("All_calculation", K::Double), Col("finished_date", K::DateTime), Stamp("created"),
+                  Col("finished", K::Bool)},
+                 {{"cashbox_nom", "cashbox_nom"}, {"to_date", "to_date"}}});
+    t.push_back({"seller",
+                 {Id(), Text("seller_name", 30), Text("seller_password", 20), Stamp("created_time")},
+                 {{"seller_name", "seller_name"}, {"seller_name_password", "seller_name;seller_password"}}});
+    t.push_back({"logs",
+                 {Id(), Col("seller_id", K::Int32), Stamp("login_time"), Col("unlog_time", K::DateTime),
+                  Col("previous_id", K::Int32), Col("cashebox_num", K::Int16)},
+                 {{"seller_id", "seller_id"}}});
+    t.push_back({"takings",
+                 {Id(), Col("take", K::Double), WithDefault(Col("cashbox_num", K::Int16), "1"),
+                  Col("seller_id", K::Int32), Col("date", K::DateTime), Text("name", 30), Text("address", 30),
+                  Text("phone", 20), Text("comment", 40), Col("finished", K::Bool), Stamp("created"),
+                  Stamp("last_modified")},
+                 {{"date", "date"}, {"cashbox_num", "cashbox_num"}}});
+    t.push_back({"give_in",
+                 {Id(), Col("give", K::Double), WithDefault(Col("cashbox_num", K::Int16), "1"),
+                  Col("seller_id", K::Int32), Col("date", K::Date), Text("name", 30), Text("address", 30),
+                  Text("phone", 20), Text("comment", 40), Col("finished", K::Bool), Stamp("created"),
+                  Stamp("last_modified")},
+                 {{"date", "date"}, {"cashbox_num", "cashbox_num"}}});
+    return t;
+}
+
+QString Lines(std::initializer_list<const char*> lines)
+{
+    QStringList out;
+    for (const char* line : lines)
+        out << QString::fromUtf8(line);
+    return out.join(QLatin1Char('\n'));
+}
+
+// The stock queries take an unsold lot's sold quantity as 0 (Nz), not Null, so its stock is
+// its delivered quantity; the payment queries group by the row id, so two equal payments of
+// one day both count.
+std::vector<TQueryDesign> BuildQueries()
+{
+    std::vector<TQueryDesign> q;
+    q.push_back({"QuerySaleDetail",
+                 Lines({"SELECT sale_detail.id, sale_detail.cur_prod_count, sale_detail.sale_id, sale_detail.article_code, "
+                        "sale_detail.article_name, sale_detail.delivery_price, sale_detail.sale_price, sale_detail.discount, "
+                        "sale_detail.dimention, sale_detail.sale_quantity, sale_detail.[sale_price]*[sale_quantity] AS sale_sum, "
+                        "Format((([sale_price]*100-[discount]*[sale_price])/100)*[sale_quantity],'0.00',0,0) AS TotalSaleSum, "
+                        "sale_detail.delivery_detail_id, sale_detail.quantity_reminder, sale_detail.service, "
+                        "sale_detail.delivery_tax_value, sale_detail.total_sale_sum, sale_detail.last_modified, "
+                        "sale_detail.seller_id",
+                        "FROM sale_detail;"})});
+    q.push_back({"QuerySaleTotalSum",
+                 Lines({"SELECT sale.id, sale.tax_rate, Format(Sum((([sale_price]*100-[discount]*[sale_price])/100)*[sale_quantity]),"
+                        "'0.00',0,0) AS Sumsale_total, Format([Sumsale_total]*[tax_rate]/100,'0.00',0,0) AS SaleDDS, "
+                        "Format([Sumsale_total]*1+[SaleDDS]*1,'0.00',0,0) AS Total, sale.deleted",
+                        "FROM myfirm INNER JOIN (sale INNER JOIN sale_detail ON sale.id = sale_detail.sale_id) ON myfirm.id = "
+                        "sale.myfirm_id",
+                        "GROUP BY sale.id, sale.tax_rate, sale.deleted;"})});
+    q.push_back({"MyQuty",
+                 Lines({"SELECT DISTINCTROW sale_detail.delivery_detail_id, IIf((([sale].[invoice_accept])=True) And "
+                        "(([sale].[invoice_annul])=False),Sum([sale_detail].[sale_quantity]),0) AS SumSaleQuty, "
+                        "sale.invoice_accept, sale.invoice_annul",
+                        "FROM sale_detail LEFT JOIN sale ON sale_detail.sale_id = sale.id",
+                        "GROUP BY sale_detail.delivery_detail_id, sale.invoice_accept, sale.invoice_annul",
+                        "HAVING (((sale.invoice_accept)=True) AND ((sale.invoice_annul)=False))",
+                        "ORDER BY sale_detail.delivery_detail_id;"})});
+    q.push_back({"QATQAll",
+                 Lines({"SELECT delivery_detail.id AS delivery_detail_id, delivery_detail.article_code, "
+                        "delivery_detail.article_name, delivery_detail.delivery_price, delivery.delivery_tax, "
+                        "delivery_detail.dimention, delivery_detail.producer, delivery_detail.service, "
+                        "Sum([delivery_quantity]-Nz([SumSaleQuty],0)) AS total_quty, delivery_detail.sale_price, "
+                        "delivery.delivery_tax_value",
+                        "FROM (delivery_detail LEFT JOIN MyQuty ON delivery_detail.id = MyQuty.delivery_detail_id) INNER JOIN "
+                        "delivery ON delivery_detail.delivery_id = delivery.id",
+                        "GROUP BY delivery_detail.id, delivery_detail.article_code, delivery_detail.article_name, "
+                        "delivery_detail.delivery_price, delivery.delivery_tax, delivery_detail.dimention, "
+                        "delivery_detail.producer, delivery_detail.service, delivery_detail.sale_price, "
+                        "delivery.delivery_tax_value;"})});
+    q.push_back({"QFIFO",
+                 Lines({"SELECT Count(delivery_detail.id) AS delivery_detail_id, delivery_detail.article_code, "
+                        "delivery_detail.article_name, delivery_detail.dimention, delivery_detail.service, "
+                        "Sum([delivery_quantity]-Nz([SumSaleQuty],0)) AS total_quty, delivery_detail.sale_price, "
+                        "Format(Avg(delivery_detail.delivery_price),'0.00',0,0) AS delivery_price",
+                        "FROM delivery_detail LEFT JOIN MyQuty ON delivery_detail.id = MyQuty.delivery_detail_id",
+                        "GROUP BY delivery_detail.article_code, delivery_detail.article_name, delivery_detail.dimention, "
+                        "delivery_detail.service, delivery_detail.sale_price;"})});
+    // The stock window's value totals: the lots it lists, that is those still in stock.
+    q.push_back({"QueryArticleTotalQuty",
+                 Lines({"SELECT QATQAll.delivery_detail_id, QATQAll.total_quty, QATQAll.delivery_price, QATQAll.sale_price",
+                        "FROM QATQAll",
+                        "WHERE (((QATQAll.total_quty)>0));"})});
+    q.push_back({"QueryArticle",
+                 Lines({"SELECT DISTINCTROW delivery_detail.article_name, delivery_detail.article_code, delivery_detail.producer, "
+                        "delivery_detail.sale_price, Sum(delivery_detail.delivery_quantity) AS QUTY, delivery_detail.dimention, "
+                        "delivery_detail.service",
+                        "FROM delivery_detail",
+                        "GROUP BY delivery_detail.article_name, delivery_detail.article_code, delivery_detail.producer, "
+                        "delivery_detail.sale_price, delivery_detail.dimention, delivery_detail.service",
+                        "ORDER BY delivery_detail.article_name;"})});
+    q.push_back({"QueryMark",
+                 Lines({"SELECT DISTINCTROW model.mark_name", "FROM model", "GROUP BY model.mark_name",
+                        "ORDER BY model.mark_name;"})});
+    q.push_back({"QDeliveryTotal",
+                 Lines({"SELECT DISTINCTROW delivery.id, Sum(([delivery].[delivery_tax]*[delivery_detail].[delivery_price]*"
+                        "[delivery_detail].[delivery_quantity]*[delivery].[currency_rate])/100) AS DeliveryTaxValue, "
+                        "Sum([delivery_price]*[delivery_quantity]*[delivery].[currency_rate]) AS DeliverySum, "
+                        "Format([DeliverySum]+[DeliveryTaxValue],'0.00',0,0) AS DeliveryTotal, "
+                        "Format(Sum(([delivery].[delivery_tax]*[delivery_detail].[delivery_price]*[delivery_detail].[delivery_quantity]"
+                        "*[delivery].[currency_rate])/100),'0.00',0,0) AS DeliveryTaxFormat, "
+                        "Format(Sum([delivery_price]*[delivery_quantity]*[delivery].[currency_rate]),'0.00',0,0) AS "
+                        "DeliverySumFormat",
+                        "FROM delivery_detail INNER JOIN delivery ON delivery_detail.delivery_id = delivery.id",
+                        "GROUP BY delivery.id", "ORDER BY delivery.id;"})});
+    q.push_back({"QCasheSale",
+                 Lines({"PARAMETERS CasheNum IEEESingle, FromDate DateTime, ToDate DateTime;",
+                        "SELECT sale.id, sale.sale_num, sale.tax_rate, sale.cashbox_num, "
+                        "Format(Sum((([sale_price]*100-[discount]*[sale_price])/100)*[sale_quantity]),'0.00',0,0) AS Sumsale_total, "
+                        "Format([Sumsale_total]*[tax_rate]/100,'0.00',0,0) AS SaleDDS, "
+                        "Format([Sumsale_total]*1+[SaleDDS]*1,'0.00',0,0) AS Total, sale.sale_date",
+                        "FROM myfirm INNER JOIN (sale INNER JOIN sale_detail ON sale.id = sale_detail.sale_id) ON myfirm.id = "
+                        "sale.myfirm_id",
+                        "WHERE (((sale.sale_date)>=[FromDate] And (sale.sale_date)<[ToDate]) AND "
+                        "((sale.cashbox_num)=[CasheNum]) AND ((sale.invoice_piment)=True) AND ((sale.invoice_accept)=True) AND "
+                        "((sale.invoice_annul)=False))",
+                        "GROUP BY sale.id, sale.sale_num, sale.tax_rate, sale.cashbox_num, sale.sale_date;"})});
+    q.push_back({"QCasheSaleTotal",
+                 Lines({"SELECT QCasheSale.cashbox_num, Sum([Sumsale_total]*1) AS TotalSaleSum, Sum([SaleDDS]*1) AS TotalDDS, "
+                        "Sum([Total]*1) AS TotalSale",
+                        "FROM QCasheSale", "GROUP BY QCasheSale.cashbox_num;"})});
+    q.push_back({"QCasheDelivery",
+                 Lines({"PARAMETERS CasheBox IEEESingle, FromDate DateTime, ToDate DateTime;",
+                        "SELECT DISTINCTROW delivery.id, delivery.cashbox_num, Sum(([delivery].[delivery_tax]*"
+                        "[delivery_detail].[delivery_price]*[delivery_detail].[delivery_quantity]*[delivery].[currency_rate])/100) AS "
+                        "DeliveryTaxValue, Sum([delivery_price]*[delivery_quantity]*[delivery].[currency_rate]) AS DeliverySum, "
+                        "Format([DeliverySum]+[DeliveryTaxValue],'0.00',0,0) AS DeliveryTotal, "
+                        "Format(Sum(([delivery].[delivery_tax]*[delivery_detail].[delivery_price]*[delivery_detail].[delivery_quantity]"
+                        "*[delivery].[currency_rate])/100),'0.00',0,0) AS DeliveryTaxFormat, "
+                        "Format(Sum([delivery_price]*[delivery_quantity]*[delivery].[currency_rate]),'0.00',0,0) AS "
+                        "DeliverySumFormat, delivery.delivery_date",
+                        "FROM delivery_detail INNER JOIN delivery ON delivery_detail.delivery_id = delivery.id",
+                        "WHERE (((delivery.delivery_date)>=[FromDate] And (delivery.delivery_date)<[ToDate]) AND "
+                        "((delivery.cashbox_num)=[CasheBox]) AND ((delivery.delivery_piment)=True))",
+                        "GROUP BY delivery.id, delivery.cashbox_num, delivery.delivery_date", "ORDER BY delivery.id;"})});
+    q.push_back({"QCasheDeliveryTotal",
+                 Lines({"SELECT QCasheDelivery.cashbox_num, Sum([DeliveryTaxFormat]*1) AS Tax, Sum([DeliverySumFormat]*1) AS Summ, "
+                        "Sum([DeliveryTotal]*1) AS Total",
+                        "FROM QCasheDelivery", "GROUP BY QCasheDelivery.cashbox_num;"})});
+    q.push_back({"QCasheEPayment",
+                 Lines({"PARAMETERS CashBox IEEESingle, FromDate DateTime, ToDate DateTime;",
+                        "SELECT employee_payment.payment_date, employee.employee_name, employee_payment.cashbox_num, "
+                        "employee_payment.work, employee_payment.payment",
+                        "FROM employee INNER JOIN employee_payment ON employee.id = employee_payment.employee_id",
+                        "WHERE (((employee_payment.payed)=True) AND ((employee_payment.payment_date)>=[FromDate] And "
+                        "(employee_payment.payment_date)<[ToDate]) AND ((employee_payment.cashbox_num)=[CashBox]))",
+                        "GROUP BY employee_payment.id, employee_payment.payment_date, employee.employee_name, "
+                        "employee_payment.cashbox_num, employee_payment.work, employee_payment.payment;"})});
+    q.push_back({"QCasheEPymentTotal",
+                 Lines({"SELECT QCasheEPayment.cashbox_num, Sum(QCasheEPayment.payment) AS PaymentSum", "FROM QCasheEPayment",
+                        "GROUP BY QCasheEPayment.cashbox_num;"})});
+    q.push_back({"QCasheEWork",
+                 Lines({"PARAMETERS CashBox IEEESingle, FromDate DateTime, ToDate DateTime;",
+                        "SELECT employee_working.cashbox_num, employee.employee_name, employee_working.payment, "
+                        "employee_working.end_data_time, employee_working.payment_date",
+                        "FROM employee INNER JOIN employee_working ON employee.id = employee_working.employee_id",
+                        "WHERE (((employee_working.payment_date)>=[FromDate] And (employee_working.payment_date)<[ToDate]) AND "
+                        "((employee_working.cashbox_num)=[CashBox]) AND ((employee_working.payed)=True))",
+                        "GROUP BY employee_working.id, employee_working.cashbox_num, employee.employee_name, "
+                        "employee_working.payment, employee_working.end_data_time, employee_working.payment_date;"})});
+    q.push_back({"QCasheEWorkTotal",
+                 Lines({"SELECT QCasheEWork.cashbox_num, Sum(QCasheEWork.payment) AS PaymentSum", "FROM QCasheEWork",
+                        "GROUP BY QCasheEWork.cashbox_num;"})});
+    q.push_back({"QCasheTakingsTotal",
+                 Lines({"PARAMETERS CashBox IEEESingle, FromDate DateTime, ToDate DateTime;",
+                        "SELECT takings.cashbox_num, Sum(takings.take) AS TakedTotalSum", "FROM takings",
+                        "WHERE (((takings.date)>=[FromDate] And (takings.date)<[ToDate]) AND ((takings.cashbox_num)=[CashBox]))",
+                        "GROUP BY takings.cashbox_num", "ORDER BY takings.cashbox_num;"})});
+    q.push_back({"QCasheGiveInTotal",
+                 Lines({"PARAMETERS CashBox IEEESingle, FromDate DateTime, ToDate DateTime;",
+                        "SELECT give_in.cashbox_num, Sum(give_in.give) AS GiveTotal", "FROM give_in",
+                        "WHERE (((give_in.date)>=[FromDate]) AND ((give_in.date)<[ToDate]) AND ((give_in.cashbox_num)=[CashBox]))",
+                        "GROUP BY give_in.cashbox_num", "ORDER BY give_in.cashbox_num;"})});
+    return q;
+}
+
+void AppendField(dao::TableDef& table, const TColumnDesign& column)
+{
+    auto field = table.CreateField(column.Name, DaoFieldType(column.Kind), column.Kind == K::Text ? column.Size : 0);
+    if (column.Kind == K::Counter)
+        field->SetAttributes(dao::dbFixedField | dao::dbAutoIncrField);
+    if (column.Kind == K::Text)
+        field->SetAllowZeroLength(true);
+    field->SetRequired(column.Required);
+    if (!column.DefaultValue.isEmpty())
+        field->SetDefaultValue(column.DefaultValue);
+    else if (column.Kind == K::Bool)
+        field->SetDefaultValue(QStringLiteral("False"));
+    const QString format = DisplayFormat(column.Kind);
+    if (!format.isEmpty())
+        field->SetProperty(QStringLiteral("Format"), TVariant(format));
+    table.Fields().Append(field);
+}
+
+void AppendIndex(dao::TableDef& table, const QString& name, const QString& fields, bool primary)
+{
+    auto index = table.CreateIndex(name);
+    index->SetPrimary(primary);
+    for (const QString& f : fields.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        index->Fields().Append(index->CreateField(f));
+    table.Indexes().Append(index);
+}
+
+void AppendTable(dao::Database& db, const TTableDesign& design)
+{
+    auto table = db.CreateTableDef(design.Name);
+    for (const TColumnDesign& column : design.Columns)
+        AppendField(*table, column);
+    AppendIndex(*table, QStringLiteral("PrimaryKey"), QStringLiteral("id"), true);
+    for (const TIndexDesign& index : design.Indexes)
+        AppendIndex(*table, index.Name, index.Fields, false);
+    db.TableDefs().Append(table);
+}
+
+}  // namespace
+
+const std::vector<TTableDesign>& ShopTables()
+{
+    static const std::vector<TTableDesign> tables = BuildTables();
+    return tables;
+}
+
+const std::vector<TQueryDesign>& ShopQueries()
+{
+    static const std::vector<TQueryDesign> queries = BuildQueries();
+    return queries;
+}
+
+const TTableDesign* FindShopTable(const QString& name)
+{
+    for (const TTableDesign& t : ShopTables())
+        if (t.Name.compare(name, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+int DaoFieldType(TColumnKind kind)
+{
+    switch (kind) {
+    case K::Counter: case K::Int32: case K::Word: return dao::dbLong;
+    case K::Int16: return dao::dbInteger;
+    case K::Double: return dao::dbDouble;
+    case K::Bool: return dao::dbBoolean;
+    case K::Date: case K::DateTime: return dao::dbDate;
+    case K::Text: return dao::dbText;
+    }
+    return dao::dbText;
+}
+
+QString DisplayFormat(TColumnKind kind)
+{
+    switch (kind) {
+    case K::Date: return QStringLiteral("Short Date");
+    case K::DateTime: return QStringLiteral("General Date");
+    default: return QString();
+    }
+}
+
+void CreateTemplateDatabase(const QString& path)
+{
+    dao::DBEngine engine(QStringLiteral("3.6"));
+    const QString locale = QString::fromLatin1(dao::dbLangCyrillic) + QStringLiteral(";pwd=") +
+                           QString::fromLatin1(kDatabasePassword);
+    try {
+        auto db = engine.CreateDatabase(path, locale, dao::dbVersion40);
+        for (const TTableDesign& table : ShopTables())
+            AppendTable(*db, table);
+        for (const TQueryDesign& query : ShopQueries())
+            db->CreateQueryDef(query.Name, query.Sql);
+        db->Close();
+    } catch (...) {
+        QFile::remove(path);
+        throw;
+    }
+}
+
+}  // namespace shopschema

@@ -1,0 +1,60 @@
+#include "app/windows/About.h"
+
+#include "controls/FlatButton.h"
+#include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/Shell.h"
+#include "platform/toolkit/gui/StandardControls.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+TAboutBox::TAboutBox(QWidget* parent) : TForm(parent), programFile_(TApplication::ExeName())
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    SetCaption(QStringLiteral("About"));
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    SetClientWidth(300);
+    SetClientHeight(170);
+
+    ProgramIcon = new TImage(this);
+    ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
+    ProgramIcon->setGeometry(16, 16, 48, 48);
+
+    AppName = new TLabel(this);
+    AppName->setObjectName(QStringLiteral("AppName"));
+    AppName->setGeometry(80, 28, 204, 24);
+
+    bOk = new TFlatButton(this);
+    bOk->setObjectName(QStringLiteral("bOk"));
+    bOk->SetCaption(QStringLiteral("&OK"));
+    bOk->SetModalResult(mrOk);
+    bOk->SetDefault(true);
+    bOk->SetCancel(true);
+    bOk->setGeometry(100, 128, 88, 27);
+
+    bHelp = new TFlatButton(this);
+    bHelp->setObjectName(QStringLiteral("bHelp"));
+    bHelp->SetCaption(QStringLiteral("&Help"));
+    bHelp->setGeometry(196, 128, 88, 27);
+    bHelp->OnClick = [this](QObject* sender) { bHelpClick(sender); };
+
+    OnShow = [this](QObject* sender) { FormShow(sender); };
+    OnActivate = [this](QObject* sender) { FormActivate(sender); };
+}
+
+void TAboutBox::FormShow(QObject*) { AppName->SetCaption(NameAndVersion()); }
+
+void TAboutBox::FormActivate(QObject*) { AppName->SetCaption(NameAndVersion()); }
+
+void TAboutBox::bHelpClick(QObject*)
+{
+    const QFileInfo program(programFile_);
+    const QDir folder = program.absoluteDir();
+    const QString helpFile = folder.filePath(program.completeBaseName() + QStringLiteral(".hlp"));
+    const QString readme = folder.filePath(QStringLiteral("Readme.txt"));
+    if (QFileInfo::exists(helpFile))
+        ShellOpen(helpFile);
+    else if (QFileInfo::exists(readme))
+        ShellOpen(readme);
+}

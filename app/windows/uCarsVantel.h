@@ -1,0 +1,176 @@
+#pragma once
+// The main window. Besides the order document it shows, it offers the routines every window
+// calls (the warning and question box, the connection test with its reconnect offer, the
+// record-exists query, the empty-date test), connects the database and opens the datasets,
+// owns the menus, the side tool bar, help and the newer-version link, and shuts the program
+// down with the logout time and the rotating backup copy.
+
+#include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/gui/Form.h"
+
+class TDaoDatabase;
+class TMainMenu;
+class TMenuItem;
+class TToolBar;
+class TToolButton;
+class TPanel;
+class TLabel;
+class TCheckBox;
+class TGroupBox;
+class TFlatButton;
+
+class TfCarVantel : public TForm {
+    Q_OBJECT
+public:
+    explicit TfCarVantel(QWidget* parent = nullptr);
+    ~TfCarVantel() override;
+
+    static QString ProgramVersionCaption() { return QStringLiteral("CarVantel version 4.04"); }
+
+    // --- the routines every window calls -------------------------------------------------------
+    // The message in the program's own box; Cancel shown only with `withCancel`. True for Yes.
+    bool ShowWarning(const QString& text, bool withCancel);
+    // True when the database answers; else offers to reconnect through the login dialog.
+    bool CheckConnection();
+    // True when `table` has a row whose `field` equals `value`. `value` is one SQL literal (a
+    // number, or text in quotes with inner quotes doubled, see QuotedSqlText); anything else,
+    // and a table or field that is no plain name, answers false without asking the database.
+    bool RecordExists(const QString& table, const QString& field, const QString& value);
+    // True for an empty date mask with '.', '/' or '-' as separator.
+    static bool IsEmptyDate(const QString& text);
+    // `text` as an SQL text literal.
+    static QString QuotedSqlText(const QString& text);
+    void HideToolBar();
+    void ShowToolBar();
+
+    // --- connecting ----------------------------------------------------------------------------
+    // Connects `database` to `fileName` with the shop's password. False on failure, with the
+    // engine's error in the last-DAO-error global.
+    bool ConnectDatabase(const QString& fileName, TDaoDatabase* database);
+    // Opens the data module's datasets in their order and records the operator and the login.
+    // False when any step failed: then every dataset is closed again and `failure` says why.
+    bool OpenDatasets(QString* failure = nullptr);
+    // Puts `tblSeller` on the row whose name and (when `password` is not empty) password equal
+    // these exactly; false when there is none.
+    bool FindSeller(const QString& name, const QString& password);
+    // The same, appending a row with that name (and password) when there is none.
+    void FindOrAddSeller(const QString& name, const QString& password);
+
+    // --- the order list ------------------------------------------------------------------------
+    void BuildSaleFilter(QString& filter);
+    void ShowCurrentSale();
+    void FinishOrder();
+
+    // --- shut-down -----------------------------------------------------------------------------
+    // "Backup<n>.mdb": n is the last digit of the day of `today` modulo the copy count (10 when
+    // the text is no number, 1 when it is 0 or less).
+    static QString BackupFileName(TDateTime today, const QString& archiveCount);
+    // The steps of the close query after the question, each on its own.
+    void StampLogout();
+    void SaveOpenOrder();
+    void WriteBackupCopy();
+
+    // --- handlers ------------------------------------------------------------------------------
+    void FormCreate(QObject* sender);
+    void FormShow(QObject* sender);
+    void FormCloseQuery(QObject* sender, bool& canClose);
+    void FormClose(QObject* sender, TCloseAction& action);
+    void FormResize(QObject* sender);
+    void About1Click(QObject* sender);
+    void Settings1Click(QObject* sender);
+    void Connect1Click(QObject* sender);
+    void Contents1Click(QObject* sender);
+    void N18Click(QObject* sender);
+    void SpeedButtons1Click(QObject* sender);
+    void N9Click(QObject* sender);
+    void FlatButton1Click(QObject* sender);
+    void Exit1Click(QObject* sender);
+    void fbtIncomesClick(QObject* sender);
+    void fbtChargesClick(QObject* sender);
+    void English1Click(QObject* sender);
+    void Bulgarian1Click(QObject* sender);
+
+    // The page opened when "htpath.txt" names none.
+    static QString DownloadPage();
+
+    TMainMenu* MainMenu1 = nullptr;
+    TMenuItem* Action1 = nullptr;
+    TMenuItem* New1 = nullptr;
+    TMenuItem* Refresh1 = nullptr;
+    TMenuItem* Commit1 = nullptr;
+    TMenuItem* Rollback1 = nullptr;
+    TMenuItem* Append1 = nullptr;
+    TMenuItem* Dell1 = nullptr;
+    TMenuItem* N19 = nullptr;
+    TMenuItem* Next1 = nullptr;
+    TMenuItem* Previous1 = nullptr;
+    TMenuItem* N20 = nullptr;
+    TMenuItem* Refresh2 = nullptr;
+    TMenuItem* Print3 = nullptr;
+    TMenuItem* Connect1 = nullptr;
+    TMenuItem* Exit1 = nullptr;
+    TMenuItem* Tools1 = nullptr;
+    TMenuItem* N10 = nullptr;
+    TMenuItem* Employee1 = nullptr;
+    TMenuItem* Banks1 = nullptr;
+    TMenuItem* Client1 = nullptr;
+    TMenuItem* Auto1 = nullptr;
+    TMenuItem* N8 = nullptr;
+    TMenuItem* N12 = nullptr;
+    TMenuItem* Articles1 = nullptr;
+    TMenuItem* N14 = nullptr;
+    TMenuItem* Availability1 = nullptr;
+    TMenuItem* CacheBox1 = nullptr;
+    TMenuItem* CashFinish1 = nullptr;
+    TMenuItem* N21 = nullptr;
+    TMenuItem* N9 = nullptr;
+    TMenuItem* Find1 = nullptr;
+    TMenuItem* SpeedButtons1 = nullptr;
+    TMenuItem* Settings1 = nullptr;
+    TMenuItem* Help1 = nullptr;
+    TMenuItem* Contents1 = nullptr;
+    TMenuItem* About1 = nullptr;
+    TMenuItem* N18 = nullptr;
+    TMenuItem* Language1 = nullptr;
+    TMenuItem* English1 = nullptr;
+    TMenuItem* Bulgarian1 = nullptr;
+
+    // The area below the menu bar.
+    QWidget* Client = nullptr;
+    TToolBar* ToolBar1 = nullptr;
+    TPanel* Panel2 = nullptr;
+    TLabel* stCashBox = nullptr;
+    TFlatButton* fbtEmployee = nullptr;
+    TFlatButton* fbtStore = nullptr;
+    TFlatButton* fbtAppend = nullptr;
+    TFlatButton* fbtViewDelivery = nullptr;
+    TFlatButton* fbtFinish = nullptr;
+    TFlatButton* fbtAnnul = nullptr;
+    TFlatButton* fbtPrintInvoice = nullptr;
+    TFlatButton* fbtPrintOrder = nullptr;
+    TFlatButton* fbtSafe = nullptr;
+    TFlatButton* fbtFirms = nullptr;
+    TFlatButton* fbtPrintTask = nullptr;
+    TFlatButton* FlatButton1 = nullptr;
+    TPanel* pnlMyFirm = nullptr;
+    TCheckBox* cbxMol = nullptr;
+    TGroupBox* gbCar = nullptr;
+    TGroupBox* gbClient = nullptr;
+    TPanel* pnlLines = nullptr;
+    TPanel* Panel3 = nullptr;
+    TCheckBox* cbxInvoice = nullptr;
+    TCheckBox* cbxAnnul = nullptr;
+    TCheckBox* cbxFinnished = nullptr;
+    TCheckBox* cbxPayed = nullptr;
+    TLabel* lblEditing = nullptr;
+
+private:
+    void BuildMenu();
+    void BuildToolBar();
+    void BuildButtonColumn();
+    void BuildOrderPanels();
+    void CloseOpenedDatasets();
+    bool ToolBarShown() const;
+};
+
+extern TfCarVantel* fCarVantel;

@@ -1,0 +1,263 @@
+#include "app/windows/uPassDlg.h"
+
+#include "app/datamodule/DModule.h"
+#include "app/datamodule/TemplateDatabase.h"
+#include "app/settings/PasswordScrambling.h"
+#include "app/util/AppGlobals.h"
+#include "app/util/DatabaseCopy.h"
+#include "app/util/Placing.h"
+#include "app/windows/uCarsVantel.h"
+#include "app/windows/uErrorDescription.h"
+#include "app/windows/uMyMessage.h"
+#include "app/windows/uSetings.h"
+#include "controls/FlatButton.h"
+#include "dataaccess/DaoDataBase.h"
+#include "platform/os/Files.h"
+#include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/Menus.h"
+#include "platform/toolkit/gui/StandardControls.h"
+
+#include <QDir>
+
+TfPasswordDlg* fPasswordDlg = nullptr;
+
+namespace {
+
+const QString kDatabaseFile = QStringLiteral("CarVantel.mdb");
+const QString kAdministrator = QStringLiteral("Администратор");
+// DAO's "the engine version cannot open this file".
+constexpr int kWrongDaoVersion = 3447;
+
+bool Warn(const QString& text, bool withCancel = false)
+{
+    if (fCarVantel) return fCarVantel->ShowWarning(text, withCancel);
+    return MessageDlg(text, mtWarning, withCancel ? mbYesNo : mbOK) == mrYes;
+}
+
+QString Key()
+{
+    return QString::fromLatin1(kPasswordKey);
+}
+
+// The template is looked for beside the database first, then beside the program.
+QString TemplateFile()
+{
+    const QString here = ResolveFileNameCase(QString::fromLatin1(shopschema::kTemplateFileName));
+    if (FileExists(here)) return here;
+    return ResolveFileNameCase(ProgramFolder() + QString::fromLatin1(shopschema::kTemplateFileName));
+}
+
+}  // namespace
+
+TfPasswordDlg::TfPasswordDlg(QWidget* parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("fPasswordDlg"));
+    SetCaption(QStringLiteral("Свързване"));
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    resize(340, 190);
+
+    eLoginName = Place<TEdit>(this, "eLoginName", 96, 16, 228, 22);
+    eLoginName->SetText(kAdministrator);
+    eDataBase = Place<TEdit>(this, "eDataBase", 96, 48, 194, 22);
+    eDataBase->SetText(QStringLiteral("CarVantel.MDB"));
+    Button3 = Place<TButton>(this, "Button3", QStringLiteral("..."), 296, 48, 28, 22);
+    ePassword = Place<TEdit>(this, "ePassword", 96, 80, 228, 22);
+    ePassword->SetPasswordChar(QLatin1Char('*'));
+    Label1 = Place<TLabel>(this, "Label1", QStringLiteral("Име"), 16, 20, 76, 16);
+    Label1->SetFocusControl(eLoginName);
+    Label2 = Place<TLabel>(this, "Label2", QStringLiteral("База данни"), 16, 52, 76, 16);
+    Label2->SetFocusControl(eDataBase);
+    Label3 = Place<TLabel>(this, "Label3", QStringLiteral("Парола"), 16, 84, 76, 16);
+    Label3->SetFocusControl(ePassword);
+    SavePassword = Place<TCheckBox>(this, "SavePassword", QStringLiteral("&Съхрани паролата"), 96, 110, 228, 20);
+    SavePassword->SetChecked(true);
+    bStart = Place<TButton>(this, "bStart", QStringLiteral("&Старт"), 96, 144, 100, 28);
+    bStart->SetModalResult(mrOk);
+    bStart->SetDefault(true);
+    bCancel = Place<TButton>(this, "bCancel", QStringLiteral("&Отказ"), 214, 144, 100, 28);
+    bCancel->SetModalResult(mrCancel);
+    bCancel->SetCancel(true);
+
+    Button3->OnClick = [this](QObject* s) { Button3Click(s); };
+    OnCreate = [this](QObject* s) { FormCreate(s); };
+    OnShow = [this](QObject* s) { FormShow(s); };
+    OnCloseQuery = [this](QObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
+
+    if (!fPasswordDlg) fPasswordDlg = this;
+}
+
+TfPasswordDlg::~TfPasswordDlg()
+{
+    if (fPasswordDlg == this) fPasswordDlg = nullptr;
+}
+
+QString TfPasswordDlg::EncodeText(const QString& text, const QString& key)
+{
+    return ::EncodeText(text, key);
+}
+
+QString TfPasswordDlg::DecodeText(const QString& hex, const QString& key)
+{
+    return ::DecodeText(hex, key);
+}
+
+int TfPasswordDlg::HexDigitValue(QChar digit)
+{
+    return ::HexDigitValue(digit);
+}
+
+void TfPasswordDlg::FormCreate(QObject*)
+{
+    if (DM) DM->VantelDataBase->SetConnected(false);
+    const QString database = ResolveFileNameCase(kDatabaseFile);
+    const QString emptyBase = TemplateFile();
+    if (!FileExists(database) && FileExists(emptyBase))
+        CopyDatabaseFile(emptyBase, QDir::current().filePath(kDatabaseFile));
+    if (DM) DM->VantelDataBase->SetDatabase(eDataBase->Text());
+}
+
+void TfPasswordDlg::FormShow(QObject*)
+{
+    TSettingsFile file;
+    if (!file.Load()) return;
+    eDataBase->SetText(file.Value(QStringLiteral("Database")));
+    eLoginName->SetText(file.TextOr(QStringLiteral("Login Name"), kAdministrator));
+    ePassword->SetText(DecodeText(file.Value(QStringLiteral("Password")), Key()));
+    SavePassword->SetChecked(file.Value(QStringLiteral("SP")) == QLatin1String("Yes"));
+    app::CurrentFirmId = file.IntValue(QStringLiteral("CurrentFirmID"), 1);
+    UpDelivery = file.TextOr(QStringLiteral("UpDelivery"), QStringLiteral("40"));
+    UpEmploee = file.TextOr(QStringLiteral("UpEmploee"), QStringLiteral("40"));
+    if (fSetings) fSetings->LoadSettingsFrom(file);
+    eDataBase->setEnabled(true);
+}
+
+TSettingsRecord TfPasswordDlg::CollectSettings() const
+{
+    TSettingsRecord r;
+    r.Database = eDataBase->Text();
+    r.Password = ePassword->Text();
+    r.SavePassword = SavePassword->Checked();
+    r.UpDelivery = UpDelivery;
+    r.UpEmploee = UpEmploee;
+    r.CurrentFirmId = app::CurrentFirmId;
+    r.OperatorPassword = app::OperatorPassword;
+    if (fCarVantel) r.EnglishLanguage = fCarVantel->English1->Checked();
+    if (const TfSetings* s = fSetings) {
+        r.LoginName = s->eOperatorName->Text();
+        r.CurrentBook = s->cbxKochanNom->Text();
+        r.CurrentCasheBox = s->cbxCashBoxNum->Text();
+        r.Dao = s->cbxDaoVersion->Text();
+        r.CurrentFirm = s->eFirmName->Text();
+        if (s->eArchiveCount->Text().isEmpty()) s->eArchiveCount->SetText(QStringLiteral("10"));
+        r.ArchiveCount = s->eArchiveCount->Text();
+        r.ChangeSaleData = s->cbChangeSaleData->Checked();
+        r.Messages = s->cbMessages->Checked();
+        r.Warnings = s->cbWarnings->Checked();
+        r.OnlyForThisFirm = s->cbxOnlythisF->Checked();
+        r.DontShowAnullDock = s->cbxDontShowAnullDock->Checked();
+        r.ShowUPayed = s->cbxShowUPayed->Checked();
+        r.SpeedButtons = s->cbSpeedButtons->Checked();
+        r.AllDelivery = s->rbtAllDelivery->Checked();
+        r.FiFo = s->rbtFiFo->Checked();
+        r.CashHrono = s->rbtCashHrono->Checked();
+        r.CashGiveTake = s->rbtCashGiveTake->Checked();
+        r.ChangeLanguage = s->cbxChangeLanguage->Checked();
+        r.DynamCheck = s->cbxDynamic->Checked();
+        r.AutoDPrint = s->cbAutoDPrint->Checked();
+        r.AutoArchive = s->cbAutoArchive->Checked();
+    }
+    return r;
+}
+
+void TfPasswordDlg::SaveSettings()
+{
+    THourglass hourglass;
+    TStringList lines;
+    try {
+        lines = SettingsLines(CollectSettings());
+    } catch (const EConvertError& error) {
+        Warn(error.Message());
+        return;
+    }
+    if (lines.Text().isEmpty()) return;
+    if (!TSettingsFile::Save(lines)) Warn(QStringLiteral("Програмата не може да съхрани промените."));
+}
+
+void TfPasswordDlg::FormCloseQuery(QObject*, bool& canClose)
+{
+    SaveSettings();
+    TSettingsFile file;
+    file.Load();
+    app::OperatorPassword = file.Has(QStringLiteral("PWD")) ? DecodeText(file.Value(QStringLiteral("PWD")), Key())
+                                                            : QString();
+    if (ModalResult() != mrOk) return;
+    canClose = Login();
+}
+
+bool TfPasswordDlg::Login()
+{
+    if (eLoginName->Text().isEmpty()) {
+        Warn(QStringLiteral("Пропуснахте да въведете името си !\rВъвеждането му е задължително !"));
+        eLoginName->SetFocus();
+        return false;
+    }
+    const QString operatorName = fSetings ? fSetings->eOperatorName->Text() : kAdministrator;
+    if (ePassword->Text() != app::OperatorPassword || eLoginName->Text() != operatorName) {
+        Warn(QStringLiteral("Сбъркали сте името или паролата !\rМоля, въведете ги отново !"));
+        ePassword->SetFocus();
+        return false;
+    }
+    return ConnectAndOpen();
+}
+
+bool TfPasswordDlg::ConnectAndOpen()
+{
+    TDaoDatabase* database = DM->VantelDataBase;
+    if (database->Connected()) database->SetConnected(false);
+    if (fSetings && !fSetings->cbxDaoVersion->Text().isEmpty()) {
+        try {
+            database->SetVersion(fSetings->cbxDaoVersion->Text());
+        } catch (const std::exception&) {
+            // An engine version that cannot be made: the connection below tells.
+        }
+    }
+    if (fCarVantel->ConnectDatabase(eDataBase->Text(), database)) {
+        QString failure;
+        if (fCarVantel->OpenDatasets(&failure)) return true;
+        // The program never runs on closed datasets: the login is refused and said why.
+        database->SetConnected(false);
+        Warn(QStringLiteral("Грешка при отваряне на данните !\r") + failure);
+        return false;
+    }
+
+    if (fMyMessage) fMyMessage->CancelBtn->SetCaption(QStringLiteral("&Подробности"));
+    TStrings* memo = fErrorDescription ? &fErrorDescription->edtDescription->Lines() : nullptr;
+    if (memo) memo->Clear();
+    QString complaint = QStringLiteral("Моля посочете коректната база данни !");
+    if (app::LastDaoError.Number == kWrongDaoVersion) {
+        complaint = QStringLiteral("Сменете DAO версията за достъп !");
+        if (memo) memo->Add(complaint);
+        if (fSetings) fSetings->cbxDaoVersion->setEnabled(true);
+    }
+    if (memo) {
+        memo->Add(QStringLiteral(" "));
+        memo->Add(QStringLiteral("Грешка при свързване № ") + QString::number(app::LastDaoError.Number));
+        memo->Add(app::LastDaoError.Description);
+    }
+    if (!Warn(QStringLiteral("Грешка при свързване с базата данни !\r") + complaint, true) && fErrorDescription)
+        fErrorDescription->ShowModal();
+    // Without a database the dialog stays for another try or Cancel.
+    return false;
+}
+
+void TfPasswordDlg::Button3Click(QObject*)
+{
+    if (!eDataBase->isEnabled()) return;
+    TFileDialogRequest request;
+    request.Filter = QStringLiteral("Database|*.mdb|All files|*.*");
+    request.InitialDir = ExtractFileDir(ExpandFileName(eDataBase->Text()));
+    request.FileName = eDataBase->Text();
+    const QString chosen = UiHost().FileDialog(request);
+    if (!chosen.isEmpty()) eDataBase->SetText(chosen);
+}

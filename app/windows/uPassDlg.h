@@ -1,0 +1,56 @@
+#pragma once
+// The login dialog: who works and on which database. It owns the settings file (loaded when
+// shown, written whole by SaveSettings) and, on "&Старт", checks the operator against it,
+// connects the database and opens the data module's datasets.
+
+#include "app/settings/SettingsFile.h"
+#include "platform/toolkit/gui/Form.h"
+
+class TEdit;
+class TLabel;
+class TCheckBox;
+class TButton;
+
+class TfPasswordDlg : public TForm {
+    Q_OBJECT
+public:
+    explicit TfPasswordDlg(QWidget* parent = nullptr);
+    ~TfPasswordDlg() override;
+
+    // Writes the settings file from the controls it mirrors; a failure is told, nothing more.
+    void SaveSettings();
+    // The scrambling of the saved passwords (PasswordScrambling.h).
+    static QString EncodeText(const QString& text, const QString& key);
+    static QString DecodeText(const QString& hex, const QString& key);
+    static int HexDigitValue(QChar digit);
+
+    void FormCreate(QObject* sender);
+    void FormShow(QObject* sender);
+    // The login check.
+    void FormCloseQuery(QObject* sender, bool& canClose);
+    void Button3Click(QObject* sender);
+
+    TLabel* Label1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TLabel* Label3 = nullptr;
+    TEdit* eLoginName = nullptr;
+    TEdit* eDataBase = nullptr;
+    TEdit* ePassword = nullptr;
+    TCheckBox* SavePassword = nullptr;
+    TButton* Button3 = nullptr;
+    TButton* bStart = nullptr;
+    TButton* bCancel = nullptr;
+
+    // The markup percents of the stores and the employee windows, kept here for the file until
+    // those windows hold them.
+    QString UpDelivery = QStringLiteral("40");
+    QString UpEmploee = QStringLiteral("40");
+
+private:
+    TSettingsRecord CollectSettings() const;
+    // Steps 4 to 8 of the login check; true when the dialog may close with OK.
+    bool Login();
+    bool ConnectAndOpen();
+};
+
+extern TfPasswordDlg* fPasswordDlg;

@@ -1,0 +1,718 @@
+#include "app/windows/uSetings.h"
+
+#include "app/datamodule/DModule.h"
+#include "app/datamodule/TemplateDatabase.h"
+#include "app/settings/PasswordScrambling.h"
+#include "app/settings/SettingsFile.h"
+#include "app/util/AppGlobals.h"
+#include "app/util/DatabaseCopy.h"
+#include "app/util/Placing.h"
+#include "app/windows/uCarsVantel.h"
+#include "app/windows/uErrorDescription.h"
+#include "app/windows/uMyMessage.h"
+#include "app/windows/uPassDlg.h"
+#include "controls/FlatButton.h"
+#include "dataaccess/DaoConnectionCheck.h"
+#include "dataaccess/DaoDataBase.h"
+#include "dataaccess/DaoInfo.h"
+#include "dataaccess/DaoTable.h"
+#include "platform/os/Files.h"
+#include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/Fields.h"
+#include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/Menus.h"
+#include "platform/toolkit/gui/StandardControls.h"
+#include "platform/toolkit/gui/Tabs.h"
+
+#include <QDir>
+#include <memory>
+
+TfSetings* fSetings = nullptr;
+
+namespace {
+
+const QString kArchiveName = QStringLiteral("carvantel_archive.mdb");
+const QString kRepairName = QStringLiteral("carvantel.mdb");
+
+bool Warn(const QString& text, bool withCancel = false)
+{
+    return fCarVantel ? fCarVantel->ShowWarning(text, withCancel) : false;
+}
+
+bool Connected()
+{
+    return DM && DM->VantelDataBase->Connected();
+}
+
+void FillNumbers(TComboBox* box, int from, int to)
+{
+    for (int i = from; i <= to; ++i) box->Items().Add(QString::number(i));
+}
+
+TLabel* CaptionLabel(QWidget* parent, const QString& text, int left, int top, QWidget* focus = nullptr)
+{
+    auto* label = new TLabel(parent);
+    label->SetCaption(text);
+    label->move(left, top);
+    label->SetFocusControl(focus);
+    return label;
+}
+
+// Only digits and backspace may be typed.
+void DigitsOnly(TComboBox* box)
+{
+    box->OnKeyPress = [](QObject*, QChar& key) {
+        if (!(key.isDigit() && key.unicode() < 128) && key != QChar(8)) key = QChar();
+    };
+}
+
+// A radio button set from a stored value; unlike a click, a value may switch it off and leave
+// its group with none on.
+void SetRadio(TRadioButton* button, bool on)
+{
+    if (on) {
+        button->SetChecked(true);
+        return;
+    }
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+}
+
+}  // namespace
+
+TfSetings::TfSetings(QWidget* parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("fSetings"));
+    SetCaption(QStringLiteral("Настройки"));
+    SetHelpContext(5);
+    SetBorderStyle(bsDialog);
+    SetPosition(poScreenCenter);
+    resize(430, 372);
+
+    TabControl1 = Place<TTabControl>(this, "TabControl1", 8, 8, 414, 24);
+    for (const char* tab : {"Настройки", "Архивиране", "Управление", "   Права   "})
+        TabControl1->Tabs().Add(QString::fromUtf8(tab));
+    Notebook1 = Place<TNotebook>(this, "Notebook1", 8, 34, 414, 284);
+    BuildPage0(Notebook1->AddPage(QStringLiteral("Default")));
+    BuildPage1(Notebook1->AddPage(QStringLiteral("Archive")));
+    BuildPage2(Notebook1->AddPage(QStringLiteral("Management")));
+    BuildPage3(Notebook1->AddPage(QStringLiteral("Rights")));
+
+    OKBtn = Place<TFlatButton>(this, "OKBtn", QStringLiteral("&OK"), 120, 330, 92, 28);
+    OKBtn->SetModalResult(mrOk);
+    OKBtn->SetDefault(true);
+    CancelBtn = Place<TFlatButton>(this, "CancelBtn", QStringLiteral("&Отказ"), 220, 330, 92, 28);
+    CancelBtn->SetModalResult(mrCancel);
+    CancelBtn->SetCancel(true);
+    FlatButton3 = Place<TFlatButton>(this, "FlatButton3", QStringLiteral("&По дефиниция"), 8, 330, 104, 28);
+
+    PopupMenu1 = new TPopupMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto item = [this](const char* name, const char* caption) {
+        auto* menuItem = new TMenuItem(this);
+        menuItem->setObjectName(QString::fromLatin1(name));
+        menuItem->SetCaption(QString::fromUtf8(caption));
+        PopupMenu1->Items()->Add(menuItem);
+        return menuItem;
+    };
+    N1 = item("N1", "&Начинаещ");
+    N2 = item("N2", "&Разсеян");
+    N3 = item("N3", "&Експерт");
+
+    TabControl1->OnChange = [this](QObject* s) { TabControl1Change(s); };
+    OKBtn->OnClick = [this](QObject* s) { OKBtnClick(s); };
+    FlatButton3->OnClick = [this](QObject* s) { FlatButton3Click(s); };
+    N1->OnClick = [this](QObject* s) { N1Click(s); };
+    N2->OnClick = [this](QObject* s) { N2Click(s); };
+    N3->OnClick = [this](QObject* s) { N3Click(s); };
+    OnCreate = [this](QObject* s) { FormCreate(s); };
+    OnShow = [this](QObject* s) { FormShow(s); };
+    OnClose = [this](QObject* s, TCloseAction& a) { FormClose(s, a); };
+
+    if (!fSetings) fSetings = this;
+}
+
+TfSetings::~TfSetings()
+{
+    if (fSetings == this) fSetings = nullptr;
+}
+
+void TfSetings::BuildPage0(QWidget* page)
+{
+    GroupBox1 = Place<TGroupBox>(page, "GroupBox1", QStringLiteral(" Временни "), 4, 4, 404, 88);
+    cbChangeSaleData = Place<TCheckBox>(GroupBox1, "cbChangeSaleData", QStringLiteral("&Разреши промяна на данните"),
+                                        12, 20, 380, 20);
+    cbxPayedOrNot = Place<TCheckBox>(GroupBox1, "cbxPayedOrNot", QStringLiteral("Р&азреши корекция платена-неплатена"),
+                                     12, 42, 380, 20);
+    cbxOnlythisCash = Place<TCheckBox>(GroupBox1, "cbxOnlythisCash", QStringLiteral("По&ръчки само от тази  каса"), 12,
+                                       64, 380, 20);
+    cbxOnlythisCash->SetChecked(true);
+    cbxOnlythisCash->setEnabled(false);
+
+    GroupBox2 = Place<TGroupBox>(page, "GroupBox2", QStringLiteral(" Постоянни "), 4, 96, 404, 184);
+    struct Box {
+        TCheckBox** box;
+        const char* name;
+        const char* caption;
+        bool checked;
+    } boxes[] = {
+        {&cbMessages, "cbMessages", "&Показване на съобщения", true},
+        {&cbWarnings, "cbWarnings", "&Показване на предупреждения", true},
+        {&cbSpeedButtons, "cbSpeedButtons", "&Бързи бутони", true},
+        {&cbAutoDPrint, "cbAutoDPrint", "&Авто-печат на копието на фактура", true},
+        {&cbxDontShowAnullDock, "cbxDontShowAnullDock", "&Да не се показват анулираните поръчки", false},
+        {&cbxOnlythisF, "cbxOnlythisF", "П&оръчки само за тази фирма", true},
+        {&cbxShowUPayed, "cbxShowUPayed", "Да се показват и &неплатените поръчки", true},
+        {&cbxChangeLanguage, "cbxChangeLanguage", "Change languages ability", false},
+    };
+    int top = 20;
+    for (const Box& b : boxes) {
+        *b.box = Place<TCheckBox>(GroupBox2, b.name, QString::fromUtf8(b.caption), 12, top, 380, 20);
+        (*b.box)->SetChecked(b.checked);
+        top += 20;
+    }
+    cbChangeSaleData->OnClick = [this](QObject* s) { cbChangeSaleDataClick(s); };
+    cbxPayedOrNot->OnClick = [this](QObject* s) { cbxPayedOrNotClick(s); };
+    cbSpeedButtons->OnClick = [this](QObject* s) { cbSpeedButtonsClick(s); };
+}
+
+void TfSetings::BuildPage1(QWidget* page)
+{
+    GroupBox3 = Place<TGroupBox>(page, "GroupBox3", QStringLiteral(" Поправка на данните "), 4, 4, 404, 100);
+    fbtRepair = Place<TFlatButton>(GroupBox3, "fbtRepair", QStringLiteral("&Поправка"), 12, 24, 100, 26);
+    fbtCompact = Place<TFlatButton>(GroupBox3, "fbtCompact", QStringLiteral("&Сбиване"), 120, 24, 100, 26);
+    eRepbaseName = Place<TEdit>(GroupBox3, "eRepbaseName", 12, 62, 340, 22);
+    eRepbaseName->SetText(kRepairName);
+    Button2 = Place<TButton>(GroupBox3, "Button2", QStringLiteral("..."), 358, 62, 32, 22);
+
+    GroupBox4 = Place<TGroupBox>(page, "GroupBox4", QStringLiteral("Архивиране"), 4, 110, 404, 170);
+    edtArchiveName = Place<TEdit>(GroupBox4, "edtArchiveName", 12, 40, 340, 22);
+    edtArchiveName->SetText(kArchiveName);
+    CaptionLabel(GroupBox4, QStringLiteral("Име на архива"), 12, 22, edtArchiveName);
+    Button1 = Place<TButton>(GroupBox4, "Button1", QStringLiteral("..."), 358, 40, 32, 22);
+    FlatButton2 = Place<TFlatButton>(GroupBox4, "FlatButton2", QStringLiteral("&Архивиране"), 12, 72, 120, 26);
+    cbAutoArchive = Place<TCheckBox>(GroupBox4, "cbAutoArchive", QStringLiteral("&Автоматично архивиране"), 12, 108,
+                                     240, 20);
+    cbAutoArchive->SetChecked(true);
+    eArchiveCount = Place<TComboBox>(GroupBox4, "eArchiveCount", 12, 138, 60, 22);
+    eArchiveCount->SetStyle(csDropDownList);
+    FillNumbers(eArchiveCount, 1, 10);
+    eArchiveCount->SetText(QStringLiteral("10"));
+    CaptionLabel(GroupBox4, QStringLiteral("Брой архивни копия"), 80, 142, eArchiveCount);
+
+    fbtRepair->OnClick = [this](QObject* s) { fbtRepairClick(s); };
+    fbtCompact->OnClick = [this](QObject* s) { fbtCompactClick(s); };
+    Button1->OnClick = [this](QObject* s) { Button1Click(s); };
+    Button2->OnClick = [this](QObject* s) { Button2Click(s); };
+    FlatButton2->OnClick = [this](QObject* s) { FlatButton2Click(s); };
+    cbAutoArchive->OnClick = [this](QObject* s) { cbAutoArchiveClick(s); };
+}
+
+void TfSetings::BuildPage2(QWidget* page)
+{
+    GroupBox5 = Place<TGroupBox>(page, "GroupBox5", QStringLiteral(" Изписване на наличности "), 4, 4, 404, 70);
+    rbtAllDelivery = Place<TRadioButton>(GroupBox5, "rbtAllDelivery", QStringLiteral("По доставки"), 12, 20, 170, 20);
+    rbtFiFo = Place<TRadioButton>(GroupBox5, "rbtFiFo", QStringLiteral("По първи доставен"), 190, 20, 200, 20);
+    rbtAllDelivery->SetChecked(true);
+    cbxDynamic = Place<TCheckBox>(GroupBox5, "cbxDynamic", QStringLiteral("Динамична проверка на наличностите"), 12,
+                                  44, 380, 20);
+    cbxDynamic->SetChecked(true);
+    cbxDynamic->setEnabled(false);
+
+    GroupBox6 = Place<TGroupBox>(page, "GroupBox6", QStringLiteral("  Фирми  "), 4, 78, 404, 130);
+    cbxKochanNom = Place<TComboBox>(GroupBox6, "cbxKochanNom", 240, 20, 60, 22);
+    FillNumbers(cbxKochanNom, 0, 9);
+    cbxKochanNom->SetText(QStringLiteral("0"));
+    cbxKochanNom->setEnabled(false);
+    CaptionLabel(GroupBox6, QStringLiteral("Номер на текушия кочан"), 12, 24, cbxKochanNom);
+    eFirmName = Place<TEdit>(GroupBox6, "eFirmName", 120, 54, 270, 22);
+    eFirmName->SetReadOnly(true);
+    eFirmName->SetHint(QStringLiteral("Избери от бутон фирми"));
+    CaptionLabel(GroupBox6, QStringLiteral("Текуща фирма"), 12, 58, eFirmName);
+    cbxCashBoxNum = Place<TComboBox>(GroupBox6, "cbxCashBoxNum", 240, 90, 60, 22);
+    FillNumbers(cbxCashBoxNum, 1, 35);
+    cbxCashBoxNum->SetText(QStringLiteral("1"));
+    cbxCashBoxNum->setEnabled(false);
+    CaptionLabel(GroupBox6, QStringLiteral("Номер на обслужващата каса"), 12, 94, cbxCashBoxNum);
+
+    GroupBox7 = Place<TGroupBox>(page, "GroupBox7", QStringLiteral(" Отчет на касата  "), 4, 212, 404, 50);
+    rbtCashGiveTake = Place<TRadioButton>(GroupBox7, "rbtCashGiveTake", QStringLiteral("Приходи / Разходи"), 12, 20,
+                                          170, 20);
+    rbtCashHrono = Place<TRadioButton>(GroupBox7, "rbtCashHrono", QStringLiteral("Хронологично"), 190, 20, 200, 20);
+    rbtCashGiveTake->SetChecked(true);
+
+    DigitsOnly(cbxKochanNom);
+    DigitsOnly(cbxCashBoxNum);
+    rbtFiFo->OnClick = [this](QObject* s) { rbtFiFoClick(s); };
+    rbtCashHrono->OnClick = [this](QObject* s) { rbtFiFoClick(s); };
+    cbxKochanNom->OnChange = [this](QObject* s) { cbxKochanNomChange(s); };
+    cbxCashBoxNum->OnChange = [this](QObject* s) { cbxCashBoxNumChange(s); };
+    cbxKochanNom->OnExit = [this](QObject* s) { cbxKochanNomExit(s); };
+    cbxCashBoxNum->OnExit = [this](QObject* s) { cbxCashBoxNumExit(s); };
+}
+
+void TfSetings::BuildPage3(QWidget* page)
+{
+    GroupBox8 = Place<TGroupBox>(page, "GroupBox8", QStringLiteral(" Смяна на паролата "), 4, 4, 404, 150);
+    GroupBox8->SetHelpContext(9);
+    const auto passwordEdit = [this](const char* name, const QString& caption, int top) {
+        auto* edit = Place<TEdit>(GroupBox8, name, 140, top, 200, 22);
+        edit->SetPasswordChar(QLatin1Char('#'));
+        CaptionLabel(GroupBox8, caption, 12, top + 4, edit);
+        return edit;
+    };
+    eOldPass = passwordEdit("eOldPass", QStringLiteral("Стара парола"), 22);
+    eNewPass = passwordEdit("eNewPass", QStringLiteral("Нова парола"), 52);
+    eNewPass2 = passwordEdit("eNewPass2", QStringLiteral("Пак новата"), 82);
+    FlatButton1 = Place<TFlatButton>(GroupBox8, "FlatButton1", QStringLiteral("&Смени паролата"), 140, 114, 140, 26);
+
+    eOperatorName = Place<TEdit>(page, "eOperatorName", 144, 170, 200, 22);
+    eOperatorName->SetText(QStringLiteral("Администратор"));
+    eOperatorName->setEnabled(false);
+    CaptionLabel(page, QStringLiteral("Оператор"), 16, 174, eOperatorName);
+    cbxDaoVersion = Place<TComboBox>(page, "cbxDaoVersion", 300, 210, 80, 22);
+    for (const char* v : {"3.5", "3.51", "3.6"}) cbxDaoVersion->Items().Add(QString::fromLatin1(v));
+    cbxDaoVersion->SetText(QStringLiteral("3.6"));
+    cbxDaoVersion->setEnabled(false);
+    CaptionLabel(page, QStringLiteral("&Версия на DAO за достъп до базата"), 16, 214, cbxDaoVersion);
+
+    DigitsOnly(cbxDaoVersion);
+    FlatButton1->OnClick = [this](QObject* s) { FlatButton1Click(s); };
+    cbxDaoVersion->OnChange = [this](QObject* s) { cbxDaoVersionChange(s); };
+    cbxDaoVersion->OnDropDown = [this](QObject* s) { cbxDaoVersionDropDown(s); };
+}
+
+void TfSetings::FillDaoVersions()
+{
+    if (!DM) return;
+    try {
+        std::unique_ptr<TStringList> versions(DM->VantelDataBase->DaoVersionsList());
+        if (!versions || versions->Count() == 0) return;
+        cbxDaoVersion->Items().Clear();
+        cbxDaoVersion->Items().AddStrings(*versions);
+        cbxDaoVersion->SetItemIndex(cbxDaoVersion->Items().Count() - 1);
+    } catch (const std::exception&) {
+        // No engine versions to offer: the box keeps what it has.
+    }
+}
+
+void TfSetings::FormCreate(QObject*)
+{
+    FillDaoVersions();
+}
+
+void TfSetings::cbxDaoVersionDropDown(QObject*)
+{
+    FillDaoVersions();
+}
+
+void TfSetings::FormShow(QObject*)
+{
+    edtArchiveName->setEnabled(cbAutoArchive->Checked());
+    eArchiveCount->setEnabled(cbAutoArchive->Checked());
+    Notebook1->SetPageIndex(TabControl1->TabIndex());
+    LoadSettings();
+}
+
+void TfSetings::TabControl1Change(QObject*)
+{
+    Notebook1->SetPageIndex(TabControl1->TabIndex());
+}
+
+void TfSetings::FormClose(QObject*, TCloseAction&)
+{
+    if (fErrorDescription && fErrorDescription->Visible()) fErrorDescription->Hide();
+    ClearPasswordEdits();
+}
+
+void TfSetings::ClearPasswordEdits()
+{
+    eOldPass->SetText(QString());
+    eNewPass->SetText(QString());
+    eNewPass2->SetText(QString());
+}
+
+void TfSetings::LoadSettings()
+{
+    TSettingsFile file;
+    if (file.Load()) LoadSettingsFrom(file);
+}
+
+void TfSetings::LoadSettingsFrom(const TSettingsFile& file)
+{
+    const auto ifYes = [&file](const char* key) { return file.IfYes(QString::fromLatin1(key)); };
+    const auto unlessNo = [&file](const char* key) { return file.UnlessNo(QString::fromLatin1(key)); };
+    cbSpeedButtons->SetChecked(ifYes("SpeedButtons"));
+    cbxOnlythisF->SetChecked(ifYes("OnlyForThisFirm"));
+    cbxDontShowAnullDock->SetChecked(ifYes("DontShowAnullDock"));
+    cbxShowUPayed->SetChecked(ifYes("ShowUPayed"));
+    cbAutoDPrint->SetChecked(ifYes("AutoDPrint"));
+    SetRadio(rbtAllDelivery, ifYes("AllDelivery"));
+    SetRadio(rbtFiFo, ifYes("FiFo"));
+    SetRadio(rbtCashHrono, ifYes("CashHrono"));
+    cbxChangeLanguage->SetChecked(ifYes("ChangeLanguage"));
+    cbxDynamic->SetChecked(ifYes("DynamCheck"));
+    if (fCarVantel) {
+        fCarVantel->English1->SetChecked(ifYes("EnglishLanguage"));
+        fCarVantel->Bulgarian1->SetChecked(!fCarVantel->English1->Checked());
+    }
+    cbMessages->SetChecked(unlessNo("Messages"));
+    cbWarnings->SetChecked(unlessNo("Warnings"));
+    cbAutoArchive->SetChecked(unlessNo("AutoArchive"));
+    SetRadio(rbtCashGiveTake, unlessNo("CashGiveTake"));
+
+    eFirmName->SetText(file.Value(QStringLiteral("CurrentFirm")));
+    eOperatorName->SetText(file.Value(QStringLiteral("Login Name")));
+    cbxKochanNom->SetText(QString::number(file.IntValue(QStringLiteral("CurrentBook"), 0)));
+    cbxCashBoxNum->SetText(QString::number(file.IntValue(QStringLiteral("CurrentCasheBox"), 1)));
+    // A count below 1 would leave no copy to rotate through: it keeps one.
+    const QString archiveCount = file.TextOr(QStringLiteral("ArchiveCount"), QStringLiteral("10"));
+    bool isNumber = false;
+    const int copies = archiveCount.trimmed().toInt(&isNumber);
+    eArchiveCount->SetText(isNumber && copies < 1 ? QStringLiteral("1") : archiveCount);
+    const QString dao = file.Value(QStringLiteral("DAO"));
+    cbxDaoVersion->SetText(dao);
+    if (dao.isEmpty() || !dao.startsWith(QLatin1String("3.")))
+        cbxDaoVersion->SetItemIndex(cbxDaoVersion->Items().Count() - 1);
+    app::CurrentFirmId = file.IntValue(QStringLiteral("CurrentFirmID"), 1);
+    app::OperatorPassword = DecodeText(file.Value(QStringLiteral("PWD")), QString::fromLatin1(kPasswordKey));
+}
+
+int TfSetings::CountDatabaseUsers()
+{
+    if (!DM->dbInfo) return -1;
+    DM->dbInfo->SetActive(false);
+    DM->dbInfo->SetDatabase(ResolveFileNameCase(eRepbaseName->Text()));
+    DM->dbInfo->SetActive(true);
+    return DM->dbInfo->NumberOfUsers();
+}
+
+void TfSetings::OKBtnClick(QObject*)
+{
+    if (Connected() && fCarVantel) {
+        DM->tblSale->SetFiltered(false);
+        QString filter;
+        fCarVantel->BuildSaleFilter(filter);
+        if (!filter.isEmpty()) {
+            DM->tblSale->SetFilter(filter);
+            DM->tblSale->SetFiltered(true);
+            TApplication::ProcessMessages();
+        }
+        fCarVantel->ShowCurrentSale();
+    }
+    if (fCarVantel) fCarVantel->stCashBox->SetCaption(QStringLiteral("КАСА № ") + cbxCashBoxNum->Text());
+    if (fPasswordDlg) fPasswordDlg->SaveSettings();
+    if (fCarVantel) fCarVantel->Language1->SetVisible(cbxChangeLanguage->Checked());
+}
+
+void TfSetings::FlatButton1Click(QObject*)
+{
+    if (eOldPass->Text() != app::OperatorPassword) {
+        Warn(QStringLiteral("Сгрешихте старата парола !!!"));
+        return;
+    }
+    if (eNewPass->Text().isEmpty() && eNewPass2->Text().isEmpty() &&
+        !Warn(QStringLiteral("Паролата ще бъде изтрита !!!\rНаистина ли желаете това ?"), true))
+        return;
+    if (eNewPass->Text() != eNewPass2->Text()) {
+        Warn(QStringLiteral("Сгрешена е новата парола !!!"));
+        return;
+    }
+    QChar offending;
+    if (!CanScramble(eNewPass->Text(), &offending)) {
+        Warn(UnscramblableMessage(offending));
+        return;
+    }
+    const QString password = eNewPass->Text();
+    app::OperatorPassword = password;
+    if (fPasswordDlg) fPasswordDlg->SaveSettings();
+    eOperatorName->setEnabled(false);
+    if (Connected()) MoveOperatorToPassword(password);
+    QString told = QStringLiteral("Паролата е променена успешно .\r");
+    if (!password.isEmpty()) told += QStringLiteral("Запомнихте ли я ?");
+    Warn(told);
+    ClearPasswordEdits();
+}
+
+void TfSetings::MoveOperatorToPassword(const QString& password)
+{
+    const QString name = fPasswordDlg ? fPasswordDlg->eLoginName->Text() : eOperatorName->Text();
+    TDaoTable* seller = DM->tblSeller;
+    fCarVantel->FindOrAddSeller(name, password);
+    seller->Edit();
+    seller->FieldByName(QStringLiteral("seller_password"))->SetAsString(password);
+    seller->Post();
+    TApplication::ProcessMessages();
+    DM->VantelDataBase->Idle();
+
+    TDaoTable* logins = DM->tblLogins;
+    logins->Append();
+    logins->FieldByName(QStringLiteral("cashebox_num"))->SetAsString(cbxCashBoxNum->Text());
+    logins->FieldByName(QStringLiteral("previous_id"))->SetAsString(app::CurrentSellerId);
+    app::CurrentSellerId = seller->FieldByName(QStringLiteral("id"))->AsString();
+    logins->FieldByName(QStringLiteral("seller_id"))->SetAsString(app::CurrentSellerId);
+    logins->FieldByName(QStringLiteral("login_time"))->SetAsDateTime(Now());
+    logins->Post();
+    TApplication::ProcessMessages();
+    DM->VantelDataBase->Idle();
+}
+
+void TfSetings::cbChangeSaleDataClick(QObject*)
+{
+    if (cbMessages->Checked() && cbChangeSaleData->Checked()) {
+        if (fMyMessage) fMyMessage->SetHelpContext(4);
+        if (!Warn(QStringLiteral("В този режим можете да променяте всички стари данни,\rда анулирате или издадете "
+                                 "фактура от проформа,\rразбира се на своя отговорност ! Виж Помощ !!!"),
+                  true)) {
+            QSignalBlocker quiet(cbChangeSaleData);
+            cbChangeSaleData->setChecked(false);
+            return;
+        }
+    }
+    EnableGuardedControls();
+}
+
+void TfSetings::cbxPayedOrNotClick(QObject*)
+{
+    if (cbWarnings->Checked())
+        Warn(QStringLiteral("Ако искате да фактурирате проформа\rс днешна дата, просто изтрийте старата под редакция !"));
+    if (fCarVantel) fCarVantel->cbxPayed->setEnabled(cbxPayedOrNot->Checked());
+    EnableGuardedControls();
+}
+
+void TfSetings::EnableGuardedControls()
+{
+    const bool both = cbChangeSaleData->Checked() && cbxPayedOrNot->Checked();
+    for (QWidget* w : std::initializer_list<QWidget*>{cbxKochanNom, cbxCashBoxNum, cbxDynamic, eOperatorName,
+                                                      cbxDaoVersion, cbxOnlythisCash})
+        w->setEnabled(both);
+}
+
+void TfSetings::cbxKochanNomChange(QObject*)
+{
+    if (!cbMessages->Checked()) return;
+    if (fMyMessage) fMyMessage->SetHelpContext(4);
+    Warn(QStringLiteral("Tази опция променя номерирането на фактурите !!!\rНанесете внимателно новия начален номер!"),
+         true);
+}
+
+void TfSetings::cbxDaoVersionChange(QObject*)
+{
+    if (!cbMessages->Checked()) return;
+    if (fMyMessage) fMyMessage->SetHelpContext(16);
+    Warn(QStringLiteral("Tази опция променя начина на достъп до базата !!!\rДобре е да поставите по-високата версия !"),
+         true);
+}
+
+void TfSetings::cbxCashBoxNumChange(QObject*)
+{
+    if (fMyMessage) fMyMessage->SetHelpContext(18);
+    Warn(QStringLiteral("Tази опция променя текущата каса !!!\rПромените ще са актуални след презареждане !"), true);
+}
+
+void TfSetings::cbxKochanNomExit(QObject*)
+{
+    if (cbxKochanNom->Text().isEmpty()) cbxKochanNom->SetText(QStringLiteral("0"));
+}
+
+void TfSetings::cbxCashBoxNumExit(QObject*)
+{
+    if (cbxCashBoxNum->Text().isEmpty()) cbxCashBoxNum->SetText(QStringLiteral("1"));
+}
+
+void TfSetings::cbSpeedButtonsClick(QObject*)
+{
+    if (!fCarVantel) return;
+    if (cbSpeedButtons->Checked())
+        fCarVantel->ShowToolBar();
+    else
+        fCarVantel->HideToolBar();
+}
+
+void TfSetings::rbtFiFoClick(QObject*)
+{
+    app::PerArticle = rbtFiFo->Checked();
+}
+
+void TfSetings::cbAutoArchiveClick(QObject*)
+{
+    const bool on = cbAutoArchive->Checked();
+    edtArchiveName->setEnabled(on);
+    eArchiveCount->setEnabled(on);
+    if (on && (edtArchiveName->Text().isEmpty() || edtArchiveName->Text() == kRepairName))
+        edtArchiveName->SetText(kArchiveName);
+}
+
+void TfSetings::FlatButton3Click(QObject*)
+{
+    switch (TabControl1->TabIndex()) {
+    case 0: {
+        const QPoint at = mapToGlobal(QPoint(FlatButton3->x() + 5, FlatButton3->y() - 38));
+        PopupMenu1->Popup(at.x(), at.y());
+        for (TCheckBox* box : {cbSpeedButtons, cbAutoDPrint, cbxShowUPayed, cbxOnlythisF, cbxOnlythisCash})
+            box->SetChecked(true);
+        for (TCheckBox* box : {cbxDontShowAnullDock, cbxPayedOrNot, cbChangeSaleData}) box->SetChecked(false);
+        break;
+    }
+    case 1:
+        eArchiveCount->SetText(QStringLiteral("3"));
+        cbAutoArchive->SetChecked(true);
+        eRepbaseName->SetText(kRepairName);
+        edtArchiveName->SetText(kArchiveName);
+        break;
+    case 2:
+        rbtAllDelivery->SetChecked(true);
+        SetRadio(rbtFiFo, false);
+        cbxDynamic->SetChecked(true);
+        break;
+    case 3:
+        FillDaoVersions();
+        break;
+    default:
+        break;
+    }
+}
+
+void TfSetings::ChooseProfile(TMenuItem* chosen, bool warnings, bool messages)
+{
+    cbWarnings->SetChecked(warnings);
+    cbMessages->SetChecked(messages);
+    for (TMenuItem* item : {N1, N2, N3}) item->SetChecked(item == chosen);
+}
+
+void TfSetings::N1Click(QObject*)
+{
+    ChooseProfile(N1, true, true);
+}
+
+void TfSetings::N2Click(QObject*)
+{
+    ChooseProfile(N2, false, true);
+}
+
+void TfSetings::N3Click(QObject*)
+{
+    ChooseProfile(N3, false, false);
+}
+
+void TfSetings::fbtRepairClick(QObject*)
+{
+    Maintain(false);
+}
+
+void TfSetings::fbtCompactClick(QObject*)
+{
+    Maintain(true);
+}
+
+void TfSetings::Maintain(bool compact)
+{
+    TDaoDatabase* database = DM->VantelDataBase;
+    const bool wasConnected = database->Connected();
+    if (wasConnected) {
+        database->SetConnected(false);
+        TApplication::ProcessMessages();
+        database->Idle();
+    }
+    // Only a count of exactly 0 lets the file be replaced: a count that failed is no proof that
+    // nobody has it open.
+    int users = -1;
+    try {
+        users = CountDatabaseUsers();
+    } catch (const std::exception&) {
+        // An unreadable lock file: counted as unknown, told below.
+    }
+    if (users < 0) {
+        Warn(QStringLiteral("Не може да се установи дали към базата има свързани потребители !\r") +
+             (DM->dbInfo ? DM->dbInfo->LastErrorText() : QString()));
+    } else if (users > 0) {
+        if (fMyMessage) fMyMessage->CancelBtn->SetCaption(QStringLiteral("&Подробности"));
+        if (!Warn(QStringLiteral("Има свързани към базата потребители !\rПрекратете връзките и опитайте пак!"), true) &&
+            fErrorDescription) {
+            TStrings& memo = fErrorDescription->edtDescription->Lines();
+            memo.Clear();
+            memo.Add(QStringLiteral(" "));
+            memo.Add(QStringLiteral("Свързани в момента са :"));
+            if (DM->dbInfo) memo.AddStrings(DM->dbInfo->LoggedNowUsers());
+            fErrorDescription->Show();
+        }
+    } else if (!CopyDatabaseFile(database->Database(), QDir::current().filePath(QStringLiteral("Temp.mdb")))) {
+        Warn(QStringLiteral("Не може да се създаде копие на базата!"));
+    } else {
+        const QString file = ResolveFileNameCase(eRepbaseName->Text());
+        try {
+            if (compact)
+                database->CompactAccessDatabase(file, QString::fromLatin1(shopschema::kDatabasePassword));
+            else
+                database->RepairAccessDatabase(file, QString::fromLatin1(shopschema::kDatabasePassword));
+            Warn(compact ? QStringLiteral("Базата е сбита успешно !") : QStringLiteral("Базата е възстановена успешно !"));
+        } catch (const std::exception&) {
+            Warn((compact ? QStringLiteral("Грешка при сбиване на базата \r")
+                          : QStringLiteral("Грешка при възтановяване на базата \r")) +
+                 eRepbaseName->Text() + QStringLiteral(" !"));
+        }
+    }
+    if (wasConnected && fCarVantel && fPasswordDlg &&
+        fCarVantel->ConnectDatabase(fPasswordDlg->eDataBase->Text(), database))
+        fCarVantel->OpenDatasets();
+}
+
+void TfSetings::FlatButton2Click(QObject*)
+{
+    const QString name = edtArchiveName->Text();
+    if (name.isEmpty()) {
+        Warn(QStringLiteral("Изберете име на файл !"));
+        edtArchiveName->SetFocus();
+        return;
+    }
+    if (FileExists(ResolveFileNameCase(name)) &&
+        !Warn(QStringLiteral("Файлът вече съществува !\rИскате ли да го препокриете !"), true))
+        return;
+    if (CopyDatabaseFile(DM->VantelDataBase->Database(), name))
+        Warn(QStringLiteral("Базата данни бе архивирана успешно !"));
+    else
+        Warn(QStringLiteral("Поради възникнала грещка,\rбазата данни не бе копирана !"));
+}
+
+namespace {
+
+// The connection check stays off while a file dialog is open.
+QString ChooseFile(const TFileDialogRequest& request)
+{
+    const bool checking = DM && DM->CheckDatabase && DM->CheckDatabase->Active();
+    if (checking) DM->CheckDatabase->SetActive(false);
+    const QString chosen = UiHost().FileDialog(request);
+    if (checking) {
+        try {
+            DM->CheckDatabase->SetActive(true);
+        } catch (const std::exception&) {
+            // The database went away meanwhile; the next action's check will tell.
+        }
+    }
+    return chosen;
+}
+
+}  // namespace
+
+void TfSetings::Button2Click(QObject*)
+{
+    TFileDialogRequest request;
+    request.Title = QStringLiteral("Отвори");
+    request.Filter = QStringLiteral("AccessDataBase files|*.mdb|Show All files|*.*");
+    request.FileName = eRepbaseName->Text();
+    const QString chosen = ChooseFile(request);
+    if (!chosen.isEmpty()) eRepbaseName->SetText(chosen);
+}
+
+void TfSetings::Button1Click(QObject*)
+{
+    TFileDialogRequest request;
+    request.Save = true;
+    request.Title = QStringLiteral("Архивиране");
+    request.Filter = QStringLiteral("MicrosoftAccess DataBase|*.mdb|All Files|*.*");
+    request.DefaultExt = QStringLiteral("*.mdb");
+    request.FileName = edtArchiveName->Text();
+    const QString chosen = ChooseFile(request);
+    if (!chosen.isEmpty()) edtArchiveName->SetText(chosen);
+}

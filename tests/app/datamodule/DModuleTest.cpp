@@ -1,0 +1,648 @@
+// The data module over a fresh copy of the template database: each record rule with the row
+// it posts, the stamps and re-queries that follow, and the flags it leaves.
+
+#include "app/datamodule/DModule.h"
+#include "app/util/AppFlags.h"
+#include "app/util/AppGlobals.h"
+#include "dataaccess/DaoConnectionCheck.h"
+#include "dataaccess/DaoDataBase.h"
+#include "dataaccess/DaoInfo.h"
+#include "dataaccess/DaoTable.h"
+#include "memtable/MemTable.h"
+#include "platform/dao/JetSql.h"
+#include "platform/toolkit/DataSource.h"
+#include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/Exceptions.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string_view>
+#include <sqlite3.h>
+
+namespace {
+
+class DModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("CarVantel.mdb"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(CARVANTEL_BINARY_DIR "/EmptyBase.mdb"), path));
+        QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        app::MainFormReady = true;
+        app::CurrentSellerId = QStringLiteral("7");
+        app::OrderDirty = app::LineAdded = app::NewLine = app::DeliveryChanged = app::LinesPosted = false;
+        app::PaymentChanged = app::NewEmployee = false;
+        dm.VantelDataBase->SetDatabase(path);
+        dm.VantelDataBase->SetConnected(true);
+        // The login's order.
+        for (TDaoTable* t : {dm.tblSale, dm.tblSaleDetail, dm.tblCar, dm.tblClient, dm.tblArticleTotalQuery,
+                             dm.tblMyFirm, dm.tblSaleTotalQuery, dm.tblMark, dm.tblModel, dm.tblEmployee,
+                             dm.tblEmployeePayment, dm.tblEmployeeWork, dm.tblDeliveryDetail, dm.tblQTAQAll,
+                             dm.tblMyQuty, dm.tblArticle, dm.tblStore, dm.tblDelivery, dm.tblFiFoQuery,
+                             dm.tblLogins, dm.tblSeller, dm.tblQDeliveryTotal, dm.tblCashTakings, dm.tblCashGiveIn})
+            ASSERT_NO_THROW(t->Open()) << t->objectName().toStdString();
+    }
+    void TearDown() override
+    {
+        app::MainFormReady = false;
+        app::CurrentSellerId = QStringLiteral("1");
+        app::OrderDirty = app::LineAdded = app::NewLine = app::MissingStock = app::DeliveryChanged = false;
+        app::LinesPosted = app::PaymentChanged = app::NewEmployee = false;
+    }
+
+    static void Set(TDataSet* d, const char* field, const QString& text)
+    {
+        d->FieldByName(QString::fromUtf8(field))->SetAsString(text);
+    }
+    static QString Get(TDataSet* d, const char* field) { return d->FieldByName(QString::fromUtf8(field))->AsString(); }
+
+    // A firm, an order of it, a store and a delivery with one lot, all posted.
+    void MakeOrderAndDelivery()
+    {
+        dm.tblMyFirm->Append();
+        Set(dm.tblMyFirm, "myfirm_name", QStringLiteral("Фирма"));
+        dm.tblMyFirm->Post();
+        dm.tblSale->Append();
+        Set(dm.tblSale, "myfirm_id", Get(dm.tblMyFirm, "id"));
+        Set(dm.tblSale, "tax_rate", QStringLiteral("20"));
+        dm.tblSale->Post();
+        dm.tblStore->Append();
+        Set(dm.tblStore, "store_name", QStringLiteral("Склад"));
+        dm.tblStore->Post();
+        dm.tblDelivery->Append();
+        Set(dm.tblDelivery, "store_id", Get(dm.tblStore, "id"));
+        Set(dm.tblDelivery, "currency_rate", QStringLiteral("1"));
+        Set(dm.tblDelivery, "delivery_tax", QStringLiteral("20"));
+        dm.tblDelivery->Post();
+    }
+
+    QTemporaryDir dir;
+    TDM dm;
+};
+
+TEST(DModuleDesignTest, DeclaresEveryDatasetAndSourceClosed)
+{
+    TDM dm;
+    EXPECT_EQ(DM, &dm);
+    EXPECT_EQ(dm.findChildren<TDaoTable*>().size(), 42);
+    EXPECT_EQ(dm.findChildren<TDataSource*>().size(), 41);
+    for (TDaoTable* t : dm.findChildren<TDaoTable*>()) {
+        EXPECT_FALSE(t->Active()) << t->objectName().toStdString();
+        EXPECT_EQ(t->Database(), dm.VantelDataBase);
+    }
+    EXPECT_FALSE(dm.CheckDatabase->Active());
+    EXPECT_EQ(dm.CheckDatabase->Database(), dm.VantelDataBase);
+    EXPECT_EQ(dm.CheckDatabase->Interval(), 5000);
+    EXPECT_EQ(dm.CheckDatabase->ErrorAction(), TErrActionSet(TErrAction::RaiseException));
+    EXPECT_FALSE(dm.dbInfo->Active());
+    EXPECT_EQ(dm.tblSaleDetail->MasterSource(), dm.srcSale);
+    EXPECT_EQ(dm.tblSaleDetail->MasterFields().Text().trimmed(), QStringLiteral("sale_id -> id"));
+    EXPECT_EQ(dm.tblDeliveryDetail->MasterSource(), dm.srcDelivery);
+    EXPECT_EQ(dm.srcArticleTotalQuery->DataSet(), dm.tblArticleTotalQuery);
+    EXPECT_FALSE(dm.srcArticleTotalq->Enabled());
+    EXPECT_EQ(dm.srcMemtable->DataSet(), static_cast<TDataSet*>(dm.tblMemTable));
+    EXPECT_TRUE(dm.tblArticleTotalQuery->Filtered());
+    EXPECT_FALSE(dm.tblFiFoQuery->Filtered());
+    EXPECT_TRUE(dm.tblStore->CacheLookups());
+    EXPECT_FALSE(dm.tblArticleTotalq->ParamCheck());
+}
+
+TEST(DModuleDesignTest, ReadOnlyDatasetsAndMasterLinksAreAsDocumented)
+{
+    TDM dm;
+    const QStringList readOnly = {
+        "tblSaleTotalQuery", "tblMyPersonalQuery", "tblQTAQAll", "tblMyQuty", "tblArticle", "tblMark", "tblFiFoQuery",
+        "tblQDeliveryTotal", "tblCashDTotal", "tblCashSTotal", "tblCashSale", "tblCashDelivery", "tblCashEPayment",
+        "tblCashEWork", "tblCashTTotal", "tblCashEPTotal", "tblCashGTotal", "tblCashEWTotal", "tblDebitQuery",
+        "tblDebSum", "tblArticleTotalq", "tblArticleTotalQuery"};
+    for (TDaoTable* t : dm.findChildren<TDaoTable*>())
+        EXPECT_EQ(t->ReadOnly(), readOnly.contains(t->objectName())) << t->objectName().toStdString();
+
+    struct Link {
+        TDaoTable* detail;
+        TDataSource* master;
+        const char* fields;
+    };
+    const Link links[] = {
+        {dm.tblSaleDetail, dm.srcSale, "sale_id -> id"},
+        {dm.tblSaleTotalQuery, dm.srcSale, "id -> id"},
+        {dm.tblEmployeePayment, dm.srcEmployee, "employee_id -> id"},
+        {dm.tblEmployeeWork, dm.srcEmployee, "employee_id -> id"},
+        {dm.tblDelivery, dm.srcStore, "store_id -> id"},
+        {dm.tblDeliveryDetail, dm.srcDelivery, "delivery_id -> id"},
+        {dm.tblQDeliveryTotal, dm.srcDelivery, "id -> id"},
+        {dm.tblArticleTotalq, dm.srcArticleTotalQuery, ""},
+    };
+    int linked = 0;
+    for (TDaoTable* t : dm.findChildren<TDaoTable*>())
+        if (t->MasterSource())
+            ++linked;
+    EXPECT_EQ(linked, int(std::size(links)));
+    for (const Link& l : links) {
+        SCOPED_TRACE(l.detail->objectName().toStdString());
+        EXPECT_EQ(l.detail->MasterSource(), l.master);
+        EXPECT_EQ(l.detail->MasterFields().Text().trimmed(), QString::fromUtf8(l.fields));
+    }
+    EXPECT_EQ(dm.tblCashBox->SortedBy().Text().trimmed(), QStringLiteral("[to_date] DESC"));
+    EXPECT_EQ(dm.tblFiFoQuery->Filter(), QStringLiteral("[total_quty]>0"));
+    EXPECT_TRUE(dm.tblCar->Filtered());
+    EXPECT_TRUE(dm.tblCashTakings->Filtered());
+}
+
+TEST(DModuleDesignTest, ClampByteKeepsSmallAndNegativeValues)
+{
+    const std::pair<qint32, qint32> cases[] = {{300, 255}, {256, 255}, {255, 255}, {0, 0}, {-5, -5}};
+    for (auto [in, out] : cases)
+        EXPECT_EQ(TDM::ClampByte(in), out) << in;
+}
+
+struct ClampCase {
+    const char* field;
+    const char* typed;
+    const char* stored;
+};
+
+TEST_F(DModuleTest, EveryOtherDatasetOpensOverTheTemplate)
+{
+    for (TDaoTable* t : {dm.tblMyPersonalQuery, dm.tblCashBox, dm.tblCashDTotal, dm.tblCashSTotal, dm.tblCashSale,
+                         dm.tblCashDelivery, dm.tblCashEPayment, dm.tblCashEWork, dm.tblCashTTotal,
+                         dm.tblCashEPTotal, dm.tblCashGTotal, dm.tblCashEWTotal, dm.tblArticleTotalq,
+                         dm.EmployeeWorkRep, dm.tblQueryEmploeeWork}) {
+        EXPECT_NO_THROW(t->Open()) << t->objectName().toStdString();
+        if (t == dm.EmployeeWorkRep) {
+            QStringList names;
+            for (int i = 0; i < t->FieldCount(); ++i)
+                names << t->Fields().Fields(i)->FieldName();
+            EXPECT_EQ(names.join(QLatin1Char(' ')),
+                      QStringLiteral("employee_id start_date_time end_data_time absence_days absence_reason payment "
+                                     "payment_date payed last_modified seller_id cashbox_num"));
+        }
+        t->Close();
+    }
+}
+
+TEST_F(DModuleTest, FirmVatAndCarNumbersAreClampedOnPost)
+{
+    const ClampCase firm[] = {{"DDS", "300", "255"}, {"DDS", "255", "255"}, {"DDS", "-5", "-5"}, {"DDS", "", ""}};
+    for (const ClampCase& c : firm) {
+        dm.tblMyFirm->Append();
+        Set(dm.tblMyFirm, c.field, QString::fromUtf8(c.typed));
+        Set(dm.tblMyFirm, "myfirm_name", QStringLiteral("x"));
+        dm.tblMyFirm->Post();
+        EXPECT_EQ(Get(dm.tblMyFirm, c.field), QString::fromUtf8(c.stored)) << c.typed;
+    }
+    dm.tblCar->Append();
+    Set(dm.tblCar, "power", QStringLiteral("300"));
+    Set(dm.tblCar, "doors", QStringLiteral("4"));
+    dm.tblCar->Post();
+    EXPECT_EQ(Get(dm.tblCar, "power"), QStringLiteral("255"));
+    EXPECT_EQ(Get(dm.tblCar, "doors"), QStringLiteral("4"));
+}
+
+TEST_F(DModuleTest, OrderLineTakesItsAmountFromTheBufferAndTheTotalsFollow)
+{
+    MakeOrderAndDelivery();
+    dm.tblSaleDetail->Append();
+    EXPECT_TRUE(app::LineAdded && app::OrderDirty && app::NewLine);
+    Set(dm.tblSaleDetail, "sale_id", Get(dm.tblSale, "id"));
+    Set(dm.tblSaleDetail, "sale_price", QStringLiteral("10"));
+    Set(dm.tblSaleDetail, "discount", QStringLiteral("10"));
+    Set(dm.tblSaleDetail, "sale_quantity", QStringLiteral("3"));
+    const double before = Now();
+    dm.tblSaleDetail->Post();
+    EXPECT_EQ(Get(dm.tblSaleDetail, "sale_id"), Get(dm.tblSale, "id"));
+    EXPECT_DOUBLE_EQ(dm.tblSaleDetail->FieldByName(QStringLiteral("total_sale_sum"))->AsFloat(), 27.0);
+    EXPECT_EQ(Get(dm.tblSaleDetail, "seller_id"), QStringLiteral("7"));
+    EXPECT_GE(dm.tblSaleDetail->FieldByName(QStringLiteral("last_modified"))->AsFloat(), before - 1.0 / 86400);
+    EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Sumsale_total"), QStringLiteral("27.00"));
+
+    // An edit: the stored amount is the new one, not the query's amount of the row as read.
+    dm.tblSaleDetail->Edit();
+    Set(dm.tblSaleDetail, "sale_quantity", QStringLiteral("5"));
+    dm.tblSaleDetail->Post();
+    EXPECT_DOUBLE_EQ(dm.tblSaleDetail->FieldByName(QStringLiteral("total_sale_sum"))->AsFloat(), 45.0);
+    EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Sumsale_total"), QStringLiteral("45.00"));
+    EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Total"), QStringLiteral("54.00"));
+}
+
+TEST_F(DModuleTest, BeforeTheMainWindowIsShownAnOrderLineIsNotStamped)
+{
+    MakeOrderAndDelivery();
+    app::MainFormReady = false;
+    dm.tblSaleDetail->Append();
+    Set(dm.tblSaleDetail, "sale_id", Get(dm.tblSale, "id"));
+    Set(dm.tblSaleDetail, "sale_price", QStringLiteral("10"));
+    Set(dm.tblSaleDetail, "sale_quantity", QStringLiteral("2"));
+    dm.tblSaleDetail->Post();
+    EXPECT_TRUE(dm.tblSaleDetail->FieldByName(QStringLiteral("total_sale_sum"))->IsNull());
+    EXPECT_TRUE(dm.tblSaleDetail->FieldByName(QStringLiteral("seller_id"))->IsNull());
+}
+
+TEST_F(DModuleTest, CancellingANewLineClearsOrderDirtyAfterAHeaderEdit)
+{
+    MakeOrderAndDelivery();
+    dm.tblSale->Edit();
+    EXPECT_TRUE(app::OrderDirty);
+    Set(dm.tblSale, "tax_rate", QStringLiteral("9"));
+    dm.tblSaleDetail->Append();
+    Set(dm.tblSaleDetail, "sale_price", QStringLiteral("1"));
+    dm.tblSaleDetail->Cancel();
+    EXPECT_FALSE(app::OrderDirty);
+    EXPECT_FALSE(app::LineAdded);
+    EXPECT_FALSE(app::NewLine);
+}
+
+TEST_F(DModuleTest, AnUnnamedDeliveryLineIsStoredAsEmptyWithZeroes)
+{
+    MakeOrderAndDelivery();
+    dm.tblDeliveryDetail->Append();
+    EXPECT_TRUE(app::DeliveryChanged);
+    dm.tblDeliveryDetail->FieldByName(QStringLiteral("service"))->SetAsBoolean(false);
+    dm.tblDeliveryDetail->Post();
+    EXPECT_EQ(Get(dm.tblDeliveryDetail, "article_name"), QStringLiteral("Празно"));
+    for (const char* f : {"sale_price", "delivery_price", "delivery_quantity"})
+        EXPECT_EQ(Get(dm.tblDeliveryDetail, f), QStringLiteral("0")) << f;
+    EXPECT_EQ(Get(dm.tblDeliveryDetail, "delivery_id"), Get(dm.tblDelivery, "id"));
+    EXPECT_EQ(Get(dm.tblDeliveryDetail, "store_id"), Get(dm.tblStore, "id"));
+    EXPECT_EQ(Get(dm.tblDeliveryDetail, "seller_id"), QStringLiteral("7"));
+    EXPECT_TRUE(app::LinesPosted);
+    EXPECT_FALSE(app::DeliveryChanged);
+}
+
+TEST_F(DModuleTest, DeliveryTotalsAreReQueriedAndCopiedIntoTheDelivery)
+{
+    MakeOrderAndDelivery();
+    dm.tblDeliveryDetail->Append();
+    Set(dm.tblDeliveryDetail, "article_name", QStringLiteral("Масло"));
+    Set(dm.tblDeliveryDetail, "delivery_price", QStringLiteral("8"));
+    Set(dm.tblDeliveryDetail, "delivery_quantity", QStringLiteral("10"));
+    dm.tblDeliveryDetail->Post();
+    EXPECT_DOUBLE_EQ(dm.tblQDeliveryTotal->FieldByName(QStringLiteral("DeliverySum"))->AsFloat(), 80.0);
+    dm.tblDelivery->Edit();
+    Set(dm.tblDelivery, "supplier", QStringLiteral("Доставчик"));
+    dm.tblDelivery->Post();
+    EXPECT_DOUBLE_EQ(dm.tblDelivery->FieldByName(QStringLiteral("delivery_sum"))->AsFloat(), 80.0);
+    EXPECT_DOUBLE_EQ(dm.tblDelivery->FieldByName(QStringLiteral("delivery_tax_value"))->AsFloat(), 16.0);
+}
+
+// Whether a row with this id is in the table, read past the datasets.
+bool RowExists(TDM& dm, const char* table, qint32 id)
+{
+    TDaoTable probe;
+    probe.SetDatabase(dm.VantelDataBase);
+    probe.SQL().SetText(QStringLiteral("SELECT id FROM %1 WHERE id=%2;").arg(QString::fromUtf8(table)).arg(id));
+    probe.Open();
+    return !probe.IsEmpty();
+}
+
+TEST_F(DModuleTest, ALotOrdersUseAndAFirmOrdersNameCannotBeDeleted)
+{
+    MakeOrderAndDelivery();
+    for (int i = 0; i < 2; ++i) {
+        dm.tblDeliveryDetail->Append();
+        Set(dm.tblDeliveryDetail, "article_name", QStringLiteral("Масло"));
+        dm.tblDeliveryDetail->Post();
+    }
+    const qint32 sold = dm.tblDeliveryDetail->FieldByName(QStringLiteral("id"))->AsInteger();
+    const qint32 unsold = sold - 1;
+    const qint32 firm = dm.tblMyFirm->FieldByName(QStringLiteral("id"))->AsInteger();
+    EXPECT_FALSE(dm.DeliveryLineInUse(sold));
+    dm.tblSaleDetail->Append();
+    Set(dm.tblSaleDetail, "sale_id", Get(dm.tblSale, "id"));
+    dm.tblSaleDetail->FieldByName(QStringLiteral("delivery_detail_id"))->SetAsInteger(sold);
+    dm.tblSaleDetail->Post();
+    EXPECT_TRUE(dm.DeliveryLineInUse(sold));
+    EXPECT_FALSE(dm.DeliveryLineInUse(unsold));
+    EXPECT_TRUE(dm.FirmInUse(firm));
+
+    // Through the dataset and through the windows' SQL delete alike.
+    EXPECT_THROW(dm.tblDeliveryDetail->Delete(), EDatabaseError);
+    EXPECT_THROW(dm.DeleteDeliveryLine(sold), EDatabaseError);
+    EXPECT_TRUE(RowExists(dm, "delivery_detail", sold));
+    EXPECT_THROW(dm.tblMyFirm->Delete(), EDatabaseError);
+    EXPECT_THROW(dm.DeleteFirm(firm), EDatabaseError);
+    EXPECT_TRUE(RowExists(dm, "myfirm", firm));
+
+    dm.DeleteDeliveryLine(unsold);
+    EXPECT_FALSE(RowExists(dm, "delivery_detail", unsold));
+    dm.tblMyFirm->Append();
+    Set(dm.tblMyFirm, "myfirm_name", QStringLiteral("Друга"));
+    dm.tblMyFirm->Post();
+    const qint32 unused = dm.tblMyFirm->FieldByName(QStringLiteral("id"))->AsInteger();
+    dm.DeleteFirm(unused);
+    EXPECT_FALSE(RowExists(dm, "myfirm", unused));
+}
+
+TEST_F(DModuleTest, AModelSavedUnderAllMakesKeepsItsMake)
+{
+    QString make = TDM::AllMakes();
+    dm.WindowHooks.ModelMakeText = [&] { return make; };
+    dm.tblModel->Append();
+    Set(dm.tblModel, "mark_name", QStringLiteral("Лада"));
+    Set(dm.tblModel, "model_name", QStringLiteral("Нива"));
+    dm.tblModel->Post();
+    EXPECT_EQ(Get(dm.tblModel, "mark_name"), QStringLiteral("Лада"));
+    make = QStringLiteral("Opel");
+    dm.tblModel->Edit();
+    Set(dm.tblModel, "model_name", QStringLiteral("Astra"));
+    dm.tblModel->Post();
+    EXPECT_EQ(Get(dm.tblModel, "mark_name"), QStringLiteral("Opel"));
+}
+
+TEST_F(DModuleTest, PaymentsAndWorkTakeTheCashBoxAndZeroes)
+{
+    dm.WindowHooks.CashBoxNumberText = [] { return QStringLiteral("3"); };
+    dm.tblEmployee->Append();
+    Set(dm.tblEmployee, "employee_name", QStringLiteral("Иван"));
+    app::NewEmployee = true;
+    dm.tblEmployee->Post();
+    EXPECT_FALSE(app::NewEmployee);
+
+    dm.tblEmployeePayment->Append();
+    EXPECT_TRUE(app::PaymentChanged);
+    Set(dm.tblEmployeePayment, "employee_id", Get(dm.tblEmployee, "id"));
+    Set(dm.tblEmployeePayment, "cashbox_num", QStringLiteral("0"));
+    Set(dm.tblEmployeePayment, "work", QStringLiteral("Ремонт"));
+    dm.tblEmployeePayment->Post();
+    EXPECT_EQ(Get(dm.tblEmployeePayment, "cashbox_num"), QStringLiteral("3"));
+    EXPECT_EQ(Get(dm.tblEmployeePayment, "payment"), QStringLiteral("0"));
+    EXPECT_EQ(Get(dm.tblEmployeePayment, "employee_id"), Get(dm.tblEmployee, "id"));
+    EXPECT_FALSE(app::PaymentChanged);
+
+    app::MainFormReady = false;  // the absence clamp holds always
+    dm.tblEmployeeWork->Append();
+    Set(dm.tblEmployeeWork, "absence_days", QStringLiteral("300"));
+    dm.tblEmployeeWork->Post();
+    EXPECT_EQ(Get(dm.tblEmployeeWork, "absence_days"), QStringLiteral("255"));
+    EXPECT_TRUE(dm.tblEmployeeWork->FieldByName(QStringLiteral("cashbox_num"))->IsNull());
+}
+
+struct CashRowCase {
+    TDaoTable* TDM::*Rows;
+    const char* amount;
+    TDaoTable* TDM::*Total;
+    const char* totalField;
+};
+
+TEST_F(DModuleTest, ACashRowWithoutAnAmountStoresZeroAndItsTotalIsReQueried)
+{
+    const CashRowCase cases[] = {
+        {&TDM::tblCashTakings, "take", &TDM::tblCashTTotal, "TakedTotalSum"},
+        {&TDM::tblCashGiveIn, "give", &TDM::tblCashGTotal, "GiveTotal"},
+    };
+    const double today = std::floor(Now());
+    for (const CashRowCase& c : cases) {
+        SCOPED_TRACE(c.amount);
+        TDaoTable* rows = dm.*c.Rows;
+        TDaoTable* total = dm.*c.Total;
+        rows->SetFiltered(false);
+        total->QueryDefParameters().SetText(QStringLiteral("1\n%1\n%2").arg(DateToStr(today), DateToStr(today + 1)));
+        total->Open();
+        rows->Append();
+        rows->FieldByName(QStringLiteral("date"))->SetAsFloat(today);
+        rows->Post();
+        EXPECT_EQ(Get(rows, c.amount), QStringLiteral("0"));
+        rows->Append();
+        rows->FieldByName(QStringLiteral("date"))->SetAsFloat(today);
+        Set(rows, c.amount, QStringLiteral("12.5"));
+        rows->Post();
+        ASSERT_FALSE(total->IsEmpty());
+        EXPECT_DOUBLE_EQ(total->FieldByName(QString::fromUtf8(c.totalField))->AsFloat(), 12.5);
+    }
+}
+
+TEST_F(DModuleTest, TheWindowsSeeWhatTheRulesShowAndTheFlagsTheyKeep)
+{
+    QStringList shown;
+    bool storageVisible = false;
+    bool onWorkPrice = false;
+    int renumbered = 0;
+    dm.WindowHooks.ShowDelivery = [&](const QString& id, bool paid) {
+        shown << QStringLiteral("delivery %1 %2").arg(id, paid ? "paid" : "unpaid");
+    };
+    dm.WindowHooks.ShowStoreName = [&](const QString& name) { shown << QStringLiteral("store ") + name; };
+    dm.WindowHooks.StoreNameText = [] { return QStringLiteral("Склад 2"); };
+    dm.WindowHooks.StorageVisible = [&] { return storageVisible; };
+    dm.WindowHooks.PaymentGridOnWorkPrice = [&] { return onWorkPrice; };
+    dm.WindowHooks.RenumberOrderLines = [&] { ++renumbered; };
+    MakeOrderAndDelivery();
+    // The store's name comes from the stores window's edit.
+    EXPECT_EQ(Get(dm.tblStore, "store_name"), QStringLiteral("Склад 2"));
+    dm.tblDelivery->First();
+    dm.tblStore->First();
+    EXPECT_TRUE(shown.contains(QStringLiteral("delivery %1 unpaid").arg(Get(dm.tblDelivery, "id"))));
+    EXPECT_TRUE(shown.contains(QStringLiteral("store Склад 2")));
+
+    // A delivery posted while the stores window is hidden keeps its changed flag.
+    dm.tblDelivery->Edit();
+    EXPECT_TRUE(app::DeliveryChanged);
+    Set(dm.tblDelivery, "supplier", QStringLiteral("А"));
+    dm.tblDelivery->Post();
+    EXPECT_TRUE(app::DeliveryChanged);
+    storageVisible = true;
+    dm.tblDelivery->Edit();
+    Set(dm.tblDelivery, "supplier", QStringLiteral("Б"));
+    dm.tblDelivery->Post();
+    EXPECT_FALSE(app::DeliveryChanged);
+    dm.tblDelivery->Edit();
+    dm.tblDelivery->Cancel();
+    EXPECT_FALSE(app::DeliveryChanged);
+
+    // Leaving an added order line renumbers the lines and clears the line flags.
+    dm.tblSaleDetail->Append();
+    Set(dm.tblSaleDetail, "sale_id", Get(dm.tblSale, "id"));
+    Set(dm.tblSaleDetail, "sale_price", QStringLiteral("1"));
+    dm.tblSaleDetail->Post();
+    app::MissingStock = true;
+    dm.tblSaleDetail->First();
+    dm.tblSaleDetail->Prior();
+    dm.tblSaleDetail->Last();
+    EXPECT_GE(renumbered, 1);
+    EXPECT_FALSE(app::NewLine);
+    EXPECT_FALSE(app::MissingStock);
+    dm.tblSale->Edit();
+    Set(dm.tblSale, "tax_rate", QStringLiteral("9"));
+    dm.tblSale->Post();
+    EXPECT_FALSE(app::OrderDirty);
+
+    // A payment edit counts as a pay change only on the work-price column.
+    dm.tblEmployee->Append();
+    Set(dm.tblEmployee, "employee_name", QStringLiteral("Иван"));
+    dm.tblEmployee->Post();
+    dm.tblEmployeePayment->Append();
+    Set(dm.tblEmployeePayment, "employee_id", Get(dm.tblEmployee, "id"));
+    dm.tblEmployeePayment->Post();
+    dm.tblEmployeePayment->Edit();
+    EXPECT_FALSE(app::PaymentChanged);
+    dm.tblEmployeePayment->Cancel();
+    onWorkPrice = true;
+    dm.tblEmployeePayment->Edit();
+    EXPECT_TRUE(app::PaymentChanged);
+    dm.tblEmployeePayment->Cancel();
+    EXPECT_FALSE(app::PaymentChanged);
+}
+
+TEST_F(DModuleTest, ADeliveryLineWithoutADeliveryIsRefused)
+{
+    dm.tblDeliveryDetail->Append();
+    Set(dm.tblDeliveryDetail, "article_name", QStringLiteral("Масло"));
+    EXPECT_THROW(dm.tblDeliveryDetail->Post(), EDatabaseError);
+    dm.tblDeliveryDetail->Cancel();
+    EXPECT_TRUE(dm.tblDeliveryDetail->IsEmpty());
+}
+
+
+TEST_F(DModuleTest, TheLoginCanSwitchOnTheCheckAndTheUserList)
+{
+    EXPECT_NO_THROW(dm.CheckDatabase->SetActive(true));
+    EXPECT_TRUE(dm.CheckDatabase->Active());
+    dm.dbInfo->SetDatabase(dm.VantelDataBase->Database());
+    dm.dbInfo->SetDaoInfoDll(dir.filePath(QStringLiteral("Msldbusr.dll")));
+    EXPECT_NO_THROW(dm.dbInfo->SetActive(true));
+    EXPECT_TRUE(dm.dbInfo->Active());
+    // Other workstations still read the file.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(dir.filePath(QStringLiteral("CarVantel.mdb")).toUtf8().constData(), &other,
+                              SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    jet::RegisterJetFunctions(other);
+    sqlite3_stmt* statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(other, "SELECT count(*) FROM seller", -1, &statement, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(other);
+    if (statement) {
+        EXPECT_EQ(sqlite3_step(statement), SQLITE_ROW) << sqlite3_errmsg(other);
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(other);
+}
+
+
+TEST_F(DModuleTest, ANeverSoldLotIsInStockWithItsWholeQuantityAndValue)
+{
+    MakeOrderAndDelivery();
+    dm.tblDeliveryDetail->Append();
+    Set(dm.tblDeliveryDetail, "article_name", QStringLiteral("Масло"));
+    Set(dm.tblDeliveryDetail, "delivery_price", QStringLiteral("8"));
+    Set(dm.tblDeliveryDetail, "sale_price", QStringLiteral("10"));
+    Set(dm.tblDeliveryDetail, "delivery_quantity", QStringLiteral("5"));
+    dm.tblDeliveryDetail->Post();
+    dm.tblArticleTotalQuery->Close();
+    dm.tblArticleTotalQuery->Open();
+    ASSERT_EQ(dm.tblArticleTotalQuery->RecordCount(), 1);
+    EXPECT_DOUBLE_EQ(dm.tblArticleTotalQuery->FieldByName(QStringLiteral("total_quty"))->AsFloat(), 5.0);
+    EXPECT_EQ(Get(dm.tblArticleTotalQuery, "store_name"), Get(dm.tblStore, "store_name"));
+    dm.tblArticleTotalq->Open();
+    EXPECT_DOUBLE_EQ(dm.tblArticleTotalq->FieldByName(QStringLiteral("total_d"))->AsFloat(), 40.0);
+    EXPECT_DOUBLE_EQ(dm.tblArticleTotalq->FieldByName(QStringLiteral("total_s"))->AsFloat(), 50.0);
+}
+
+
+TEST_F(DModuleTest, OrderLinesAndTotalsFollowTheCurrentOrder)
+{
+    MakeOrderAndDelivery();
+    const QString first = Get(dm.tblSale, "id");
+    dm.tblSaleDetail->Append();
+    Set(dm.tblSaleDetail, "sale_price", QStringLiteral("10"));
+    Set(dm.tblSaleDetail, "sale_quantity", QStringLiteral("1"));
+    dm.tblSaleDetail->Post();
+    EXPECT_EQ(Get(dm.tblSaleDetail, "sale_id"), first);  // the link gives the new line its order
+    dm.tblSale->Append();
+    Set(dm.tblSale, "myfirm_id", Get(dm.tblMyFirm, "id"));
+    dm.tblSale->Post();
+    EXPECT_TRUE(dm.tblSaleDetail->IsEmpty());
+    EXPECT_TRUE(dm.tblSaleTotalQuery->IsEmpty());
+    dm.tblSale->First();
+    EXPECT_EQ(dm.tblSaleDetail->RecordCount(), 1);
+    EXPECT_EQ(Get(dm.tblSaleTotalQuery, "id"), first);
+}
+
+// The flags every rule sets or clears: the flags raised before the step, the step, and the
+// flags that must be raised after it (all others down).
+struct FlagCase {
+    const char* step;
+    std::vector<bool*> before;
+    std::function<void(TDM&)> act;
+    std::vector<bool*> after;
+};
+
+TEST_F(DModuleTest, EachRuleLeavesTheFlagsItOwns)
+{
+    using namespace app;
+    const std::pair<bool*, const char*> all[] = {
+        {&OrderDirty, "order-dirty"},         {&LineAdded, "line-added"},     {&NewLine, "new-line"},
+        {&MissingStock, "missing-stock"},     {&DeliveryChanged, "delivery-changed"},
+        {&LinesPosted, "lines-posted"},       {&PaymentChanged, "payment-changed"},
+        {&NewEmployee, "new-employee"}};
+    int renumbered = 0;
+    dm.WindowHooks.StorageVisible = [] { return true; };
+    dm.WindowHooks.RenumberOrderLines = [&] { ++renumbered; };
+    dm.WindowHooks.PaymentGridOnWorkPrice = [] { return false; };
+    MakeOrderAndDelivery();
+    for (int i = 0; i < 2; ++i) {
+        dm.tblSaleDetail->Append();
+        Set(dm.tblSaleDetail, "sale_price", QStringLiteral("1"));
+        dm.tblSaleDetail->Post();
+    }
+    dm.tblDeliveryDetail->Append();
+    Set(dm.tblDeliveryDetail, "article_name", QStringLiteral("Масло"));
+    dm.tblDeliveryDetail->Post();
+    dm.tblEmployee->Append();
+    Set(dm.tblEmployee, "employee_name", QStringLiteral("Иван"));
+    dm.tblEmployee->Post();
+    dm.tblEmployeePayment->Append();
+    dm.tblEmployeePayment->Post();
+    dm.EmployeeWorkRep->Open();
+
+    auto edit = [](TDaoTable* TDM::*t) { return [t](TDM& m) { (m.*t)->Edit(); }; };
+    auto append = [](TDaoTable* TDM::*t) { return [t](TDM& m) { (m.*t)->Append(); }; };
+    auto post = [](TDaoTable* TDM::*t) { return [t](TDM& m) { (m.*t)->Edit(); (m.*t)->Post(); }; };
+    auto cancel = [](TDaoTable* TDM::*t) { return [t](TDM& m) { (m.*t)->Edit(); (m.*t)->Cancel(); }; };
+    auto cancelNew = [](TDaoTable* TDM::*t) { return [t](TDM& m) { (m.*t)->Append(); (m.*t)->Cancel(); }; };
+    const FlagCase cases[] = {
+        {"order new", {}, append(&TDM::tblSale), {&OrderDirty}},
+        {"order edit", {}, edit(&TDM::tblSale), {&OrderDirty}},
+        {"order post", {&OrderDirty}, post(&TDM::tblSale), {}},
+        {"order cancel", {&OrderDirty}, cancel(&TDM::tblSale), {}},
+        {"line new", {}, append(&TDM::tblSaleDetail), {&LineAdded, &OrderDirty, &NewLine}},
+        {"line edit", {}, edit(&TDM::tblSaleDetail), {&OrderDirty}},
+        {"new line cancel", {&OrderDirty}, cancelNew(&TDM::tblSaleDetail), {}},
+        {"line scroll", {&LineAdded, &NewLine, &MissingStock}, [](TDM& m) { m.tblSaleDetail->First(); m.tblSaleDetail->Next(); },
+         {&LineAdded}},
+        {"delivery new", {}, append(&TDM::tblDelivery), {&DeliveryChanged}},
+        {"delivery edit", {}, edit(&TDM::tblDelivery), {&DeliveryChanged}},
+        {"delivery post", {}, post(&TDM::tblDelivery), {}},
+        {"delivery cancel", {&DeliveryChanged}, cancel(&TDM::tblDelivery), {}},
+        {"delivery line new", {}, append(&TDM::tblDeliveryDetail), {&DeliveryChanged}},
+        {"delivery line edit", {}, edit(&TDM::tblDeliveryDetail), {&DeliveryChanged}},
+        {"delivery line post", {}, post(&TDM::tblDeliveryDetail), {&LinesPosted}},
+        {"delivery line cancel", {&DeliveryChanged}, cancel(&TDM::tblDeliveryDetail), {}},
+        {"payment new", {}, append(&TDM::tblEmployeePayment), {&PaymentChanged}},
+        {"payment edit off the work price", {}, edit(&TDM::tblEmployeePayment), {}},
+        {"payment post", {&PaymentChanged}, post(&TDM::tblEmployeePayment), {}},
+        {"payment cancel", {&PaymentChanged}, cancel(&TDM::tblEmployeePayment), {}},
+        {"employee post", {&NewEmployee}, post(&TDM::tblEmployee), {}},
+        {"work report post", {&NewEmployee}, [](TDM& m) { m.EmployeeWorkRep->Append(); m.EmployeeWorkRep->Post(); }, {}},
+    };
+    for (const FlagCase& c : cases) {
+        SCOPED_TRACE(c.step);
+        for (auto [flag, name] : all)
+            *flag = std::find(c.before.begin(), c.before.end(), flag) != c.before.end();
+        renumbered = 0;
+        c.act(dm);
+        for (auto [flag, name] : all)
+            EXPECT_EQ(*flag, std::find(c.after.begin(), c.after.end(), flag) != c.after.end()) << name;
+        if (std::string_view(c.step) == "line scroll") {
+            EXPECT_EQ(renumbered, 2);  // leaving the first line and the second
+        }
+        for (TDaoTable* t : dm.findChildren<TDaoTable*>())
+            if (t->Active() && t->State() != dsBrowse)
+                t->Cancel();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+// The message box answers, its help and relabelled variants, the error description window
+// and the about box, each run through the scripted UI host.
+
+#include "app/windows/About.h"
+#include "app/windows/uErrorDescription.h"
+#include "app/windows/uMyMessage.h"
+#include "controls/FlatButton.h"
+#include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/ScriptedUiHost.h"
+#include "platform/toolkit/gui/StandardControls.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+void Touch(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+}
+
+class MessageBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    QTemporaryDir dir;
+    TScriptedUiHost host;
+    TScopedUiHost installed{host};
+    TApplication app;
+    TfMyMessage box;
+};
+
+struct MessageCase {
+    const char* name;
+    int helpContext;         // 0: no help topic asked for
+    const char* relabel;     // the caller's own label for the second button, or null
+    const char* press;       // "OKBtn" or "CancelBtn"
+    bool helpFileExists;
+    TModalResult answer;
+    const char* secondCaptionShown;
+    bool helpOpened;
+};
+
+TEST_F(MessageBoxTest, EachVariantAnswersAndPutsTheCaptionsBack)
+{
+    const MessageCase variants[] = {
+        {"yes", 0, nullptr, "OKBtn", true, mrYes, "&Отказ", false},
+        {"cancel", 0, nullptr, "CancelBtn", true, mrNo, "&Отказ", false},
+        {"help", 4, nullptr, "CancelBtn", true, mrNo, "&Помощ", true},
+        {"help without a help file", 18, nullptr, "CancelBtn", false, mrNo, "&Помощ", false},
+        {"yes with a help topic", 16, nullptr, "OKBtn", true, mrYes, "&Помощ", false},
+        {"details", 0, "&Подробности", "CancelBtn", true, mrNo, "&Подробности", false},
+    };
+    const QString helpFile = dir.filePath(QStringLiteral("CarVantel.HLP"));
+    for (const MessageCase& v : variants) {
+        SCOPED_TRACE(v.name);
+        host.ClearShown();
+        QFile::remove(helpFile);
+        if (v.helpFileExists)
+            Touch(helpFile);
+        app.SetHelpFile(helpFile);
+
+        const QString text = QStringLiteral("Текущия склад ще бъде премахнат !\rНаистина ли искате това ?");
+        box.Label1->SetCaption(text);
+        box.CancelBtn->setVisible(true);
+        if (v.relabel)
+            box.CancelBtn->SetCaption(QString::fromUtf8(v.relabel));
+        if (v.helpContext)
+            box.SetHelpContext(v.helpContext);
+
+        QString captionShown;
+        qint32 helpShown = -1;
+        host.OnForm(QStringLiteral("fMyMessage"), [&](TForm& form) {
+            auto& shown = static_cast<TfMyMessage&>(form);
+            captionShown = shown.CancelBtn->Caption();
+            helpShown = shown.HelpContext();
+            form.findChild<TFlatButton*>(QString::fromUtf8(v.press))->Click();
+            return mrNone;
+        });
+        EXPECT_EQ(box.ShowModal(), v.answer);
+
+        EXPECT_EQ(captionShown.toStdString(), v.secondCaptionShown);
+        EXPECT_EQ(helpShown, v.helpContext);
+        ASSERT_GE(host.Shown().size(), 1u);
+        EXPECT_TRUE(host.Shown().front().Text.contains(QStringLiteral("Наистина ли искате това ?")));
+        EXPECT_EQ(host.CountOf(TShownRecord::Document), v.helpOpened ? 1 : 0);
+        if (v.helpOpened) {
+            EXPECT_EQ(host.Shown().back().Text, helpFile);
+        }
+        // The next question starts plain.
+        EXPECT_EQ(box.CancelBtn->Caption(), QStringLiteral("&Отказ"));
+        EXPECT_EQ(box.OKBtn->Caption(), QStringLiteral("&Да"));
+        EXPECT_EQ(box.HelpContext(), 0);
+    }
+}
+
+TEST_F(MessageBoxTest, WithoutAHelpFileTheHelpButtonOnlyCloses)
+{
+    app.SetHelpFile(QString());
+    box.SetHelpContext(4);
+    host.OnForm(QStringLiteral("fMyMessage"), [](TForm& form) {
+        static_cast<TfMyMessage&>(form).CancelBtn->Click();
+        return mrNone;
+    });
+    EXPECT_EQ(box.ShowModal(), mrNo);
+    EXPECT_EQ(host.CountOf(TShownRecord::Document), 0);
+    EXPECT_EQ(host.CountOf(TShownRecord::Message), 0);
+}
+
+TEST_F(MessageBoxTest, ClosedByItsCloseBoxItStillForgetsTheHelpTopic)
+{
+    box.SetHelpContext(4);
+    EXPECT_EQ(box.ShowModal(), mrCancel);  // nobody answers: the close box
+    EXPECT_EQ(box.HelpContext(), 0);
+    EXPECT_EQ(box.CancelBtn->Caption(), QStringLiteral("&Отказ"));
+}
+
+TEST(ErrorDescriptionTest, HelpShowsTheConnectionTopicAndCloses)
+{
+    QTemporaryDir dir;
+    TScriptedUiHost host;
+    TScopedUiHost installed(host);
+    TApplication app;
+    const QString helpFile = dir.filePath(QStringLiteral("CarVantel.HLP"));
+    Touch(helpFile);
+    app.SetHelpFile(helpFile);
+    TfErrorDescription window;
+    EXPECT_EQ(window.Caption(), QStringLiteral("Разяснение"));
+    window.edtDescription->Lines().Add(QStringLiteral("Грешка при свързване № 3024"));
+    QString shownText;
+    host.OnForm(QStringLiteral("fErrorDescription"), [&](TForm& form) {
+        shownText = static_cast<TfErrorDescription&>(form).edtDescription->Lines().Text();
+        static_cast<TfErrorDescription&>(form).bHelp->Click();
+        return mrNone;
+    });
+    window.ShowModal();
+    EXPECT_TRUE(shownText.contains(QStringLiteral("3024")));
+    ASSERT_EQ(host.CountOf(TShownRecord::Document), 1);
+    EXPECT_EQ(host.Shown().back().Text, helpFile);
+    EXPECT_FALSE(window.Visible());
+}
+
+TEST(AboutBoxTest, ShowsNameAndVersionAndOpensTheFirstHelpFound)
+{
+    QTemporaryDir dir;
+    TScriptedUiHost host;
+    TScopedUiHost installed(host);
+    const QString program = dir.filePath(QStringLiteral("CarVantel"));
+    struct Case {
+        bool hlp, readme;
+        QString opened;
+    } cases[] = {
+        {true, true, dir.filePath(QStringLiteral("CarVantel.hlp"))},
+        {false, true, dir.filePath(QStringLiteral("Readme.txt"))},
+        {false, false, QString()},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(dir.filePath(QStringLiteral("CarVantel.hlp")));
+        QFile::remove(dir.filePath(QStringLiteral("Readme.txt")));
+        if (c.hlp)
+            Touch(dir.filePath(QStringLiteral("CarVantel.hlp")));
+        if (c.readme)
+            Touch(dir.filePath(QStringLiteral("Readme.txt")));
+        host.ClearShown();
+        auto* about = new TAboutBox;
+        about->SetProgramFile(program);
+        about->AppName->SetCaption(QStringLiteral("design caption"));
+        QString nameShown;
+        host.OnForm(QStringLiteral("AboutBox"), [&](TForm& form) {
+            nameShown = static_cast<TAboutBox&>(form).AppName->Caption();
+            static_cast<TAboutBox&>(form).bHelp->Click();
+            static_cast<TAboutBox&>(form).bOk->Click();
+            return mrNone;
+        });
+        EXPECT_EQ(about->ShowModal(), mrOk);
+        delete about;
+        EXPECT_EQ(nameShown, QStringLiteral("Car Vantel™  version 4.04"));
+        EXPECT_EQ(host.CountOf(TShownRecord::Document), c.opened.isEmpty() ? 0 : 1);
+        if (!c.opened.isEmpty()) {
+            EXPECT_EQ(host.Shown().back().Text, c.opened);
+        }
+    }
+}
+
+}  // namespace
