@@ -2,6 +2,7 @@
 
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
+#include "platform/os/CodePage1251.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,9 +46,10 @@ bool LockedByOther(int fd, off_t start, off_t length)
     return fl.l_type != F_UNLCK;
 }
 
+// Names are stored in code page 1251, the form the shop's other tools read them in.
 QByteArray Padded(const QString& text, int width)
 {
-    QByteArray bytes = text.toLatin1().left(width);
+    QByteArray bytes = ToCp1251(text).left(width);
     bytes.replace('\0', '?');
     bytes.append(QByteArray(width - int(bytes.size()), '\0'));
     return bytes;
@@ -58,7 +60,7 @@ QString SlotText(const char* bytes, int width)
     int n = 0;
     while (n < width && bytes[n] != '\0')
         ++n;
-    return QString::fromLatin1(bytes, n);
+    return FromCp1251(QByteArray(bytes, n));
 }
 
 [[noreturn]] void InUseError(const QString& databasePath)

@@ -5,6 +5,7 @@
 
 #include "platform/dao/DaoLockFile.h"
 #include "platform/dao/DaoUserList.h"
+#include "platform/os/CodePage1251.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -152,6 +153,25 @@ TEST_F(DaoLockFileTest, KilledWriterLeavesAConsistentFileWithEveryCommittedRow)
     // The engine goes on writing where the killed one left off.
     db->Execute(QStringLiteral("INSERT INTO parts (name) VALUES ('after')"));
     EXPECT_EQ(Users(8), 1);
+}
+
+// Readers of the lock file take its names as code page 1251, so Cyrillic names are written so.
+TEST_F(DaoLockFileTest, CyrillicNamesAreStoredInCodePage1251)
+{
+    MakeShop()->Close();
+    const QString computer = QStringLiteral("Сервиз-1");
+    const QString user = QStringLiteral("Иван");
+    auto lock = LockFile::Acquire(path, false, computer, user);
+    ASSERT_TRUE(lock);
+    QFile ldb(LockFile::PathFor(path));
+    ASSERT_TRUE(ldb.open(QIODevice::ReadOnly));
+    const QByteArray bytes = ldb.readAll();
+    EXPECT_EQ(QByteArray(bytes.constData()), ToCp1251(computer));
+    EXPECT_EQ(QByteArray(bytes.constData() + 32), ToCp1251(user));
+    const auto found = LockFile::ReadSlots(path);
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found.front().computer, computer);
+    EXPECT_EQ(found.front().user, user);
 }
 
 }  // namespace
