@@ -30,9 +30,10 @@ function(carvantel_layer name dir)
 endfunction()
 
 # One GoogleTest executable for the tests of one layer (tests/<dir>/*.cpp, and
-# tests/<dir>/<sub>/*.cpp for the sub-folders listed after SUBDIRS).
+# tests/<dir>/<sub>/*.cpp for the sub-folders listed after SUBDIRS). QT_APPLICATION gives the
+# program one QApplication for its whole run (tests/support/QtTestApplication.cpp).
 function(carvantel_tests layer dir)
-  cmake_parse_arguments(PARSE_ARGV 2 suite "" "" "SUBDIRS")
+  cmake_parse_arguments(PARSE_ARGV 2 suite "QT_APPLICATION" "" "SUBDIRS")
   set(folders ${dir})
   foreach(sub IN LISTS suite_SUBDIRS)
     list(APPEND folders ${dir}/${sub})
@@ -46,12 +47,16 @@ function(carvantel_tests layer dir)
     return()
   endif()
   set(exe ${layer}_tests)
+  if(suite_QT_APPLICATION)
+    list(APPEND srcs ${CMAKE_CURRENT_SOURCE_DIR}/support/QtTestApplication.cpp)
+  endif()
   add_executable(${exe} ${srcs})
   target_link_libraries(${exe} PRIVATE ${layer} ${suite_UNPARSED_ARGUMENTS} GTest::gtest GTest::gmock GTest::gtest_main Qt6::Test)
   target_include_directories(${exe} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(${exe} PRIVATE
     CARVANTEL_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
-    CARVANTEL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    CARVANTEL_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    CARVANTEL_TEST_PROGRAM="${exe}")
   gtest_discover_tests(${exe}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp"
     DISCOVERY_TIMEOUT 60)

@@ -2,6 +2,8 @@
 // Placing a window's controls: each made on its parent, named (the caption files and the tests
 // find controls by name) and put at its place.
 
+#include "platform/toolkit/gui/Menus.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -22,4 +24,14 @@ TControlClass* Place(QWidget* parent, const char* name, const QString& caption, 
     auto* control = Place<TControlClass>(parent, name, left, top, width, height);
     control->SetCaption(caption);
     return control;
+}
+
+// A menu item of `owner`'s, named and captioned, added last under `parent`.
+inline TMenuItem* PlaceMenuItem(QObject* owner, TMenuItem* parent, const char* name, const QString& caption)
+{
+    auto* item = new TMenuItem(owner);
+    item->setObjectName(QString::fromLatin1(name));
+    item->SetCaption(caption);
+    parent->Add(item);
+    return item;
 }

@@ -1,5 +1,6 @@
 #include "app/windows/About.h"
 
+#include "app/util/Placing.h"
 #include "controls/FlatButton.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/Shell.h"
@@ -17,26 +18,15 @@ TAboutBox::TAboutBox(QWidget* parent) : TForm(parent), programFile_(TApplication
     SetClientWidth(300);
     SetClientHeight(170);
 
-    ProgramIcon = new TImage(this);
-    ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
-    ProgramIcon->setGeometry(16, 16, 48, 48);
+    ProgramIcon = Place<TImage>(this, "ProgramIcon", 16, 16, 48, 48);
+    AppName = Place<TLabel>(this, "AppName", 80, 28, 204, 24);
 
-    AppName = new TLabel(this);
-    AppName->setObjectName(QStringLiteral("AppName"));
-    AppName->setGeometry(80, 28, 204, 24);
-
-    bOk = new TFlatButton(this);
-    bOk->setObjectName(QStringLiteral("bOk"));
-    bOk->SetCaption(QStringLiteral("&OK"));
+    bOk = Place<TFlatButton>(this, "bOk", QStringLiteral("&OK"), 100, 128, 88, 27);
     bOk->SetModalResult(mrOk);
     bOk->SetDefault(true);
     bOk->SetCancel(true);
-    bOk->setGeometry(100, 128, 88, 27);
 
-    bHelp = new TFlatButton(this);
-    bHelp->setObjectName(QStringLiteral("bHelp"));
-    bHelp->SetCaption(QStringLiteral("&Help"));
-    bHelp->setGeometry(196, 128, 88, 27);
+    bHelp = Place<TFlatButton>(this, "bHelp", QStringLiteral("&Help"), 196, 128, 88, 27);
     bHelp->OnClick = [this](QObject* sender) { bHelpClick(sender); };
 
     OnShow = [this](QObject* sender) { FormShow(sender); };

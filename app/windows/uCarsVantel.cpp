@@ -130,18 +130,11 @@ void TfCarVantel::BuildMenu()
     MainMenu1 = new TMainMenu(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     const auto top = [this](const char* name, const char* caption) {
-        auto* item = new TMenuItem(this);
-        item->setObjectName(QString::fromLatin1(name));
-        item->SetCaption(QString::fromUtf8(caption));
-        MainMenu1->Items()->Add(item);
-        return item;
+        return PlaceMenuItem(this, MainMenu1->Items(), name, QString::fromUtf8(caption));
     };
     const auto sub = [this](TMenuItem* parent, const char* name, const char* caption, const char* shortCut = "") {
-        auto* item = new TMenuItem(this);
-        item->setObjectName(QString::fromLatin1(name));
-        item->SetCaption(QString::fromUtf8(caption));
+        auto* item = PlaceMenuItem(this, parent, name, QString::fromUtf8(caption));
         item->SetShortCut(TextToShortCut(QString::fromLatin1(shortCut)));
-        parent->Add(item);
         return item;
     };
 

@@ -1,5 +1,6 @@
 #include "app/windows/uErrorDescription.h"
 
+#include "app/util/Placing.h"
 #include "controls/FlatButton.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/StandardControls.h"
@@ -15,22 +16,14 @@ TfErrorDescription::TfErrorDescription(QWidget* parent) : TForm(parent)
     SetClientWidth(420);
     SetClientHeight(260);
 
-    edtDescription = new TMemo(this);
-    edtDescription->setObjectName(QStringLiteral("edtDescription"));
+    edtDescription = Place<TMemo>(this, "edtDescription", 8, 8, 404, 204);
     edtDescription->setReadOnly(true);
-    edtDescription->setGeometry(8, 8, 404, 204);
 
-    bClose = new TFlatButton(this);
-    bClose->setObjectName(QStringLiteral("bClose"));
-    bClose->SetCaption(QStringLiteral("&Изход"));
+    bClose = Place<TFlatButton>(this, "bClose", QStringLiteral("&Изход"), 224, 222, 88, 27);
     bClose->SetCancel(true);
-    bClose->setGeometry(224, 222, 88, 27);
     bClose->OnClick = [this](QObject* sender) { bCloseClick(sender); };
 
-    bHelp = new TFlatButton(this);
-    bHelp->setObjectName(QStringLiteral("bHelp"));
-    bHelp->SetCaption(QStringLiteral("&Помощ"));
-    bHelp->setGeometry(320, 222, 88, 27);
+    bHelp = Place<TFlatButton>(this, "bHelp", QStringLiteral("&Помощ"), 320, 222, 88, 27);
     bHelp->OnClick = [this](QObject* sender) { bHelpClick(sender); };
 
     if (!fErrorDescription)

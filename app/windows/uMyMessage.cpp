@@ -1,5 +1,6 @@
 #include "app/windows/uMyMessage.h"
 
+#include "app/util/Placing.h"
 #include "controls/FlatButton.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/StandardControls.h"
@@ -21,25 +22,20 @@ TfMyMessage::TfMyMessage(QWidget* parent) : TForm(parent)
     SetClientWidth(380);
     SetClientHeight(150);
 
+    // The caption goes in before the box: the fixed box then wins over the label's own size.
     Label1 = new TLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->SetCaption(QStringLiteral(" Предупреждение !"));
     Label1->setWordWrap(true);
     Label1->setGeometry(16, 12, 348, 80);
 
-    OKBtn = new TFlatButton(this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->SetCaption(kYesCaption);
+    OKBtn = Place<TFlatButton>(this, "OKBtn", kYesCaption, 96, 108, 88, 27);
     OKBtn->SetModalResult(mrYes);
     OKBtn->SetDefault(true);
-    OKBtn->setGeometry(96, 108, 88, 27);
 
-    CancelBtn = new TFlatButton(this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->SetCaption(kCancelCaption);
+    CancelBtn = Place<TFlatButton>(this, "CancelBtn", kCancelCaption, 196, 108, 88, 27);
     CancelBtn->SetModalResult(mrNo);
     CancelBtn->SetCancel(true);
-    CancelBtn->setGeometry(196, 108, 88, 27);
     CancelBtn->OnClick = [this](QObject* sender) { CancelBtnClick(sender); };
 
     OnCloseQuery = [this](QObject* sender, bool& canClose) { FormCloseQuery(sender, canClose); };

@@ -110,11 +110,7 @@ TfSetings::TfSetings(QWidget* parent) : TForm(parent)
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const auto item = [this](const char* name, const char* caption) {
-        auto* menuItem = new TMenuItem(this);
-        menuItem->setObjectName(QString::fromLatin1(name));
-        menuItem->SetCaption(QString::fromUtf8(caption));
-        PopupMenu1->Items()->Add(menuItem);
-        return menuItem;
+        return PlaceMenuItem(this, PopupMenu1->Items(), name, QString::fromUtf8(caption));
     };
     N1 = item("N1", "&Начинаещ");
     N2 = item("N2", "&Разсеян");

@@ -63,10 +63,7 @@ TfSplashForm::TfSplashForm(QWidget* parent) : TForm(parent)
 
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    Close1 = new TMenuItem(this);
-    Close1->setObjectName(QStringLiteral("Close1"));
-    Close1->SetCaption(QStringLiteral("Close"));
-    PopupMenu1->Items()->Add(Close1);
+    Close1 = PlaceMenuItem(this, PopupMenu1->Items(), "Close1", QStringLiteral("Close"));
     Image1->SetPopupMenu(PopupMenu1);
 
     Close1->OnClick = [this](QObject* s) { Close1Click(s); };

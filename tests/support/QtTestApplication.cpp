@@ -1,4 +1,5 @@
-// The login dialog tests need one QApplication for the whole run (offscreen in ctest).
+// One QApplication for the whole test program: fonts, widgets, focus and printing need it.
+// Offscreen unless the caller chose a platform, so the program also runs headless outside ctest.
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -8,9 +9,9 @@ class QtApplicationEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        if (!qgetenv("QT_QPA_PLATFORM").size()) qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
-        static char name[] = "dataaccess_tests";
+        static char name[] = CARVANTEL_TEST_PROGRAM;
         static char* argv[] = {name, nullptr};
         app_ = new QApplication(argc, argv);
     }
