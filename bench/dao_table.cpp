@@ -3,6 +3,9 @@
 // recordset (goal: ratio at most 1.5), and the full walk reading every field against raw
 // sqlite3_step (goal: ratio at most 3). Size: --rows=N (default 1000000).
 
+#include "BenchSupport.h"
+#include "PartsTable.h"
+
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/dao/DaoConstants.h"
@@ -10,17 +13,11 @@
 #include "platform/dao/DaoEngine.h"
 #include "platform/dao/DaoField.h"
 #include "platform/dao/DaoRecordset.h"
-#include "platform/dao/DaoTableDef.h"
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTemporaryDir>
-#include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -29,50 +26,7 @@ namespace {
 int gRows = 1000000;
 constexpr int kMoves = 1000;
 constexpr int kStep = 20;
-using Clock = std::chrono::steady_clock;
-
-// parts(id counter, name text 40, price double, qty long, bought date, active boolean).
-void BuildDatabase(const QString& path)
-{
-    using namespace dao;
-    {
-        DBEngine engine(QStringLiteral("3.6"));
-        auto db = engine.CreateDatabase(path, QString::fromLatin1(dbLangGeneral));
-        auto td = db->CreateTableDef(QStringLiteral("parts"));
-        auto id = td->CreateField(QStringLiteral("id"), dbLong);
-        id->SetAttributes(dbAutoIncrField);
-        td->Fields().Append(id);
-        td->Fields().Append(td->CreateField(QStringLiteral("name"), dbText, 40));
-        td->Fields().Append(td->CreateField(QStringLiteral("price"), dbDouble));
-        td->Fields().Append(td->CreateField(QStringLiteral("qty"), dbLong));
-        td->Fields().Append(td->CreateField(QStringLiteral("bought"), dbDate));
-        td->Fields().Append(td->CreateField(QStringLiteral("active"), dbBoolean));
-        db->TableDefs().Append(td);
-        db->Close();
-    }
-    // The rows go in through SQLite directly: filling is not what is measured.
-    sqlite3* raw = nullptr;
-    sqlite3_open(QFile::encodeName(path).constData(), &raw);
-    sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* ins = nullptr;
-    sqlite3_prepare_v2(raw, "INSERT INTO parts (name, price, qty, bought, active) VALUES (?1, ?2, ?3, ?4, ?5)", -1, &ins,
-                       nullptr);
-    unsigned seed = 12345;
-    for (int i = 0; i < gRows; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        const QByteArray name = "Part number " + QByteArray::number(seed % 100000);
-        sqlite3_bind_text(ins, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_double(ins, 2, (seed % 10000) / 100.0);
-        sqlite3_bind_int(ins, 3, int(seed % 500));
-        sqlite3_bind_double(ins, 4, 40000.0 + (seed % 3000));
-        sqlite3_bind_int(ins, 5, (seed & 1) ? -1 : 0);
-        sqlite3_step(ins);
-        sqlite3_reset(ins);
-    }
-    sqlite3_finalize(ins);
-    sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(raw);
-}
+using bench::Clock;
 
 // The data file, built on first use and shared by every benchmark of the run.
 const QString& DataFile()
@@ -80,7 +34,7 @@ const QString& DataFile()
     static QTemporaryDir dir;
     static const QString path = [] {
         const QString p = dir.filePath(QStringLiteral("bench.mdb"));
-        BuildDatabase(p);
+        bench::BuildPartsDatabase(p, gRows);
         return p;
     }();
     return path;
@@ -144,30 +98,9 @@ void BM_MoveByAfterLastVersusTheRecordset(benchmark::State& state)
     }
     state.counters["table_ms"] = std::chrono::duration<double, std::milli>(table).count() / double(state.iterations());
     state.counters["dao_ms"] = std::chrono::duration<double, std::milli>(engine).count() / double(state.iterations());
-    state.counters["ratio"] = double(table.count()) / double(std::max<Clock::rep>(1, engine.count()));
+    state.counters["ratio"] = bench::Ratio(table, engine);
     state.counters["goal"] = 1.5;
     state.counters["rows"] = gRows;
-}
-
-// Every field of every row, read as the caller gets it.
-double RawWalk()
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(DataFile()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db, "SELECT id, name, price, qty, bought, active FROM parts", -1, &s, nullptr);
-    double sum = 0;
-    while (sqlite3_step(s) == SQLITE_ROW) {
-        sum += double(sqlite3_column_int64(s, 0));
-        sum += double(sqlite3_column_bytes(s, 1)) + (sqlite3_column_text(s, 1) ? 1 : 0);
-        sum += sqlite3_column_double(s, 2);
-        sum += double(sqlite3_column_int64(s, 3));
-        sum += sqlite3_column_double(s, 4);
-        sum += double(sqlite3_column_int64(s, 5) != 0);
-    }
-    sqlite3_finalize(s);
-    sqlite3_close(db);
-    return sum;
 }
 
 double TableWalk(TDaoDatabase& database)
@@ -196,7 +129,7 @@ void BM_FullWalkVersusRawStep(benchmark::State& state)
     Clock::duration table{}, raw{};
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        const double a = RawWalk();
+        const double a = bench::RawPartsWalk(DataFile());
         const auto t1 = Clock::now();
         const double b = TableWalk(*database);
         const auto t2 = Clock::now();
@@ -207,7 +140,7 @@ void BM_FullWalkVersusRawStep(benchmark::State& state)
     }
     state.counters["table_ms"] = std::chrono::duration<double, std::milli>(table).count() / double(state.iterations());
     state.counters["raw_ms"] = std::chrono::duration<double, std::milli>(raw).count() / double(state.iterations());
-    state.counters["ratio"] = double(table.count()) / double(std::max<Clock::rep>(1, raw.count()));
+    state.counters["ratio"] = bench::Ratio(table, raw);
     state.counters["goal"] = 3.0;
     state.counters["rows"] = gRows;
 }
@@ -220,16 +153,6 @@ BENCHMARK(BM_FullWalkVersusRawStep)->Unit(benchmark::kMillisecond)->Iterations(2
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--rows=", 7) == 0)
-            gRows = std::max(1, std::atoi(argv[i] + 7));
-        else
-            rest.push_back(argv[i]);
-    }
-    int count = int(rest.size());
-    benchmark::Initialize(&count, rest.data());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv, {{"--rows=", &gRows}});
     return 0;
 }

@@ -2,6 +2,8 @@
 // The grid reads only its buffer window, so the rows read per row shown stay about one. The
 // time is reported against the dataset walked alone with the same window (the baseline).
 
+#include "BenchSupport.h"
+
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/Form.h"
@@ -114,8 +116,6 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv);
     return 0;
 }

@@ -3,6 +3,8 @@
 // at most 1.2). Sizes: --lots=N delivery lines, --lines=M order lines (defaults keep the run
 // to seconds; the full size is --lots=100000 --lines=1000000).
 
+#include "BenchSupport.h"
+
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/JetSql.h"
 
@@ -11,8 +13,6 @@
 
 #include <QString>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -193,7 +193,7 @@ void BM_QATQAllTranslatedVersusHandWritten(benchmark::State& state)
 {
     sqlite3* db = BuildDatabase();
     const StockCatalog catalog;
-    using Clock = std::chrono::steady_clock;
+    using bench::Clock;
     Clock::duration translated{}, hand{};
     for (auto _ : state) {
         const auto t0 = Clock::now();
@@ -206,7 +206,7 @@ void BM_QATQAllTranslatedVersusHandWritten(benchmark::State& state)
         translated += t1 - t0;
         hand += t2 - t1;
     }
-    state.counters["ratio"] = double(translated.count()) / double(std::max<Clock::rep>(1, hand.count()));
+    state.counters["ratio"] = bench::Ratio(translated, hand);
     state.counters["goal"] = 1.2;
     state.counters["lots"] = gLots;
     state.counters["lines"] = gLines;
@@ -219,18 +219,6 @@ BENCHMARK(BM_QATQAllTranslatedVersusHandWritten)->Unit(benchmark::kMillisecond)-
 
 int main(int argc, char** argv)
 {
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--lots=", 7) == 0)
-            gLots = std::max(1, std::atoi(argv[i] + 7));
-        else if (std::strncmp(argv[i], "--lines=", 8) == 0)
-            gLines = std::max(1, std::atoi(argv[i] + 8));
-        else
-            rest.push_back(argv[i]);
-    }
-    int count = int(rest.size());
-    benchmark::Initialize(&count, rest.data());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv, {{"--lots=", &gLots}, {"--lines=", &gLines}});
     return 0;
 }

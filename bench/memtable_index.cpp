@@ -4,6 +4,8 @@
 // memory table / standard library (goal for the index build: at most 2). --rows=N sets the row
 // count (the default keeps the run short; the full size is --rows=1000000).
 
+#include "BenchSupport.h"
+
 #include "memtable/MemTable.h"
 
 #include <benchmark/benchmark.h>
@@ -11,8 +13,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <random>
 #include <utility>
 #include <vector>
@@ -22,7 +22,7 @@ namespace {
 int gRows = 50000;
 constexpr int LocateCount = 10000;
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 using Pair = std::pair<qint32, qint32>;
 
 template <typename F>
@@ -113,17 +113,7 @@ BENCHMARK(BM_MemTableIndexAgainstStandardLibrary)->Unit(benchmark::kMillisecond)
 
 int main(int argc, char** argv)
 {
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--rows=", 7) == 0)
-            gRows = std::max(1, std::atoi(argv[i] + 7));
-        else
-            rest.push_back(argv[i]);
-    }
-    int restCount = int(rest.size());
-    benchmark::Initialize(&restCount, rest.data());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv, {{"--rows=", &gRows}});
     std::printf("rows %d: append %.2f, index build %.2f (goal at most 2: %s), locate of %d keys %.2f\n", gRows,
                 gLast.append, gLast.build, gLast.build <= 2 ? "met" : "missed", LocateCount, gLast.locate);
     return 0;

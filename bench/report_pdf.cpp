@@ -2,6 +2,8 @@
 // painted with a bare painter on a PDF writer. Reports pages per second of both and the ratio
 // of their times (report / baseline).
 
+#include "BenchSupport.h"
+
 #include "platform/report/BandReport.h"
 #include "platform/report/ReportDataSource.h"
 #include "platform/report/ReportExpr.h"
@@ -136,8 +138,6 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv);
     return 0;
 }

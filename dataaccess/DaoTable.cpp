@@ -50,9 +50,151 @@ QString StripGuidText(QString text)
     return text;
 }
 
+// The record text of an engine value that is no byte string.
+QString EngineValueText(const TVariant& value)
+{
+    switch (value.Type()) {
+    case TVarType::Date:
+        return DateTimeToStampText(value.AsDateTime());
+    case TVarType::Boolean:
+        return value.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
+    case TVarType::Double:
+    case TVarType::Currency:
+        return FloatToStr(value.AsFloat());
+    default:
+        return value.AsString();
+    }
+}
+
+// Values whose text is made only when it is read.
+bool KeptAsValue(TVarType type)
+{
+    switch (type) {
+    case TVarType::Boolean:
+    case TVarType::Integer:
+    case TVarType::Int64:
+    case TVarType::Double:
+    case TVarType::Currency:
+    case TVarType::Date:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// True when the double reads back unchanged from its FloatToStr text: some decimal of at most
+// the 15 digits that text keeps reads as this very double (m / 10^k is correctly rounded, both
+// being exact), and then that decimal is the text's value.
+bool FloatTextKeepsValue(double value)
+{
+    constexpr double kLimit = 1e15;
+    double scale = 1;
+    for (int k = 0; k <= 22 && std::fabs(value) * scale < kLimit; ++k, scale *= 10) {
+        const double m = std::nearbyint(value * scale);
+        if (std::fabs(m) < kLimit && m / scale == value)
+            return true;
+    }
+    return false;
+}
+
+// The field data a kept engine value gives, the same the text it stands for would give; false
+// when only reading the text can tell.
+bool ValueFieldData(TFieldType type, const TVariant& value, void* buffer)
+{
+    const TVarType kind = value.Type();
+    switch (type) {
+    case ftSmallint:
+    case ftInteger:
+    case ftAutoInc:
+    case ftWord:
+    case ftLargeint: {
+        if (kind != TVarType::Integer && kind != TVarType::Int64)
+            return false;
+        const qint64 v = value.AsInt64();
+        if (type == ftSmallint)
+            *static_cast<qint16*>(buffer) = qint16(v);
+        else if (type == ftWord)
+            *static_cast<quint16*>(buffer) = quint16(v);
+        else if (type == ftLargeint)
+            *static_cast<qint64*>(buffer) = v;
+        else
+            *static_cast<qint32*>(buffer) = qint32(v);
+        return true;
+    }
+    case ftBoolean:
+        if (kind != TVarType::Boolean)
+            return false;
+        *static_cast<qint16*>(buffer) = value.AsBoolean() ? 1 : 0;
+        return true;
+    case ftFloat:
+    case ftCurrency: {
+        if (kind != TVarType::Double && kind != TVarType::Currency)
+            return false;
+        const double v = value.AsFloat();
+        if (v != 0 && !FloatTextKeepsValue(v))
+            return false;
+        *static_cast<double*>(buffer) = v == 0 ? 0.0 : v;
+        return true;
+    }
+    case ftDate:
+    case ftTime:
+    case ftDateTime: {
+        if (kind != TVarType::Date)
+            return false;
+        const TTimeStamp stamp = DateTimeToTimeStamp(value.AsDateTime());
+        if (stamp.Date < 1 || stamp.Time < 0 || stamp.Time >= MSecsPerDay)
+            return false;
+        if (type == ftDate)
+            *static_cast<qint32*>(buffer) = stamp.Date;
+        else if (type == ftTime)
+            *static_cast<qint32*>(buffer) = stamp.Time;
+        else
+            *static_cast<double*>(buffer) = double(stamp.Date) * MSecsPerDay + stamp.Time;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 // --- record buffers ----------------------------------------------------------------------------------
+
+void TDaoTable::RecordTexts::Resize(size_t count)
+{
+    text_.resize(count);
+    value_.resize(count);
+    mark.resize(count, false);
+}
+
+void TDaoTable::RecordTexts::Reset(size_t count)
+{
+    text_.assign(count, QString());
+    value_.assign(count, TVariant());
+    mark.assign(count, false);
+}
+
+const QString& TDaoTable::RecordTexts::Text(size_t index)
+{
+    if (!value_[index].IsEmpty()) {
+        text_[index] = EngineValueText(value_[index]);
+        value_[index] = TVariant();
+    }
+    return text_[index];
+}
+
+void TDaoTable::RecordTexts::SetText(size_t index, QString text)
+{
+    text_[index] = std::move(text);
+    value_[index] = TVariant();
+}
+
+void TDaoTable::RecordTexts::SetValue(size_t index, TVariant value)
+{
+    text_[index].clear();
+    value_[index] = std::move(value);
+}
 
 TDaoTable::RecordHeader* TDaoTable::Header(TRecordBuffer buffer) { return reinterpret_cast<RecordHeader*>(buffer); }
 
@@ -66,8 +208,7 @@ TRecordBuffer TDaoTable::AllocRecordBuffer()
     auto* buffer = static_cast<char*>(::operator new(size_t(size)));
     std::memset(buffer, 0, size_t(size));
     auto* texts = new RecordTexts;
-    texts->text.resize(size_t(FieldDefs().Count()));
-    texts->mark.resize(size_t(FieldDefs().Count()), false);
+    texts->Resize(size_t(FieldDefs().Count()));
     Header(buffer)->texts = texts;
     return buffer;
 }
@@ -89,9 +230,9 @@ void TDaoTable::ClearCalcFields(TRecordBuffer buffer)
 
 QString TDaoTable::FieldText(TRecordBuffer buffer, int index) const
 {
-    if (!buffer || index < 0 || size_t(index) >= Header(buffer)->texts->text.size())
+    if (!buffer || index < 0 || size_t(index) >= Header(buffer)->texts->Count())
         return QString();
-    return Header(buffer)->texts->text[size_t(index)];
+    return Header(buffer)->texts->Text(size_t(index));
 }
 
 bool TDaoTable::GetCurrentRecord(TRecordBuffer buffer)
@@ -239,10 +380,10 @@ void TDaoTable::StoreBlobData(TField* field, TRecordBuffer buffer, const QByteAr
 {
     const int index = field->FieldNo() - 1;
     RecordTexts& texts = *Header(buffer)->texts;
-    if (index < 0 || size_t(index) >= texts.text.size())
+    if (index < 0 || size_t(index) >= texts.Count())
         return;
     const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
-    texts.text[size_t(index)] = memo ? QString::fromUtf8(data) : QString::fromLatin1(data);
+    texts.SetText(size_t(index), memo ? QString::fromUtf8(data) : QString::fromLatin1(data));
     texts.mark[size_t(index)] = true;
 }
 
@@ -946,17 +1087,22 @@ void TDaoTable::CloseByDatabase()
 
 // --- re-opening and re-querying ----------------------------------------------------------------------
 
+void TDaoTable::RestartRecordset()
+{
+    CheckBrowseMode();
+    ClearBuffers();
+    CloseDaoRecordset();
+    OpenDaoRecordset();
+    ActivateBuffers();
+    First();
+}
+
 void TDaoTable::ReopenDaoRecordset()
 {
     if (!recordsetOpen_)
         return;
     try {
-        CheckBrowseMode();
-        ClearBuffers();
-        CloseDaoRecordset();
-        OpenDaoRecordset();
-        ActivateBuffers();
-        First();
+        RestartRecordset();
     } catch (...) {
         // Never left open over a recordset that is gone.
         if (!recordset_ || !recordset_->IsOpen()) {
@@ -975,12 +1121,7 @@ void TDaoTable::ReopenAfterChange(const std::function<void()>& apply, const std:
     if (!recordsetOpen_)
         return;
     try {
-        CheckBrowseMode();
-        ClearBuffers();
-        CloseDaoRecordset();
-        OpenDaoRecordset();
-        ActivateBuffers();
-        First();
+        RestartRecordset();
     } catch (...) {
         restore();
         try {
@@ -1141,6 +1282,7 @@ bool SizedCode(int code)
 void TDaoTable::InternalInitFieldDefs()
 {
     FieldDefs().Clear();
+    definitionFields_.clear();
     fieldCaptions_.clear();
     const bool openHere = !initingFromOpen_ && !recordsetOpen_;
     if (openHere)
@@ -1328,21 +1470,21 @@ QString TDaoTable::ValueToText(const TField* field, const TVariant& value, bool&
     }
     if (value.IsClear())
         return QString();
-    switch (value.Type()) {
-    case TVarType::Bytes:
-        if (IsGuidField(field))
-            return GuidFieldText(value.AsBytes());
-        return QString::fromLatin1(value.AsBytes());
-    case TVarType::Date:
-        return DateTimeToStampText(value.AsDateTime());
-    case TVarType::Boolean:
-        return value.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
-    case TVarType::Double:
-    case TVarType::Currency:
-        return FloatToStr(value.AsFloat());
-    default:
-        return value.AsString();
+    if (value.Type() == TVarType::Bytes)
+        return IsGuidField(field) ? GuidFieldText(value.AsBytes()) : QString::fromLatin1(value.AsBytes());
+    return EngineValueText(value);
+}
+
+const std::vector<TField*>& TDaoTable::DefinitionFields()
+{
+    const size_t count = size_t(FieldDefs().Count());
+    if (definitionFieldsGeneration_ != Fields().Generation() || definitionFields_.size() != count) {
+        definitionFields_.resize(count);
+        for (size_t i = 0; i < count; ++i)
+            definitionFields_[i] = FieldDefs().Items(int(i))->Field();
+        definitionFieldsGeneration_ = Fields().Generation();
     }
+    return definitionFields_;
 }
 
 bool TDaoTable::FetchRecord(TRecordBuffer buffer)
@@ -1354,29 +1496,35 @@ bool TDaoTable::FetchRecord(TRecordBuffer buffer)
     header->recNo = curRec_;
     header->flag = quint8(bfCurrent);
     RecordTexts& texts = *header->texts;
-    const int count = FieldDefs().Count();
-    texts.text.resize(size_t(count));
-    texts.mark.resize(size_t(count), false);
-    for (int i = 0; i < count && size_t(i) < fieldObjects_.size(); ++i) {
-        const TField* field = FieldDefs().Items(i)->Field();
+    const std::vector<TField*>& fields = DefinitionFields();
+    const size_t count = fields.size();
+    texts.Resize(count);
+    for (size_t i = 0; i < count && i < fieldObjects_.size(); ++i) {
+        const TField* field = fields[i];
         if (!field)
             continue;
         try {
             bool fetched = false;
             const TFieldType type = field->DataType();
             const bool wanted = !IsBlobKind(type) || (type == ftMemo && cacheMemos_) || (type != ftMemo && cacheBlobs_);
-            QString text = ValueToText(field, wanted ? fieldObjects_[size_t(i)]->Value() : TVariant(), fetched, i);
-            if (fetched && encrypterValid_ && (type == ftString || IsBlobKind(type))) {
-                encrypter_->setProperty("EncodedString", text);
-                text = encrypter_->property("DecodedString").toString();
+            TVariant value = wanted ? fieldObjects_[i]->Value() : TVariant();
+            const bool decoded = encrypterValid_ && (type == ftString || IsBlobKind(type));
+            if (wanted && !decoded && KeptAsValue(value.Type())) {
+                texts.SetValue(i, std::move(value));
+            } else {
+                QString text = ValueToText(field, value, fetched, int(i));
+                if (fetched && decoded) {
+                    encrypter_->setProperty("EncodedString", text);
+                    text = encrypter_->property("DecodedString").toString();
+                }
+                texts.SetText(i, std::move(text));
             }
-            texts.text[size_t(i)] = text;
         } catch (const EDaoError& error) {
             if (error.Number() == dao::errRecordDeleted)
                 return false;
-            texts.text[size_t(i)].clear();
+            texts.SetText(i, QString());
         }
-        texts.mark[size_t(i)] = false;
+        texts.mark[i] = false;
     }
     return true;
 }
@@ -1881,7 +2029,17 @@ bool TDaoTable::GetFieldData(TField* field, void* buffer)
         return false;
     if (field->FieldKind() == fkCalculated || field->FieldKind() == fkLookup)
         return ReadCalcField(CalcArea(record), field, buffer);
-    const QString text = FieldText(record, FieldIndex(field));
+    const int index = FieldIndex(field);
+    RecordTexts& texts = *Header(record)->texts;
+    if (index < 0 || size_t(index) >= texts.Count())
+        return false;  // no text: Null
+    if (const TVariant* value = texts.PendingValue(size_t(index))) {
+        if (!buffer)
+            return true;
+        if (ValueFieldData(field->DataType(), *value, buffer))
+            return true;
+    }
+    const QString& text = texts.Text(size_t(index));
     if (!buffer)
         return !text.isEmpty();
     if (text.isEmpty())
@@ -2014,9 +2172,9 @@ void TDaoTable::SetFieldData(TField* field, const void* buffer)
     }
     const int index = FieldIndex(field);
     RecordTexts& texts = *Header(record)->texts;
-    if (index < 0 || size_t(index) >= texts.text.size())
+    if (index < 0 || size_t(index) >= texts.Count())
         return;
-    texts.text[size_t(index)] = text;
+    texts.SetText(size_t(index), text);
     texts.mark[size_t(index)] = true;
     const TDataSetState state = State();
     if (state != dsCalcFields && state != dsFilter && state != dsNewValue && state != dsInternalCalc)
@@ -2033,8 +2191,7 @@ void TDaoTable::InternalInitRecord(TRecordBuffer buffer)
         GetCurrentRecord(oldValues_);
     RecordTexts& texts = *Header(buffer)->texts;
     const int count = FieldDefs().Count();
-    texts.text.assign(size_t(count), QString());
-    texts.mark.assign(size_t(count), false);
+    texts.Reset(size_t(count));
     for (int i = 0; i < count; ++i) {
         if (TField* field = FindField(FieldDefs().Items(i)->Name())) {
             QString expression = field->DefaultExpression();
@@ -2048,7 +2205,7 @@ void TDaoTable::InternalInitRecord(TRecordBuffer buffer)
             }
         }
         if (i < fieldDefaults_.size())
-            texts.text[size_t(i)] = fieldDefaults_.at(i);
+            texts.SetText(size_t(i), fieldDefaults_.at(i));
     }
     Header(buffer)->flag = quint8(bfInserted);
     Header(buffer)->key = 0;
@@ -2156,7 +2313,7 @@ QString TDaoTable::EncryptText(const QString& text) const
 
 void TDaoTable::WriteMarkedFields(TRecordBuffer buffer)
 {
-    const RecordTexts& texts = *Header(buffer)->texts;
+    RecordTexts& texts = *Header(buffer)->texts;
     for (int i = 0; i < FieldDefs().Count() && size_t(i) < fieldObjects_.size(); ++i) {
         if (size_t(i) >= texts.mark.size() || !texts.mark[size_t(i)])
             continue;
@@ -2165,7 +2322,7 @@ void TDaoTable::WriteMarkedFields(TRecordBuffer buffer)
         const TField* field = FindField(FieldDefs().Items(i)->Name());
         if (!field)
             continue;
-        fieldObjects_[size_t(i)]->SetValue(TextToEngineValue(field, fieldEngineTypes_[size_t(i)], texts.text[size_t(i)]));
+        fieldObjects_[size_t(i)]->SetValue(TextToEngineValue(field, fieldEngineTypes_[size_t(i)], texts.Text(size_t(i))));
     }
 }
 

@@ -269,9 +269,29 @@ private:
     QByteArray ReadBlobData(TField* field, TRecordBuffer buffer);
     void StoreBlobData(TField* field, TRecordBuffer buffer, const QByteArray& data);
 
-    struct RecordTexts {
-        std::vector<QString> text;
+    // A row's texts, one per field. A number, date or truth value read from the engine is kept
+    // as it came and gets its text on first use: most rows a cursor passes are read as values
+    // or not at all.
+    class RecordTexts {
+    public:
+        size_t Count() const { return text_.size(); }
+        void Resize(size_t count);
+        // Every text empty and unmarked.
+        void Reset(size_t count);
+        const QString& Text(size_t index);
+        void SetText(size_t index, QString text);
+        void SetValue(size_t index, TVariant value);
+        // The engine value whose text is not made yet; nullptr once it is.
+        const TVariant* PendingValue(size_t index) const
+        {
+            return value_[index].IsEmpty() ? nullptr : &value_[index];
+        }
+        // Written by the user since the row was read.
         std::vector<bool> mark;
+
+    private:
+        std::vector<QString> text_;
+        std::vector<TVariant> value_;  // Empty where text_ holds the field's text
     };
     struct RecordHeader {
         qint32 recNo;
@@ -289,6 +309,8 @@ private:
     // back (`restore`) and re-opens with it, or closes the dataset when even that fails.
     void ReopenAfterChange(const std::function<void()>& apply, const std::function<void()>& restore);
     void CloseOpenFirst();
+    // Closes the engine recordset and opens it afresh on the first row, the dataset staying open.
+    void RestartRecordset();
     void ConnectDatabase();
     void ApplyQueryDefParameters(const char* failureMessage);
     std::shared_ptr<dao::Recordset> OpenSourceRecordset();
@@ -343,6 +365,8 @@ private:
     // Re-reads the window where it stands; re-opens when the row has gone.
     void RefreshKeepPosition();
     int FieldIndex(const TField* field) const;
+    // The field of each definition, looked up again only when the dataset's fields change.
+    const std::vector<TField*>& DefinitionFields();
 
     // Settings.
     TDaoDatabase* database_ = nullptr;
@@ -406,6 +430,8 @@ private:
     QStringList fieldDefaults_;
     QStringList fieldCaptions_;
     std::vector<int> fieldEngineTypes_;
+    std::vector<TField*> definitionFields_;
+    quint64 definitionFieldsGeneration_ = 0;
 
     // Cursor.
     int curRec_ = -1;

@@ -31,14 +31,8 @@ void TDaoTable::SetMasterFields(const TStrings& lines)
 
 void TDaoTable::ReopenForLinkChange()
 {
-    if (!Active())
-        return;
-    CheckBrowseMode();
-    ClearBuffers();
-    CloseDaoRecordset();
-    OpenDaoRecordset();
-    ActivateBuffers();
-    First();
+    if (Active())
+        RestartRecordset();
 }
 
 void TDaoTable::ParseMasterFields(const TStrings& lines)

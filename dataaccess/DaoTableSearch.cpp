@@ -464,10 +464,10 @@ void TDaoTable::SetRangeText(TRecordBuffer buffer, const QString& fieldName, con
     if (!buffer)
         DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
     const int index = FieldIndex(FieldByName(fieldName));
-    std::vector<QString>& texts = Header(buffer)->texts->text;
-    if (index < 0 || size_t(index) >= texts.size())
+    RecordTexts& texts = *Header(buffer)->texts;
+    if (index < 0 || size_t(index) >= texts.Count())
         DatabaseError(QStringLiteral("Invalid field name: ") + fieldName);
-    texts[size_t(index)] = text;
+    texts.SetText(size_t(index), text);
 }
 
 void TDaoTable::SetRangeStart(const QString& fieldName, const QString& text)
@@ -483,8 +483,9 @@ void TDaoTable::ApplyRange()
         if (!buffer)
             return QString();
         QStringList lines;
-        for (const QString& text : Header(buffer)->texts->text)
-            lines << text;
+        RecordTexts& texts = *Header(buffer)->texts;
+        for (size_t i = 0; i < texts.Count(); ++i)
+            lines << texts.Text(i);
         return lines.join(QLatin1Char('\n')).trimmed();
     };
     rangeActive_ = !joined(rangeStart_).isEmpty() && !joined(rangeEnd_).isEmpty();

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 
 const std::array<const char*, FieldTypeCount> FieldTypeNames = {
     "Unknown",  "String",     "SmallInt",    "Integer",  "Word",     "Boolean",    "Float",
@@ -308,6 +309,7 @@ void TField::SetFieldName(const QString& name)
         TField* other = dataSet_->fields_.FindField(name);
         if (other != nullptr && other != this)
             FieldError(dataSet_, QStringLiteral("Duplicate field name '%1'").arg(name));
+        dataSet_->fields_.FieldRenamed();
     }
     fieldName_ = name;
 }
@@ -523,10 +525,13 @@ int TStringField::DataSize() const { return FieldDataSize(ftString, Size()); }
 
 QString TStringField::AsString() const
 {
-    std::vector<char16_t> buffer(size_t(Size()) + 1, u'\0');
-    if (!GetData(buffer.data())) return QString();
-    buffer.back() = u'\0';
-    return QString::fromUtf16(buffer.data());
+    // Read straight into the result, which then ends at the first terminator.
+    QString text(Size() + 1, QChar(u'\0'));
+    char16_t* data = reinterpret_cast<char16_t*>(text.data());
+    if (!GetData(data)) return QString();
+    data[Size()] = u'\0';
+    text.truncate(qsizetype(std::char_traits<char16_t>::length(data)));
+    return text;
 }
 
 void TStringField::SetAsString(const QString& value)
@@ -1290,11 +1295,20 @@ void TFields::Add(TField* field)
     if (!field->FieldName().isEmpty() && FindField(field->FieldName()) != nullptr)
         FieldError(dataSet_, QStringLiteral("Duplicate field name '%1'").arg(field->FieldName()));
     fields_.push_back(field);
+    ++generation_;
 }
 
-void TFields::Remove(TField* field) { fields_.erase(std::remove(fields_.begin(), fields_.end(), field), fields_.end()); }
+void TFields::Remove(TField* field)
+{
+    fields_.erase(std::remove(fields_.begin(), fields_.end(), field), fields_.end());
+    ++generation_;
+}
 
-void TFields::Clear() { fields_.clear(); }
+void TFields::Clear()
+{
+    fields_.clear();
+    ++generation_;
+}
 
 int TFields::IndexOf(const TField* field) const
 {

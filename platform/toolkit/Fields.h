@@ -697,10 +697,15 @@ public:
     void GetFieldNames(QStringList& names) const;
     auto begin() const { return fields_.begin(); }
     auto end() const { return fields_.end(); }
+    // Changes whenever a field is added, removed or renamed, so that a dataset may keep its
+    // own lookups of fields by name until then.
+    quint64 Generation() const { return generation_; }
+    void FieldRenamed() { ++generation_; }
 
 private:
     TDataSet* dataSet_;
     std::vector<TField*> fields_;
+    quint64 generation_ = 1;
 };
 
 // ---------------------------------------------------------------------------------------------

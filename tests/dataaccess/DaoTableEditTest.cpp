@@ -14,13 +14,14 @@ protected:
     void SetUp() override
     {
         DataAccessFixture::SetUp();
-        MakeShop();
-        dao::DBEngine engine(QStringLiteral("3.6"));
-        auto db = engine.OpenDatabase(path);
-        auto td = db->CreateTableDef(QStringLiteral("vals"));
-        auto id = td->CreateField(QStringLiteral("id"), dao::dbLong);
-        id->SetAttributes(dao::dbAutoIncrField);
-        td->Fields().Append(id);
+        MakeShopAndConnect([](dao::Database& db) { AddValues(db); });
+    }
+
+    // vals(id counter, b, i, d, t, dt, f, g, m, blob) of every kind with one row, the empty
+    // table "nothing", and a unique index on the items' names.
+    static void AddValues(dao::Database& db)
+    {
+        auto td = CounterTable(db, QStringLiteral("vals"));
         td->Fields().Append(td->CreateField(QStringLiteral("b"), dao::dbBoolean));
         td->Fields().Append(td->CreateField(QStringLiteral("i"), dao::dbLong));
         auto d = td->CreateField(QStringLiteral("d"), dao::dbDate);
@@ -36,18 +37,16 @@ protected:
         memo->SetAllowZeroLength(true);
         td->Fields().Append(memo);
         td->Fields().Append(td->CreateField(QStringLiteral("blob"), dao::dbLongBinary));
-        db->TableDefs().Append(td);
-        db->Execute(QStringLiteral("INSERT INTO vals (i) VALUES (1)"), dao::dbFailOnError);
-        auto empty = db->CreateTableDef(QStringLiteral("nothing"));
+        db.TableDefs().Append(td);
+        db.Execute(QStringLiteral("INSERT INTO vals (i) VALUES (1)"), dao::dbFailOnError);
+        auto empty = db.CreateTableDef(QStringLiteral("nothing"));
         empty->Fields().Append(empty->CreateField(QStringLiteral("x"), dao::dbLong));
-        db->TableDefs().Append(empty);
-        auto items = db->TableDefs().Item(QStringLiteral("items"));
+        db.TableDefs().Append(empty);
+        auto items = db.TableDefs().Item(QStringLiteral("items"));
         auto unique = items->CreateIndex(QStringLiteral("UniqueName"));
         unique->SetUnique(true);
         unique->Fields().Append(unique->CreateField(QStringLiteral("name")));
         items->Indexes().Append(unique);
-        db->Close();
-        Connect();
     }
 
     int Rows(const QString& table)
@@ -133,6 +132,47 @@ TEST_F(DaoTableEditTest, EveryTypeRoundTripsThroughTheEngine)
     table->Post();
     EXPECT_TRUE(table->FieldByName(QStringLiteral("g"))->IsNull());
     EXPECT_TRUE(table->FieldByName(QStringLiteral("i"))->IsNull());
+}
+
+// A row keeps each value as its record text, so a double reads back as its 15-digit text says,
+// before and after the text itself is asked for.
+TEST_F(DaoTableEditTest, ValuesReadAsTheirRecordTextsSay)
+{
+    struct Case {
+        const char* literal;
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"12.34", 12.34, "12.34"},
+        {"0.30000000000000004", 0.3, "0.3"},
+        {"123456789.123456789", 123456789.123457, "123456789.123457"},
+        {"1E-30", 1e-30, "1e-30"},
+        {"-7", -7, "-7"},
+    };
+    for (const Case& c : cases) {
+        database.reset();
+        {
+            dao::DBEngine engine(QStringLiteral("3.6"));
+            auto db = engine.OpenDatabase(path);
+            db->Execute(QStringLiteral("UPDATE vals SET f = %1, i = -42, b = True").arg(QString::fromLatin1(c.literal)),
+                        dao::dbFailOnError);
+            db->Close();
+        }
+        Connect();
+        auto table = Table(QStringLiteral("vals"));
+        table->Open();
+        TField* f = table->FieldByName(QStringLiteral("f"));
+        EXPECT_EQ(f->AsFloat(), c.value) << c.literal;
+        EXPECT_EQ(table->FieldText(table->GetActiveRecordBuffer(), f->FieldNo() - 1), QString::fromLatin1(c.text))
+            << c.literal;
+        EXPECT_EQ(f->AsFloat(), c.value) << c.literal;
+        EXPECT_EQ(table->FieldByName(QStringLiteral("i"))->AsInteger(), -42);
+        EXPECT_TRUE(table->FieldByName(QStringLiteral("b"))->AsBoolean());
+        EXPECT_EQ(table->FieldText(table->GetActiveRecordBuffer(), table->FieldByName(QStringLiteral("b"))->FieldNo() - 1),
+                  QStringLiteral("True"));
+        EXPECT_TRUE(table->FieldByName(QStringLiteral("d"))->IsNull());
+    }
 }
 
 TEST_F(DaoTableEditTest, BlobStreamsReadOnDemandAndWriteOnPost)

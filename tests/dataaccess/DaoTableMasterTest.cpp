@@ -11,23 +11,24 @@ protected:
     void SetUp() override
     {
         DataAccessFixture::SetUp();
-        MakeShop();
-        dao::DBEngine engine(QStringLiteral("3.6"));
-        auto db = engine.OpenDatabase(path);
-        auto orders = db->CreateTableDef(QStringLiteral("orders"));
-        auto id = orders->CreateField(QStringLiteral("id"), dao::dbLong);
-        id->SetAttributes(dao::dbAutoIncrField);
-        orders->Fields().Append(id);
+        MakeShopAndConnect([](dao::Database& db) { AddOrdersAndLines(db); });
+        master = Table(QStringLiteral("orders"));
+        source.SetDataSet(master.get());
+        master->Open();
+        detail = Table(QStringLiteral("lines"));
+        detail->SetMasterSource(&source);
+    }
+
+    static void AddOrdersAndLines(dao::Database& db)
+    {
+        auto orders = CounterTable(db, QStringLiteral("orders"));
         orders->Fields().Append(orders->CreateField(QStringLiteral("code"), dao::dbText, 10));
         orders->Fields().Append(orders->CreateField(QStringLiteral("ref"), dao::dbLong));
-        db->TableDefs().Append(orders);
-        auto lines = db->CreateTableDef(QStringLiteral("lines"));
-        auto lineId = lines->CreateField(QStringLiteral("id"), dao::dbLong);
-        lineId->SetAttributes(dao::dbAutoIncrField);
-        lines->Fields().Append(lineId);
+        db.TableDefs().Append(orders);
+        auto lines = CounterTable(db, QStringLiteral("lines"));
         lines->Fields().Append(lines->CreateField(QStringLiteral("order_id"), dao::dbLong));
         lines->Fields().Append(lines->CreateField(QStringLiteral("part"), dao::dbText, 20));
-        db->TableDefs().Append(lines);
+        db.TableDefs().Append(lines);
         for (const char* sql : {"INSERT INTO orders (code, ref) VALUES ('A\"1', 1)",
                                 "INSERT INTO orders (code, ref) VALUES ('B', 2)",
                                 "INSERT INTO orders (code, ref) VALUES ('C', NULL)",
@@ -35,14 +36,7 @@ protected:
                                 "INSERT INTO lines (order_id, part) VALUES (1, 'disc')",
                                 "INSERT INTO lines (order_id, part) VALUES (2, 'oil')",
                                 "INSERT INTO lines (order_id, part) VALUES (NULL, 'loose')"})
-            db->Execute(QString::fromLatin1(sql), dao::dbFailOnError);
-        db->Close();
-        Connect();
-        master = Table(QStringLiteral("orders"));
-        source.SetDataSet(master.get());
-        master->Open();
-        detail = Table(QStringLiteral("lines"));
-        detail->SetMasterSource(&source);
+            db.Execute(QString::fromLatin1(sql), dao::dbFailOnError);
     }
 
     void TearDown() override

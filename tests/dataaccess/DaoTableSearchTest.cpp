@@ -79,25 +79,22 @@ protected:
     void SetUp() override
     {
         DataAccessFixture::SetUp();
-        MakeShop();
-        dao::DBEngine engine(QStringLiteral("3.6"));
-        auto db = engine.OpenDatabase(path);
-        auto td = db->CreateTableDef(QStringLiteral("clients"));
-        auto id = td->CreateField(QStringLiteral("id"), dao::dbLong);
-        id->SetAttributes(dao::dbAutoIncrField);
-        td->Fields().Append(id);
+        MakeShopAndConnect([](dao::Database& db) { AddClients(db); });
+    }
+
+    static void AddClients(dao::Database& db)
+    {
+        auto td = CounterTable(db, QStringLiteral("clients"));
         td->Fields().Append(td->CreateField(QStringLiteral("name"), dao::dbText, 40));
         td->Fields().Append(td->CreateField(QStringLiteral("city"), dao::dbText, 20));
         auto byName = td->CreateIndex(QStringLiteral("ByNameCity"));
         byName->Fields().Append(byName->CreateField(QStringLiteral("name")));
         byName->Fields().Append(byName->CreateField(QStringLiteral("city")));
         td->Indexes().Append(byName);
-        db->TableDefs().Append(td);
+        db.TableDefs().Append(td);
         for (const char* row : {"'Иван Петров', 'София'", "'иванка', 'Варна'", "'Мария', 'Русе'", "'ПЕТЪР', 'София'"})
-            db->Execute(QStringLiteral("INSERT INTO clients (name, city) VALUES (%1)").arg(QString::fromUtf8(row)),
-                        dao::dbFailOnError);
-        db->Close();
-        Connect();
+            db.Execute(QStringLiteral("INSERT INTO clients (name, city) VALUES (%1)").arg(QString::fromUtf8(row)),
+                       dao::dbFailOnError);
     }
 
     QString Name(TDaoTable& table) { return table.FieldByName(QStringLiteral("name"))->AsString(); }

@@ -66,10 +66,7 @@ protected:
         if (!password.isEmpty())
             locale += QStringLiteral(";pwd=") + password;
         auto db = engine.CreateDatabase(path, locale);
-        auto td = db->CreateTableDef(QStringLiteral("items"));
-        auto id = td->CreateField(QStringLiteral("id"), dao::dbLong);
-        id->SetAttributes(dao::dbAutoIncrField);
-        td->Fields().Append(id);
+        auto td = CounterTable(*db, QStringLiteral("items"));
         auto name = td->CreateField(QStringLiteral("name"), dao::dbText, 30);
         name->SetRequired(true);
         td->Fields().Append(name);
@@ -96,6 +93,30 @@ protected:
                            QStringLiteral("PARAMETERS lo Long, hi Long, k Text; SELECT * FROM items WHERE id >= lo AND "
                                           "id <= hi AND kind = k"));
         db->Close();
+    }
+
+    // The shop with the test's own tables, which `build` adds on the engine's database, and a
+    // database component connected to it.
+    void MakeShopAndConnect(const std::function<void(dao::Database&)>& build)
+    {
+        MakeShop();
+        {
+            dao::DBEngine engine(QStringLiteral("3.6"));
+            auto db = engine.OpenDatabase(path);
+            build(*db);
+            db->Close();
+        }
+        Connect();
+    }
+
+    // A new table definition whose first field is the counter "id".
+    static std::shared_ptr<dao::TableDef> CounterTable(dao::Database& db, const QString& name)
+    {
+        auto td = db.CreateTableDef(name);
+        auto id = td->CreateField(QStringLiteral("id"), dao::dbLong);
+        id->SetAttributes(dao::dbAutoIncrField);
+        td->Fields().Append(id);
+        return td;
     }
 
     // A database component connected to the shop file.
