@@ -190,10 +190,10 @@ void TDaoTable::RecordTexts::SetText(size_t index, QString text)
     value_[index] = TVariant();
 }
 
-void TDaoTable::RecordTexts::SetValue(size_t index, TVariant value)
+void TDaoTable::RecordTexts::SetValue(size_t index, const TVariant& value)
 {
     text_[index].clear();
-    value_[index] = std::move(value);
+    value_[index] = value;
 }
 
 TDaoTable::RecordHeader* TDaoTable::Header(TRecordBuffer buffer) { return reinterpret_cast<RecordHeader*>(buffer); }
@@ -366,6 +366,9 @@ QByteArray TDaoTable::ReadBlobData(TField* field, TRecordBuffer buffer)
         }
     } catch (const Exception&) {
         data.clear();
+        // The row may have gone: the buffers are read again where the user stands.
+        if (tableType_ != dao::dbOpenForwardOnly)
+            RefreshKeepPosition();
     }
     if (back > 0) {
         try {
@@ -1215,10 +1218,7 @@ int TDaoTable::RecNoByPosition(dao::Recordset& rs, qint32 key)
     const int count = RecordCount();
     const double p = std::max(0.0, rs.PercentPosition() - 2.0);
     int n = int(std::lround(count * p / 100.0));
-    auto keyOf = [&rs]() -> qint32 {
-        const QByteArray bookmark = rs.Bookmark();
-        return bookmark.size() >= 4 ? qFromLittleEndian<qint32>(bookmark.constData()) : 0;
-    };
+    auto keyOf = [&rs]() -> qint32 { return qint32(rs.CurrentKey()); };
     rs.MoveFirst();
     if (n > 0)
         rs.Move(n);
@@ -1422,10 +1422,8 @@ qint32 TDaoTable::ReadBookmark(dao::Recordset& rs)
     if (rs.Bof() || rs.Eof() || !bookmarkable_)
         return 0;
     try {
-        const QByteArray bookmark = rs.Bookmark();
-        if (bookmark.size() < 4)
-            return 0;
-        return qFromLittleEndian<qint32>(bookmark.constData());
+        // The bookmark's four bytes are the key's low half, little-endian.
+        return qint32(rs.CurrentKey());
     } catch (const Exception&) {
         InternalFirst();
         return 0;
@@ -1507,10 +1505,12 @@ bool TDaoTable::FetchRecord(TRecordBuffer buffer)
             bool fetched = false;
             const TFieldType type = field->DataType();
             const bool wanted = !IsBlobKind(type) || (type == ftMemo && cacheMemos_) || (type != ftMemo && cacheBlobs_);
-            TVariant value = wanted ? fieldObjects_[i]->Value() : TVariant();
+            static const TVariant notFetched;
+            // Read in place: the value is copied once, into the row's texts or its text.
+            const TVariant& value = wanted ? fieldObjects_[i]->CurrentValue() : notFetched;
             const bool decoded = encrypterValid_ && (type == ftString || IsBlobKind(type));
             if (wanted && !decoded && KeptAsValue(value.Type())) {
-                texts.SetValue(i, std::move(value));
+                texts.SetValue(i, value);
             } else {
                 QString text = ValueToText(field, value, fetched, int(i));
                 if (fetched && decoded) {
@@ -1550,9 +1550,15 @@ void TDaoTable::InternalLast()
     }
     try {
         if (tableType_ == dao::dbOpenForwardOnly) {
-            while (!recordset_->Eof()) {
-                recordset_->MoveNext();
-                ++forwardCounter_;
+            if (!recordset_->Eof()) {
+                // Before the first fetch the first row stands uncounted; it is passed too.
+                forwardCounter_ = std::max(forwardCounter_, 0);
+                while (!recordset_->Eof()) {
+                    recordset_->MoveNext();
+                    ++forwardCounter_;
+                }
+                // The step onto EOF passes no row: the number is the last row's.
+                --forwardCounter_;
             }
             curRec_ = forwardCounter_;
             return;

@@ -280,7 +280,7 @@ private:
         void Reset(size_t count);
         const QString& Text(size_t index);
         void SetText(size_t index, QString text);
-        void SetValue(size_t index, TVariant value);
+        void SetValue(size_t index, const TVariant& value);
         // The engine value whose text is not made yet; nullptr once it is.
         const TVariant* PendingValue(size_t index) const
         {

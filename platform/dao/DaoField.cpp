@@ -124,7 +124,9 @@ void Field::Persist()
     store->UpdateField(table_, def_.name, def_);
 }
 
-TVariant Field::Value() const
+TVariant Field::Value() const { return CurrentValue(); }
+
+const TVariant& Field::CurrentValue() const
 {
     if (!owner_)
         Raise(recordsetField_ ? int(errNotConnected) : int(errInvalidOperation),

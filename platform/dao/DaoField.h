@@ -65,6 +65,9 @@ public:
     const QString& SourceField() const { return sourceField_; }
     // A recordset field's current value; 3021 without a current row, 3167 on a deleted row.
     TVariant Value() const;
+    // The same value without a copy, for a reader that takes it at once: it stays valid only
+    // until the recordset moves, writes or closes.
+    const TVariant& CurrentValue() const;
     // Writes the edit buffer of the recordset (Edit or AddNew first, else 3020).
     void SetValue(const TVariant& value);
     // The length in bytes (memo: characters) of the current value; 0 for Null.

@@ -470,7 +470,7 @@ void Recordset::FetchWindow(qint64 position) const
     const qint64 n = end - start;
     windowStart_ = start;
     windowState_.assign(size_t(n), 2);
-    windowValues_.clear();
+    // The values are written over in place: a slot of a row not found is never read.
     windowValues_.resize(size_t(n) * columns);
     const qint64* slice = keys_.data() + start;
     bool ascending = true;
@@ -552,7 +552,7 @@ const TVariant* Recordset::CurrentRow() const
     return windowValues_.data() + size_t(at) * source_->columns.size();
 }
 
-TVariant Recordset::FieldValue(int column) const
+const TVariant& Recordset::FieldValue(int column) const
 {
     if (!source_)
         CheckOpen();
@@ -563,7 +563,7 @@ TVariant Recordset::FieldValue(int column) const
 
 int Recordset::FieldSize(int column) const
 {
-    const TVariant v = FieldValue(column);
+    const TVariant& v = FieldValue(column);
     if (v.IsClear())
         return 0;
     if (v.Type() == TVarType::Bytes)
@@ -759,13 +759,15 @@ bool Recordset::Bookmarkable() const
     return !forwardOnly_;
 }
 
-QByteArray Recordset::Bookmark() const
+QByteArray Recordset::Bookmark() const { return KeyToBookmark(CurrentKey()); }
+
+qint64 Recordset::CurrentKey() const
 {
     CheckOpen();
     if (forwardOnly_)
         NotSupported(QStringLiteral("a forward-only recordset has no bookmarks"));
     CheckCurrent();
-    return KeyToBookmark(keys_[size_t(pos_)]);
+    return keys_[size_t(pos_)];
 }
 
 void Recordset::SetBookmark(const QByteArray& bookmark)

@@ -61,6 +61,9 @@ public:
 
     // Four bytes: the row key, little-endian.
     QByteArray Bookmark() const;
+    // The current row's key that Bookmark holds, refused as Bookmark refuses it; for readers
+    // that want the key of every row they pass without a byte array per row.
+    qint64 CurrentKey() const;
     void SetBookmark(const QByteArray& bookmark);
     bool Bookmarkable() const;
     // The bookmark of the row last added or changed through this recordset; empty when none.
@@ -112,8 +115,8 @@ public:
     // For QueryDef: where Requery takes the parameter values from.
     using ParameterSource = std::function<std::optional<std::vector<TVariant>>()>;
     void SetParameterSource(ParameterSource source) { parameterSource_ = std::move(source); }
-    // For Field.
-    TVariant FieldValue(int column) const;
+    // For Field: the value as the recordset holds it, valid until it moves, writes or closes.
+    const TVariant& FieldValue(int column) const;
     void SetFieldValue(int column, const TVariant& value);
     int FieldSize(int column) const;
 

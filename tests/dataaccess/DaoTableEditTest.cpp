@@ -220,6 +220,32 @@ TEST_F(DaoTableEditTest, BlobStreamsReadOnDemandAndWriteOnPost)
     EXPECT_EQ(MessageOf([&] { delete table->CreateBlobStream(blob, bmWrite); }), QStringLiteral("Cannot write to ReadOnly table!"));
 }
 
+TEST_F(DaoTableEditTest, ABlobReadOfARowAnotherUserDeletedGivesNothingAndRefreshes)
+{
+    {
+        dao::DBEngine engine(QStringLiteral("3.6"));
+        auto other = engine.OpenDatabase(path);
+        other->Execute(QStringLiteral("INSERT INTO vals (i, m) VALUES (2, 'second')"), dao::dbFailOnError);
+        other->Execute(QStringLiteral("INSERT INTO vals (i, m) VALUES (3, 'third')"), dao::dbFailOnError);
+    }
+    auto table = Table(QStringLiteral("vals"));
+    table->Open();
+    table->MoveBy(1);
+    auto* memo = table->FieldByName(QStringLiteral("m"));
+    ASSERT_EQ(table->FieldByName(QStringLiteral("i"))->AsInteger(), 2);
+    {
+        dao::DBEngine engine(QStringLiteral("3.6"));
+        engine.OpenDatabase(path)->Execute(QStringLiteral("DELETE FROM vals WHERE i = 2"), dao::dbFailOnError);
+    }
+    database->Idle();
+    std::unique_ptr<TStream> stream(table->CreateBlobStream(memo, bmRead));
+    EXPECT_EQ(stream->Size(), 0);
+    // The refresh leaves the gone row out and the cursor on the row that took its place.
+    EXPECT_EQ(table->FieldByName(QStringLiteral("i"))->AsInteger(), 3);
+    EXPECT_EQ(table->RecNo(), 2);
+    EXPECT_EQ(Column(*table, QStringLiteral("i")), QStringList({"1", "3"}));
+}
+
 TEST_F(DaoTableEditTest, PostWritesOnlyTheChangedFieldsSoAnotherUsersChangeSurvives)
 {
     auto table = Table();
@@ -416,6 +442,21 @@ TEST_F(DaoTableEditTest, CountsAndRecordNumbersForEveryRecordsetType)
             table->Prior();
             EXPECT_EQ(table->RecNo(), 4) << type;
         }
+    }
+}
+
+TEST_F(DaoTableEditTest, LastOnAForwardOnlyTableNumbersTheLastRow)
+{
+    // From a fresh open, from the middle and from the end.
+    for (int steps : {0, 2, 5}) {
+        auto table = Table();
+        table->SetTableType(dao::dbOpenForwardOnly);
+        table->Open();
+        for (int i = 0; i < steps; ++i)
+            table->Next();
+        table->Last();
+        EXPECT_TRUE(table->Eof()) << steps;
+        EXPECT_EQ(table->RecNo(), 5) << steps;
     }
 }
 
