@@ -688,36 +688,32 @@ void TDaoTable::SetEncrypter(TComponent* encrypter)
     CloseOpenFirst();
 }
 
-QString TDaoTable::TableDateCreated() const
+// A stamp of the table, or of the saved query the dataset opens; empty when there is none.
+QString TDaoTable::SourceStamp(TVariant (dao::Recordset::*ofTable)() const,
+                               TVariant (dao::QueryDef::*ofQuery)() const) const
 {
     if (!recordsetOpen_ || !recordset_)
         return QString();
     try {
         TVariant v;
         if (tableType_ == dao::dbOpenTable)
-            v = recordset_->DateCreated();
+            v = (recordset_.get()->*ofTable)();
         else if (!queryDefName_.isEmpty() && database_ && database_->DatabaseObject())
-            v = database_->DatabaseObject()->QueryDefs().Item(queryDefName_)->DateCreated();
+            v = (database_->DatabaseObject()->QueryDefs().Item(queryDefName_).get()->*ofQuery)();
         return v.IsClear() ? QString() : DateTimeToStr(v.AsDateTime());
     } catch (const Exception&) {
         return QString();
     }
 }
 
+QString TDaoTable::TableDateCreated() const
+{
+    return SourceStamp(&dao::Recordset::DateCreated, &dao::QueryDef::DateCreated);
+}
+
 QString TDaoTable::TableLastUpdated() const
 {
-    if (!recordsetOpen_ || !recordset_)
-        return QString();
-    try {
-        TVariant v;
-        if (tableType_ == dao::dbOpenTable)
-            v = recordset_->LastUpdated();
-        else if (!queryDefName_.isEmpty() && database_ && database_->DatabaseObject())
-            v = database_->DatabaseObject()->QueryDefs().Item(queryDefName_)->LastUpdated();
-        return v.IsClear() ? QString() : DateTimeToStr(v.AsDateTime());
-    } catch (const Exception&) {
-        return QString();
-    }
+    return SourceStamp(&dao::Recordset::LastUpdated, &dao::QueryDef::LastUpdated);
 }
 
 void TDaoTable::SetBatchMode(bool value)

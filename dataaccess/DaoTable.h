@@ -20,6 +20,7 @@
 
 namespace dao {
 class Recordset;
+class QueryDef;
 class Field;
 }  // namespace dao
 
@@ -309,6 +310,7 @@ private:
     // back (`restore`) and re-opens with it, or closes the dataset when even that fails.
     void ReopenAfterChange(const std::function<void()>& apply, const std::function<void()>& restore);
     void CloseOpenFirst();
+    QString SourceStamp(TVariant (dao::Recordset::*ofTable)() const, TVariant (dao::QueryDef::*ofQuery)() const) const;
     // Closes the engine recordset and opens it afresh on the first row, the dataset staying open.
     void RestartRecordset();
     void ConnectDatabase();

@@ -1683,9 +1683,7 @@ void TCustomMemTable::Commit()
 {
     if (!Active() || transactionLevel_ <= 0) return;
     CheckBrowseMode();
-    const int level = transactionLevel_;
-    std::unique_lock guard(store_->Lock());
-    try {
+    EndTransactionLevel([this](int level) {
         for (int id = 0; id < store_->SlotCount(); ++id) {
             TMemRow* row = store_->Slot(id);
             if (!row) continue;
@@ -1699,22 +1697,14 @@ void TCustomMemTable::Commit()
             // What the inner level did now belongs to the outer one and goes with its rollback.
             if (row->TransLevel == level) row->TransLevel = level - 1;
         }
-    } catch (...) {
-        --transactionLevel_;
-        FinishVersionWalk();
-        throw;
-    }
-    --transactionLevel_;
-    FinishVersionWalk();
+    });
 }
 
 void TCustomMemTable::Rollback()
 {
     if (!Active() || transactionLevel_ <= 0) return;
     Cancel();
-    const int level = transactionLevel_;
-    std::unique_lock guard(store_->Lock());
-    try {
+    EndTransactionLevel([this](int level) {
         for (int id = 0; id < store_->SlotCount(); ++id) {
             TMemRow* row = store_->Slot(id);
             while (row && row->TransLevel == level && row->UpdateStatus != musUnmodified) {
@@ -1731,6 +1721,17 @@ void TCustomMemTable::Rollback()
                 row = older;
             }
         }
+    });
+}
+
+// Walks the versions of the innermost level under the store's lock; the level ends even when
+// the walk fails, so the table never stays inside a transaction it can no longer finish.
+void TCustomMemTable::EndTransactionLevel(const std::function<void(int level)>& walk)
+{
+    const int level = transactionLevel_;
+    std::unique_lock guard(store_->Lock());
+    try {
+        walk(level);
     } catch (...) {
         --transactionLevel_;
         FinishVersionWalk();

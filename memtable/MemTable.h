@@ -16,6 +16,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -287,6 +288,7 @@ private:
     void CreateJournal();
     // The end of Commit, Rollback and CheckPoint: indexes rebuilt, cursors back on their rows.
     void FinishVersionWalk();
+    void EndTransactionLevel(const std::function<void(int level)>& walk);
     void SavePersistentFile();
     void LoadPersistentFile();
     void EmptyIndexes();

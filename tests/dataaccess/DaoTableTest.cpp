@@ -608,4 +608,23 @@ TEST_F(DaoTableTest, SmallOperations)
     EXPECT_FALSE(table->Active());
 }
 
+TEST_F(DaoTableTest, StampsComeFromTheTableOrTheSavedQuery)
+{
+    auto table = Table();
+    EXPECT_EQ(table->TableDateCreated(), QString());
+    table->SetTableType(dao::dbOpenTable);
+    table->Open();
+    EXPECT_FALSE(table->TableDateCreated().isEmpty());
+    EXPECT_FALSE(table->TableLastUpdated().isEmpty());
+    table->Close();
+    EXPECT_EQ(table->TableLastUpdated(), QString());
+
+    table->SetTableType(dao::dbOpenDynaset);
+    table->SetQueryDefName(QStringLiteral("three"));
+    table->SetQueryDefParametersText(QStringLiteral("1\r\n2\r\npart"));
+    table->Open();
+    EXPECT_FALSE(table->TableDateCreated().isEmpty());
+    EXPECT_FALSE(table->TableLastUpdated().isEmpty());
+}
+
 }  // namespace
