@@ -1145,15 +1145,7 @@ bool TDaoTable::Requery()
         return true;
     }
     if (!MasterSource() || masterInactive_) {
-        CheckBrowseMode();
-        bookmarkRecNos_.clear();
-        bookmarkKeys_.clear();
-        ClearBuffers();
-        recordset_->Requery();
-        countChanged_ = true;
-        curRec_ = -1;
-        ActivateBuffers();
-        First();
+        RequeryRecordset();
     } else {
         ReopenForMaster();
     }
@@ -1164,6 +1156,13 @@ void TDaoTable::RequeryIfRestartable()
 {
     if (!recordsetOpen_ || !recordset_ || !recordset_->Restartable())
         return;
+    RequeryRecordset();
+}
+
+// Runs the engine recordset's query again and stands on its first row; bookmarks and record
+// numbers of the old rows no longer hold.
+void TDaoTable::RequeryRecordset()
+{
     CheckBrowseMode();
     bookmarkRecNos_.clear();
     bookmarkKeys_.clear();

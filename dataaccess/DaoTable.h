@@ -313,6 +313,7 @@ private:
     QString SourceStamp(TVariant (dao::Recordset::*ofTable)() const, TVariant (dao::QueryDef::*ofQuery)() const) const;
     // Closes the engine recordset and opens it afresh on the first row, the dataset staying open.
     void RestartRecordset();
+    void RequeryRecordset();
     void ConnectDatabase();
     void ApplyQueryDefParameters(const char* failureMessage);
     std::shared_ptr<dao::Recordset> OpenSourceRecordset();

@@ -949,14 +949,20 @@ void TCustomMemTable::CreateIndexes()
     indexFieldList_.clear();
     for (int i = 0; i < IndexDefs().Count(); ++i) {
         const TIndexDef* def = IndexDefs().Items(i);
-        TMemIndexOptions options;
-        options.Unique = def->Options().testFlag(ixUnique);
-        options.Descending = def->Options().testFlag(ixDescending);
-        options.CaseInsensitive = def->Options().testFlag(ixCaseInsensitive);
-        options.NonMaintained = def->Options().testFlag(ixNonMaintained);
-        TMemIndex* index = indexes_.AddIndexDef(def->Name(), def->Fields(), options);
-        index->SetFieldList(BuildFieldList(def->Fields()));
+        AddIndexFromDef(def);
     }
+}
+
+TMemIndex* TCustomMemTable::AddIndexFromDef(const TIndexDef* def)
+{
+    TMemIndexOptions options;
+    options.Unique = def->Options().testFlag(ixUnique);
+    options.Descending = def->Options().testFlag(ixDescending);
+    options.CaseInsensitive = def->Options().testFlag(ixCaseInsensitive);
+    options.NonMaintained = def->Options().testFlag(ixNonMaintained);
+    TMemIndex* index = indexes_.AddIndexDef(def->Name(), def->Fields(), options);
+    index->SetFieldList(BuildFieldList(def->Fields()));
+    return index;
 }
 
 void TCustomMemTable::RebuildStaleIndexes()
@@ -981,14 +987,7 @@ void TCustomMemTable::CheckIndexes()
     for (int i = 0; i < IndexDefs().Count(); ++i) {
         const TIndexDef* def = IndexDefs().Items(i);
         if (indexes_.FindIndex(def->Name())) continue;
-        TMemIndexOptions options;
-        options.Unique = def->Options().testFlag(ixUnique);
-        options.Descending = def->Options().testFlag(ixDescending);
-        options.CaseInsensitive = def->Options().testFlag(ixCaseInsensitive);
-        options.NonMaintained = def->Options().testFlag(ixNonMaintained);
-        TMemIndex* index = indexes_.AddIndexDef(def->Name(), def->Fields(), options);
-        index->SetFieldList(BuildFieldList(def->Fields()));
-        index->SetValid(false);
+        AddIndexFromDef(def)->SetValid(false);
     }
     if (cursorOpen_) RebuildStaleIndexes();
     if (Active() && State() == dsBrowse) Resync(TResyncMode());

@@ -288,6 +288,7 @@ private:
     void CreateJournal();
     // The end of Commit, Rollback and CheckPoint: indexes rebuilt, cursors back on their rows.
     void FinishVersionWalk();
+    TMemIndex* AddIndexFromDef(const TIndexDef* def);
     void EndTransactionLevel(const std::function<void(int level)>& walk);
     void SavePersistentFile();
     void LoadPersistentFile();

@@ -7,6 +7,7 @@
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Streams.h"
+#include "tests/support/CursorStep.h"
 
 #include <cstring>
 #include <functional>
@@ -167,21 +168,8 @@ protected:
     TGetResult GetRecord(TRecordBuffer buffer, TGetMode mode, bool) override
     {
         for (;;) {
-            const int count = int(rows.size());
-            switch (mode) {
-            case gmNext:
-                if (position_ < count) ++position_;
-                if (position_ >= count) return grEOF;
-                break;
-            case gmPrior:
-                if (position_ >= 0) --position_;
-                if (position_ < 0) return grBOF;
-                break;
-            case gmCurrent:
-                if (position_ < 0) return grBOF;
-                if (position_ >= count) return grEOF;
-                break;
-            }
+            const TGetResult step = StepCursor(position_, int(rows.size()), mode);
+            if (step != grOK) return step;
             CopyRow(rows[size_t(position_)], buffer);
             if (!Filtered() || RecordFilterAccepts(buffer)) return grOK;
             if (mode == gmCurrent) return grError;

@@ -5,6 +5,7 @@
 
 #include "platform/toolkit/DataSet.h"
 #include "platform/toolkit/Exceptions.h"
+#include "tests/support/CursorStep.h"
 
 #include <algorithm>
 #include <cstring>
@@ -104,21 +105,8 @@ protected:
 
     TGetResult GetRecord(TRecordBuffer buffer, TGetMode mode, bool) override
     {
-        const int count = Count();
-        switch (mode) {
-        case gmNext:
-            if (position_ < count) ++position_;
-            if (position_ >= count) return grEOF;
-            break;
-        case gmPrior:
-            if (position_ >= 0) --position_;
-            if (position_ < 0) return grBOF;
-            break;
-        case gmCurrent:
-            if (position_ < 0) return grBOF;
-            if (position_ >= count) return grEOF;
-            break;
-        }
+        const TGetResult step = StepCursor(position_, Count(), mode);
+        if (step != grOK) return step;
         Fill(buffer, position_);
         return grOK;
     }
