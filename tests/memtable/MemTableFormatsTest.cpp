@@ -5,6 +5,7 @@
 
 #include "platform/toolkit/Filer.h"
 #include "platform/toolkit/Streams.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,6 @@
 #include <random>
 
 namespace {
-
-template <typename F>
-QString ErrorOf(F&& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
 
 // Builds expected bytes by hand.
 class Bytes {
