@@ -10,7 +10,10 @@
 //     EXPECT_EQ(host.Shown().at(0).Text, "...");
 //
 // A print run goes to a PDF file of its own in the print folder; PrintedFiles() lists them, in
-// the order printed, for a test to read back (pdftotext).
+// the order printed, for a test to read back (PdfText of tests/support/RunTool.h runs pdftotext):
+//
+//     report.Print();
+//     EXPECT_TRUE(PdfText(host.PrintedFiles().at(0)).contains("Фактура"));
 //
 // A form is shown for real (OnShow, OnActivate), so a script can type into it and click its
 // buttons; a script that returns mrNone leaves the form's own ModalResult. A form nobody
