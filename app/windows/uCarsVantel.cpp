@@ -633,11 +633,15 @@ void TfCarVantel::WriteBackupCopy()
 
 void TfCarVantel::FormCloseQuery(QObject*, bool& canClose)
 {
+    // A key that closed a message of the exit can reach this window and ask to close it again;
+    // nothing is asked, saved or said twice, and the exit goes on.
+    if (closing_) return;
     if (SettingOn(&TfSetings::cbMessages) &&
         !ShowWarning(QStringLiteral("Наистина ли искате да затворите програмата ?"), true)) {
         canClose = false;
         return;
     }
+    closing_ = true;
     if (fPasswordDlg) fPasswordDlg->SaveSettings();
     if (!DM || !DM->VantelDataBase->Connected()) return;
     // Each step on its own: one that fails must not cost the others.
