@@ -281,7 +281,7 @@ TEST_F(DaoTableHostileKeyTest, FindKeyMatchesTheTypedCharactersAsAPrefix)
     for (const HostileKey& k : kHostileKeys) {
         SCOPED_TRACE(k.typed);
         table->First();
-        QString message = MessageOf([&] { EXPECT_EQ(table->FindKey({QString::fromLatin1(k.typed)}), k.id != 0); });
+        QString message = ErrorOf([&] { EXPECT_EQ(table->FindKey({QString::fromLatin1(k.typed)}), k.id != 0); });
         EXPECT_TRUE(message.isEmpty()) << message.toStdString();
         EXPECT_EQ(IdOf(*table), k.id != 0 ? k.id : 1);
     }
@@ -296,7 +296,7 @@ TEST_F(DaoTableHostileKeyTest, APartialLocateMatchesTheTypedCharactersAsAPrefix)
         for (const HostileKey& k : kHostileKeys) {
             SCOPED_TRACE(QStringLiteral("%1 %2").arg(type).arg(QString::fromLatin1(k.typed)).toStdString());
             table->First();
-            const QString message = MessageOf([&] {
+            const QString message = ErrorOf([&] {
                 EXPECT_EQ(table->Locate(QStringLiteral("name"), TVariant(QString::fromLatin1(k.typed)),
                                         loPartialKey | loCaseInsensitive),
                           k.id != 0);
