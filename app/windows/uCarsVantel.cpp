@@ -2,8 +2,10 @@
 
 #include "app/datamodule/DModule.h"
 #include "app/datamodule/TemplateDatabase.h"
+#include "app/util/AppFlags.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
+#include "app/util/NumberDraw.h"
 #include "app/util/Placing.h"
 #include "app/windows/About.h"
 #include "app/windows/uMyMessage.h"
@@ -17,6 +19,8 @@
 #include "platform/os/Files.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/DBControls.h"
+#include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/ImageList.h"
 #include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/Shell.h"
@@ -118,11 +122,16 @@ TfCarVantel::TfCarVantel(QWidget* parent) : TForm(parent)
     OnResize = [this](QObject* s) { FormResize(s); };
 
     if (!fCarVantel) fCarVantel = this;
+    DM->WindowHooks.RenumberOrderLines = [this] { RenumberLines(); };
+    // The window starts locked, whatever the last one left.
+    app::OrderLocked = false;
+    LockEditing();
 }
 
 TfCarVantel::~TfCarVantel()
 {
     if (fCarVantel == this) fCarVantel = nullptr;
+    if (DM) DM->WindowHooks.RenumberOrderLines = nullptr;
 }
 
 void TfCarVantel::BuildMenu()
@@ -207,10 +216,18 @@ void TfCarVantel::BuildMenu()
     N18->OnClick = [this](QObject* s) { N18Click(s); };
     English1->OnClick = [this](QObject* s) { English1Click(s); };
     Bulgarian1->OnClick = [this](QObject* s) { Bulgarian1Click(s); };
+    using THandler = void (TfCarVantel::*)(QObject*);
+    const std::pair<TMenuItem*, THandler> orderCommands[] = {
+        {New1, &TfCarVantel::Append1Click},       {Append1, &TfCarVantel::popAppendClick},
+        {Dell1, &TfCarVantel::popClearClick},     {Refresh1, &TfCarVantel::poReCallClick},
+        {Rollback1, &TfCarVantel::Rollback1Click}, {N19, &TfCarVantel::tbtFirstClick},
+        {Next1, &TfCarVantel::tbtNextClick},      {Previous1, &TfCarVantel::tbtPreviewsClick},
+        {N20, &TfCarVantel::tbtLastClick},        {Refresh2, &TfCarVantel::Refresh2Click}};
+    for (const auto& [item, handler] : orderCommands)
+        item->OnClick = [this, handler = handler](QObject* s) { (this->*handler)(s); };
 
     // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {New1, Refresh1, Commit1, Rollback1, Append1, Dell1, N19, Next1, Previous1, N20, Refresh2,
-                            Print3, N10, Employee1, Banks1, Client1, Auto1, N8, Articles1, N14, Availability1,
+    for (TMenuItem* item : {Commit1, Print3, N10, Employee1, Banks1, Client1, Auto1, N8, Articles1, N14, Availability1,
                             CacheBox1, CashFinish1, N21, Find1})
         item->SetEnabled(false);
 }
@@ -239,17 +256,28 @@ void TfCarVantel::BuildToolBar()
     const struct {
         const char* caption;
         THandler handler;  // none: its window is not in the program yet
+        TToolButton* TfCarVantel::*member = nullptr;
+        const char* name = nullptr;
     } buttons[] = {
-        {"Редакция", nullptr}, {"Запис", nullptr},        {"Първи", nullptr},
-        {"Предишен", nullptr}, {"Следващ", nullptr},      {"Последен", nullptr},
-        {"Нова поръчка", nullptr}, {"Премахни поръчка", nullptr}, {"Търсене", nullptr},
-        {"Печат", nullptr},    {"Настройки", &TfCarVantel::Settings1Click}, {"Помощ", &TfCarVantel::Contents1Click},
+        {"Редакция", &TfCarVantel::Rollback1Click},
+        {"Запис", nullptr},
+        {"Първи", &TfCarVantel::tbtFirstClick, &TfCarVantel::tbtFirst, "tbtFirst"},
+        {"Предишен", &TfCarVantel::tbtPreviewsClick, &TfCarVantel::tbtPreviews, "tbtPreviews"},
+        {"Следващ", &TfCarVantel::tbtNextClick, &TfCarVantel::tbtNext, "tbtNext"},
+        {"Последен", &TfCarVantel::tbtLastClick, &TfCarVantel::tbtLast, "tbtLast"},
+        {"Нова поръчка", &TfCarVantel::Append1Click},
+        {"Премахни поръчка", nullptr, &TfCarVantel::tbtDell, "tbtDell"},
+        {"Търсене", nullptr},
+        {"Печат", nullptr},
+        {"Настройки", &TfCarVantel::Settings1Click},
+        {"Помощ", &TfCarVantel::Contents1Click},
         {"Достъп", &TfCarVantel::Connect1Click},
     };
     int picture = 0;
     for (const auto& b : buttons) {
         auto* button = new TToolButton(ToolBar1);
-        button->setObjectName(QStringLiteral("ToolButton%1").arg(picture + 1));
+        button->setObjectName(b.name ? QString::fromLatin1(b.name) : QStringLiteral("ToolButton%1").arg(picture + 1));
+        if (b.member) this->*b.member = button;
         button->SetCaption(QString::fromUtf8(b.caption));
         button->SetImageIndex(picture++);
         button->SetHint(QString::fromUtf8(b.caption));
@@ -279,11 +307,11 @@ void TfCarVantel::BuildButtonColumn()
         const char* caption;
     } buttons[] = {
         {&fbtEmployee, "fbtEmployee", "П&ерсонал"},           {&fbtStore, "fbtStore", "&Склад"},
-        {&fbtAppend, "fbtAppend", "&Нова поръчка"},           {&fbtViewDelivery, "fbtViewDelivery", "&Преглед проформа"},
-        {&fbtFinish, "fbtFinish", "&Приключване"},            {&fbtAnnul, "fbtAnnul", "&Анулиране"},
-        {&fbtPrintInvoice, "fbtPrintInvoice", "&Печат фактура"}, {&fbtPrintOrder, "fbtPrintOrder", "&Печат поръчка"},
+        {&fbtAppend, "fbtAppend", "&Нова поръчка"},           {&fbtView, "fbtView", "&Преглед проформа"},
+        {&fbtSave, "fbtSave", "&Приключване"},              {&fbtAnula, "fbtAnula", "&Анулиране"},
+        {&fbtPrint, "fbtPrint", "&Печат фактура"},     {&fbtViewDelivery, "fbtViewDelivery", "&Печат поръчка"},
         {&fbtSafe, "fbtSafe", "&Каса"},                       {&fbtFirms, "fbtFirms", "&Фирма"},
-        {&fbtPrintTask, "fbtPrintTask", "&Печат задание"},    {&FlatButton1, "FlatButton1", "&Изход"},
+        {&fbtTask, "fbtTask", "&Печат задание"},         {&FlatButton1, "FlatButton1", "&Изход"},
     };
     int top = 28;
     for (const Button& b : buttons) {
@@ -291,13 +319,15 @@ void TfCarVantel::BuildButtonColumn()
         top += 30;
     }
     FlatButton1->OnClick = [this](QObject* s) { FlatButton1Click(s); };
+    fbtAppend->OnClick = [this](QObject* s) { Append1Click(s); };
+    fbtFirms->OnClick = [this](QObject* s) { fbtFirmsClick(s); };
     // Their windows are not in the program yet.
-    for (TFlatButton* button : {fbtEmployee, fbtStore, fbtAppend, fbtViewDelivery, fbtFinish, fbtAnnul, fbtPrintInvoice,
-                                fbtPrintOrder, fbtSafe, fbtFirms, fbtPrintTask})
+    for (TFlatButton* button : {fbtEmployee, fbtStore, fbtView, fbtSave, fbtAnula, fbtPrint,
+                                fbtViewDelivery, fbtSafe, fbtFirms, fbtTask})
         button->setEnabled(false);
     pnlMyFirm = Place<TPanel>(Panel2, "pnlMyFirm", 8, top + 4, 124, 56);
     pnlMyFirm->SetBevelOuter(bvLowered);
-    cbxMol = Place<TCheckBox>(Panel2, "cbxMol", QStringLiteral("Съставил = МОЛ"), 8, top + 64, 128, 20);
+    cbxSastavil_mol = Place<TCheckBox>(Panel2, "cbxSastavil_mol", QStringLiteral("Съставил = МОЛ"), 8, top + 64, 128, 20);
 }
 
 void TfCarVantel::BuildOrderPanels()
@@ -312,14 +342,256 @@ void TfCarVantel::BuildOrderPanels()
     pnlLines->SetHelpContext(1000);
     Panel3 = Place<TPanel>(Client, "Panel3", left, 388, right - left, 96);
     Panel3->SetHelpContext(1000);
-    cbxInvoice = Place<TCheckBox>(Panel3, "cbxInvoice", QStringLiteral("Издаване на фактура"), 8, 8, 200, 20);
-    cbxAnnul = Place<TCheckBox>(Panel3, "cbxAnnul", QStringLiteral("Анулирана ф-ра/п-ка"), 8, 30, 200, 20);
-    cbxFinnished = Place<TCheckBox>(Panel3, "cbxFinnished", QStringLiteral("Приключена сметка"), 8, 52, 200, 20);
+    // The grid's Tab comes here.
+    Panel3->setFocusPolicy(Qt::ClickFocus);
+    cbxInvoice = Place<TCheckBox>(Panel3, "cbxInvoice", QStringLiteral("Издаване на фактура"), 8, 6, 168, 20);
+    cbxAnnul = Place<TCheckBox>(Panel3, "cbxAnnul", QStringLiteral("Анулирана ф-ра/п-ка"), 8, 28, 168, 20);
+    cbxFinnished = Place<TCheckBox>(Panel3, "cbxFinnished", QStringLiteral("Приключена сметка"), 8, 50, 168, 20);
     cbxFinnished->setEnabled(false);
-    cbxPayed = Place<TCheckBox>(Panel3, "cbxPayed", QStringLiteral("Платена ф-ра/п-ка"), 8, 74, 200, 20);
-    lblEditing = Place<TLabel>(Panel3, "lblEditing", QStringLiteral("Редактиране"), 240, 8, 200, 20);
+    cbxPayed = Place<TCheckBox>(Panel3, "cbxPayed", QStringLiteral("Платена ф-ра/п-ка"), 8, 72, 168, 20);
+    lblEditing = Place<TLabel>(Panel3, "lblEditing", QStringLiteral("Редактиране"), 180, 4, 200, 18);
     lblEditing->SetFontColor(8421631);
     lblEditing->hide();
+    BuildCarPanel();
+    BuildClientPanel();
+    BuildFirmPanel();
+    BuildTotalsPanel();
+    BuildLines();
+}
+
+namespace {
+
+// A label and its control on one row of a panel.
+template <class TControlClass>
+TControlClass* PlaceRow(QWidget* parent, const char* name, const char* caption, int row, int width, int labelWidth = 78)
+{
+    const int top = 20 + row * 21;
+    auto* label = Place<TLabel>(parent, (QByteArray("lbl") + name).constData(), QString::fromUtf8(caption), 8,
+                                top + 2, labelWidth - 4, 18);
+    auto* control = Place<TControlClass>(parent, name, 8 + labelWidth, top, width, 20);
+    label->SetFocusControl(control);
+    return control;
+}
+
+}  // namespace
+
+void TfCarVantel::BuildCarPanel()
+{
+    const int wide = gbCar->width() - 8 - 78 - 8;
+    dbcbMark = PlaceRow<TComboBox>(gbCar, "dbcbMark", "&Марка", 0, wide - 40);
+    dbcbModel = PlaceRow<TComboBox>(gbCar, "dbcbModel", "М&одел", 1, wide);
+    dbeCarNumber = PlaceRow<TEdit>(gbCar, "dbeCarNumber", "Рег. &№", 2, wide);
+    dbeMotorNum = PlaceRow<TEdit>(gbCar, "dbeMotorNum", "Щета №", 3, wide);
+    dbeFrameNum = PlaceRow<TEdit>(gbCar, "dbeFrameNum", "Рама №", 4, wide);
+    dbcbGorivo = PlaceRow<TComboBox>(gbCar, "dbcbGorivo", "Гориво", 5, wide);
+    for (const char* fuel : {"бензин", "газ", "дизел", "друго"})
+        dbcbGorivo->Items().Add(QString::fromUtf8(fuel));
+    dbcbGorivo->SetText(QStringLiteral("бензин"));
+    fbtCarSearch = Place<TFlatButton>(gbCar, "fbtCarSearch", QStringLiteral(" >>"), gbCar->width() - 44, 20, 36, 20);
+    dbeCarNumber->SetMaxLength(20);
+    dbeMotorNum->SetMaxLength(25);
+    dbeFrameNum->SetMaxLength(25);
+
+    dbcbMark->OnDropDown = [this](QObject* s) { FillMarkList(s); };
+    dbcbMark->OnChange = [this](QObject* s) { dbcbMarkChange(s); };
+    dbcbModel->OnChange = [this](QObject* s) { dbcbModelChange(s); };
+    for (TEdit* edit : {dbeCarNumber, dbeMotorNum, dbeFrameNum})
+        edit->OnChange = [this](QObject* s) { dbeCarNumberChange(s); };
+    dbcbGorivo->OnChange = [this](QObject* s) { dbcbGorivoChange(s); };
+    fbtCarSearch->OnClick = [this](QObject* s) { fbtCarSearchClick(s); };
+}
+
+void TfCarVantel::BuildClientPanel()
+{
+    const int wide = gbClient->width() - 8 - 78 - 8;
+    dbeName = PlaceRow<TEdit>(gbClient, "dbeName", "&Име", 0, wide - 40);
+    dbePhone = PlaceRow<TEdit>(gbClient, "dbePhone", "&Телефон", 1, wide);
+    dbeFirmName = PlaceRow<TEdit>(gbClient, "dbeFirmName", "&Фирма", 2, wide);
+    dbeFirmAddres = PlaceRow<TEdit>(gbClient, "dbeFirmAddres", "&Адрес", 3, wide);
+    dbeTaxNom = PlaceRow<TEdit>(gbClient, "dbeTaxNom", "ИН по ДДС", 4, wide);
+    dbeBulstat = PlaceRow<TEdit>(gbClient, "dbeBulstat", "&Булстат", 5, wide);
+    fbtClientSearch =
+        Place<TFlatButton>(gbClient, "fbtClientSearch", QStringLiteral(" >>"), gbClient->width() - 44, 20, 36, 20);
+    const std::pair<TEdit*, int> lengths[] = {{dbeName, 70},       {dbePhone, 35},  {dbeFirmName, 70},
+                                              {dbeFirmAddres, 100}, {dbeTaxNom, 30}, {dbeBulstat, 30}};
+    for (const auto& [edit, length] : lengths) {
+        edit->SetMaxLength(length);
+        edit->OnChange = [this](QObject* s) { dbeNameChange(s); };
+    }
+    fbtClientSearch->OnClick = [this](QObject* s) { fbtClientSearchClick(s); };
+}
+
+void TfCarVantel::FitPanelsToFields()
+{
+    const auto fit = [](auto* control, TDataSet* dataset, const char* field) {
+        const int size = dataset->FieldByName(QString::fromLatin1(field))->Size();
+        if (size > 0 && (control->MaxLength() == 0 || control->MaxLength() > size)) control->SetMaxLength(size);
+    };
+    fit(dbcbMark, DM->tblCar, "mark");
+    fit(dbcbModel, DM->tblCar, "model");
+    fit(dbeCarNumber, DM->tblCar, "car_number");
+    fit(dbeMotorNum, DM->tblCar, "motor_num");
+    fit(dbeFrameNum, DM->tblCar, "frame_num");
+    fit(dbcbGorivo, DM->tblCar, "tank_type");
+    fit(dbeName, DM->tblClient, "name");
+    fit(dbePhone, DM->tblClient, "phone");
+    fit(dbeFirmName, DM->tblClient, "firm_name");
+    fit(dbeFirmAddres, DM->tblClient, "address2");
+    fit(dbeTaxNom, DM->tblClient, "tax_num");
+    fit(dbeBulstat, DM->tblClient, "bulstat");
+}
+
+void TfCarVantel::BuildFirmPanel()
+{
+    pnlMyFirm->resize(pnlMyFirm->width(), 72);
+    const auto text = [this](const char* name, const char* field, TDataSource* source, int top) {
+        auto* label = Place<TDBText>(pnlMyFirm, name, 4, top, pnlMyFirm->width() - 8, 16);
+        label->SetDataSource(source);
+        label->SetDataField(QString::fromLatin1(field));
+        return label;
+    };
+    DBTName = text("DBTName", "myfirm_name", DM->srcMyFirm, 3);
+    DBTTax_nom = text("DBTTax_nom", "mytax_num", DM->srcMyFirm, 20);
+    DBTMyBulstat = text("DBTMyBulstat", "mybulstat", DM->srcMyFirm, 37);
+    Place<TLabel>(pnlMyFirm, "lblDDS", QStringLiteral("ДДС %"), 4, 54, 50, 16);
+    DBText_DDS = text("DBText_DDS", "tax_rate", DM->srcSale, 54);
+    DBText_DDS->setGeometry(56, 54, pnlMyFirm->width() - 60, 16);
+    cbxSastavil_mol->move(cbxSastavil_mol->x(), pnlMyFirm->y() + pnlMyFirm->height() + 2);
+}
+
+void TfCarVantel::BuildTotalsPanel()
+{
+    const auto edit = [this](const char* name, const char* caption, const char* field, TDataSource* source, int left,
+                             int row, int labelWidth, int width) {
+        const int top = 24 + row * 24;
+        auto* label = Place<TLabel>(Panel3, (QByteArray("lbl") + name).constData(), QString::fromUtf8(caption), left,
+                                    top + 2, labelWidth - 2, 18);
+        auto* control = Place<TDBEdit>(Panel3, name, left + labelWidth, top, width, 20);
+        control->SetDataSource(source);
+        control->SetDataField(QString::fromLatin1(field));
+        label->SetFocusControl(control);
+        return std::pair{label, control};
+    };
+    std::tie(lblSaleNum, DBE_sale_num) = edit("DBE_sale_num", "Поръчка №", "sale_num", DM->srcSale, 180, 0, 64, 68);
+    std::tie(lblSaleDate, DBE_sale_date) = edit("DBE_sale_date", "Дата", "sale_date", DM->srcSale, 180, 1, 64, 68);
+    std::tie(lblInvoiceNum, DBE_invoice_num) =
+        edit("DBE_invoice_num", "Фактура №", "invoice_num", DM->srcSale, 318, 0, 64, 68);
+    std::tie(lblInvoiceDate, DBE_invoice_date) =
+        edit("DBE_invoice_date", "Дата ф-ра", "invoice_date", DM->srcSale, 318, 1, 64, 68);
+    DBE_invoice_num->SetMaxLength(10);
+    lbl_tax_kind = Place<TLabel>(Panel3, "lbl_tax_kind", QStringLiteral("Плащане"), 180, 74, 62, 18);
+    DBC_tax_kind = Place<TDBComboBox>(Panel3, "DBC_tax_kind", 244, 72, 90, 20);
+    DBC_tax_kind->SetDataSource(DM->srcSale);
+    DBC_tax_kind->SetDataField(QStringLiteral("piment_type"));
+    DBC_tax_kind->Items().Add(QStringLiteral("в брой"));
+    DBC_tax_kind->Items().Add(QStringLiteral("по банка"));
+    lbl_tax_kind->SetFocusControl(DBC_tax_kind);
+    TDBEdit** totals[] = {&DBE_Sale_sum, &DBE_DDS, &DBE_Total};
+    const char* names[] = {"DBE_Sale_sum", "DBE_DDS", "DBE_Total"};
+    const char* captions[] = {"Сума", "ДДС", "Общо"};
+    const char* fields[] = {"Sumsale_total", "SaleDDS", "Total"};
+    for (int i = 0; i < 3; ++i) {
+        TLabel* label = nullptr;
+        std::tie(label, *totals[i]) =
+            edit(names[i], captions[i], fields[i], DM->srcSaleTotalQuery, 458, i - 1, 40, Panel3->width() - 466);
+        (*totals[i])->SetReadOnly(true);
+        (*totals[i])->setAlignment(Qt::AlignRight);
+    }
+}
+
+void TfCarVantel::BuildLines()
+{
+    MyDBGrid1 = Place<TDBGrid>(pnlLines, "MyDBGrid1", 2, 2, pnlLines->width() - 4, pnlLines->height() - 30);
+    MyDBGrid1->SetDataSource(DM->srcSaleDetail);
+    MyDBGrid1->SetOptions(dgEditing | dgAlwaysShowEditor | dgTitles | dgColLines | dgRowLines | dgTabs |
+                          dgConfirmDelete | dgCancelOnExit);
+    MyDBGrid1->SetColor(15790320);
+    MyDBGrid1->SetFixedColor(14408667);
+    MyDBGrid1->SetFontColor(6316128);
+    QFont bold = MyDBGrid1->font();
+    bold.setBold(true);
+    MyDBGrid1->setFont(bold);
+    const struct {
+        const char* field;
+        const char* title;
+        int width;
+        Qt::Alignment titleAlignment;
+        Qt::Alignment alignment;
+    } columns[] = {
+        {"cur_prod_count", " № ", 22, Qt::AlignHCenter, Qt::Alignment()},
+        {"article_name", "Наименование", 343, Qt::AlignLeft, Qt::Alignment()},
+        {"dimention", "М-ка", 34, Qt::AlignLeft, Qt::Alignment()},
+        {"sale_quantity", "Кол.", 33, Qt::AlignLeft, Qt::AlignHCenter},
+        {"sale_price", "Ед.Цена", 54, Qt::AlignLeft, Qt::Alignment()},
+        {"discount", "ТО%", 29, Qt::AlignHCenter, Qt::Alignment()},
+        {"TotalSaleSum", "Стойност", 63, Qt::AlignLeft, Qt::Alignment()},
+    };
+    for (const auto& c : columns) {
+        TColumn* column = MyDBGrid1->Columns().Add();
+        column->SetFieldName(QString::fromLatin1(c.field));
+        column->Title().SetCaption(QString::fromUtf8(c.title));
+        column->Title().SetAlignment(c.titleAlignment);
+        column->SetWidth(c.width);
+        if (c.alignment) column->SetAlignment(c.alignment);
+    }
+    MyDBGrid1->Columns()[0]->SetReadOnly(true);
+    MyDBGrid1->Columns()[1]->SetButtonStyle(cbsEllipsis);
+    for (const char* unit : {"бр.", "кг.", "лит.", "м.", "см.", "ч."})
+        MyDBGrid1->Columns()[2]->PickList().Add(QString::fromUtf8(unit));
+
+    const int top = pnlLines->height() - 25;
+    const auto pair = [this, top](const char* coverName, const char* boundName, const char* field, const char* hint,
+                                  int left) {
+        auto* cover = Place<TEdit>(pnlLines, coverName, left, top, 80, 20);
+        auto* bound = Place<TDBEdit>(pnlLines, boundName, left, top, 80, 20);
+        bound->SetDataSource(DM->srcSaleDetail);
+        bound->SetDataField(QString::fromLatin1(field));
+        for (TEdit* edit : {static_cast<TEdit*>(cover), static_cast<TEdit*>(bound)}) {
+            edit->SetHint(QString::fromUtf8(hint));
+            edit->setReadOnly(true);
+        }
+        bound->SetReadOnly(true);
+        bound->hide();
+        return std::pair{cover, bound};
+    };
+    std::tie(dbe1, dbeDeliveryPrice) = pair("dbe1", "dbeDeliveryPrice", "delivery_price", "Доставна цена", 4);
+    std::tie(dbe2, dbeQutyRem) = pair("dbe2", "dbeQutyRem", "quantity_reminder", "Налично количество", 88);
+    dbe1->OnClick = [this](QObject* s) { dbe1Click(s); };
+    dbeDeliveryPrice->OnClick = [this](QObject* s) { dbeDeliveryPriceClick(s); };
+    dbe2->OnClick = [this](QObject* s) { dbe2Click(s); };
+    dbeQutyRem->OnClick = [this](QObject* s) { dbeQutyRemClick(s); };
+    dbe1->OnKeyPress = [this](QObject* s, QChar& key) { dbe1KeyPress(s, key); };
+    dbe2->OnKeyPress = [this](QObject* s, QChar& key) { dbe2KeyPress(s, key); };
+
+    MyGridPopup = new TPopupMenu(this);
+    MyGridPopup->setObjectName(QStringLiteral("MyGridPopup"));
+    const auto item = [this](const char* name, const char* caption, void (TfCarVantel::*handler)(QObject*)) {
+        auto* entry = PlaceMenuItem(this, MyGridPopup->Items(), name, QString::fromUtf8(caption));
+        if (handler)
+            entry->OnClick = [this, handler](QObject* s) { (this->*handler)(s); };
+        else
+            entry->SetEnabled(false);
+        return entry;
+    };
+    popAppend = item("popAppend", "Добави       Ctrl+Ins", &TfCarVantel::popAppendClick);
+    popClear = item("popClear", "Изтрий        Ctrl+Del", &TfCarVantel::popClearClick);
+    popFirst = item("popFirst", "Първи          PagUp", &TfCarVantel::popFirstClick);
+    popLast = item("popLast", "Последен    PagDown", &TfCarVantel::popLastClick);
+    poReCall = item("poReCall", "Преизчисли   F12", &TfCarVantel::poReCallClick);
+    popCommit = item("popCommit", "Приключи      F2", nullptr);
+    popRefresh = item("popRefresh", "Опресни         F9", &TfCarVantel::Refresh2Click);
+    MyGridPopup->OnPopup = [this](QObject* s) { MyGridPopupPopup(s); };
+    MyDBGrid1->SetPopupMenu(MyGridPopup);
+
+    MyDBGrid1->OnKeyPress = [this](QObject* s, QChar& key) { MyDBGrid1KeyPress(s, key); };
+    MyDBGrid1->OnDrawColumnCell = [this](QObject* s, const QRect& r, int c, TColumn* column, TGridDrawState state) {
+        MyDBGrid1DrawColumnCell(s, r, c, column, state);
+    };
+    MyDBGrid1->OnMouseMove = [this](QObject* s, TShiftState shift, int x, int y) { MyDBGrid1MouseMove(s, shift, x, y); };
+    MyDBGrid1->OnEnter = [this](QObject* s) { MyDBGrid1Enter(s); };
+    MyDBGrid1->OnColEnter = [this](QObject* s) { MyDBGrid1ColEnter(s); };
+    MyDBGrid1->OnColExit = [this](QObject* s) { MyDBGrid1ColExit(s); };
+    MyDBGrid1->OnExit = [this](QObject* s) { MyDBGrid1Exit(s); };
 }
 
 // --- the shared routines -----------------------------------------------------------------------
@@ -487,6 +759,9 @@ bool TfCarVantel::OpenDatasets(QString* failure)
             dataset->Open();
 
         app::PerArticle = SettingOn(&TfSetings::rbtFiFo);
+        FitPanelsToFields();
+        // The line's amount is the query's own text.
+        DM->tblSaleDetail->FieldByName(QStringLiteral("TotalSaleSum"))->SetReadOnly(true);
         ShowCurrentSale();
 
         FindOrAddSeller(fPasswordDlg ? fPasswordDlg->eLoginName->Text() : QString(), app::OperatorPassword);
@@ -539,11 +814,6 @@ void TfCarVantel::BuildSaleFilter(QString& filter)
     if (fSetings->cbxDontShowAnullDock->Checked()) term(QStringLiteral("[invoice_annul]=False"));
     if (!fSetings->cbxShowUPayed->Checked()) term(QStringLiteral("[invoice_piment]=True"));
     if (!filter.isEmpty()) filter += QLatin1Char(')');
-}
-
-void TfCarVantel::ShowCurrentSale()
-{
-    if (!CheckConnection()) return;
 }
 
 void TfCarVantel::FinishOrder()
@@ -633,6 +903,7 @@ void TfCarVantel::FormCreate(QObject*)
 
 void TfCarVantel::FormShow(QObject*)
 {
+    ApplySaleFilter();
     app::OrderDirty = false;
     app::MainFormReady = true;
     const QString database = fPasswordDlg ? fPasswordDlg->eDataBase->Text() : QString();
@@ -645,6 +916,12 @@ void TfCarVantel::FormShow(QObject*)
         }
         Language1->SetVisible(fSetings->cbxChangeLanguage->Checked());
     }
+    DM->tblModel->SetFiltered(false);
+    LockEditing();
+    if (SettingOn(&TfSetings::cbChangeSaleData))
+        UnlockEditing();
+    else
+        LockEditing();
     update();
 }
 
@@ -755,4 +1032,710 @@ void TfCarVantel::Bulgarian1Click(QObject*)
 {
     Bulgarian1->SetChecked(true);
     English1->SetChecked(false);
+}
+
+// --- the order document ------------------------------------------------------------------------
+
+namespace {
+
+const TColor kFirmGrey = 6316128;
+const TColor kShortRed = 7105791;
+const TColor kServiceBlue = 13144667;
+
+TField* FieldOf(TDataSet* dataset, const char* name)
+{
+    return dataset->FieldByName(QString::fromLatin1(name));
+}
+
+// The shown panel's texts go into their fields one to one.
+struct TPanelField {
+    const char* field;
+    QString (*text)(TfCarVantel&);
+};
+
+// Goes to the row of `table` whose id is the value of `key`; false for a Null key or no row.
+bool FindById(TDaoTable* table, const TField* key)
+{
+    if (!table->Active() || key->IsNull()) return false;
+    table->SetKeyFields(QStringLiteral("id"));
+    return table->FindKey({key->AsString()});
+}
+
+// Runs the box's change without its click handler.
+void SetCheckedQuietly(TCheckBox* box, bool checked)
+{
+    TNotifyEvent handler = std::exchange(box->OnClick, nullptr);
+    try {
+        box->SetChecked(checked);
+    } catch (...) {
+        box->OnClick = std::move(handler);
+        throw;
+    }
+    box->OnClick = std::move(handler);
+}
+
+// Holds the renumbering guard for as long as it lives.
+class TRenumbering {
+public:
+    TRenumbering() { app::RenumberingLines = true; }
+    ~TRenumbering() { app::RenumberingLines = false; }
+    TRenumbering(const TRenumbering&) = delete;
+    TRenumbering& operator=(const TRenumbering&) = delete;
+};
+
+// A text as a literal of a filter expression.
+QString FilterText(const QString& text)
+{
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+bool IsSaleRow()
+{
+    return DM->tblSale->Active() && !DM->tblSale->IsEmpty();
+}
+
+}  // namespace
+
+template <class F>
+void TfCarVantel::WithLinesDisabled(F&& requery)
+{
+    TDaoTable* lines = DM->tblSaleDetail;
+    lines->DisableControls();
+    try {
+        requery(lines);
+    } catch (...) {
+        lines->EnableControls();
+        throw;
+    }
+    lines->EnableControls();
+}
+
+void TfCarVantel::ApplySaleFilter()
+{
+    TDaoTable* sale = DM->tblSale;
+    const bool onlyThisFirm = SettingOn(&TfSetings::cbxOnlythisF);
+    for (TDBText* text : {DBText_DDS, DBTTax_nom, DBTMyBulstat, DBTName})
+        text->SetFontColor(onlyThisFirm ? kFirmGrey : kShortRed);
+    QString filter;
+    if (onlyThisFirm) {
+        if (app::CurrentFirmId == -1) fSetings->LoadSettings();
+        sale->SetFiltered(false);
+        BuildSaleFilter(filter);
+        if (!filter.isEmpty()) {
+            sale->SetFilter(filter);
+            sale->SetFiltered(true);
+        }
+    } else {
+        sale->SetFiltered(false);
+        BuildSaleFilter(filter);
+        sale->SetFilter(filter);
+        sale->SetFiltered(true);
+    }
+    ShowCurrentSale();
+    if (IsSaleRow()) {
+        sale->Last();
+        ShowCurrentSale();
+    }
+}
+
+void TfCarVantel::ShowCurrentSale()
+{
+    if (!CheckConnection()) return;
+    TDaoTable* sale = DM->tblSale;
+    const bool any = IsSaleRow();
+    if (any && FindById(DM->tblCar, FieldOf(sale, "car_id")))
+        ShowCarFields();
+    else
+        ClearCarFields();
+    if (any && FindById(DM->tblClient, FieldOf(sale, "client_id")))
+        ShowClientFields();
+    else
+        ClearClientFields();
+    if (any) FindById(DM->tblMyFirm, FieldOf(sale, "MyFirm_id"));
+    app::MissingStock = false;
+    ShowStatusBoxes();
+}
+
+void TfCarVantel::ShowStatusBoxes()
+{
+    const bool any = IsSaleRow();
+    const std::pair<TCheckBox*, const char*> boxes[] = {
+        {cbxInvoice, "invoice"}, {cbxAnnul, "invoice_annul"}, {cbxFinnished, "invoice_accept"}, {cbxPayed, "invoice_piment"}};
+    // Showing an order must not write to it: the boxes' handlers store what they show.
+    for (const auto& [box, field] : boxes)
+        SetCheckedQuietly(box, any && FieldOf(DM->tblSale, field)->AsBoolean());
+}
+
+void TfCarVantel::ShowCarFields()
+{
+    TDaoTable* car = DM->tblCar;
+    dbcbMark->SetText(FieldOf(car, "mark")->AsString());
+    FillModelList(dbcbMark);
+    dbcbModel->SetText(FieldOf(car, "model")->AsString());
+    dbeCarNumber->SetText(FieldOf(car, "car_number")->AsString());
+    dbeMotorNum->SetText(FieldOf(car, "motor_num")->AsString());
+    dbeFrameNum->SetText(FieldOf(car, "frame_num")->AsString());
+    dbcbGorivo->SetText(FieldOf(car, "tank_type")->AsString());
+    shownCarId_ = FieldOf(car, "id")->AsInteger();
+    app::CarEdited = false;
+}
+
+void TfCarVantel::ClearCarFields()
+{
+    for (TComboBox* box : {dbcbMark, dbcbModel}) {
+        box->Items().Clear();
+        box->SetText(QString());
+    }
+    for (TEdit* edit : {dbeCarNumber, dbeMotorNum, dbeFrameNum})
+        edit->SetText(QString());
+    dbcbGorivo->SetText(QStringLiteral("бензин"));
+    shownCarId_ = 0;
+    app::CarEdited = false;
+}
+
+void TfCarVantel::InsertCar()
+{
+    TDaoTable* car = DM->tblCar;
+    car->Append();
+    FieldOf(car, "mark")->SetAsString(dbcbMark->Text());
+    FieldOf(car, "model")->SetAsString(dbcbModel->Text());
+    FieldOf(car, "car_number")->SetAsString(dbeCarNumber->Text());
+    FieldOf(car, "motor_num")->SetAsString(dbeMotorNum->Text());
+    FieldOf(car, "frame_num")->SetAsString(dbeFrameNum->Text());
+    FieldOf(car, "tank_type")->SetAsString(dbcbGorivo->Text());
+    car->Post();
+    shownCarId_ = FieldOf(car, "id")->AsInteger();
+    app::CarEdited = false;
+}
+
+void TfCarVantel::ShowClientFields()
+{
+    TDaoTable* client = DM->tblClient;
+    dbeName->SetText(FieldOf(client, "name")->AsString());
+    dbePhone->SetText(FieldOf(client, "phone")->AsString());
+    dbeFirmName->SetText(FieldOf(client, "firm_name")->AsString());
+    dbeFirmAddres->SetText(FieldOf(client, "address2")->AsString());
+    dbeTaxNom->SetText(FieldOf(client, "tax_num")->AsString());
+    dbeBulstat->SetText(FieldOf(client, "bulstat")->AsString());
+    shownClientId_ = FieldOf(client, "id")->AsInteger();
+    app::ClientEdited = false;
+}
+
+void TfCarVantel::ClearClientFields()
+{
+    for (TEdit* edit : {dbeName, dbePhone, dbeFirmName, dbeFirmAddres, dbeTaxNom, dbeBulstat})
+        edit->SetText(QString());
+    shownClientId_ = 0;
+    app::ClientEdited = false;
+}
+
+void TfCarVantel::InsertClient()
+{
+    TDaoTable* client = DM->tblClient;
+    client->Append();
+    FieldOf(client, "name")->SetAsString(dbeName->Text());
+    FieldOf(client, "phone")->SetAsString(dbePhone->Text());
+    FieldOf(client, "firm_name")->SetAsString(dbeFirmName->Text());
+    FieldOf(client, "address2")->SetAsString(dbeFirmAddres->Text());
+    FieldOf(client, "tax_num")->SetAsString(dbeTaxNom->Text());
+    FieldOf(client, "bulstat")->SetAsString(dbeBulstat->Text());
+    client->Post();
+    shownClientId_ = FieldOf(client, "id")->AsInteger();
+    app::ClientEdited = false;
+}
+
+void TfCarVantel::FillMarkList(QObject*)
+{
+    const QString typed = dbcbMark->Text();
+    dbcbMark->Items().Clear();
+    TDaoTable* marks = DM->tblMark;
+    if (!marks->Requery()) marks->Refresh();
+    for (marks->First(); !marks->Eof(); marks->Next())
+        dbcbMark->Items().Add(FieldOf(marks, "mark_name")->AsString());
+    dbcbMark->SetText(typed);
+}
+
+void TfCarVantel::FillModelList(QObject*)
+{
+    TDaoTable* models = DM->tblModel;
+    models->SetFiltered(false);
+    models->SetFilter(QStringLiteral("[mark_name]=") + FilterText(dbcbMark->Text()));
+    models->SetFiltered(true);
+    dbcbModel->Items().Clear();
+    dbcbModel->SetText(QString());
+    for (models->First(); !models->Eof(); models->Next())
+        dbcbModel->Items().Add(FieldOf(models, "model_name")->AsString());
+}
+
+void TfCarVantel::dbcbMarkChange(QObject* sender)
+{
+    app::CarEdited = true;
+    FillModelList(sender);
+}
+
+void TfCarVantel::dbcbModelChange(QObject*)
+{
+    app::CarEdited = true;
+}
+
+void TfCarVantel::dbeCarNumberChange(QObject*)
+{
+    app::CarEdited = true;
+}
+
+void TfCarVantel::dbcbGorivoChange(QObject*)
+{
+    app::CarEdited = true;
+}
+
+void TfCarVantel::dbeNameChange(QObject*)
+{
+    app::ClientEdited = true;
+}
+
+// --- moving through the orders -----------------------------------------------------------------
+
+void TfCarVantel::MoveInOrders(void (*move)(TDataSet*))
+{
+    if (!CheckConnection()) return;
+    CheckUnsavedOrder();
+    move(DM->tblSale);
+    ShowCurrentSale();
+    LockEditing();
+}
+
+void TfCarVantel::tbtFirstClick(QObject*)
+{
+    MoveInOrders([](TDataSet* sale) { sale->First(); });
+}
+
+void TfCarVantel::tbtPreviewsClick(QObject*)
+{
+    MoveInOrders([](TDataSet* sale) {
+        if (!sale->Bof()) sale->Prior();
+    });
+}
+
+void TfCarVantel::tbtNextClick(QObject*)
+{
+    MoveInOrders([](TDataSet* sale) {
+        if (!sale->Eof()) sale->Next();
+    });
+}
+
+void TfCarVantel::tbtLastClick(QObject*)
+{
+    MoveInOrders([](TDataSet* sale) {
+        if (!sale->IsEmpty()) sale->Last();
+    });
+}
+
+void TfCarVantel::CheckUnsavedOrder()
+{
+    if (!app::OrderDirty && !app::CarEdited && !app::ClientEdited) return;
+    if (!SettingOn(&TfSetings::cbWarnings) ||
+        ShowWarning(QStringLiteral("За да няма загуба на данни,\rтрябва да приключите поръчката !"), true)) {
+        FinishOrder();
+        return;
+    }
+    // Without an order on screen there is nothing to keep (an Edit would start a new one).
+    if (IsSaleRow()) {
+        TDaoTable* sale = DM->tblSale;
+        sale->Edit();
+        FieldOf(sale, "seller_id")->SetAsString(app::CurrentSellerId);
+        FieldOf(sale, "last_modified")->SetAsDateTime(Now());
+        FieldOf(sale, "invoice_accept")->SetAsBoolean(false);
+        sale->Post();
+    }
+    cbxFinnished->SetChecked(false);
+    app::OrderDirty = false;
+}
+
+void TfCarVantel::RequeryOrder()
+{
+    THourglass hourglass;
+    TDaoTable* sale = DM->tblSale;
+    const QString id = FieldOf(sale, "id")->AsString();
+    WithLinesDisabled([sale, &id](TDaoTable* lines) {
+        sale->RequeryIfRestartable();
+        lines->RequeryIfRestartable();
+        if (!id.isEmpty()) {
+            sale->SetKeyFields(QStringLiteral("id"));
+            sale->FindKey({id});
+        }
+    });
+    ShowCurrentSale();
+}
+
+void TfCarVantel::Refresh2Click(QObject*)
+{
+    RequeryOrder();
+}
+
+// --- a new order -------------------------------------------------------------------------------
+
+int TfCarVantel::MaxSaleNum()
+{
+    TDaoTable* sale = DM->tblSale;
+    if (!sale->Active()) return -1;
+    const TField* number = FieldOf(sale, "sale_num");
+    if (!number->IsNull() && number->AsInteger() >= 1) return -1;
+    TDaoTable* query = DM->tblMyPersonalQuery;
+    int highest = -1;
+    try {
+        query->Close();
+        query->SQL().Clear();
+        query->SQL().Add(QStringLiteral("SELECT Max([sale_num]) AS MaxSaleNum FROM sale;"));
+        query->Open();
+        TApplication::ProcessMessages();
+        DM->VantelDataBase->Idle();
+        const TField* found = FieldOf(query, "MaxSaleNum");
+        highest = found->IsNull() ? 0 : found->AsInteger();
+    } catch (const std::exception&) {
+        highest = -1;
+    }
+    try {
+        query->Close();
+    } catch (const std::exception&) {
+    }
+    return highest;
+}
+
+// The new order's number: drawn and stored in one write, so that a station storing its own
+// meanwhile cannot get the same. A failure leaves the number for the finish to give.
+void TfCarVantel::DrawSaleNum()
+{
+    TDaoTable* sale = DM->tblSale;
+    if (MaxSaleNum() == -1) return;
+    try {
+        app::DrawNextNumber(*DM->VantelDataBase, QStringLiteral("sale"), QStringLiteral("sale_num"),
+                            FieldOf(sale, "id")->AsInteger());
+    } catch (const std::exception&) {
+        return;
+    }
+    sale->Refresh();
+}
+
+void TfCarVantel::Append1Click(QObject*)
+{
+    if (!CheckConnection()) return;
+    TDaoTable* firm = DM->tblMyFirm;
+    if (FieldOf(firm, "id")->IsNull()) {
+        // The own-firms window opens on Yes once it is in the program.
+        ShowWarning(QStringLiteral("Не сте установили данните на вашата фирма !\rИскате ли да го сторите сега ?"), true);
+        return;
+    }
+    if (SettingOn(&TfSetings::cbMessages) &&
+        !ShowWarning(QStringLiteral("Нова поръчка ?!\rНаистина ли искате това ?"), true))
+        return;
+    CheckUnsavedOrder();
+    if (!SettingOn(&TfSetings::cbxOnlythisF)) {
+        fSetings->cbxOnlythisF->SetChecked(true);
+        fbtFirmsClick(fbtFirms);
+    }
+
+    TDaoTable* sale = DM->tblSale;
+    sale->Append();
+    FieldOf(sale, "myfirm_id")
+        ->SetAsInteger(SettingOn(&TfSetings::cbxOnlythisF) ? FieldOf(firm, "id")->AsInteger() : app::CurrentFirmId);
+    FieldOf(sale, "tax_rate")->SetAsInteger(FieldOf(firm, "DDS")->AsInteger());
+    bool isNumber = false;
+    const int book = fSetings->cbxKochanNom->Text().toInt(&isNumber);
+    FieldOf(sale, "kochan_num")->SetAsInteger(isNumber ? book : 0);
+    FieldOf(sale, "seller_id")->SetAsString(app::CurrentSellerId);
+    FieldOf(sale, "last_modified")->SetAsDateTime(Now());
+    FieldOf(sale, "cashbox_num")->SetAsString(fSetings->cbxCashBoxNum->Text());
+    sale->Post();
+    DrawSaleNum();
+
+    ShowCurrentSale();
+    app::CarEdited = true;
+    app::ClientEdited = true;
+    if (!SettingOn(&TfSetings::cbxDynamic)) {
+        THourglass hourglass;
+        std::vector<TDataSet*> stock;
+        if (app::PerArticle && app::CurrentStockDataSet) stock.push_back(app::CurrentStockDataSet);
+        stock.push_back(DM->tblArticleTotalQuery);
+        for (TDataSet* dataset : stock) {
+            dataset->SetFiltered(false);
+            if (auto* table = qobject_cast<TDaoTable*>(dataset); table && !table->Requery()) table->Refresh();
+            dataset->SetFiltered(true);
+        }
+    }
+    UnlockEditing();
+    MyDBGrid1->Repaint();
+    fbtCarSearch->SetFocus();
+}
+
+void TfCarVantel::Rollback1Click(QObject*)
+{
+    if (!CheckConnection()) return;
+    if (!IsSaleRow() || FieldOf(DM->tblSale, "id")->IsNull()) return;
+    if (SettingOn(&TfSetings::cbChangeSaleData)) {
+        UnlockEditing();
+        return;
+    }
+    if (!SettingOn(&TfSetings::cbWarnings)) return;
+    fMyMessage->SetHelpContext(4);
+    ShowWarning(QStringLiteral("За да редактирате тези данни, трябва да\rнаправите необходимите промени в настройките!!!"),
+                true);
+}
+
+std::vector<QWidget*> TfCarVantel::OrderControls() const
+{
+    return {dbcbMark,       dbcbModel,       dbeCarNumber,  dbeMotorNum,   dbeFrameNum,      dbcbGorivo,
+            dbeName,        dbePhone,        dbeFirmName,   dbeFirmAddres, dbeTaxNom,        dbeBulstat,
+            DBC_tax_kind,   lbl_tax_kind,    cbxPayed,      cbxAnnul,      cbxInvoice,       cbxFinnished,
+            DBE_sale_num,   DBE_sale_date,   DBE_invoice_num, DBE_invoice_date, lblSaleNum,  lblSaleDate,
+            lblInvoiceNum,  lblInvoiceDate};
+}
+
+void TfCarVantel::LockEditing()
+{
+    if (app::OrderLocked) return;
+    lblEditing->Hide();
+    for (QWidget* control : OrderControls())
+        control->setEnabled(false);
+    MyDBGrid1->SetReadOnly(true);
+    app::OrderLocked = true;
+}
+
+void TfCarVantel::UnlockEditing()
+{
+    lblEditing->SetCaption(cbxFinnished->Checked() ? QStringLiteral("Редактиране")
+                                                   : QStringLiteral("Неприключена сметка!"));
+    lblEditing->Show();
+    for (QWidget* control : OrderControls())
+        if (control != cbxFinnished) control->setEnabled(true);
+    MyDBGrid1->SetReadOnly(false);
+    app::OrderLocked = false;
+    cbxFinnished->setEnabled(SettingOn(&TfSetings::cbxPayedOrNot));
+}
+
+// --- choosers ----------------------------------------------------------------------------------
+// The own-firms, cars and clients windows are not in the program yet: their buttons stay off.
+
+void TfCarVantel::fbtFirmsClick(QObject*)
+{
+}
+
+void TfCarVantel::fbtCarSearchClick(QObject*)
+{
+    if (app::OrderLocked) return;
+    app::SharedBookmark = DM->tblCar->GetBookmark();
+}
+
+void TfCarVantel::fbtClientSearchClick(QObject*)
+{
+    if (app::OrderLocked) return;
+    app::SharedBookmark = DM->tblClient->GetBookmark();
+}
+
+// --- the lines ---------------------------------------------------------------------------------
+
+void TfCarVantel::RenumberLines()
+{
+    if (app::RenumberingLines) return;
+    TRenumbering guard;
+    app::LineAdded = false;
+    TDaoTable* lines = DM->tblSaleDetail;
+    const auto leaveBatch = [lines] {
+        lines->SetBatchMode(false);
+        lines->Refresh();
+        lines->EnableControls();
+    };
+    lines->DisableControls();
+    try {
+        lines->SetBatchMode(true);
+        lines->Refresh();
+        int number = 0;
+        for (lines->First(); !lines->Eof(); lines->Next()) {
+            lines->Edit();
+            FieldOf(lines, "cur_prod_count")->SetAsInteger(++number);
+            lines->Post();
+        }
+    } catch (...) {
+        try {
+            leaveBatch();
+        } catch (const std::exception&) {
+        }
+        throw;
+    }
+    leaveBatch();
+}
+
+void TfCarVantel::RequeryLines()
+{
+    WithLinesDisabled([](TDaoTable* lines) {
+        if (!lines->Requery()) lines->Refresh();
+    });
+}
+
+void TfCarVantel::MakeGridEditable()
+{
+    MyDBGrid1->Columns().BeginUpdate();
+    MyDBGrid1->SetOptions(MyDBGrid1->Options() & ~dgEditing);
+    TApplication::ProcessMessages();
+    if (DM->VantelDataBase->Connected()) DM->VantelDataBase->Idle();
+    MyDBGrid1->SetOptions(MyDBGrid1->Options() | dgEditing);
+    for (int column : {2, 4, 5, 6})
+        MyDBGrid1->Columns()[column]->SetReadOnly(false);
+    MyDBGrid1->Columns().EndUpdate();
+    DM->srcSaleDetail->SetAutoEdit(true);
+}
+
+void TfCarVantel::MyDBGrid1KeyPress(QObject*, QChar& key)
+{
+    app::MissingStock = false;
+    const TField* field = MyDBGrid1->SelectedField();
+    const QString name = field ? field->FieldName() : QString();
+    if (key == QLatin1Char('-') && (name == QLatin1String("sale_quantity") || name == QLatin1String("sale_price") ||
+                                    name == QLatin1String("discount"))) {
+        key = QChar();
+        return;
+    }
+    if (key == QLatin1Char('\x1b')) {
+        key = QChar();
+        fbtCarSearch->SetFocus();
+        return;
+    }
+    if (key == QLatin1Char('\t')) {
+        key = QChar();
+        Panel3->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    if (name != QLatin1String("article_name")) return;
+    const TField* service = FieldOf(DM->tblSaleDetail, "service");
+    // A stock article's name comes from its lot and is not typed over.
+    if (!service->IsNull() && !service->AsBoolean()) key = QChar();
+}
+
+void TfCarVantel::MyDBGrid1DrawColumnCell(QObject*, const QRect& rect, int dataCol, TColumn* column, int state)
+{
+    MyDBGrid1->SetShowHint(SettingOn(&TfSetings::cbMessages));
+    TDataSet* lines = DM->tblSaleDetail;
+    if (FieldOf(lines, "service")->AsBoolean()) {
+        MyDBGrid1->Canvas().SetFontColor(kServiceBlue);
+    } else if (FieldOf(lines, "quantity_reminder")->AsFloat() - FieldOf(lines, "sale_quantity")->AsFloat() < 0) {
+        MyDBGrid1->Canvas().SetFontColor(kShortRed);
+        app::MissingStock = true;
+    }
+    MyDBGrid1->DefaultDrawColumnCell(rect, dataCol, column, state);
+}
+
+void TfCarVantel::MyDBGrid1MouseMove(QObject*, TShiftState, int, int)
+{
+    TDataSet* lines = DM->tblSaleDetail;
+    MyDBGrid1->SetHint(FieldOf(lines, "article_name")->AsString() + QStringLiteral(" < кол. ") +
+                       FieldOf(lines, "quantity_reminder")->AsString() + QStringLiteral(" > - д.ц. ") +
+                       dbeDeliveryPrice->Text());
+}
+
+void TfCarVantel::MyDBGrid1Enter(QObject*)
+{
+    MakeGridEditable();
+}
+
+void TfCarVantel::MyDBGrid1ColEnter(QObject*)
+{
+    if (DM->tblSaleDetail->ControlsDisabled()) DM->tblSaleDetail->EnableControls();
+    MakeGridEditable();
+}
+
+void TfCarVantel::MyDBGrid1ColExit(QObject*)
+{
+    if (app::OrderLocked || !app::NewLine) return;
+    app::NewLine = false;
+    WithLinesDisabled([](TDaoTable* lines) { lines->Refresh(); });
+}
+
+void TfCarVantel::MyDBGrid1Exit(QObject*)
+{
+    if (app::OrderLocked || !app::LineAdded) return;
+    RenumberLines();
+    app::LineAdded = false;
+}
+
+void TfCarVantel::popAppendClick(QObject*)
+{
+    if (!CheckConnection() || app::OrderLocked) return;
+    DM->tblSaleDetail->Append();
+}
+
+void TfCarVantel::popClearClick(QObject*)
+{
+    if (!CheckConnection()) return;
+    TDaoTable* lines = DM->tblSaleDetail;
+    if (FieldOf(lines, "id")->IsNull() || app::OrderLocked) return;
+    if (!SettingOn(&TfSetings::cbMessages) ||
+        !ShowWarning(QStringLiteral("Текущия ред от таблицата ще бъде премахнат !\rНаистина ли искате това ?"), true))
+        return;
+    try {
+        lines->Delete();
+        TApplication::ProcessMessages();
+        DM->VantelDataBase->Idle();
+        // The order's stored total no longer holds: leaving it must ask.
+        app::OrderDirty = true;
+        if (!lines->Requery()) lines->Refresh();
+        RenumberLines();
+        if (!DM->tblSaleTotalQuery->Requery()) DM->tblSaleTotalQuery->Refresh();
+    } catch (const std::exception&) {
+        ShowWarning(QStringLiteral("Поради възникнала грешка, записът не бе премахнат !"), false);
+    }
+}
+
+void TfCarVantel::popFirstClick(QObject*)
+{
+    DM->tblSaleDetail->First();
+}
+
+void TfCarVantel::popLastClick(QObject*)
+{
+    DM->tblSaleDetail->Last();
+}
+
+void TfCarVantel::poReCallClick(QObject*)
+{
+    RequeryLines();
+}
+
+void TfCarVantel::MyGridPopupPopup(QObject*)
+{
+    const bool editing = lblEditing->Visible();
+    for (TMenuItem* item : {popClear, popCommit, popAppend, poReCall})
+        item->SetEnabled(editing);
+}
+
+void TfCarVantel::dbe1Click(QObject*)
+{
+    dbeDeliveryPrice->Show();
+    dbe1->Hide();
+}
+
+void TfCarVantel::dbeDeliveryPriceClick(QObject*)
+{
+    dbeDeliveryPrice->Hide();
+    dbe1->Show();
+}
+
+void TfCarVantel::dbe2Click(QObject*)
+{
+    dbeQutyRem->Show();
+    dbe2->Hide();
+}
+
+void TfCarVantel::dbeQutyRemClick(QObject*)
+{
+    dbeQutyRem->Hide();
+    dbe2->Show();
+}
+
+void TfCarVantel::dbe1KeyPress(QObject* sender, QChar& key)
+{
+    if (key == QLatin1Char('\r')) dbe1Click(sender);
+}
+
+void TfCarVantel::dbe2KeyPress(QObject* sender, QChar& key)
+{
+    if (key == QLatin1Char('\r')) dbe2Click(sender);
 }

@@ -207,16 +207,25 @@ TEST_F(ProgramTest, TheMainWindowAfterTheFirstLogin)
 TEST_F(ProgramTest, OnlyTheCommandsWhoseWindowsExistAreOffered)
 {
     for (TMenuItem* item : {fCarVantel->Settings1, fCarVantel->Connect1, fCarVantel->About1, fCarVantel->Contents1,
-                            fCarVantel->N18, fCarVantel->SpeedButtons1, fCarVantel->Exit1})
+                            fCarVantel->N18, fCarVantel->SpeedButtons1, fCarVantel->Exit1, fCarVantel->New1,
+                            fCarVantel->Append1, fCarVantel->Dell1, fCarVantel->Refresh1, fCarVantel->Rollback1,
+                            fCarVantel->N19, fCarVantel->Next1, fCarVantel->Previous1, fCarVantel->N20,
+                            fCarVantel->Refresh2})
         EXPECT_TRUE(item->Enabled()) << item->objectName().toStdString();
-    for (TMenuItem* item : {fCarVantel->New1, fCarVantel->Find1, fCarVantel->Employee1, fCarVantel->CacheBox1})
+    for (TMenuItem* item : {fCarVantel->Commit1, fCarVantel->Print3, fCarVantel->Find1, fCarVantel->Availability1,
+                            fCarVantel->Employee1, fCarVantel->CacheBox1})
         EXPECT_FALSE(item->Enabled()) << item->objectName().toStdString();
     EXPECT_TRUE(fCarVantel->FlatButton1->isEnabled());
+    EXPECT_TRUE(fCarVantel->fbtAppend->isEnabled());
     EXPECT_FALSE(fCarVantel->fbtStore->isEnabled());
+    EXPECT_FALSE(fCarVantel->fbtFirms->isEnabled());
 
     auto* settings = fCarVantel->ToolBar1->findChild<TToolButton*>(QStringLiteral("ToolButton11"));
     ASSERT_NE(settings, nullptr);
-    EXPECT_FALSE(fCarVantel->ToolBar1->findChild<TToolButton*>(QStringLiteral("ToolButton1"))->isEnabled());
+    for (TToolButton* button : {fCarVantel->tbtFirst, fCarVantel->tbtPreviews, fCarVantel->tbtNext, fCarVantel->tbtLast})
+        EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+    EXPECT_FALSE(fCarVantel->tbtDell->isEnabled());
+    EXPECT_FALSE(fCarVantel->ToolBar1->findChild<TToolButton*>(QStringLiteral("ToolButton2"))->isEnabled());
     host_.AnswerForm(QStringLiteral("fSetings"), mrCancel);
     settings->click();
     ASSERT_FALSE(host_.Shown().empty());
