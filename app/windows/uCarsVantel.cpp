@@ -349,7 +349,7 @@ void TfCarVantel::BuildOrderPanels()
     cbxFinnished = Place<TCheckBox>(Panel3, "cbxFinnished", QStringLiteral("Приключена сметка"), 8, 50, 168, 20);
     cbxFinnished->setEnabled(false);
     cbxPayed = Place<TCheckBox>(Panel3, "cbxPayed", QStringLiteral("Платена ф-ра/п-ка"), 8, 72, 168, 20);
-    lblEditing = Place<TLabel>(Panel3, "lblEditing", QStringLiteral("Редактиране"), 180, 4, 200, 18);
+    lblEditing = Place<TLabel>(Panel3, "lblEditing", QStringLiteral("Редактиране"), 176, 4, 200, 18);
     lblEditing->SetFontColor(8421631);
     lblEditing->hide();
     BuildCarPanel();
@@ -472,30 +472,34 @@ void TfCarVantel::BuildTotalsPanel()
         label->SetFocusControl(control);
         return std::pair{label, control};
     };
-    std::tie(lblSaleNum, DBE_sale_num) = edit("DBE_sale_num", "Поръчка №", "sale_num", DM->srcSale, 180, 0, 64, 68);
-    std::tie(lblSaleDate, DBE_sale_date) = edit("DBE_sale_date", "Дата", "sale_date", DM->srcSale, 180, 1, 64, 68);
+    std::tie(lblSaleNum, DBE_sale_num) = edit("DBE_sale_num", "Поръчка №", "sale_num", DM->srcSale, 176, 0, 72, 64);
+    std::tie(lblSaleDate, DBE_sale_date) = edit("DBE_sale_date", "Дата", "sale_date", DM->srcSale, 176, 1, 72, 64);
     std::tie(lblInvoiceNum, DBE_invoice_num) =
-        edit("DBE_invoice_num", "Фактура №", "invoice_num", DM->srcSale, 318, 0, 64, 68);
+        edit("DBE_invoice_num", "Фактура №", "invoice_num", DM->srcSale, 318, 0, 72, 64);
     std::tie(lblInvoiceDate, DBE_invoice_date) =
-        edit("DBE_invoice_date", "Дата ф-ра", "invoice_date", DM->srcSale, 318, 1, 64, 68);
+        edit("DBE_invoice_date", "Дата ф-ра", "invoice_date", DM->srcSale, 318, 1, 72, 64);
     DBE_invoice_num->SetMaxLength(10);
-    lbl_tax_kind = Place<TLabel>(Panel3, "lbl_tax_kind", QStringLiteral("Плащане"), 180, 74, 62, 18);
-    DBC_tax_kind = Place<TDBComboBox>(Panel3, "DBC_tax_kind", 244, 72, 90, 20);
+    lbl_tax_kind = Place<TLabel>(Panel3, "lbl_tax_kind", QStringLiteral("Плащане"), 176, 74, 70, 18);
+    DBC_tax_kind = Place<TDBComboBox>(Panel3, "DBC_tax_kind", 248, 72, 96, 20);
     DBC_tax_kind->SetDataSource(DM->srcSale);
     DBC_tax_kind->SetDataField(QStringLiteral("piment_type"));
     DBC_tax_kind->Items().Add(QStringLiteral("в брой"));
     DBC_tax_kind->Items().Add(QStringLiteral("по банка"));
     lbl_tax_kind->SetFocusControl(DBC_tax_kind);
-    TDBEdit** totals[] = {&DBE_Sale_sum, &DBE_DDS, &DBE_Total};
-    const char* names[] = {"DBE_Sale_sum", "DBE_DDS", "DBE_Total"};
-    const char* captions[] = {"Сума", "ДДС", "Общо"};
-    const char* fields[] = {"Sumsale_total", "SaleDDS", "Total"};
-    for (int i = 0; i < 3; ++i) {
-        TLabel* label = nullptr;
-        std::tie(label, *totals[i]) =
-            edit(names[i], captions[i], fields[i], DM->srcSaleTotalQuery, 458, i - 1, 40, Panel3->width() - 466);
-        (*totals[i])->SetReadOnly(true);
-        (*totals[i])->setAlignment(Qt::AlignRight);
+    const struct {
+        TDBEdit* TfCarVantel::*member;
+        const char* name;
+        const char* caption;
+        const char* field;
+    } totals[] = {{&TfCarVantel::DBE_Sale_sum, "DBE_Sale_sum", "Сума", "Sumsale_total"},
+                  {&TfCarVantel::DBE_DDS, "DBE_DDS", "ДДС", "SaleDDS"},
+                  {&TfCarVantel::DBE_Total, "DBE_Total", "Общо", "Total"}};
+    int row = -1;
+    for (const auto& t : totals) {
+        TDBEdit* total = edit(t.name, t.caption, t.field, DM->srcSaleTotalQuery, 460, row++, 40, Panel3->width() - 506).second;
+        total->SetReadOnly(true);
+        total->setAlignment(Qt::AlignRight);
+        this->*t.member = total;
     }
 }
 
@@ -534,6 +538,16 @@ void TfCarVantel::BuildLines()
         column->SetWidth(c.width);
         if (c.alignment) column->SetAlignment(c.alignment);
     }
+    // A title is read whole; the name takes what the others leave.
+    const QFontMetrics title(MyDBGrid1->TitleFont());
+    int others = 0;
+    for (int i = 0; i < MyDBGrid1->Columns().Count(); ++i) {
+        TColumn* column = MyDBGrid1->Columns()[i];
+        if (i == 1) continue;
+        column->SetWidth(std::max(column->Width(), title.horizontalAdvance(column->Title().Caption()) + 8));
+        others += column->Width() + 1;
+    }
+    MyDBGrid1->Columns()[1]->SetWidth(MyDBGrid1->width() - others - MyDBGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 6);
     MyDBGrid1->Columns()[0]->SetReadOnly(true);
     MyDBGrid1->Columns()[1]->SetButtonStyle(cbsEllipsis);
     for (const char* unit : {"бр.", "кг.", "лит.", "м.", "см.", "ч."})
@@ -1605,9 +1619,10 @@ void TfCarVantel::MyDBGrid1KeyPress(QObject*, QChar& key)
         return;
     }
     if (name != QLatin1String("article_name")) return;
-    const TField* service = FieldOf(DM->tblSaleDetail, "service");
-    // A stock article's name comes from its lot and is not typed over.
-    if (!service->IsNull() && !service->AsBoolean()) key = QChar();
+    // A stock article's name comes from its lot and is not typed over. A line not taken from a
+    // lot (a new one, or one typed by hand) has none; its service flag is False, never Null.
+    TDataSet* lines = DM->tblSaleDetail;
+    if (!FieldOf(lines, "service")->AsBoolean() && !FieldOf(lines, "delivery_detail_id")->IsNull()) key = QChar();
 }
 
 void TfCarVantel::MyDBGrid1DrawColumnCell(QObject*, const QRect& rect, int dataCol, TColumn* column, int state)
@@ -1674,11 +1689,12 @@ void TfCarVantel::popClearClick(QObject*)
         lines->Delete();
         TApplication::ProcessMessages();
         DM->VantelDataBase->Idle();
-        // The order's stored total no longer holds: leaving it must ask.
-        app::OrderDirty = true;
         if (!lines->Requery()) lines->Refresh();
         RenumberLines();
-        if (!DM->tblSaleTotalQuery->Requery()) DM->tblSaleTotalQuery->Refresh();
+        DM->tblSaleTotalQuery->Requery();
+        DM->tblSaleTotalQuery->RequeryIfRestartable();
+        // The order's stored total no longer holds: leaving it must ask.
+        app::OrderDirty = true;
     } catch (const std::exception&) {
         ShowWarning(QStringLiteral("Поради възникнала грешка, записът не бе премахнат !"), false);
     }

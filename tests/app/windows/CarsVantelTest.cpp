@@ -733,4 +733,286 @@ TEST_F(OrderWindowTest, APanelTakesNoMoreThanItsFieldHolds)
     EXPECT_GT(fCarVantel->ShownClientId(), 3);
 }
 
+// The order's lines, unlocked for editing, with the window on screen.
+class OrderLinesTest : public OrderWindowTest {
+protected:
+    void SetUp() override
+    {
+        OrderWindowTest::SetUp();
+        Tick(fSetings->cbChangeSaleData, true);
+        fCarVantel->Show();
+        fCarVantel->activateWindow();
+        Open(5);
+    }
+
+    void Open(qint32 order)
+    {
+        GoToOrder(order);
+        fCarVantel->LockEditing();
+        fCarVantel->Rollback1Click(nullptr);
+        ASSERT_FALSE(app::OrderLocked);
+        TApplication::ProcessMessages();
+    }
+
+    TDBGrid* Grid() const { return fCarVantel->MyDBGrid1; }
+    TDaoTable* Lines() const { return DM->tblSaleDetail; }
+
+    // Sends a key to the grid as the keyboard would.
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = QString())
+    {
+        fCarVantel->activateWindow();
+        Grid()->setFocus();
+        TApplication::ProcessMessages();
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : Grid();
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+        QApplication::sendEvent(target, &release);
+        TApplication::ProcessMessages();
+    }
+
+    QStringList Cells(int column)
+    {
+        QStringList texts;
+        for (Lines()->First(); !Lines()->Eof(); Lines()->Next())
+            texts << Lines()->FieldByName(Grid()->Columns()[column]->FieldName())->DisplayText();
+        return texts;
+    }
+
+    // Whether the painted row shows text of the colour.
+    bool RowShows(int row, TColor colour)
+    {
+        const QImage shot = Grid()->viewport()->grab().toImage();
+        const QRect cell = Grid()->visualRect(Grid()->model()->index(row, 1)).intersected(shot.rect());
+        const QRgb wanted = qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if ((shot.pixel(x, y) & 0xFFFFFF) == (wanted & 0xFFFFFF)) return true;
+        return false;
+    }
+};
+
+TEST_F(OrderLinesTest, KeysInTheGridAreFilteredByColumnAndLine)
+{
+    enum TOutcome { Swallowed, Typed, ToCarSearch, ToTotals };
+    const struct {
+        const char* field;
+        int line;  // 0 the stock line, 1 the service line, 2 a new line
+        int key;
+        const char* text;
+        TOutcome outcome;
+    } cases[] = {
+        {"sale_quantity", 0, Qt::Key_Minus, "-", Swallowed}, {"sale_price", 0, Qt::Key_Minus, "-", Swallowed},
+        {"discount", 0, Qt::Key_Minus, "-", Swallowed},      {"dimention", 0, Qt::Key_Minus, "-", Typed},
+        {"sale_quantity", 0, Qt::Key_5, "5", Typed},         {"article_name", 0, Qt::Key_A, "a", Swallowed},
+        {"article_name", 1, Qt::Key_A, "a", Typed},          {"article_name", 2, Qt::Key_A, "a", Typed},
+        {"sale_price", 1, Qt::Key_Escape, "\x1b", ToCarSearch}, {"sale_price", 0, Qt::Key_Tab, "\t", ToTotals},
+    };
+    bool reached = false;
+    QChar passed;
+    const TKeyPressEvent handler = Grid()->OnKeyPress;
+    Grid()->OnKeyPress = [&](QObject* sender, QChar& key) {
+        handler(sender, key);
+        reached = true;
+        passed = key;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.text);
+        if (Lines()->State() != dsBrowse) Lines()->Cancel();
+        if (c.line == 2) {
+            Lines()->Append();
+        } else {
+            Lines()->First();
+            Lines()->MoveBy(c.line);
+        }
+        for (int i = 0; i < Grid()->Columns().Count(); ++i)
+            if (Grid()->Columns()[i]->FieldName() == QLatin1String(c.field)) Grid()->SetSelectedIndex(i);
+        app::MissingStock = true;
+        reached = false;
+        Key(c.key, Qt::NoModifier, QString::fromUtf8(c.text));
+        EXPECT_TRUE(reached);
+        EXPECT_FALSE(app::MissingStock);
+        switch (c.outcome) {
+        case Swallowed:
+            EXPECT_TRUE(passed.isNull());
+            break;
+        case Typed:
+            EXPECT_FALSE(passed.isNull());
+            break;
+        case ToCarSearch:
+            EXPECT_EQ(fCarVantel->focusWidget(), fCarVantel->fbtCarSearch);
+            break;
+        case ToTotals:
+            EXPECT_EQ(fCarVantel->focusWidget(), fCarVantel->Panel3);
+            break;
+        }
+    }
+    if (Lines()->State() != dsBrowse) Lines()->Cancel();
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM sale_detail WHERE sale_id=5")), 2);
+}
+
+TEST_F(OrderLinesTest, ShortLinesArePaintedRedAndServicesBlue)
+{
+    const struct {
+        int service;
+        const char* reminder;
+        double quantity;
+        TColor colour;
+        bool missing;
+    } cases[] = {
+        {-1, "0", 1, 13144667, false},
+        {0, "3", 3, 6316128, false},
+        {0, "2", 3, 7105791, true},
+        {0, "NULL", 2, 7105791, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reminder);
+        Execute(QStringLiteral("UPDATE sale_detail SET service=%1, quantity_reminder=%2, sale_quantity=%3 WHERE id=2")
+                    .arg(c.service)
+                    .arg(QString::fromLatin1(c.reminder))
+                    .arg(c.quantity));
+        fCarVantel->RequeryOrder();
+        app::MissingStock = false;
+        Grid()->viewport()->repaint();
+        EXPECT_TRUE(RowShows(0, c.colour));
+        EXPECT_EQ(RowShows(0, 7105791), c.missing);
+        EXPECT_EQ(app::MissingStock, c.missing);
+    }
+    // The service line stays blue whatever its quantities.
+    EXPECT_TRUE(RowShows(1, 13144667));
+}
+
+TEST_F(OrderLinesTest, TheHintTellsTheLinesStockAndDeliveryPrice)
+{
+    Lines()->First();
+    fCarVantel->MyDBGrid1MouseMove(Grid(), Qt::NoModifier, 10, 30);
+    EXPECT_EQ(Grid()->Hint(), QStringLiteral("Маслен филтър < кол. 3 > - д.ц. 8"));
+    Tick(fSetings->cbMessages, false);
+    Grid()->viewport()->repaint();
+    EXPECT_FALSE(Grid()->ShowHint());
+}
+
+TEST_F(OrderLinesTest, LinesAddedWithCtrlInsAreNumberedAndDeletingRenumbers)
+{
+    const qint32 order = NewOrder();
+    for (int i = 0; i < 3; ++i) {
+        Key(Qt::Key_Insert, Qt::ControlModifier);
+        Lines()->FieldByName(QStringLiteral("article_name"))->SetAsString(QStringLiteral("Труд %1").arg(i));
+    }
+    Lines()->Post();
+    fCarVantel->MyDBGrid1Exit(Grid());
+    EXPECT_EQ(LineNumbers(order), (QStringList{"1", "2", "3"}));
+    EXPECT_FALSE(app::LineAdded);
+    EXPECT_FALSE(app::RenumberingLines);
+
+    Tick(fSetings->cbMessages, false);
+    Lines()->First();
+    Lines()->Next();
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(LineNumbers(order).size(), 3);
+
+    Tick(fSetings->cbMessages, true);
+    host_.AnswerQuestion(QStringLiteral("Текущия ред от таблицата ще бъде премахнат !"), mrYes);
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_TRUE(Shown(QStringLiteral("Текущия ред от таблицата ще бъде премахнат !\rНаистина ли искате това ?")));
+    EXPECT_EQ(LineNumbers(order), (QStringList{"1", "2"}));
+}
+
+TEST_F(OrderLinesTest, AFailedDeleteSaysSoAndKeepsTheLine)
+{
+    Lines()->First();
+    Lines()->BeforeDelete = [](TDataSet*) { throw EDatabaseError(QStringLiteral("refused")); };
+    host_.AnswerQuestion(QStringLiteral("Текущия ред от таблицата ще бъде премахнат !"), mrYes);
+    fCarVantel->popClearClick(nullptr);
+    Lines()->BeforeDelete = nullptr;
+    EXPECT_TRUE(Shown(QStringLiteral("Поради възникнала грешка, записът не бе премахнат !")));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM sale_detail WHERE sale_id=5")), 2);
+}
+
+TEST_F(OrderLinesTest, DeletingTheOnlyLineLeavesTheOrderToBeFinishedAgain)
+{
+    Open(1);
+    app::OrderDirty = false;
+    host_.AnswerQuestion(QStringLiteral("Текущия ред от таблицата ще бъде премахнат !"), mrYes);
+    fCarVantel->Dell1->Click();
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM sale_detail WHERE sale_id=1")), 0);
+    EXPECT_TRUE(app::OrderDirty);
+    EXPECT_TRUE(fCarVantel->DBE_Total->Text().isEmpty());
+}
+
+TEST_F(OrderLinesTest, ThePopupOffersEditingOnlyInEditModeAndThePairsToggle)
+{
+    for (bool editing : {true, false}) {
+        if (!editing) fCarVantel->tbtNextClick(nullptr);
+        fCarVantel->MyGridPopup->OnPopup(fCarVantel->MyGridPopup);
+        for (TMenuItem* item : {fCarVantel->popAppend, fCarVantel->popClear, fCarVantel->poReCall, fCarVantel->popCommit})
+            EXPECT_EQ(item->Enabled(), editing) << item->objectName().toStdString();
+        EXPECT_TRUE(fCarVantel->popFirst->Enabled());
+        EXPECT_TRUE(fCarVantel->popRefresh->Enabled());
+    }
+    EXPECT_TRUE(fCarVantel->dbeDeliveryPrice->isHidden());
+    fCarVantel->dbe1Click(nullptr);
+    EXPECT_FALSE(fCarVantel->dbeDeliveryPrice->isHidden());
+    EXPECT_TRUE(fCarVantel->dbe1->isHidden());
+    fCarVantel->dbeDeliveryPriceClick(nullptr);
+    EXPECT_TRUE(fCarVantel->dbeDeliveryPrice->isHidden());
+    EXPECT_FALSE(fCarVantel->dbe1->isHidden());
+    QChar enter = QLatin1Char('\r');
+    fCarVantel->dbe2KeyPress(nullptr, enter);
+    EXPECT_FALSE(fCarVantel->dbeQutyRem->isHidden());
+    EXPECT_TRUE(fCarVantel->dbe2->isHidden());
+    EXPECT_TRUE(fCarVantel->dbeQutyRem->ReadOnly());
+    fCarVantel->dbeQutyRemClick(nullptr);
+    EXPECT_FALSE(fCarVantel->dbe2->isHidden());
+}
+
+TEST_F(OrderLinesTest, ValuesAndTotalsComeFromTheDatabase)
+{
+    EXPECT_EQ(Cells(6), (QStringList{"33.75", "30.00"}));
+    EXPECT_EQ(fCarVantel->DBE_Sale_sum->Text(), QStringLiteral("63.75"));
+    EXPECT_EQ(fCarVantel->DBE_DDS->Text(), QStringLiteral("12.75"));
+    EXPECT_EQ(fCarVantel->DBE_Total->Text(), QStringLiteral("76.50"));
+    EXPECT_TRUE(Lines()->FieldByName(QStringLiteral("TotalSaleSum"))->ReadOnly());
+
+    Execute(QStringLiteral("INSERT INTO sale (id, myfirm_id, tax_rate, sale_num) VALUES (6, 1, 20, 6);"
+                           "INSERT INTO sale_detail (sale_id, cur_prod_count, article_name, sale_price, discount, "
+                           "sale_quantity, service) VALUES (6, 1, 'Труд', 2.78, 20, 1, -1);"));
+    fCarVantel->RequeryOrder();
+    GoToOrder(6);
+    EXPECT_EQ(Cells(6), (QStringList{"2.22"}));
+    EXPECT_EQ(fCarVantel->DBE_Sale_sum->Text(), QStringLiteral("2.22"));
+    EXPECT_EQ(fCarVantel->DBE_DDS->Text(), QStringLiteral("0.44"));
+    EXPECT_EQ(fCarVantel->DBE_Total->Text(), QStringLiteral("2.66"));
+}
+
+// A new user's look at an order being written: with CARVANTEL_SCREENSHOT set, the picture of
+// the main window is kept there.
+TEST_F(OrderLinesTest, ANewOrderWithACarAClientAndThreeLines)
+{
+    Execute(QStringLiteral("DELETE FROM myfirm WHERE id=2"));
+    DM->tblMyFirm->Close();
+    DM->tblMyFirm->Open();
+    const qint32 order = NewOrder();
+    QTest::keyClicks(fCarVantel->dbcbMark->lineEdit(), QStringLiteral("Opel"));
+    QTest::keyClicks(fCarVantel->dbcbModel->lineEdit(), QStringLiteral("Astra"));
+    QTest::keyClicks(fCarVantel->dbeCarNumber, QStringLiteral("CA7777KX"));
+    fCarVantel->dbeName->SetText(QStringLiteral("Георги Георгиев"));
+    QTest::keyClicks(fCarVantel->dbePhone, QStringLiteral("0899123456"));
+    Execute(QStringLiteral("INSERT INTO sale_detail (sale_id, cur_prod_count, article_name, dimention, sale_price, "
+                           "discount, sale_quantity, delivery_price, delivery_detail_id, quantity_reminder, service) "
+                           "VALUES (%1, 1, 'Маслен филтър', 'бр.', 12.5, 0, 1, 8, 1, 10, 0),"
+                           "(%1, 2, 'Накладки', 'бр.', 45, 5, 2, 30, 4, 1, 0),"
+                           "(%1, 3, 'Смяна на масло', 'ч.', 30, 0, 1, 0, NULL, 0, -1)")
+                .arg(order));
+    fCarVantel->poReCallClick(nullptr);
+    DM->tblSaleTotalQuery->Requery();
+    TApplication::ProcessMessages();
+    EXPECT_EQ(Cells(6), (QStringList{"12.50", "85.50", "30.00"}));
+    EXPECT_EQ(fCarVantel->DBE_Total->Text(), QStringLiteral("153.60"));
+    EXPECT_TRUE(RowShows(1, 7105791));
+    EXPECT_TRUE(RowShows(2, 13144667));
+    const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
+    if (!keep.isEmpty()) fCarVantel->grab().save(keep);
+}
+
 }  // namespace
