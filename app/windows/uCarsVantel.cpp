@@ -387,13 +387,15 @@ void TfCarVantel::BuildCarPanel()
     dbeMotorNum->SetMaxLength(25);
     dbeFrameNum->SetMaxLength(25);
 
-    dbcbMark->OnDropDown = [this](QObject* s) { FillMarkList(s); };
-    dbcbMark->OnChange = [this](QObject* s) { dbcbMarkChange(s); };
-    dbcbModel->OnChange = [this](QObject* s) { dbcbModelChange(s); };
+    dbcbMark->OnDropDown = Bind(this, &M::FillMarkList);
+    dbcbMark->OnChange = Bind(this, &M::dbcbMarkChange);
+    dbcbModel->OnChange = Bind(this, &M::dbcbModelChange);
     for (TEdit* edit : {dbeCarNumber, dbeMotorNum, dbeFrameNum})
-        edit->OnChange = [this](QObject* s) { dbeCarNumberChange(s); };
-    dbcbGorivo->OnChange = [this](QObject* s) { dbcbGorivoChange(s); };
-    fbtCarSearch->OnClick = [this](QObject* s) { fbtCarSearchClick(s); };
+        edit->OnChange = Bind(this, &M::dbeCarNumberChange);
+    dbcbGorivo->OnChange = Bind(this, &M::dbcbGorivoChange);
+    fbtCarSearch->OnClick = Bind(this, &M::fbtCarSearchClick);
+    // The cars window is not in the program yet.
+    fbtCarSearch->setEnabled(false);
 }
 
 void TfCarVantel::BuildClientPanel()
@@ -411,9 +413,11 @@ void TfCarVantel::BuildClientPanel()
                                               {dbeFirmAddres, 100}, {dbeTaxNom, 30}, {dbeBulstat, 30}};
     for (const auto& [edit, length] : lengths) {
         edit->SetMaxLength(length);
-        edit->OnChange = [this](QObject* s) { dbeNameChange(s); };
+        edit->OnChange = Bind(this, &M::dbeNameChange);
     }
-    fbtClientSearch->OnClick = [this](QObject* s) { fbtClientSearchClick(s); };
+    fbtClientSearch->OnClick = Bind(this, &M::fbtClientSearchClick);
+    // The clients window is not in the program yet.
+    fbtClientSearch->setEnabled(false);
 }
 
 void TfCarVantel::FitPanelsToFields()
@@ -498,10 +502,23 @@ void TfCarVantel::BuildTotalsPanel()
     }
 }
 
+namespace {
+
+const TMenuSpec<M> kGridPopup[] = {
+    {"", "popAppend", "Добави       Ctrl+Ins", "", &M::popAppendClick, &M::popAppend},
+    {"", "popClear", "Изтрий        Ctrl+Del", "", &M::popClearClick, &M::popClear},
+    {"", "popFirst", "Първи          PagUp", "", &M::popFirstClick, &M::popFirst},
+    {"", "popLast", "Последен    PagDown", "", &M::popLastClick, &M::popLast},
+    {"", "poReCall", "Преизчисли   F12", "", &M::poReCallClick, &M::poReCall},
+    {"", "popCommit", "Приключи      F2", "", nullptr, &M::popCommit},
+    {"", "popRefresh", "Опресни         F9", "", &M::Refresh2Click, &M::popRefresh},
+};
+
+}  // namespace
+
 void TfCarVantel::BuildLines()
 {
-    MyDBGrid1 = Place<TDBGrid>(pnlLines, "MyDBGrid1", 2, 2, pnlLines->width() - 4, pnlLines->height() - 30);
-    MyDBGrid1->SetDataSource(DM->srcSaleDetail);
+    MyDBGrid1 = PlaceGrid(pnlLines, "MyDBGrid1", DM->srcSaleDetail, 2, 2, pnlLines->width() - 4, pnlLines->height() - 30);
     MyDBGrid1->SetOptions(dgEditing | dgAlwaysShowEditor | dgTitles | dgColLines | dgRowLines | dgTabs |
                           dgConfirmDelete | dgCancelOnExit);
     MyDBGrid1->SetColor(15790320);
@@ -510,29 +527,18 @@ void TfCarVantel::BuildLines()
     QFont bold = MyDBGrid1->font();
     bold.setBold(true);
     MyDBGrid1->setFont(bold);
-    const struct {
-        const char* field;
-        const char* title;
-        int width;
-        Qt::Alignment titleAlignment;
-        Qt::Alignment alignment;
-    } columns[] = {
-        {"cur_prod_count", " № ", 22, Qt::AlignHCenter, Qt::Alignment()},
-        {"article_name", "Наименование", 343, Qt::AlignLeft, Qt::Alignment()},
-        {"dimention", "М-ка", 34, Qt::AlignLeft, Qt::Alignment()},
-        {"sale_quantity", "Кол.", 33, Qt::AlignLeft, Qt::AlignHCenter},
-        {"sale_price", "Ед.Цена", 54, Qt::AlignLeft, Qt::Alignment()},
-        {"discount", "ТО%", 29, Qt::AlignHCenter, Qt::Alignment()},
-        {"TotalSaleSum", "Стойност", 63, Qt::AlignLeft, Qt::Alignment()},
-    };
-    for (const auto& c : columns) {
-        TColumn* column = MyDBGrid1->Columns().Add();
-        column->SetFieldName(QString::fromLatin1(c.field));
-        column->Title().SetCaption(QString::fromUtf8(c.title));
-        column->Title().SetAlignment(c.titleAlignment);
-        column->SetWidth(c.width);
-        if (c.alignment) column->SetAlignment(c.alignment);
-    }
+    using A = TColumnAlign;
+    SetColumns(MyDBGrid1, {{"cur_prod_count", " № ", 22, A::Auto, true},
+                           {"article_name", "Наименование", 343, A::Auto, false, {}, true},
+                           {"dimention", "М-ка", 34, A::Auto, false,
+                            {QStringLiteral("бр."), QStringLiteral("кг."), QStringLiteral("лит."), QStringLiteral("м."),
+                             QStringLiteral("см."), QStringLiteral("ч.")}},
+                           {"sale_quantity", "Кол.", 33, A::Center},
+                           {"sale_price", "Ед.Цена", 54},
+                           {"discount", "ТО%", 29},
+                           {"TotalSaleSum", "Стойност", 63}});
+    for (int column : {0, 5})
+        MyDBGrid1->Columns()[column]->Title().SetAlignment(Qt::AlignHCenter);
     // A title is read whole; the name takes what the others leave.
     const QFontMetrics title(MyDBGrid1->TitleFont());
     int others = 0;
@@ -542,65 +548,45 @@ void TfCarVantel::BuildLines()
         column->SetWidth(std::max(column->Width(), title.horizontalAdvance(column->Title().Caption()) + 8));
         others += column->Width() + 1;
     }
-    MyDBGrid1->Columns()[1]->SetWidth(MyDBGrid1->width() - others - MyDBGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 6);
-    MyDBGrid1->Columns()[0]->SetReadOnly(true);
-    MyDBGrid1->Columns()[1]->SetButtonStyle(cbsEllipsis);
-    for (const char* unit : {"бр.", "кг.", "лит.", "м.", "см.", "ч."})
-        MyDBGrid1->Columns()[2]->PickList().Add(QString::fromUtf8(unit));
+    MyDBGrid1->Columns()[1]->SetWidth(MyDBGrid1->width() - others -
+                                      MyDBGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 6);
 
     const int top = pnlLines->height() - 25;
     const auto pair = [this, top](const char* coverName, const char* boundName, const char* field, const char* hint,
                                   int left) {
         auto* cover = Place<TEdit>(pnlLines, coverName, left, top, 80, 20);
-        auto* bound = Place<TDBEdit>(pnlLines, boundName, left, top, 80, 20);
-        bound->SetDataSource(DM->srcSaleDetail);
-        bound->SetDataField(QString::fromLatin1(field));
-        for (TEdit* edit : {static_cast<TEdit*>(cover), static_cast<TEdit*>(bound)}) {
-            edit->SetHint(QString::fromUtf8(hint));
-            edit->setReadOnly(true);
-        }
+        auto* bound = PlaceDB<TDBEdit>(pnlLines, boundName, DM->srcSaleDetail, field, left, top, 80, 20);
+        cover->SetHint(QString::fromUtf8(hint));
+        cover->SetReadOnly(true);
+        bound->SetHint(QString::fromUtf8(hint));
         bound->SetReadOnly(true);
         bound->hide();
         return std::pair{cover, bound};
     };
     std::tie(dbe1, dbeDeliveryPrice) = pair("dbe1", "dbeDeliveryPrice", "delivery_price", "Доставна цена", 4);
     std::tie(dbe2, dbeQutyRem) = pair("dbe2", "dbeQutyRem", "quantity_reminder", "Налично количество", 88);
-    dbe1->OnClick = [this](QObject* s) { dbe1Click(s); };
-    dbeDeliveryPrice->OnClick = [this](QObject* s) { dbeDeliveryPriceClick(s); };
-    dbe2->OnClick = [this](QObject* s) { dbe2Click(s); };
-    dbeQutyRem->OnClick = [this](QObject* s) { dbeQutyRemClick(s); };
-    dbe1->OnKeyPress = [this](QObject* s, QChar& key) { dbe1KeyPress(s, key); };
-    dbe2->OnKeyPress = [this](QObject* s, QChar& key) { dbe2KeyPress(s, key); };
+    dbe1->OnClick = Bind(this, &M::dbe1Click);
+    dbeDeliveryPrice->OnClick = Bind(this, &M::dbeDeliveryPriceClick);
+    dbe2->OnClick = Bind(this, &M::dbe2Click);
+    dbeQutyRem->OnClick = Bind(this, &M::dbeQutyRemClick);
+    dbe1->OnKeyPress = Bind(this, &M::dbe1KeyPress);
+    dbe2->OnKeyPress = Bind(this, &M::dbe2KeyPress);
 
     MyGridPopup = new TPopupMenu(this);
     MyGridPopup->setObjectName(QStringLiteral("MyGridPopup"));
-    const auto item = [this](const char* name, const char* caption, void (TfCarVantel::*handler)(QObject*)) {
-        auto* entry = PlaceMenuItem(this, MyGridPopup->Items(), name, QString::fromUtf8(caption));
-        if (handler)
-            entry->OnClick = [this, handler](QObject* s) { (this->*handler)(s); };
-        else
-            entry->SetEnabled(false);
-        return entry;
-    };
-    popAppend = item("popAppend", "Добави       Ctrl+Ins", &TfCarVantel::popAppendClick);
-    popClear = item("popClear", "Изтрий        Ctrl+Del", &TfCarVantel::popClearClick);
-    popFirst = item("popFirst", "Първи          PagUp", &TfCarVantel::popFirstClick);
-    popLast = item("popLast", "Последен    PagDown", &TfCarVantel::popLastClick);
-    poReCall = item("poReCall", "Преизчисли   F12", &TfCarVantel::poReCallClick);
-    popCommit = item("popCommit", "Приключи      F2", nullptr);
-    popRefresh = item("popRefresh", "Опресни         F9", &TfCarVantel::Refresh2Click);
-    MyGridPopup->OnPopup = [this](QObject* s) { MyGridPopupPopup(s); };
+    DeclareMenu(this, MyGridPopup, kGridPopup);
+    // Finishing comes with its own command.
+    popCommit->SetEnabled(false);
+    MyGridPopup->OnPopup = Bind(this, &M::MyGridPopupPopup);
     MyDBGrid1->SetPopupMenu(MyGridPopup);
 
-    MyDBGrid1->OnKeyPress = [this](QObject* s, QChar& key) { MyDBGrid1KeyPress(s, key); };
-    MyDBGrid1->OnDrawColumnCell = [this](QObject* s, const QRect& r, int c, TColumn* column, TGridDrawState state) {
-        MyDBGrid1DrawColumnCell(s, r, c, column, state);
-    };
-    MyDBGrid1->OnMouseMove = [this](QObject* s, TShiftState shift, int x, int y) { MyDBGrid1MouseMove(s, shift, x, y); };
-    MyDBGrid1->OnEnter = [this](QObject* s) { MyDBGrid1Enter(s); };
-    MyDBGrid1->OnColEnter = [this](QObject* s) { MyDBGrid1ColEnter(s); };
-    MyDBGrid1->OnColExit = [this](QObject* s) { MyDBGrid1ColExit(s); };
-    MyDBGrid1->OnExit = [this](QObject* s) { MyDBGrid1Exit(s); };
+    MyDBGrid1->OnKeyPress = Bind(this, &M::MyDBGrid1KeyPress);
+    MyDBGrid1->OnDrawColumnCell = Bind(this, &M::MyDBGrid1DrawColumnCell);
+    MyDBGrid1->OnMouseMove = Bind(this, &M::MyDBGrid1MouseMove);
+    MyDBGrid1->OnEnter = Bind(this, &M::MyDBGrid1Enter);
+    MyDBGrid1->OnColEnter = Bind(this, &M::MyDBGrid1ColEnter);
+    MyDBGrid1->OnColExit = Bind(this, &M::MyDBGrid1ColExit);
+    MyDBGrid1->OnExit = Bind(this, &M::MyDBGrid1Exit);
 }
 
 // --- the shared routines -----------------------------------------------------------------------
@@ -1015,27 +1001,20 @@ void TfCarVantel::Bulgarian1Click(QObject*)
 
 namespace {
 
+// The own-firm panel: grey while the list is one firm's, red while it is every firm's.
 const TColor kFirmGrey = 6316128;
-const TColor kShortRed = 7105791;
-const TColor kServiceBlue = 13144667;
+const TColor kEveryFirmRed = 7105791;
 
 TField* FieldOf(TDataSet* dataset, const char* name)
 {
     return dataset->FieldByName(QString::fromLatin1(name));
 }
 
-// The shown panel's texts go into their fields one to one.
-struct TPanelField {
-    const char* field;
-    QString (*text)(TfCarVantel&);
-};
 
 // Goes to the row of `table` whose id is the value of `key`; false for a Null key or no row.
 bool FindById(TDaoTable* table, const TField* key)
 {
-    if (!table->Active() || key->IsNull()) return false;
-    table->SetKeyFields(QStringLiteral("id"));
-    return table->FindKey({key->AsString()});
+    return table->Active() && !key->IsNull() && SearchKey(table, QStringLiteral("id"), key->AsString());
 }
 
 // Runs the box's change without its click handler.
@@ -1092,7 +1071,7 @@ void TfCarVantel::ApplySaleFilter()
     TDaoTable* sale = DM->tblSale;
     const bool onlyThisFirm = SettingOn(&TfSetings::cbxOnlythisF);
     for (TDBText* text : {DBText_DDS, DBTTax_nom, DBTMyBulstat, DBTName})
-        text->SetFontColor(onlyThisFirm ? kFirmGrey : kShortRed);
+        text->SetFontColor(onlyThisFirm ? kFirmGrey : kEveryFirmRed);
     QString filter;
     if (onlyThisFirm) {
         if (app::CurrentFirmId == -1) fSetings->LoadSettings();
@@ -1336,10 +1315,7 @@ void TfCarVantel::RequeryOrder()
     WithLinesDisabled([sale, &id](TDaoTable* lines) {
         sale->RequeryIfRestartable();
         lines->RequeryIfRestartable();
-        if (!id.isEmpty()) {
-            sale->SetKeyFields(QStringLiteral("id"));
-            sale->FindKey({id});
-        }
+        if (!id.isEmpty()) SearchKey(sale, QStringLiteral("id"), id);
     });
     ShowCurrentSale();
 }
@@ -1357,22 +1333,16 @@ int TfCarVantel::MaxSaleNum()
     if (!sale->Active()) return -1;
     const TField* number = FieldOf(sale, "sale_num");
     if (!number->IsNull() && number->AsInteger() >= 1) return -1;
-    TDaoTable* query = DM->tblMyPersonalQuery;
     int highest = -1;
     try {
-        query->Close();
-        query->SQL().Clear();
-        query->SQL().Add(QStringLiteral("SELECT Max([sale_num]) AS MaxSaleNum FROM sale;"));
-        query->Open();
-        TApplication::ProcessMessages();
-        DM->VantelDataBase->Idle();
-        const TField* found = FieldOf(query, "MaxSaleNum");
+        const TField* found = FieldOf(DM->OpenQuery(QStringLiteral("SELECT Max([sale_num]) AS MaxSaleNum FROM sale;")),
+                                      "MaxSaleNum");
         highest = found->IsNull() ? 0 : found->AsInteger();
     } catch (const std::exception&) {
         highest = -1;
     }
     try {
-        query->Close();
+        DM->tblMyPersonalQuery->Close();
     } catch (const std::exception&) {
     }
     return highest;
@@ -1441,7 +1411,7 @@ void TfCarVantel::Append1Click(QObject*)
     }
     UnlockEditing();
     MyDBGrid1->Repaint();
-    fbtCarSearch->SetFocus();
+    FocusCarPanel();
 }
 
 void TfCarVantel::Rollback1Click(QObject*)
@@ -1456,6 +1426,15 @@ void TfCarVantel::Rollback1Click(QObject*)
     fMyMessage->SetHelpContext(4);
     ShowWarning(QStringLiteral("За да редактирате тези данни, трябва да\rнаправите необходимите промени в настройките!!!"),
                 true);
+}
+
+void TfCarVantel::FocusCarPanel()
+{
+    // The car search while it cannot be offered leaves the person at the make.
+    if (fbtCarSearch->isEnabled())
+        fbtCarSearch->SetFocus();
+    else
+        dbcbMark->SetFocus();
 }
 
 std::vector<QWidget*> TfCarVantel::OrderControls() const
@@ -1573,7 +1552,7 @@ void TfCarVantel::MyDBGrid1KeyPress(QObject*, QChar& key)
     }
     if (key == QLatin1Char('\x1b')) {
         key = QChar();
-        fbtCarSearch->SetFocus();
+        FocusCarPanel();
         return;
     }
     if (key == QLatin1Char('\t')) {
@@ -1593,9 +1572,9 @@ void TfCarVantel::MyDBGrid1DrawColumnCell(QObject*, const QRect& rect, int dataC
     MyDBGrid1->SetShowHint(SettingOn(&TfSetings::cbMessages));
     TDataSet* lines = DM->tblSaleDetail;
     if (FieldOf(lines, "service")->AsBoolean()) {
-        MyDBGrid1->Canvas().SetFontColor(kServiceBlue);
+        MyDBGrid1->Canvas().SetFontColor(kServiceColor);
     } else if (FieldOf(lines, "quantity_reminder")->AsFloat() - FieldOf(lines, "sale_quantity")->AsFloat() < 0) {
-        MyDBGrid1->Canvas().SetFontColor(kShortRed);
+        MyDBGrid1->Canvas().SetFontColor(kNoStockColor);
         app::MissingStock = true;
     }
     MyDBGrid1->DefaultDrawColumnCell(rect, dataCol, column, state);

@@ -314,6 +314,8 @@ private:
     // Sets the four status boxes from the row without their click handlers.
     void ShowStatusBoxes();
     void DrawSaleNum();
+    // The car search, or the make while the search is not offered.
+    void FocusCarPanel();
     // Each panel edit takes no more than its field holds.
     void FitPanelsToFields();
     // Runs `requery` with the lines' controls disabled.

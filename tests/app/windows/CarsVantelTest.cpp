@@ -227,6 +227,8 @@ TEST_F(ProgramTest, OnlyTheCommandsWhoseWindowsExistAreOffered)
     EXPECT_TRUE(fCarVantel->fbtAppend->isEnabled());
     EXPECT_FALSE(fCarVantel->fbtStore->isEnabled());
     EXPECT_FALSE(fCarVantel->fbtFirms->isEnabled());
+    EXPECT_FALSE(fCarVantel->fbtCarSearch->isEnabled());
+    EXPECT_FALSE(fCarVantel->fbtClientSearch->isEnabled());
 
     auto* settings = fCarVantel->ToolBar1->findChild<TToolButton*>(QStringLiteral("ToolButton11"));
     ASSERT_NE(settings, nullptr);
@@ -620,7 +622,9 @@ TEST_F(OrderWindowTest, ANewOrderPutsTheFocusOnTheCarSearch)
     TApplication::ProcessMessages();
     NewOrder();
     TApplication::ProcessMessages();
-    EXPECT_EQ(fCarVantel->focusWidget(), fCarVantel->fbtCarSearch);
+    // The car search is not offered until the cars window is in the program: the make takes it.
+    EXPECT_FALSE(fCarVantel->fbtCarSearch->isEnabled());
+    EXPECT_EQ(TControl::Of(fCarVantel->focusWidget()), fCarVantel->dbcbMark);
 }
 
 TEST_F(OrderWindowTest, EditModeFollowsTheSettings)
@@ -842,7 +846,9 @@ TEST_F(OrderLinesTest, KeysInTheGridAreFilteredByColumnAndLine)
             EXPECT_FALSE(passed.isNull());
             break;
         case ToCarSearch:
-            EXPECT_EQ(fCarVantel->focusWidget(), fCarVantel->fbtCarSearch);
+            // The car search is not offered until the cars window is in the program: the make takes it.
+    EXPECT_FALSE(fCarVantel->fbtCarSearch->isEnabled());
+    EXPECT_EQ(TControl::Of(fCarVantel->focusWidget()), fCarVantel->dbcbMark);
             break;
         case ToTotals:
             EXPECT_EQ(fCarVantel->focusWidget(), fCarVantel->Panel3);
