@@ -1019,6 +1019,9 @@ TEST_F(OrderLinesTest, ANewOrderWithACarAClientAndThreeLines)
     EXPECT_EQ(fCarVantel->DBE_Total->Text(), QStringLiteral("153.60"));
     EXPECT_TRUE(RowShows(1, 7105791));
     EXPECT_TRUE(RowShows(2, 13144667));
+    for (QWidget* panel : std::initializer_list<QWidget*>{fCarVantel->gbCar, fCarVantel->gbClient, fCarVantel->pnlLines,
+                                                          fCarVantel->Panel3, fCarVantel->Panel2})
+        EXPECT_EQ(ClippedCaptions(panel), QStringList()) << panel->objectName().toStdString();
     const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
     if (!keep.isEmpty()) fCarVantel->grab().save(keep);
 }
