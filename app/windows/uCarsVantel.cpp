@@ -420,26 +420,6 @@ void TfCarVantel::BuildClientPanel()
     fbtClientSearch->setEnabled(false);
 }
 
-void TfCarVantel::FitPanelsToFields()
-{
-    const auto fit = [](auto* control, TDataSet* dataset, const char* field) {
-        const int size = dataset->FieldByName(QString::fromLatin1(field))->Size();
-        if (size > 0 && (control->MaxLength() == 0 || control->MaxLength() > size)) control->SetMaxLength(size);
-    };
-    fit(dbcbMark, DM->tblCar, "mark");
-    fit(dbcbModel, DM->tblCar, "model");
-    fit(dbeCarNumber, DM->tblCar, "car_number");
-    fit(dbeMotorNum, DM->tblCar, "motor_num");
-    fit(dbeFrameNum, DM->tblCar, "frame_num");
-    fit(dbcbGorivo, DM->tblCar, "tank_type");
-    fit(dbeName, DM->tblClient, "name");
-    fit(dbePhone, DM->tblClient, "phone");
-    fit(dbeFirmName, DM->tblClient, "firm_name");
-    fit(dbeFirmAddres, DM->tblClient, "address2");
-    fit(dbeTaxNom, DM->tblClient, "tax_num");
-    fit(dbeBulstat, DM->tblClient, "bulstat");
-}
-
 void TfCarVantel::BuildFirmPanel()
 {
     pnlMyFirm->resize(pnlMyFirm->width(), 72);
@@ -1122,28 +1102,86 @@ void TfCarVantel::ShowStatusBoxes()
         SetCheckedQuietly(box, any && FieldOf(DM->tblSale, field)->AsBoolean());
 }
 
+namespace {
+
+// A panel control's text, edit or combo alike.
+QString PanelText(const QWidget* control)
+{
+    if (const auto* edit = qobject_cast<const TEdit*>(control)) return edit->Text();
+    return qobject_cast<const TComboBox*>(control)->Text();
+}
+
+void SetPanelText(QWidget* control, const QString& text)
+{
+    if (auto* edit = qobject_cast<TEdit*>(control))
+        edit->SetText(text);
+    else
+        qobject_cast<TComboBox*>(control)->SetText(text);
+}
+
+void SetPanelMaxLength(QWidget* control, int length)
+{
+    if (auto* edit = qobject_cast<TEdit*>(control))
+        edit->SetMaxLength(length);
+    else
+        qobject_cast<TComboBox*>(control)->SetMaxLength(length);
+}
+
+int PanelMaxLength(const QWidget* control)
+{
+    if (const auto* edit = qobject_cast<const TEdit*>(control)) return edit->MaxLength();
+    return qobject_cast<const TComboBox*>(control)->MaxLength();
+}
+
+// Fills the panel from the current row of `table`; the id of that row.
+qint32 ShowPanel(TDataSet* table, const std::vector<TfCarVantel::TPanelField>& panel)
+{
+    for (const auto& [control, field] : panel)
+        SetPanelText(control, FieldOf(table, field)->AsString());
+    return FieldOf(table, "id")->AsInteger();
+}
+
+// A new row of `table` with the panel's texts; its id. A shown row is never updated: every
+// edited panel is a new car or client.
+qint32 InsertPanel(TDaoTable* table, const std::vector<TfCarVantel::TPanelField>& panel)
+{
+    table->Append();
+    for (const auto& [control, field] : panel)
+        FieldOf(table, field)->SetAsString(PanelText(control));
+    table->Post();
+    return FieldOf(table, "id")->AsInteger();
+}
+
+}  // namespace
+
+std::vector<TfCarVantel::TPanelField> TfCarVantel::CarPanel() const
+{
+    return {{dbcbMark, "mark"},          {dbcbModel, "model"},         {dbeCarNumber, "car_number"},
+            {dbeMotorNum, "motor_num"}, {dbeFrameNum, "frame_num"}, {dbcbGorivo, "tank_type"}};
+}
+
+std::vector<TfCarVantel::TPanelField> TfCarVantel::ClientPanel() const
+{
+    return {{dbeName, "name"},          {dbePhone, "phone"},     {dbeFirmName, "firm_name"},
+            {dbeFirmAddres, "address2"}, {dbeTaxNom, "tax_num"}, {dbeBulstat, "bulstat"}};
+}
+
 void TfCarVantel::ShowCarFields()
 {
-    TDaoTable* car = DM->tblCar;
-    dbcbMark->SetText(FieldOf(car, "mark")->AsString());
+    shownCarId_ = ShowPanel(DM->tblCar, CarPanel());
+    // The make's models, the shown model kept.
+    const QString model = dbcbModel->Text();
     FillModelList(dbcbMark);
-    dbcbModel->SetText(FieldOf(car, "model")->AsString());
-    dbeCarNumber->SetText(FieldOf(car, "car_number")->AsString());
-    dbeMotorNum->SetText(FieldOf(car, "motor_num")->AsString());
-    dbeFrameNum->SetText(FieldOf(car, "frame_num")->AsString());
-    dbcbGorivo->SetText(FieldOf(car, "tank_type")->AsString());
-    shownCarId_ = FieldOf(car, "id")->AsInteger();
+    dbcbModel->SetText(model);
     app::CarEdited = false;
 }
 
 void TfCarVantel::ClearCarFields()
 {
-    for (TComboBox* box : {dbcbMark, dbcbModel}) {
+    for (TComboBox* box : {dbcbMark, dbcbModel})
         box->Items().Clear();
-        box->SetText(QString());
-    }
-    for (TEdit* edit : {dbeCarNumber, dbeMotorNum, dbeFrameNum})
-        edit->SetText(QString());
+    for (const auto& [control, field] : CarPanel())
+        SetPanelText(control, QString());
     dbcbGorivo->SetText(QStringLiteral("бензин"));
     shownCarId_ = 0;
     app::CarEdited = false;
@@ -1151,53 +1189,41 @@ void TfCarVantel::ClearCarFields()
 
 void TfCarVantel::InsertCar()
 {
-    TDaoTable* car = DM->tblCar;
-    car->Append();
-    FieldOf(car, "mark")->SetAsString(dbcbMark->Text());
-    FieldOf(car, "model")->SetAsString(dbcbModel->Text());
-    FieldOf(car, "car_number")->SetAsString(dbeCarNumber->Text());
-    FieldOf(car, "motor_num")->SetAsString(dbeMotorNum->Text());
-    FieldOf(car, "frame_num")->SetAsString(dbeFrameNum->Text());
-    FieldOf(car, "tank_type")->SetAsString(dbcbGorivo->Text());
-    car->Post();
-    shownCarId_ = FieldOf(car, "id")->AsInteger();
+    shownCarId_ = InsertPanel(DM->tblCar, CarPanel());
     app::CarEdited = false;
 }
 
 void TfCarVantel::ShowClientFields()
 {
-    TDaoTable* client = DM->tblClient;
-    dbeName->SetText(FieldOf(client, "name")->AsString());
-    dbePhone->SetText(FieldOf(client, "phone")->AsString());
-    dbeFirmName->SetText(FieldOf(client, "firm_name")->AsString());
-    dbeFirmAddres->SetText(FieldOf(client, "address2")->AsString());
-    dbeTaxNom->SetText(FieldOf(client, "tax_num")->AsString());
-    dbeBulstat->SetText(FieldOf(client, "bulstat")->AsString());
-    shownClientId_ = FieldOf(client, "id")->AsInteger();
+    shownClientId_ = ShowPanel(DM->tblClient, ClientPanel());
     app::ClientEdited = false;
 }
 
 void TfCarVantel::ClearClientFields()
 {
-    for (TEdit* edit : {dbeName, dbePhone, dbeFirmName, dbeFirmAddres, dbeTaxNom, dbeBulstat})
-        edit->SetText(QString());
+    for (const auto& [control, field] : ClientPanel())
+        SetPanelText(control, QString());
     shownClientId_ = 0;
     app::ClientEdited = false;
 }
 
 void TfCarVantel::InsertClient()
 {
-    TDaoTable* client = DM->tblClient;
-    client->Append();
-    FieldOf(client, "name")->SetAsString(dbeName->Text());
-    FieldOf(client, "phone")->SetAsString(dbePhone->Text());
-    FieldOf(client, "firm_name")->SetAsString(dbeFirmName->Text());
-    FieldOf(client, "address2")->SetAsString(dbeFirmAddres->Text());
-    FieldOf(client, "tax_num")->SetAsString(dbeTaxNom->Text());
-    FieldOf(client, "bulstat")->SetAsString(dbeBulstat->Text());
-    client->Post();
-    shownClientId_ = FieldOf(client, "id")->AsInteger();
+    shownClientId_ = InsertPanel(DM->tblClient, ClientPanel());
     app::ClientEdited = false;
+}
+
+void TfCarVantel::FitPanelsToFields()
+{
+    const auto fit = [](TDataSet* table, const std::vector<TPanelField>& panel) {
+        for (const auto& [control, field] : panel) {
+            const int size = FieldOf(table, field)->Size();
+            if (size > 0 && (PanelMaxLength(control) == 0 || PanelMaxLength(control) > size))
+                SetPanelMaxLength(control, size);
+        }
+    };
+    fit(DM->tblCar, CarPanel());
+    fit(DM->tblClient, ClientPanel());
 }
 
 void TfCarVantel::FillMarkList(QObject*)

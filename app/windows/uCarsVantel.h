@@ -9,6 +9,7 @@
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/gui/Form.h"
 
+#include <utility>
 #include <vector>
 
 class TDataSet;
@@ -78,6 +79,10 @@ public:
     int MaxSaleNum();
 
     // --- the car and client panels -------------------------------------------------------------
+    // A panel control and the field it shows.
+    using TPanelField = std::pair<QWidget*, const char*>;
+    std::vector<TPanelField> CarPanel() const;
+    std::vector<TPanelField> ClientPanel() const;
     void ShowCarFields();
     void ClearCarFields();
     void InsertCar();
