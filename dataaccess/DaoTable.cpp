@@ -2530,9 +2530,11 @@ void TDaoTable::InternalDelete()
     if (database_)
         database_->Idle();
     countChanged_ = true;
-    if (recordset_->Eof())
+    // The only row deleted: nothing is left to stand on.
+    const bool empty = recordset_->Bof() && recordset_->Eof();
+    if (!empty && recordset_->Eof())
         recordset_->MoveLast();
-    else
+    else if (!empty)
         recordset_->MoveNext();
     if (recordset_->Eof() && !(recordset_->Bof() && recordset_->Eof()))
         recordset_->MoveLast();

@@ -2,10 +2,13 @@
 
 #include "app/datamodule/DModule.h"
 #include "app/datamodule/TemplateDatabase.h"
+#include "app/util/AppFlags.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
+#include "app/util/NumberDraw.h"
 #include "app/windows/About.h"
 #include "app/windows/WindowKit.h"
+#include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "controls/FlatButton.h"
@@ -17,6 +20,8 @@
 #include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/DBControls.h"
+#include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/ImageList.h"
 #include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/Shell.h"
@@ -163,12 +168,17 @@ TfCarVantel::TfCarVantel(QWidget* parent) : TForm(parent)
 
     if (!fCarVantel) fCarVantel = this;
     if (!MainWindow()) SetMainWindow(this);
+    DM->WindowHooks.RenumberOrderLines = [this] { RenumberLines(); };
+    // The window starts locked, whatever the last one left.
+    app::OrderLocked = false;
+    LockEditing();
 }
 
 TfCarVantel::~TfCarVantel()
 {
     if (fCarVantel == this) fCarVantel = nullptr;
     if (MainWindow() == this) SetMainWindow(nullptr);
+    if (DM) DM->WindowHooks.RenumberOrderLines = nullptr;
 }
 
 namespace {
@@ -176,21 +186,21 @@ namespace {
 using M = TfCarVantel;
 const TMenuSpec<M> kMainMenu[] = {
     {"", "Action1", "&Операции   ", "", nullptr, &M::Action1},
-    {"Action1", "New1", "&Нова поръчка", "F5", nullptr, &M::New1},
+    {"Action1", "New1", "&Нова поръчка", "F5", &M::Append1Click, &M::New1},
     {"Action1", "N13", "-"},
-    {"Action1", "Refresh1", "Преиз&числи", "F12", nullptr, &M::Refresh1},
+    {"Action1", "Refresh1", "Преиз&числи", "F12", &M::poReCallClick, &M::Refresh1},
     {"Action1", "Commit1", "Пр&иключване", "F2", nullptr, &M::Commit1},
     {"Action1", "N1", "-"},
-    {"Action1", "Rollback1", "&Редакция", "Ctrl+E", nullptr, &M::Rollback1},
-    {"Action1", "Append1", "&Добави ред", "Ctrl+Ins", nullptr, &M::Append1},
-    {"Action1", "Dell1", "Пр&емахни ред", "Ctrl+Del", nullptr, &M::Dell1},
+    {"Action1", "Rollback1", "&Редакция", "Ctrl+E", &M::Rollback1Click, &M::Rollback1},
+    {"Action1", "Append1", "&Добави ред", "Ctrl+Ins", &M::popAppendClick, &M::Append1},
+    {"Action1", "Dell1", "Пр&емахни ред", "Ctrl+Del", &M::popClearClick, &M::Dell1},
     {"Action1", "N7", "-"},
-    {"Action1", "N19", "Пър&ви", "Ctrl+F", nullptr, &M::N19},
-    {"Action1", "Next1", "&Следващ", "Ctrl+N", nullptr, &M::Next1},
-    {"Action1", "Previous1", "Преди&шен", "Ctrl+B", nullptr, &M::Previous1},
-    {"Action1", "N20", "Пос&леден", "Ctrl+L", nullptr, &M::N20},
+    {"Action1", "N19", "Пър&ви", "Ctrl+F", &M::tbtFirstClick, &M::N19},
+    {"Action1", "Next1", "&Следващ", "Ctrl+N", &M::tbtNextClick, &M::Next1},
+    {"Action1", "Previous1", "Преди&шен", "Ctrl+B", &M::tbtPreviewsClick, &M::Previous1},
+    {"Action1", "N20", "Пос&леден", "Ctrl+L", &M::tbtLastClick, &M::N20},
     {"Action1", "N17", "-"},
-    {"Action1", "Refresh2", "Опрес&ни", "F9", nullptr, &M::Refresh2},
+    {"Action1", "Refresh2", "Опрес&ни", "F9", &M::Refresh2Click, &M::Refresh2},
     {"Action1", "N2", "-"},
     {"Action1", "Print3", "&Печат", "F7", nullptr, &M::Print3},
     {"Action1", "N6", "-"},
@@ -232,13 +242,13 @@ const TMenuSpec<M> kMainMenu[] = {
 
 // Top to bottom; a button without a handler waits for its window.
 const TToolButtonSpec<M> kToolButtons[] = {
-    {"ToolButton1", "Редакция"},
+    {"ToolButton1", "Редакция", &M::Rollback1Click},
     {"ToolButton2", "Запис"},
-    {"tbtFirst", "Първи", nullptr, &M::tbtFirst},
-    {"tbtPreviews", "Предишен", nullptr, &M::tbtPreviews},
-    {"tbtNext", "Следващ", nullptr, &M::tbtNext},
-    {"tbtLast", "Последен", nullptr, &M::tbtLast},
-    {"ToolButton7", "Нова поръчка"},
+    {"tbtFirst", "Първи", &M::tbtFirstClick, &M::tbtFirst},
+    {"tbtPreviews", "Предишен", &M::tbtPreviewsClick, &M::tbtPreviews},
+    {"tbtNext", "Следващ", &M::tbtNextClick, &M::tbtNext},
+    {"tbtLast", "Последен", &M::tbtLastClick, &M::tbtLast},
+    {"ToolButton7", "Нова поръчка", &M::Append1Click},
     {"tbtDell", "Премахни поръчка", nullptr, &M::tbtDell},
     {"ToolButton9", "Търсене"},
     {"ToolButton10", "Печат"},
@@ -257,7 +267,7 @@ struct TColumnButton {
 const TColumnButton kColumnButtons[] = {
     {&M::fbtEmployee, "fbtEmployee", "П&ерсонал"},
     {&M::fbtStore, "fbtStore", "&Склад"},
-    {&M::fbtAppend, "fbtAppend", "&Нова поръчка"},
+    {&M::fbtAppend, "fbtAppend", "&Нова поръчка", &M::Append1Click},
     {&M::fbtView, "fbtView", "&Преглед проформа"},
     {&M::fbtSave, "fbtSave", "&Приключване"},
     {&M::fbtAnula, "fbtAnula", "&Анулиране"},
@@ -282,8 +292,7 @@ void TfCarVantel::BuildMenu()
     SetMenu(MainMenu1);
 
     // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {New1, Refresh1, Commit1, Rollback1, Append1, Dell1, N19, Next1, Previous1, N20, Refresh2,
-                            Print3, N10, Employee1, Banks1, Client1, Auto1, N8, Articles1, N14, Availability1,
+    for (TMenuItem* item : {Commit1, Print3, N10, Employee1, Banks1, Client1, Auto1, N8, Articles1, N14, Availability1,
                             CacheBox1, CashFinish1, N21, Find1})
         item->SetEnabled(false);
 }
@@ -354,14 +363,236 @@ void TfCarVantel::BuildOrderPanels()
     pnlLines->SetHelpContext(1000);
     Panel3 = Place<TPanel>(Client, "Panel3", left, 388, right - left, 96);
     Panel3->SetHelpContext(1000);
-    cbxInvoice = Place<TCheckBox>(Panel3, "cbxInvoice", QStringLiteral("Издаване на фактура"), 8, 8, 200, 20);
-    cbxAnnul = Place<TCheckBox>(Panel3, "cbxAnnul", QStringLiteral("Анулирана ф-ра/п-ка"), 8, 30, 200, 20);
-    cbxFinnished = Place<TCheckBox>(Panel3, "cbxFinnished", QStringLiteral("Приключена сметка"), 8, 52, 200, 20);
+    // The grid's Tab comes here.
+    Panel3->setFocusPolicy(Qt::ClickFocus);
+    cbxInvoice = Place<TCheckBox>(Panel3, "cbxInvoice", QStringLiteral("Издаване на фактура"), 8, 6, 168, 20);
+    cbxAnnul = Place<TCheckBox>(Panel3, "cbxAnnul", QStringLiteral("Анулирана ф-ра/п-ка"), 8, 28, 168, 20);
+    cbxFinnished = Place<TCheckBox>(Panel3, "cbxFinnished", QStringLiteral("Приключена сметка"), 8, 50, 168, 20);
     cbxFinnished->setEnabled(false);
-    cbxPayed = Place<TCheckBox>(Panel3, "cbxPayed", QStringLiteral("Платена ф-ра/п-ка"), 8, 74, 200, 20);
-    lblEditing = Place<TLabel>(Panel3, "lblEditing", QStringLiteral("Редактиране"), 240, 8, 200, 20);
+    cbxPayed = Place<TCheckBox>(Panel3, "cbxPayed", QStringLiteral("Платена ф-ра/п-ка"), 8, 72, 168, 20);
+    lblEditing = Place<TLabel>(Panel3, "lblEditing", QStringLiteral("Редактиране"), 176, 4, 200, 18);
     lblEditing->SetFontColor(8421631);
     lblEditing->hide();
+    BuildCarPanel();
+    BuildClientPanel();
+    BuildFirmPanel();
+    BuildTotalsPanel();
+    BuildLines();
+}
+
+namespace {
+
+// A label and its control on one row of a panel.
+template <class TControlClass>
+TControlClass* PlaceRow(QWidget* parent, const char* name, const char* caption, int row, int width, int labelWidth = 78)
+{
+    const int top = 20 + row * 21;
+    auto* label = Place<TLabel>(parent, (QByteArray("lbl") + name).constData(), QString::fromUtf8(caption), 8,
+                                top + 2, labelWidth - 4, 18);
+    auto* control = Place<TControlClass>(parent, name, 8 + labelWidth, top, width, 20);
+    label->SetFocusControl(control);
+    return control;
+}
+
+}  // namespace
+
+void TfCarVantel::BuildCarPanel()
+{
+    const int wide = gbCar->width() - 8 - 78 - 8;
+    dbcbMark = PlaceRow<TComboBox>(gbCar, "dbcbMark", "&Марка", 0, wide - 40);
+    dbcbModel = PlaceRow<TComboBox>(gbCar, "dbcbModel", "М&одел", 1, wide);
+    dbeCarNumber = PlaceRow<TEdit>(gbCar, "dbeCarNumber", "Рег. &№", 2, wide);
+    dbeMotorNum = PlaceRow<TEdit>(gbCar, "dbeMotorNum", "Щета №", 3, wide);
+    dbeFrameNum = PlaceRow<TEdit>(gbCar, "dbeFrameNum", "Рама №", 4, wide);
+    dbcbGorivo = PlaceRow<TComboBox>(gbCar, "dbcbGorivo", "Гориво", 5, wide);
+    for (const char* fuel : {"бензин", "газ", "дизел", "друго"})
+        dbcbGorivo->Items().Add(QString::fromUtf8(fuel));
+    dbcbGorivo->SetText(QStringLiteral("бензин"));
+    fbtCarSearch = Place<TFlatButton>(gbCar, "fbtCarSearch", QStringLiteral(" >>"), gbCar->width() - 44, 20, 36, 20);
+    dbeCarNumber->SetMaxLength(20);
+    dbeMotorNum->SetMaxLength(25);
+    dbeFrameNum->SetMaxLength(25);
+
+    dbcbMark->OnDropDown = Bind(this, &M::FillMarkList);
+    dbcbMark->OnChange = Bind(this, &M::dbcbMarkChange);
+    dbcbModel->OnChange = Bind(this, &M::dbcbModelChange);
+    for (TEdit* edit : {dbeCarNumber, dbeMotorNum, dbeFrameNum})
+        edit->OnChange = Bind(this, &M::dbeCarNumberChange);
+    dbcbGorivo->OnChange = Bind(this, &M::dbcbGorivoChange);
+    fbtCarSearch->OnClick = Bind(this, &M::fbtCarSearchClick);
+    // The cars window is not in the program yet.
+    fbtCarSearch->setEnabled(false);
+}
+
+void TfCarVantel::BuildClientPanel()
+{
+    const int wide = gbClient->width() - 8 - 78 - 8;
+    dbeName = PlaceRow<TEdit>(gbClient, "dbeName", "&Име", 0, wide - 40);
+    dbePhone = PlaceRow<TEdit>(gbClient, "dbePhone", "&Телефон", 1, wide);
+    dbeFirmName = PlaceRow<TEdit>(gbClient, "dbeFirmName", "&Фирма", 2, wide);
+    dbeFirmAddres = PlaceRow<TEdit>(gbClient, "dbeFirmAddres", "&Адрес", 3, wide);
+    dbeTaxNom = PlaceRow<TEdit>(gbClient, "dbeTaxNom", "ИН по ДДС", 4, wide);
+    dbeBulstat = PlaceRow<TEdit>(gbClient, "dbeBulstat", "&Булстат", 5, wide);
+    fbtClientSearch =
+        Place<TFlatButton>(gbClient, "fbtClientSearch", QStringLiteral(" >>"), gbClient->width() - 44, 20, 36, 20);
+    const std::pair<TEdit*, int> lengths[] = {{dbeName, 70},       {dbePhone, 35},  {dbeFirmName, 70},
+                                              {dbeFirmAddres, 100}, {dbeTaxNom, 30}, {dbeBulstat, 30}};
+    for (const auto& [edit, length] : lengths) {
+        edit->SetMaxLength(length);
+        edit->OnChange = Bind(this, &M::dbeNameChange);
+    }
+    fbtClientSearch->OnClick = Bind(this, &M::fbtClientSearchClick);
+    // The clients window is not in the program yet.
+    fbtClientSearch->setEnabled(false);
+}
+
+void TfCarVantel::BuildFirmPanel()
+{
+    pnlMyFirm->resize(pnlMyFirm->width(), 72);
+    const auto text = [this](const char* name, const char* field, TDataSource* source, int top) {
+        auto* label = Place<TDBText>(pnlMyFirm, name, 4, top, pnlMyFirm->width() - 8, 16);
+        label->SetDataSource(source);
+        label->SetDataField(QString::fromLatin1(field));
+        return label;
+    };
+    DBTName = text("DBTName", "myfirm_name", DM->srcMyFirm, 3);
+    DBTTax_nom = text("DBTTax_nom", "mytax_num", DM->srcMyFirm, 20);
+    DBTMyBulstat = text("DBTMyBulstat", "mybulstat", DM->srcMyFirm, 37);
+    Place<TLabel>(pnlMyFirm, "lblDDS", QStringLiteral("ДДС %"), 4, 54, 50, 16);
+    DBText_DDS = text("DBText_DDS", "tax_rate", DM->srcSale, 54);
+    DBText_DDS->setGeometry(56, 54, pnlMyFirm->width() - 60, 16);
+    cbxSastavil_mol->move(cbxSastavil_mol->x(), pnlMyFirm->y() + pnlMyFirm->height() + 2);
+}
+
+void TfCarVantel::BuildTotalsPanel()
+{
+    const auto edit = [this](const char* name, const char* caption, const char* field, TDataSource* source, int left,
+                             int row, int labelWidth, int width) {
+        const int top = 24 + row * 24;
+        auto* label = Place<TLabel>(Panel3, (QByteArray("lbl") + name).constData(), QString::fromUtf8(caption), left,
+                                    top + 2, labelWidth - 2, 18);
+        auto* control = Place<TDBEdit>(Panel3, name, left + labelWidth, top, width, 20);
+        control->SetDataSource(source);
+        control->SetDataField(QString::fromLatin1(field));
+        label->SetFocusControl(control);
+        return std::pair{label, control};
+    };
+    std::tie(lblSaleNum, DBE_sale_num) = edit("DBE_sale_num", "Поръчка №", "sale_num", DM->srcSale, 176, 0, 72, 64);
+    std::tie(lblSaleDate, DBE_sale_date) = edit("DBE_sale_date", "Дата", "sale_date", DM->srcSale, 176, 1, 72, 64);
+    std::tie(lblInvoiceNum, DBE_invoice_num) =
+        edit("DBE_invoice_num", "Фактура №", "invoice_num", DM->srcSale, 318, 0, 72, 64);
+    std::tie(lblInvoiceDate, DBE_invoice_date) =
+        edit("DBE_invoice_date", "Дата ф-ра", "invoice_date", DM->srcSale, 318, 1, 72, 64);
+    DBE_invoice_num->SetMaxLength(10);
+    lbl_tax_kind = Place<TLabel>(Panel3, "lbl_tax_kind", QStringLiteral("Плащане"), 176, 74, 70, 18);
+    DBC_tax_kind = Place<TDBComboBox>(Panel3, "DBC_tax_kind", 248, 72, 96, 20);
+    DBC_tax_kind->SetDataSource(DM->srcSale);
+    DBC_tax_kind->SetDataField(QStringLiteral("piment_type"));
+    DBC_tax_kind->Items().Add(QStringLiteral("в брой"));
+    DBC_tax_kind->Items().Add(QStringLiteral("по банка"));
+    lbl_tax_kind->SetFocusControl(DBC_tax_kind);
+    const struct {
+        TDBEdit* TfCarVantel::*member;
+        const char* name;
+        const char* caption;
+        const char* field;
+    } totals[] = {{&TfCarVantel::DBE_Sale_sum, "DBE_Sale_sum", "Сума", "Sumsale_total"},
+                  {&TfCarVantel::DBE_DDS, "DBE_DDS", "ДДС", "SaleDDS"},
+                  {&TfCarVantel::DBE_Total, "DBE_Total", "Общо", "Total"}};
+    int row = -1;
+    for (const auto& t : totals) {
+        TDBEdit* total = edit(t.name, t.caption, t.field, DM->srcSaleTotalQuery, 460, row++, 40, Panel3->width() - 506).second;
+        total->SetReadOnly(true);
+        total->setAlignment(Qt::AlignRight);
+        this->*t.member = total;
+    }
+}
+
+namespace {
+
+const TMenuSpec<M> kGridPopup[] = {
+    {"", "popAppend", "Добави       Ctrl+Ins", "", &M::popAppendClick, &M::popAppend},
+    {"", "popClear", "Изтрий        Ctrl+Del", "", &M::popClearClick, &M::popClear},
+    {"", "popFirst", "Първи          PagUp", "", &M::popFirstClick, &M::popFirst},
+    {"", "popLast", "Последен    PagDown", "", &M::popLastClick, &M::popLast},
+    {"", "poReCall", "Преизчисли   F12", "", &M::poReCallClick, &M::poReCall},
+    {"", "popCommit", "Приключи      F2", "", nullptr, &M::popCommit},
+    {"", "popRefresh", "Опресни         F9", "", &M::Refresh2Click, &M::popRefresh},
+};
+
+}  // namespace
+
+void TfCarVantel::BuildLines()
+{
+    MyDBGrid1 = PlaceGrid(pnlLines, "MyDBGrid1", DM->srcSaleDetail, 2, 2, pnlLines->width() - 4, pnlLines->height() - 30);
+    MyDBGrid1->SetOptions(dgEditing | dgAlwaysShowEditor | dgTitles | dgColLines | dgRowLines | dgTabs |
+                          dgConfirmDelete | dgCancelOnExit);
+    MyDBGrid1->SetColor(15790320);
+    MyDBGrid1->SetFixedColor(14408667);
+    MyDBGrid1->SetFontColor(6316128);
+    QFont bold = MyDBGrid1->font();
+    bold.setBold(true);
+    MyDBGrid1->setFont(bold);
+    using A = TColumnAlign;
+    SetColumns(MyDBGrid1, {{"cur_prod_count", " № ", 22, A::Auto, true},
+                           {"article_name", "Наименование", 343, A::Auto, false, {}, true},
+                           {"dimention", "М-ка", 34, A::Auto, false,
+                            {QStringLiteral("бр."), QStringLiteral("кг."), QStringLiteral("лит."), QStringLiteral("м."),
+                             QStringLiteral("см."), QStringLiteral("ч.")}},
+                           {"sale_quantity", "Кол.", 33, A::Center},
+                           {"sale_price", "Ед.Цена", 54},
+                           {"discount", "ТО%", 29},
+                           {"TotalSaleSum", "Стойност", 63}});
+    for (int column : {0, 5})
+        MyDBGrid1->Columns()[column]->Title().SetAlignment(Qt::AlignHCenter);
+    // A title is read whole; the name takes what the others leave.
+    const QFontMetrics title(MyDBGrid1->TitleFont());
+    int others = 0;
+    for (int i = 0; i < MyDBGrid1->Columns().Count(); ++i) {
+        TColumn* column = MyDBGrid1->Columns()[i];
+        if (i == 1) continue;
+        column->SetWidth(std::max(column->Width(), title.horizontalAdvance(column->Title().Caption()) + 8));
+        others += column->Width() + 1;
+    }
+    MyDBGrid1->Columns()[1]->SetWidth(MyDBGrid1->width() - others -
+                                      MyDBGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 6);
+
+    const int top = pnlLines->height() - 25;
+    const auto pair = [this, top](const char* coverName, const char* boundName, const char* field, const char* hint,
+                                  int left) {
+        auto* cover = Place<TEdit>(pnlLines, coverName, left, top, 80, 20);
+        auto* bound = PlaceDB<TDBEdit>(pnlLines, boundName, DM->srcSaleDetail, field, left, top, 80, 20);
+        cover->SetHint(QString::fromUtf8(hint));
+        cover->SetReadOnly(true);
+        bound->SetHint(QString::fromUtf8(hint));
+        bound->SetReadOnly(true);
+        bound->hide();
+        return std::pair{cover, bound};
+    };
+    std::tie(dbe1, dbeDeliveryPrice) = pair("dbe1", "dbeDeliveryPrice", "delivery_price", "Доставна цена", 4);
+    std::tie(dbe2, dbeQutyRem) = pair("dbe2", "dbeQutyRem", "quantity_reminder", "Налично количество", 88);
+    dbe1->OnClick = Bind(this, &M::dbe1Click);
+    dbeDeliveryPrice->OnClick = Bind(this, &M::dbeDeliveryPriceClick);
+    dbe2->OnClick = Bind(this, &M::dbe2Click);
+    dbeQutyRem->OnClick = Bind(this, &M::dbeQutyRemClick);
+    dbe1->OnKeyPress = Bind(this, &M::dbe1KeyPress);
+    dbe2->OnKeyPress = Bind(this, &M::dbe2KeyPress);
+
+    MyGridPopup = new TPopupMenu(this);
+    MyGridPopup->setObjectName(QStringLiteral("MyGridPopup"));
+    DeclareMenu(this, MyGridPopup, kGridPopup);
+    // Finishing comes with its own command.
+    popCommit->SetEnabled(false);
+    MyGridPopup->OnPopup = Bind(this, &M::MyGridPopupPopup);
+    MyDBGrid1->SetPopupMenu(MyGridPopup);
+
+    MyDBGrid1->OnKeyPress = Bind(this, &M::MyDBGrid1KeyPress);
+    MyDBGrid1->OnDrawColumnCell = Bind(this, &M::MyDBGrid1DrawColumnCell);
+    MyDBGrid1->OnMouseMove = Bind(this, &M::MyDBGrid1MouseMove);
+    MyDBGrid1->OnEnter = Bind(this, &M::MyDBGrid1Enter);
+    MyDBGrid1->OnColEnter = Bind(this, &M::MyDBGrid1ColEnter);
+    MyDBGrid1->OnColExit = Bind(this, &M::MyDBGrid1ColExit);
+    MyDBGrid1->OnExit = Bind(this, &M::MyDBGrid1Exit);
 }
 
 // --- the shared routines -----------------------------------------------------------------------
@@ -471,6 +702,9 @@ bool TfCarVantel::OpenDatasets(QString* failure)
             dataset->Open();
 
         app::PerArticle = SettingOn(&TfSetings::rbtFiFo);
+        FitPanelsToFields();
+        // The line's amount is the query's own text.
+        DM->tblSaleDetail->FieldByName(QStringLiteral("TotalSaleSum"))->SetReadOnly(true);
         ShowCurrentSale();
 
         FindOrAddSeller(fPasswordDlg ? fPasswordDlg->eLoginName->Text() : QString(), app::OperatorPassword);
@@ -525,11 +759,6 @@ void TfCarVantel::BuildSaleFilter(QString& filter)
     if (fSetings->cbxDontShowAnullDock->Checked()) term(QStringLiteral("[invoice_annul]=False"));
     if (!fSetings->cbxShowUPayed->Checked()) term(QStringLiteral("[invoice_piment]=True"));
     if (!filter.isEmpty()) filter += QLatin1Char(')');
-}
-
-void TfCarVantel::ShowCurrentSale()
-{
-    if (!CheckConnection()) return;
 }
 
 void TfCarVantel::FinishOrder()
@@ -652,6 +881,7 @@ void TfCarVantel::FormCreate(QObject*)
 
 void TfCarVantel::FormShow(QObject*)
 {
+    ApplySaleFilter();
     app::OrderDirty = false;
     app::MainFormReady = true;
     const QString database = fPasswordDlg ? fPasswordDlg->eDataBase->Text() : QString();
@@ -664,6 +894,12 @@ void TfCarVantel::FormShow(QObject*)
         }
         Language1->SetVisible(fSetings->cbxChangeLanguage->Checked());
     }
+    DM->tblModel->SetFiltered(false);
+    LockEditing();
+    if (SettingOn(&TfSetings::cbChangeSaleData))
+        UnlockEditing();
+    else
+        LockEditing();
     update();
 }
 
@@ -774,4 +1010,751 @@ void TfCarVantel::Bulgarian1Click(QObject*)
 {
     Bulgarian1->SetChecked(true);
     English1->SetChecked(false);
+}
+
+// --- the order document ------------------------------------------------------------------------
+
+namespace {
+
+// The own-firm panel: grey while the list is one firm's, red while it is every firm's.
+const TColor kFirmGrey = 6316128;
+const TColor kEveryFirmRed = 7105791;
+
+TField* FieldOf(TDataSet* dataset, const char* name)
+{
+    return dataset->FieldByName(QString::fromLatin1(name));
+}
+
+
+// Goes to the row of `table` whose id is the value of `key`; false for a Null key or no row.
+bool FindById(TDaoTable* table, const TField* key)
+{
+    return table->Active() && !key->IsNull() && SearchKey(table, QStringLiteral("id"), key->AsString());
+}
+
+// Runs the box's change without its click handler.
+void SetCheckedQuietly(TCheckBox* box, bool checked)
+{
+    TNotifyEvent handler = std::exchange(box->OnClick, nullptr);
+    try {
+        box->SetChecked(checked);
+    } catch (...) {
+        box->OnClick = std::move(handler);
+        throw;
+    }
+    box->OnClick = std::move(handler);
+}
+
+// Holds the renumbering guard for as long as it lives.
+class TRenumbering {
+public:
+    TRenumbering() { app::RenumberingLines = true; }
+    ~TRenumbering() { app::RenumberingLines = false; }
+    TRenumbering(const TRenumbering&) = delete;
+    TRenumbering& operator=(const TRenumbering&) = delete;
+};
+
+// A text as a literal of a filter expression.
+QString FilterText(const QString& text)
+{
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+bool IsSaleRow()
+{
+    return DM->tblSale->Active() && !DM->tblSale->IsEmpty();
+}
+
+}  // namespace
+
+template <class F>
+void TfCarVantel::WithLinesDisabled(F&& requery)
+{
+    TDaoTable* lines = DM->tblSaleDetail;
+    lines->DisableControls();
+    try {
+        requery(lines);
+    } catch (...) {
+        lines->EnableControls();
+        throw;
+    }
+    lines->EnableControls();
+}
+
+void TfCarVantel::ApplySaleFilter()
+{
+    TDaoTable* sale = DM->tblSale;
+    const bool onlyThisFirm = SettingOn(&TfSetings::cbxOnlythisF);
+    for (TDBText* text : {DBText_DDS, DBTTax_nom, DBTMyBulstat, DBTName})
+        text->SetFontColor(onlyThisFirm ? kFirmGrey : kEveryFirmRed);
+    QString filter;
+    if (onlyThisFirm) {
+        if (app::CurrentFirmId == -1) fSetings->LoadSettings();
+        sale->SetFiltered(false);
+        BuildSaleFilter(filter);
+        if (!filter.isEmpty()) {
+            sale->SetFilter(filter);
+            sale->SetFiltered(true);
+        }
+    } else {
+        sale->SetFiltered(false);
+        BuildSaleFilter(filter);
+        sale->SetFilter(filter);
+        sale->SetFiltered(true);
+    }
+    ShowCurrentSale();
+    if (IsSaleRow()) {
+        sale->Last();
+        ShowCurrentSale();
+    }
+}
+
+void TfCarVantel::ShowCurrentSale()
+{
+    if (!CheckConnection()) return;
+    TDaoTable* sale = DM->tblSale;
+    const bool any = IsSaleRow();
+    if (any && FindById(DM->tblCar, FieldOf(sale, "car_id")))
+        ShowCarFields();
+    else
+        ClearCarFields();
+    if (any && FindById(DM->tblClient, FieldOf(sale, "client_id")))
+        ShowClientFields();
+    else
+        ClearClientFields();
+    if (any) FindById(DM->tblMyFirm, FieldOf(sale, "MyFirm_id"));
+    app::MissingStock = false;
+    ShowStatusBoxes();
+}
+
+void TfCarVantel::ShowStatusBoxes()
+{
+    const bool any = IsSaleRow();
+    const std::pair<TCheckBox*, const char*> boxes[] = {
+        {cbxInvoice, "invoice"}, {cbxAnnul, "invoice_annul"}, {cbxFinnished, "invoice_accept"}, {cbxPayed, "invoice_piment"}};
+    // Showing an order must not write to it: the boxes' handlers store what they show.
+    for (const auto& [box, field] : boxes)
+        SetCheckedQuietly(box, any && FieldOf(DM->tblSale, field)->AsBoolean());
+}
+
+namespace {
+
+// A panel control's text, edit or combo alike.
+QString PanelText(const QWidget* control)
+{
+    if (const auto* edit = qobject_cast<const TEdit*>(control)) return edit->Text();
+    return qobject_cast<const TComboBox*>(control)->Text();
+}
+
+void SetPanelText(QWidget* control, const QString& text)
+{
+    if (auto* edit = qobject_cast<TEdit*>(control))
+        edit->SetText(text);
+    else
+        qobject_cast<TComboBox*>(control)->SetText(text);
+}
+
+void SetPanelMaxLength(QWidget* control, int length)
+{
+    if (auto* edit = qobject_cast<TEdit*>(control))
+        edit->SetMaxLength(length);
+    else
+        qobject_cast<TComboBox*>(control)->SetMaxLength(length);
+}
+
+int PanelMaxLength(const QWidget* control)
+{
+    if (const auto* edit = qobject_cast<const TEdit*>(control)) return edit->MaxLength();
+    return qobject_cast<const TComboBox*>(control)->MaxLength();
+}
+
+// Fills the panel from the current row of `table`; the id of that row.
+qint32 ShowPanel(TDataSet* table, const std::vector<TfCarVantel::TPanelField>& panel)
+{
+    for (const auto& [control, field] : panel)
+        SetPanelText(control, FieldOf(table, field)->AsString());
+    return FieldOf(table, "id")->AsInteger();
+}
+
+// A new row of `table` with the panel's texts; its id. A shown row is never updated: every
+// edited panel is a new car or client.
+qint32 InsertPanel(TDaoTable* table, const std::vector<TfCarVantel::TPanelField>& panel)
+{
+    table->Append();
+    for (const auto& [control, field] : panel)
+        FieldOf(table, field)->SetAsString(PanelText(control));
+    table->Post();
+    return FieldOf(table, "id")->AsInteger();
+}
+
+}  // namespace
+
+std::vector<TfCarVantel::TPanelField> TfCarVantel::CarPanel() const
+{
+    return {{dbcbMark, "mark"},          {dbcbModel, "model"},         {dbeCarNumber, "car_number"},
+            {dbeMotorNum, "motor_num"}, {dbeFrameNum, "frame_num"}, {dbcbGorivo, "tank_type"}};
+}
+
+std::vector<TfCarVantel::TPanelField> TfCarVantel::ClientPanel() const
+{
+    return {{dbeName, "name"},          {dbePhone, "phone"},     {dbeFirmName, "firm_name"},
+            {dbeFirmAddres, "address2"}, {dbeTaxNom, "tax_num"}, {dbeBulstat, "bulstat"}};
+}
+
+void TfCarVantel::ShowCarFields()
+{
+    shownCarId_ = ShowPanel(DM->tblCar, CarPanel());
+    // The make's models, the shown model kept.
+    const QString model = dbcbModel->Text();
+    FillModelList(dbcbMark);
+    dbcbModel->SetText(model);
+    app::CarEdited = false;
+}
+
+void TfCarVantel::ClearCarFields()
+{
+    for (TComboBox* box : {dbcbMark, dbcbModel})
+        box->Items().Clear();
+    for (const auto& [control, field] : CarPanel())
+        SetPanelText(control, QString());
+    dbcbGorivo->SetText(QStringLiteral("бензин"));
+    shownCarId_ = 0;
+    app::CarEdited = false;
+}
+
+void TfCarVantel::InsertCar()
+{
+    shownCarId_ = InsertPanel(DM->tblCar, CarPanel());
+    app::CarEdited = false;
+}
+
+void TfCarVantel::ShowClientFields()
+{
+    shownClientId_ = ShowPanel(DM->tblClient, ClientPanel());
+    app::ClientEdited = false;
+}
+
+void TfCarVantel::ClearClientFields()
+{
+    for (const auto& [control, field] : ClientPanel())
+        SetPanelText(control, QString());
+    shownClientId_ = 0;
+    app::ClientEdited = false;
+}
+
+void TfCarVantel::InsertClient()
+{
+    shownClientId_ = InsertPanel(DM->tblClient, ClientPanel());
+    app::ClientEdited = false;
+}
+
+void TfCarVantel::FitPanelsToFields()
+{
+    const auto fit = [](TDataSet* table, const std::vector<TPanelField>& panel) {
+        for (const auto& [control, field] : panel) {
+            const int size = FieldOf(table, field)->Size();
+            if (size > 0 && (PanelMaxLength(control) == 0 || PanelMaxLength(control) > size))
+                SetPanelMaxLength(control, size);
+        }
+    };
+    fit(DM->tblCar, CarPanel());
+    fit(DM->tblClient, ClientPanel());
+}
+
+void TfCarVantel::FillMarkList(QObject*)
+{
+    const QString typed = dbcbMark->Text();
+    dbcbMark->Items().Clear();
+    TDaoTable* marks = DM->tblMark;
+    if (!marks->Requery()) marks->Refresh();
+    for (marks->First(); !marks->Eof(); marks->Next())
+        dbcbMark->Items().Add(FieldOf(marks, "mark_name")->AsString());
+    dbcbMark->SetText(typed);
+}
+
+void TfCarVantel::FillModelList(QObject*)
+{
+    TDaoTable* models = DM->tblModel;
+    models->SetFiltered(false);
+    models->SetFilter(QStringLiteral("[mark_name]=") + FilterText(dbcbMark->Text()));
+    models->SetFiltered(true);
+    dbcbModel->Items().Clear();
+    dbcbModel->SetText(QString());
+    for (models->First(); !models->Eof(); models->Next())
+        dbcbModel->Items().Add(FieldOf(models, "model_name")->AsString());
+}
+
+void TfCarVantel::dbcbMarkChange(QObject* sender)
+{
+    app::CarEdited = true;
+    FillModelList(sender);
+}
+
+void TfCarVantel::dbcbModelChange(QObject*)
+{
+    app::CarEdited = true;
+}
+
+void TfCarVantel::dbeCarNumberChange(QObject*)
+{
+    app::CarEdited = true;
+}
+
+void TfCarVantel::dbcbGorivoChange(QObject*)
+{
+    app::CarEdited = true;
+}
+
+void TfCarVantel::dbeNameChange(QObject*)
+{
+    app::ClientEdited = true;
+}
+
+// --- moving through the orders -----------------------------------------------------------------
+
+void TfCarVantel::MoveInOrders(void (*move)(TDataSet*))
+{
+    if (!CheckConnection()) return;
+    CheckUnsavedOrder();
+    move(DM->tblSale);
+    ShowCurrentSale();
+    LockEditing();
+}
+
+void TfCarVantel::tbtFirstClick(QObject*)
+{
+    MoveInOrders([](TDataSet* sale) { sale->First(); });
+}
+
+void TfCarVantel::tbtPreviewsClick(QObject*)
+{
+    MoveInOrders([](TDataSet* sale) {
+        if (!sale->Bof()) sale->Prior();
+    });
+}
+
+void TfCarVantel::tbtNextClick(QObject*)
+{
+    MoveInOrders([](TDataSet* sale) {
+        if (!sale->Eof()) sale->Next();
+    });
+}
+
+void TfCarVantel::tbtLastClick(QObject*)
+{
+    MoveInOrders([](TDataSet* sale) {
+        if (!sale->IsEmpty()) sale->Last();
+    });
+}
+
+void TfCarVantel::CheckUnsavedOrder()
+{
+    if (!app::OrderDirty && !app::CarEdited && !app::ClientEdited) return;
+    if (!SettingOn(&TfSetings::cbWarnings) ||
+        ShowWarning(QStringLiteral("За да няма загуба на данни,\rтрябва да приключите поръчката !"), true)) {
+        FinishOrder();
+        return;
+    }
+    // Without an order on screen there is nothing to keep (an Edit would start a new one).
+    if (IsSaleRow()) {
+        TDaoTable* sale = DM->tblSale;
+        sale->Edit();
+        FieldOf(sale, "seller_id")->SetAsString(app::CurrentSellerId);
+        FieldOf(sale, "last_modified")->SetAsDateTime(Now());
+        FieldOf(sale, "invoice_accept")->SetAsBoolean(false);
+        sale->Post();
+    }
+    cbxFinnished->SetChecked(false);
+    app::OrderDirty = false;
+}
+
+void TfCarVantel::RequeryOrder()
+{
+    THourglass hourglass;
+    TDaoTable* sale = DM->tblSale;
+    const QString id = FieldOf(sale, "id")->AsString();
+    WithLinesDisabled([sale, &id](TDaoTable* lines) {
+        sale->RequeryIfRestartable();
+        lines->RequeryIfRestartable();
+        if (!id.isEmpty()) SearchKey(sale, QStringLiteral("id"), id);
+    });
+    ShowCurrentSale();
+}
+
+void TfCarVantel::Refresh2Click(QObject*)
+{
+    RequeryOrder();
+}
+
+// --- a new order -------------------------------------------------------------------------------
+
+int TfCarVantel::MaxSaleNum()
+{
+    TDaoTable* sale = DM->tblSale;
+    if (!sale->Active()) return -1;
+    const TField* number = FieldOf(sale, "sale_num");
+    if (!number->IsNull() && number->AsInteger() >= 1) return -1;
+    int highest = -1;
+    try {
+        const TField* found = FieldOf(DM->OpenQuery(QStringLiteral("SELECT Max([sale_num]) AS MaxSaleNum FROM sale;")),
+                                      "MaxSaleNum");
+        highest = found->IsNull() ? 0 : found->AsInteger();
+    } catch (const std::exception&) {
+        highest = -1;
+    }
+    try {
+        DM->tblMyPersonalQuery->Close();
+    } catch (const std::exception&) {
+    }
+    return highest;
+}
+
+// The new order's number: drawn and stored in one write, so that a station storing its own
+// meanwhile cannot get the same. A failure leaves the number for the finish to give.
+void TfCarVantel::DrawSaleNum()
+{
+    TDaoTable* sale = DM->tblSale;
+    if (MaxSaleNum() == -1) return;
+    try {
+        app::DrawNextNumber(*DM->VantelDataBase, QStringLiteral("sale"), QStringLiteral("sale_num"),
+                            FieldOf(sale, "id")->AsInteger());
+    } catch (const std::exception&) {
+        return;
+    }
+    sale->Refresh();
+}
+
+void TfCarVantel::Append1Click(QObject*)
+{
+    if (!CheckConnection()) return;
+    TDaoTable* firm = DM->tblMyFirm;
+    if (FieldOf(firm, "id")->IsNull()) {
+        // The own-firms window opens on Yes once it is in the program.
+        ShowWarning(QStringLiteral("Не сте установили данните на вашата фирма !\rИскате ли да го сторите сега ?"), true);
+        return;
+    }
+    if (SettingOn(&TfSetings::cbMessages) &&
+        !ShowWarning(QStringLiteral("Нова поръчка ?!\rНаистина ли искате това ?"), true))
+        return;
+    CheckUnsavedOrder();
+    if (!SettingOn(&TfSetings::cbxOnlythisF)) {
+        fSetings->cbxOnlythisF->SetChecked(true);
+        fbtFirmsClick(fbtFirms);
+    }
+
+    TDaoTable* sale = DM->tblSale;
+    sale->Append();
+    FieldOf(sale, "myfirm_id")
+        ->SetAsInteger(SettingOn(&TfSetings::cbxOnlythisF) ? FieldOf(firm, "id")->AsInteger() : app::CurrentFirmId);
+    FieldOf(sale, "tax_rate")->SetAsInteger(FieldOf(firm, "DDS")->AsInteger());
+    bool isNumber = false;
+    const int book = fSetings->cbxKochanNom->Text().toInt(&isNumber);
+    FieldOf(sale, "kochan_num")->SetAsInteger(isNumber ? book : 0);
+    FieldOf(sale, "seller_id")->SetAsString(app::CurrentSellerId);
+    FieldOf(sale, "last_modified")->SetAsDateTime(Now());
+    FieldOf(sale, "cashbox_num")->SetAsString(fSetings->cbxCashBoxNum->Text());
+    sale->Post();
+    DrawSaleNum();
+
+    ShowCurrentSale();
+    app::CarEdited = true;
+    app::ClientEdited = true;
+    if (!SettingOn(&TfSetings::cbxDynamic)) {
+        THourglass hourglass;
+        std::vector<TDataSet*> stock;
+        if (app::PerArticle && app::CurrentStockDataSet) stock.push_back(app::CurrentStockDataSet);
+        stock.push_back(DM->tblArticleTotalQuery);
+        for (TDataSet* dataset : stock) {
+            dataset->SetFiltered(false);
+            if (auto* table = qobject_cast<TDaoTable*>(dataset); table && !table->Requery()) table->Refresh();
+            dataset->SetFiltered(true);
+        }
+    }
+    UnlockEditing();
+    MyDBGrid1->Repaint();
+    FocusCarPanel();
+}
+
+void TfCarVantel::Rollback1Click(QObject*)
+{
+    if (!CheckConnection()) return;
+    if (!IsSaleRow() || FieldOf(DM->tblSale, "id")->IsNull()) return;
+    if (SettingOn(&TfSetings::cbChangeSaleData)) {
+        UnlockEditing();
+        return;
+    }
+    if (!SettingOn(&TfSetings::cbWarnings)) return;
+    fMyMessage->SetHelpContext(4);
+    ShowWarning(QStringLiteral("За да редактирате тези данни, трябва да\rнаправите необходимите промени в настройките!!!"),
+                true);
+}
+
+void TfCarVantel::FocusCarPanel()
+{
+    // The car search while it cannot be offered leaves the person at the make.
+    if (fbtCarSearch->isEnabled())
+        fbtCarSearch->SetFocus();
+    else
+        dbcbMark->SetFocus();
+}
+
+std::vector<QWidget*> TfCarVantel::OrderControls() const
+{
+    return {dbcbMark,       dbcbModel,       dbeCarNumber,  dbeMotorNum,   dbeFrameNum,      dbcbGorivo,
+            dbeName,        dbePhone,        dbeFirmName,   dbeFirmAddres, dbeTaxNom,        dbeBulstat,
+            DBC_tax_kind,   lbl_tax_kind,    cbxPayed,      cbxAnnul,      cbxInvoice,       cbxFinnished,
+            DBE_sale_num,   DBE_sale_date,   DBE_invoice_num, DBE_invoice_date, lblSaleNum,  lblSaleDate,
+            lblInvoiceNum,  lblInvoiceDate};
+}
+
+void TfCarVantel::LockEditing()
+{
+    if (app::OrderLocked) return;
+    lblEditing->Hide();
+    for (QWidget* control : OrderControls())
+        control->setEnabled(false);
+    MyDBGrid1->SetReadOnly(true);
+    app::OrderLocked = true;
+}
+
+void TfCarVantel::UnlockEditing()
+{
+    lblEditing->SetCaption(cbxFinnished->Checked() ? QStringLiteral("Редактиране")
+                                                   : QStringLiteral("Неприключена сметка!"));
+    lblEditing->Show();
+    for (QWidget* control : OrderControls())
+        if (control != cbxFinnished) control->setEnabled(true);
+    MyDBGrid1->SetReadOnly(false);
+    app::OrderLocked = false;
+    cbxFinnished->setEnabled(SettingOn(&TfSetings::cbxPayedOrNot));
+}
+
+// --- choosers ----------------------------------------------------------------------------------
+// The own-firms, cars and clients windows are not in the program yet: their buttons stay off.
+
+void TfCarVantel::fbtFirmsClick(QObject*)
+{
+}
+
+void TfCarVantel::fbtCarSearchClick(QObject*)
+{
+    if (app::OrderLocked) return;
+    app::SharedBookmark = DM->tblCar->GetBookmark();
+}
+
+void TfCarVantel::fbtClientSearchClick(QObject*)
+{
+    if (app::OrderLocked) return;
+    app::SharedBookmark = DM->tblClient->GetBookmark();
+}
+
+// --- the lines ---------------------------------------------------------------------------------
+
+void TfCarVantel::RenumberLines()
+{
+    if (app::RenumberingLines) return;
+    TRenumbering guard;
+    app::LineAdded = false;
+    TDaoTable* lines = DM->tblSaleDetail;
+    const auto leaveBatch = [lines] {
+        lines->SetBatchMode(false);
+        lines->Refresh();
+        lines->EnableControls();
+    };
+    lines->DisableControls();
+    try {
+        lines->SetBatchMode(true);
+        lines->Refresh();
+        int number = 0;
+        for (lines->First(); !lines->Eof(); lines->Next()) {
+            lines->Edit();
+            FieldOf(lines, "cur_prod_count")->SetAsInteger(++number);
+            lines->Post();
+        }
+    } catch (...) {
+        try {
+            leaveBatch();
+        } catch (const std::exception&) {
+        }
+        throw;
+    }
+    leaveBatch();
+}
+
+void TfCarVantel::RequeryLines()
+{
+    WithLinesDisabled([](TDaoTable* lines) {
+        if (!lines->Requery()) lines->Refresh();
+    });
+}
+
+void TfCarVantel::MakeGridEditable()
+{
+    MyDBGrid1->Columns().BeginUpdate();
+    MyDBGrid1->SetOptions(MyDBGrid1->Options() & ~dgEditing);
+    TApplication::ProcessMessages();
+    if (DM->VantelDataBase->Connected()) DM->VantelDataBase->Idle();
+    MyDBGrid1->SetOptions(MyDBGrid1->Options() | dgEditing);
+    for (int column : {2, 4, 5, 6})
+        MyDBGrid1->Columns()[column]->SetReadOnly(false);
+    MyDBGrid1->Columns().EndUpdate();
+    DM->srcSaleDetail->SetAutoEdit(true);
+}
+
+void TfCarVantel::MyDBGrid1KeyPress(QObject*, QChar& key)
+{
+    app::MissingStock = false;
+    const TField* field = MyDBGrid1->SelectedField();
+    const QString name = field ? field->FieldName() : QString();
+    if (key == QLatin1Char('-') && (name == QLatin1String("sale_quantity") || name == QLatin1String("sale_price") ||
+                                    name == QLatin1String("discount"))) {
+        key = QChar();
+        return;
+    }
+    if (key == QLatin1Char('\x1b')) {
+        key = QChar();
+        FocusCarPanel();
+        return;
+    }
+    if (key == QLatin1Char('\t')) {
+        key = QChar();
+        Panel3->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    if (name != QLatin1String("article_name")) return;
+    // A stock article's name comes from its lot and is not typed over. A line not taken from a
+    // lot (a new one, or one typed by hand) has none; its service flag is False, never Null.
+    TDataSet* lines = DM->tblSaleDetail;
+    if (!FieldOf(lines, "service")->AsBoolean() && !FieldOf(lines, "delivery_detail_id")->IsNull()) key = QChar();
+}
+
+void TfCarVantel::MyDBGrid1DrawColumnCell(QObject*, const QRect& rect, int dataCol, TColumn* column, int state)
+{
+    MyDBGrid1->SetShowHint(SettingOn(&TfSetings::cbMessages));
+    TDataSet* lines = DM->tblSaleDetail;
+    if (FieldOf(lines, "service")->AsBoolean()) {
+        MyDBGrid1->Canvas().SetFontColor(kServiceColor);
+    } else if (FieldOf(lines, "quantity_reminder")->AsFloat() - FieldOf(lines, "sale_quantity")->AsFloat() < 0) {
+        MyDBGrid1->Canvas().SetFontColor(kNoStockColor);
+        app::MissingStock = true;
+    }
+    MyDBGrid1->DefaultDrawColumnCell(rect, dataCol, column, state);
+}
+
+void TfCarVantel::MyDBGrid1MouseMove(QObject*, TShiftState, int, int)
+{
+    TDataSet* lines = DM->tblSaleDetail;
+    MyDBGrid1->SetHint(FieldOf(lines, "article_name")->AsString() + QStringLiteral(" < кол. ") +
+                       FieldOf(lines, "quantity_reminder")->AsString() + QStringLiteral(" > - д.ц. ") +
+                       dbeDeliveryPrice->Text());
+}
+
+void TfCarVantel::MyDBGrid1Enter(QObject*)
+{
+    MakeGridEditable();
+}
+
+void TfCarVantel::MyDBGrid1ColEnter(QObject*)
+{
+    if (DM->tblSaleDetail->ControlsDisabled()) DM->tblSaleDetail->EnableControls();
+    MakeGridEditable();
+}
+
+void TfCarVantel::MyDBGrid1ColExit(QObject*)
+{
+    if (app::OrderLocked || !app::NewLine) return;
+    app::NewLine = false;
+    WithLinesDisabled([](TDaoTable* lines) { lines->Refresh(); });
+}
+
+void TfCarVantel::MyDBGrid1Exit(QObject*)
+{
+    if (app::OrderLocked || !app::LineAdded) return;
+    RenumberLines();
+    app::LineAdded = false;
+}
+
+void TfCarVantel::popAppendClick(QObject*)
+{
+    if (!CheckConnection() || app::OrderLocked) return;
+    DM->tblSaleDetail->Append();
+}
+
+void TfCarVantel::popClearClick(QObject*)
+{
+    if (!CheckConnection()) return;
+    TDaoTable* lines = DM->tblSaleDetail;
+    if (FieldOf(lines, "id")->IsNull() || app::OrderLocked) return;
+    if (!SettingOn(&TfSetings::cbMessages) ||
+        !ShowWarning(QStringLiteral("Текущия ред от таблицата ще бъде премахнат !\rНаистина ли искате това ?"), true))
+        return;
+    try {
+        lines->Delete();
+        TApplication::ProcessMessages();
+        DM->VantelDataBase->Idle();
+        if (!lines->Requery()) lines->Refresh();
+        RenumberLines();
+        DM->tblSaleTotalQuery->Requery();
+        DM->tblSaleTotalQuery->RequeryIfRestartable();
+        // The order's stored total no longer holds: leaving it must ask.
+        app::OrderDirty = true;
+    } catch (const std::exception&) {
+        ShowWarning(QStringLiteral("Поради възникнала грешка, записът не бе премахнат !"), false);
+    }
+}
+
+void TfCarVantel::popFirstClick(QObject*)
+{
+    DM->tblSaleDetail->First();
+}
+
+void TfCarVantel::popLastClick(QObject*)
+{
+    DM->tblSaleDetail->Last();
+}
+
+void TfCarVantel::poReCallClick(QObject*)
+{
+    RequeryLines();
+}
+
+void TfCarVantel::MyGridPopupPopup(QObject*)
+{
+    const bool editing = lblEditing->Visible();
+    for (TMenuItem* item : {popClear, popCommit, popAppend, poReCall})
+        item->SetEnabled(editing);
+}
+
+void TfCarVantel::dbe1Click(QObject*)
+{
+    dbeDeliveryPrice->Show();
+    dbe1->Hide();
+}
+
+void TfCarVantel::dbeDeliveryPriceClick(QObject*)
+{
+    dbeDeliveryPrice->Hide();
+    dbe1->Show();
+}
+
+void TfCarVantel::dbe2Click(QObject*)
+{
+    dbeQutyRem->Show();
+    dbe2->Hide();
+}
+
+void TfCarVantel::dbeQutyRemClick(QObject*)
+{
+    dbeQutyRem->Hide();
+    dbe2->Show();
+}
+
+void TfCarVantel::dbe1KeyPress(QObject* sender, QChar& key)
+{
+    if (key == QLatin1Char('\r')) dbe1Click(sender);
+}
+
+void TfCarVantel::dbe2KeyPress(QObject* sender, QChar& key)
+{
+    if (key == QLatin1Char('\r')) dbe2Click(sender);
 }

@@ -9,6 +9,11 @@
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/gui/Form.h"
 
+#include <utility>
+#include <vector>
+
+class TDataSet;
+
 class TDaoDatabase;
 class TMainMenu;
 class TMenuItem;
@@ -19,6 +24,14 @@ class TLabel;
 class TCheckBox;
 class TGroupBox;
 class TFlatButton;
+class TEdit;
+class TComboBox;
+class TDBText;
+class TDBEdit;
+class TDBComboBox;
+class TDBGrid;
+class TColumn;
+class TPopupMenu;
 
 class TfCarVantel : public TForm, public TMainWindowServices {
     Q_OBJECT
@@ -54,8 +67,38 @@ public:
 
     // --- the order list ------------------------------------------------------------------------
     void BuildSaleFilter(QString& filter) override;
+    void ApplySaleFilter();
+    // Fills the panels and the status boxes from the current order; writes nothing.
     void ShowCurrentSale() override;
     void FinishOrder();
+    void CheckUnsavedOrder();
+    void RequeryOrder();
+    void LockEditing();
+    void UnlockEditing();
+    // The highest order number stored, or -1 when none is to be drawn for the current order.
+    int MaxSaleNum();
+
+    // --- the car and client panels -------------------------------------------------------------
+    // A panel control and the field it shows.
+    using TPanelField = std::pair<QWidget*, const char*>;
+    std::vector<TPanelField> CarPanel() const;
+    std::vector<TPanelField> ClientPanel() const;
+    void ShowCarFields();
+    void ClearCarFields();
+    void InsertCar();
+    void ShowClientFields();
+    void ClearClientFields();
+    void InsertClient();
+    // `id` of the car / client row the panel shows; 0 when it shows none.
+    qint32 ShownCarId() const { return shownCarId_; }
+    qint32 ShownClientId() const { return shownClientId_; }
+    void FillMarkList(QObject* sender);
+    void FillModelList(QObject* sender);
+
+    // --- the order lines -----------------------------------------------------------------------
+    void RenumberLines();
+    void RequeryLines();
+    void MakeGridEditable();
 
     // --- what the settings and login windows change here --------------------------------------
     void ShowCashBoxNumber(const QString& number) override;
@@ -92,6 +135,41 @@ public:
     void fbtChargesClick(QObject* sender);
     void English1Click(QObject* sender);
     void Bulgarian1Click(QObject* sender);
+    void tbtFirstClick(QObject* sender);
+    void tbtPreviewsClick(QObject* sender);
+    void tbtNextClick(QObject* sender);
+    void tbtLastClick(QObject* sender);
+    void Refresh2Click(QObject* sender);
+    void Append1Click(QObject* sender);
+    void Rollback1Click(QObject* sender);
+    void fbtFirmsClick(QObject* sender);
+    void fbtCarSearchClick(QObject* sender);
+    void fbtClientSearchClick(QObject* sender);
+    void dbcbMarkChange(QObject* sender);
+    void dbcbModelChange(QObject* sender);
+    void dbeCarNumberChange(QObject* sender);
+    void dbcbGorivoChange(QObject* sender);
+    void dbeNameChange(QObject* sender);
+    void MyDBGrid1KeyPress(QObject* sender, QChar& key);
+    void MyDBGrid1DrawColumnCell(QObject* sender, const QRect& rect, int dataCol, TColumn* column,
+                                 int state);
+    void MyDBGrid1MouseMove(QObject* sender, TShiftState shift, int x, int y);
+    void MyDBGrid1Enter(QObject* sender);
+    void MyDBGrid1ColEnter(QObject* sender);
+    void MyDBGrid1ColExit(QObject* sender);
+    void MyDBGrid1Exit(QObject* sender);
+    void popAppendClick(QObject* sender);
+    void popClearClick(QObject* sender);
+    void popFirstClick(QObject* sender);
+    void popLastClick(QObject* sender);
+    void poReCallClick(QObject* sender);
+    void MyGridPopupPopup(QObject* sender);
+    void dbe1Click(QObject* sender);
+    void dbeDeliveryPriceClick(QObject* sender);
+    void dbe2Click(QObject* sender);
+    void dbeQutyRemClick(QObject* sender);
+    void dbe1KeyPress(QObject* sender, QChar& key);
+    void dbe2KeyPress(QObject* sender, QChar& key);
 
     // The page opened when "htpath.txt" names none.
     static QString DownloadPage();
@@ -172,13 +250,85 @@ public:
     TCheckBox* cbxPayed = nullptr;
     TLabel* lblEditing = nullptr;
 
+    // Car panel (plain edits: finishing stores them as a new car).
+    TComboBox* dbcbMark = nullptr;
+    TComboBox* dbcbModel = nullptr;
+    TEdit* dbeCarNumber = nullptr;
+    TEdit* dbeMotorNum = nullptr;
+    TEdit* dbeFrameNum = nullptr;
+    TComboBox* dbcbGorivo = nullptr;
+    TFlatButton* fbtCarSearch = nullptr;
+    // Client panel.
+    TEdit* dbeName = nullptr;
+    TEdit* dbePhone = nullptr;
+    TEdit* dbeFirmName = nullptr;
+    TEdit* dbeFirmAddres = nullptr;
+    TEdit* dbeTaxNom = nullptr;
+    TEdit* dbeBulstat = nullptr;
+    TFlatButton* fbtClientSearch = nullptr;
+    // Own firm.
+    TDBText* DBTName = nullptr;
+    TDBText* DBTTax_nom = nullptr;
+    TDBText* DBTMyBulstat = nullptr;
+    TDBText* DBText_DDS = nullptr;
+    // Totals and the order's own data.
+    TDBEdit* DBE_Sale_sum = nullptr;
+    TDBEdit* DBE_DDS = nullptr;
+    TDBEdit* DBE_Total = nullptr;
+    TDBEdit* DBE_sale_num = nullptr;
+    TDBEdit* DBE_sale_date = nullptr;
+    TDBEdit* DBE_invoice_num = nullptr;
+    TDBEdit* DBE_invoice_date = nullptr;
+    TDBComboBox* DBC_tax_kind = nullptr;
+    TLabel* lbl_tax_kind = nullptr;
+    TLabel* lblSaleNum = nullptr;
+    TLabel* lblSaleDate = nullptr;
+    TLabel* lblInvoiceNum = nullptr;
+    TLabel* lblInvoiceDate = nullptr;
+    // The lines.
+    TDBGrid* MyDBGrid1 = nullptr;
+    TDBEdit* dbeDeliveryPrice = nullptr;
+    TEdit* dbe1 = nullptr;
+    TDBEdit* dbeQutyRem = nullptr;
+    TEdit* dbe2 = nullptr;
+    TPopupMenu* MyGridPopup = nullptr;
+    TMenuItem* popAppend = nullptr;
+    TMenuItem* popClear = nullptr;
+    TMenuItem* popFirst = nullptr;
+    TMenuItem* popLast = nullptr;
+    TMenuItem* poReCall = nullptr;
+    TMenuItem* popCommit = nullptr;
+    TMenuItem* popRefresh = nullptr;
+
 private:
     void BuildMenu();
     void BuildToolBar();
     void BuildButtonColumn();
     void BuildOrderPanels();
+    void BuildCarPanel();
+    void BuildClientPanel();
+    void BuildFirmPanel();
+    void BuildTotalsPanel();
+    void BuildLines();
     void CloseOpenedDatasets();
     bool ToolBarShown() const;
+    // The controls the lock disables, besides the grid.
+    std::vector<QWidget*> OrderControls() const;
+    // Moves through the order list the way every navigation command does.
+    void MoveInOrders(void (*move)(TDataSet*));
+    // Sets the four status boxes from the row without their click handlers.
+    void ShowStatusBoxes();
+    void DrawSaleNum();
+    // The car search, or the make while the search is not offered.
+    void FocusCarPanel();
+    // Each panel edit takes no more than its field holds.
+    void FitPanelsToFields();
+    // Runs `requery` with the lines' controls disabled.
+    template <class F>
+    void WithLinesDisabled(F&& requery);
+
+    qint32 shownCarId_ = 0;
+    qint32 shownClientId_ = 0;
 
     // The exit was confirmed and runs (or ran): a close asked for again only joins it.
     bool closing_ = false;

@@ -518,6 +518,10 @@ TEST_F(DaoTableEditTest, TheEmptyTable)
     table->Post();
     EXPECT_EQ(table->RecordCount(), 1);
     EXPECT_EQ(table->FieldByName(QStringLiteral("x"))->AsInteger(), 5);
+    // Deleting the only row leaves the table empty, not in error.
+    table->Delete();
+    EXPECT_TRUE(table->IsEmpty());
+    EXPECT_EQ(Rows(QStringLiteral("nothing")), 0);
 }
 
 }  // namespace
