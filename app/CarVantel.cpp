@@ -1,8 +1,12 @@
 #include "app/CarVantel.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/windows/uCars.h"
 #include "app/windows/uCarsVantel.h"
+#include "app/windows/uClients.h"
 #include "app/windows/uErrorDescription.h"
+#include "app/windows/uFirmSet.h"
+#include "app/windows/uModel.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
@@ -25,6 +29,10 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfSetings>();
     application.CreateForm<TfPasswordDlg>();
     application.CreateForm<TfMyMessage>();
+    application.CreateForm<TfFirmSet>();
+    application.CreateForm<TfCars>();
+    application.CreateForm<TfClients>();
+    application.CreateForm<TfModel>();
     application.CreateForm<TfErrorDescription>();
 }
 

@@ -92,6 +92,10 @@ public:
     void fbtChargesClick(QObject* sender);
     void English1Click(QObject* sender);
     void Bulgarian1Click(QObject* sender);
+    void N10Click(QObject* sender);
+    void Auto1Click(QObject* sender);
+    void Client1Click(QObject* sender);
+    void N8Click(QObject* sender);
 
     // The page opened when "htpath.txt" names none.
     static QString DownloadPage();
