@@ -10,6 +10,7 @@
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/StandardControls.h"
 
+#include <QHBoxLayout>
 #include <algorithm>
 
 namespace {
@@ -61,14 +62,22 @@ TPickListForm::TPickListForm(const TDesign& design, QWidget* parent)
         {&TPickListForm::bDel, "bDel", "&Премахни", &TPickListForm::bDelClick},
         {&TPickListForm::bCancel, "bCancel", "&Изход", &TPickListForm::bCancelClick},
     };
-    int buttonLeft = width() - 8 - 3 * 104;
+    // The buttons a mode hides leave no gap: they sit right-aligned in a row of their own.
+    auto* buttonRow = Place<QWidget>(this, "pnlButtons", width() - 8 - 3 * 104, bottom, 3 * 104, 28);
+    auto* row = new QHBoxLayout(buttonRow);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    row->addStretch();
     for (const auto& b : buttons) {
-        auto* button = Place<TFlatButton>(this, b.Name, QString::fromUtf8(b.Caption), buttonLeft, bottom, 100, 28);
+        auto* button = new TFlatButton(buttonRow);
+        button->setObjectName(QString::fromLatin1(b.Name));
+        button->SetCaption(QString::fromUtf8(b.Caption));
+        button->setFixedSize(100, 28);
         button->OnClick = Bind(this, b.Handler);
-        Anchor(button, akRight | akBottom);
+        row->addWidget(button);
         this->*b.Member = button;
-        buttonLeft += 104;
     }
+    Anchor(buttonRow, akRight | akBottom);
     bYes->SetDefault(true);
     bCancel->SetCancel(true);
 }

@@ -8,10 +8,10 @@ TfCars* fCars = nullptr;
 namespace {
 
 const TColumnSpec kColumns[] = {
-    {"car_number", "Регистр. №", 90}, {"frame_num", "Рама №", 150},   {"mark", "Марка", 90},
-    {"model", "Модел", 100},          {"made_year", "Год. произв.", 80}, {"power", "Мощност", 60},
-    {"tank_type", "Вид гориво", 75},  {"doors", "Бр. врати", 60},     {"alarm", "Аларма", 80},
-    {"imobilaizer", "Имобилайзер", 85}, {"motor_num", "Щета №", 100},
+    {"car_number", "Регистр. №", 90}, {"frame_num", "Рама №", 150},    {"mark", "Марка", 90},
+    {"model", "Модел", 100},          {"made_year", "Год. произв.", 90}, {"power", "Мощност", 70},
+    {"tank_type", "Вид гориво", 80},  {"doors", "Бр. врати", 70},      {"alarm", "Аларма", 70},
+    {"imobilaizer", "Имобилайзер", 95}, {"motor_num", "Щета №", 100},
 };
 
 const TPickListForm::TSearchSpec kSearches[] = {
@@ -25,7 +25,7 @@ TPickListForm::TDesign Design()
     return {"fCars",
             "Автомобили",
             4,
-            960,
+            1060,
             DM->tblCar,
             DM->srcCar,
             kColumns,

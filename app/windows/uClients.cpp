@@ -8,8 +8,8 @@ TfClients* fClients = nullptr;
 namespace {
 
 const TColumnSpec kColumns[] = {
-    {"firm_name", "Име на фирма", 150}, {"name", "Клиент", 150},   {"address2", "Адрес на регистрация", 160},
-    {"tax_num", "НДР №", 90},           {"bulstat", "Булстат", 90}, {"address", "Адрес на лицето", 160},
+    {"firm_name", "Име на фирма", 140}, {"name", "Клиент", 140},   {"address2", "Адрес на регистрация", 150},
+    {"tax_num", "НДР №", 90},           {"bulstat", "Булстат", 90}, {"address", "Адрес на лицето", 150},
     {"egn", "ЕГН", 90},                 {"phone", "Телефон", 100},  {"phone2", "Факс", 100},
 };
 
@@ -23,7 +23,7 @@ TPickListForm::TDesign Design()
     return {"fClients",
             "Клиенти",
             8,
-            960,
+            1090,
             DM->tblClient,
             DM->srcClient,
             kColumns,
