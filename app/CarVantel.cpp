@@ -1,6 +1,7 @@
 #include "app/CarVantel.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/uUniversalReport.h"
 #include "app/windows/uCars.h"
 #include "app/windows/uCarsVantel.h"
 #include "app/windows/uClients.h"
@@ -20,6 +21,7 @@ void CreateReportTemplates(TApplication& application)
     auto* pageCheck = new TBandReport(&application);
     pageCheck->setObjectName(QStringLiteral("PageCheck"));
     pageCheck->CheckPage();
+    (new TfUniversalReport(&application))->Report1->CheckPage();
 }
 
 void CreateProgramWindows(TApplication& application)
