@@ -1,8 +1,13 @@
 #include "app/CarVantel.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/uUniversalReport.h"
+#include "app/windows/uCars.h"
 #include "app/windows/uCarsVantel.h"
+#include "app/windows/uClients.h"
 #include "app/windows/uErrorDescription.h"
+#include "app/windows/uFirmSet.h"
+#include "app/windows/uModel.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
@@ -16,6 +21,7 @@ void CreateReportTemplates(TApplication& application)
     auto* pageCheck = new TBandReport(&application);
     pageCheck->setObjectName(QStringLiteral("PageCheck"));
     pageCheck->CheckPage();
+    (new TfUniversalReport(&application))->Report1->CheckPage();
 }
 
 void CreateProgramWindows(TApplication& application)
@@ -25,6 +31,10 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfSetings>();
     application.CreateForm<TfPasswordDlg>();
     application.CreateForm<TfMyMessage>();
+    application.CreateForm<TfFirmSet>();
+    application.CreateForm<TfCars>();
+    application.CreateForm<TfClients>();
+    application.CreateForm<TfModel>();
     application.CreateForm<TfErrorDescription>();
 }
 

@@ -230,8 +230,6 @@ double NetLineAmount(TDataSet* line)
     return std::round(amount * 100) / 100;
 }
 
-const QString kFirmInUseText =
-    QStringLiteral("За да премахнете тази фирма от списъка,\rтрябва да изтриете всички документи свързани с нея .");
 const QString kDeliveryLineInUseText =
     QStringLiteral("Не може да изтривате този ред,\rдокато има поръчки свързани към него !");
 
@@ -391,6 +389,8 @@ void TDM::BindRules()
     tblCar->BeforePost = bind(&TDM::tblCarBeforePost);
     tblMyFirm->BeforePost = bind(&TDM::tblMyFirmBeforePost);
     tblMyFirm->BeforeDelete = bind(&TDM::tblMyFirmBeforeDelete);
+    tblCar->BeforeDelete = bind(&TDM::tblCarBeforeDelete);
+    tblClient->BeforeDelete = bind(&TDM::tblClientBeforeDelete);
     tblEmployee->AfterPost = bind(&TDM::tblEmployeeAfterPost);
     EmployeeWorkRep->AfterPost = bind(&TDM::tblEmployeeAfterPost);
     tblEmployeePayment->AfterEdit = bind(&TDM::tblEmployeePaymentAfterEdit);
@@ -491,6 +491,40 @@ bool TDM::FirmInUse(qint32 firmId)
     return AnyRow(QStringLiteral("SELECT id FROM sale WHERE myfirm_id=:id;"), {{QStringLiteral("id"), firmId}});
 }
 
+bool TDM::CarInUse(qint32 carId)
+{
+    return AnyRow(QStringLiteral("SELECT id FROM sale WHERE car_id=:id;"), {{QStringLiteral("id"), carId}});
+}
+
+bool TDM::ClientInUse(qint32 clientId)
+{
+    return AnyRow(QStringLiteral("SELECT id FROM sale WHERE client_id=:id;"), {{QStringLiteral("id"), clientId}});
+}
+
+QString TDM::FirmInUseText()
+{
+    return QStringLiteral("За да премахнете тази фирма от списъка,\rтрябва да изтриете всички документи свързани с нея .");
+}
+
+QString TDM::CarInUseText()
+{
+    return QStringLiteral(
+        "За да премахнете този автомобил от списъка,\rтрябва да изтриете всичките документи свързани с него .");
+}
+
+QString TDM::ClientInUseText()
+{
+    return QStringLiteral(
+        "За да премахнете този клиент от списъка,\rтрябва да изтриете всичките документи свързани с него .");
+}
+
+void TDM::RefuseDeleteInUse(TDataSet* dataSet, bool (TDM::*inUse)(qint32), const QString& refusal)
+{
+    const TField* id = dataSet->FieldByName(QStringLiteral("id"));
+    if (!id->IsNull() && (this->*inUse)(id->AsInteger()))
+        throw EDatabaseError(refusal);
+}
+
 void TDM::DeleteDeliveryLine(qint32 deliveryDetailId)
 {
     if (DeliveryLineInUse(deliveryDetailId))
@@ -501,7 +535,7 @@ void TDM::DeleteDeliveryLine(qint32 deliveryDetailId)
 void TDM::DeleteFirm(qint32 firmId)
 {
     if (FirmInUse(firmId))
-        throw EDatabaseError(kFirmInUseText);
+        throw EDatabaseError(FirmInUseText());
     DeleteById(tblMyFirm, "myfirm", firmId);
 }
 
@@ -565,12 +599,9 @@ void TDM::tblCarBeforePost(TDataSet* dataSet)
 
 void TDM::tblMyFirmBeforePost(TDataSet* dataSet) { ClampField(dataSet, "DDS"); }
 
-void TDM::tblMyFirmBeforeDelete(TDataSet* dataSet)
-{
-    const TField* id = dataSet->FieldByName(QStringLiteral("id"));
-    if (!id->IsNull() && FirmInUse(id->AsInteger()))
-        throw EDatabaseError(kFirmInUseText);
-}
+void TDM::tblMyFirmBeforeDelete(TDataSet* dataSet) { RefuseDeleteInUse(dataSet, &TDM::FirmInUse, FirmInUseText()); }
+void TDM::tblCarBeforeDelete(TDataSet* dataSet) { RefuseDeleteInUse(dataSet, &TDM::CarInUse, CarInUseText()); }
+void TDM::tblClientBeforeDelete(TDataSet* dataSet) { RefuseDeleteInUse(dataSet, &TDM::ClientInUse, ClientInUseText()); }
 
 // --- deliveries -----------------------------------------------------------------------------
 
@@ -646,9 +677,7 @@ void TDM::tblDeliveryDetailAfterPost(TDataSet*)
 
 void TDM::tblDeliveryDetailBeforeDelete(TDataSet* dataSet)
 {
-    const TField* id = dataSet->FieldByName(QStringLiteral("id"));
-    if (!id->IsNull() && DeliveryLineInUse(id->AsInteger()))
-        throw EDatabaseError(kDeliveryLineInUseText);
+    RefuseDeleteInUse(dataSet, &TDM::DeliveryLineInUse, kDeliveryLineInUseText);
 }
 
 // --- stores and models ----------------------------------------------------------------------
@@ -671,8 +700,9 @@ void TDM::tblModelBeforePost(TDataSet* dataSet)
 {
     if (!WindowHooks.ModelMakeText)
         return;
+    // A blank box stands for every make too (the filter reads it so): the row keeps its make.
     const QString make = WindowHooks.ModelMakeText();
-    if (make != AllMakes())
+    if (make != AllMakes() && !make.isEmpty())
         dataSet->FieldByName(QStringLiteral("mark_name"))->SetAsString(make);
 }
 

@@ -58,10 +58,17 @@ public:
     // The value when below 256, else 255; negative values pass unchanged.
     static qint32 ClampByte(qint32 value);
 
-    // Whether order lines were taken from the delivery line / orders name the firm. Deletes are
-    // refused while this holds, so no order line or order points at nothing.
+    // Whether order lines were taken from the delivery line / orders name the firm, the car, the
+    // client. Deletes are refused while this holds, so no order line or order points at nothing;
+    // a question the engine cannot answer raises, so it never passes for "not in use".
     bool DeliveryLineInUse(qint32 deliveryDetailId);
     bool FirmInUse(qint32 firmId);
+    bool CarInUse(qint32 carId);
+    bool ClientInUse(qint32 clientId);
+    // The refusals of deleting a row in use.
+    static QString FirmInUseText();
+    static QString CarInUseText();
+    static QString ClientInUseText();
     // The windows' deletes by SQL ("DELETE * FROM ... WHERE id="), refused with the text of the
     // record rule while the row is in use; the caller re-queries.
     void DeleteDeliveryLine(qint32 deliveryDetailId);
@@ -185,6 +192,8 @@ public:
     void tblSaleDetailBeforeScroll(TDataSet* dataSet);
     void tblSaleDetailNewRecord(TDataSet* dataSet);
     void tblCarBeforePost(TDataSet* dataSet);
+    void tblCarBeforeDelete(TDataSet* dataSet);
+    void tblClientBeforeDelete(TDataSet* dataSet);
     void tblMyFirmBeforePost(TDataSet* dataSet);
     void tblMyFirmBeforeDelete(TDataSet* dataSet);
     void tblEmployeeAfterPost(TDataSet* dataSet);
@@ -219,6 +228,8 @@ public:
     void tblCashTakingsAfterPost(TDataSet* dataSet);
 
 private:
+    // Raises `refusal` when the row `dataSet` is about to delete has an id that `inUse` finds.
+    void RefuseDeleteInUse(TDataSet* dataSet, bool (TDM::*inUse)(qint32), const QString& refusal);
     void CreateDatabase();
     void CreateDataSets();
     void CreateDataSources();

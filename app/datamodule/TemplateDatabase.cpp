@@ -66,7 +66,7 @@ std::vector<TTableDesign> BuildTables()
     t.push_back({"myfirm",
                  {Id(), Text("myfirm_name", 50), Text("mytax_num", 10), Text("mybulstat", 12), Text("mol", 60),
                   Text("address", 50), Text("phone", 25), Col("DDS", K::Int16), Text("bank_name", 50),
-                  Text("code_bank", 8), Text("bank_account", 10), Text("bank_tax_account", 10),
+                  Text("code_bank", 11), Text("bank_account", 34), Text("bank_tax_account", 10),
                   Col("deleted", K::Bool), Text("antette", 255)},
                  {{"myfirm_name", "myfirm_name"}}});
     t.push_back({"employee",

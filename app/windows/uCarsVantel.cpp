@@ -9,6 +9,10 @@
 #include "app/windows/About.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uMyMessage.h"
+#include "app/windows/uCars.h"
+#include "app/windows/uClients.h"
+#include "app/windows/uFirmSet.h"
+#include "app/windows/uModel.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "controls/FlatButton.h"
@@ -208,12 +212,12 @@ const TMenuSpec<M> kMainMenu[] = {
     {"Action1", "Exit1", "&Изход", "", &M::Exit1Click, &M::Exit1},
 
     {"", "Tools1", "&Данни  ", "", nullptr, &M::Tools1},
-    {"Tools1", "N10", "&Фирми", "", nullptr, &M::N10},
+    {"Tools1", "N10", "&Фирми", "", &M::N10Click, &M::N10},
     {"Tools1", "Employee1", "&Персонал", "", nullptr, &M::Employee1},
     {"Tools1", "Banks1", "&Склад", "", nullptr, &M::Banks1},
-    {"Tools1", "Client1", "&Клиенти", "", nullptr, &M::Client1},
-    {"Tools1", "Auto1", "&Автомобили", "", nullptr, &M::Auto1},
-    {"Tools1", "N8", "&Марки и модели", "", nullptr, &M::N8},
+    {"Tools1", "Client1", "&Клиенти", "", &M::Client1Click, &M::Client1},
+    {"Tools1", "Auto1", "&Автомобили", "", &M::Auto1Click, &M::Auto1},
+    {"Tools1", "N8", "&Марки и модели", "", &M::N8Click, &M::N8},
 
     {"", "N12", "О&тчети  ", "", nullptr, &M::N12},
     {"N12", "Articles1", "&Налични номенклатури", "", nullptr, &M::Articles1},
@@ -292,7 +296,7 @@ void TfCarVantel::BuildMenu()
     SetMenu(MainMenu1);
 
     // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {Commit1, Print3, N10, Employee1, Banks1, Client1, Auto1, N8, Articles1, N14, Availability1,
+    for (TMenuItem* item : {Commit1, Print3, Employee1, Banks1, Articles1, N14, Availability1,
                             CacheBox1, CashFinish1, N21, Find1})
         item->SetEnabled(false);
 }
@@ -1758,3 +1762,9 @@ void TfCarVantel::dbe2KeyPress(QObject* sender, QChar& key)
 {
     if (key == QLatin1Char('\r')) dbe2Click(sender);
 }
+// --- the lists of the data menu --------------------------------------------------------------
+
+void TfCarVantel::N10Click(QObject*) { fFirmSet->ShowModal(); }
+void TfCarVantel::Auto1Click(QObject*) { fCars->ShowAsList(); }
+void TfCarVantel::Client1Click(QObject*) { fClients->ShowAsList(); }
+void TfCarVantel::N8Click(QObject*) { fModel->ShowModal(); }

@@ -170,6 +170,10 @@ public:
     void dbeQutyRemClick(QObject* sender);
     void dbe1KeyPress(QObject* sender, QChar& key);
     void dbe2KeyPress(QObject* sender, QChar& key);
+    void N10Click(QObject* sender);
+    void Auto1Click(QObject* sender);
+    void Client1Click(QObject* sender);
+    void N8Click(QObject* sender);
 
     // The page opened when "htpath.txt" names none.
     static QString DownloadPage();

@@ -38,7 +38,7 @@ const std::map<QString, QString>& ExpectedTables()
         {"client", "id counter, name text 50, address text 50, phone text 25, egn text 10, firm_name text 50, "
                    "tax_num text 10, bulstat text 12, address2 text 50, phone2 text 25, free bool, created date-time"},
         {"myfirm", "id counter, myfirm_name text 50, mytax_num text 10, mybulstat text 12, mol text 60, address text 50, "
-                   "phone text 25, DDS int16, bank_name text 50, code_bank text 8, bank_account text 10, "
+                   "phone text 25, DDS int16, bank_name text 50, code_bank text 11, bank_account text 34, "
                    "bank_tax_account text 10, deleted bool, antette text 255"},
         {"employee", "id counter, employee_name text 60, egn text 10, phone text 24, address text 50, job text 40, "
                      "job_description text 25, start_date date, end_date date, created date-time"},

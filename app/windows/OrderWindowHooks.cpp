@@ -1,0 +1,7 @@
+#include "app/windows/OrderWindowHooks.h"
+
+TOrderWindowHooks& OrderWindowHooks()
+{
+    static TOrderWindowHooks hooks;
+    return hooks;
+}

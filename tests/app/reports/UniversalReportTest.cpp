@@ -1,0 +1,90 @@
+// Printing a grid: its columns in list order, 2 units apart, at most 18 of them, and the rows of
+// its dataset in the printout.
+
+#include "../windows/ProgramFixture.h"
+
+#include "app/reports/uUniversalReport.h"
+#include "app/windows/WindowKit.h"
+#include "dataaccess/DaoTable.h"
+#include "platform/report/BandReport.h"
+#include "platform/report/ReportExpr.h"
+#include "platform/report/ReportLabel.h"
+
+#include <QProcess>
+
+namespace {
+
+class UniversalReportTest : public ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        LoginAsAdministrator();
+        Seed("shop_lists.sql");
+        DM->tblCar->Close();
+        DM->tblCar->Open();
+        report_ = new TfUniversalReport(application_.get());
+        grid_ = PlaceGrid(&form_, "DBGrid1", DM->srcCar, 0, 0, 600, 300);
+    }
+    // A grid of `count` columns over the car table, each 50 + its number wide.
+    void Columns(int count)
+    {
+        static const char* const fields[] = {"car_number", "frame_num", "mark", "model", "tank_type", "motor_num"};
+        grid_->Columns().Clear();
+        for (int i = 0; i < count; ++i) {
+            TColumn* column = grid_->Columns().Add();
+            column->SetFieldName(QString::fromLatin1(fields[i % 6]));
+            column->Title().SetCaption(QStringLiteral("К%1").arg(i));
+            column->SetWidth(50 + i);
+        }
+    }
+    QString PdfText(const QString& file)
+    {
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+        return text.waitForFinished(30000) ? QString::fromUtf8(text.readAllStandardOutput()) : QString();
+    }
+    TForm form_;
+    TDBGrid* grid_ = nullptr;
+    TfUniversalReport* report_ = nullptr;
+};
+
+TEST_F(UniversalReportTest, ColumnsFollowEachOtherTwoUnitsApartUpToEighteen)
+{
+    for (const int count : {1, 3, 18, 19}) {
+        SCOPED_TRACE(count);
+        Columns(count);
+        report_->PrintGrid(grid_, TPrintMode::Pdf, Path("grid.pdf"));
+        const int printed = std::min(count, 18);
+        int enabled = 0;
+        for (size_t i = 0; i < report_->HeaderLabels.size(); ++i) {
+            enabled += report_->HeaderLabels[i]->Enabled();
+            EXPECT_EQ(report_->HeaderLabels[i]->Enabled(), report_->DetailExprs[i]->Enabled()) << i;
+        }
+        EXPECT_EQ(enabled, printed);
+        EXPECT_FALSE(report_->HeaderLabels[1]->Enabled());
+        EXPECT_EQ(report_->HeaderLabels[0]->Caption(), QStringLiteral("К0"));
+        EXPECT_EQ(report_->DetailExprs[0]->Expression(), QStringLiteral("tblCar.car_number"));
+        EXPECT_EQ(report_->HeaderLabels[0]->Width(), 50);
+        double left = 0;
+        for (int i = 1; i < printed; ++i) {
+            left += 50 + (i - 1) + 2;
+            EXPECT_EQ(report_->HeaderLabels[i + 1]->Left(), left) << i;
+            EXPECT_EQ(report_->DetailExprs[i + 1]->Left(), left) << i;
+            EXPECT_EQ(report_->HeaderLabels[i + 1]->Width(), 50 + i) << i;
+            EXPECT_EQ(report_->HeaderLabels[i + 1]->Caption(), QStringLiteral("К%1").arg(i)) << i;
+        }
+    }
+}
+
+TEST_F(UniversalReportTest, ThePrintoutHoldsTheTitlesAndTheRows)
+{
+    SetColumns(grid_, {{"car_number", "Регистр. №", 100}, {"mark", "Марка", 100}, {"model", "Модел", 100}});
+    report_->PrintGrid(grid_, TPrintMode::Pdf, Path("cars.pdf"));
+    const QString text = PdfText(Path("cars.pdf"));
+    for (const char* part : {"Текущи данни", "Регистр. №", "Марка", "РВ1234АВ", "ЕН3456ТТ", "Лада", "Вектра"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part;
+    EXPECT_EQ(report_->Report1->DataSet(), DM->tblCar);
+}
+
+}  // namespace
