@@ -1,9 +1,13 @@
 #include "app/CarVantel.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/URep.h"
 #include "app/windows/uCarsVantel.h"
+#include "app/windows/uCashFinish.h"
+#include "app/windows/uCasheBox.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
+#include "app/windows/uOrderForm.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uSplash.h"
@@ -16,6 +20,7 @@ void CreateReportTemplates(TApplication& application)
     auto* pageCheck = new TBandReport(&application);
     pageCheck->setObjectName(QStringLiteral("PageCheck"));
     pageCheck->CheckPage();
+    new TReport(&application);
 }
 
 void CreateProgramWindows(TApplication& application)
@@ -26,6 +31,9 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfPasswordDlg>();
     application.CreateForm<TfMyMessage>();
     application.CreateForm<TfErrorDescription>();
+    application.CreateForm<TfCasheBox>();
+    application.CreateForm<TfOrderForm>();
+    application.CreateForm<TfCashFinish>();
 }
 
 int RunCarVantel(TApplication& application, const TStartUpSteps& steps)
