@@ -1,14 +1,18 @@
 #include "app/CarVantel.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/URep.h"
 #include "app/reports/uUniversalReport.h"
 #include "app/windows/uCars.h"
 #include "app/windows/uCarsVantel.h"
+#include "app/windows/uCashFinish.h"
+#include "app/windows/uCasheBox.h"
 #include "app/windows/uClients.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uFirmSet.h"
 #include "app/windows/uModel.h"
 #include "app/windows/uMyMessage.h"
+#include "app/windows/uOrderForm.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uSplash.h"
@@ -22,6 +26,7 @@ void CreateReportTemplates(TApplication& application)
     pageCheck->setObjectName(QStringLiteral("PageCheck"));
     pageCheck->CheckPage();
     (new TfUniversalReport(&application))->Report1->CheckPage();
+    new TReport(&application);
 }
 
 void CreateProgramWindows(TApplication& application)
@@ -36,6 +41,9 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfClients>();
     application.CreateForm<TfModel>();
     application.CreateForm<TfErrorDescription>();
+    application.CreateForm<TfCasheBox>();
+    application.CreateForm<TfOrderForm>();
+    application.CreateForm<TfCashFinish>();
 }
 
 int RunCarVantel(TApplication& application, const TStartUpSteps& steps)

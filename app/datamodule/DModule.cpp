@@ -338,6 +338,8 @@ void TDM::CreateDataSets()
     tblSaleTotalQuery->SetFiltered(true);
     tblFiFoQuery->SetFilter(QStringLiteral("[total_quty]>0"));
     tblCashBox->SortedBy().Add(QStringLiteral("[to_date] DESC"));
+    // A day closed again after corrections: the later closing stands.
+    tblCashBox->SortedBy().Add(QStringLiteral("[id] DESC"));
     tblCashGiveIn->SetFiltered(true);
     tblCashTakings->SetFilter(QStringLiteral("[date]>=09/09/2003 or [date]<23/09/2003"));
     tblCashTakings->SetFiltered(true);
@@ -350,8 +352,32 @@ void TDM::CreateDataSets()
     SetCashPeriodParameters(tblCashDelivery, "24/11/2003");
     AddWorkReportFields(EmployeeWorkRep);
 
+    CreateCashJournal();
+}
+
+void TDM::CreateCashJournal()
+{
     tblMemTable = new TMemTable(this);
     tblMemTable->setObjectName(QStringLiteral("tblMemTable"));
+    AddField<TAutoIncField>(tblMemTable, "id");
+    AddField<TDateTimeField>(tblMemTable, "date");
+    AddField<TStringField>(tblMemTable, "income", 6);
+    AddField<TWordField>(tblMemTable, "type_key");
+    AddField<TStringField>(tblMemTable, "type", 16);
+    AddField<TStringField>(tblMemTable, "additional", 50);
+    AddField<TFloatField>(tblMemTable, "dds");
+    AddField<TFloatField>(tblMemTable, "sum");
+    AddField<TFloatField>(tblMemTable, "total");
+    tblMemTable->SetPersistentFile(QStringLiteral("testfil.txt"));
+    tblMemTable->SetPersistentSaveFormat(mtsfBinary);
+    tblMemTable->SetStoreDataOnForm(false);
+    tblMemTable->SetEnableIndexes(true);
+    tblMemTable->SetEnableJournal(false);
+    tblMemTable->SetEnableVersioning(true);
+    tblMemTable->SetVersioningMode(mtvm1SinceCheckPoint);
+    tblMemTable->SetRecalcOnFetch(true);
+    tblMemTable->SetAttachedAutoRefresh(true);
+    tblMemTable->SetPersistent(false);
 }
 
 void TDM::CreateDataSources()
@@ -422,6 +448,8 @@ void TDM::BindRules()
     tblCashGiveIn->AfterPost = bind(&TDM::tblCashGiveInAfterPost);
     tblCashTakings->BeforePost = bind(&TDM::tblCashTakingsBeforePost);
     tblCashTakings->AfterPost = bind(&TDM::tblCashTakingsAfterPost);
+    tblCashGiveIn->OnNewRecord = bind(&TDM::tblCashMoveNewRecord);
+    tblCashTakings->OnNewRecord = bind(&TDM::tblCashMoveNewRecord);
 }
 
 qint32 TDM::SettingsCashBox() const
@@ -749,7 +777,24 @@ void TDM::tblEmployeeWorkBeforePost(TDataSet* dataSet)
 
 // --- cash -----------------------------------------------------------------------------------
 
-void TDM::tblCashGiveInBeforePost(TDataSet* dataSet) { ZeroWhenEmpty(dataSet, "give"); }
+// A money row typed in the cash box belongs to the box whose period is open and to today; the
+// table's own default box would move another box's money into box 1.
+void TDM::tblCashMoveNewRecord(TDataSet* dataSet)
+{
+    const qint32 box = WindowHooks.CashPeriodBox ? WindowHooks.CashPeriodBox() : SettingsCashBox();
+    dataSet->FieldByName(QStringLiteral("cashbox_num"))->SetAsInteger(box);
+    dataSet->FieldByName(QStringLiteral("date"))->SetAsDateTime(Date());
+}
+
+void TDM::tblCashGiveInBeforePost(TDataSet* dataSet)
+{
+    ZeroWhenEmpty(dataSet, "give");
+    Stamp(dataSet);
+}
 void TDM::tblCashGiveInAfterPost(TDataSet*) { tblCashGTotal->Requery(); }
-void TDM::tblCashTakingsBeforePost(TDataSet* dataSet) { ZeroWhenEmpty(dataSet, "take"); }
+void TDM::tblCashTakingsBeforePost(TDataSet* dataSet)
+{
+    ZeroWhenEmpty(dataSet, "take");
+    Stamp(dataSet);
+}
 void TDM::tblCashTakingsAfterPost(TDataSet*) { tblCashTTotal->Requery(); }

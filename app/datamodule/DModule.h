@@ -36,6 +36,8 @@ struct TDMWindowHooks {
     std::function<QString()> ModelMakeText;
     // Settings window: the cash box number `cbxCashBoxNum`.
     std::function<QString()> CashBoxNumberText;
+    // Cash box window: the box whose period is open.
+    std::function<qint32()> CashPeriodBox;
     // Employee window: the payments grid `DBGrid3` has the column `work_price` selected.
     std::function<bool()> PaymentGridOnWorkPrice;
     // Order window: renumbers the open order's lines.
@@ -54,6 +56,9 @@ public:
     static constexpr int kCheckInterval = 5000;
     static QString CheckExceptionText() { return QStringLiteral("Връзката с базата данни %s е прекъсната!"); }
     static QString UserListLibrary() { return QStringLiteral(".\\Msldbusr.dll"); }
+
+    // The settings window's cash box number, 1 when it is no number.
+    qint32 SettingsCashBox() const;
 
     // The value when below 256, else 255; negative values pass unchanged.
     static qint32 ClampByte(qint32 value);
@@ -226,6 +231,7 @@ public:
     void tblCashGiveInAfterPost(TDataSet* dataSet);
     void tblCashTakingsBeforePost(TDataSet* dataSet);
     void tblCashTakingsAfterPost(TDataSet* dataSet);
+    void tblCashMoveNewRecord(TDataSet* dataSet);
 
 private:
     // Raises `refusal` when the row `dataSet` is about to delete has an id that `inUse` finds.
@@ -234,8 +240,7 @@ private:
     void CreateDataSets();
     void CreateDataSources();
     void BindRules();
-    // The settings window's cash box number, 1 when it is no number.
-    qint32 SettingsCashBox() const;
+    void CreateCashJournal();
 };
 
 // The one data module, made first at start-up.

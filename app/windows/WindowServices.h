@@ -50,6 +50,14 @@ public:
     virtual void SetPaidBoxEnabled(bool enabled) = 0;
     virtual void ShowToolBar() = 0;
     virtual void HideToolBar() = 0;
+    // The cash period [from, to) of `box` (texts "dd/mm/yyyy"): the cash box window's last
+    // closing and old balance shown, the twelve cash datasets opened. False, with the datasets
+    // closed, when it could not be opened.
+    virtual bool OpenCashPeriod(const QString& box, const QString& from, const QString& to) = 0;
+    // The takings and payments of the period, filtered; raises when the filter is refused.
+    virtual void FilterCashMoves(const QString& box, const QString& from, const QString& to) = 0;
+    // Closes `tblCashBox` and the twelve cash datasets.
+    virtual void CloseCashDatasets() = 0;
 
 protected:
     ~TMainWindowServices() = default;

@@ -13,6 +13,8 @@
 #include "app/windows/uClients.h"
 #include "app/windows/uFirmSet.h"
 #include "app/windows/uModel.h"
+#include "app/windows/uCashFinish.h"
+#include "app/windows/uCasheBox.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "controls/FlatButton.h"
@@ -223,8 +225,8 @@ const TMenuSpec<M> kMainMenu[] = {
     {"N12", "Articles1", "&Налични номенклатури", "", nullptr, &M::Articles1},
     {"N12", "N14", "&Доставяни материали", "", nullptr, &M::N14},
     {"N12", "Availability1", "Н&аличност", "", nullptr, &M::Availability1},
-    {"N12", "CacheBox1", "&Каса", "", nullptr, &M::CacheBox1},
-    {"N12", "CashFinish1", "&Приключвания на каса", "", nullptr, &M::CashFinish1},
+    {"N12", "CacheBox1", "&Каса", "", &M::fbtSafeClick, &M::CacheBox1},
+    {"N12", "CashFinish1", "&Приключвания на каса", "", &M::CashFinish1Click, &M::CashFinish1},
     {"N12", "N21", "П&ечалба за период", "", nullptr, &M::N21},
 
     {"", "N9", "&Инструменти  ", "", &M::N9Click, &M::N9},
@@ -277,7 +279,7 @@ const TColumnButton kColumnButtons[] = {
     {&M::fbtAnula, "fbtAnula", "&Анулиране"},
     {&M::fbtPrint, "fbtPrint", "&Печат фактура"},
     {&M::fbtViewDelivery, "fbtViewDelivery", "&Печат поръчка"},
-    {&M::fbtSafe, "fbtSafe", "&Каса"},
+    {&M::fbtSafe, "fbtSafe", "&Каса", &M::fbtSafeClick},
     {&M::fbtFirms, "fbtFirms", "&Фирма"},
     {&M::fbtTask, "fbtTask", "&Печат задание"},
     {&M::FlatButton1, "FlatButton1", "&Изход", &M::FlatButton1Click},
@@ -297,7 +299,7 @@ void TfCarVantel::BuildMenu()
 
     // Commands whose windows the program does not have yet: shown, but not offered.
     for (TMenuItem* item : {Commit1, Print3, Employee1, Banks1, Articles1, N14, Availability1,
-                            CacheBox1, CashFinish1, N21, Find1})
+                            N21, Find1})
         item->SetEnabled(false);
 }
 
@@ -716,12 +718,10 @@ bool TfCarVantel::OpenDatasets(QString* failure)
         DM->VantelDataBase->Idle();
         app::CurrentSellerId = DM->tblSeller->FieldByName(QStringLiteral("id"))->AsString();
 
-        bool ok = false;
-        const int cashBox = fSetings ? fSetings->cbxCashBoxNum->Text().toInt(&ok) : 1;
         TDaoTable* logins = DM->tblLogins;
         logins->Append();
         logins->FieldByName(QStringLiteral("seller_id"))->SetAsString(app::CurrentSellerId);
-        logins->FieldByName(QStringLiteral("cashebox_num"))->SetAsInteger(ok ? cashBox : 1);
+        logins->FieldByName(QStringLiteral("cashebox_num"))->SetAsInteger(DM->SettingsCashBox());
         logins->FieldByName(QStringLiteral("login_time"))->SetAsDateTime(Now());
         logins->Post();
         app::CurrentLoginId = logins->FieldByName(QStringLiteral("id"))->AsInteger();
@@ -873,6 +873,7 @@ void TfCarVantel::FormCloseQuery(QObject*, bool& canClose)
 
 void TfCarVantel::FormClose(QObject*, TCloseAction&)
 {
+    CloseCashDatasets();
 }
 
 // --- window and menus --------------------------------------------------------------------------
@@ -1067,6 +1068,27 @@ QString FilterText(const QString& text)
 bool IsSaleRow()
 {
     return DM->tblSale->Active() && !DM->tblSale->IsEmpty();
+}
+
+}  // namespace
+
+// --- the cash box's periods --------------------------------------------------------------------
+
+namespace {
+
+std::vector<TDaoTable*> CashDatasets()
+{
+    // The order they open in; the deliveries total last.
+    return {DM->tblCashTakings, DM->tblCashGiveIn, DM->tblCashSale,    DM->tblCashSTotal,
+            DM->tblCashDelivery, DM->tblCashEPayment, DM->tblCashEWork, DM->tblCashTTotal,
+            DM->tblCashGTotal,  DM->tblCashEPTotal, DM->tblCashEWTotal, DM->tblCashDTotal};
+}
+
+void FilterBy(TDaoTable* table, const QString& filter)
+{
+    table->SetFiltered(false);
+    table->SetFilter(filter);
+    table->SetFiltered(true);
 }
 
 }  // namespace
@@ -1768,3 +1790,55 @@ void TfCarVantel::N10Click(QObject*) { fFirmSet->ShowModal(); }
 void TfCarVantel::Auto1Click(QObject*) { fCars->ShowAsList(); }
 void TfCarVantel::Client1Click(QObject*) { fClients->ShowAsList(); }
 void TfCarVantel::N8Click(QObject*) { fModel->ShowModal(); }
+void TfCarVantel::fbtSafeClick(QObject*)
+{
+    if (CheckConnection()) fCasheBox->ShowModal();
+}
+
+void TfCarVantel::CashFinish1Click(QObject*)
+{
+    if (CheckConnection()) fCashFinish->ShowModal();
+}
+
+void TfCarVantel::CloseCashDatasets()
+{
+    DM->tblCashBox->Close();
+    for (TDaoTable* table : CashDatasets()) table->Close();
+}
+
+void TfCarVantel::FilterCashMoves(const QString& box, const QString& from, const QString& to)
+{
+    const QString filter = QStringLiteral("[cashbox_num]=") + box + QStringLiteral(" AND [date]>=DateValue(\"") + from +
+                           QStringLiteral("\") AND [date]<DateValue(\"") + to + QStringLiteral("\")");
+    FilterBy(DM->tblCashTakings, filter);
+    FilterBy(DM->tblCashGiveIn, filter);
+}
+
+bool TfCarVantel::OpenCashPeriod(const QString& box, const QString& from, const QString& to)
+{
+    if (!DM->VantelDataBase->Connected()) return false;
+    THourglass hourglass;
+    try {
+        TDaoTable* closings = DM->tblCashBox;
+        closings->SetFiltered(false);
+        closings->Open();
+        FilterBy(closings, QStringLiteral("[finished]=True AND [cashbox_nom]=") + box);
+        const auto current = [closings](const char* field) {
+            return closings->IsEmpty() ? QString() : closings->FieldByName(QString::fromLatin1(field))->AsString();
+        };
+        fCasheBox->lblLastFinished->SetCaption(QStringLiteral("Последно приключване ") + current("from_date"));
+        FilterBy(closings, QStringLiteral("[finished]=True AND [cashbox_nom]=") + box +
+                               QStringLiteral(" AND [to_date]<DateValue(\"") + from + QStringLiteral("\")"));
+        fCasheBox->eOldBalance->SetText(current("All_calculation"));
+        fCasheBox->lblSaldoDate->SetCaption(QStringLiteral("Старото салдо е от дата  ") + current("to_date"));
+
+        for (TDaoTable* table : CashDatasets()) table->QueryDefParameters().SetText(box + '\n' + from + '\n' + to);
+        FilterCashMoves(box, from, to);
+        for (TDaoTable* table : CashDatasets()) table->Open();
+        return true;
+    } catch (const std::exception&) {
+        CloseCashDatasets();
+        ShowWarning(QStringLiteral("Грешка при отваряне на касата !"), false);
+        return false;
+    }
+}

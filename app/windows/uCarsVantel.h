@@ -106,6 +106,9 @@ public:
     bool EnglishLanguage() const override;
     void SetEnglishLanguage(bool english) override;
     void SetPaidBoxEnabled(bool enabled) override;
+    bool OpenCashPeriod(const QString& box, const QString& from, const QString& to) override;
+    void FilterCashMoves(const QString& box, const QString& from, const QString& to) override;
+    void CloseCashDatasets() override;
 
     // --- shut-down -----------------------------------------------------------------------------
     // "Backup<n>.mdb": n is the last digit of the day of `today` modulo the copy count (10 when
@@ -121,6 +124,8 @@ public:
     void FormShow(QObject* sender);
     void FormCloseQuery(QObject* sender, bool& canClose);
     void FormClose(QObject* sender, TCloseAction& action);
+    void fbtSafeClick(QObject* sender);
+    void CashFinish1Click(QObject* sender);
     void FormResize(QObject* sender);
     void About1Click(QObject* sender);
     void Settings1Click(QObject* sender);

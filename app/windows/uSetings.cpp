@@ -124,6 +124,7 @@ TfSetings::TfSetings(QWidget* parent) : TForm(parent)
     OnClose = Bind(this, &TfSetings::FormClose);
 
     if (!fSetings) fSetings = this;
+    if (DM) DM->WindowHooks.CashBoxNumberText = [this] { return cbxCashBoxNum->Text(); };
 }
 
 TfSetings::~TfSetings()

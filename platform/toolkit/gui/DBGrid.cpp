@@ -1037,13 +1037,25 @@ void TDBGrid::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
-void TDBGrid::resizeEvent(QResizeEvent* event)
+// The view sets the margins of the titles and the indicator; the row bar takes the right one.
+void TDBGrid::updateGeometries()
 {
+    // Setting the margins resizes the view, which asks for its geometries again.
+    if (placingRowBar_) return;
+    placingRowBar_ = true;
+    QTableView::updateGeometries();
     const int barWidth = rowBar_->sizeHint().width();
-    setViewportMargins(0, 0, barWidth, 0);
-    QTableView::resizeEvent(event);
+    const QMargins margins = viewportMargins();
+    if (margins.right() != barWidth) setViewportMargins(margins.left(), margins.top(), barWidth, margins.bottom());
     const QRect area = viewport()->geometry();
     rowBar_->setGeometry(area.right() + 1, area.top(), barWidth, area.height());
+    placingRowBar_ = false;
+}
+
+void TDBGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    updateGeometries();
     if (link_->Active()) {
         Guarded([this] { link_->SetBufferCount(VisibleRowCount()); });
         model_->Refresh(false);

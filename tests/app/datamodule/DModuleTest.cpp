@@ -149,7 +149,9 @@ TEST(DModuleDesignTest, ReadOnlyDatasetsAndMasterLinksAreAsDocumented)
         EXPECT_EQ(l.detail->MasterSource(), l.master);
         EXPECT_EQ(l.detail->MasterFields().Text().trimmed(), QString::fromUtf8(l.fields));
     }
-    EXPECT_EQ(dm.tblCashBox->SortedBy().Text().trimmed(), QStringLiteral("[to_date] DESC"));
+    EXPECT_EQ(dm.tblCashBox->SortedBy().Count(), 2);
+    EXPECT_EQ(dm.tblCashBox->SortedBy()[0], QStringLiteral("[to_date] DESC"));
+    EXPECT_EQ(dm.tblCashBox->SortedBy()[1], QStringLiteral("[id] DESC"));
     EXPECT_EQ(dm.tblFiFoQuery->Filter(), QStringLiteral("[total_quty]>0"));
     EXPECT_TRUE(dm.tblCar->Filtered());
     EXPECT_TRUE(dm.tblCashTakings->Filtered());
@@ -415,6 +417,68 @@ TEST_F(DModuleTest, ACashRowWithoutAnAmountStoresZeroAndItsTotalIsReQueried)
         ASSERT_FALSE(total->IsEmpty());
         EXPECT_DOUBLE_EQ(total->FieldByName(QString::fromUtf8(c.totalField))->AsFloat(), 12.5);
     }
+}
+
+TEST_F(DModuleTest, ANewCashRowTakesTheOpenPeriodsBoxTodayAndTheSeller)
+{
+    const double today = std::floor(Now());
+    const std::pair<std::function<qint32()>, QString> boxes[] = {
+        {[] { return qint32(2); }, QStringLiteral("2")},
+        {nullptr, QStringLiteral("3")},  // no cash box window: the settings box
+    };
+    dm.WindowHooks.CashBoxNumberText = [] { return QStringLiteral("3"); };
+    for (TDaoTable* rows : {dm.tblCashTakings, dm.tblCashGiveIn}) {
+        for (const auto& [hook, box] : boxes) {
+            SCOPED_TRACE(rows->objectName().toStdString() + " " + box.toStdString());
+            dm.WindowHooks.CashPeriodBox = hook;
+            rows->SetFiltered(false);
+            rows->Append();
+            EXPECT_EQ(Get(rows, "cashbox_num"), box);
+            EXPECT_DOUBLE_EQ(rows->FieldByName(QStringLiteral("date"))->AsFloat(), today);
+            rows->Post();
+            EXPECT_EQ(Get(rows, "seller_id"), QStringLiteral("7"));
+            EXPECT_FALSE(rows->FieldByName(QStringLiteral("last_modified"))->IsNull());
+        }
+    }
+}
+
+TEST(DModuleDesignTest, TheCashJournalHasItsFieldsAndKeepsNoFile)
+{
+    TDM dm;
+    struct Field {
+        const char* name;
+        TFieldType type;
+        int size;
+    };
+    const Field fields[] = {{"id", ftAutoInc, 0},    {"date", ftDateTime, 0}, {"income", ftString, 6},
+                            {"type_key", ftWord, 0}, {"type", ftString, 16},  {"additional", ftString, 50},
+                            {"dds", ftFloat, 0},     {"sum", ftFloat, 0},     {"total", ftFloat, 0}};
+    TMemTable* journal = dm.tblMemTable;
+    ASSERT_EQ(journal->Fields().Count(), int(std::size(fields)));
+    for (int i = 0; i < int(std::size(fields)); ++i) {
+        SCOPED_TRACE(fields[i].name);
+        EXPECT_EQ(journal->Fields()[i]->FieldName(), QString::fromLatin1(fields[i].name));
+        EXPECT_EQ(journal->Fields()[i]->DataType(), fields[i].type);
+        if (fields[i].size) {
+            EXPECT_EQ(journal->Fields()[i]->Size(), fields[i].size);
+        }
+    }
+    EXPECT_EQ(journal->PersistentFile(), QStringLiteral("testfil.txt"));
+    EXPECT_FALSE(journal->Persistent());
+    EXPECT_TRUE(journal->EnableIndexes());
+    EXPECT_FALSE(journal->EnableJournal());
+    EXPECT_TRUE(journal->EnableVersioning());
+    EXPECT_TRUE(journal->RecalcOnFetch());
+    EXPECT_TRUE(journal->AttachedAutoRefresh());
+    EXPECT_FALSE(journal->StoreDataOnForm());
+    journal->Open();
+    journal->Append();
+    journal->FieldByName(QStringLiteral("total"))->SetAsFloat(-1.5);
+    journal->Post();
+    journal->Close();
+    journal->Open();
+    EXPECT_TRUE(journal->IsEmpty());
+    EXPECT_FALSE(QFile::exists(QStringLiteral("testfil.txt")));
 }
 
 TEST_F(DModuleTest, TheWindowsSeeWhatTheRulesShowAndTheFlagsTheyKeep)

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -334,6 +335,33 @@ TEST_F(DataControlsTest, GridAsksForAsManyBuffersAsItShowsRows)
     QTest::keyClick(grid, Qt::Key_PageDown);
     EXPECT_EQ(data.RecNo(), rows + 1);
     EXPECT_LE(data.recordsRead - before, rows + 2);
+}
+
+TEST_F(DataControlsTest, TitlesIndicatorAndRowBarKeepTheirPlacesBesideTheRows)
+{
+    GridTestDataSet data;
+    data.virtualCount = 100;
+    TDataSource source;
+    source.SetDataSet(&data);
+    TForm form;
+    auto* grid = new TDBGrid(&form);
+    grid->resize(300, 200);
+    grid->SetDataSource(&source);
+    data.Open();
+    form.show();
+    for (const QSize size : {QSize(300, 200), QSize(420, 260), QSize(250, 150)}) {
+        SCOPED_TRACE(size.width());
+        grid->resize(size);
+        QApplication::processEvents();
+        const QRect rows = grid->viewport()->geometry();
+        EXPECT_GE(rows.top(), grid->horizontalHeader()->height());
+        EXPECT_GE(rows.left(), grid->verticalHeader()->width());
+        const auto* bar = grid->findChild<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly);
+        for (const QScrollBar* b : grid->findChildren<QScrollBar*>())
+            if (b->isVisible() && b->orientation() == Qt::Vertical) bar = b;
+        ASSERT_NE(bar, nullptr);
+        EXPECT_GT(bar->geometry().left(), rows.right());
+    }
 }
 
 TEST_F(DataControlsTest, CheckBoxWritesItsValuesAndLookupWritesTheKey)
