@@ -1,11 +1,14 @@
 #include "app/CarVantel.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/windows/uArticlesWork.h"
 #include "app/windows/uCarsVantel.h"
+#include "app/windows/uEmployee.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
+#include "platform/toolkit/gui/StandardControls.h"
 #include "app/windows/uSplash.h"
 #include "platform/report/BandReport.h"
 #include "platform/toolkit/gui/Application.h"
@@ -23,9 +26,12 @@ void CreateProgramWindows(TApplication& application)
     DM = new TDM(&application);
     application.CreateForm<TfCarVantel>();
     application.CreateForm<TfSetings>();
+    DM->WindowHooks.CashBoxNumberText = [] { return fSetings ? fSetings->cbxCashBoxNum->Text() : QString(); };
     application.CreateForm<TfPasswordDlg>();
     application.CreateForm<TfMyMessage>();
+    application.CreateForm<TfEmployee>();
     application.CreateForm<TfErrorDescription>();
+    application.CreateForm<TfArticlesWork>();
 }
 
 int RunCarVantel(TApplication& application, const TStartUpSteps& steps)

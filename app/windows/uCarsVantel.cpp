@@ -6,10 +6,12 @@
 #include "app/util/DatabaseCopy.h"
 #include "app/util/Placing.h"
 #include "app/windows/About.h"
+#include "app/windows/uEmployee.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "controls/FlatButton.h"
+#include "controls/Viewcomb.h"
 #include "dataaccess/DaoConnectionCheck.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoInfo.h"
@@ -207,10 +209,11 @@ void TfCarVantel::BuildMenu()
     N18->OnClick = [this](QObject* s) { N18Click(s); };
     English1->OnClick = [this](QObject* s) { English1Click(s); };
     Bulgarian1->OnClick = [this](QObject* s) { Bulgarian1Click(s); };
+    Employee1->OnClick = [this](QObject* s) { Employee1Click(s); };
 
     // Commands whose windows the program does not have yet: shown, but not offered.
     for (TMenuItem* item : {New1, Refresh1, Commit1, Rollback1, Append1, Dell1, N19, Next1, Previous1, N20, Refresh2,
-                            Print3, N10, Employee1, Banks1, Client1, Auto1, N8, Articles1, N14, Availability1,
+                            Print3, N10, Banks1, Client1, Auto1, N8, Articles1, N14, Availability1,
                             CacheBox1, CashFinish1, N21, Find1})
         item->SetEnabled(false);
 }
@@ -291,8 +294,9 @@ void TfCarVantel::BuildButtonColumn()
         top += 30;
     }
     FlatButton1->OnClick = [this](QObject* s) { FlatButton1Click(s); };
+    fbtEmployee->OnClick = [this](QObject* s) { Employee1Click(s); };
     // Their windows are not in the program yet.
-    for (TFlatButton* button : {fbtEmployee, fbtStore, fbtAppend, fbtViewDelivery, fbtFinish, fbtAnnul, fbtPrintInvoice,
+    for (TFlatButton* button : {fbtStore, fbtAppend, fbtViewDelivery, fbtFinish, fbtAnnul, fbtPrintInvoice,
                                 fbtPrintOrder, fbtSafe, fbtFirms, fbtPrintTask})
         button->setEnabled(false);
     pnlMyFirm = Place<TPanel>(Panel2, "pnlMyFirm", 8, top + 4, 124, 56);
@@ -755,4 +759,16 @@ void TfCarVantel::Bulgarian1Click(QObject*)
 {
     Bulgarian1->SetChecked(true);
     English1->SetChecked(false);
+}
+
+void TfCarVantel::Employee1Click(QObject*)
+{
+    if (!CheckConnection() || !fEmployee) return;
+    fEmployee->SetReadOnly(true);
+    TDataSet* employees = fEmployee->cbxNames->DataSource()->DataSet();
+    employees->Refresh();
+    fEmployee->cbxNames->SetEnabled(true);
+    fEmployee->cbxNames->SetText(employees->FieldByName(QStringLiteral("employee_name"))->AsString());
+    fEmployee->cbxNames->Rebuild();
+    fEmployee->ShowModal();
 }

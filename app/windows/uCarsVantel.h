@@ -89,6 +89,7 @@ public:
     void fbtChargesClick(QObject* sender);
     void English1Click(QObject* sender);
     void Bulgarian1Click(QObject* sender);
+    void Employee1Click(QObject* sender);
 
     // The page opened when "htpath.txt" names none.
     static QString DownloadPage();
