@@ -8,10 +8,10 @@
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
-#include "platform/toolkit/gui/StandardControls.h"
 #include "app/windows/uSplash.h"
 #include "platform/report/BandReport.h"
 #include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/StandardControls.h"
 
 void CreateReportTemplates(TApplication& application)
 {

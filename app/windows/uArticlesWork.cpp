@@ -3,8 +3,8 @@
 #include "app/datamodule/DModule.h"
 #include "app/util/AppFlags.h"
 #include "app/util/Money.h"
-#include "app/util/Placing.h"
-#include "app/windows/uCarsVantel.h"
+#include "app/windows/WindowKit.h"
+#include "app/windows/WindowServices.h"
 #include "app/windows/uSetings.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoDataBase.h"
@@ -37,6 +37,7 @@ TfArticlesWork::TfArticlesWork(QWidget* parent) : TForm(parent)
 
     pnlTop = Place<TPanel>(this, "pnlTop", 0, 0, width(), 76);
     pnlTop->SetBevelOuter(bvNone);
+    Anchor(pnlTop, akLeft | akTop | akRight);
     RadioButton1 = Place<TRadioButton>(pnlTop, "RadioButton1", QStringLiteral("Номенклатура - материали "), 8, 8, 210, 20);
     RadioButton2 = Place<TRadioButton>(pnlTop, "RadioButton2", QStringLiteral("Номенклатура - Труд"), 224, 8, 180, 20);
     RadioButton3 = Place<TRadioButton>(pnlTop, "RadioButton3", QStringLiteral("Всичко"), 410, 8, 100, 20);
@@ -50,51 +51,39 @@ TfArticlesWork::TfArticlesWork(QWidget* parent) : TForm(parent)
         label->SetFocusControl(edit);
     }
 
-    DBGrid1 = Place<TDBGrid>(this, "DBGrid1", 8, 76, 704, 324);
-    DBGrid1->SetDataSource(DM ? DM->srcQEmploeeWork : nullptr);
+    DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcQEmploeeWork, 8, 76, 704, 324);
+    Anchor(DBGrid1, akLeft | akTop | akRight | akBottom);
     DBGrid1->SetReadOnly(true);
     DBGrid1->SetOptions(DBGrid1->Options() | dgRowSelect | dgAlwaysShowSelection);
-    struct TColumnDesign {
-        const char* field;
-        const char* title;
-        int width;
-    };
-    for (const TColumnDesign& design : {TColumnDesign{"article_code", "Артикул код", 90},
-                                        TColumnDesign{"article_name", "Име на артикул", 250},
-                                        TColumnDesign{"total_sale_sum", "Прод. Цена", 90},
-                                        TColumnDesign{"sale_id", "Поръчка No", 80},
-                                        TColumnDesign{"sale_quantity", "Кол.", 60},
-                                        TColumnDesign{"dimention", "Мярка", 60}}) {
-        TColumn* column = DBGrid1->Columns().Add();
-        column->SetFieldName(QString::fromUtf8(design.field));
-        column->Title().SetCaption(QString::fromUtf8(design.title));
-        column->SetWidth(design.width);
-    }
+    SetColumns(DBGrid1, {{"article_code", "Артикул код", 90},
+                         {"article_name", "Име на артикул", 250},
+                         {"total_sale_sum", "Прод. Цена", 90},
+                         {"sale_id", "Поръчка No", 80},
+                         {"sale_quantity", "Кол.", 60},
+                         {"dimention", "Мярка", 60}});
+    PaintStockColours(DBGrid1, QString());
 
     pnlButtons = Place<TPanel>(this, "pnlButtons", 0, 404, width(), 56);
     pnlButtons->SetBevelOuter(bvNone);
+    Anchor(pnlButtons, akLeft | akRight | akBottom);
     FlatButton2 = Place<TFlatButton>(pnlButtons, "FlatButton2", QStringLiteral("&Избор"), 8, 12, 96, 30);
     FlatButton1 = Place<TFlatButton>(pnlButtons, "FlatButton1", QStringLiteral("&Печат"), 110, 12, 96, 30);
     // The grid printing is not in the program yet.
     FlatButton1->SetEnabled(false);
     bCancel = Place<TFlatButton>(pnlButtons, "bCancel", QStringLiteral("&Отказ"), 212, 12, 96, 30);
 
-    OnActivate = [this](QObject* s) { FormActivate(s); };
-    OnCloseQuery = [this](QObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
-    OnResize = [this](QObject* s) { FormResize(s); };
-    RadioButton1->OnClick = [this](QObject* s) { RadioButton1Click(s); };
-    RadioButton2->OnClick = [this](QObject* s) { RadioButton2Click(s); };
-    RadioButton3->OnClick = [this](QObject* s) { RadioButton3Click(s); };
-    tbxSearchValue->OnChange = [this](QObject* s) { tbxSearchValueChange(s); };
-    tbxArtNom->OnChange = [this](QObject* s) { tbxArtNomChange(s); };
-    DBGrid1->OnTitleClick = [this](QObject* s, TColumn* c) { DBGrid1TitleClick(s, c); };
-    DBGrid1->OnDrawColumnCell = [this](QObject* s, const QRect& r, int col, TColumn* c, TGridDrawState st) {
-        DBGrid1DrawColumnCell(s, r, col, c, st);
-    };
+    OnActivate = Bind(this, &TfArticlesWork::FormActivate);
+    OnCloseQuery = Bind(this, &TfArticlesWork::FormCloseQuery);
+    RadioButton1->OnClick = Bind(this, &TfArticlesWork::RadioButton1Click);
+    RadioButton2->OnClick = Bind(this, &TfArticlesWork::RadioButton2Click);
+    RadioButton3->OnClick = Bind(this, &TfArticlesWork::RadioButton3Click);
+    tbxSearchValue->OnChange = Bind(this, &TfArticlesWork::tbxSearchValueChange);
+    tbxArtNom->OnChange = Bind(this, &TfArticlesWork::tbxArtNomChange);
+    DBGrid1->OnTitleClick = Bind(this, &TfArticlesWork::DBGrid1TitleClick);
     for (TControl* control : std::initializer_list<TControl*>{tbxArtNom, tbxSearchValue, DBGrid1})
-        control->OnKeyPress = [this](QObject* s, QChar& k) { EscapeKeyPress(s, k); };
-    FlatButton2->OnClick = [this](QObject* s) { FlatButton2Click(s); };
-    bCancel->OnClick = [this](QObject* s) { bCancelClick(s); };
+        control->OnKeyPress = Bind(this, &TfArticlesWork::EscapeKeyPress);
+    FlatButton2->OnClick = Bind(this, &TfArticlesWork::FlatButton2Click);
+    bCancel->OnClick = Bind(this, &TfArticlesWork::bCancelClick);
 
     if (!fArticlesWork) fArticlesWork = this;
 }
@@ -110,13 +99,6 @@ void TfArticlesWork::OpenFor(const TWorkPickTarget& target)
     Show();
     // Shown again while it was open raises no activation of its own.
     FormActivate(this);
-}
-
-void TfArticlesWork::FormResize(QObject*)
-{
-    pnlTop->SetWidth(width());
-    DBGrid1->setGeometry(8, 76, width() - 16, height() - 76 - 56);
-    pnlButtons->setGeometry(0, height() - 56, width(), 56);
 }
 
 void TfArticlesWork::ShowLines(const QString& filter)
@@ -155,10 +137,8 @@ void TfArticlesWork::RadioButton3Click(QObject*) { ShowLines(QString()); }
 
 void TfArticlesWork::Search(const char* field, const QString& text)
 {
-    TDaoTable* lines = DM->tblQueryEmploeeWork;
     try {
-        lines->SetKeyFields(QString::fromUtf8(field));
-        lines->FindKey({text});
+        SearchKey(DM->tblQueryEmploeeWork, QString::fromUtf8(field), text);
     } catch (const std::exception&) {
         // A search that finds nothing leaves the list where it was.
     }
@@ -171,14 +151,6 @@ void TfArticlesWork::DBGrid1TitleClick(QObject*, TColumn*)
 {
     const THourglass hourglass;
     TApplication::ProcessMessages();
-}
-
-void TfArticlesWork::DBGrid1DrawColumnCell(QObject*, const QRect& rect, int dataCol, TColumn* column, int state)
-{
-    const TDataSet* lines = DBGrid1->DataSet();
-    if (!lines || !column || !FieldOf(lines, "service")->AsBoolean()) return;
-    DBGrid1->Canvas().SetFontColor(kServiceColor);
-    DBGrid1->DefaultDrawColumnCell(rect, dataCol, column, state);
 }
 
 void TfArticlesWork::EscapeKeyPress(QObject*, QChar& key)
@@ -204,7 +176,7 @@ bool TfArticlesWork::TargetIsCurrent() const
 void TfArticlesWork::FlatButton2Click(QObject*)
 {
     if (fSetings->cbMessages->Checked() || fSetings->cbWarnings->Checked()) {
-        if (!fCarVantel->ShowWarning(
+        if (!ShowWarning(
                 QStringLiteral("Искате ли да промените стойността на \rплащането за извършената работа ?"), true))
             return;
     }

@@ -37,19 +37,15 @@ public:
     // --- handlers ------------------------------------------------------------------------------
     void FormActivate(QObject* sender);
     void FormCloseQuery(QObject* sender, bool& canClose);
-    void FormResize(QObject* sender);
     void RadioButton1Click(QObject* sender);
     void RadioButton2Click(QObject* sender);
     void RadioButton3Click(QObject* sender);
     void tbxSearchValueChange(QObject* sender);
     void tbxArtNomChange(QObject* sender);
     void DBGrid1TitleClick(QObject* sender, TColumn* column);
-    void DBGrid1DrawColumnCell(QObject* sender, const QRect& rect, int dataCol, TColumn* column, int state);
     void EscapeKeyPress(QObject* sender, QChar& key);
     void FlatButton2Click(QObject* sender);
     void bCancelClick(QObject* sender);
-
-    static constexpr int kServiceColor = 13144667;
 
     TPanel* pnlTop = nullptr;
     TRadioButton* RadioButton1 = nullptr;

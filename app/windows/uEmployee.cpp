@@ -3,9 +3,9 @@
 #include "app/datamodule/DModule.h"
 #include "app/util/AppFlags.h"
 #include "app/util/Money.h"
-#include "app/util/Placing.h"
+#include "app/windows/WindowKit.h"
+#include "app/windows/WindowServices.h"
 #include "app/windows/uArticlesWork.h"
-#include "app/windows/uCarsVantel.h"
 #include "app/windows/uSetings.h"
 #include "controls/FlatButton.h"
 #include "controls/Viewcomb.h"
@@ -33,35 +33,14 @@ const QString kNotDeleted = QStringLiteral("Поради възникнала г
 bool Ask(const QString& question)
 {
     if (fSetings && !fSetings->cbMessages->Checked()) return true;
-    return fCarVantel && fCarVantel->ShowWarning(question, true);
+    return ShowWarning(question, true);
 }
 
-void Tell(const QString& text)
-{
-    if (fCarVantel) fCarVantel->ShowWarning(text, false);
-}
-
-bool Connected() { return fCarVantel && fCarVantel->CheckConnection(); }
+void Tell(const QString& text) { ShowWarning(text, false); }
 
 bool Editing(const TDataSet* rows) { return rows->State() == dsEdit || rows->State() == dsInsert; }
 
 TField* FieldOf(const TDataSet* rows, const char* name) { return rows->FieldByName(QString::fromUtf8(name)); }
-
-struct TColumnDesign {
-    const char* field;
-    const char* title;
-    int width;
-};
-
-void AddColumns(TDBGrid* grid, std::initializer_list<TColumnDesign> columns)
-{
-    for (const TColumnDesign& design : columns) {
-        TColumn* column = grid->Columns().Add();
-        column->SetFieldName(QString::fromUtf8(design.field));
-        column->Title().SetCaption(QString::fromUtf8(design.title));
-        column->SetWidth(design.width);
-    }
-}
 
 TColumn* ColumnOf(TDBGrid* grid, const char* field)
 {
@@ -115,8 +94,9 @@ void TfEmployee::BuildEmployeePanel()
 {
     pnlEmployee = Place<TPanel>(this, "pnlEmployee", 0, 0, width(), 176);
     pnlEmployee->SetBevelOuter(bvNone);
+    Anchor(pnlEmployee, akLeft | akTop | akRight);
 
-    cbxNames = Place<TDBViewCombo>(pnlEmployee, "cbxNames", 96, 10, 300, 24);
+    cbxNames = PlaceDB<TDBViewCombo>(pnlEmployee, "cbxNames", DM->srcEmployee, "employee_name", 96, 10, 300, 24);
     CaptionLabel(pnlEmployee, QStringLiteral("&Служител"), 8, 14, cbxNames);
     fbtBack = Place<TFlatButton>(pnlEmployee, "fbtBack", QStringLiteral("<<"), 404, 8, 40, 28);
     fbtNext = Place<TFlatButton>(pnlEmployee, "fbtNext", QStringLiteral(">>"), 448, 8, 40, 28);
@@ -127,33 +107,31 @@ void TfEmployee::BuildEmployeePanel()
     lblEditing->SetFont(bold);
 
     struct TEditDesign {
-        TDBEdit** edit;
-        const char* name;
-        const char* field;
-        const char* caption;
-        int column;
-        int row;
+        TDBEdit* TfEmployee::*Edit;
+        const char* Name;
+        const char* Field;
+        const char* Caption;
+        int Column;
+        int Row;
+        int Width;
     };
-    const TEditDesign edits[] = {
-        {&DBEdit9, "DBEdit9", "employee_name", "&Име", 0, 0},      {&DBEdit2, "DBEdit2", "egn", "&ЕГН", 1, 0},
-        {&DBEdit6, "DBEdit6", "address", "&Адрес", 0, 1},          {&DBEdit7, "DBEdit7", "phone", "&Телефон", 1, 1},
-        {&DBEdit5, "DBEdit5", "job", "&Длъжност", 0, 2},           {&DBEdit8, "DBEdit8", "job_description", "&Описание", 1, 2},
-        {&DBEdit4, "DBEdit4", "start_date", "&Назначен на", 0, 3}, {&DBEdit3, "DBEdit3", "end_date", "&Напуснал на", 1, 3},
+    static const TEditDesign kEdits[] = {
+        {&TfEmployee::DBEdit9, "DBEdit9", "employee_name", "&Име", 0, 0, 300},
+        {&TfEmployee::DBEdit2, "DBEdit2", "egn", "&ЕГН", 1, 0, 120},
+        {&TfEmployee::DBEdit6, "DBEdit6", "address", "&Адрес", 0, 1, 300},
+        {&TfEmployee::DBEdit7, "DBEdit7", "phone", "&Телефон", 1, 1, 200},
+        {&TfEmployee::DBEdit5, "DBEdit5", "job", "&Длъжност", 0, 2, 300},
+        {&TfEmployee::DBEdit8, "DBEdit8", "job_description", "&Описание", 1, 2, 264},
+        {&TfEmployee::DBEdit4, "DBEdit4", "start_date", "&Назначен на", 0, 3, 120},
+        {&TfEmployee::DBEdit3, "DBEdit3", "end_date", "Напу&снал на", 1, 3, 120},
     };
-    for (const TEditDesign& design : edits) {
-        const int left = design.column == 0 ? 96 : 500;
-        const int top = 44 + design.row * 32;
-        const int width = design.column == 0 ? 300 : 264;
-        auto* edit = Place<TDBEdit>(pnlEmployee, design.name, left, top, width, 24);
-        edit->SetDataSource(DM ? DM->srcEmployee : nullptr);
-        edit->SetDataField(QString::fromUtf8(design.field));
-        CaptionLabel(pnlEmployee, QString::fromUtf8(design.caption), left - (design.column == 0 ? 88 : 92), top + 4, edit);
-        *design.edit = edit;
+    for (const TEditDesign& design : kEdits) {
+        const int left = design.Column == 0 ? 96 : 500;
+        const int top = 44 + design.Row * 32;
+        auto* edit = PlaceDB<TDBEdit>(pnlEmployee, design.Name, DM->srcEmployee, design.Field, left, top, design.Width, 24);
+        CaptionLabel(pnlEmployee, QString::fromUtf8(design.Caption), left - (design.Column == 0 ? 88 : 92), top + 4, edit);
+        this->*design.Edit = edit;
     }
-    DBEdit4->SetWidth(120);
-    DBEdit3->SetWidth(120);
-    cbxNames->SetDataSource(DM ? DM->srcEmployee : nullptr);
-    cbxNames->SetDataField(QStringLiteral("employee_name"));
 
     MaskEdit1 = Place<TMaskEdit>(pnlEmployee, "MaskEdit1", 96, 140, 120, 24);
     MaskEdit1->SetEditMask(QStringLiteral("##/##/####"));
@@ -163,38 +141,39 @@ void TfEmployee::BuildEmployeePanel()
 void TfEmployee::BuildGrids()
 {
     gbWork = Place<TGroupBox>(this, "gbWork", QStringLiteral(" Основни заплати "), 8, 180, 764, 170);
-    DBGrid2 = Place<TDBGrid>(gbWork, "DBGrid2", 8, 20, 748, 108);
-    DBGrid2->SetDataSource(DM ? DM->srcEmployeeWork : nullptr);
-    AddColumns(DBGrid2, {{"start_date_time", "Начална дата", 100},
+    Anchor(gbWork, akLeft | akTop | akRight);
+    DBGrid2 = PlaceGrid(gbWork, "DBGrid2", DM->srcEmployeeWork, 8, 20, 748, 108);
+    Anchor(DBGrid2, akLeft | akTop | akRight);
+    SetColumns(DBGrid2, {{"start_date_time", "Начална дата", 100},
                          {"end_data_time", "Крайна дата", 100},
                          {"absence_days", "Отсъствал", 72},
                          {"absence_reason", "Причина за отсъствие", 230},
                          {"payment", "Платено", 90},
-                         {"cashbox_num", "Каса", 50}});
-    ColumnOf(DBGrid2, "cashbox_num")->SetReadOnly(true);
+                         {"cashbox_num", "Каса", 50, TColumnAlign::Auto, true}});
     FlatButton2 = Place<TFlatButton>(gbWork, "FlatButton2", QStringLiteral("&Отчет от горната таблица"), 8, 134, 200, 28);
 
     gbPayment = Place<TGroupBox>(this, "gbPayment", QStringLiteral(" Плащания за извършена работа "), 8, 354, 764, 200);
-    DBGrid3 = Place<TDBGrid>(gbPayment, "DBGrid3", 8, 20, 748, 138);
-    DBGrid3->SetDataSource(DM ? DM->srcEmployeePayment : nullptr);
-    AddColumns(DBGrid3, {{"payment_date", "Дата", 100},
-                         {"work", "Работа", 300},
+    Anchor(gbPayment, akLeft | akTop | akRight | akBottom);
+    DBGrid3 = PlaceGrid(gbPayment, "DBGrid3", DM->srcEmployeePayment, 8, 20, 748, 138);
+    Anchor(DBGrid3, akLeft | akTop | akRight | akBottom);
+    SetColumns(DBGrid3, {{"payment_date", "Дата", 100},
+                         {"work", "Работа", 300, TColumnAlign::Auto, false, {}, true},
                          {"work_price", "Цена на раб.", 100},
                          {"payment", "Платено", 90},
-                         {"cashbox_num", "Каса", 50}});
-    ColumnOf(DBGrid3, "cashbox_num")->SetReadOnly(true);
-    ColumnOf(DBGrid3, "work")->SetButtonStyle(cbsEllipsis);
+                         {"cashbox_num", "Каса", 50, TColumnAlign::Auto, true}});
     FlatButton3 = Place<TFlatButton>(gbPayment, "FlatButton3", QStringLiteral("&Отчет от горната таблица"), 8, 164, 200, 28);
+    Anchor(FlatButton3, akLeft | akBottom);
     edUpDelivery = Place<TEdit>(gbPayment, "edUpDelivery", 560, 166, 32, 24);
     edUpDelivery->SetMaxLength(2);
     edUpDelivery->SetText(QStringLiteral("40"));
+    Anchor(edUpDelivery, akRight | akBottom);
     cbUpDelivery = Place<TCheckBox>(gbPayment, "cbUpDelivery", QStringLiteral("% от цената "), 598, 168, 130, 20);
     cbUpDelivery->SetChecked(true);
+    Anchor(cbUpDelivery, akRight | akBottom);
 
     // The base-salary report's grid: never shown, only printed.
-    DBGrid1 = Place<TDBGrid>(this, "DBGrid1", 0, 0, 600, 100);
-    DBGrid1->SetDataSource(DM ? DM->srcEmploeeWorkRep : nullptr);
-    AddColumns(DBGrid1, {{"employee_id", "No", 40},
+    DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcEmploeeWorkRep, 0, 0, 600, 100);
+    SetColumns(DBGrid1, {{"employee_id", "No", 40},
                          {"start_date_time", "От дата", 90},
                          {"end_data_time", "До дата", 90},
                          {"absence_days", "Брой дни", 60},
@@ -203,68 +182,69 @@ void TfEmployee::BuildGrids()
                          {"cashbox_num", "Каса", 40}});
     DBGrid1->Hide();
 
-    pmWork = new TPopupMenu(this);
-    pmWork->setObjectName(QStringLiteral("pmWork"));
-    N1 = PlaceMenuItem(this, pmWork->Items(), "N1", QStringLiteral("Премахни"));
-    DBGrid2->SetPopupMenu(pmWork);
-    pmPayment = new TPopupMenu(this);
-    pmPayment->setObjectName(QStringLiteral("pmPayment"));
-    N2 = PlaceMenuItem(this, pmPayment->Items(), "N2", QStringLiteral("Премахни"));
-    DBGrid3->SetPopupMenu(pmPayment);
+    for (auto [menu, item, name, itemName, grid] :
+         {std::tuple{&pmWork, &N1, "pmWork", "N1", DBGrid2}, std::tuple{&pmPayment, &N2, "pmPayment", "N2", DBGrid3}}) {
+        *menu = new TPopupMenu(this);
+        (*menu)->setObjectName(QString::fromLatin1(name));
+        *item = PlaceMenuItem(this, (*menu)->Items(), itemName, QStringLiteral("Премахни"));
+        grid->SetPopupMenu(*menu);
+    }
 }
 
 void TfEmployee::BuildButtons()
 {
     pnlButtons = Place<TPanel>(this, "pnlButtons", 0, 560, width(), 56);
     pnlButtons->SetBevelOuter(bvNone);
+    Anchor(pnlButtons, akLeft | akRight | akBottom);
     struct TButtonDesign {
-        TFlatButton** button;
-        const char* name;
-        const char* caption;
-        int left;
-        int width;
+        TFlatButton* TfEmployee::*Button;
+        const char* Name;
+        const char* Caption;
+        int Left;
+        int Width;
     };
-    const TButtonDesign buttons[] = {
-        {&bYes, "bYes", "&Добави", 8, 96},         {&bDel, "bDel", "&Премахни", 110, 96},
-        {&bSave, "bSave", "&Запис", 212, 96},      {&bEdit, "bEdit", "&Редакция", 314, 96},
-        {&bCancel, "bCancel", "&Изход", 416, 96},  {&FlatButton1, "FlatButton1", "&Отчет за основни заплати", 540, 224},
+    static const TButtonDesign kButtons[] = {
+        {&TfEmployee::bYes, "bYes", "&Добави", 8, 96},
+        {&TfEmployee::bDel, "bDel", "&Премахни", 110, 96},
+        {&TfEmployee::bSave, "bSave", "&Запис", 212, 96},
+        {&TfEmployee::bEdit, "bEdit", "&Редакция", 314, 96},
+        {&TfEmployee::bCancel, "bCancel", "&Изход", 416, 96},
+        {&TfEmployee::FlatButton1, "FlatButton1", "&Отчет за основни заплати", 540, 224},
     };
-    for (const TButtonDesign& design : buttons)
-        *design.button =
-            Place<TFlatButton>(pnlButtons, design.name, QString::fromUtf8(design.caption), design.left, 14, design.width, 30);
+    for (const TButtonDesign& design : kButtons)
+        this->*design.Button =
+            Place<TFlatButton>(pnlButtons, design.Name, QString::fromUtf8(design.Caption), design.Left, 14, design.Width, 30);
     // The grid printing is not in the program yet.
     for (TFlatButton* report : {FlatButton1, FlatButton2, FlatButton3}) report->SetEnabled(false);
 }
 
 void TfEmployee::BindHandlers()
 {
-    OnShow = [this](QObject* s) { FormShow(s); };
-    OnCloseQuery = [this](QObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
-    OnClose = [this](QObject* s, TCloseAction& a) { FormClose(s, a); };
-    OnResize = [this](QObject* s) { FormResize(s); };
-    bYes->OnClick = [this](QObject* s) { bYesClick(s); };
-    bDel->OnClick = [this](QObject* s) { bDelClick(s); };
-    bSave->OnClick = [this](QObject* s) { bSaveClick(s); };
-    bEdit->OnClick = [this](QObject* s) { bEditClick(s); };
-    bCancel->OnClick = [this](QObject* s) { bCancelClick(s); };
-    fbtBack->OnClick = [this](QObject* s) { fbtBackClick(s); };
-    fbtNext->OnClick = [this](QObject* s) { fbtNextClick(s); };
-    cbxNames->OnChange = [this](QObject* s) { cbxNamesChange(s); };
-    DBEdit3->OnChange = [this](QObject* s) { DBEdit3Change(s); };
-    DBEdit4->OnEnter = [this](QObject* s) { DBEdit4Enter(s); };
-    MaskEdit1->OnExit = [this](QObject* s) { MaskEdit1Exit(s); };
-    DBGrid3->OnColExit = [this](QObject* s) { DBGrid3ColExit(s); };
-    DBGrid3->OnEditButtonClick = [this](QObject* s) { DBGrid3EditButtonClick(s); };
-    for (TDBGrid* grid : {DBGrid2, DBGrid3}) {
-        grid->OnTitleClick = [this](QObject* s, TColumn* c) { GridTitleClick(s, c); };
-        grid->OnKeyPress = [this](QObject* s, QChar& k) { PaymentKeyPress(s, k); };
-    }
+    OnShow = Bind(this, &TfEmployee::FormShow);
+    OnCloseQuery = Bind(this, &TfEmployee::FormCloseQuery);
+    OnClose = Bind(this, &TfEmployee::FormClose);
+    bYes->OnClick = Bind(this, &TfEmployee::bYesClick);
+    bDel->OnClick = Bind(this, &TfEmployee::bDelClick);
+    bSave->OnClick = Bind(this, &TfEmployee::bSaveClick);
+    bEdit->OnClick = Bind(this, &TfEmployee::bEditClick);
+    bCancel->OnClick = Bind(this, &TfEmployee::bCancelClick);
+    fbtBack->OnClick = Bind(this, &TfEmployee::fbtBackClick);
+    fbtNext->OnClick = Bind(this, &TfEmployee::fbtNextClick);
+    cbxNames->OnChange = Bind(this, &TfEmployee::cbxNamesChange);
+    DBEdit3->OnChange = Bind(this, &TfEmployee::DBEdit3Change);
+    DBEdit4->OnEnter = Bind(this, &TfEmployee::DBEdit4Enter);
+    MaskEdit1->OnExit = Bind(this, &TfEmployee::MaskEdit1Exit);
+    DBGrid3->OnColExit = Bind(this, &TfEmployee::DBGrid3ColExit);
+    DBGrid3->OnEditButtonClick = Bind(this, &TfEmployee::DBGrid3EditButtonClick);
+    SortOnTitleClick(DBGrid2, DM->tblEmployeeWork);
+    SortOnTitleClick(DBGrid3, DM->tblEmployeePayment);
+    for (TDBGrid* grid : {DBGrid2, DBGrid3}) grid->OnKeyPress = Bind(this, &TfEmployee::PaymentKeyPress);
     for (TControl* control : std::initializer_list<TControl*>{DBEdit9, DBEdit2, DBEdit6, DBEdit7, DBEdit5, DBEdit8,
                                                               DBEdit4, DBEdit3, MaskEdit1, DBGrid2, DBGrid3})
-        control->OnKeyDown = [this](QObject* s, int& k, TShiftState shift) { EscapeKeyDown(s, k, shift); };
-    edUpDelivery->OnKeyPress = [this](QObject* s, QChar& k) { edUpDeliveryKeyPress(s, k); };
-    N1->OnClick = [this](QObject* s) { DeleteWorkRowClick(s); };
-    N2->OnClick = [this](QObject* s) { DeletePaymentRowClick(s); };
+        control->OnKeyDown = Bind(this, &TfEmployee::EscapeKeyDown);
+    edUpDelivery->OnKeyPress = Bind(this, &TfEmployee::edUpDeliveryKeyPress);
+    N1->OnClick = Bind(this, &TfEmployee::DeleteWorkRowClick);
+    N2->OnClick = Bind(this, &TfEmployee::DeletePaymentRowClick);
 }
 
 // --- state ------------------------------------------------------------------------------------
@@ -291,7 +271,7 @@ void TfEmployee::FormShow(QObject*)
     const bool mayChange = fSetings->cbChangeSaleData->Checked();
     bDel->SetEnabled(mayChange);
     bEdit->SetEnabled(mayChange);
-    if (!Connected()) return;
+    if (!CheckConnection()) return;
     const QString today = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
     for (TColumn* column : {ColumnOf(DBGrid2, "start_date_time"), ColumnOf(DBGrid2, "end_data_time"),
                             ColumnOf(DBGrid3, "payment_date")}) {
@@ -299,26 +279,6 @@ void TfEmployee::FormShow(QObject*)
         column->PickList().Add(today);
     }
     cbxNames->Rebuild();
-}
-
-void TfEmployee::FormResize(QObject*)
-{
-    const int w = width();
-    const int h = height();
-    pnlEmployee->SetWidth(w);
-    pnlButtons->setGeometry(0, h - 56, w, 56);
-    // The two grids share what the employee's data and the buttons leave.
-    const int free = h - 176 - 56 - 8;
-    const int workHeight = free * 45 / 100;
-    gbWork->setGeometry(8, 180, w - 16, workHeight);
-    DBGrid2->setGeometry(8, 20, w - 32, workHeight - 62);
-    FlatButton2->SetTop(workHeight - 36);
-    gbPayment->setGeometry(8, 184 + workHeight, w - 16, free - workHeight - 4);
-    const int paymentHeight = gbPayment->height();
-    DBGrid3->setGeometry(8, 20, w - 32, paymentHeight - 62);
-    FlatButton3->SetTop(paymentHeight - 36);
-    edUpDelivery->move(w - 220, paymentHeight - 34);
-    cbUpDelivery->move(w - 182, paymentHeight - 32);
 }
 
 void TfEmployee::cbxNamesChange(QObject*)
@@ -340,13 +300,13 @@ void TfEmployee::DBEdit3Change(QObject*)
 
 void TfEmployee::fbtBackClick(QObject*)
 {
-    if (!Connected() || DM->tblEmployee->IsEmpty()) return;
+    if (!CheckConnection() || DM->tblEmployee->IsEmpty()) return;
     if (!DM->tblEmployee->Bof()) DM->tblEmployee->Prior();
 }
 
 void TfEmployee::fbtNextClick(QObject*)
 {
-    if (!Connected() || DM->tblEmployee->IsEmpty()) return;
+    if (!CheckConnection() || DM->tblEmployee->IsEmpty()) return;
     if (!DM->tblEmployee->Eof()) DM->tblEmployee->Next();
 }
 
@@ -366,7 +326,7 @@ bool TfEmployee::ApplyOverlayDate()
 {
     TDaoTable* employee = DM->tblEmployee;
     TField* startDate = FieldOf(employee, "start_date");
-    if (TfCarVantel::IsEmptyDate(MaskEdit1->Text())) {
+    if (IsEmptyDate(MaskEdit1->Text())) {
         if (!MaskEdit1->ReadOnly() && !startDate->IsNull()) {
             employee->Edit();
             startDate->Clear();
@@ -431,21 +391,11 @@ void TfEmployee::edUpDeliveryKeyPress(QObject*, QChar& key)
     if (!(key.isDigit() && key.unicode() < 128) && key != QChar(8)) key = QChar();
 }
 
-void TfEmployee::GridTitleClick(QObject* sender, TColumn* column)
-{
-    if (!Connected() || !column) return;
-    auto* rows = qobject_cast<TDaoTable*>(static_cast<TDBGrid*>(sender)->DataSet());
-    if (!rows) return;
-    const THourglass hourglass;
-    rows->SetSortedByText(QLatin1Char('[') + column->FieldName() + QStringLiteral("] ASC"));
-    rows->ReopenDaoRecordset();
-}
-
 // --- adding, saving, closing ------------------------------------------------------------------
 
 void TfEmployee::bYesClick(QObject*)
 {
-    if (!Connected()) return;
+    if (!CheckConnection()) return;
     if (!Ask(QStringLiteral("Искате ли да добавите нов служител ?"))) return;
     // Adding first, so the blank row's end date does not close the edits again.
     adding_ = true;
@@ -467,7 +417,7 @@ void TfEmployee::PostPendingRow(TDataSet* rows)
 
 void TfEmployee::bSaveClick(QObject*)
 {
-    if (!Connected()) return;
+    if (!CheckConnection()) return;
     TDaoTable* employee = DM->tblEmployee;
     if (Editing(employee)) employee->UpdateRecord();
     if (FieldOf(employee, "employee_name")->AsString().isEmpty()) {
@@ -547,7 +497,7 @@ void TfEmployee::DBGrid3ColExit(QObject*)
         bool write = paid->IsNull() || paid->AsFloat() == 0;
         if (!write) {
             write = (!fSetings->cbMessages->Checked() && !fSetings->cbWarnings->Checked()) ||
-                    fCarVantel->ShowWarning(QStringLiteral("Искате ли плащането да е \r") + QString::number(percent) +
+                    ShowWarning(QStringLiteral("Искате ли плащането да е \r") + QString::number(percent) +
                                                 QStringLiteral("% от цента на извършената работа ?"),
                                             true);
         }
@@ -588,7 +538,7 @@ void TfEmployee::DBGrid3EditButtonClick(QObject*)
 void TfEmployee::bDelClick(QObject*)
 {
     TDaoTable* employee = DM->tblEmployee;
-    if (!Connected() || employee->IsEmpty() || !fSetings->cbChangeSaleData->Checked()) return;
+    if (!CheckConnection() || employee->IsEmpty() || !fSetings->cbChangeSaleData->Checked()) return;
     const TField* id = FieldOf(employee, "id");
     if (id->IsNull()) return;
     bool referred = false;
@@ -613,7 +563,7 @@ void TfEmployee::bDelClick(QObject*)
 
 void TfEmployee::DeleteRow(TDataSet* rows)
 {
-    if (!Connected() || rows->IsEmpty() || FieldOf(rows, "id")->IsNull()) return;
+    if (!CheckConnection() || rows->IsEmpty() || FieldOf(rows, "id")->IsNull()) return;
     if (!Ask(QStringLiteral("Текущият ред от таблицата ще бъде премахнат !\rНаистина ли искате това ?"))) return;
     try {
         rows->Delete();

@@ -36,7 +36,6 @@ public:
     void FormShow(QObject* sender);
     void FormCloseQuery(QObject* sender, bool& canClose);
     void FormClose(QObject* sender, TCloseAction& action);
-    void FormResize(QObject* sender);
     void bEditClick(QObject* sender);
     void bYesClick(QObject* sender);
     void bSaveClick(QObject* sender);
@@ -50,7 +49,6 @@ public:
     void MaskEdit1Exit(QObject* sender);
     void DBGrid3ColExit(QObject* sender);
     void DBGrid3EditButtonClick(QObject* sender);
-    void GridTitleClick(QObject* sender, TColumn* column);
     // "Премахни" of the base-salary grid / of the work-payment grid.
     void DeleteWorkRowClick(QObject* sender);
     void DeletePaymentRowClick(QObject* sender);

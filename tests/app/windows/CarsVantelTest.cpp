@@ -53,7 +53,7 @@ TEST_F(ProgramTest, ShowWarningAsksOverTheMessageBoxAndIsTrueOnlyForYes)
     EXPECT_FALSE(fMyMessage->CancelBtn->isVisibleTo(fMyMessage));
 }
 
-TEST_F(ProgramTest, RecordExistsTakesOnlyNamesAndOneLiteral)
+TEST_F(ProgramTest, RecordExistsBindsOneLiteralAndRaisesOnWhatItCannotAsk)
 {
     ASSERT_EQ(Login(kAdmin, QString()), mrOk);
     const auto exists = [](const char* table, const char* field, const QString& value) {
@@ -62,10 +62,12 @@ TEST_F(ProgramTest, RecordExistsTakesOnlyNamesAndOneLiteral)
     EXPECT_TRUE(exists("seller", "seller_name", TfCarVantel::QuotedSqlText(kAdmin)));
     EXPECT_TRUE(exists("seller", "id", app::CurrentSellerId));
     EXPECT_FALSE(exists("seller", "seller_name", TfCarVantel::QuotedSqlText(QStringLiteral("Няма такъв"))));
-    EXPECT_FALSE(exists("seller", "seller_name", QStringLiteral("'x' OR 1=1")));
-    EXPECT_FALSE(exists("seller", "seller_name", QStringLiteral("x' OR '1'='1")));
-    EXPECT_FALSE(exists("seller; DELETE FROM logs", "id", QStringLiteral("1")));
-    EXPECT_FALSE(exists("nosuchtable", "id", QStringLiteral("1")));
+    // A quoted text is one value however it reads as SQL.
+    EXPECT_FALSE(exists("seller", "seller_name", TfCarVantel::QuotedSqlText(QStringLiteral("x' OR '1'='1"))));
+    // What is no literal, no plain name or no table is never read as "no such row".
+    EXPECT_THROW(exists("seller", "seller_name", QStringLiteral("'x' OR 1=1")), std::exception);
+    EXPECT_THROW(exists("seller; DELETE FROM logs", "id", QStringLiteral("1")), std::exception);
+    EXPECT_THROW(exists("nosuchtable", "id", QStringLiteral("1")), std::exception);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM logs")), 1);
     EXPECT_FALSE(DM->tblMyPersonalQuery->Active());
 }
@@ -207,11 +209,12 @@ TEST_F(ProgramTest, TheMainWindowAfterTheFirstLogin)
 TEST_F(ProgramTest, OnlyTheCommandsWhoseWindowsExistAreOffered)
 {
     for (TMenuItem* item : {fCarVantel->Settings1, fCarVantel->Connect1, fCarVantel->About1, fCarVantel->Contents1,
-                            fCarVantel->N18, fCarVantel->SpeedButtons1, fCarVantel->Exit1})
+                            fCarVantel->N18, fCarVantel->SpeedButtons1, fCarVantel->Exit1, fCarVantel->Employee1})
         EXPECT_TRUE(item->Enabled()) << item->objectName().toStdString();
-    for (TMenuItem* item : {fCarVantel->New1, fCarVantel->Find1, fCarVantel->Employee1, fCarVantel->CacheBox1})
+    for (TMenuItem* item : {fCarVantel->New1, fCarVantel->Find1, fCarVantel->CacheBox1})
         EXPECT_FALSE(item->Enabled()) << item->objectName().toStdString();
     EXPECT_TRUE(fCarVantel->FlatButton1->isEnabled());
+    EXPECT_TRUE(fCarVantel->fbtEmployee->isEnabled());
     EXPECT_FALSE(fCarVantel->fbtStore->isEnabled());
 
     auto* settings = fCarVantel->ToolBar1->findChild<TToolButton*>(QStringLiteral("ToolButton11"));
