@@ -100,11 +100,13 @@ void TfEmployee::BuildEmployeePanel()
     CaptionLabel(pnlEmployee, QStringLiteral("&Служител"), 8, 14, cbxNames);
     fbtBack = Place<TFlatButton>(pnlEmployee, "fbtBack", QStringLiteral("<<"), 404, 8, 40, 28);
     fbtNext = Place<TFlatButton>(pnlEmployee, "fbtNext", QStringLiteral(">>"), 448, 8, 40, 28);
-    lblEditing = Place<TLabel>(pnlEmployee, "lblEditing", QStringLiteral("Редактиране"), 508, 14, 120, 18);
+    lblEditing = Place<TLabel>(pnlEmployee, "lblEditing", 508, 14, 160, 18);
     lblEditing->SetFontColor(clRed);
     QFont bold = lblEditing->Font();
     bold.setBold(true);
     lblEditing->SetFont(bold);
+    // Captioned after the font, so that it is as wide as the bold text.
+    lblEditing->SetCaption(QStringLiteral("Редактиране"));
 
     struct TEditDesign {
         TDBEdit* TfEmployee::*Edit;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -1037,13 +1038,25 @@ void TDBGrid::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
+void TDBGrid::updateGeometries()
+{
+    // The table lays out its titles and row indicator with no room on the right; the row bar
+    // takes that room, and the titles end where the cells end.
+    if (placingBar_) return;
+    const QScopedValueRollback placing(placingBar_, true);
+    QTableView::updateGeometries();
+    const QMargins margins = viewportMargins();
+    const int barWidth = rowBar_->sizeHint().width();
+    if (margins.right() != barWidth) setViewportMargins(margins.left(), margins.top(), barWidth, margins.bottom());
+    const QRect area = viewport()->geometry();
+    if (!horizontalHeader()->isHidden())
+        horizontalHeader()->setGeometry(area.left(), area.top() - margins.top(), area.width(), margins.top());
+    rowBar_->setGeometry(area.right() + 1, area.top(), barWidth, area.height());
+}
+
 void TDBGrid::resizeEvent(QResizeEvent* event)
 {
-    const int barWidth = rowBar_->sizeHint().width();
-    setViewportMargins(0, 0, barWidth, 0);
     QTableView::resizeEvent(event);
-    const QRect area = viewport()->geometry();
-    rowBar_->setGeometry(area.right() + 1, area.top(), barWidth, area.height());
     if (link_->Active()) {
         Guarded([this] { link_->SetBufferCount(VisibleRowCount()); });
         model_->Refresh(false);

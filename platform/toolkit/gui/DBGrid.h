@@ -215,6 +215,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void updateGeometries() override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
@@ -255,4 +256,5 @@ private:
     bool syncing_ = false;
     bool editorModified_ = false;
     bool layingOut_ = false;
+    bool placingBar_ = false;
 };
