@@ -3,11 +3,13 @@
 #include "app/datamodule/DModule.h"
 #include "app/reports/URep.h"
 #include "app/reports/uUniversalReport.h"
+#include "app/windows/uArticlesWork.h"
 #include "app/windows/uCars.h"
 #include "app/windows/uCarsVantel.h"
 #include "app/windows/uCashFinish.h"
 #include "app/windows/uCasheBox.h"
 #include "app/windows/uClients.h"
+#include "app/windows/uEmployee.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uFirmSet.h"
 #include "app/windows/uModel.h"
@@ -18,6 +20,7 @@
 #include "app/windows/uSplash.h"
 #include "platform/report/BandReport.h"
 #include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/StandardControls.h"
 
 void CreateReportTemplates(TApplication& application)
 {
@@ -34,6 +37,7 @@ void CreateProgramWindows(TApplication& application)
     DM = new TDM(&application);
     application.CreateForm<TfCarVantel>();
     application.CreateForm<TfSetings>();
+    DM->WindowHooks.CashBoxNumberText = [] { return fSetings ? fSetings->cbxCashBoxNum->Text() : QString(); };
     application.CreateForm<TfPasswordDlg>();
     application.CreateForm<TfMyMessage>();
     application.CreateForm<TfFirmSet>();
@@ -44,6 +48,8 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfCasheBox>();
     application.CreateForm<TfOrderForm>();
     application.CreateForm<TfCashFinish>();
+    application.CreateForm<TfEmployee>();
+    application.CreateForm<TfArticlesWork>();
 }
 
 int RunCarVantel(TApplication& application, const TStartUpSteps& steps)

@@ -45,11 +45,13 @@ const char* const kArticleTotalQuerySql =
 const char* const kMyPersonalQuerySql =
     "SELECT delivery.id, delivery.cashbox_num, delivery.supplier,\n"
     "delivery.delivery_date, delivery.invoice_num, delivery.invoice_date FROM delivery;";
+// Work is paid only from lines that were sold: of finished orders that are not annulled.
 const char* const kQueryEmploeeWorkSql =
     "SELECT sale_detail.id, sale_detail.sale_id, sale_detail.article_code, sale_detail.article_name, "
     "sale_detail.dimention, Format((([sale_price]*100-[discount]*[sale_price])/100)*[sale_quantity],'Fixed',0,0) "
     "AS TotalSaleSum, sale_detail.service, sale_detail.total_sale_sum, sale_detail.sale_quantity\n"
-    "FROM sale_detail;";
+    "FROM sale_detail INNER JOIN sale ON sale_detail.sale_id = sale.id\n"
+    "WHERE sale.invoice_accept = True AND sale.invoice_annul = False;";
 const char* const kArticleTotalqSql =
     "SELECT Sum(QueryArticleTotalQuty.total_quty*QueryArticleTotalQuty.delivery_price) As total_d, "
     "Sum(QueryArticleTotalQuty.total_quty*QueryArticleTotalQuty.sale_price) As total_s\n"

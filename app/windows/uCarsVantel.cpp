@@ -8,16 +8,18 @@
 #include "app/util/NumberDraw.h"
 #include "app/windows/About.h"
 #include "app/windows/WindowKit.h"
-#include "app/windows/uMyMessage.h"
 #include "app/windows/uCars.h"
-#include "app/windows/uClients.h"
-#include "app/windows/uFirmSet.h"
-#include "app/windows/uModel.h"
 #include "app/windows/uCashFinish.h"
 #include "app/windows/uCasheBox.h"
+#include "app/windows/uClients.h"
+#include "app/windows/uEmployee.h"
+#include "app/windows/uFirmSet.h"
+#include "app/windows/uModel.h"
+#include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "controls/FlatButton.h"
+#include "controls/Viewcomb.h"
 #include "dataaccess/DaoConnectionCheck.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoInfo.h"
@@ -215,7 +217,7 @@ const TMenuSpec<M> kMainMenu[] = {
 
     {"", "Tools1", "&Данни  ", "", nullptr, &M::Tools1},
     {"Tools1", "N10", "&Фирми", "", &M::N10Click, &M::N10},
-    {"Tools1", "Employee1", "&Персонал", "", nullptr, &M::Employee1},
+    {"Tools1", "Employee1", "&Персонал", "", &M::Employee1Click, &M::Employee1},
     {"Tools1", "Banks1", "&Склад", "", nullptr, &M::Banks1},
     {"Tools1", "Client1", "&Клиенти", "", &M::Client1Click, &M::Client1},
     {"Tools1", "Auto1", "&Автомобили", "", &M::Auto1Click, &M::Auto1},
@@ -271,7 +273,7 @@ struct TColumnButton {
 };
 // The left column, top to bottom; a button without a handler waits for its window.
 const TColumnButton kColumnButtons[] = {
-    {&M::fbtEmployee, "fbtEmployee", "П&ерсонал"},
+    {&M::fbtEmployee, "fbtEmployee", "П&ерсонал", &M::Employee1Click},
     {&M::fbtStore, "fbtStore", "&Склад"},
     {&M::fbtAppend, "fbtAppend", "&Нова поръчка", &M::Append1Click},
     {&M::fbtView, "fbtView", "&Преглед проформа"},
@@ -298,7 +300,7 @@ void TfCarVantel::BuildMenu()
     SetMenu(MainMenu1);
 
     // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {Commit1, Print3, Employee1, Banks1, Articles1, N14, Availability1,
+    for (TMenuItem* item : {Commit1, Print3, Banks1, Articles1, N14, Availability1,
                             N21, Find1})
         item->SetEnabled(false);
 }
@@ -1841,4 +1843,16 @@ bool TfCarVantel::OpenCashPeriod(const QString& box, const QString& from, const 
         ShowWarning(QStringLiteral("Грешка при отваряне на касата !"), false);
         return false;
     }
+}
+
+void TfCarVantel::Employee1Click(QObject*)
+{
+    if (!CheckConnection() || !fEmployee) return;
+    fEmployee->SetReadOnly(true);
+    TDataSet* employees = fEmployee->cbxNames->DataSource()->DataSet();
+    employees->Refresh();
+    fEmployee->cbxNames->SetEnabled(true);
+    fEmployee->cbxNames->SetText(employees->FieldByName(QStringLiteral("employee_name"))->AsString());
+    fEmployee->cbxNames->Rebuild();
+    fEmployee->ShowModal();
 }

@@ -179,6 +179,7 @@ public:
     void Auto1Click(QObject* sender);
     void Client1Click(QObject* sender);
     void N8Click(QObject* sender);
+    void Employee1Click(QObject* sender);
 
     // The page opened when "htpath.txt" names none.
     static QString DownloadPage();

@@ -7,6 +7,7 @@
 #include "app/util/DatabaseCopy.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/WindowServices.h"
+#include "app/windows/uEmployee.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uSetings.h"
@@ -132,7 +133,7 @@ void TfPasswordDlg::FormShow(QObject*)
     SavePassword->SetChecked(file.Value(QStringLiteral("SP")) == QLatin1String("Yes"));
     app::CurrentFirmId = file.IntValue(QStringLiteral("CurrentFirmID"), 1);
     UpDelivery = file.TextOr(QStringLiteral("UpDelivery"), QStringLiteral("40"));
-    UpEmploee = file.TextOr(QStringLiteral("UpEmploee"), QStringLiteral("40"));
+    if (fEmployee) fEmployee->edUpDelivery->SetText(file.TextOr(QStringLiteral("UpEmploee"), QStringLiteral("40")));
     if (fSetings) fSetings->LoadSettingsFrom(file);
     eDataBase->setEnabled(true);
     loggedDatabase_ = eDataBase->Text();
@@ -146,7 +147,7 @@ TSettingsRecord TfPasswordDlg::CollectSettings() const
     r.Password = loggedPassword_;
     r.SavePassword = SavePassword->Checked();
     r.UpDelivery = UpDelivery;
-    r.UpEmploee = UpEmploee;
+    r.UpEmploee = fEmployee ? fEmployee->edUpDelivery->Text() : QStringLiteral("40");
     r.CurrentFirmId = app::CurrentFirmId;
     r.OperatorPassword = app::OperatorPassword;
     if (const TMainWindowServices* main = MainWindow()) r.EnglishLanguage = main->EnglishLanguage();

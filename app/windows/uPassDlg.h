@@ -41,10 +41,8 @@ public:
     TButton* bStart = nullptr;
     TButton* bCancel = nullptr;
 
-    // The markup percents of the stores and the employee windows, kept here for the file until
-    // those windows hold them.
+    // The markup percent of the stores window, kept here for the file until that window holds it.
     QString UpDelivery = QStringLiteral("40");
-    QString UpEmploee = QStringLiteral("40");
 
 private:
     TSettingsRecord CollectSettings() const;

@@ -191,6 +191,11 @@ bool TControl::WantsKey(int key, TShiftState) const { return WidgetWantsKey(self
 
 bool TControl::TakesText() const { return WidgetTakesText(self_); }
 
+void TControl::KeyUp(int& key, TShiftState shift)
+{
+    if (OnKeyUp) OnKeyUp(self_, key, shift);
+}
+
 bool WidgetWantsKey(const QWidget* self_, int key)
 {
     if (auto* view = qobject_cast<const QAbstractItemView*>(self_)) {

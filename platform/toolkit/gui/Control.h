@@ -126,6 +126,9 @@ public:
     // True when a left press and release on the control raise OnClick (the router does it);
     // buttons, check boxes and the like raise OnClick themselves and answer false.
     virtual bool ClicksOnMouseUp() const { return true; }
+    // A key released over the control (the event router calls it); raises OnKeyUp. Setting
+    // `key` to 0 swallows the key.
+    virtual void KeyUp(int& key, TShiftState shift);
 
     // The action whose caption, enabled state, hint and help context the control shows and
     // which a click runs when the control has no OnClick of its own; nullptr for none. An

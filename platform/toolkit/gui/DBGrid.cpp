@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -1037,19 +1038,20 @@ void TDBGrid::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
-// The view sets the margins of the titles and the indicator; the row bar takes the right one.
 void TDBGrid::updateGeometries()
 {
-    // Setting the margins resizes the view, which asks for its geometries again.
-    if (placingRowBar_) return;
-    placingRowBar_ = true;
+    // The table lays out its titles and row indicator with no room on the right; the row bar
+    // takes that room, and the titles end where the cells end.
+    if (placingBar_) return;
+    const QScopedValueRollback placing(placingBar_, true);
     QTableView::updateGeometries();
-    const int barWidth = rowBar_->sizeHint().width();
     const QMargins margins = viewportMargins();
+    const int barWidth = rowBar_->sizeHint().width();
     if (margins.right() != barWidth) setViewportMargins(margins.left(), margins.top(), barWidth, margins.bottom());
     const QRect area = viewport()->geometry();
+    if (!horizontalHeader()->isHidden())
+        horizontalHeader()->setGeometry(area.left(), area.top() - margins.top(), area.width(), margins.top());
     rowBar_->setGeometry(area.right() + 1, area.top(), barWidth, area.height());
-    placingRowBar_ = false;
 }
 
 void TDBGrid::resizeEvent(QResizeEvent* event)

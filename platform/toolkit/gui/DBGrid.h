@@ -256,5 +256,5 @@ private:
     bool syncing_ = false;
     bool editorModified_ = false;
     bool layingOut_ = false;
-    bool placingRowBar_ = false;
+    bool placingBar_ = false;
 };

@@ -226,8 +226,8 @@ private:
             form->OnKeyUp(form, k, shift);
             if (k == 0 || !guard) return Consumed(e);
         }
-        if (control && control->OnKeyUp) {
-            control->OnKeyUp(control->Widget(), k, shift);
+        if (control) {
+            control->KeyUp(k, shift);
             if (k == 0 || !guard) return Consumed(e);
         }
         return Deliver(target, e);

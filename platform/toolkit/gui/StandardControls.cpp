@@ -412,9 +412,14 @@ TComboBox::TComboBox(QWidget* parent) : QComboBox(parent), TControl(this), items
         Guarded([this] {
             if (OnSelect) OnSelect(this);
             if (OnClick) OnClick(this);
-            if (OnChange) OnChange(this);
+            Change();
         });
     });
+}
+
+void TComboBox::Change()
+{
+    if (OnChange) OnChange(this);
 }
 
 void TComboBox::SetStyle(TComboBoxStyle style)
@@ -426,7 +431,7 @@ void TComboBox::SetStyle(TComboBoxStyle style)
         if (maxLength_ > 0) edit->setMaxLength(maxLength_);
         if (edit != connectedEdit_) {
             connectedEdit_ = edit;
-            connect(edit, &QLineEdit::textEdited, this, RaiseGuarded(OnChange, this));
+            connect(edit, &QLineEdit::textEdited, this, [this] { Guarded([this] { Change(); }); });
         }
         edit->setText(text0);
     }

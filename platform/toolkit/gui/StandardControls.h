@@ -258,6 +258,8 @@ public:
     bool ClicksOnMouseUp() const override { return false; }
 
 protected:
+    // The user's change of the text or the choice; raises OnChange.
+    virtual void Change();
     QPalette::ColorRole ColorRole() const override { return QPalette::Base; }
 
 private:

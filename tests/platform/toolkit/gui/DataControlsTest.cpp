@@ -473,3 +473,25 @@ TEST_F(DataControlsTest, DBTextShowsTheDisplayText)
 }
 
 }  // namespace
+
+// A grid that follows its window keeps its titles, its row indicator and its row bar.
+TEST_F(DataControlsTest, AResizedGridKeepsItsTitlesAndRowBar)
+{
+    DataForm form;
+    form.Open();
+    for (const QSize size : {QSize(500, 400), QSize(700, 520), QSize(420, 320)}) {
+        form.resize(size);
+        QTest::qWait(20);
+        const QRect cells = form.grid->viewport()->geometry();
+        const QRect titles = form.grid->horizontalHeader()->geometry();
+        EXPECT_GT(titles.height(), 0);
+        EXPECT_EQ(titles.bottom() + 1, cells.top());
+        EXPECT_EQ(titles.right(), cells.right());
+        EXPECT_GT(cells.left(), 0) << "row indicator";
+        const auto bars = form.grid->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly);
+        const bool barBesideCells = std::any_of(bars.begin(), bars.end(), [&](const QScrollBar* bar) {
+            return bar->isVisible() && bar->orientation() == Qt::Vertical && bar->geometry().left() == cells.right() + 1;
+        });
+        EXPECT_TRUE(barBesideCells);
+    }
+}
