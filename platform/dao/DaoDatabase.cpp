@@ -79,6 +79,14 @@ void Database::Execute(const QString& text, int options)
     recordsAffected_ = RunAction(*store, statement, {});
 }
 
+void Database::BeginTrans() { LiveStore()->BeginTransaction(); }
+
+void Database::CommitTrans() { LiveStore()->CommitTransaction(); }
+
+void Database::Rollback() { LiveStore()->RollbackTransaction(); }
+
+bool Database::InTransaction() const { return store_ && store_->IsOpen() && store_->InTransaction(); }
+
 std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, int type, int options, int lockType)
 {
     auto store = LiveStore();

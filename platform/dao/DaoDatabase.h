@@ -41,6 +41,14 @@ public:
     // a stored table, dynaset otherwise.
     std::shared_ptr<Recordset> OpenRecordset(const QString& source, int type = 0, int options = 0, int lockType = 0);
 
+    // A transaction over many writes on this database: all of them are kept by CommitTrans, none
+    // by Rollback; each write inside it is still all or nothing by itself. Raises 3034 for a
+    // commit or rollback without BeginTrans.
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+    bool InTransaction() const;
+
     dao::TableDefs& TableDefs();
     dao::QueryDefs& QueryDefs();
     std::shared_ptr<TableDef> CreateTableDef(const QString& name = QString(), int attributes = 0);

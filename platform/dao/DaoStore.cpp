@@ -984,23 +984,66 @@ void Store::BeginWrite()
     CheckOpen();
     if (readOnly_)
         Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+    Run(InTransaction() ? QStringLiteral("SAVEPOINT dao_write") : QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Store::Run(const QString& sql)
+{
+    SqlStatement& s = Cached(sql);
+    try {
+        while (s.Step()) {
+        }
+    } catch (...) {
+        s.Reset();
+        throw;
+    }
+    s.Reset();
+}
+
+void Store::ForgetStatements(const QString& naming)
+{
+    const std::string fragment = naming.toStdString();
+    std::erase_if(statements_, [&](const auto& entry) { return entry.first.find(fragment) != std::string::npos; });
+}
+
+void Store::BeginTransaction()
+{
+    CheckOpen();
+    if (readOnly_)
+        Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
     if (InTransaction())
-        Exec(QStringLiteral("SAVEPOINT dao_write"));
-    else
-        Exec(QStringLiteral("BEGIN IMMEDIATE"));
+        Raise(errInvalidOperation, QStringLiteral("Invalid operation: a transaction is already open."));
+    Run(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Store::CommitTransaction()
+{
+    CheckOpen();
+    if (!InTransaction())
+        Raise(errCommitWithoutBegin, QStringLiteral("Commit or Rollback without BeginTrans."));
+    Run(QStringLiteral("COMMIT"));
+    ++epoch_;
+}
+
+void Store::RollbackTransaction()
+{
+    CheckOpen();
+    if (!InTransaction())
+        Raise(errCommitWithoutBegin, QStringLiteral("Commit or Rollback without BeginTrans."));
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    ++epoch_;
 }
 
 void Store::Commit()
 {
     if (!InTransaction())
         return;
-    // Inside a held transaction (a pessimistic edit) a write ends its savepoint only.
-    SqlStatement probe(db_, QStringLiteral("RELEASE dao_write"));
+    // Inside a held transaction (a pessimistic edit or a batch) a write ends its savepoint only.
+    SqlStatement& probe = Cached(QStringLiteral("RELEASE dao_write"));
     const int rc = sqlite3_step(probe.Get());
-    if (rc != SQLITE_DONE) {
-        sqlite3_reset(probe.Get());
-        Exec(QStringLiteral("COMMIT"));
-    }
+    sqlite3_reset(probe.Get());
+    if (rc != SQLITE_DONE)
+        Run(QStringLiteral("COMMIT"));
     ++epoch_;
 }
 

@@ -146,9 +146,19 @@ public:
     // Statements.
     void Exec(const QString& sql);
     SqlStatement& Cached(const QString& sql);
+    // Runs a statement without values through the cache.
+    void Run(const QString& sql);
+    // Drops the cached statements whose text contains `naming` (a table about to go).
+    void ForgetStatements(const QString& naming);
+    // One write: its own transaction, or a savepoint inside an open one.
     void BeginWrite();
     void Commit();
     void Rollback();
+    // A transaction the caller holds over many writes; each write inside it is a savepoint.
+    // Raises 3034 when none is open (commit, rollback); only one at a time.
+    void BeginTransaction();
+    void CommitTransaction();
+    void RollbackTransaction();
     bool InTransaction() const;
 
     // Rows cached by recordsets stay good while the epoch stands.
