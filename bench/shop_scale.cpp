@@ -28,6 +28,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -286,7 +287,7 @@ int WalkDataSet(TDataSet* d)
     int rows = 0;
     for (d->First(); !d->Eof(); d->Next()) {
         for (TField* f : d->Fields())
-            benchmark::DoNotOptimize(f->AsString());
+            benchmark::DoNotOptimize(f->Value());
         ++rows;
     }
     return rows;
@@ -330,24 +331,27 @@ struct Figures {
     Clock::duration hand{};
 };
 
-// Runs `program` and `hand` alternately on one size and sums their times.
+// Runs `program` and `hand` alternately on one size; the median time of each, so that a moment
+// when the machine is busy elsewhere does not count.
 template <class Program, class Hand>
 Figures Measure(int runs, Program&& program, Hand&& hand)
 {
-    Figures f;
     runs *= gRepeat;
+    std::vector<Clock::duration> programTimes, handTimes;
     for (int i = 0; i < runs; ++i) {
         const auto t0 = Clock::now();
         program(i);
         const auto t1 = Clock::now();
         hand(i);
         const auto t2 = Clock::now();
-        f.program += t1 - t0;
-        f.hand += t2 - t1;
+        programTimes.push_back(t1 - t0);
+        handTimes.push_back(t2 - t1);
     }
-    f.program /= runs;
-    f.hand /= runs;
-    return f;
+    auto median = [](std::vector<Clock::duration>& times) {
+        std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+        return times[times.size() / 2];
+    };
+    return Figures{median(programTimes), median(handTimes)};
 }
 
 void Report(benchmark::State& state, const Figures& large, const Figures& small, double goal, bool growthGoal)
@@ -421,7 +425,7 @@ void BM_StockOfEveryLot(benchmark::State& state)
 {
     BothSizes(state, 1.5, false, [](Shop& shop) {
         return Measure(
-            3,
+            5,
             [&](int) {
                 shop.dm.tblQTAQAll->Open();
                 WalkDataSet(shop.dm.tblQTAQAll);
@@ -460,7 +464,7 @@ void BM_AppendOrderLinesInBatch(benchmark::State& state)
         lines.Open();
         const qint64 order = shop.orders;
         return Measure(
-            3,
+            5,
             [&](int) {
                 lines.SetBatchMode(true);
                 for (int i = 0; i < kAppended; ++i) {

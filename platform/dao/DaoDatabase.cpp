@@ -72,7 +72,7 @@ void Database::Execute(const QString& text, int options)
     QString sql = text;
     if (const QueryDefData* q = store->FindQueryDef(Unbracketed(text)))
         sql = q->sql;
-    const jet::Statement statement = jet::Translate(sql, *store);
+    const jet::Statement statement = store->Translation(sql);
     if (!statement.parameters.empty())
         Raise(errTooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(statement.parameters.size()));
     recordsAffected_ = 0;
@@ -101,7 +101,7 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, int ty
     } else {
         if (type == dbOpenTable)
             Raise(errInvalidOperation, QStringLiteral("Invalid operation: a table-type recordset needs a stored table."));
-        const jet::Statement statement = jet::Translate(source, *store);
+        const jet::Statement statement = store->Translation(source);
         if (!statement.parameters.empty())
             Raise(errTooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(statement.parameters.size()));
         rs = Recordset::OpenStatement(store, statement, {}, source, type, options, lockType);

@@ -7,7 +7,6 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <atomic>
 #include <sqlite3.h>
 #include <unordered_set>
 
@@ -64,16 +63,17 @@ struct SourceColumn {
     QString groupSql;    // the grouping expression it shows, in a grouped statement
 };
 
-// A temporary table holding a snapshot's rows; dropped with the last recordset using it.
+// A temporary table holding a snapshot's rows; given back to the store, empty, with the last
+// recordset using it.
 struct TempTable {
     std::weak_ptr<Store> store;
+    QString columnsSql;
     QString name;
     ~TempTable()
     {
         if (auto s = store.lock(); s && s->IsOpen()) {
             try {
-                s->ForgetStatements(QuoteName(name));
-                s->Exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QuoteName(name)));
+                s->GiveBackTempTable(columnsSql, name);
             } catch (const EDaoError&) {
             }
         }
@@ -175,14 +175,9 @@ struct RecordsetSource {
 
 namespace {
 
-std::atomic<int> snapshotCounter{0};
-
 std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const QString& where,
                                              const std::vector<TVariant>& whereValues, const QString& order)
 {
-    auto temp = std::make_shared<TempTable>();
-    temp->store = from.store;
-    temp->name = QStringLiteral("__dao_snap_%1").arg(++snapshotCounter);
     QStringList defs{QStringLiteral("\"__base_key\" INTEGER")};
     QStringList names;
     for (size_t i = 0; i < from.columns.size(); ++i) {
@@ -197,12 +192,15 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
             type += QStringLiteral(" COLLATE ") + QLatin1String(jet::kTextCollation);
         defs << QuoteName(n) + QLatin1Char(' ') + type;
     }
-    from.store->Exec(QStringLiteral("CREATE TEMP TABLE %1(%2)").arg(QuoteName(temp->name), defs.join(QLatin1Char(','))));
-    SqlStatement insert(from.store->Db(),
-                        QStringLiteral("INSERT INTO temp.%1 ").arg(QuoteName(temp->name)) + from.CopySelect(where, order));
+    auto temp = std::make_shared<TempTable>();
+    temp->store = from.store;
+    temp->columnsSql = defs.join(QLatin1Char(','));
+    temp->name = from.store->TakeTempTable(temp->columnsSql);
+    SqlStatement& insert =
+        from.store->Cached(QStringLiteral("INSERT INTO temp.%1 ").arg(QuoteName(temp->name)) + from.CopySelect(where, order));
+    ResetOnExit reset{insert};
     from.BindParams(insert, whereValues);
     insert.Step();
-    insert.Reset();
 
     auto src = std::make_shared<RecordsetSource>();
     src->store = from.store;
@@ -364,10 +362,8 @@ void Recordset::Init(std::shared_ptr<RecordsetSource> source, int type, int opti
         return;
     }
     // A recordset opened only to open others from it may never read its rows; a statement
-    // that cannot run fails here all the same.
-    if (copyPending_)
-        SqlStatement check(source_->store->Db(), source_->CopySelect(whereSql_, orderSql_));
-    else
+    // that cannot run fails here all the same (a copy, when the recordsets opened from it run).
+    if (!copyPending_)
         source_->store->Cached(KeySql());
 }
 
@@ -1259,6 +1255,16 @@ void CheckRequired(const TableDefData& table, const QString& column, const TVari
                     Raise(3058, QStringLiteral("Index or primary key cannot contain a Null value."));
 }
 
+bool InPrimaryKey(const TableDefData& table, const QString& column)
+{
+    for (const auto& ix : table.indexes)
+        if (ix.primary)
+            for (const auto& ixf : ix.fields)
+                if (ixf.name.compare(column, Qt::CaseInsensitive) == 0)
+                    return true;
+    return false;
+}
+
 // The catalogue entry of the table the recordset writes to.
 const TableDefData& BaseTable(const Store& store, const QString& name)
 {
@@ -1298,11 +1304,10 @@ void Recordset::Insert()
                 CheckRequired(*table, f.name, editBuffer_[i]);
                 given = true;
             }
-        if (!given && f.type != dbBoolean) {
-            const TVariant d = EvaluateDefault(f.defaultValue, f.type);
-            if (d.IsClear())
-                CheckRequired(*table, f.name, TVariant::Null());
-        }
+        // A default is worked out only where a rule wants a value (Now() is dear).
+        if (!given && f.type != dbBoolean && (f.required || InPrimaryKey(*table, f.name))
+            && EvaluateDefault(f.defaultValue, f.type).IsClear())
+            CheckRequired(*table, f.name, TVariant::Null());
     }
     const QString sql = names.isEmpty()
                             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteName(table->name))

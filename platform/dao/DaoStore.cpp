@@ -274,6 +274,8 @@ Store::~Store() { Close(); }
 void Store::Close()
 {
     statements_.clear();
+    freeTempTables_.clear();
+    translations_.clear();
     if (db_) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -998,6 +1000,45 @@ void Store::Run(const QString& sql)
         throw;
     }
     s.Reset();
+}
+
+const jet::Statement& Store::Translation(const QString& jetText)
+{
+    if (translationsGeneration_ != generation_ || translations_.size() > 256) {
+        translations_.clear();
+        translationsGeneration_ = generation_;
+    }
+    auto it = translations_.find(jetText);
+    if (it == translations_.end())
+        it = translations_.emplace(jetText, jet::Translate(jetText, *this)).first;
+    return it->second;
+}
+
+QString Store::TakeTempTable(const QString& columnsSql)
+{
+    CheckOpen();
+    if (const auto free = freeTempTables_.find(columnsSql); free != freeTempTables_.end()) {
+        const QString name = free->second;
+        freeTempTables_.erase(free);
+        return name;
+    }
+    const QString name = QStringLiteral("__dao_snap_%1").arg(++tempTableCount_);
+    Exec(QStringLiteral("CREATE TEMP TABLE %1(%2)").arg(QuoteName(name), columnsSql));
+    return name;
+}
+
+void Store::GiveBackTempTable(const QString& columnsSql, const QString& name)
+{
+    if (!IsOpen())
+        return;
+    constexpr size_t kKeptAlike = 4;
+    if (freeTempTables_.count(columnsSql) < kKeptAlike) {
+        Run(QStringLiteral("DELETE FROM temp.%1").arg(QuoteName(name)));
+        freeTempTables_.emplace(columnsSql, name);
+        return;
+    }
+    ForgetStatements(QuoteName(name));
+    Exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QuoteName(name)));
 }
 
 void Store::ForgetStatements(const QString& naming)

@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QString>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -148,6 +149,12 @@ public:
     SqlStatement& Cached(const QString& sql);
     // Runs a statement without values through the cache.
     void Run(const QString& sql);
+    // The Jet text translated for this catalogue; kept until the catalogue is read again.
+    const jet::Statement& Translation(const QString& jetText);
+    // An empty temporary table with these column definitions, made or kept from an earlier copy;
+    // GiveBackTempTable empties it and keeps it for the next copy of the same columns.
+    QString TakeTempTable(const QString& columnsSql);
+    void GiveBackTempTable(const QString& columnsSql, const QString& name);
     // Drops the cached statements whose text contains `naming` (a table about to go).
     void ForgetStatements(const QString& naming);
     // One write: its own transaction, or a savepoint inside an open one.
@@ -199,6 +206,10 @@ private:
     quint64 generation_ = 0;
     QString catalogVersion_;
     qint64 dataVersion_ = -1;
+    std::unordered_map<QString, jet::Statement> translations_;
+    quint64 translationsGeneration_ = 0;
+    std::multimap<QString, QString> freeTempTables_;  // column definitions -> name
+    int tempTableCount_ = 0;
 };
 
 // Runs `change` as one write of the store: all of it or, when anything fails, nothing.
