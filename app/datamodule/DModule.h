@@ -6,9 +6,12 @@
 // and keep the application flags (AppGlobals.h, AppFlags.h).
 
 #include "platform/toolkit/Component.h"
+#include "platform/toolkit/Variant.h"
 
 #include <QString>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class TDaoDatabase;
 class TDaoTable;
@@ -17,6 +20,9 @@ class TDaoInfo;
 class TMemTable;
 class TDataSource;
 class TDataSet;
+
+// Values for the ":name" parameters of a run-time statement, by name.
+using TSqlParams = std::vector<std::pair<QString, TVariant>>;
 
 // What the rules read from and show in windows the module does not know; each window sets its
 // part when it is made. A hook not set is a window not there: its rule does nothing.
@@ -60,6 +66,18 @@ public:
     // record rule while the row is in use; the caller re-queries.
     void DeleteDeliveryLine(qint32 deliveryDetailId);
     void DeleteFirm(qint32 firmId);
+
+    // --- run-time SQL --------------------------------------------------------------------------
+    // A user's value reaches SQL only through these: each ":name" in `sql` takes the value given
+    // for it as a typed literal made by the DAO layer, never as pasted text. A name without a
+    // value, or a statement the engine refuses, raises.
+    // The scratch query `tblMyPersonalQuery` re-opened on `sql`; pending messages are processed
+    // and the engine idles after it.
+    TDaoTable* OpenQuery(const QString& sql, const TSqlParams& params = {});
+    // Whether `sql` finds a row, through a read-only probe of its own (the scratch query stays).
+    bool AnyRow(const QString& sql, const TSqlParams& params = {});
+    // Runs the action statement `sql` through `ExecQuery`; the number of rows it touched.
+    int ExecuteSql(const QString& sql, const TSqlParams& params = {});
 
     // --- components ---------------------------------------------------------------------------
     TDaoDatabase* VantelDataBase = nullptr;
@@ -207,8 +225,6 @@ private:
     void BindRules();
     // The settings window's cash box number, 1 when it is no number.
     qint32 SettingsCashBox() const;
-    // Whether a scratch query over `sql` finds a row.
-    bool AnyRow(const QString& sql);
 };
 
 // The one data module, made first at start-up.
