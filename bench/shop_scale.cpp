@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <ctime>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -43,6 +44,18 @@ constexpr int kArticles = 5000;
 constexpr int kAppended = 1000;
 constexpr unsigned kSeed = 20261210;
 using bench::Clock;
+
+// The time this thread ran, so that other work on a shared machine does not count.
+struct CpuClock {
+    using duration = Clock::duration;
+    using time_point = std::chrono::time_point<CpuClock, duration>;
+    static time_point now()
+    {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return time_point(std::chrono::duration_cast<duration>(std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec)));
+    }
+};
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -331,19 +344,19 @@ struct Figures {
     Clock::duration hand{};
 };
 
-// Runs `program` and `hand` alternately on one size; the median time of each, so that a moment
-// when the machine is busy elsewhere does not count.
+// Runs `program` and `hand` alternately on one size; the median processor time of each, so that
+// the machine being busy elsewhere does not count.
 template <class Program, class Hand>
 Figures Measure(int runs, Program&& program, Hand&& hand)
 {
     runs *= gRepeat;
     std::vector<Clock::duration> programTimes, handTimes;
     for (int i = 0; i < runs; ++i) {
-        const auto t0 = Clock::now();
+        const auto t0 = CpuClock::now();
         program(i);
-        const auto t1 = Clock::now();
+        const auto t1 = CpuClock::now();
         hand(i);
-        const auto t2 = Clock::now();
+        const auto t2 = CpuClock::now();
         programTimes.push_back(t1 - t0);
         handTimes.push_back(t2 - t1);
     }

@@ -734,7 +734,7 @@ void TDaoTable::SetBatchMode(bool value)
         (void)RecNo();
 }
 
-dao::Database* TDaoTable::BatchDatabase() const
+dao::Database* TDaoTable::ConnectedDatabase() const
 {
     return database_ && database_->Connected() ? database_->DatabaseObject() : nullptr;
 }
@@ -742,7 +742,7 @@ dao::Database* TDaoTable::BatchDatabase() const
 // The writes of a batch go to the engine as one transaction, unless one is open already.
 void TDaoTable::BeginBatchWrites()
 {
-    dao::Database* db = BatchDatabase();
+    dao::Database* db = ConnectedDatabase();
     if (batchTransaction_ || !db || db->InTransaction() || !db->Updatable())
         return;
     db->BeginTrans();
@@ -754,7 +754,7 @@ void TDaoTable::EndBatchWrites()
     if (!batchTransaction_)
         return;
     batchTransaction_ = false;
-    dao::Database* db = BatchDatabase();
+    dao::Database* db = ConnectedDatabase();
     if (db && db->InTransaction())
         db->CommitTrans();
 }
@@ -765,7 +765,7 @@ void TDaoTable::AbandonBatchWrites()
     if (!batchTransaction_)
         return;
     batchTransaction_ = false;
-    dao::Database* db = BatchDatabase();
+    dao::Database* db = ConnectedDatabase();
     if (db && db->InTransaction())
         db->Rollback();
     if (batchMode_)
@@ -1131,6 +1131,7 @@ void TDaoTable::CloseByDatabase()
 
 void TDaoTable::RestartRecordset()
 {
+    const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
     ClearBuffers();
     CloseDaoRecordset();
@@ -1206,6 +1207,7 @@ void TDaoTable::RequeryIfRestartable()
 // numbers of the old rows no longer hold.
 void TDaoTable::RequeryRecordset()
 {
+    const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
     bookmarkRecNos_.clear();
     bookmarkKeys_.clear();

@@ -266,8 +266,8 @@ protected:
 
 private:
     friend class TDaoBlobStream;
-    // Batch mode's engine transaction.
-    dao::Database* BatchDatabase() const;
+    // The engine's database when connected; batch mode's engine transaction.
+    dao::Database* ConnectedDatabase() const;
     void BeginBatchWrites();
     void EndBatchWrites();
     void AbandonBatchWrites();

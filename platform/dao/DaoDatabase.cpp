@@ -85,7 +85,27 @@ void Database::CommitTrans() { LiveStore()->CommitTransaction(); }
 
 void Database::Rollback() { LiveStore()->RollbackTransaction(); }
 
-bool Database::InTransaction() const { return store_ && store_->IsOpen() && store_->InTransaction(); }
+bool Database::InTransaction() const
+{
+    return store_ && store_->IsOpen() && store_->InTransaction() && !store_->InSharedRead();
+}
+
+SharedRead::SharedRead(Database* db) : store_(db && db->IsOpen() ? db->GetStore() : nullptr)
+{
+    if (store_)
+        store_->BeginSharedRead();
+}
+
+SharedRead::~SharedRead()
+{
+    if (store_) {
+        try {
+            store_->EndSharedRead();
+        } catch (const EDaoError&) {
+            // Ending a read that wrote nothing gives up nothing.
+        }
+    }
+}
 
 std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, int type, int options, int lockType)
 {

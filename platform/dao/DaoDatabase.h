@@ -15,6 +15,21 @@ namespace dao {
 
 class Recordset;
 
+class Database;
+
+// Holds one read of the database's file while it lives: the statements run meanwhile share one
+// lock. A write or a transaction begun meanwhile ends it first.
+class SharedRead {
+public:
+    explicit SharedRead(Database* db);
+    ~SharedRead();
+    SharedRead(const SharedRead&) = delete;
+    SharedRead& operator=(const SharedRead&) = delete;
+
+private:
+    std::shared_ptr<Store> store_;
+};
+
 class Database : public std::enable_shared_from_this<Database> {
 public:
     static std::shared_ptr<Database> Open(const Store::OpenArguments& arguments, const QString& connect);

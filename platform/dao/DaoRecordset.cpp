@@ -1171,6 +1171,7 @@ void Recordset::Edit()
     CheckCurrent();
     LeaveEdit();
     Store& store = *source_->store;
+    store.LeaveSharedRead();
     if (lockEdits_ && !store.InTransaction()) {
         store.Exec(QStringLiteral("BEGIN IMMEDIATE"));
         holdingLock_ = true;

@@ -273,6 +273,8 @@ Store::~Store() { Close(); }
 
 void Store::Close()
 {
+    ownsSharedRead_ = false;
+    sharedReadDepth_ = 0;
     statements_.clear();
     freeTempTables_.clear();
     translations_.clear();
@@ -986,7 +988,32 @@ void Store::BeginWrite()
     CheckOpen();
     if (readOnly_)
         Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+    LeaveSharedRead();
     Run(InTransaction() ? QStringLiteral("SAVEPOINT dao_write") : QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Store::BeginSharedRead()
+{
+    if (sharedReadDepth_++ == 0 && IsOpen() && !InTransaction()) {
+        Run(QStringLiteral("BEGIN"));
+        ownsSharedRead_ = true;
+    }
+}
+
+void Store::EndSharedRead()
+{
+    if (sharedReadDepth_ > 0 && --sharedReadDepth_ == 0)
+        LeaveSharedRead();
+}
+
+void Store::LeaveSharedRead()
+{
+    if (!ownsSharedRead_)
+        return;
+    ownsSharedRead_ = false;
+    // Nothing was written in it: ending it cannot fail for want of a lock.
+    if (IsOpen() && InTransaction())
+        Run(QStringLiteral("COMMIT"));
 }
 
 void Store::Run(const QString& sql)
@@ -1052,6 +1079,7 @@ void Store::BeginTransaction()
     CheckOpen();
     if (readOnly_)
         Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+    LeaveSharedRead();
     if (InTransaction())
         Raise(errInvalidOperation, QStringLiteral("Invalid operation: a transaction is already open."));
     Run(QStringLiteral("BEGIN IMMEDIATE"));

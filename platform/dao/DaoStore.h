@@ -167,6 +167,15 @@ public:
     void CommitTransaction();
     void RollbackTransaction();
     bool InTransaction() const;
+    // One read of the file over many statements, so that they share one lock instead of each
+    // taking its own; nested ones join the outer one. Inside a transaction nothing happens; a
+    // write or a transaction begun ends it first, so no write waits for its end.
+    void BeginSharedRead();
+    void EndSharedRead();
+    // A transaction stands that is only a shared read.
+    bool InSharedRead() const { return ownsSharedRead_; }
+    // Ends a shared read at once, before something that must not run inside it.
+    void LeaveSharedRead();
 
     // Rows cached by recordsets stay good while the epoch stands.
     quint64 Epoch() const { return epoch_; }
@@ -210,6 +219,8 @@ private:
     quint64 translationsGeneration_ = 0;
     std::multimap<QString, QString> freeTempTables_;  // column definitions -> name
     int tempTableCount_ = 0;
+    int sharedReadDepth_ = 0;
+    bool ownsSharedRead_ = false;
 };
 
 // Runs `change` as one write of the store: all of it or, when anything fails, nothing.
