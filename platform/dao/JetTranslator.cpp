@@ -6,6 +6,7 @@
 #include "platform/dao/JetParser.h"
 #include "platform/dao/SqliteDialect.h"
 
+#include <QScopeGuard>
 #include <QSet>
 #include <QStringList>
 
@@ -192,6 +193,7 @@ struct JetTranslator::Impl {
     // Where literal values of a criteria go to be bound; null: written into the SQL.
     std::vector<TVariant>* bound = nullptr;
     int firstBound = 1;
+    int emitDepth = 0;
 
     // ---- parameters and saved queries ------------------------------------------------------
 
@@ -388,6 +390,12 @@ struct JetTranslator::Impl {
 
     Typed Emit(const Expr& e, Scope& s, Clause c)
     {
+        // Aliases expand into the expression that uses them, so the tree the parser bounded
+        // can still grow here.
+        if (emitDepth >= kMaxExprHeight)
+            RaiseTooDeep(e.position);
+        ++emitDepth;
+        const auto leave = qScopeGuard([this] { --emitDepth; });
         Typed t = EmitNode(e, s, c);
         if (!t.ungrouped.isEmpty() && t.source < 0 && s.groupSql.contains(t.sql))
             t.ungrouped.clear();
