@@ -722,14 +722,54 @@ void TDaoTable::SetBatchMode(bool value)
     if (!value)
         posting_ = false;
     if (value) {
+        BeginBatchWrites();
         DisableControls();
         return;
     }
+    EndBatchWrites();
     EnableControls();
     if (Active())
         Resync(TResyncMode());
     if (useGetRecNo_ && Active())
         (void)RecNo();
+}
+
+dao::Database* TDaoTable::ConnectedDatabase() const
+{
+    return database_ && database_->Connected() ? database_->DatabaseObject() : nullptr;
+}
+
+// The writes of a batch go to the engine as one transaction, unless one is open already.
+void TDaoTable::BeginBatchWrites()
+{
+    dao::Database* db = ConnectedDatabase();
+    if (batchTransaction_ || !db || db->InTransaction() || !db->Updatable())
+        return;
+    db->BeginTrans();
+    batchTransaction_ = true;
+}
+
+void TDaoTable::EndBatchWrites()
+{
+    if (!batchTransaction_)
+        return;
+    batchTransaction_ = false;
+    dao::Database* db = ConnectedDatabase();
+    if (db && db->InTransaction())
+        db->CommitTrans();
+}
+
+// A write of the batch failed: none of the batch is kept; what follows is a batch of its own.
+void TDaoTable::AbandonBatchWrites()
+{
+    if (!batchTransaction_)
+        return;
+    batchTransaction_ = false;
+    dao::Database* db = ConnectedDatabase();
+    if (db && db->InTransaction())
+        db->Rollback();
+    if (batchMode_)
+        BeginBatchWrites();
 }
 
 void TDaoTable::GetLastDaoError(TDaoErrorRecord& record)
@@ -782,7 +822,7 @@ std::shared_ptr<dao::Recordset> TDaoTable::OpenSourceRecordset()
         query->SetMaxRecords(queryDefODBCMaxRecords_);
         if (database_->QueryTimeout() != 60)
             query->SetODBCTimeout(database_->QueryTimeout());
-        return query->OpenRecordset(tableType_, optionWord_, lockType_);
+        return query->OpenRecordset(tableType_, optionWord_ | dao::dbDeferRows, lockType_);
     }
     QString source = tableName_;
     if (sql_.Count() > 0) {
@@ -790,7 +830,7 @@ std::shared_ptr<dao::Recordset> TDaoTable::OpenSourceRecordset()
             MasterValuesToParams();
         source = SubstituteParams(sql_);
     }
-    return db->OpenRecordset(source, tableType_, optionWord_, lockType_);
+    return db->OpenRecordset(source, tableType_, optionWord_ | dao::dbDeferRows, lockType_);
 }
 
 void TDaoTable::ApplySortAndFilter()
@@ -798,13 +838,13 @@ void TDaoTable::ApplySortAndFilter()
     if (sortedBy_.Count() > 0) {
         sortText_ = SortTextOf(sortedBy_);
         recordset_->SetSort(sortText_);
-        auto sorted = recordset_->OpenRecordset(tableType_, optionWord_);
+        auto sorted = recordset_->OpenRecordset(tableType_, optionWord_ | dao::dbDeferRows);
         recordset_->Close();
         recordset_ = sorted;
     }
     if (Filtered() && !filter_.isEmpty()) {
         recordset_->SetFilter(filter_);
-        auto filtered = recordset_->OpenRecordset(tableType_, optionWord_);
+        auto filtered = recordset_->OpenRecordset(tableType_, optionWord_ | dao::dbDeferRows);
         recordset_->Close();
         recordset_ = filtered;
     }
@@ -901,8 +941,10 @@ void TDaoTable::OpenDaoRecordset()
             }
         }
         BuildFieldLists();
+        // Each step opens the next recordset from the one before; only the last reads rows.
         ApplySortAndFilter();
         ApplyMasterLink();
+        recordset_->ReadRows();
         FillFieldObjects();
         ResetCursorCounters();
         database_->Idle();
@@ -1042,6 +1084,7 @@ void TDaoTable::InternalClose()
 {
     if (!recordsetOpen_)
         return;
+    EndBatchWrites();
     if (State() == dsEdit && recordset_) {
         try {
             recordset_->CancelUpdate();
@@ -1088,6 +1131,7 @@ void TDaoTable::CloseByDatabase()
 
 void TDaoTable::RestartRecordset()
 {
+    const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
     ClearBuffers();
     CloseDaoRecordset();
@@ -1163,6 +1207,7 @@ void TDaoTable::RequeryIfRestartable()
 // numbers of the old rows no longer hold.
 void TDaoTable::RequeryRecordset()
 {
+    const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
     bookmarkRecNos_.clear();
     bookmarkKeys_.clear();
@@ -2432,6 +2477,7 @@ void TDaoTable::Post()
         TDataSet::Post();
     } catch (...) {
         posting_ = false;
+        AbandonBatchWrites();
         throw;
     }
     posting_ = false;

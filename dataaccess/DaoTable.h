@@ -19,6 +19,7 @@
 #include <vector>
 
 namespace dao {
+class Database;
 class Recordset;
 class QueryDef;
 class Field;
@@ -265,6 +266,11 @@ protected:
 
 private:
     friend class TDaoBlobStream;
+    // The engine's database when connected; batch mode's engine transaction.
+    dao::Database* ConnectedDatabase() const;
+    void BeginBatchWrites();
+    void EndBatchWrites();
+    void AbandonBatchWrites();
     // The stream's bytes of a blob text and back (memos are UTF-8 text).
     QByteArray BlobBytes(const TField* field, const QString& text) const;
     QByteArray ReadBlobData(TField* field, TRecordBuffer buffer);
@@ -421,6 +427,7 @@ private:
     std::vector<std::shared_ptr<dao::Field>> fieldObjects_;
     bool recordsetOpen_ = false;
     bool batchMode_ = false;
+    bool batchTransaction_ = false;  // this table began the engine transaction of its batch
     bool posting_ = false;
     bool closingByDatabase_ = false;
     bool masterInactive_ = true;

@@ -208,6 +208,7 @@ void TDaoTable::ReopenForMaster()
     TDataSource* source = MasterSource();
     if (!source || masterInactive_ || !source->Enabled() || source->State() == dsEdit || masterFieldList_.Count() == 0)
         return;
+    const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
     ClearBuffers();
     CloseDaoRecordset();

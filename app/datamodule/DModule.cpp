@@ -301,6 +301,11 @@ void TDM::CreateDatabase()
     VantelDataBase->SetMdbVersionAutoDetect(false);
     VantelDataBase->SetSaveUserName(true);
     VantelDataBase->SetDatabasePassword(QString::fromLatin1(shopschema::kDatabasePassword));
+    // A shop file from an earlier version gets the indexes the queries of this one read through.
+    VantelDataBase->OnAfterConnect = [](TDaoDatabase* database) {
+        if (dao::Database* db = database->DatabaseObject())
+            shopschema::AddMissingIndexes(*db);
+    };
 
     CheckDatabase = new TDaoConnectionCheck(this);
     CheckDatabase->setObjectName(QStringLiteral("CheckDatabase"));

@@ -7,6 +7,7 @@
 #include "platform/dao/DaoField.h"
 #include "platform/dao/DaoIndex.h"
 #include "platform/dao/DaoQueryDef.h"
+#include "platform/dao/DaoError.h"
 #include "platform/dao/DaoTableDef.h"
 
 #include <QFile>
@@ -50,8 +51,9 @@ std::vector<TTableDesign> BuildTables()
                   Col("delivery_detail_id", K::Int32), Col("quantity_reminder", K::Double), Col("service", K::Bool),
                   Col("delivery_tax_value", K::Double), Col("total_sale_sum", K::Double), Stamp("last_modified"),
                   Col("seller_id", K::Int32)},
+                 // The stock of a lot reads what was sold from it out of this index alone.
                  {{"sale_id", "sale_id"}, {"delivery_detail_id", "delivery_detail_id"},
-                  {"article_code", "article_code"}}});
+                  {"article_code", "article_code"}, {"lot_sales", "delivery_detail_id;sale_id;sale_quantity"}}});
     t.push_back({"car",
                  {Id(), Col("client_id", K::Int32), Text("mark", 20), Text("model", 30), Text("colour", 12),
                   Text("car_number", 20), Text("frame_num", 25), Text("motor_num", 25), Col("power", K::Int16),
@@ -230,6 +232,27 @@ QString DisplayFormat(TColumnKind kind)
     case K::Date: return QStringLiteral("Short Date");
     case K::DateTime: return QStringLiteral("General Date");
     default: return QString();
+    }
+}
+
+void AddMissingIndexes(dao::Database& db)
+{
+    if (!db.Updatable())
+        return;
+    for (const TTableDesign& design : ShopTables()) {
+        std::shared_ptr<dao::TableDef> table;
+        try {
+            table = db.TableDefs().Item(design.Name);
+        } catch (const EDaoError&) {
+            continue;  // a table the file does not have is no business of this
+        }
+        for (const TIndexDesign& index : design.Indexes) {
+            bool present = false;
+            for (int i = 0; i < table->Indexes().Count() && !present; ++i)
+                present = table->Indexes().Item(i)->Name().compare(index.Name, Qt::CaseInsensitive) == 0;
+            if (!present)
+                AppendIndex(*table, index.Name, index.Fields, false);
+        }
     }
 }
 

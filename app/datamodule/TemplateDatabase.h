@@ -8,6 +8,10 @@
 #include <QStringList>
 #include <vector>
 
+namespace dao {
+class Database;
+}
+
 namespace shopschema {
 
 // The password every shop database is opened with.
@@ -51,6 +55,10 @@ const TTableDesign* FindShopTable(const QString& name);
 int DaoFieldType(TColumnKind kind);
 // "Short Date" for a date, "General Date" for a date-time, empty otherwise.
 QString DisplayFormat(TColumnKind kind);
+
+// Gives a shop database made by an earlier version of the program the indexes it lacks; the
+// rows stay as they are. Does nothing on a read-only database.
+void AddMissingIndexes(dao::Database& db);
 
 // Writes a new template database at `path` (which must not exist), through the DAO layer.
 // Raises the engine error of the step that failed; a half-written file is removed.

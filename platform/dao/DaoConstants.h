@@ -22,7 +22,10 @@ enum RecordsetType : int { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 
 enum Option : int {
     dbDenyWrite = 1, dbDenyRead = 2, dbReadOnly = 4, dbAppendOnly = 8, dbInconsistent = 16, dbConsistent = 32,
     dbSQLPassThrough = 64, dbFailOnError = 128, dbForwardOnly = 256, dbSeeChanges = 512, dbRunAsync = 1024,
-    dbExecDirect = 2048
+    dbExecDirect = 2048,
+    // This engine's own: the rows are read when first wanted (or by ReadRows) instead of at
+    // opening, for a recordset opened only to open others from it with a filter or a sort.
+    dbDeferRows = 0x10000
 };
 
 // Lock types.
@@ -100,7 +103,8 @@ enum MoreErrorNumber : int {
     errNoFields = 3047,            // a table definition without fields
     errCannotOpenDatabase = 3051,  // the file cannot be opened for writing
     errReadOnlyDatabase = 3027,
-    errInvalidOperation = 3219
+    errInvalidOperation = 3219,
+    errCommitWithoutBegin = 3034   // commit or rollback without a transaction begun
 };
 
 // Error numbers of the SQL translator.

@@ -72,11 +72,39 @@ void Database::Execute(const QString& text, int options)
     QString sql = text;
     if (const QueryDefData* q = store->FindQueryDef(Unbracketed(text)))
         sql = q->sql;
-    const jet::Statement statement = jet::Translate(sql, *store);
+    const jet::Statement statement = store->Translation(sql);
     if (!statement.parameters.empty())
         Raise(errTooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(statement.parameters.size()));
     recordsAffected_ = 0;
     recordsAffected_ = RunAction(*store, statement, {});
+}
+
+void Database::BeginTrans() { LiveStore()->BeginTransaction(); }
+
+void Database::CommitTrans() { LiveStore()->CommitTransaction(); }
+
+void Database::Rollback() { LiveStore()->RollbackTransaction(); }
+
+bool Database::InTransaction() const
+{
+    return store_ && store_->IsOpen() && store_->InTransaction() && !store_->InSharedRead();
+}
+
+SharedRead::SharedRead(Database* db) : store_(db && db->IsOpen() ? db->GetStore() : nullptr)
+{
+    if (store_)
+        store_->BeginSharedRead();
+}
+
+SharedRead::~SharedRead()
+{
+    if (store_) {
+        try {
+            store_->EndSharedRead();
+        } catch (const EDaoError&) {
+            // Ending a read that wrote nothing gives up nothing.
+        }
+    }
 }
 
 std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, int type, int options, int lockType)
@@ -93,7 +121,7 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, int ty
     } else {
         if (type == dbOpenTable)
             Raise(errInvalidOperation, QStringLiteral("Invalid operation: a table-type recordset needs a stored table."));
-        const jet::Statement statement = jet::Translate(source, *store);
+        const jet::Statement statement = store->Translation(source);
         if (!statement.parameters.empty())
             Raise(errTooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(statement.parameters.size()));
         rs = Recordset::OpenStatement(store, statement, {}, source, type, options, lockType);

@@ -15,6 +15,21 @@ namespace dao {
 
 class Recordset;
 
+class Database;
+
+// Holds one read of the database's file while it lives: the statements run meanwhile share one
+// lock. A write or a transaction begun meanwhile ends it first.
+class SharedRead {
+public:
+    explicit SharedRead(Database* db);
+    ~SharedRead();
+    SharedRead(const SharedRead&) = delete;
+    SharedRead& operator=(const SharedRead&) = delete;
+
+private:
+    std::shared_ptr<Store> store_;
+};
+
 class Database : public std::enable_shared_from_this<Database> {
 public:
     static std::shared_ptr<Database> Open(const Store::OpenArguments& arguments, const QString& connect);
@@ -40,6 +55,14 @@ public:
     // A stored table's name, a saved query's name or a SELECT statement. Type 0: table-type for
     // a stored table, dynaset otherwise.
     std::shared_ptr<Recordset> OpenRecordset(const QString& source, int type = 0, int options = 0, int lockType = 0);
+
+    // A transaction over many writes on this database: all of them are kept by CommitTrans, none
+    // by Rollback; each write inside it is still all or nothing by itself. Raises 3034 for a
+    // commit or rollback without BeginTrans.
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+    bool InTransaction() const;
 
     dao::TableDefs& TableDefs();
     dao::QueryDefs& QueryDefs();

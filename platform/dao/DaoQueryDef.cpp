@@ -135,7 +135,7 @@ void QueryDef::ReadParameters()
     if (parametersRead_)
         return;
     auto store = LockStore();
-    const jet::Statement statement = jet::Translate(sql_, *store);
+    const jet::Statement statement = store->Translation(sql_);
     // Values already given survive a new reading of the same names.
     std::vector<std::shared_ptr<Parameter>> old(parameters_.begin(), parameters_.end());
     parameters_.Clear();
@@ -183,7 +183,7 @@ std::shared_ptr<Recordset> QueryDef::OpenRecordset(int type, int options, int lo
 {
     auto store = LockStore();
     ReadParameters();
-    const jet::Statement statement = jet::Translate(sql_, *store);
+    const jet::Statement statement = store->Translation(sql_);
     const std::vector<TVariant> values = ParameterValues(statement.parameters);
     auto rs = Recordset::OpenStatement(store, statement, values, name_.isEmpty() ? sql_ : name_, type, options,
                                        lockType == 0 ? dbOptimistic : lockType, maxRecords_);
@@ -205,7 +205,7 @@ void QueryDef::Execute(int options)
         Raise(errOdbcRefused, QStringLiteral("ODBC--call failed: pass-through queries need an ODBC connection, which "
                                              "this engine does not offer."));
     ReadParameters();
-    const jet::Statement statement = jet::Translate(sql_, *store);
+    const jet::Statement statement = store->Translation(sql_);
     recordsAffected_ = RunAction(*store, statement, ParameterValues(statement.parameters));
 }
 

@@ -3,10 +3,10 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoValue.h"
+#include "platform/dao/SqliteDialect.h"
 
 #include <QStringList>
 #include <algorithm>
-#include <atomic>
 #include <sqlite3.h>
 #include <unordered_set>
 
@@ -60,17 +60,20 @@ struct SourceColumn {
     QString sourceTable;
     QString sourceField;
     QString baseColumn;  // the base table's column written through this one; empty: not written
+    QString groupSql;    // the grouping expression it shows, in a grouped statement
 };
 
-// A temporary table holding a snapshot's rows; dropped with the last recordset using it.
+// A temporary table holding a snapshot's rows; given back to the store, empty, with the last
+// recordset using it.
 struct TempTable {
     std::weak_ptr<Store> store;
+    QString columnsSql;
     QString name;
     ~TempTable()
     {
         if (auto s = store.lock(); s && s->IsOpen()) {
             try {
-                s->Exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QuoteName(name)));
+                s->GiveBackTempTable(columnsSql, name);
             } catch (const EDaoError&) {
             }
         }
@@ -88,6 +91,7 @@ struct RecordsetSource {
     QString sql;                    // QueryRows: the keyed SELECT; Plain: the SELECT
     QString rowByKeySql;            // QueryRows
     std::vector<TVariant> params;   // ?1 .. ?n of sql and rowByKeySql
+    jet::GroupedSelect grouped;     // Plain: sql in parts, when it is a grouped SELECT
     std::vector<SourceColumn> columns;
     std::shared_ptr<TempTable> temp;
     int maxRecords = 0;
@@ -104,6 +108,7 @@ struct RecordsetSource {
             r.format = c.def.Property(QStringLiteral("Format")).AsString();
             r.updatable = !c.baseColumn.isEmpty();
             r.baseColumn = c.baseColumn;
+            r.groupSql = c.groupSql;
             result.push_back(r);
         }
         return result;
@@ -154,22 +159,25 @@ struct RecordsetSource {
         return QString();
     }
 
-    void BindParams(SqlStatement& s) const
+    // The statement's parameters, then the criteria's values by their names.
+    void BindParams(SqlStatement& s, const std::vector<TVariant>& criteriaValues = {}) const
     {
         for (size_t i = 0; i < params.size(); ++i)
             s.Bind(int(i) + 1, params[i]);
+        const jet::SqliteDialect dialect;
+        for (size_t i = 0; i < criteriaValues.size(); ++i) {
+            const QByteArray name = dialect.BoundValue(int(i) + 1).toUtf8();
+            if (const int at = sqlite3_bind_parameter_index(s.Get(), name.constData()); at > 0)
+                s.Bind(at, criteriaValues[i]);
+        }
     }
 };
 
 namespace {
 
-std::atomic<int> snapshotCounter{0};
-
-std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const QString& where, const QString& order)
+std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const QString& where,
+                                             const std::vector<TVariant>& whereValues, const QString& order)
 {
-    auto temp = std::make_shared<TempTable>();
-    temp->store = from.store;
-    temp->name = QStringLiteral("__dao_snap_%1").arg(++snapshotCounter);
     QStringList defs{QStringLiteral("\"__base_key\" INTEGER")};
     QStringList names;
     for (size_t i = 0; i < from.columns.size(); ++i) {
@@ -184,12 +192,15 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
             type += QStringLiteral(" COLLATE ") + QLatin1String(jet::kTextCollation);
         defs << QuoteName(n) + QLatin1Char(' ') + type;
     }
-    from.store->Exec(QStringLiteral("CREATE TEMP TABLE %1(%2)").arg(QuoteName(temp->name), defs.join(QLatin1Char(','))));
-    SqlStatement insert(from.store->Db(),
-                        QStringLiteral("INSERT INTO temp.%1 ").arg(QuoteName(temp->name)) + from.CopySelect(where, order));
-    from.BindParams(insert);
+    auto temp = std::make_shared<TempTable>();
+    temp->store = from.store;
+    temp->columnsSql = defs.join(QLatin1Char(','));
+    temp->name = from.store->TakeTempTable(temp->columnsSql);
+    SqlStatement& insert =
+        from.store->Cached(QStringLiteral("INSERT INTO temp.%1 ").arg(QuoteName(temp->name)) + from.CopySelect(where, order));
+    ResetOnExit reset{insert};
+    from.BindParams(insert, whereValues);
     insert.Step();
-    insert.Reset();
 
     auto src = std::make_shared<RecordsetSource>();
     src->store = from.store;
@@ -201,10 +212,18 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
     src->columns = from.columns;
     for (size_t i = 0; i < src->columns.size(); ++i) {
         src->columns[i].baseColumn.clear();
+        src->columns[i].groupSql.clear();
         src->columns[i].def.attributes &= ~dbUpdatableField;
     }
     src->temp = temp;
     return src;
+}
+
+// Whether rows of that source opened as that type are a copy taken when they are first read.
+bool CopiesRows(const RecordsetSource& source, int type)
+{
+    return type == dbOpenSnapshot || source.kind == RecordsetSource::Kind::Plain
+           || (type == dbOpenForwardOnly && source.kind != RecordsetSource::Kind::TableRows);
 }
 
 std::shared_ptr<RecordsetSource> TableSource(const std::shared_ptr<Store>& store, const TableDefData& table)
@@ -260,6 +279,8 @@ std::shared_ptr<Recordset> Recordset::OpenStatement(const std::shared_ptr<Store>
     const TableDefData* base = keyed ? store->FindTableDef(statement.baseTable) : nullptr;
     src->kind = keyed ? RecordsetSource::Kind::QueryRows : RecordsetSource::Kind::Plain;
     src->sql = keyed ? statement.keyedSql : statement.sql;
+    if (!keyed)
+        src->grouped = statement.grouped;
     src->rowByKeySql = statement.rowByKeySql;
     src->baseTable = keyed && base && !base->IsSystem() ? base->name : QString();
     for (const auto& r : statement.columns) {
@@ -277,6 +298,8 @@ std::shared_ptr<Recordset> Recordset::OpenStatement(const std::shared_ptr<Store>
             c.sourceTable = base->name;
             c.sourceField = baseField->name;
         }
+        if (!keyed)
+            c.groupSql = r.groupSql;
         if (r.updatable && baseField && !baseField->IsCounter() && !src->baseTable.isEmpty()) {
             c.baseColumn = baseField->name;
             c.def.attributes |= dbUpdatableField;
@@ -309,20 +332,17 @@ void Recordset::Init(std::shared_ptr<RecordsetSource> source, int type, int opti
         lockEdits_ = true;
     options_ = options;
     type_ = type;
-    const bool copy = type == dbOpenSnapshot || source->kind == RecordsetSource::Kind::Plain
-                      || (type == dbOpenForwardOnly && source->kind != RecordsetSource::Kind::TableRows);
-    if (copy) {
+    copyPending_ = CopiesRows(*source, type);
+    if (copyPending_) {
         origin_ = source;
         originWhere_ = whereSql_;
+        originValues_ = whereValues_;
         originOrder_ = orderSql_;
-        source = Materialize(*source, whereSql_, orderSql_);
-        whereSql_.clear();
-        orderSql_.clear();
     }
     source_ = std::move(source);
     forwardOnly_ = type == dbOpenForwardOnly;
-    readOnly_ = (options & dbReadOnly) || type == dbOpenSnapshot || forwardOnly_ || source_->baseTable.isEmpty()
-                || source_->store->ReadOnly();
+    readOnly_ = (options & dbReadOnly) || type == dbOpenSnapshot || forwardOnly_ || copyPending_
+                || source_->baseTable.isEmpty() || source_->store->ReadOnly();
     fields_.Clear();
     for (size_t i = 0; i < source_->columns.size(); ++i) {
         const SourceColumn& c = source_->columns[i];
@@ -336,7 +356,37 @@ void Recordset::Init(std::shared_ptr<RecordsetSource> source, int type, int opti
         fields_.Add(std::move(f));
     }
     fields_.SetFrozen(true);
-    LoadKeys(0, false);
+    rowsPending_ = true;
+    if (!(options & dbDeferRows)) {
+        ReadRows();
+        return;
+    }
+    // A recordset opened only to open others from it may never read its rows; a statement
+    // that cannot run fails here all the same (a copy, when the recordsets opened from it run).
+    if (!copyPending_)
+        source_->store->Cached(KeySql());
+}
+
+void Recordset::ReadRows() const
+{
+    if (!rowsPending_ || !source_)
+        return;
+    // Recordsets are only ever made non-const; reading the rows is what opening postponed.
+    auto* self = const_cast<Recordset*>(this);
+    if (copyPending_) {
+        self->source_ = Materialize(*source_, whereSql_, whereValues_, orderSql_);
+        self->whereSql_.clear();
+        self->whereValues_.clear();
+        self->orderSql_.clear();
+        self->copyPending_ = false;
+    }
+    self->LoadKeys(0, false);
+}
+
+void Recordset::CheckRows() const
+{
+    CheckOpen();
+    ReadRows();
 }
 
 Recordset::~Recordset()
@@ -356,6 +406,7 @@ void Recordset::Close()
     for (const auto& f : fields_)
         f->Detach();
     keys_.clear();
+    rowsPending_ = copyPending_ = false;
     positions_.clear();
     windowValues_.clear();
     windowState_.clear();
@@ -396,12 +447,13 @@ QString Recordset::KeySql() const
 void Recordset::LoadKeys(qint64 keepKey, bool keep)
 {
     CheckOpen();
-    SqlStatement s(source_->store->Db(), KeySql());
-    source_->BindParams(s);
+    SqlStatement& s = source_->store->Cached(KeySql());
+    ResetOnExit reset{s};
+    source_->BindParams(s, whereValues_);
     std::vector<qint64> keys;
     while (s.Step())
         keys.push_back(sqlite3_column_int64(s.Get(), 0));
-    s.Reset();
+    rowsPending_ = false;
     keys_ = std::move(keys);
     positionsValid_ = false;
     InvalidateCache();
@@ -528,7 +580,7 @@ void Recordset::FetchWindow(qint64 position) const
 
 void Recordset::CheckCurrent() const
 {
-    CheckOpen();
+    CheckRows();
     if (currentDeleted_)
         RecordDeleted();
     if (pos_ < 0 || pos_ >= qint64(keys_.size()))
@@ -626,19 +678,19 @@ void Recordset::CheckScrollable() const
 
 bool Recordset::Bof() const
 {
-    CheckOpen();
+    CheckRows();
     return keys_.empty() || pos_ < 0;
 }
 
 bool Recordset::Eof() const
 {
-    CheckOpen();
+    CheckRows();
     return keys_.empty() || pos_ >= qint64(keys_.size());
 }
 
 void Recordset::MoveFirst()
 {
-    CheckOpen();
+    CheckRows();
     if (forwardOnly_ && pos_ > 0)
         CheckScrollable();
     LeaveEdit();
@@ -649,7 +701,7 @@ void Recordset::MoveFirst()
 
 void Recordset::MoveLast()
 {
-    CheckOpen();
+    CheckRows();
     LeaveEdit();
     if (keys_.empty())
         NoCurrentRecord();
@@ -659,7 +711,7 @@ void Recordset::MoveLast()
 
 void Recordset::MoveNext()
 {
-    CheckOpen();
+    CheckRows();
     LeaveEdit();
     if (Eof())
         NoCurrentRecord();
@@ -668,7 +720,7 @@ void Recordset::MoveNext()
 
 void Recordset::MovePrevious()
 {
-    CheckOpen();
+    CheckRows();
     CheckScrollable();
     LeaveEdit();
     if (Bof())
@@ -678,7 +730,7 @@ void Recordset::MovePrevious()
 
 void Recordset::Move(int rows, const QByteArray& start)
 {
-    CheckOpen();
+    CheckRows();
     if (rows < 0)
         CheckScrollable();
     qint64 from = pos_;
@@ -706,7 +758,7 @@ void Recordset::Move(int rows, const QByteArray& start)
 
 int Recordset::AbsolutePosition() const
 {
-    CheckOpen();
+    CheckRows();
     if (currentDeleted_ || pos_ < 0 || pos_ >= qint64(keys_.size()))
         return -1;
     return int(pos_);
@@ -714,7 +766,7 @@ int Recordset::AbsolutePosition() const
 
 void Recordset::SetAbsolutePosition(int position)
 {
-    CheckOpen();
+    CheckRows();
     CheckScrollable();
     if (position < 0 || position >= int(keys_.size()))
         Raise(errInvalidArgument, QStringLiteral("Invalid argument: position %1.").arg(position));
@@ -724,7 +776,7 @@ void Recordset::SetAbsolutePosition(int position)
 
 double Recordset::PercentPosition() const
 {
-    CheckOpen();
+    CheckRows();
     if (keys_.empty() || pos_ < 0)
         return 0;
     if (pos_ >= qint64(keys_.size()))
@@ -734,7 +786,7 @@ double Recordset::PercentPosition() const
 
 void Recordset::SetPercentPosition(double percent)
 {
-    CheckOpen();
+    CheckRows();
     CheckScrollable();
     if (percent < 0 || percent > 100)
         Raise(errInvalidArgument, QStringLiteral("Invalid argument: percent position %1.").arg(percent));
@@ -747,7 +799,7 @@ void Recordset::SetPercentPosition(double percent)
 
 int Recordset::RecordCount() const
 {
-    CheckOpen();
+    CheckRows();
     if (type_ == dbOpenTable)
         return int(keys_.size());
     return int(std::min<qint64>(seen_, qint64(keys_.size())));
@@ -763,7 +815,7 @@ QByteArray Recordset::Bookmark() const { return KeyToBookmark(CurrentKey()); }
 
 qint64 Recordset::CurrentKey() const
 {
-    CheckOpen();
+    CheckRows();
     if (forwardOnly_)
         NotSupported(QStringLiteral("a forward-only recordset has no bookmarks"));
     CheckCurrent();
@@ -772,7 +824,7 @@ qint64 Recordset::CurrentKey() const
 
 void Recordset::SetBookmark(const QByteArray& bookmark)
 {
-    CheckOpen();
+    CheckRows();
     if (forwardOnly_)
         NotSupported(QStringLiteral("a forward-only recordset has no bookmarks"));
     const qint64 p = bookmark.size() >= 4 ? PositionOfKey(BookmarkToKey(bookmark)) : -1;
@@ -790,13 +842,14 @@ QByteArray Recordset::LastModified() const
 
 std::shared_ptr<Recordset> Recordset::Clone()
 {
-    CheckOpen();
+    CheckRows();
     if (forwardOnly_)
         NotSupported(QStringLiteral("a forward-only recordset cannot be cloned"));
     std::shared_ptr<Recordset> rs(new Recordset);
     rs->source_ = source_;
     rs->origin_ = origin_;
     rs->originWhere_ = originWhere_;
+    rs->originValues_ = originValues_;
     rs->originOrder_ = originOrder_;
     rs->parameterSource_ = parameterSource_;
     rs->type_ = type_;
@@ -804,6 +857,7 @@ std::shared_ptr<Recordset> Recordset::Clone()
     rs->readOnly_ = readOnly_;
     rs->lockEdits_ = lockEdits_;
     rs->whereSql_ = whereSql_;
+    rs->whereValues_ = whereValues_;
     rs->orderSql_ = orderSql_;
     rs->filter_ = filter_;
     rs->sort_ = sort_;
@@ -843,7 +897,7 @@ void Recordset::SetIndex(const QString& index)
 
 void Recordset::Seek(const QString& comparison, const std::vector<TVariant>& keys)
 {
-    CheckOpen();
+    CheckRows();
     if (type_ != dbOpenTable)
         NotSupported(QStringLiteral("Seek needs a table-type recordset"));
     if (index_.isEmpty())
@@ -928,9 +982,16 @@ void Recordset::Seek(const QString& comparison, const std::vector<TVariant>& key
 
 // ---- finding, filter, sort ----------------------------------------------------------------
 
-QString Recordset::CriteriaSql(const QString& criteria) const
+jet::BoundCriteria Recordset::CriteriaSql(const QString& criteria) const
 {
-    return jet::TranslateCriteria(criteria, source_->ResultColumns());
+    return jet::TranslateBoundCriteria(criteria, source_->ResultColumns(), int(whereValues_.size()) + 1);
+}
+
+std::vector<TVariant> Recordset::WhereValuesAnd(const std::vector<TVariant>& more) const
+{
+    std::vector<TVariant> values = whereValues_;
+    values.insert(values.end(), more.begin(), more.end());
+    return values;
 }
 
 QString Recordset::SortSql(const QString& sort) const
@@ -940,16 +1001,16 @@ QString Recordset::SortSql(const QString& sort) const
 
 void Recordset::Find(const QString& criteria, int direction, bool fromStart)
 {
-    CheckOpen();
+    CheckRows();
     CheckScrollable();
-    const QString expr = CriteriaSql(criteria);
+    const jet::BoundCriteria expr = CriteriaSql(criteria);
     std::unordered_set<qint64> matching;
     {
-        SqlStatement s(source_->store->Db(), source_->KeySelect(And(whereSql_, expr), QString()));
-        source_->BindParams(s);
+        SqlStatement& s = source_->store->Cached(source_->KeySelect(And(whereSql_, expr.sql), QString()));
+        ResetOnExit reset{s};
+        source_->BindParams(s, WhereValuesAnd(expr.values));
         while (s.Step())
             matching.insert(sqlite3_column_int64(s.Get(), 0));
-        s.Reset();
     }
     const qint64 count = qint64(keys_.size());
     qint64 p;
@@ -994,7 +1055,23 @@ std::shared_ptr<Recordset> Recordset::OpenRecordset(int type, int options)
         type = type_ == dbOpenTable ? dbOpenDynaset : type_;
     if (type == dbOpenTable)
         Raise(errInvalidOperation, QStringLiteral("Invalid operation: a table-type recordset opens from a table only."));
-    const QString where = And(whereSql_, filter_.trimmed().isEmpty() ? QString() : CriteriaSql(filter_));
+    // Rows not read yet are filtered where they come from, unless a copy must stand between.
+    if (copyPending_ && !CopiesRows(*source_, (options & dbForwardOnly) ? dbOpenForwardOnly : type))
+        ReadRows();
+    std::shared_ptr<RecordsetSource> source = source_;
+    jet::BoundCriteria filter = filter_.trimmed().isEmpty() ? jet::BoundCriteria{} : CriteriaSql(filter_);
+    QString where = And(whereSql_, filter.sql);
+    // A filter on what a grouped statement groups by picks its rows before they are grouped, so
+    // that the statement reads only those through its indexes.
+    if (!filter.sql.isEmpty() && copyPending_ && source_->grouped.IsGrouped()) {
+        if (auto before = jet::TranslateGroupCriteria(filter_, source_->ResultColumns(), int(whereValues_.size()) + 1)) {
+            source = std::make_shared<RecordsetSource>(*source_);
+            source->grouped = source_->grouped.Filtered(before->sql);
+            source->sql = source->grouped.Sql();
+            filter = std::move(*before);
+            where = whereSql_;
+        }
+    }
     QString order = sort_.trimmed().isEmpty() ? orderSql_ : SortSql(sort_);
     if (order.isEmpty() && type_ == dbOpenTable && !index_.isEmpty()) {
         const QString keySql = KeySql();
@@ -1004,9 +1081,10 @@ std::shared_ptr<Recordset> Recordset::OpenRecordset(int type, int options)
     }
     std::shared_ptr<Recordset> rs(new Recordset);
     rs->whereSql_ = where;
+    rs->whereValues_ = WhereValuesAnd(filter.values);
     rs->orderSql_ = order;
     rs->lockEdits_ = lockEdits_;
-    rs->Init(source_, type, options | (options_ & dbReadOnly), lockEdits_ ? dbPessimistic : dbOptimistic);
+    rs->Init(source, type, options | (options_ & dbReadOnly), lockEdits_ ? dbPessimistic : dbOptimistic);
     return rs;
 }
 
@@ -1018,19 +1096,29 @@ void Recordset::Requery()
     std::optional<std::vector<TVariant>> values;
     if (parameterSource_)
         values = parameterSource_();
+    if (copyPending_) {
+        // Not copied yet: the copy, when it is taken, runs with the new values.
+        if (values) {
+            auto fresh = std::make_shared<RecordsetSource>(*source_);
+            fresh->params = *values;
+            source_ = origin_ = fresh;
+        }
+        return;
+    }
     if (origin_) {
         if (values) {
             auto fresh = std::make_shared<RecordsetSource>(*origin_);
             fresh->params = *values;
             origin_ = fresh;
         }
-        source_ = Materialize(*origin_, originWhere_, originOrder_);
+        source_ = Materialize(*origin_, originWhere_, originValues_, originOrder_);
     } else if (values) {
         auto fresh = std::make_shared<RecordsetSource>(*source_);
         fresh->params = *values;
         source_ = fresh;
     }
-    LoadKeys(0, false);
+    if (!rowsPending_)
+        LoadKeys(0, false);
 }
 
 bool Recordset::Restartable() const
@@ -1077,12 +1165,13 @@ void Recordset::SetLockEdits(bool lock)
 
 void Recordset::Edit()
 {
-    CheckOpen();
+    CheckRows();
     if (readOnly_)
         Raise(errNotUpdatable, QStringLiteral("Cannot update. Database or object is read-only."));
     CheckCurrent();
     LeaveEdit();
     Store& store = *source_->store;
+    store.LeaveSharedRead();
     if (lockEdits_ && !store.InTransaction()) {
         store.Exec(QStringLiteral("BEGIN IMMEDIATE"));
         holdingLock_ = true;
@@ -1108,7 +1197,7 @@ void Recordset::Edit()
 
 void Recordset::AddNew()
 {
-    CheckOpen();
+    CheckRows();
     if (readOnly_)
         Raise(errNotUpdatable, QStringLiteral("Cannot update. Database or object is read-only."));
     LeaveEdit();
@@ -1167,6 +1256,16 @@ void CheckRequired(const TableDefData& table, const QString& column, const TVari
                     Raise(3058, QStringLiteral("Index or primary key cannot contain a Null value."));
 }
 
+bool InPrimaryKey(const TableDefData& table, const QString& column)
+{
+    for (const auto& ix : table.indexes)
+        if (ix.primary)
+            for (const auto& ixf : ix.fields)
+                if (ixf.name.compare(column, Qt::CaseInsensitive) == 0)
+                    return true;
+    return false;
+}
+
 // The catalogue entry of the table the recordset writes to.
 const TableDefData& BaseTable(const Store& store, const QString& name)
 {
@@ -1206,11 +1305,10 @@ void Recordset::Insert()
                 CheckRequired(*table, f.name, editBuffer_[i]);
                 given = true;
             }
-        if (!given && f.type != dbBoolean) {
-            const TVariant d = EvaluateDefault(f.defaultValue, f.type);
-            if (d.IsClear())
-                CheckRequired(*table, f.name, TVariant::Null());
-        }
+        // A default is worked out only where a rule wants a value (Now() is dear).
+        if (!given && f.type != dbBoolean && (f.required || InPrimaryKey(*table, f.name))
+            && EvaluateDefault(f.defaultValue, f.type).IsClear())
+            CheckRequired(*table, f.name, TVariant::Null());
     }
     const QString sql = names.isEmpty()
                             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteName(table->name))
@@ -1218,7 +1316,8 @@ void Recordset::Insert()
                                   .arg(QuoteName(table->name), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     qint64 key = 0;
     WriteAtOnce(store, [&] {
-        SqlStatement s(store.Db(), sql);
+        SqlStatement& s = store.Cached(sql);
+        ResetOnExit reset{s};
         for (size_t i = 0; i < values.size(); ++i)
             s.Bind(int(i) + 1, values[i]);
         s.Step();
@@ -1261,9 +1360,10 @@ void Recordset::Rewrite()
             Raise(errWriteConflict, QStringLiteral("The record was changed by another user since you began editing it; "
                                                    "your changes were not saved. Read the record again and repeat them."));
         if (!sets.isEmpty()) {
-            SqlStatement s(store.Db(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3")
-                                           .arg(QuoteName(table->name), sets.join(QLatin1Char(',')))
-                                           .arg(values.size() + 1));
+            SqlStatement& s = store.Cached(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3")
+                                               .arg(QuoteName(table->name), sets.join(QLatin1Char(',')))
+                                               .arg(values.size() + 1));
+            ResetOnExit reset{s};
             for (size_t i = 0; i < values.size(); ++i)
                 s.Bind(int(i) + 1, values[i]);
             s.BindKey(int(values.size()) + 1, editKey_);
@@ -1300,7 +1400,7 @@ void Recordset::CancelUpdate()
 
 void Recordset::Delete()
 {
-    CheckOpen();
+    CheckRows();
     if (readOnly_)
         Raise(errNotUpdatable, QStringLiteral("Cannot update. Database or object is read-only."));
     CheckCurrent();
@@ -1308,7 +1408,8 @@ void Recordset::Delete()
     Store& store = *source_->store;
     const qint64 key = keys_[size_t(pos_)];
     WriteAtOnce(store, [&] {
-        SqlStatement s(store.Db(), QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(QuoteName(source_->baseTable)));
+        SqlStatement& s = store.Cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(QuoteName(source_->baseTable)));
+        ResetOnExit reset{s};
         s.BindKey(1, key);
         s.Step();
         if (sqlite3_changes(store.Db()) == 0)

@@ -102,6 +102,8 @@ public:
     void SetLockEdits(bool lock);
 
     void Requery();
+    // Reads the rows of a recordset opened with dbDeferRows now; nothing once they are read.
+    void ReadRows() const;
     bool Restartable() const;
     bool Updatable() const;
     dao::Fields& Fields();
@@ -124,6 +126,8 @@ private:
     Recordset() = default;
     void Init(std::shared_ptr<RecordsetSource> source, int type, int options, int lockType);
     void CheckOpen() const;
+    // CheckOpen, then reads the rows when opening left them to be read.
+    void CheckRows() const;
     void CheckCurrent() const;
     void CheckScrollable() const;
     void LoadKeys(qint64 keepKey, bool keep);
@@ -137,7 +141,9 @@ private:
     qint64 PositionOfKey(qint64 key) const;
     void Find(const QString& criteria, int direction, bool fromStart);
     std::vector<TVariant> ReadBaseRow(qint64 key) const;
-    QString CriteriaSql(const QString& criteria) const;
+    // The criteria over these rows, its values numbered after those of the rows' own criteria.
+    jet::BoundCriteria CriteriaSql(const QString& criteria) const;
+    std::vector<TVariant> WhereValuesAnd(const std::vector<TVariant>& more) const;
     QString SortSql(const QString& sort) const;
     void Insert();
     void Rewrite();
@@ -146,6 +152,7 @@ private:
     // What a copied source was copied from, to copy it again on Requery.
     std::shared_ptr<RecordsetSource> origin_;
     QString originWhere_;
+    std::vector<TVariant> originValues_;
     QString originOrder_;
     ParameterSource parameterSource_;
     dao::Fields fields_;
@@ -156,7 +163,11 @@ private:
     bool lockEdits_ = false;
     bool holdingLock_ = false;
     QString whereSql_;
+    std::vector<TVariant> whereValues_;  // the bound values of whereSql_
     QString orderSql_;
+    // Opened, its rows not read yet; and, for a copy, not taken yet (source_ is what it copies).
+    bool rowsPending_ = false;
+    bool copyPending_ = false;
     QString filter_;
     QString sort_;
     QString index_;

@@ -295,7 +295,11 @@ Store::~Store() { Close(); }
 
 void Store::Close()
 {
+    ownsSharedRead_ = false;
+    sharedReadDepth_ = 0;
     statements_.clear();
+    freeTempTables_.clear();
+    translations_.clear();
     if (db_) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -1014,23 +1018,131 @@ void Store::BeginWrite()
     CheckOpen();
     if (readOnly_)
         Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+    LeaveSharedRead();
+    Run(InTransaction() ? QStringLiteral("SAVEPOINT dao_write") : QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Store::BeginSharedRead()
+{
+    if (sharedReadDepth_++ == 0 && IsOpen() && !InTransaction()) {
+        Run(QStringLiteral("BEGIN"));
+        ownsSharedRead_ = true;
+    }
+}
+
+void Store::EndSharedRead()
+{
+    if (sharedReadDepth_ > 0 && --sharedReadDepth_ == 0)
+        LeaveSharedRead();
+}
+
+void Store::LeaveSharedRead()
+{
+    if (!ownsSharedRead_)
+        return;
+    ownsSharedRead_ = false;
+    // Nothing was written in it: ending it cannot fail for want of a lock.
+    if (IsOpen() && InTransaction())
+        Run(QStringLiteral("COMMIT"));
+}
+
+void Store::Run(const QString& sql)
+{
+    SqlStatement& s = Cached(sql);
+    try {
+        while (s.Step()) {
+        }
+    } catch (...) {
+        s.Reset();
+        throw;
+    }
+    s.Reset();
+}
+
+const jet::Statement& Store::Translation(const QString& jetText)
+{
+    if (translationsGeneration_ != generation_ || translations_.size() > 256) {
+        translations_.clear();
+        translationsGeneration_ = generation_;
+    }
+    auto it = translations_.find(jetText);
+    if (it == translations_.end())
+        it = translations_.emplace(jetText, jet::Translate(jetText, *this)).first;
+    return it->second;
+}
+
+QString Store::TakeTempTable(const QString& columnsSql)
+{
+    CheckOpen();
+    if (const auto free = freeTempTables_.find(columnsSql); free != freeTempTables_.end()) {
+        const QString name = free->second;
+        freeTempTables_.erase(free);
+        return name;
+    }
+    const QString name = QStringLiteral("__dao_snap_%1").arg(++tempTableCount_);
+    Exec(QStringLiteral("CREATE TEMP TABLE %1(%2)").arg(QuoteName(name), columnsSql));
+    return name;
+}
+
+void Store::GiveBackTempTable(const QString& columnsSql, const QString& name)
+{
+    if (!IsOpen())
+        return;
+    constexpr size_t kKeptAlike = 4;
+    if (freeTempTables_.count(columnsSql) < kKeptAlike) {
+        Run(QStringLiteral("DELETE FROM temp.%1").arg(QuoteName(name)));
+        freeTempTables_.emplace(columnsSql, name);
+        return;
+    }
+    ForgetStatements(QuoteName(name));
+    Exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QuoteName(name)));
+}
+
+void Store::ForgetStatements(const QString& naming)
+{
+    const std::string fragment = naming.toStdString();
+    std::erase_if(statements_, [&](const auto& entry) { return entry.first.find(fragment) != std::string::npos; });
+}
+
+void Store::BeginTransaction()
+{
+    CheckOpen();
+    if (readOnly_)
+        Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+    LeaveSharedRead();
     if (InTransaction())
-        Exec(QStringLiteral("SAVEPOINT dao_write"));
-    else
-        Exec(QStringLiteral("BEGIN IMMEDIATE"));
+        Raise(errInvalidOperation, QStringLiteral("Invalid operation: a transaction is already open."));
+    Run(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Store::CommitTransaction()
+{
+    CheckOpen();
+    if (!InTransaction())
+        Raise(errCommitWithoutBegin, QStringLiteral("Commit or Rollback without BeginTrans."));
+    Run(QStringLiteral("COMMIT"));
+    ++epoch_;
+}
+
+void Store::RollbackTransaction()
+{
+    CheckOpen();
+    if (!InTransaction())
+        Raise(errCommitWithoutBegin, QStringLiteral("Commit or Rollback without BeginTrans."));
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    ++epoch_;
 }
 
 void Store::Commit()
 {
     if (!InTransaction())
         return;
-    // Inside a held transaction (a pessimistic edit) a write ends its savepoint only.
-    SqlStatement probe(db_, QStringLiteral("RELEASE dao_write"));
+    // Inside a held transaction (a pessimistic edit or a batch) a write ends its savepoint only.
+    SqlStatement& probe = Cached(QStringLiteral("RELEASE dao_write"));
     const int rc = sqlite3_step(probe.Get());
-    if (rc != SQLITE_DONE) {
-        sqlite3_reset(probe.Get());
-        Exec(QStringLiteral("COMMIT"));
-    }
+    sqlite3_reset(probe.Get());
+    if (rc != SQLITE_DONE)
+        Run(QStringLiteral("COMMIT"));
     ++epoch_;
 }
 

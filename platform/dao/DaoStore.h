@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QString>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -146,10 +147,35 @@ public:
     // Statements.
     void Exec(const QString& sql);
     SqlStatement& Cached(const QString& sql);
+    // Runs a statement without values through the cache.
+    void Run(const QString& sql);
+    // The Jet text translated for this catalogue; kept until the catalogue is read again.
+    const jet::Statement& Translation(const QString& jetText);
+    // An empty temporary table with these column definitions, made or kept from an earlier copy;
+    // GiveBackTempTable empties it and keeps it for the next copy of the same columns.
+    QString TakeTempTable(const QString& columnsSql);
+    void GiveBackTempTable(const QString& columnsSql, const QString& name);
+    // Drops the cached statements whose text contains `naming` (a table about to go).
+    void ForgetStatements(const QString& naming);
+    // One write: its own transaction, or a savepoint inside an open one.
     void BeginWrite();
     void Commit();
     void Rollback();
+    // A transaction the caller holds over many writes; each write inside it is a savepoint.
+    // Raises 3034 when none is open (commit, rollback); only one at a time.
+    void BeginTransaction();
+    void CommitTransaction();
+    void RollbackTransaction();
     bool InTransaction() const;
+    // One read of the file over many statements, so that they share one lock instead of each
+    // taking its own; nested ones join the outer one. Inside a transaction nothing happens; a
+    // write or a transaction begun ends it first, so no write waits for its end.
+    void BeginSharedRead();
+    void EndSharedRead();
+    // A transaction stands that is only a shared read.
+    bool InSharedRead() const { return ownsSharedRead_; }
+    // Ends a shared read at once, before something that must not run inside it.
+    void LeaveSharedRead();
 
     // Rows cached by recordsets stay good while the epoch stands.
     quint64 Epoch() const { return epoch_; }
@@ -189,6 +215,12 @@ private:
     quint64 generation_ = 0;
     QString catalogVersion_;
     qint64 dataVersion_ = -1;
+    std::unordered_map<QString, jet::Statement> translations_;
+    quint64 translationsGeneration_ = 0;
+    std::multimap<QString, QString> freeTempTables_;  // column definitions -> name
+    int tempTableCount_ = 0;
+    int sharedReadDepth_ = 0;
+    bool ownsSharedRead_ = false;
 };
 
 // Runs `change` as one write of the store: all of it or, when anything fails, nothing.

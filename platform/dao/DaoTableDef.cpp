@@ -203,11 +203,15 @@ void TableDefs::Delete(const QString& name)
 void TableDefs::Refresh()
 {
     auto store = store_.lock();
+    // Made from the catalogue as it is read now, the items stand as they are.
+    if (store && store->IsOpen() && !items_.empty() && readGeneration_ == store->CatalogGeneration())
+        return;
     items_.clear();
     if (!store || !store->IsOpen())
         return;
     for (const auto& t : store->Tables())
         items_.push_back(TableDef::FromStore(store, t));
+    readGeneration_ = store->CatalogGeneration();
 }
 
 }  // namespace dao

@@ -70,6 +70,7 @@ public:
 
 private:
     std::weak_ptr<Store> store_;
+    quint64 readGeneration_ = 0;  // the catalogue reading the items were made from
 };
 
 }  // namespace dao

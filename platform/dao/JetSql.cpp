@@ -29,6 +29,39 @@ QString TranslateCriteria(const QString& jetCriteria, const std::vector<ResultCo
     return JetTranslator(none).Criteria(jetCriteria, columns);
 }
 
+BoundCriteria TranslateBoundCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns,
+                                     int firstValue)
+{
+    const NoCatalog none;
+    BoundCriteria result;
+    result.sql = JetTranslator(none).Criteria(jetCriteria, columns, &result.values, firstValue);
+    return result;
+}
+
+std::optional<BoundCriteria> TranslateGroupCriteria(const QString& jetCriteria,
+                                                    const std::vector<ResultColumn>& columns, int firstValue)
+{
+    const NoCatalog none;
+    BoundCriteria result;
+    std::optional<QString> sql = JetTranslator(none).GroupCriteria(jetCriteria, columns, result.values, firstValue);
+    if (!sql)
+        return std::nullopt;
+    result.sql = *sql;
+    return result;
+}
+
+GroupedSelect GroupedSelect::Filtered(const QString& condition) const
+{
+    GroupedSelect g = *this;
+    g.where = where.isEmpty() ? condition : QStringLiteral("(%1) AND (%2)").arg(where, condition);
+    return g;
+}
+
+QString GroupedSelect::Sql() const
+{
+    return head + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where) + tail;
+}
+
 QString TranslateSort(const QString& jetSort, const std::vector<ResultColumn>& columns)
 {
     const NoCatalog none;

@@ -11,6 +11,8 @@
 //    Numeric/Decimal/Float: REAL; Text/Char/Memo: TEXT declared COLLATE kTextCollation;
 //    Binary/VarBinary/LongBinary/GUID: BLOB (a GUID is its 16 raw bytes).
 
+#include "platform/toolkit/Variant.h"
+
 #include <QString>
 #include <optional>
 #include <vector>
@@ -62,6 +64,21 @@ struct ResultColumn {
     QString format;        // the base column's "Format" property, when the column is one
     bool updatable = false;
     QString baseColumn;    // the base table's column written through this one, when updatable
+    // In a grouped SELECT, a column that is one of the grouping expressions as it stands: that
+    // expression. A filter on such columns alone may stand before the grouping.
+    QString groupSql;
+};
+
+// A grouped SELECT in its parts, so that a condition on its grouping expressions can go into
+// its WHERE, before the grouping.
+struct GroupedSelect {
+    QString head;   // SELECT .. FROM ..
+    QString where;  // its own condition, empty when none
+    QString tail;   // GROUP BY .. HAVING .. ORDER BY ..; empty: not a grouped SELECT
+    bool IsGrouped() const { return !tail.isEmpty(); }
+    // The same rows grouped from only those rows that meet `condition` as well.
+    GroupedSelect Filtered(const QString& condition) const;
+    QString Sql() const;
 };
 
 enum class StatementKind { Select, Delete, Update, Insert, Other };
@@ -75,6 +92,7 @@ struct Statement {
     QString baseTable;                  // that table; empty when the rows cannot be written
     QString keyedSql;                   // the same rows with the table's rowid as an extra first column
     QString rowByKeySql;                // the result columns of one row, its rowid bound as the last parameter
+    GroupedSelect grouped;              // a grouped Select without TOP; empty otherwise
 };
 
 // Translates one Jet statement. Saved queries it reads are expanded (a cycle is an error);
@@ -87,6 +105,22 @@ Statement Translate(const QString& jetText, const Catalog& catalog);
 // unqualified, so the expression fits a SELECT over the result as a subquery or over the table;
 // a name that is no column raises dao::errUnknownName.
 QString TranslateCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns);
+
+// A criteria expression as TranslateCriteria makes it, its literal values left out of the SQL:
+// each is the named parameter the dialect spells for its number, counted from `firstValue`,
+// and its value stands at [number - firstValue] in `values`. Bound so, the same criteria with
+// other values is the same statement, and SQLite plans it with its indexes.
+struct BoundCriteria {
+    QString sql;
+    std::vector<TVariant> values;
+};
+BoundCriteria TranslateBoundCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns,
+                                     int firstValue);
+// The same over the grouping expressions (ResultColumn::groupSql) of the columns it names, to
+// filter a grouped statement's rows before they are grouped; nullopt when it names a column that
+// is no grouping expression or calls a function (which could tell apart rows of one group).
+std::optional<BoundCriteria> TranslateGroupCriteria(const QString& jetCriteria,
+                                                    const std::vector<ResultColumn>& columns, int firstValue);
 
 // A Jet sort list ("[a] DESC, b") over the given columns, as an SQLite ORDER BY list.
 QString TranslateSort(const QString& jetSort, const std::vector<ResultColumn>& columns);

@@ -83,6 +83,10 @@ struct Source {
     const TableInfo* table = nullptr;
     std::vector<ResultColumn> columns;
     bool bare = false;  // columns written without a qualifier
+    bool grouping = false;  // bare columns written as their grouping expression
+    // A grouped query left-joined on its one free grouping column: not joined, each column read
+    // for the row at hand by "(SELECT <name>.<column>" + correlatedFrom.
+    QString correlatedFrom;
 };
 
 // An emitted expression with what Jet knows of its value.
@@ -118,6 +122,7 @@ struct Scope {
     QSet<QString> groupSql;
     int aggregateDepth = 0;
     bool allowParameters = true;
+    bool namesUngrouped = false;  // a grouping scope met a column that is no grouping expression
 };
 
 struct SelectResult {
@@ -125,9 +130,22 @@ struct SelectResult {
     std::vector<ResultColumn> columns;
     bool singleTable = false;
     QString itemsSql, fromSql, tailSql;  // tail: WHERE .. ORDER BY .. LIMIT
+    QString headSql;                     // SELECT .. FROM ..
+    QString whereSql;                    // the WHERE condition alone
+    QString groupTailSql;                // a grouped SELECT's tail after its WHERE
     QString tableFromSql;                // the table with its alias, for the by-key select
     QString rowKey;
 };
+
+bool CallsFunction(const Expr& e)
+{
+    if (e.kind == Expr::Kind::Call)
+        return true;
+    for (const auto& a : e.args)
+        if (CallsFunction(*a))
+            return true;
+    return false;
+}
 
 bool ContainsAggregate(const Expr& e, const SqliteDialect& dialect)
 {
@@ -172,6 +190,9 @@ struct JetTranslator::Impl {
     std::map<QString, std::unique_ptr<JetStatement>> queries;
     std::map<QString, SelectResult> translated;
     std::vector<ExprPtr> synthesized;
+    // Where literal values of a criteria go to be bound; null: written into the SQL.
+    std::vector<TVariant>* bound = nullptr;
+    int firstBound = 1;
     int emitDepth = 0;
 
     // ---- parameters and saved queries ------------------------------------------------------
@@ -313,6 +334,10 @@ struct JetTranslator::Impl {
                             t.size = c.size;
                             t.counter = c.counter;
                             t.format = c.format;
+                            if (src.grouping) {
+                                s.namesUngrouped = s.namesUngrouped || c.groupSql.isEmpty();
+                                t.storedColumn = true;
+                            }
                             hit = true;
                             break;
                         }
@@ -326,6 +351,12 @@ struct JetTranslator::Impl {
                 continue;
             t.source = int(i);
             t.sql = src.bare ? dialect.QuoteIdentifier(t.column) : src.quoted + u'.' + dialect.QuoteIdentifier(t.column);
+            if (src.grouping)
+                for (const ResultColumn& c : src.columns)
+                    if (SameName(c.name, t.column) && !c.groupSql.isEmpty())
+                        t.sql = c.groupSql;
+            if (!src.correlatedFrom.isEmpty())
+                t.sql = QStringLiteral("(SELECT ") + src.quoted + u'.' + dialect.QuoteIdentifier(t.column) + src.correlatedFrom;
             if (++matches > 1)
                 Raise(dao::errAmbiguousField,
                       QStringLiteral("The specified field '%1' could refer to more than one table listed in the "
@@ -445,7 +476,35 @@ struct JetTranslator::Impl {
         return Typed{};
     }
 
+    // The literal as a named parameter, when the literals are bound and it is a plain value.
+    bool BindLiteral(const Expr& e, Typed& t)
+    {
+        if (!bound)
+            return false;
+        TVariant value;
+        switch (e.literal) {
+        case LiteralKind::Integer: value = TVariant(qint64(e.integer)); break;
+        case LiteralKind::Float: value = TVariant(e.number); break;
+        case LiteralKind::String: value = TVariant(e.text); break;
+        case LiteralKind::Boolean: value = TVariant(qint64(e.integer != 0 ? -1 : 0)); break;
+        case LiteralKind::Date: value = TVariant::FromDate(e.number); break;
+        default: return false;
+        }
+        t.sql = dialect.BoundValue(firstBound + int(bound->size()));
+        bound->push_back(std::move(value));
+        return true;
+    }
+
     Typed EmitLiteral(const Expr& e)
+    {
+        Typed t = EmitLiteralText(e);
+        Typed b = t;
+        if (BindLiteral(e, b))
+            return b;
+        return t;
+    }
+
+    Typed EmitLiteralText(const Expr& e)
     {
         Typed t;
         switch (e.literal) {
@@ -811,11 +870,124 @@ struct JetTranslator::Impl {
         s.sources.push_back(std::move(src));
     }
 
+    // The grouping expression of a saved query's GROUP BY item that no top-level HAVING term
+    // "item = constant" fixes; empty unless exactly one is free, so that the query has at most
+    // one row for each value of it.
+    static const Expr* FreeGroupingItem(const SelectStmt& q)
+    {
+        if (q.groupBy.empty() || q.top >= 0)
+            return nullptr;
+        std::vector<const Expr*> terms;
+        std::vector<const Expr*> pending;
+        if (q.having)
+            pending.push_back(q.having.get());
+        while (!pending.empty()) {
+            const Expr* e = pending.back();
+            pending.pop_back();
+            if (e->kind == Expr::Kind::Binary && e->op == QLatin1String("AND")) {
+                pending.push_back(e->args[0].get());
+                pending.push_back(e->args[1].get());
+            } else {
+                terms.push_back(e);
+            }
+        }
+        auto fixed = [&](const Expr& g) {
+            for (const Expr* t : terms)
+                if (t->kind == Expr::Kind::Binary && t->op == QLatin1String("=") && !t->negated)
+                    for (int side = 0; side < 2; ++side)
+                        if (t->args[size_t(side)]->kind == Expr::Kind::Name
+                            && t->args[size_t(1 - side)]->kind == Expr::Kind::Literal
+                            && t->args[size_t(1 - side)]->literal != LiteralKind::Null
+                            && SameName(ExprText(*t->args[size_t(side)]), ExprText(g)))
+                            return true;
+            return false;
+        };
+        const Expr* free = nullptr;
+        for (const auto& g : q.groupBy) {
+            if (g->kind != Expr::Kind::Name)
+                return nullptr;
+            if (fixed(*g))
+                continue;
+            if (free)
+                return nullptr;
+            free = g.get();
+        }
+        return free;
+    }
+
+    // For "outer LEFT JOIN query ON outer.x = query.k", where the query is grouped with k its
+    // one free grouping column: the FROM text that reads the query's row for the outer row at
+    // hand, its rows picked by k before they are grouped. Empty when the join is not of that kind.
+    QString CorrelatedFrom(const TableRef& ref, Scope& s, size_t queryIndex)
+    {
+        const TableRef& right = *ref.right;
+        const Source& query = s.sources[queryIndex];
+        if (ref.join != JoinKind::Left || right.isJoin || query.table || !ref.on || ref.on->kind != Expr::Kind::Binary
+            || ref.on->op != QLatin1String("="))
+            return QString();
+        const auto stored = queries.find(Key(right.name));
+        if (stored == queries.end() || !stored->second->select)
+            return QString();
+        const SelectStmt& q = *stored->second->select;
+        const Expr* free = FreeGroupingItem(q);
+        if (!free)
+            return QString();
+        std::optional<Typed> sides[2];
+        for (int i = 0; i < 2; ++i) {
+            if (ref.on->args[size_t(i)]->kind != Expr::Kind::Name)
+                return QString();
+            sides[i] = FindColumn(s, *ref.on->args[size_t(i)]);
+            if (!sides[i] || IsTextType(sides[i]->type) || sides[i]->type == 0)
+                return QString();
+        }
+        const int inner = sides[0]->source == int(queryIndex) ? 0 : sides[1]->source == int(queryIndex) ? 1 : -1;
+        if (inner < 0 || sides[1 - inner]->source >= int(queryIndex))
+            return QString();
+        const Typed& outer = *sides[1 - inner];
+        // The query's column k is its free grouping item as it stands.
+        const SelectResult& result = QueryResult(right.name);
+        const ResultColumn* k = nullptr;
+        for (const ResultColumn& c : result.columns)
+            if (SameName(c.name, sides[inner]->column))
+                k = &c;
+        if (!k || k->groupSql.isEmpty() || result.groupTailSql.isEmpty())
+            return QString();
+        bool kIsFree = false;
+        for (const SelectItem& item : q.items) {
+            const QString name = !item.alias.isEmpty() ? item.alias : item.expr->kind == Expr::Kind::Name ? item.expr->name : QString();
+            if (SameName(name, k->name))
+                kIsFree = SameName(ExprText(*item.expr), ExprText(*free));
+        }
+        if (!kIsFree)
+            return QString();
+        // Names of the outer row must not be taken by the query's own sources.
+        for (const auto& from : q.from)
+            if (SourceNamed(*from, s.sources[size_t(outer.source)].name))
+                return QString();
+        const GroupedSelect rows = GroupedSelect{result.headSql, result.whereSql, result.groupTailSql}.Filtered(
+            QStringLiteral("%1 = %2").arg(k->groupSql, outer.sql));
+        return QStringLiteral(" FROM (%1) AS %2)").arg(rows.Sql(), query.quoted);
+    }
+
+    static bool SourceNamed(const TableRef& ref, const QString& name)
+    {
+        if (ref.isJoin)
+            return SourceNamed(*ref.left, name) || SourceNamed(*ref.right, name);
+        return SameName(ref.alias.isEmpty() ? ref.name : ref.alias, name);
+    }
+
     QString EmitFrom(const TableRef& ref, Scope& s, const std::vector<QString>& fromTexts, size_t& next, bool nested)
     {
         if (!ref.isJoin)
             return fromTexts[next++];
         const QString left = EmitFrom(*ref.left, s, fromTexts, next, true);
+        if (!ref.right->isJoin) {
+            const QString correlated = CorrelatedFrom(ref, s, next);
+            if (!correlated.isEmpty()) {
+                s.sources[next++].correlatedFrom = correlated;
+                return left;
+            }
+        }
         const QString right = EmitFrom(*ref.right, s, fromTexts, next, true);
         const QString kind = ref.join == JoinKind::Inner  ? QStringLiteral("INNER JOIN")
                              : ref.join == JoinKind::Left ? QStringLiteral("LEFT JOIN")
@@ -934,15 +1106,21 @@ struct JetTranslator::Impl {
             if (clash && s.items[i].alias.isEmpty() && typed[i].source >= 0)
                 r.columns[i].name = s.sources[size_t(typed[i].source)].name + u'.' + typed[i].column;
         }
-        for (size_t i = 0; i < r.columns.size(); ++i)
+        for (size_t i = 0; i < r.columns.size(); ++i) {
             itemParts << typed[i].sql + QStringLiteral(" AS ") + dialect.QuoteIdentifier(r.columns[i].name);
+            if (s.aggregateQuery && select.top < 0 && typed[i].source >= 0 && !typed[i].aggregate
+                && s.groupSql.contains(typed[i].sql))
+                r.columns[i].groupSql = typed[i].sql;
+        }
         r.itemsSql = itemParts.join(QStringLiteral(", "));
 
         QString tail;
         if (select.where) {
             const Typed w = EmitCondition(*select.where, s, Clause::Where);
             tail += QStringLiteral(" WHERE ") + w.sql;
+            r.whereSql = w.sql;
         }
+        const qsizetype groupTailAt = tail.size();
         if (!groupParts.isEmpty())
             tail += QStringLiteral(" GROUP BY ") + groupParts.join(QStringLiteral(", "));
         if (select.having) {
@@ -972,10 +1150,13 @@ struct JetTranslator::Impl {
             tail += dialect.Limit(select.top);
         }
         r.tailSql = tail;
+        if (s.aggregateQuery && select.top < 0)
+            r.groupTailSql = tail.mid(groupTailAt);
 
         r.sql = QStringLiteral("SELECT ") + (select.distinct ? QStringLiteral("DISTINCT ") : QString()) + r.itemsSql;
         if (!r.fromSql.isEmpty())
             r.sql += QStringLiteral(" FROM ") + r.fromSql;
+        r.headSql = r.sql;
         r.sql += tail;
 
         r.singleTable = select.from.size() == 1 && !select.from[0]->isJoin && s.sources.size() == 1 &&
@@ -1127,6 +1308,8 @@ Statement JetTranslator::Translate(const QString& jetText)
         out.kind = StatementKind::Select;
         out.sql = r.sql;
         out.columns = r.columns;
+        if (!r.groupTailSql.isEmpty())
+            out.grouped = GroupedSelect{r.headSql, r.whereSql, r.groupTailSql};
         if (r.singleTable) {
             out.baseTable = m.catalog.FindTable(stmt.select->from[0]->name)->name;
             out.keyedSql = QStringLiteral("SELECT %1, %2 FROM %3%4").arg(r.rowKey, r.itemsSql, r.fromSql, r.tailSql);
@@ -1153,11 +1336,39 @@ Statement JetTranslator::Translate(const QString& jetText)
     return out;
 }
 
-QString JetTranslator::Criteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns)
+QString JetTranslator::Criteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns,
+                                std::vector<TVariant>* bound, int firstBound)
 {
     const ExprPtr e = JetParser(jetCriteria).ParseCriteria();
     Scope s = impl_->ColumnsScope(columns);
-    return impl_->EmitCondition(*e, s, Clause::Criteria).sql;
+    impl_->bound = bound;
+    impl_->firstBound = firstBound;
+    const QString sql = impl_->EmitCondition(*e, s, Clause::Criteria).sql;
+    impl_->bound = nullptr;
+    return sql;
+}
+
+std::optional<QString> JetTranslator::GroupCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns,
+                                                    std::vector<TVariant>& bound, int firstBound)
+{
+    const ExprPtr e = JetParser(jetCriteria).ParseCriteria();
+    if (CallsFunction(*e))
+        return std::nullopt;
+    Scope s = impl_->ColumnsScope(columns);
+    s.sources[0].grouping = true;
+    impl_->bound = &bound;
+    impl_->firstBound = firstBound;
+    QString sql;
+    try {
+        sql = impl_->EmitCondition(*e, s, Clause::Criteria).sql;
+    } catch (...) {
+        impl_->bound = nullptr;
+        throw;
+    }
+    impl_->bound = nullptr;
+    if (s.namesUngrouped)
+        return std::nullopt;
+    return sql;
 }
 
 QString JetTranslator::Sort(const QString& jetSort, const std::vector<ResultColumn>& columns)

@@ -16,7 +16,13 @@ public:
     ~JetTranslator();
 
     Statement Translate(const QString& jetText);
-    QString Criteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns);
+    // With `bound` given, literal values go there as named parameters numbered from `firstBound`.
+    QString Criteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns,
+                     std::vector<TVariant>* bound = nullptr, int firstBound = 1);
+    // A criteria over the grouping expressions of the columns, values bound; nullopt when it
+    // cannot stand before the grouping.
+    std::optional<QString> GroupCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns,
+                                         std::vector<TVariant>& bound, int firstBound);
     QString Sort(const QString& jetSort, const std::vector<ResultColumn>& columns);
 
 private:

@@ -147,4 +147,6 @@ QString SqliteDialect::Limit(qint64 rows) const
     return QStringLiteral(" LIMIT %1").arg(rows);
 }
 
+QString SqliteDialect::BoundValue(int number) const { return QStringLiteral(":c%1").arg(number); }
+
 }  // namespace jet

@@ -55,6 +55,8 @@ public:
     // The blob of a GUID written "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}".
     QString GuidLiteral(const QString& braced) const;
     QString NullLiteral() const { return QStringLiteral("NULL"); }
+    // The named parameter that carries the n-th bound value of a criteria (":c<n>").
+    QString BoundValue(int number) const;
 
     // The expression compared and ordered as Jet compares text.
     QString WithTextCollation(const QString& sql) const;

@@ -390,6 +390,40 @@ TEST_F(DaoTableEditTest, BatchModePostingEndsWithCancelAndWithTheBatch)
     EXPECT_FALSE(table->ControlsDisabled());
 }
 
+// The rows a batch posts reach the file together when the batch ends; a post that fails
+// half-way leaves none of the batch's rows, and the batch goes on afresh.
+TEST_F(DaoTableEditTest, ABatchIsWrittenWhollyOrNotAtAll)
+{
+    auto rowsOnFile = [&] {
+        dao::DBEngine engine(QStringLiteral("3.6"));
+        auto other = engine.OpenDatabase(path);
+        auto rs = other->OpenRecordset(QStringLiteral("SELECT Count(*) AS n FROM items;"), dao::dbOpenSnapshot);
+        return rs->Fields().Item(0)->Value().AsInteger();
+    };
+    auto table = Table();
+    table->Open();
+    auto append = [&](const QString& name) {
+        table->Append();
+        if (!name.isEmpty())
+            table->FieldByName(QStringLiteral("name"))->SetAsString(name);
+        table->Post();
+    };
+    table->SetBatchMode(true);
+    append(QStringLiteral("Hub"));
+    append(QStringLiteral("Bearing"));
+    EXPECT_EQ(rowsOnFile(), 5);
+    EXPECT_THROW(append(QString()), Exception);  // the name is required
+    table->Cancel();
+    append(QStringLiteral("Seal"));
+    table->SetBatchMode(false);
+    EXPECT_EQ(rowsOnFile(), 6);
+    EXPECT_EQ(Column(*table, QStringLiteral("name")).filter(QStringLiteral("Seal")).size(), 1);
+    EXPECT_TRUE(Column(*table, QStringLiteral("name")).filter(QStringLiteral("Hub")).isEmpty());
+    // Outside a batch every post is on the file at once.
+    append(QStringLiteral("Gasket"));
+    EXPECT_EQ(rowsOnFile(), 7);
+}
+
 TEST_F(DaoTableEditTest, DeleteRenumbersTheBookmarksAfterTheRow)
 {
     auto table = Table();

@@ -37,6 +37,11 @@ protected:
                                 "INSERT INTO lines (order_id, part) VALUES (2, 'oil')",
                                 "INSERT INTO lines (order_id, part) VALUES (NULL, 'loose')"})
             db.Execute(QString::fromLatin1(sql), dao::dbFailOnError);
+        db.CreateQueryDef(QStringLiteral("order_lines"),
+                          QStringLiteral("SELECT lines.id, lines.order_id, lines.part FROM lines;"));
+        db.CreateQueryDef(QStringLiteral("order_totals"),
+                          QStringLiteral("SELECT lines.order_id, Count(lines.id) AS line_count FROM lines "
+                                         "GROUP BY lines.order_id;"));
     }
 
     void TearDown() override
@@ -166,6 +171,40 @@ TEST_F(DaoTableMasterTest, ChangingThePairsOfAnOpenDetailReopensIt)
     pairs.SetText(QStringLiteral("order_id -> ref"));
     detail->SetMasterFields(pairs);
     EXPECT_EQ(Column(*detail, QStringLiteral("part")), QStringList({"pad", "disc"}));
+}
+
+// Saved queries linked to the orders, one of rows and one grouped, re-queried after another
+// connection posts a line, show it; moving the master shows the next order's.
+TEST_F(DaoTableMasterTest, LinkedSavedQueriesSeeALinePostedByAnotherConnection)
+{
+    auto linked = [&](const char* query) {
+        auto t = Table(QString());
+        t->SetQueryDefName(QString::fromLatin1(query));
+        t->SetMasterSource(&source);
+        t->MasterFields().SetText(QStringLiteral("order_id -> id"));
+        t->Open();
+        return t;
+    };
+    auto lines = linked("order_lines");
+    auto totals = linked("order_totals");
+    EXPECT_EQ(Column(*lines, QStringLiteral("part")), QStringList({"pad", "disc"}));
+    EXPECT_EQ(Column(*totals, QStringLiteral("line_count")), QStringList({"2"}));
+    {
+        dao::DBEngine engine(QStringLiteral("3.6"));
+        auto other = engine.OpenDatabase(path);
+        other->Execute(QStringLiteral("INSERT INTO lines (order_id, part) VALUES (1, 'hub')"), dao::dbFailOnError);
+    }
+    database->Idle();
+    lines->Requery();
+    totals->Requery();
+    EXPECT_EQ(Column(*lines, QStringLiteral("part")), QStringList({"pad", "disc", "hub"}));
+    EXPECT_EQ(Column(*totals, QStringLiteral("line_count")), QStringList({"3"}));
+    master->Next();
+    EXPECT_EQ(Column(*lines, QStringLiteral("part")), QStringList({"oil"}));
+    EXPECT_EQ(Column(*totals, QStringLiteral("line_count")), QStringList({"1"}));
+    master->Next();  // an order without lines
+    EXPECT_TRUE(Column(*lines, QStringLiteral("part")).isEmpty());
+    EXPECT_TRUE(Column(*totals, QStringLiteral("line_count")).isEmpty());
 }
 
 TEST_F(DaoTableMasterTest, AnSqlDetailTakesMasterValuesAsParameters)

@@ -9,6 +9,10 @@
 #include "dataaccess/DaoInfo.h"
 #include "dataaccess/DaoTable.h"
 #include "memtable/MemTable.h"
+#include "platform/dao/DaoDatabase.h"
+#include "platform/dao/DaoEngine.h"
+#include "platform/dao/DaoIndex.h"
+#include "platform/dao/DaoTableDef.h"
 #include "platform/dao/JetSql.h"
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/DateTime.h"
@@ -231,6 +235,28 @@ TEST_F(DModuleTest, OrderLineTakesItsAmountFromTheBufferAndTheTotalsFollow)
     EXPECT_DOUBLE_EQ(dm.tblSaleDetail->FieldByName(QStringLiteral("total_sale_sum"))->AsFloat(), 45.0);
     EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Sumsale_total"), QStringLiteral("45.00"));
     EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Total"), QStringLiteral("54.00"));
+}
+
+// Connecting to a shop file that lacks an index of the schema adds it; the rows stay.
+TEST_F(DModuleTest, ConnectingGivesAnOlderFileItsMissingIndexes)
+{
+    MakeOrderAndDelivery();
+    dm.VantelDataBase->SetConnected(false);
+    const QString path = dir.filePath(QStringLiteral("CarVantel.mdb"));
+    {
+        dao::DBEngine engine(QStringLiteral("3.6"));
+        auto db = engine.OpenDatabase(path, false, false, QStringLiteral(";pwd=quietmaple"));
+        db->TableDefs()[QStringLiteral("sale_detail")]->Indexes().Delete(QStringLiteral("lot_sales"));
+        db->Close();
+    }
+    dm.VantelDataBase->SetConnected(true);
+    auto details = dm.VantelDataBase->DatabaseObject()->TableDefs()[QStringLiteral("sale_detail")];
+    QStringList names;
+    for (int i = 0; i < details->Indexes().Count(); ++i)
+        names << details->Indexes()[i]->Name();
+    EXPECT_TRUE(names.contains(QStringLiteral("lot_sales")));
+    dm.tblSale->Open();
+    EXPECT_EQ(dm.tblSale->RecordCount(), 1);
 }
 
 TEST_F(DModuleTest, BeforeTheMainWindowIsShownAnOrderLineIsNotStamped)

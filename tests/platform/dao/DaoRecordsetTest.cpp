@@ -3,6 +3,9 @@
 
 #include "DaoTestFixture.h"
 
+#include "platform/dao/DaoQueryDef.h"
+#include "platform/dao/JetSql.h"
+
 #include <sqlite3.h>
 
 namespace daotest {
@@ -181,6 +184,95 @@ TEST_F(DaoRecordsetTest, FilterAndSortApplyToARecordsetOpenedFromIt)
     EXPECT_EQ(Names(*snap), (QStringList{"Oil filter"}));
     EXPECT_FALSE(snap->Updatable());
     EXPECT_TRUE(sorted->Updatable());
+}
+
+// A filter on what a grouped query groups by picks rows before the grouping, one on an aggregate
+// after it; either way the rows are those of the whole query filtered.
+TEST_F(DaoRecordsetTest, FiltersOnAGroupedQueryGiveTheGroupsTheWholeQueryGives)
+{
+    db->Execute(QStringLiteral("INSERT INTO parts (name, price, qty, active) VALUES ('BRAKE PAD', 1, 5, True)"));
+    db->CreateQueryDef(QStringLiteral("per_name"),
+                       QStringLiteral("SELECT parts.name, Sum(parts.qty) AS total, Count(parts.id) AS rows_of FROM parts "
+                                      "GROUP BY parts.name ORDER BY parts.name;"));
+    struct Case {
+        const char* filter;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"[name] = 'brake pad'", {"Brake pad 15 2"}},
+        {"[name] Like 'b*' Or [name] = 'Spark plug'", {"Brake pad 15 2", "Spark plug 100 1"}},
+        {"[total] > 20", {"Oil filter 25 1", "Spark plug 100 1"}},
+        {"[name] >= 'O' And [rows_of] = 1", {"Oil filter 25 1", "Spark plug 100 1", "Wiper blade 7 1"}},
+        {"UCase([name]) = 'BRAKE PAD'", {"Brake pad 15 2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter);
+        for (int options : {0, int(dbDeferRows)}) {
+            auto base = db->QueryDefs()[QStringLiteral("per_name")]->OpenRecordset(dbOpenDynaset, options);
+            base->SetFilter(QString::fromUtf8(c.filter));
+            auto rs = base->OpenRecordset();
+            QStringList rows;
+            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+                rows << QStringLiteral("%1 %2 %3")
+                            .arg(Get(*rs, "name").AsString(), Get(*rs, "total").AsString(), Get(*rs, "rows_of").AsString());
+            EXPECT_EQ(rows, c.rows);
+        }
+    }
+}
+
+// A value in a filter reaches the engine bound, never as text of the statement.
+TEST_F(DaoRecordsetTest, FilterValuesAreBoundWhateverTheyHold)
+{
+    std::vector<jet::ResultColumn> columns(2);
+    columns[0].name = QStringLiteral("name");
+    columns[0].type = dbText;
+    columns[1].name = QStringLiteral("qty");
+    columns[1].type = dbLong;
+    const auto criteria = jet::TranslateBoundCriteria(QStringLiteral("[name] = 'a'' OR 1=1 --' And [qty] > 5"), columns, 3);
+    EXPECT_FALSE(criteria.sql.contains(QLatin1String("OR 1=1")));
+    EXPECT_TRUE(criteria.sql.contains(QLatin1String(":c3")) && criteria.sql.contains(QLatin1String(":c4")));
+    ASSERT_EQ(criteria.values.size(), 2u);
+    EXPECT_EQ(criteria.values[0].AsString(), QStringLiteral("a' OR 1=1 --"));
+    db->Execute(QStringLiteral("INSERT INTO parts (name, qty) VALUES ('a'' OR 1=1 --', 9)"));
+    auto rs = Parts();
+    rs->SetFilter(QStringLiteral("[name] = 'a'' OR 1=1 --' And [qty] > 5"));
+    EXPECT_EQ(Names(*rs->OpenRecordset()), QStringList{"a' OR 1=1 --"});
+    rs->FindFirst(QStringLiteral("[name] = 'Spark plug' And [qty] = 100"));
+    EXPECT_FALSE(rs->NoMatch());
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Spark plug"));
+}
+
+// Writes inside a transaction are kept all together or not at all.
+TEST_F(DaoRecordsetTest, ATransactionKeepsItsWritesTogetherOrNone)
+{
+    auto add = [&](const char* name) {
+        auto rs = Parts();
+        rs->AddNew();
+        Set(*rs, "name", TVariant(name));
+        rs->Update();
+    };
+    db->BeginTrans();
+    EXPECT_TRUE(db->InTransaction());
+    add("Hub");
+    add("Bearing");
+    EXPECT_EQ(Names(*Parts()).size(), 7);
+    EXPECT_EQ(ErrorOf([&] { db->BeginTrans(); }), errInvalidOperation);
+    db->Rollback();
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(Names(*Parts()).size(), 5);
+    db->BeginTrans();
+    add("Hub");
+    // A write that fails inside leaves the others of the transaction standing.
+    EXPECT_EQ(ErrorOf([&] {
+                  auto rs = Parts();
+                  rs->AddNew();
+                  rs->Update();
+              }),
+              errRequired);
+    db->CommitTrans();
+    EXPECT_EQ(Names(*Open()->OpenRecordset(QStringLiteral("parts"), dbOpenSnapshot)).size(), 6);
+    EXPECT_EQ(ErrorOf([&] { db->CommitTrans(); }), errCommitWithoutBegin);
+    EXPECT_EQ(ErrorOf([&] { db->Rollback(); }), errCommitWithoutBegin);
 }
 
 TEST_F(DaoRecordsetTest, EditAddNewAndDeleteWriteTheTableByKey)
@@ -435,6 +527,24 @@ TEST_F(DaoTwoConnectionsTest, DynasetKeepsItsKeysAndReadsRowsAfresh)
     theirs->Update();
     engine.Idle(dbRefreshCache);
     EXPECT_EQ(Get(*snap, "qty").AsInteger(), 10);  // the copy stays as it was
+}
+
+TEST_F(DaoTwoConnectionsTest, DeferredRowsAreTakenWhenFirstWanted)
+{
+    auto deferred = db->OpenRecordset(QStringLiteral("parts"), dbOpenDynaset, dbDeferRows);
+    auto copy = db->OpenRecordset(QStringLiteral("SELECT parts.name, parts.qty FROM parts ORDER BY parts.id;"),
+                                  dbOpenSnapshot, dbDeferRows);
+    other->Execute(QStringLiteral("INSERT INTO parts (name, qty) VALUES ('Late part', 3)"));
+    engine.Idle(dbRefreshCache);
+    deferred->MoveLast();
+    EXPECT_EQ(deferred->RecordCount(), 6);
+    EXPECT_EQ(Names(*copy).size(), 6);
+    // Opened from a deferred one, a filtered recordset reads only its own rows, at once.
+    deferred->SetFilter(QStringLiteral("[qty] = 3"));
+    auto filtered = deferred->OpenRecordset();
+    other->Execute(QStringLiteral("INSERT INTO parts (name, qty) VALUES ('Later part', 3)"));
+    engine.Idle(dbRefreshCache);
+    EXPECT_EQ(Names(*filtered), QStringList{"Late part"});
 }
 
 TEST_F(DaoTwoConnectionsTest, RowDeletedByAnotherUserGives3167WhenTouched)
