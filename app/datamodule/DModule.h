@@ -56,10 +56,17 @@ public:
     // refused while this holds, so no order line or order points at nothing.
     bool DeliveryLineInUse(qint32 deliveryDetailId);
     bool FirmInUse(qint32 firmId);
+    // Whether a delivery names the store / a delivery line names the delivery.
+    bool StoreInUse(qint32 storeId);
+    bool DeliveryInUse(qint32 deliveryId);
+    // Whether the shop has any delivery line at all.
+    bool AnyDeliveryLine();
     // The windows' deletes by SQL ("DELETE * FROM ... WHERE id="), refused with the text of the
     // record rule while the row is in use; the caller re-queries.
     void DeleteDeliveryLine(qint32 deliveryDetailId);
     void DeleteFirm(qint32 firmId);
+    void DeleteStore(qint32 storeId);
+    void DeleteDelivery(qint32 deliveryId);
 
     // --- components ---------------------------------------------------------------------------
     TDaoDatabase* VantelDataBase = nullptr;
@@ -209,6 +216,8 @@ private:
     qint32 SettingsCashBox() const;
     // Whether a scratch query over `sql` finds a row.
     bool AnyRow(const QString& sql);
+    // The first field of the first row a scratch query over `sql` gives; 0 when Null or none.
+    double ScalarOf(const QString& sql);
 };
 
 // The one data module, made first at start-up.
