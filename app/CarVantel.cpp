@@ -1,12 +1,17 @@
 #include "app/CarVantel.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/windows/uArticles.h"
+#include "app/windows/uArticlesGrouped.h"
 #include "app/windows/uCarsVantel.h"
+#include "app/windows/uDeliverySearchForm.h"
+#include "app/windows/uDeliverySearchResult.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uSplash.h"
+#include "app/windows/uStorage.h"
 #include "platform/report/BandReport.h"
 #include "platform/toolkit/gui/Application.h"
 
@@ -25,7 +30,12 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfSetings>();
     application.CreateForm<TfPasswordDlg>();
     application.CreateForm<TfMyMessage>();
+    application.CreateForm<TfStorage>();
+    application.CreateForm<TfArticles>();
+    application.CreateForm<TfDeliverySearchResult>();
     application.CreateForm<TfErrorDescription>();
+    application.CreateForm<TfDeliverySearchForm>();
+    application.CreateForm<TfArticlesGrouped>();
 }
 
 int RunCarVantel(TApplication& application, const TStartUpSteps& steps)

@@ -435,24 +435,61 @@ qint32 TDM::SettingsCashBox() const
     return ok ? box : 1;
 }
 
-bool TDM::AnyRow(const QString& sql)
+namespace {
+
+// Replaces the statement of `table` and gives each of its parameters its value.
+void SetStatement(TDaoTable* table, const QString& sql, const TSqlParams& params)
+{
+    table->SQL().SetText(sql);
+    for (const auto& [name, value] : params)
+        table->Params().ParamByName(name)->SetValue(value);
+    for (int i = 0; i < table->Params().Count(); ++i) {
+        const TParam* param = table->Params().Items(i);
+        if (!param->Bound())
+            throw EDatabaseError(QStringLiteral("Parameter '%1' has no value").arg(param->Name()));
+    }
+}
+
+}  // namespace
+
+TDaoTable* TDM::OpenQuery(const QString& sql, const TSqlParams& params)
+{
+    TDaoTable* query = tblMyPersonalQuery;
+    query->Close();
+    SetStatement(query, sql, params);
+    query->Open();
+    TApplication::ProcessMessages();
+    VantelDataBase->Idle();
+    return query;
+}
+
+bool TDM::AnyRow(const QString& sql, const TSqlParams& params)
 {
     TDaoTable probe;
     probe.SetDatabase(VantelDataBase);
     probe.SetReadOnly(true);
-    probe.SQL().SetText(sql);
+    SetStatement(&probe, sql, params);
     probe.Open();
     const bool found = !probe.IsEmpty();
     probe.Close();
     return found;
 }
 
-double TDM::ScalarOf(const QString& sql)
+int TDM::ExecuteSql(const QString& sql, const TSqlParams& params)
+{
+    SetStatement(ExecQuery, sql, params);
+    const int touched = ExecQuery->ExecuteSQL();
+    TApplication::ProcessMessages();
+    VantelDataBase->Idle();
+    return touched;
+}
+
+double TDM::ScalarOf(const QString& sql, const TSqlParams& params)
 {
     TDaoTable probe;
     probe.SetDatabase(VantelDataBase);
     probe.SetReadOnly(true);
-    probe.SQL().SetText(sql);
+    SetStatement(&probe, sql, params);
     probe.Open();
     const double value = probe.IsEmpty() ? 0.0 : probe.Fields().Fields(0)->AsFloat();
     probe.Close();
@@ -461,24 +498,26 @@ double TDM::ScalarOf(const QString& sql)
 
 bool TDM::StoreInUse(qint32 storeId)
 {
-    return AnyRow(QStringLiteral("SELECT id FROM delivery WHERE store_id=%1;").arg(storeId));
+    return AnyRow(QStringLiteral("SELECT id FROM delivery WHERE store_id=:id;"), {{QStringLiteral("id"), storeId}});
 }
 
 bool TDM::DeliveryInUse(qint32 deliveryId)
 {
-    return AnyRow(QStringLiteral("SELECT id FROM delivery_detail WHERE delivery_id=%1;").arg(deliveryId));
+    return AnyRow(QStringLiteral("SELECT id FROM delivery_detail WHERE delivery_id=:id;"),
+                  {{QStringLiteral("id"), deliveryId}});
 }
 
 bool TDM::AnyDeliveryLine() { return AnyRow(QStringLiteral("SELECT id FROM delivery_detail;")); }
 
 bool TDM::DeliveryLineInUse(qint32 deliveryDetailId)
 {
-    return AnyRow(QStringLiteral("SELECT id FROM sale_detail WHERE delivery_detail_id=%1;").arg(deliveryDetailId));
+    return AnyRow(QStringLiteral("SELECT id FROM sale_detail WHERE delivery_detail_id=:id;"),
+                  {{QStringLiteral("id"), deliveryDetailId}});
 }
 
 bool TDM::FirmInUse(qint32 firmId)
 {
-    return AnyRow(QStringLiteral("SELECT id FROM sale WHERE myfirm_id=%1;").arg(firmId));
+    return AnyRow(QStringLiteral("SELECT id FROM sale WHERE myfirm_id=:id;"), {{QStringLiteral("id"), firmId}});
 }
 
 void TDM::DeleteDeliveryLine(qint32 deliveryDetailId)
@@ -597,8 +636,8 @@ void TDM::tblDeliveryBeforePost(TDataSet* dataSet)
     const TField* id = dataSet->FieldByName(QStringLiteral("id"));
     const double lines = id->IsNull() ? 0.0
                                       : ScalarOf(QStringLiteral("SELECT Sum(delivery_price*delivery_quantity) FROM "
-                                                                "delivery_detail WHERE delivery_id=%1;")
-                                                     .arg(id->AsInteger()));
+                                                                "delivery_detail WHERE delivery_id=:id;"),
+                                                 {{QStringLiteral("id"), id->AsInteger()}});
     const double sum = lines * rate->AsFloat();
     dataSet->FieldByName(QStringLiteral("delivery_sum"))->SetAsFloat(sum);
     dataSet->FieldByName(QStringLiteral("delivery_tax_value"))->SetAsFloat(sum * tax->AsInteger() / 100);

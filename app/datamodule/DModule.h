@@ -6,9 +6,12 @@
 // and keep the application flags (AppGlobals.h, AppFlags.h).
 
 #include "platform/toolkit/Component.h"
+#include "platform/toolkit/Variant.h"
 
 #include <QString>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class TDaoDatabase;
 class TDaoTable;
@@ -17,6 +20,9 @@ class TDaoInfo;
 class TMemTable;
 class TDataSource;
 class TDataSet;
+
+// Values for the ":name" parameters of a run-time statement, by name.
+using TSqlParams = std::vector<std::pair<QString, TVariant>>;
 
 // What the rules read from and show in windows the module does not know; each window sets its
 // part when it is made. A hook not set is a window not there: its rule does nothing.
@@ -67,6 +73,18 @@ public:
     void DeleteFirm(qint32 firmId);
     void DeleteStore(qint32 storeId);
     void DeleteDelivery(qint32 deliveryId);
+
+    // --- run-time SQL --------------------------------------------------------------------------
+    // A user's value reaches SQL only through these: each ":name" in `sql` takes the value given
+    // for it as a typed literal made by the DAO layer, never as pasted text. A name without a
+    // value, or a statement the engine refuses, raises.
+    // The scratch query `tblMyPersonalQuery` re-opened on `sql`; pending messages are processed
+    // and the engine idles after it.
+    TDaoTable* OpenQuery(const QString& sql, const TSqlParams& params = {});
+    // Whether `sql` finds a row, through a read-only probe of its own (the scratch query stays).
+    bool AnyRow(const QString& sql, const TSqlParams& params = {});
+    // Runs the action statement `sql` through `ExecQuery`; the number of rows it touched.
+    int ExecuteSql(const QString& sql, const TSqlParams& params = {});
 
     // --- components ---------------------------------------------------------------------------
     TDaoDatabase* VantelDataBase = nullptr;
@@ -214,10 +232,8 @@ private:
     void BindRules();
     // The settings window's cash box number, 1 when it is no number.
     qint32 SettingsCashBox() const;
-    // Whether a scratch query over `sql` finds a row.
-    bool AnyRow(const QString& sql);
-    // The first field of the first row a scratch query over `sql` gives; 0 when Null or none.
-    double ScalarOf(const QString& sql);
+    // The first field of the first row `sql` gives, through a probe of its own; 0 when Null or none.
+    double ScalarOf(const QString& sql, const TSqlParams& params = {});
 };
 
 // The one data module, made first at start-up.

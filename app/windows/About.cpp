@@ -1,6 +1,6 @@
 #include "app/windows/About.h"
 
-#include "app/util/Placing.h"
+#include "app/windows/WindowKit.h"
 #include "controls/FlatButton.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/Shell.h"
@@ -27,10 +27,10 @@ TAboutBox::TAboutBox(QWidget* parent) : TForm(parent), programFile_(TApplication
     bOk->SetCancel(true);
 
     bHelp = Place<TFlatButton>(this, "bHelp", QStringLiteral("&Help"), 196, 128, 88, 27);
-    bHelp->OnClick = [this](QObject* sender) { bHelpClick(sender); };
+    bHelp->OnClick = Bind(this, &TAboutBox::bHelpClick);
 
-    OnShow = [this](QObject* sender) { FormShow(sender); };
-    OnActivate = [this](QObject* sender) { FormActivate(sender); };
+    OnShow = Bind(this, &TAboutBox::FormShow);
+    OnActivate = Bind(this, &TAboutBox::FormActivate);
 }
 
 void TAboutBox::FormShow(QObject*) { AppName->SetCaption(NameAndVersion()); }

@@ -4,19 +4,23 @@
 #include "app/datamodule/TemplateDatabase.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
-#include "app/util/Placing.h"
 #include "app/windows/About.h"
-#include "app/windows/uMyMessage.h"
+#include "app/windows/WindowKit.h"
+#include "app/windows/uArticles.h"
+#include "app/windows/uArticlesGrouped.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
+#include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoConnectionCheck.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoInfo.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/os/Files.h"
+#include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/ImageList.h"
 #include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/Shell.h"
@@ -37,6 +41,9 @@ TfCarVantel* fCarVantel = nullptr;
 namespace {
 
 constexpr int kToolBarWidth = 42;
+// The left button column: wide enough for its longest caption at the default font.
+constexpr int kColumnWidth = 150;
+constexpr int kColumnButtonWidth = kColumnWidth - 16;
 
 template <class TBox>
 bool SettingOn(TBox* TfSetings::*box)
@@ -72,18 +79,33 @@ bool GotoId(TDataSet* dataset, qint32 id)
     return false;
 }
 
-bool IsPlainName(const QString& name)
+// The value a single SQL literal stands for; false when `text` is no such literal.
+bool ReadSqlLiteral(const QString& text, TVariant& value)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
-    return plain.match(name).hasMatch();
-}
-
-bool IsSqlLiteral(const QString& value)
-{
-    static const QRegularExpression literal(
-        QStringLiteral("^\\s*(-?[0-9]+(\\.[0-9]+)?|'([^']|'')*'|\"([^\"]|\"\")*\"|True|False)\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return literal.match(value).hasMatch();
+    static const QRegularExpression number(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
+    static const QRegularExpression quoted(QStringLiteral("^'(([^']|'')*)'$|^\"(([^\"]|\"\")*)\"$"));
+    const QString literal = text.trimmed();
+    if (number.match(literal).hasMatch()) {
+        bool whole = false;
+        const qint64 integer = literal.toLongLong(&whole);
+        value = whole ? TVariant(integer) : TVariant(literal.toDouble());
+        return true;
+    }
+    if (const auto m = quoted.match(literal); m.hasMatch()) {
+        value = literal.startsWith(QLatin1Char('\''))
+                    ? TVariant(m.captured(1).replace(QStringLiteral("''"), QStringLiteral("'")))
+                    : TVariant(m.captured(3).replace(QStringLiteral("\"\""), QStringLiteral("\"")));
+        return true;
+    }
+    if (literal.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
+        value = TVariant(true);
+        return true;
+    }
+    if (literal.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
+        value = TVariant(false);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -111,106 +133,135 @@ TfCarVantel::TfCarVantel(QWidget* parent) : TForm(parent)
     // The order area keeps its height below the menu bar.
     resize(width(), 509 + Menu()->MenuBar(this)->sizeHint().height());
 
-    OnCreate = [this](QObject* s) { FormCreate(s); };
-    OnShow = [this](QObject* s) { FormShow(s); };
-    OnCloseQuery = [this](QObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
-    OnClose = [this](QObject* s, TCloseAction& a) { FormClose(s, a); };
-    OnResize = [this](QObject* s) { FormResize(s); };
+    OnCreate = Bind(this, &TfCarVantel::FormCreate);
+    OnShow = Bind(this, &TfCarVantel::FormShow);
+    OnCloseQuery = Bind(this, &TfCarVantel::FormCloseQuery);
+    OnClose = Bind(this, &TfCarVantel::FormClose);
+    OnResize = Bind(this, &TfCarVantel::FormResize);
 
     if (!fCarVantel) fCarVantel = this;
+    if (!MainWindow()) SetMainWindow(this);
 }
 
 TfCarVantel::~TfCarVantel()
 {
     if (fCarVantel == this) fCarVantel = nullptr;
+    if (MainWindow() == this) SetMainWindow(nullptr);
 }
+
+namespace {
+
+using M = TfCarVantel;
+const TMenuSpec<M> kMainMenu[] = {
+    {"", "Action1", "&Операции   ", "", nullptr, &M::Action1},
+    {"Action1", "New1", "&Нова поръчка", "F5", nullptr, &M::New1},
+    {"Action1", "N13", "-"},
+    {"Action1", "Refresh1", "Преиз&числи", "F12", nullptr, &M::Refresh1},
+    {"Action1", "Commit1", "Пр&иключване", "F2", nullptr, &M::Commit1},
+    {"Action1", "N1", "-"},
+    {"Action1", "Rollback1", "&Редакция", "Ctrl+E", nullptr, &M::Rollback1},
+    {"Action1", "Append1", "&Добави ред", "Ctrl+Ins", nullptr, &M::Append1},
+    {"Action1", "Dell1", "Пр&емахни ред", "Ctrl+Del", nullptr, &M::Dell1},
+    {"Action1", "N7", "-"},
+    {"Action1", "N19", "Пър&ви", "Ctrl+F", nullptr, &M::N19},
+    {"Action1", "Next1", "&Следващ", "Ctrl+N", nullptr, &M::Next1},
+    {"Action1", "Previous1", "Преди&шен", "Ctrl+B", nullptr, &M::Previous1},
+    {"Action1", "N20", "Пос&леден", "Ctrl+L", nullptr, &M::N20},
+    {"Action1", "N17", "-"},
+    {"Action1", "Refresh2", "Опрес&ни", "F9", nullptr, &M::Refresh2},
+    {"Action1", "N2", "-"},
+    {"Action1", "Print3", "&Печат", "F7", nullptr, &M::Print3},
+    {"Action1", "N6", "-"},
+    {"Action1", "Connect1", "Дос&тъп", "", &M::Connect1Click, &M::Connect1},
+    {"Action1", "Exit1", "&Изход", "", &M::Exit1Click, &M::Exit1},
+
+    {"", "Tools1", "&Данни  ", "", nullptr, &M::Tools1},
+    {"Tools1", "N10", "&Фирми", "", nullptr, &M::N10},
+    {"Tools1", "Employee1", "&Персонал", "", nullptr, &M::Employee1},
+    {"Tools1", "Banks1", "&Склад", "", &M::fbtStoreClick, &M::Banks1},
+    {"Tools1", "Client1", "&Клиенти", "", nullptr, &M::Client1},
+    {"Tools1", "Auto1", "&Автомобили", "", nullptr, &M::Auto1},
+    {"Tools1", "N8", "&Марки и модели", "", nullptr, &M::N8},
+
+    {"", "N12", "О&тчети  ", "", nullptr, &M::N12},
+    {"N12", "Articles1", "&Налични номенклатури", "", &M::Articles1Click, &M::Articles1},
+    {"N12", "N14", "&Доставяни материали", "", &M::N14Click, &M::N14},
+    {"N12", "Availability1", "Н&аличност", "", nullptr, &M::Availability1},
+    {"N12", "CacheBox1", "&Каса", "", nullptr, &M::CacheBox1},
+    {"N12", "CashFinish1", "&Приключвания на каса", "", nullptr, &M::CashFinish1},
+    {"N12", "N21", "П&ечалба за период", "", nullptr, &M::N21},
+
+    {"", "N9", "&Инструменти  ", "", &M::N9Click, &M::N9},
+    {"N9", "Find1", "&Търси ...", "", nullptr, &M::Find1},
+    {"N9", "N3", "-"},
+    {"N9", "SpeedButtons1", "&Бързи бутони", "", &M::SpeedButtons1Click, &M::SpeedButtons1},
+    {"N9", "N11", "-"},
+    {"N9", "Settings1", "&Настройки", "Ctrl+S", &M::Settings1Click, &M::Settings1},
+
+    {"", "Help1", "&Помощ  ", "", nullptr, &M::Help1},
+    {"Help1", "Contents1", "&Съдържание", "", &M::Contents1Click, &M::Contents1},
+    {"Help1", "About1", "&За програмата", "", &M::About1Click, &M::About1},
+    {"Help1", "N18", "&Нова версия", "", &M::N18Click, &M::N18},
+
+    {"", "Language1", "&Language", "", nullptr, &M::Language1},
+    {"Language1", "English1", "&English", "", &M::English1Click, &M::English1},
+    {"Language1", "Bulgarian1", "&Bulgarian", "", &M::Bulgarian1Click, &M::Bulgarian1},
+};
+
+// Top to bottom; a button without a handler waits for its window.
+const TToolButtonSpec<M> kToolButtons[] = {
+    {"ToolButton1", "Редакция"},
+    {"ToolButton2", "Запис"},
+    {"tbtFirst", "Първи", nullptr, &M::tbtFirst},
+    {"tbtPreviews", "Предишен", nullptr, &M::tbtPreviews},
+    {"tbtNext", "Следващ", nullptr, &M::tbtNext},
+    {"tbtLast", "Последен", nullptr, &M::tbtLast},
+    {"ToolButton7", "Нова поръчка"},
+    {"tbtDell", "Премахни поръчка", nullptr, &M::tbtDell},
+    {"ToolButton9", "Търсене"},
+    {"ToolButton10", "Печат"},
+    {"ToolButton11", "Настройки", &M::Settings1Click},
+    {"ToolButton12", "Помощ", &M::Contents1Click},
+    {"ToolButton13", "Достъп", &M::Connect1Click},
+};
+
+struct TColumnButton {
+    TFlatButton* M::*Member;
+    const char* Name;
+    const char* Caption;
+    void (M::*Handler)(QObject*) = nullptr;
+};
+// The left column, top to bottom; a button without a handler waits for its window.
+const TColumnButton kColumnButtons[] = {
+    {&M::fbtEmployee, "fbtEmployee", "П&ерсонал"},
+    {&M::fbtStore, "fbtStore", "&Склад", &M::fbtStoreClick},
+    {&M::fbtAppend, "fbtAppend", "&Нова поръчка"},
+    {&M::fbtView, "fbtView", "&Преглед проформа"},
+    {&M::fbtSave, "fbtSave", "&Приключване"},
+    {&M::fbtAnula, "fbtAnula", "&Анулиране"},
+    {&M::fbtPrint, "fbtPrint", "&Печат фактура"},
+    {&M::fbtViewDelivery, "fbtViewDelivery", "&Печат поръчка"},
+    {&M::fbtSafe, "fbtSafe", "&Каса"},
+    {&M::fbtFirms, "fbtFirms", "&Фирма"},
+    {&M::fbtTask, "fbtTask", "&Печат задание"},
+    {&M::FlatButton1, "FlatButton1", "&Изход", &M::FlatButton1Click},
+};
+
+}  // namespace
 
 void TfCarVantel::BuildMenu()
 {
     MainMenu1 = new TMainMenu(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    const auto top = [this](const char* name, const char* caption) {
-        return PlaceMenuItem(this, MainMenu1->Items(), name, QString::fromUtf8(caption));
-    };
-    const auto sub = [this](TMenuItem* parent, const char* name, const char* caption, const char* shortCut = "") {
-        auto* item = PlaceMenuItem(this, parent, name, QString::fromUtf8(caption));
-        item->SetShortCut(TextToShortCut(QString::fromLatin1(shortCut)));
-        return item;
-    };
-
-    Action1 = top("Action1", "&Операции   ");
-    New1 = sub(Action1, "New1", "&Нова поръчка", "F5");
-    sub(Action1, "N13", "-");
-    Refresh1 = sub(Action1, "Refresh1", "Преиз&числи", "F12");
-    Commit1 = sub(Action1, "Commit1", "Пр&иключване", "F2");
-    sub(Action1, "N1", "-");
-    Rollback1 = sub(Action1, "Rollback1", "&Редакция", "Ctrl+E");
-    Append1 = sub(Action1, "Append1", "&Добави ред", "Ctrl+Ins");
-    Dell1 = sub(Action1, "Dell1", "Пр&емахни ред", "Ctrl+Del");
-    sub(Action1, "N7", "-");
-    N19 = sub(Action1, "N19", "Пър&ви", "Ctrl+F");
-    Next1 = sub(Action1, "Next1", "&Следващ", "Ctrl+N");
-    Previous1 = sub(Action1, "Previous1", "Преди&шен", "Ctrl+B");
-    N20 = sub(Action1, "N20", "Пос&леден", "Ctrl+L");
-    sub(Action1, "N17", "-");
-    Refresh2 = sub(Action1, "Refresh2", "Опрес&ни", "F9");
-    sub(Action1, "N2", "-");
-    Print3 = sub(Action1, "Print3", "&Печат", "F7");
-    sub(Action1, "N6", "-");
-    Connect1 = sub(Action1, "Connect1", "Дос&тъп");
-    Exit1 = sub(Action1, "Exit1", "&Изход");
-
-    Tools1 = top("Tools1", "&Данни  ");
-    N10 = sub(Tools1, "N10", "&Фирми");
-    Employee1 = sub(Tools1, "Employee1", "&Персонал");
-    Banks1 = sub(Tools1, "Banks1", "&Склад");
-    Client1 = sub(Tools1, "Client1", "&Клиенти");
-    Auto1 = sub(Tools1, "Auto1", "&Автомобили");
-    N8 = sub(Tools1, "N8", "&Марки и модели");
-
-    N12 = top("N12", "О&тчети  ");
-    Articles1 = sub(N12, "Articles1", "&Налични номенклатури");
-    N14 = sub(N12, "N14", "&Доставяни материали");
-    Availability1 = sub(N12, "Availability1", "Н&аличност");
-    CacheBox1 = sub(N12, "CacheBox1", "&Каса");
-    CashFinish1 = sub(N12, "CashFinish1", "&Приключвания на каса");
-    N21 = sub(N12, "N21", "П&ечалба за период");
-
-    N9 = top("N9", "&Инструменти  ");
-    Find1 = sub(N9, "Find1", "&Търси ...");
-    sub(N9, "N3", "-");
-    SpeedButtons1 = sub(N9, "SpeedButtons1", "&Бързи бутони");
+    DeclareMenu(this, MainMenu1, kMainMenu);
     SpeedButtons1->SetChecked(true);
-    sub(N9, "N11", "-");
-    Settings1 = sub(N9, "Settings1", "&Настройки", "Ctrl+S");
-
-    Help1 = top("Help1", "&Помощ  ");
-    Contents1 = sub(Help1, "Contents1", "&Съдържание");
-    About1 = sub(Help1, "About1", "&За програмата");
-    N18 = sub(Help1, "N18", "&Нова версия");
-
-    Language1 = top("Language1", "&Language");
-    English1 = sub(Language1, "English1", "&English");
-    Bulgarian1 = sub(Language1, "Bulgarian1", "&Bulgarian");
     Bulgarian1->SetChecked(true);
     Language1->SetVisible(false);
-
     SetMenu(MainMenu1);
-
-    Connect1->OnClick = [this](QObject* s) { Connect1Click(s); };
-    Exit1->OnClick = [this](QObject* s) { Exit1Click(s); };
-    SpeedButtons1->OnClick = [this](QObject* s) { SpeedButtons1Click(s); };
-    N9->OnClick = [this](QObject* s) { N9Click(s); };
-    Settings1->OnClick = [this](QObject* s) { Settings1Click(s); };
-    Contents1->OnClick = [this](QObject* s) { Contents1Click(s); };
-    About1->OnClick = [this](QObject* s) { About1Click(s); };
-    N18->OnClick = [this](QObject* s) { N18Click(s); };
-    English1->OnClick = [this](QObject* s) { English1Click(s); };
-    Bulgarian1->OnClick = [this](QObject* s) { Bulgarian1Click(s); };
 
     // Commands whose windows the program does not have yet: shown, but not offered.
     for (TMenuItem* item : {New1, Refresh1, Commit1, Rollback1, Append1, Dell1, N19, Next1, Previous1, N20, Refresh2,
-                            Print3, N10, Employee1, Banks1, Client1, Auto1, N8, Articles1, N14, Availability1,
+                            Print3, N10, Employee1, Client1, Auto1, N8, Availability1,
                             CacheBox1, CashFinish1, N21, Find1})
         item->SetEnabled(false);
 }
@@ -235,29 +286,7 @@ void TfCarVantel::BuildToolBar()
     for (QStyle::StandardPixmap look : looks)
         pictures->Add(style()->standardIcon(look).pixmap(24, 24).toImage());
     ToolBar1->SetImages(pictures);
-    using THandler = void (TfCarVantel::*)(QObject*);
-    const struct {
-        const char* caption;
-        THandler handler;  // none: its window is not in the program yet
-    } buttons[] = {
-        {"Редакция", nullptr}, {"Запис", nullptr},        {"Първи", nullptr},
-        {"Предишен", nullptr}, {"Следващ", nullptr},      {"Последен", nullptr},
-        {"Нова поръчка", nullptr}, {"Премахни поръчка", nullptr}, {"Търсене", nullptr},
-        {"Печат", nullptr},    {"Настройки", &TfCarVantel::Settings1Click}, {"Помощ", &TfCarVantel::Contents1Click},
-        {"Достъп", &TfCarVantel::Connect1Click},
-    };
-    int picture = 0;
-    for (const auto& b : buttons) {
-        auto* button = new TToolButton(ToolBar1);
-        button->setObjectName(QStringLiteral("ToolButton%1").arg(picture + 1));
-        button->SetCaption(QString::fromUtf8(b.caption));
-        button->SetImageIndex(picture++);
-        button->SetHint(QString::fromUtf8(b.caption));
-        if (b.handler)
-            button->OnClick = [this, handler = b.handler](QObject* s) { (this->*handler)(s); };
-        else
-            button->setEnabled(false);
-    }
+    DeclareToolButtons(this, ToolBar1, kToolButtons);
     ToolBar1->SetButtonSize(43, 39);
     // Thirteen buttons of 39 pixels fill the window's height exactly.
     ToolBar1->layout()->setSpacing(0);
@@ -267,42 +296,33 @@ void TfCarVantel::BuildToolBar()
 
 void TfCarVantel::BuildButtonColumn()
 {
-    Panel2 = Place<TPanel>(Client, "Panel2", 0, 0, 140, 488);
+    Panel2 = Place<TPanel>(Client, "Panel2", 0, 0, kColumnWidth, 488);
     Panel2->SetHelpContext(1000);
-    stCashBox = Place<TLabel>(Panel2, "stCashBox", QStringLiteral("КАСА № 1"), 8, 6, 124, 18);
+    stCashBox = Place<TLabel>(Panel2, "stCashBox", 8, 6, kColumnButtonWidth, 18);
     QFont bold = stCashBox->font();
     bold.setBold(true);
     stCashBox->setFont(bold);
-    struct Button {
-        TFlatButton** button;
-        const char* name;
-        const char* caption;
-    } buttons[] = {
-        {&fbtEmployee, "fbtEmployee", "П&ерсонал"},           {&fbtStore, "fbtStore", "&Склад"},
-        {&fbtAppend, "fbtAppend", "&Нова поръчка"},           {&fbtViewDelivery, "fbtViewDelivery", "&Преглед проформа"},
-        {&fbtFinish, "fbtFinish", "&Приключване"},            {&fbtAnnul, "fbtAnnul", "&Анулиране"},
-        {&fbtPrintInvoice, "fbtPrintInvoice", "&Печат фактура"}, {&fbtPrintOrder, "fbtPrintOrder", "&Печат поръчка"},
-        {&fbtSafe, "fbtSafe", "&Каса"},                       {&fbtFirms, "fbtFirms", "&Фирма"},
-        {&fbtPrintTask, "fbtPrintTask", "&Печат задание"},    {&FlatButton1, "FlatButton1", "&Изход"},
-    };
+    // Captioned after the font, so its size is that of the bold text.
+    ShowCashBoxNumber(QStringLiteral("1"));
     int top = 28;
-    for (const Button& b : buttons) {
-        *b.button = Place<TFlatButton>(Panel2, b.name, QString::fromUtf8(b.caption), 8, top, 124, 26);
+    for (const TColumnButton& b : kColumnButtons) {
+        auto* button = Place<TFlatButton>(Panel2, b.Name, QString::fromUtf8(b.Caption), 8, top, kColumnButtonWidth, 26);
+        if (b.Handler)
+            button->OnClick = Bind(this, b.Handler);
+        else
+            button->setEnabled(false);
+        this->*b.Member = button;
         top += 30;
     }
-    FlatButton1->OnClick = [this](QObject* s) { FlatButton1Click(s); };
-    // Their windows are not in the program yet.
-    for (TFlatButton* button : {fbtEmployee, fbtStore, fbtAppend, fbtViewDelivery, fbtFinish, fbtAnnul, fbtPrintInvoice,
-                                fbtPrintOrder, fbtSafe, fbtFirms, fbtPrintTask})
-        button->setEnabled(false);
-    pnlMyFirm = Place<TPanel>(Panel2, "pnlMyFirm", 8, top + 4, 124, 56);
+    pnlMyFirm = Place<TPanel>(Panel2, "pnlMyFirm", 8, top + 4, kColumnButtonWidth, 56);
     pnlMyFirm->SetBevelOuter(bvLowered);
-    cbxMol = Place<TCheckBox>(Panel2, "cbxMol", QStringLiteral("Съставил = МОЛ"), 8, top + 64, 128, 20);
+    cbxSastavil_mol =
+        Place<TCheckBox>(Panel2, "cbxSastavil_mol", QStringLiteral("Съставил = МОЛ"), 8, top + 64, kColumnButtonWidth, 20);
 }
 
 void TfCarVantel::BuildOrderPanels()
 {
-    const int left = 148;
+    const int left = kColumnWidth + 8;
     const int right = width() - kToolBarWidth - 8;
     gbCar = Place<TGroupBox>(Client, "gbCar", QStringLiteral(" Автомобил "), left, 4, (right - left) / 2 - 4, 150);
     gbClient = Place<TGroupBox>(Client, "gbClient", QStringLiteral(" Клиент "), left + (right - left) / 2 + 4, 4,
@@ -324,70 +344,12 @@ void TfCarVantel::BuildOrderPanels()
 
 // --- the shared routines -----------------------------------------------------------------------
 
-bool TfCarVantel::ShowWarning(const QString& text, bool withCancel)
-{
-    if (!fMyMessage) return MessageDlg(text, mtWarning, withCancel ? mbYesNo : mbOK) == mrYes;
-    fMyMessage->Label1->SetCaption(text);
-    fMyMessage->CancelBtn->setVisible(withCancel);
-    if (const TForm* active = Screen().ActiveForm()) {
-        fMyMessage->move(active->x() + active->width() / 2 - fMyMessage->width() / 2,
-                         active->y() + active->height() / 2 - fMyMessage->height() / 2);
-    }
-    TApplication::ProcessMessages();
-    return fMyMessage->ShowModal() == mrYes;
-}
-
-bool TfCarVantel::CheckConnection()
-{
-    bool answers = false;
-    try {
-        if (DM->CheckDatabase) DM->CheckDatabase->SetActive(true);
-        answers = (!DM->CheckDatabase || DM->CheckDatabase->Active()) && DM->VantelDataBase->Connected() &&
-                  FileExists(ResolveFileNameCase(DM->VantelDataBase->Database()));
-    } catch (const std::exception&) {
-        answers = false;
-    }
-    if (answers) return true;
-    if (ShowWarning(QStringLiteral("Няма връзка с базата данни !\rИскате ли да я възтановите ?"), true) &&
-        fPasswordDlg) {
-        if (DM->CheckDatabase) DM->CheckDatabase->SetActive(false);
-        fPasswordDlg->ShowModal();
-    }
-    return false;
-}
-
 bool TfCarVantel::RecordExists(const QString& table, const QString& field, const QString& value)
 {
-    if (!IsPlainName(table) || !IsPlainName(field) || !IsSqlLiteral(value)) return false;
-    TDaoTable* query = DM->tblMyPersonalQuery;
-    bool found = false;
-    try {
-        query->Close();
-        query->SQL().Clear();
-        query->SQL().Add(QStringLiteral("SELECT id FROM %1 WHERE %2=%3").arg(table, field, value.trimmed()));
-        query->Open();
-        TApplication::ProcessMessages();
-        DM->VantelDataBase->Idle();
-        found = !query->IsEmpty() && !query->Fields().Fields(0)->IsNull();
-    } catch (const std::exception&) {
-        found = false;
-    }
-    try {
-        query->Close();
-    } catch (const std::exception&) {
-    }
-    return found;
-}
-
-bool TfCarVantel::IsEmptyDate(const QString& text)
-{
-    return text == QLatin1String("  .  .    ") || text == QLatin1String("  /  /    ") ||
-           text == QLatin1String("  -  -    ");
-}
-
-QString TfCarVantel::QuotedSqlText(const QString& text)
-{
-    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
+    TVariant bound;
+    if (!ReadSqlLiteral(value, bound))
+        throw EDatabaseError(QStringLiteral("RecordExists: %1 is no SQL literal").arg(value));
+    return ::RecordExists(table, field, bound);
 }
 
 bool TfCarVantel::ToolBarShown() const
@@ -550,6 +512,32 @@ void TfCarVantel::FinishOrder()
 {
 }
 
+void TfCarVantel::ShowCashBoxNumber(const QString& number)
+{
+    stCashBox->SetCaption(QStringLiteral("КАСА № ") + number);
+}
+
+void TfCarVantel::ShowLanguageMenu(bool shown)
+{
+    Language1->SetVisible(shown);
+}
+
+bool TfCarVantel::EnglishLanguage() const
+{
+    return English1->Checked();
+}
+
+void TfCarVantel::SetEnglishLanguage(bool english)
+{
+    English1->SetChecked(english);
+    Bulgarian1->SetChecked(!english);
+}
+
+void TfCarVantel::SetPaidBoxEnabled(bool enabled)
+{
+    cbxPayed->setEnabled(enabled);
+}
+
 // --- shut-down ---------------------------------------------------------------------------------
 
 QString TfCarVantel::BackupFileName(TDateTime today, const QString& archiveCount)
@@ -638,7 +626,7 @@ void TfCarVantel::FormShow(QObject*)
     const QString database = fPasswordDlg ? fPasswordDlg->eDataBase->Text() : QString();
     SetCaption(ProgramVersionCaption() + QStringLiteral("   -   [ ") + database + QStringLiteral(" ]"));
     if (fSetings) {
-        stCashBox->SetCaption(QStringLiteral("КАСА № ") + fSetings->cbxCashBoxNum->Text());
+        ShowCashBoxNumber(fSetings->cbxCashBoxNum->Text());
         if (!fSetings->cbSpeedButtons->Checked()) {
             HideToolBar();
             SpeedButtons1->SetChecked(false);
@@ -659,6 +647,34 @@ void TfCarVantel::About1Click(QObject*)
     auto* about = new TAboutBox(this);
     about->ShowModal();
     delete about;
+}
+
+void TfCarVantel::fbtStoreClick(QObject*)
+{
+    if (!CheckConnection()) return;
+    fStorage->SetDeliveryReadOnly(true);
+    fStorage->SetStoreReadOnly(true);
+    fStorage->ShowModal();
+}
+
+void TfCarVantel::Articles1Click(QObject*)
+{
+    {
+        THourglass hourglass;
+        DM->tblQTAQAll->Requery();
+        fArticles->DBGrid1->Repaint();
+    }
+    fArticles->bCancel->SetCaption(QStringLiteral("&Изход"));
+    fArticles->ShowModal();
+}
+
+void TfCarVantel::N14Click(QObject*)
+{
+    fArticlesGrouped->DBGrid1->SetReadOnly(true);
+    DM->tblFiFoQuery->SetFiltered(false);
+    DM->tblFiFoQuery->Requery();
+    fArticlesGrouped->bYes->hide();
+    fArticlesGrouped->ShowModal();
 }
 
 void TfCarVantel::Settings1Click(QObject*)

@@ -5,6 +5,7 @@
 // owns the menus, the side tool bar, help and the newer-version link, and shuts the program
 // down with the logout time and the rotating backup copy.
 
+#include "app/windows/WindowServices.h"
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/gui/Form.h"
 
@@ -19,7 +20,7 @@ class TCheckBox;
 class TGroupBox;
 class TFlatButton;
 
-class TfCarVantel : public TForm {
+class TfCarVantel : public TForm, public TMainWindowServices {
     Q_OBJECT
 public:
     explicit TfCarVantel(QWidget* parent = nullptr);
@@ -27,39 +28,41 @@ public:
 
     static QString ProgramVersionCaption() { return QStringLiteral("CarVantel version 4.04"); }
 
-    // --- the routines every window calls -------------------------------------------------------
-    // The message in the program's own box; Cancel shown only with `withCancel`. True for Yes.
-    bool ShowWarning(const QString& text, bool withCancel);
-    // True when the database answers; else offers to reconnect through the login dialog.
-    bool CheckConnection();
-    // True when `table` has a row whose `field` equals `value`. `value` is one SQL literal (a
-    // number, or text in quotes with inner quotes doubled, see QuotedSqlText); anything else,
-    // and a table or field that is no plain name, answers false without asking the database.
+    // --- the routines every window calls (WindowServices.h), under the main window's names --
+    bool ShowWarning(const QString& text, bool withCancel) { return ::ShowWarning(text, withCancel); }
+    bool CheckConnection() { return ::CheckConnection(); }
+    // `value` is one SQL literal as text (a number, or text in quotes with inner quotes doubled,
+    // see QuotedSqlText); it is read and bound, never pasted. Anything else raises.
     bool RecordExists(const QString& table, const QString& field, const QString& value);
-    // True for an empty date mask with '.', '/' or '-' as separator.
-    static bool IsEmptyDate(const QString& text);
-    // `text` as an SQL text literal.
-    static QString QuotedSqlText(const QString& text);
-    void HideToolBar();
-    void ShowToolBar();
+    static bool IsEmptyDate(const QString& text) { return ::IsEmptyDate(text); }
+    static QString QuotedSqlText(const QString& text) { return ::QuotedSqlText(text); }
+    void HideToolBar() override;
+    void ShowToolBar() override;
 
     // --- connecting ----------------------------------------------------------------------------
     // Connects `database` to `fileName` with the shop's password. False on failure, with the
     // engine's error in the last-DAO-error global.
-    bool ConnectDatabase(const QString& fileName, TDaoDatabase* database);
+    bool ConnectDatabase(const QString& fileName, TDaoDatabase* database) override;
     // Opens the data module's datasets in their order and records the operator and the login.
     // False when any step failed: then every dataset is closed again and `failure` says why.
-    bool OpenDatasets(QString* failure = nullptr);
+    bool OpenDatasets(QString* failure = nullptr) override;
     // Puts `tblSeller` on the row whose name and (when `password` is not empty) password equal
     // these exactly; false when there is none.
     bool FindSeller(const QString& name, const QString& password);
     // The same, appending a row with that name (and password) when there is none.
-    void FindOrAddSeller(const QString& name, const QString& password);
+    void FindOrAddSeller(const QString& name, const QString& password) override;
 
     // --- the order list ------------------------------------------------------------------------
-    void BuildSaleFilter(QString& filter);
-    void ShowCurrentSale();
+    void BuildSaleFilter(QString& filter) override;
+    void ShowCurrentSale() override;
     void FinishOrder();
+
+    // --- what the settings and login windows change here --------------------------------------
+    void ShowCashBoxNumber(const QString& number) override;
+    void ShowLanguageMenu(bool shown) override;
+    bool EnglishLanguage() const override;
+    void SetEnglishLanguage(bool english) override;
+    void SetPaidBoxEnabled(bool enabled) override;
 
     // --- shut-down -----------------------------------------------------------------------------
     // "Backup<n>.mdb": n is the last digit of the day of `today` modulo the copy count (10 when
@@ -78,6 +81,9 @@ public:
     void FormResize(QObject* sender);
     void About1Click(QObject* sender);
     void Settings1Click(QObject* sender);
+    void fbtStoreClick(QObject* sender);
+    void Articles1Click(QObject* sender);
+    void N14Click(QObject* sender);
     void Connect1Click(QObject* sender);
     void Contents1Click(QObject* sender);
     void N18Click(QObject* sender);
@@ -138,22 +144,27 @@ public:
     // The area below the menu bar.
     QWidget* Client = nullptr;
     TToolBar* ToolBar1 = nullptr;
+    TToolButton* tbtFirst = nullptr;
+    TToolButton* tbtPreviews = nullptr;
+    TToolButton* tbtNext = nullptr;
+    TToolButton* tbtLast = nullptr;
+    TToolButton* tbtDell = nullptr;
     TPanel* Panel2 = nullptr;
     TLabel* stCashBox = nullptr;
     TFlatButton* fbtEmployee = nullptr;
     TFlatButton* fbtStore = nullptr;
     TFlatButton* fbtAppend = nullptr;
+    TFlatButton* fbtView = nullptr;
+    TFlatButton* fbtSave = nullptr;
+    TFlatButton* fbtAnula = nullptr;
+    TFlatButton* fbtPrint = nullptr;
     TFlatButton* fbtViewDelivery = nullptr;
-    TFlatButton* fbtFinish = nullptr;
-    TFlatButton* fbtAnnul = nullptr;
-    TFlatButton* fbtPrintInvoice = nullptr;
-    TFlatButton* fbtPrintOrder = nullptr;
     TFlatButton* fbtSafe = nullptr;
     TFlatButton* fbtFirms = nullptr;
-    TFlatButton* fbtPrintTask = nullptr;
+    TFlatButton* fbtTask = nullptr;
     TFlatButton* FlatButton1 = nullptr;
     TPanel* pnlMyFirm = nullptr;
-    TCheckBox* cbxMol = nullptr;
+    TCheckBox* cbxSastavil_mol = nullptr;
     TGroupBox* gbCar = nullptr;
     TGroupBox* gbClient = nullptr;
     TPanel* pnlLines = nullptr;

@@ -1,6 +1,6 @@
 #include "app/windows/uErrorDescription.h"
 
-#include "app/util/Placing.h"
+#include "app/windows/WindowKit.h"
 #include "controls/FlatButton.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/StandardControls.h"
@@ -21,10 +21,10 @@ TfErrorDescription::TfErrorDescription(QWidget* parent) : TForm(parent)
 
     bClose = Place<TFlatButton>(this, "bClose", QStringLiteral("&Изход"), 224, 222, 88, 27);
     bClose->SetCancel(true);
-    bClose->OnClick = [this](QObject* sender) { bCloseClick(sender); };
+    bClose->OnClick = Bind(this, &TfErrorDescription::bCloseClick);
 
     bHelp = Place<TFlatButton>(this, "bHelp", QStringLiteral("&Помощ"), 320, 222, 88, 27);
-    bHelp->OnClick = [this](QObject* sender) { bHelpClick(sender); };
+    bHelp->OnClick = Bind(this, &TfErrorDescription::bHelpClick);
 
     if (!fErrorDescription)
         fErrorDescription = this;

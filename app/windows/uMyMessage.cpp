@@ -1,6 +1,6 @@
 #include "app/windows/uMyMessage.h"
 
-#include "app/util/Placing.h"
+#include "app/windows/WindowKit.h"
 #include "controls/FlatButton.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/StandardControls.h"
@@ -36,9 +36,9 @@ TfMyMessage::TfMyMessage(QWidget* parent) : TForm(parent)
     CancelBtn = Place<TFlatButton>(this, "CancelBtn", kCancelCaption, 196, 108, 88, 27);
     CancelBtn->SetModalResult(mrNo);
     CancelBtn->SetCancel(true);
-    CancelBtn->OnClick = [this](QObject* sender) { CancelBtnClick(sender); };
+    CancelBtn->OnClick = Bind(this, &TfMyMessage::CancelBtnClick);
 
-    OnCloseQuery = [this](QObject* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
+    OnCloseQuery = Bind(this, &TfMyMessage::FormCloseQuery);
     if (!fMyMessage)
         fMyMessage = this;
 }

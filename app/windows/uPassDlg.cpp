@@ -5,11 +5,12 @@
 #include "app/settings/PasswordScrambling.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
-#include "app/util/Placing.h"
-#include "app/windows/uCarsVantel.h"
+#include "app/windows/WindowKit.h"
+#include "app/windows/WindowServices.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uSetings.h"
+#include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoDataBase.h"
 #include "platform/os/Files.h"
@@ -30,8 +31,7 @@ constexpr int kWrongDaoVersion = 3447;
 
 bool Warn(const QString& text, bool withCancel = false)
 {
-    if (fCarVantel) return fCarVantel->ShowWarning(text, withCancel);
-    return MessageDlg(text, mtWarning, withCancel ? mbYesNo : mbOK) == mrYes;
+    return ShowWarning(text, withCancel);
 }
 
 QString Key()
@@ -79,10 +79,10 @@ TfPasswordDlg::TfPasswordDlg(QWidget* parent) : TForm(parent)
     bCancel->SetModalResult(mrCancel);
     bCancel->SetCancel(true);
 
-    Button3->OnClick = [this](QObject* s) { Button3Click(s); };
-    OnCreate = [this](QObject* s) { FormCreate(s); };
-    OnShow = [this](QObject* s) { FormShow(s); };
-    OnCloseQuery = [this](QObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
+    Button3->OnClick = Bind(this, &TfPasswordDlg::Button3Click);
+    OnCreate = Bind(this, &TfPasswordDlg::FormCreate);
+    OnShow = Bind(this, &TfPasswordDlg::FormShow);
+    OnCloseQuery = Bind(this, &TfPasswordDlg::FormCloseQuery);
 
     if (!fPasswordDlg) fPasswordDlg = this;
 }
@@ -126,7 +126,7 @@ void TfPasswordDlg::FormShow(QObject*)
     ePassword->SetText(DecodeText(file.Value(QStringLiteral("Password")), Key()));
     SavePassword->SetChecked(file.Value(QStringLiteral("SP")) == QLatin1String("Yes"));
     app::CurrentFirmId = file.IntValue(QStringLiteral("CurrentFirmID"), 1);
-    UpDelivery = file.TextOr(QStringLiteral("UpDelivery"), QStringLiteral("40"));
+    if (fStorage) fStorage->edUpDelivery->SetText(file.TextOr(QStringLiteral("UpDelivery"), QStringLiteral("40")));
     UpEmploee = file.TextOr(QStringLiteral("UpEmploee"), QStringLiteral("40"));
     if (fSetings) fSetings->LoadSettingsFrom(file);
     eDataBase->setEnabled(true);
@@ -138,11 +138,11 @@ TSettingsRecord TfPasswordDlg::CollectSettings() const
     r.Database = eDataBase->Text();
     r.Password = ePassword->Text();
     r.SavePassword = SavePassword->Checked();
-    r.UpDelivery = UpDelivery;
+    r.UpDelivery = fStorage ? fStorage->edUpDelivery->Text() : QStringLiteral("40");
     r.UpEmploee = UpEmploee;
     r.CurrentFirmId = app::CurrentFirmId;
     r.OperatorPassword = app::OperatorPassword;
-    if (fCarVantel) r.EnglishLanguage = fCarVantel->English1->Checked();
+    if (const TMainWindowServices* main = MainWindow()) r.EnglishLanguage = main->EnglishLanguage();
     if (const TfSetings* s = fSetings) {
         r.LoginName = s->eOperatorName->Text();
         r.CurrentBook = s->cbxKochanNom->Text();
@@ -222,9 +222,10 @@ bool TfPasswordDlg::ConnectAndOpen()
             // An engine version that cannot be made: the connection below tells.
         }
     }
-    if (fCarVantel->ConnectDatabase(eDataBase->Text(), database)) {
+    TMainWindowServices* main = MainWindow();
+    if (main && main->ConnectDatabase(eDataBase->Text(), database)) {
         QString failure;
-        if (fCarVantel->OpenDatasets(&failure)) return true;
+        if (main->OpenDatasets(&failure)) return true;
         // The program never runs on closed datasets: the login is refused and said why.
         database->SetConnected(false);
         Warn(QStringLiteral("Грешка при отваряне на данните !\r") + failure);

@@ -41,9 +41,7 @@ public:
     TButton* bStart = nullptr;
     TButton* bCancel = nullptr;
 
-    // The markup percents of the stores and the employee windows, kept here for the file until
-    // those windows hold them.
-    QString UpDelivery = QStringLiteral("40");
+    // The employee window's pay percent, kept here for the file until that window holds it.
     QString UpEmploee = QStringLiteral("40");
 
 private:

@@ -6,8 +6,8 @@
 #include "app/settings/SettingsFile.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
-#include "app/util/Placing.h"
-#include "app/windows/uCarsVantel.h"
+#include "app/windows/WindowKit.h"
+#include "app/windows/WindowServices.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
@@ -36,7 +36,7 @@ const QString kRepairName = QStringLiteral("carvantel.mdb");
 
 bool Warn(const QString& text, bool withCancel = false)
 {
-    return fCarVantel ? fCarVantel->ShowWarning(text, withCancel) : false;
+    return ShowWarning(text, withCancel);
 }
 
 bool Connected()
@@ -109,22 +109,19 @@ TfSetings::TfSetings(QWidget* parent) : TForm(parent)
 
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    const auto item = [this](const char* name, const char* caption) {
-        return PlaceMenuItem(this, PopupMenu1->Items(), name, QString::fromUtf8(caption));
+    static const TMenuSpec<TfSetings> kPopup[] = {
+        {"", "N1", "&Начинаещ", "", &TfSetings::N1Click, &TfSetings::N1},
+        {"", "N2", "&Разсеян", "", &TfSetings::N2Click, &TfSetings::N2},
+        {"", "N3", "&Експерт", "", &TfSetings::N3Click, &TfSetings::N3},
     };
-    N1 = item("N1", "&Начинаещ");
-    N2 = item("N2", "&Разсеян");
-    N3 = item("N3", "&Експерт");
+    DeclareMenu(this, PopupMenu1, kPopup);
 
-    TabControl1->OnChange = [this](QObject* s) { TabControl1Change(s); };
-    OKBtn->OnClick = [this](QObject* s) { OKBtnClick(s); };
-    FlatButton3->OnClick = [this](QObject* s) { FlatButton3Click(s); };
-    N1->OnClick = [this](QObject* s) { N1Click(s); };
-    N2->OnClick = [this](QObject* s) { N2Click(s); };
-    N3->OnClick = [this](QObject* s) { N3Click(s); };
-    OnCreate = [this](QObject* s) { FormCreate(s); };
-    OnShow = [this](QObject* s) { FormShow(s); };
-    OnClose = [this](QObject* s, TCloseAction& a) { FormClose(s, a); };
+    TabControl1->OnChange = Bind(this, &TfSetings::TabControl1Change);
+    OKBtn->OnClick = Bind(this, &TfSetings::OKBtnClick);
+    FlatButton3->OnClick = Bind(this, &TfSetings::FlatButton3Click);
+    OnCreate = Bind(this, &TfSetings::FormCreate);
+    OnShow = Bind(this, &TfSetings::FormShow);
+    OnClose = Bind(this, &TfSetings::FormClose);
 
     if (!fSetings) fSetings = this;
 }
@@ -168,9 +165,9 @@ void TfSetings::BuildPage0(QWidget* page)
         (*b.box)->SetChecked(b.checked);
         top += 20;
     }
-    cbChangeSaleData->OnClick = [this](QObject* s) { cbChangeSaleDataClick(s); };
-    cbxPayedOrNot->OnClick = [this](QObject* s) { cbxPayedOrNotClick(s); };
-    cbSpeedButtons->OnClick = [this](QObject* s) { cbSpeedButtonsClick(s); };
+    cbChangeSaleData->OnClick = Bind(this, &TfSetings::cbChangeSaleDataClick);
+    cbxPayedOrNot->OnClick = Bind(this, &TfSetings::cbxPayedOrNotClick);
+    cbSpeedButtons->OnClick = Bind(this, &TfSetings::cbSpeedButtonsClick);
 }
 
 void TfSetings::BuildPage1(QWidget* page)
@@ -197,12 +194,12 @@ void TfSetings::BuildPage1(QWidget* page)
     eArchiveCount->SetText(QStringLiteral("10"));
     CaptionLabel(GroupBox4, QStringLiteral("Брой архивни копия"), 80, 142, eArchiveCount);
 
-    fbtRepair->OnClick = [this](QObject* s) { fbtRepairClick(s); };
-    fbtCompact->OnClick = [this](QObject* s) { fbtCompactClick(s); };
-    Button1->OnClick = [this](QObject* s) { Button1Click(s); };
-    Button2->OnClick = [this](QObject* s) { Button2Click(s); };
-    FlatButton2->OnClick = [this](QObject* s) { FlatButton2Click(s); };
-    cbAutoArchive->OnClick = [this](QObject* s) { cbAutoArchiveClick(s); };
+    fbtRepair->OnClick = Bind(this, &TfSetings::fbtRepairClick);
+    fbtCompact->OnClick = Bind(this, &TfSetings::fbtCompactClick);
+    Button1->OnClick = Bind(this, &TfSetings::Button1Click);
+    Button2->OnClick = Bind(this, &TfSetings::Button2Click);
+    FlatButton2->OnClick = Bind(this, &TfSetings::FlatButton2Click);
+    cbAutoArchive->OnClick = Bind(this, &TfSetings::cbAutoArchiveClick);
 }
 
 void TfSetings::BuildPage2(QWidget* page)
@@ -240,12 +237,12 @@ void TfSetings::BuildPage2(QWidget* page)
 
     DigitsOnly(cbxKochanNom);
     DigitsOnly(cbxCashBoxNum);
-    rbtFiFo->OnClick = [this](QObject* s) { rbtFiFoClick(s); };
-    rbtCashHrono->OnClick = [this](QObject* s) { rbtFiFoClick(s); };
-    cbxKochanNom->OnChange = [this](QObject* s) { cbxKochanNomChange(s); };
-    cbxCashBoxNum->OnChange = [this](QObject* s) { cbxCashBoxNumChange(s); };
-    cbxKochanNom->OnExit = [this](QObject* s) { cbxKochanNomExit(s); };
-    cbxCashBoxNum->OnExit = [this](QObject* s) { cbxCashBoxNumExit(s); };
+    rbtFiFo->OnClick = Bind(this, &TfSetings::rbtFiFoClick);
+    rbtCashHrono->OnClick = Bind(this, &TfSetings::rbtFiFoClick);
+    cbxKochanNom->OnChange = Bind(this, &TfSetings::cbxKochanNomChange);
+    cbxCashBoxNum->OnChange = Bind(this, &TfSetings::cbxCashBoxNumChange);
+    cbxKochanNom->OnExit = Bind(this, &TfSetings::cbxKochanNomExit);
+    cbxCashBoxNum->OnExit = Bind(this, &TfSetings::cbxCashBoxNumExit);
 }
 
 void TfSetings::BuildPage3(QWidget* page)
@@ -274,9 +271,9 @@ void TfSetings::BuildPage3(QWidget* page)
     CaptionLabel(page, QStringLiteral("&Версия на DAO за достъп до базата"), 16, 214, cbxDaoVersion);
 
     DigitsOnly(cbxDaoVersion);
-    FlatButton1->OnClick = [this](QObject* s) { FlatButton1Click(s); };
-    cbxDaoVersion->OnChange = [this](QObject* s) { cbxDaoVersionChange(s); };
-    cbxDaoVersion->OnDropDown = [this](QObject* s) { cbxDaoVersionDropDown(s); };
+    FlatButton1->OnClick = Bind(this, &TfSetings::FlatButton1Click);
+    cbxDaoVersion->OnChange = Bind(this, &TfSetings::cbxDaoVersionChange);
+    cbxDaoVersion->OnDropDown = Bind(this, &TfSetings::cbxDaoVersionDropDown);
 }
 
 void TfSetings::FillDaoVersions()
@@ -349,10 +346,7 @@ void TfSetings::LoadSettingsFrom(const TSettingsFile& file)
     SetRadio(rbtCashHrono, ifYes("CashHrono"));
     cbxChangeLanguage->SetChecked(ifYes("ChangeLanguage"));
     cbxDynamic->SetChecked(ifYes("DynamCheck"));
-    if (fCarVantel) {
-        fCarVantel->English1->SetChecked(ifYes("EnglishLanguage"));
-        fCarVantel->Bulgarian1->SetChecked(!fCarVantel->English1->Checked());
-    }
+    if (TMainWindowServices* main = MainWindow()) main->SetEnglishLanguage(ifYes("EnglishLanguage"));
     cbMessages->SetChecked(unlessNo("Messages"));
     cbWarnings->SetChecked(unlessNo("Warnings"));
     cbAutoArchive->SetChecked(unlessNo("AutoArchive"));
@@ -386,20 +380,21 @@ int TfSetings::CountDatabaseUsers()
 
 void TfSetings::OKBtnClick(QObject*)
 {
-    if (Connected() && fCarVantel) {
+    TMainWindowServices* main = MainWindow();
+    if (Connected() && main) {
         DM->tblSale->SetFiltered(false);
         QString filter;
-        fCarVantel->BuildSaleFilter(filter);
+        main->BuildSaleFilter(filter);
         if (!filter.isEmpty()) {
             DM->tblSale->SetFilter(filter);
             DM->tblSale->SetFiltered(true);
             TApplication::ProcessMessages();
         }
-        fCarVantel->ShowCurrentSale();
+        main->ShowCurrentSale();
     }
-    if (fCarVantel) fCarVantel->stCashBox->SetCaption(QStringLiteral("КАСА № ") + cbxCashBoxNum->Text());
+    if (main) main->ShowCashBoxNumber(cbxCashBoxNum->Text());
     if (fPasswordDlg) fPasswordDlg->SaveSettings();
-    if (fCarVantel) fCarVantel->Language1->SetVisible(cbxChangeLanguage->Checked());
+    if (main) main->ShowLanguageMenu(cbxChangeLanguage->Checked());
 }
 
 void TfSetings::FlatButton1Click(QObject*)
@@ -435,7 +430,7 @@ void TfSetings::MoveOperatorToPassword(const QString& password)
 {
     const QString name = fPasswordDlg ? fPasswordDlg->eLoginName->Text() : eOperatorName->Text();
     TDaoTable* seller = DM->tblSeller;
-    fCarVantel->FindOrAddSeller(name, password);
+    MainWindow()->FindOrAddSeller(name, password);
     seller->Edit();
     seller->FieldByName(QStringLiteral("seller_password"))->SetAsString(password);
     seller->Post();
@@ -473,7 +468,7 @@ void TfSetings::cbxPayedOrNotClick(QObject*)
 {
     if (cbWarnings->Checked())
         Warn(QStringLiteral("Ако искате да фактурирате проформа\rс днешна дата, просто изтрийте старата под редакция !"));
-    if (fCarVantel) fCarVantel->cbxPayed->setEnabled(cbxPayedOrNot->Checked());
+    if (TMainWindowServices* main = MainWindow()) main->SetPaidBoxEnabled(cbxPayedOrNot->Checked());
     EnableGuardedControls();
 }
 
@@ -519,11 +514,12 @@ void TfSetings::cbxCashBoxNumExit(QObject*)
 
 void TfSetings::cbSpeedButtonsClick(QObject*)
 {
-    if (!fCarVantel) return;
+    TMainWindowServices* main = MainWindow();
+    if (!main) return;
     if (cbSpeedButtons->Checked())
-        fCarVantel->ShowToolBar();
+        main->ShowToolBar();
     else
-        fCarVantel->HideToolBar();
+        main->HideToolBar();
 }
 
 void TfSetings::rbtFiFoClick(QObject*)
@@ -649,9 +645,9 @@ void TfSetings::Maintain(bool compact)
                  eRepbaseName->Text() + QStringLiteral(" !"));
         }
     }
-    if (wasConnected && fCarVantel && fPasswordDlg &&
-        fCarVantel->ConnectDatabase(fPasswordDlg->eDataBase->Text(), database))
-        fCarVantel->OpenDatasets();
+    TMainWindowServices* main = MainWindow();
+    if (wasConnected && main && fPasswordDlg && main->ConnectDatabase(fPasswordDlg->eDataBase->Text(), database))
+        main->OpenDatasets();
 }
 
 void TfSetings::FlatButton2Click(QObject*)

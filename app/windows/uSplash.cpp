@@ -1,6 +1,6 @@
 #include "app/windows/uSplash.h"
 
-#include "app/util/Placing.h"
+#include "app/windows/WindowKit.h"
 #include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/StandardControls.h"
 #include "platform/toolkit/gui/UiHost.h"
@@ -66,9 +66,9 @@ TfSplashForm::TfSplashForm(QWidget* parent) : TForm(parent)
     Close1 = PlaceMenuItem(this, PopupMenu1->Items(), "Close1", QStringLiteral("Close"));
     Image1->SetPopupMenu(PopupMenu1);
 
-    Close1->OnClick = [this](QObject* s) { Close1Click(s); };
-    OnShow = [this](QObject* s) { FormShow(s); };
-    OnActivate = [this](QObject* s) { FormActivate(s); };
+    Close1->OnClick = Bind(this, &TfSplashForm::Close1Click);
+    OnShow = Bind(this, &TfSplashForm::FormShow);
+    OnActivate = Bind(this, &TfSplashForm::FormActivate);
 
     if (!fSplashForm) fSplashForm = this;
 }

@@ -7,6 +7,7 @@
 #include "platform/report/ReportPage.h"
 #include "platform/toolkit/Component.h"
 #include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/gui/Alignment.h"
 
 #include <QColor>
 #include <QFont>
@@ -28,7 +29,6 @@ public:
     virtual int DetailNumber() const = 0;
 };
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TReportPrintable : public TComponent {
     Q_OBJECT

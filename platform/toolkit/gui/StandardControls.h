@@ -8,6 +8,7 @@
 #include "platform/toolkit/gui/Control.h"
 #include "platform/toolkit/gui/Form.h"
 #include "platform/toolkit/gui/Pictures.h"
+#include "platform/toolkit/gui/Alignment.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,7 +25,6 @@
 #include <functional>
 #include <vector>
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 // A string list that shows the lines of a widget (combo items, memo lines, tab captions).

@@ -53,7 +53,7 @@ TEST_F(ProgramTest, ShowWarningAsksOverTheMessageBoxAndIsTrueOnlyForYes)
     EXPECT_FALSE(fMyMessage->CancelBtn->isVisibleTo(fMyMessage));
 }
 
-TEST_F(ProgramTest, RecordExistsTakesOnlyNamesAndOneLiteral)
+TEST_F(ProgramTest, RecordExistsBindsOneLiteralAndRaisesOnWhatItCannotAsk)
 {
     ASSERT_EQ(Login(kAdmin, QString()), mrOk);
     const auto exists = [](const char* table, const char* field, const QString& value) {
@@ -62,10 +62,12 @@ TEST_F(ProgramTest, RecordExistsTakesOnlyNamesAndOneLiteral)
     EXPECT_TRUE(exists("seller", "seller_name", TfCarVantel::QuotedSqlText(kAdmin)));
     EXPECT_TRUE(exists("seller", "id", app::CurrentSellerId));
     EXPECT_FALSE(exists("seller", "seller_name", TfCarVantel::QuotedSqlText(QStringLiteral("Няма такъв"))));
-    EXPECT_FALSE(exists("seller", "seller_name", QStringLiteral("'x' OR 1=1")));
-    EXPECT_FALSE(exists("seller", "seller_name", QStringLiteral("x' OR '1'='1")));
-    EXPECT_FALSE(exists("seller; DELETE FROM logs", "id", QStringLiteral("1")));
-    EXPECT_FALSE(exists("nosuchtable", "id", QStringLiteral("1")));
+    // A quoted text is one value however it reads as SQL.
+    EXPECT_FALSE(exists("seller", "seller_name", TfCarVantel::QuotedSqlText(QStringLiteral("x' OR '1'='1"))));
+    // What is no literal, no plain name or no table is never read as "no such row".
+    EXPECT_THROW(exists("seller", "seller_name", QStringLiteral("'x' OR 1=1")), std::exception);
+    EXPECT_THROW(exists("seller; DELETE FROM logs", "id", QStringLiteral("1")), std::exception);
+    EXPECT_THROW(exists("nosuchtable", "id", QStringLiteral("1")), std::exception);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM logs")), 1);
     EXPECT_FALSE(DM->tblMyPersonalQuery->Active());
 }

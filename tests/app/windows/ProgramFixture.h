@@ -2,6 +2,14 @@
 // The program as a test runs it: a fresh folder that is both the program's folder and the
 // current one, with the template database beside it, every window made as the start makes
 // them, and a scripted UI host answering what would wait for a person.
+//
+// A window test logs in, seeds the shop from a small SQL file, opens its window by name with a
+// script that works it as a person would, and reads the rows back past the program:
+//
+//     LoginAsAdministrator();
+//     Seed("shop_basic.sql");
+//     OpenWindow("fCars", [&](TForm& form) { ...click, type...; return mrOk; });
+//     EXPECT_EQ(Rows("SELECT car_number FROM car ORDER BY id"), (TRows{{"CA1234AB"}}));
 
 #include "app/CarVantel.h"
 #include "app/datamodule/DModule.h"
@@ -10,18 +18,32 @@
 #include "app/windows/uCarsVantel.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
+#include "controls/FlatCore.h"
 #include "dataaccess/DaoDataBase.h"
 #include "platform/os/Files.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/ScriptedUiHost.h"
 #include "platform/toolkit/gui/StandardControls.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sqlite3.h>
+#include <vector>
+
+// Rows read past the program, every value as text ("" for Null).
+using TRows = std::vector<QStringList>;
+
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 // The shop database's text collation, so that a test can read past the program.
 inline int JetTextCollation(void*, int lengthA, const void* a, int lengthB, const void* b)
@@ -39,6 +61,32 @@ inline sqlite3* OpenDatabaseFile(const QString& path, int flags)
     }
     sqlite3_create_collation(db, "JETTEXT", SQLITE_UTF8, nullptr, JetTextCollation);
     return db;
+}
+
+// The controls of `window` whose caption does not fit in them at their font, as
+// "name: caption"; a person would see those cut.
+inline QStringList ClippedCaptions(const QWidget* window)
+{
+    QStringList clipped;
+    for (const QWidget* control : window->findChildren<QWidget*>()) {
+        QString text;
+        int room = control->width();
+        if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
+            text = button->text();
+            // A check box or radio button gives its mark and gap; a push button its frame.
+            room -= (qobject_cast<const QCheckBox*>(control) || qobject_cast<const QRadioButton*>(control)) ? 22 : 6;
+        } else if (const auto* label = qobject_cast<const QLabel*>(control); label && !label->wordWrap()) {
+            text = label->text();
+        } else if (const auto* flat = dynamic_cast<const TFlatCustomControl*>(control)) {
+            text = flat->Caption();
+            room -= 6;
+        }
+        text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        if (text.isEmpty() || control->isHidden()) continue;
+        if (control->fontMetrics().horizontalAdvance(text) > room)
+            clipped << control->objectName() + QStringLiteral(": ") + text;
+    }
+    return clipped;
 }
 
 class ProgramTest : public ::testing::Test {
@@ -117,6 +165,66 @@ protected:
         EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "");
         sqlite3_free(error);
         sqlite3_close(db);
+    }
+
+    // Every row `sql` answers on the database file, read past the program.
+    TRows Rows(const QString& sql, const char* file = "CarVantel.mdb") const
+    {
+        TRows rows;
+        sqlite3* db = OpenDatabaseFile(Path(file), SQLITE_OPEN_READONLY);
+        if (!db) {
+            ADD_FAILURE() << "cannot open " << file;
+            return rows;
+        }
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
+            ADD_FAILURE() << sqlite3_errmsg(db) << " in " << sql.toStdString();
+        while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+            QStringList row;
+            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+                row << (text ? QString::fromUtf8(text) : QString());
+            }
+            rows.push_back(row);
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return rows;
+    }
+
+    // Runs the statements of tests/fixtures/<name> on the database file, past the program; the
+    // program's datasets see the rows once they are re-queried (or opened by the login).
+    void Seed(const char* name)
+    {
+        QFile file(QStringLiteral(CARVANTEL_FIXTURES "/") + QString::fromUtf8(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        Execute(QString::fromUtf8(file.readAll()));
+    }
+
+    // Logs in as the shop's first operator; the test stops when that fails.
+    void LoginAsAdministrator()
+    {
+        ASSERT_EQ(Login(QStringLiteral("Администратор"), QString()), mrOk);
+    }
+
+    // The window the start made under that object name; the test fails when there is none.
+    template <class TWindow = TForm>
+    TWindow* Window(const char* name) const
+    {
+        for (int i = 0; application_ && i < application_->FormCount(); ++i)
+            if (application_->Forms(i)->objectName() == QLatin1String(name))
+                if (auto* window = dynamic_cast<TWindow*>(application_->Forms(i))) return window;
+        ADD_FAILURE() << "no window " << name;
+        return nullptr;
+    }
+
+    // Shows the window modally, runs `script` in it as a person would, and gives its result.
+    TModalResult OpenWindow(const char* name, TScriptedUiHost::TFormScript script)
+    {
+        TForm* window = Window(name);
+        if (!window) return mrNone;
+        host_.OnForm(QString::fromUtf8(name), std::move(script));
+        return window->ShowModal();
     }
 
     QByteArray SettingsBytes() const

@@ -1,0 +1,177 @@
+#include "app/windows/WindowKit.h"
+
+#include "app/util/AppGlobals.h"
+
+#include "dataaccess/DaoTable.h"
+#include "platform/toolkit/DataSet.h"
+#include "platform/toolkit/Fields.h"
+#include "platform/toolkit/gui/Application.h"
+
+#include <QEvent>
+#include <QPointer>
+
+TDBGrid* PlaceGrid(QWidget* parent, const char* name, TDataSource* source, int left, int top, int width, int height)
+{
+    auto* grid = Place<TDBGrid>(parent, name, left, top, width, height);
+    grid->SetDataSource(source);
+    return grid;
+}
+
+namespace {
+
+Qt::Alignment AlignmentOf(TColumnAlign align)
+{
+    switch (align) {
+    case TColumnAlign::Left:
+        return Qt::AlignLeft;
+    case TColumnAlign::Right:
+        return Qt::AlignRight;
+    case TColumnAlign::Center:
+        return Qt::AlignHCenter;
+    case TColumnAlign::Auto:
+        break;
+    }
+    return {};
+}
+
+}  // namespace
+
+void SetColumns(TDBGrid* grid, std::span<const TColumnSpec> columns)
+{
+    TDBGridColumns& list = grid->Columns();
+    list.BeginUpdate();
+    list.Clear();
+    for (const TColumnSpec& spec : columns) {
+        TColumn* column = list.Add();
+        column->SetFieldName(QString::fromLatin1(spec.Field));
+        column->Title().SetCaption(QString::fromUtf8(spec.Title));
+        if (spec.Width > 0) column->SetWidth(spec.Width);
+        if (spec.Align != TColumnAlign::Auto) column->SetAlignment(AlignmentOf(spec.Align));
+        column->SetReadOnly(spec.ReadOnly);
+        for (const QString& value : spec.PickList)
+            column->PickList().Add(value);
+        if (spec.Button) column->SetButtonStyle(cbsEllipsis);
+    }
+    list.EndUpdate();
+}
+
+void SetColumns(TDBGrid* grid, std::initializer_list<TColumnSpec> columns)
+{
+    SetColumns(grid, std::span<const TColumnSpec>(columns.begin(), columns.size()));
+}
+
+namespace {
+
+// Keeps a control's distances to the anchored edges of its parent as the parent is resized.
+class TAnchorKeeper : public QObject {
+public:
+    TAnchorKeeper(QWidget* control, int anchors) : QObject(control), control_(control), anchors_(anchors)
+    {
+        QWidget* parent = control->parentWidget();
+        const QRect r = control->geometry();
+        right_ = parent->width() - r.right();
+        bottom_ = parent->height() - r.bottom();
+        parent->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && control_ && watched == control_->parentWidget()) Follow();
+        return false;
+    }
+
+private:
+    void Follow()
+    {
+        const QWidget* parent = control_->parentWidget();
+        QRect r = control_->geometry();
+        if (anchors_ & akRight) {
+            const int right = parent->width() - right_;
+            if (anchors_ & akLeft)
+                r.setRight(right);
+            else
+                r.moveRight(right);
+        }
+        if (anchors_ & akBottom) {
+            const int bottom = parent->height() - bottom_;
+            if (anchors_ & akTop)
+                r.setBottom(bottom);
+            else
+                r.moveBottom(bottom);
+        }
+        control_->setGeometry(r);
+    }
+
+    QPointer<QWidget> control_;
+    int anchors_;
+    int right_ = 0;
+    int bottom_ = 0;
+};
+
+}  // namespace
+
+void Anchor(QWidget* control, int anchors)
+{
+    if (control->parentWidget() && (anchors & (akRight | akBottom))) new TAnchorKeeper(control, anchors);
+}
+
+void SortBy(TDaoTable* table, const QString& field)
+{
+    THourglass hourglass;
+    table->SortedBy().Clear();
+    table->SortedBy().Add(QLatin1Char('[') + field + QStringLiteral("] ASC"));
+    table->ReopenDaoRecordset();
+}
+
+void SortOnTitleClick(TDBGrid* grid, TDaoTable* table)
+{
+    grid->OnTitleClick = [table](QObject*, TColumn* column) {
+        if (column && !column->FieldName().isEmpty()) SortBy(table, column->FieldName());
+    };
+}
+
+void SortOnTitleClick(TDBGrid* grid)
+{
+    grid->OnTitleClick = [grid](QObject*, TColumn* column) {
+        auto* table = dynamic_cast<TDaoTable*>(grid->DataSet());
+        if (table && column && !column->FieldName().isEmpty()) SortBy(table, column->FieldName());
+    };
+}
+
+bool SearchKey(TDaoTable* table, const QString& keyFields, const QString& text)
+{
+    table->SetKeyFields(keyFields);
+    return table->FindKey({text});
+}
+
+bool SearchKeyQuietly(TDaoTable* table, const QString& keyFields, const QString& text)
+{
+    try {
+        return SearchKey(table, keyFields, text);
+    } catch (const std::exception&) {
+        table->GetLastDaoError(app::LastDaoError);
+        return false;
+    }
+}
+
+TColor StockColour(TDataSet* dataset, const QString& quantityField, const QString& serviceField)
+{
+    if (!dataset || !dataset->Active() || dataset->IsEmpty()) return clDefault;
+    if (!quantityField.isEmpty()) {
+        TField* quantity = dataset->FindField(quantityField);
+        if (quantity && quantity->AsFloat() < 1) return kNoStockColor;
+    }
+    TField* service = dataset->FindField(serviceField);
+    if (service && service->AsBoolean()) return kServiceColor;
+    return clDefault;
+}
+
+void PaintStockColours(TDBGrid* grid, const QString& quantityField, const QString& serviceField)
+{
+    grid->OnDrawColumnCell = [grid, quantityField, serviceField](QObject*, const QRect& rect, int dataCol,
+                                                                 TColumn* column, TGridDrawState state) {
+        const TColor colour = StockColour(grid->DataSet(), quantityField, serviceField);
+        if (colour != clDefault) grid->Canvas().SetFontColor(colour);
+        grid->DefaultDrawColumnCell(rect, dataCol, column, state);
+    };
+}

@@ -1,0 +1,110 @@
+#include "app/windows/WindowServices.h"
+
+#include "app/datamodule/DModule.h"
+#include "app/windows/uMyMessage.h"
+#include "app/windows/uPassDlg.h"
+#include "controls/FlatButton.h"
+#include "dataaccess/DaoConnectionCheck.h"
+#include "dataaccess/DaoDataBase.h"
+#include "platform/os/Files.h"
+#include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/Exceptions.h"
+#include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/StandardControls.h"
+#include "platform/toolkit/gui/UiHost.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+bool IsPlainName(const QString& name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    return plain.match(name).hasMatch();
+}
+
+}  // namespace
+
+bool ShowWarning(const QString& text, bool withCancel)
+{
+    if (!fMyMessage) return MessageDlg(text, mtWarning, withCancel ? mbYesNo : mbOK) == mrYes;
+    fMyMessage->Label1->SetCaption(text);
+    fMyMessage->CancelBtn->setVisible(withCancel);
+    if (const TForm* active = Screen().ActiveForm()) {
+        fMyMessage->move(active->x() + active->width() / 2 - fMyMessage->width() / 2,
+                         active->y() + active->height() / 2 - fMyMessage->height() / 2);
+    }
+    TApplication::ProcessMessages();
+    return fMyMessage->ShowModal() == mrYes;
+}
+
+bool CheckConnection()
+{
+    bool answers = false;
+    try {
+        if (DM->CheckDatabase) DM->CheckDatabase->SetActive(true);
+        answers = (!DM->CheckDatabase || DM->CheckDatabase->Active()) && DM->VantelDataBase->Connected() &&
+                  FileExists(ResolveFileNameCase(DM->VantelDataBase->Database()));
+    } catch (const std::exception&) {
+        // The check itself raising is the answer: no connection.
+        answers = false;
+    }
+    if (answers) return true;
+    if (ShowWarning(QStringLiteral("Няма връзка с базата данни !\rИскате ли да я възтановите ?"), true) &&
+        fPasswordDlg) {
+        if (DM->CheckDatabase) DM->CheckDatabase->SetActive(false);
+        fPasswordDlg->ShowModal();
+    }
+    return false;
+}
+
+bool RecordExists(const QString& table, const QString& field, const TVariant& value)
+{
+    if (!IsPlainName(table) || !IsPlainName(field))
+        throw EDatabaseError(QStringLiteral("RecordExists: invalid name %1.%2").arg(table, field));
+    return DM->AnyRow(QStringLiteral("SELECT id FROM [%1] WHERE [%2]=:value").arg(table, field),
+                      {{QStringLiteral("value"), value}});
+}
+
+bool IsEmptyDate(const QString& text)
+{
+    return text == QLatin1String("  .  .    ") || text == QLatin1String("  /  /    ") ||
+           text == QLatin1String("  -  -    ");
+}
+
+QString QuotedSqlText(const QString& text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
+}
+
+QString LikeLiteral(const QString& text)
+{
+    QString pattern;
+    pattern.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('#') || c == QLatin1Char('['))
+            pattern += QLatin1Char('[') + c + QLatin1Char(']');
+        else
+            pattern += c;
+    }
+    return pattern;
+}
+
+QString SqlDate(double day)
+{
+    return QStringLiteral("Datevalue('") + FormatDateTime(QStringLiteral("dd/MM/yyyy"), day) + QStringLiteral("')");
+}
+
+namespace {
+TMainWindowServices* mainWindow = nullptr;
+}
+
+TMainWindowServices* MainWindow()
+{
+    return mainWindow;
+}
+
+void SetMainWindow(TMainWindowServices* window)
+{
+    mainWindow = window;
+}
