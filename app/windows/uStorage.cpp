@@ -41,6 +41,11 @@ bool Warnings() { return SettingOn(&TfSetings::cbWarnings); }
 QString SettingsCashBox() { return fSetings ? fSetings->cbxCashBoxNum->Text() : QStringLiteral("1"); }
 
 TField* F(TDataSet* dataSet, const char* name) { return dataSet->FieldByName(QString::fromLatin1(name)); }
+// A row is current: a stored one, or a new one being typed.
+bool HasRow(const TDataSet* dataSet)
+{
+    return dataSet->Active() && (dataSet->State() == dsInsert || !dataSet->IsEmpty());
+}
 
 // Rounds half away from zero at the second decimal of the value's 15 significant digits, as
 // the dialect's Format shows it, so binary noise never decides the stotinka.
@@ -738,7 +743,7 @@ void TfStorage::DBGrid1ColExit(QObject*)
     TDaoTable* lines = DM->tblDeliveryDetail;
     const TColumn* left = DBGrid1->SelectedColumn();
     if (cbUpDelivery->Checked() && !edUpDelivery->Text().isEmpty() && left &&
-        left->FieldName() == QLatin1String("delivery_price") && lines->Active() && !lines->IsEmpty()) {
+        left->FieldName() == QLatin1String("delivery_price") && HasRow(lines)) {
         const int percent = edUpDelivery->Text().toInt();
         const double price = MarkedUpPrice(F(lines, "delivery_price")->AsFloat(), percent);
         const TField* sale = F(lines, "sale_price");
@@ -788,8 +793,7 @@ void TfStorage::DBGrid1EditButtonClick(QObject*)
     DM->tblFiFoQuery->SetFiltered(false);
     DM->tblFiFoQuery->Requery();
     TDaoTable* lines = DM->tblDeliveryDetail;
-    const bool any = lines->Active() && !lines->IsEmpty();
-    const TField* name = any ? F(lines, "article_name") : nullptr;
+    const TField* name = HasRow(lines) ? F(lines, "article_name") : nullptr;
     fArticlesGrouped->ShowAsPicker(name && !name->IsNull() ? name->AsString() : QString());
 }
 
@@ -854,7 +858,7 @@ void TfStorage::bAddClick(QObject*)
         return;
     TDaoTable* delivery = DM->tblDelivery;
     TDaoTable* lines = DM->tblDeliveryDetail;
-    if (lines->Active() && !lines->IsEmpty() && F(lines, "article_name")->AsString().isEmpty()) {
+    if (HasRow(lines) && F(lines, "article_name")->AsString().isEmpty()) {
         Tell(QStringLiteral("Не сте въвели име на номенклатура !"));
         return;
     }
@@ -914,7 +918,7 @@ void TfStorage::StampFinishedDelivery(bool wasPaid)
     }
     delivery->Post();
     TApplication::ProcessMessages();
-    if (lines->Active() && !lines->IsEmpty()) {
+    if (HasRow(lines)) {
         lines->Edit();
         if (StoreSelected())
             F(lines, "store_id")->SetAsString(F(DM->tblStore, "id")->AsString());

@@ -209,12 +209,14 @@ TEST_F(ProgramTest, TheMainWindowAfterTheFirstLogin)
 TEST_F(ProgramTest, OnlyTheCommandsWhoseWindowsExistAreOffered)
 {
     for (TMenuItem* item : {fCarVantel->Settings1, fCarVantel->Connect1, fCarVantel->About1, fCarVantel->Contents1,
-                            fCarVantel->N18, fCarVantel->SpeedButtons1, fCarVantel->Exit1})
+                            fCarVantel->N18, fCarVantel->SpeedButtons1, fCarVantel->Exit1, fCarVantel->Banks1,
+                            fCarVantel->Articles1, fCarVantel->N14})
         EXPECT_TRUE(item->Enabled()) << item->objectName().toStdString();
     for (TMenuItem* item : {fCarVantel->New1, fCarVantel->Find1, fCarVantel->Employee1, fCarVantel->CacheBox1})
         EXPECT_FALSE(item->Enabled()) << item->objectName().toStdString();
     EXPECT_TRUE(fCarVantel->FlatButton1->isEnabled());
-    EXPECT_FALSE(fCarVantel->fbtStore->isEnabled());
+    EXPECT_TRUE(fCarVantel->fbtStore->isEnabled());
+    EXPECT_FALSE(fCarVantel->fbtSafe->isEnabled());
 
     auto* settings = fCarVantel->ToolBar1->findChild<TToolButton*>(QStringLiteral("ToolButton11"));
     ASSERT_NE(settings, nullptr);
