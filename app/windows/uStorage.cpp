@@ -213,6 +213,8 @@ void TfStorage::BuildDeliveryHeader()
     QFont bold = lblEditing->font();
     bold.setBold(true);
     lblEditing->setFont(bold);
+    // Captioned again at its bold font, so it is measured at that size.
+    lblEditing->SetCaption(lblEditing->Caption());
     lblEditing->SetFontColor(8421631);
     lblEditing->hide();
 }
@@ -220,13 +222,13 @@ void TfStorage::BuildDeliveryHeader()
 void TfStorage::BuildLines()
 {
     DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcDeliveryDetail, 216, 170, 576, 290);
-    SetColumns(DBGrid1, {{"article_code", "Артикул №", 70},
-                         {"article_name", "Наименование", 170, TColumnAlign::Auto, false, {}, true},
-                         {"delivery_price", "Дост. цена", 70},
-                         {"delivery_quantity", "К-во", 50},
-                         {"sale_price", "Прод. цена", 70},
-                         {"dimention", "Мярка", 45},
-                         {"service", "Услуга", 50, TColumnAlign::Auto, false, {"True", "False"}}});
+    SetColumns(DBGrid1, {{"article_code", "Артикул №", 78},
+                         {"article_name", "Наименование", 160, TColumnAlign::Auto, false, {}, true},
+                         {"delivery_price", "Дост. цена", 78},
+                         {"delivery_quantity", "К-во", 48},
+                         {"sale_price", "Прод. цена", 78},
+                         {"dimention", "Мярка", 50},
+                         {"service", "Услуга", 56, TColumnAlign::Auto, false, {"True", "False"}}});
     DBGrid1->SetReadOnly(true);
     DBGrid1->OnColExit = Bind(this, &TfStorage::DBGrid1ColExit);
     DBGrid1->OnKeyPress = Bind(this, &TfStorage::DBGrid1KeyPress);
@@ -250,8 +252,8 @@ void TfStorage::BuildLines()
 
     Place<TLabel>(this, "lblArtNom", QStringLiteral("Търси №"), 216, 468, 58, 16);
     tbxArtNom = Place<TEdit>(this, "tbxArtNom", 276, 464, 100, 22);
-    Place<TLabel>(this, "lblSearchValue", QStringLiteral("Наименование"), 388, 468, 90, 16);
-    tbxSearchValue = Place<TEdit>(this, "tbxSearchValue", 480, 464, 312, 22);
+    Place<TLabel>(this, "lblSearchValue", QStringLiteral("Наименование"), 386, 468, 92, 16);
+    tbxSearchValue = Place<TEdit>(this, "tbxSearchValue", 486, 464, 306, 22);
     tbxArtNom->OnChange = Bind(this, &TfStorage::tbxArtNomChange);
     tbxSearchValue->OnChange = Bind(this, &TfStorage::tbxSearchValueChange);
     for (TEdit* box : {tbxArtNom, tbxSearchValue})

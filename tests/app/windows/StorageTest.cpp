@@ -3,6 +3,7 @@
 
 #include "ProgramFixture.h"
 
+#include "app/windows/uDeliverySearchForm.h"
 #include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoTable.h"
@@ -13,6 +14,7 @@
 #include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/TreeView.h"
 
+#include <QHeaderView>
 #include <QTest>
 
 namespace {
@@ -388,6 +390,54 @@ TEST_F(StorageTest, TheMarkupPercentComesFromAndGoesToTheSettingsFile)
     fStorage->edUpDelivery->SetText(QStringLiteral("30"));
     fPasswordDlg->SaveSettings();
     EXPECT_TRUE(SettingsBytes().contains("UpDelivery=30\r\n"));
+}
+
+}  // namespace
+
+namespace {
+
+// A new user's look at the stores window on the foreign-currency delivery while a line is
+// being typed, and at the grouped articles in price mode. With CARVANTEL_SCREENSHOT set the
+// pictures are kept under that name.
+TEST_F(StorageTest, TheWindowsAsAPersonSeesThem)
+{
+    Open();
+    AllowChanges(true);
+    const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
+    InStorage([&](TfStorage& w) {
+        Browse(w, 2);
+        w.bSearchClick(&w);
+        DM->tblDeliveryDetail->Last();
+        DM->tblDeliveryDetail->Edit();
+        SetLine("delivery_quantity", QStringLiteral("12"));
+        EXPECT_EQ(w.dbeCurrencyValue->Text(), QStringLiteral("430.28"));
+        EXPECT_TRUE(w.lblEditing->isVisibleTo(&w));
+        EXPECT_EQ(ClippedCaptions(&w), QStringList());
+        // The titles stay above the rows, also with the row bar shown.
+        QApplication::processEvents();
+        EXPECT_GE(w.DBGrid1->horizontalHeader()->y(), 0);
+        EXPECT_GT(w.DBGrid1->viewport()->y(), w.DBGrid1->horizontalHeader()->y());
+        const QImage shot = w.grab().toImage();
+        EXPECT_EQ(shot.size(), w.size());
+        if (!keep.isEmpty()) shot.save(keep + QStringLiteral(".storage.png"));
+        DM->tblDeliveryDetail->Cancel();
+    });
+    host_.OnForm(QStringLiteral("fArticlesGrouped"), [&](TForm& form) {
+        EXPECT_EQ(ClippedCaptions(&form), QStringList());
+        if (!keep.isEmpty()) form.grab().save(keep + QStringLiteral(".grouped.png"));
+        return mrCancel;
+    });
+    fCarVantel->N14Click(fCarVantel);
+    host_.OnForm(QStringLiteral("fArticles"), [&](TForm& form) {
+        if (!keep.isEmpty()) form.grab().save(keep + QStringLiteral(".articles.png"));
+        return mrCancel;
+    });
+    fCarVantel->Articles1Click(fCarVantel);
+    host_.OnForm(QStringLiteral("fDeliverySearchForm"), [&](TForm& form) {
+        if (!keep.isEmpty()) form.grab().save(keep + QStringLiteral(".search.png"));
+        return mrCancel;
+    });
+    fDeliverySearchForm->ShowModal();
 }
 
 }  // namespace
