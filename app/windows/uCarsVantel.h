@@ -182,6 +182,9 @@ private:
     void BuildOrderPanels();
     void CloseOpenedDatasets();
     bool ToolBarShown() const;
+
+    // The exit was confirmed and runs (or ran): a close asked for again only joins it.
+    bool closing_ = false;
 };
 
 extern TfCarVantel* fCarVantel;

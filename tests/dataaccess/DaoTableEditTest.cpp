@@ -250,13 +250,15 @@ TEST_F(DaoTableEditTest, PostWritesOnlyTheChangedFieldsSoAnotherUsersChangeSurvi
 {
     auto table = Table();
     table->Open();
-    table->Edit();
-    table->FieldByName(QStringLiteral("name"))->SetAsString(QStringLiteral("Brake disc"));
     {
+        // Made after this table read the row and before its Edit, which reads it again.
         dao::DBEngine engine(QStringLiteral("3.6"));
         auto other = engine.OpenDatabase(path);
         other->Execute(QStringLiteral("UPDATE items SET qty = 77 WHERE id = 1"), dao::dbFailOnError);
     }
+    database->Idle();
+    table->Edit();
+    table->FieldByName(QStringLiteral("name"))->SetAsString(QStringLiteral("Brake disc"));
     table->Post();
     table->Close();
     table->Open();
