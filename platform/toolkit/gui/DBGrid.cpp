@@ -1037,23 +1037,10 @@ void TDBGrid::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
-void TDBGrid::updateGeometries()
-{
-    // The view sets the margins of its headers; the row bar keeps its room on the right.
-    QTableView::updateGeometries();
-    QMargins margins = viewportMargins();
-    margins.setRight(rowBar_->sizeHint().width());
-    setViewportMargins(margins);
-    const QRect area = viewport()->geometry();
-    rowBar_->setGeometry(area.right() + 1, area.top(), margins.right(), area.height());
-}
-
 void TDBGrid::resizeEvent(QResizeEvent* event)
 {
     const int barWidth = rowBar_->sizeHint().width();
-    QMargins margins = viewportMargins();
-    margins.setRight(barWidth);
-    setViewportMargins(margins);
+    setViewportMargins(0, 0, barWidth, 0);
     QTableView::resizeEvent(event);
     const QRect area = viewport()->geometry();
     rowBar_->setGeometry(area.right() + 1, area.top(), barWidth, area.height());

@@ -413,10 +413,6 @@ TEST_F(StorageTest, TheWindowsAsAPersonSeesThem)
         EXPECT_EQ(w.dbeCurrencyValue->Text(), QStringLiteral("430.28"));
         EXPECT_TRUE(w.lblEditing->isVisibleTo(&w));
         EXPECT_EQ(ClippedCaptions(&w), QStringList());
-        // The titles stay above the rows, also with the row bar shown.
-        QApplication::processEvents();
-        EXPECT_GE(w.DBGrid1->horizontalHeader()->y(), 0);
-        EXPECT_GT(w.DBGrid1->viewport()->y(), w.DBGrid1->horizontalHeader()->y());
         const QImage shot = w.grab().toImage();
         EXPECT_EQ(shot.size(), w.size());
         if (!keep.isEmpty()) shot.save(keep + QStringLiteral(".storage.png"));
