@@ -3,12 +3,16 @@
 #include "app/datamodule/DModule.h"
 #include "app/reports/URep.h"
 #include "app/reports/uUniversalReport.h"
+#include "app/windows/uArticles.h"
+#include "app/windows/uArticlesGrouped.h"
 #include "app/windows/uArticlesWork.h"
 #include "app/windows/uCars.h"
 #include "app/windows/uCarsVantel.h"
 #include "app/windows/uCashFinish.h"
 #include "app/windows/uCasheBox.h"
 #include "app/windows/uClients.h"
+#include "app/windows/uDeliverySearchForm.h"
+#include "app/windows/uDeliverySearchResult.h"
 #include "app/windows/uEmployee.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uFirmSet.h"
@@ -18,6 +22,7 @@
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uSplash.h"
+#include "app/windows/uStorage.h"
 #include "platform/report/BandReport.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/StandardControls.h"
@@ -50,6 +55,11 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfCashFinish>();
     application.CreateForm<TfEmployee>();
     application.CreateForm<TfArticlesWork>();
+    application.CreateForm<TfStorage>();
+    application.CreateForm<TfArticles>();
+    application.CreateForm<TfDeliverySearchResult>();
+    application.CreateForm<TfDeliverySearchForm>();
+    application.CreateForm<TfArticlesGrouped>();
 }
 
 int RunCarVantel(TApplication& application, const TStartUpSteps& steps)

@@ -234,6 +234,10 @@ double NetLineAmount(TDataSet* line)
 
 const QString kDeliveryLineInUseText =
     QStringLiteral("Не може да изтривате този ред,\rдокато има поръчки свързани към него !");
+const QString kStoreInUseText =
+    QStringLiteral("Не може да премахнете този склад,\rдокато има доставки свързани с него !");
+const QString kDeliveryInUseText =
+    QStringLiteral("Не може да изтривате тази доставка,\rдокато има компоненти свързани към нея !");
 
 void DeleteById(TDaoTable* table, const char* tableName, qint32 id)
 {
@@ -515,6 +519,31 @@ int TDM::ExecuteSql(const QString& sql, const TSqlParams& params)
     return touched;
 }
 
+double TDM::ScalarOf(const QString& sql, const TSqlParams& params)
+{
+    TDaoTable probe;
+    probe.SetDatabase(VantelDataBase);
+    probe.SetReadOnly(true);
+    SetStatement(&probe, sql, params);
+    probe.Open();
+    const double value = probe.IsEmpty() ? 0.0 : probe.Fields().Fields(0)->AsFloat();
+    probe.Close();
+    return value;
+}
+
+bool TDM::StoreInUse(qint32 storeId)
+{
+    return AnyRow(QStringLiteral("SELECT id FROM delivery WHERE store_id=:id;"), {{QStringLiteral("id"), storeId}});
+}
+
+bool TDM::DeliveryInUse(qint32 deliveryId)
+{
+    return AnyRow(QStringLiteral("SELECT id FROM delivery_detail WHERE delivery_id=:id;"),
+                  {{QStringLiteral("id"), deliveryId}});
+}
+
+bool TDM::AnyDeliveryLine() { return AnyRow(QStringLiteral("SELECT id FROM delivery_detail;")); }
+
 bool TDM::DeliveryLineInUse(qint32 deliveryDetailId)
 {
     return AnyRow(QStringLiteral("SELECT id FROM sale_detail WHERE delivery_detail_id=:id;"),
@@ -572,6 +601,20 @@ void TDM::DeleteFirm(qint32 firmId)
     if (FirmInUse(firmId))
         throw EDatabaseError(FirmInUseText());
     DeleteById(tblMyFirm, "myfirm", firmId);
+}
+
+void TDM::DeleteStore(qint32 storeId)
+{
+    if (StoreInUse(storeId))
+        throw EDatabaseError(kStoreInUseText);
+    DeleteById(tblStore, "store", storeId);
+}
+
+void TDM::DeleteDelivery(qint32 deliveryId)
+{
+    if (DeliveryInUse(deliveryId))
+        throw EDatabaseError(kDeliveryInUseText);
+    DeleteById(tblDelivery, "delivery", deliveryId);
 }
 
 // --- order lines ----------------------------------------------------------------------------
@@ -648,12 +691,22 @@ void TDM::tblDeliveryBeforePost(TDataSet* dataSet)
 {
     app::DeliveryChanged = true;
     ClampField(dataSet, "delivery_tax");
-    if (tblQDeliveryTotal->Active()) {
-        dataSet->FieldByName(QStringLiteral("delivery_tax_value"))
-            ->SetValue(tblQDeliveryTotal->FieldByName(QStringLiteral("DeliveryTaxValue"))->Value());
-        dataSet->FieldByName(QStringLiteral("delivery_sum"))
-            ->SetValue(tblQDeliveryTotal->FieldByName(QStringLiteral("DeliverySum"))->Value());
-    }
+    // Totals of the posted lines at this row's own rate and VAT %: the saved query would give
+    // Null without lines or without a rate, and the figures of the row as it was before.
+    TField* rate = dataSet->FieldByName(QStringLiteral("currency_rate"));
+    if (rate->IsNull())
+        rate->SetAsFloat(1);
+    TField* tax = dataSet->FieldByName(QStringLiteral("delivery_tax"));
+    if (tax->IsNull())
+        tax->SetAsInteger(0);
+    const TField* id = dataSet->FieldByName(QStringLiteral("id"));
+    const double lines = id->IsNull() ? 0.0
+                                      : ScalarOf(QStringLiteral("SELECT Sum(delivery_price*delivery_quantity) FROM "
+                                                                "delivery_detail WHERE delivery_id=:id;"),
+                                                 {{QStringLiteral("id"), id->AsInteger()}});
+    const double sum = lines * rate->AsFloat();
+    dataSet->FieldByName(QStringLiteral("delivery_sum"))->SetAsFloat(sum);
+    dataSet->FieldByName(QStringLiteral("delivery_tax_value"))->SetAsFloat(sum * tax->AsInteger() / 100);
     StampModified(dataSet);
 }
 

@@ -74,10 +74,17 @@ public:
     static QString FirmInUseText();
     static QString CarInUseText();
     static QString ClientInUseText();
+    // Whether a delivery names the store / a delivery line names the delivery.
+    bool StoreInUse(qint32 storeId);
+    bool DeliveryInUse(qint32 deliveryId);
+    // Whether the shop has any delivery line at all.
+    bool AnyDeliveryLine();
     // The windows' deletes by SQL ("DELETE * FROM ... WHERE id="), refused with the text of the
     // record rule while the row is in use; the caller re-queries.
     void DeleteDeliveryLine(qint32 deliveryDetailId);
     void DeleteFirm(qint32 firmId);
+    void DeleteStore(qint32 storeId);
+    void DeleteDelivery(qint32 deliveryId);
 
     // --- run-time SQL --------------------------------------------------------------------------
     // A user's value reaches SQL only through these: each ":name" in `sql` takes the value given
@@ -241,6 +248,8 @@ private:
     void CreateDataSources();
     void BindRules();
     void CreateCashJournal();
+    // The first field of the first row `sql` gives, through a probe of its own; 0 when Null or none.
+    double ScalarOf(const QString& sql, const TSqlParams& params = {});
 };
 
 // The one data module, made first at start-up.

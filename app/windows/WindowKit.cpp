@@ -1,5 +1,7 @@
 #include "app/windows/WindowKit.h"
 
+#include "app/util/AppGlobals.h"
+
 #include "dataaccess/DaoTable.h"
 #include "platform/toolkit/DataSet.h"
 #include "platform/toolkit/Fields.h"
@@ -140,6 +142,16 @@ bool SearchKey(TDaoTable* table, const QString& keyFields, const QString& text)
 {
     table->SetKeyFields(keyFields);
     return table->FindKey({text});
+}
+
+bool SearchKeyQuietly(TDaoTable* table, const QString& keyFields, const QString& text)
+{
+    try {
+        return SearchKey(table, keyFields, text);
+    } catch (const std::exception&) {
+        table->GetLastDaoError(app::LastDaoError);
+        return false;
+    }
 }
 
 TColor StockColour(TDataSet* dataset, const QString& quantityField, const QString& serviceField)

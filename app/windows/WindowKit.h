@@ -156,6 +156,9 @@ void SortBy(TDaoTable* table, const QString& field);
 // Puts `table` on the first row whose `keyFields` start with `text` (the table's key search,
 // partial and without case); false when none does.
 bool SearchKey(TDaoTable* table, const QString& keyFields, const QString& text);
+// The same for a search box: a search the engine refuses is read as its last error (the
+// last-DAO-error global) and leaves the rows where they are; it never edits a row.
+bool SearchKeyQuietly(TDaoTable* table, const QString& keyFields, const QString& text);
 
 // The font colours of stock and article grids.
 constexpr TColor kNoStockColor = 7105791;

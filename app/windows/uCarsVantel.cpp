@@ -8,6 +8,8 @@
 #include "app/util/NumberDraw.h"
 #include "app/windows/About.h"
 #include "app/windows/WindowKit.h"
+#include "app/windows/uArticles.h"
+#include "app/windows/uArticlesGrouped.h"
 #include "app/windows/uCars.h"
 #include "app/windows/uCashFinish.h"
 #include "app/windows/uCasheBox.h"
@@ -18,6 +20,7 @@
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
+#include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
 #include "controls/Viewcomb.h"
 #include "dataaccess/DaoConnectionCheck.h"
@@ -218,14 +221,14 @@ const TMenuSpec<M> kMainMenu[] = {
     {"", "Tools1", "&Данни  ", "", nullptr, &M::Tools1},
     {"Tools1", "N10", "&Фирми", "", &M::N10Click, &M::N10},
     {"Tools1", "Employee1", "&Персонал", "", &M::Employee1Click, &M::Employee1},
-    {"Tools1", "Banks1", "&Склад", "", nullptr, &M::Banks1},
+    {"Tools1", "Banks1", "&Склад", "", &M::fbtStoreClick, &M::Banks1},
     {"Tools1", "Client1", "&Клиенти", "", &M::Client1Click, &M::Client1},
     {"Tools1", "Auto1", "&Автомобили", "", &M::Auto1Click, &M::Auto1},
     {"Tools1", "N8", "&Марки и модели", "", &M::N8Click, &M::N8},
 
     {"", "N12", "О&тчети  ", "", nullptr, &M::N12},
-    {"N12", "Articles1", "&Налични номенклатури", "", nullptr, &M::Articles1},
-    {"N12", "N14", "&Доставяни материали", "", nullptr, &M::N14},
+    {"N12", "Articles1", "&Налични номенклатури", "", &M::Articles1Click, &M::Articles1},
+    {"N12", "N14", "&Доставяни материали", "", &M::N14Click, &M::N14},
     {"N12", "Availability1", "Н&аличност", "", nullptr, &M::Availability1},
     {"N12", "CacheBox1", "&Каса", "", &M::fbtSafeClick, &M::CacheBox1},
     {"N12", "CashFinish1", "&Приключвания на каса", "", &M::CashFinish1Click, &M::CashFinish1},
@@ -274,7 +277,7 @@ struct TColumnButton {
 // The left column, top to bottom; a button without a handler waits for its window.
 const TColumnButton kColumnButtons[] = {
     {&M::fbtEmployee, "fbtEmployee", "П&ерсонал", &M::Employee1Click},
-    {&M::fbtStore, "fbtStore", "&Склад"},
+    {&M::fbtStore, "fbtStore", "&Склад", &M::fbtStoreClick},
     {&M::fbtAppend, "fbtAppend", "&Нова поръчка", &M::Append1Click},
     {&M::fbtView, "fbtView", "&Преглед проформа"},
     {&M::fbtSave, "fbtSave", "&Приключване"},
@@ -300,7 +303,7 @@ void TfCarVantel::BuildMenu()
     SetMenu(MainMenu1);
 
     // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {Commit1, Print3, Banks1, Articles1, N14, Availability1,
+    for (TMenuItem* item : {Commit1, Print3, Availability1,
                             N21, Find1})
         item->SetEnabled(false);
 }
@@ -921,6 +924,34 @@ void TfCarVantel::About1Click(QObject*)
     auto* about = new TAboutBox(this);
     about->ShowModal();
     delete about;
+}
+
+void TfCarVantel::fbtStoreClick(QObject*)
+{
+    if (!CheckConnection()) return;
+    fStorage->SetDeliveryReadOnly(true);
+    fStorage->SetStoreReadOnly(true);
+    fStorage->ShowModal();
+}
+
+void TfCarVantel::Articles1Click(QObject*)
+{
+    {
+        THourglass hourglass;
+        DM->tblQTAQAll->Requery();
+        fArticles->DBGrid1->Repaint();
+    }
+    fArticles->bCancel->SetCaption(QStringLiteral("&Изход"));
+    fArticles->ShowModal();
+}
+
+void TfCarVantel::N14Click(QObject*)
+{
+    fArticlesGrouped->DBGrid1->SetReadOnly(true);
+    DM->tblFiFoQuery->SetFiltered(false);
+    DM->tblFiFoQuery->Requery();
+    fArticlesGrouped->bYes->hide();
+    fArticlesGrouped->ShowModal();
 }
 
 void TfCarVantel::Settings1Click(QObject*)

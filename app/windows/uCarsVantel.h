@@ -129,6 +129,9 @@ public:
     void FormResize(QObject* sender);
     void About1Click(QObject* sender);
     void Settings1Click(QObject* sender);
+    void fbtStoreClick(QObject* sender);
+    void Articles1Click(QObject* sender);
+    void N14Click(QObject* sender);
     void Connect1Click(QObject* sender);
     void Contents1Click(QObject* sender);
     void N18Click(QObject* sender);

@@ -11,6 +11,7 @@
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uSetings.h"
+#include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoDataBase.h"
 #include "platform/os/Files.h"
@@ -132,7 +133,7 @@ void TfPasswordDlg::FormShow(QObject*)
     ePassword->SetText(DecodeText(file.Value(QStringLiteral("Password")), Key()));
     SavePassword->SetChecked(file.Value(QStringLiteral("SP")) == QLatin1String("Yes"));
     app::CurrentFirmId = file.IntValue(QStringLiteral("CurrentFirmID"), 1);
-    UpDelivery = file.TextOr(QStringLiteral("UpDelivery"), QStringLiteral("40"));
+    if (fStorage) fStorage->edUpDelivery->SetText(file.TextOr(QStringLiteral("UpDelivery"), QStringLiteral("40")));
     if (fEmployee) fEmployee->edUpDelivery->SetText(file.TextOr(QStringLiteral("UpEmploee"), QStringLiteral("40")));
     if (fSetings) fSetings->LoadSettingsFrom(file);
     eDataBase->setEnabled(true);
@@ -146,7 +147,7 @@ TSettingsRecord TfPasswordDlg::CollectSettings() const
     r.Database = loggedDatabase_;
     r.Password = loggedPassword_;
     r.SavePassword = SavePassword->Checked();
-    r.UpDelivery = UpDelivery;
+    r.UpDelivery = fStorage ? fStorage->edUpDelivery->Text() : QStringLiteral("40");
     r.UpEmploee = fEmployee ? fEmployee->edUpDelivery->Text() : QStringLiteral("40");
     r.CurrentFirmId = app::CurrentFirmId;
     r.OperatorPassword = app::OperatorPassword;

@@ -41,8 +41,6 @@ public:
     TButton* bStart = nullptr;
     TButton* bCancel = nullptr;
 
-    // The markup percent of the stores window, kept here for the file until that window holds it.
-    QString UpDelivery = QStringLiteral("40");
 
 private:
     TSettingsRecord CollectSettings() const;

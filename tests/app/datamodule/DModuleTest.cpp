@@ -329,6 +329,90 @@ bool RowExists(TDM& dm, const char* table, qint32 id)
     return !probe.IsEmpty();
 }
 
+struct DeliveryTotalsCase {
+    const char* name;
+    const char* rate;  // empty: left empty
+    const char* tax;
+    bool withLines;
+    double sum;
+    double taxValue;
+};
+
+TEST_F(DModuleTest, StoredDeliveryTotalsFollowTheLinesAtTheRowsOwnRateAndVat)
+{
+    const DeliveryTotalsCase cases[] = {
+        {"lines at rate 1 and 20 %", "1", "20", true, 100.0, 20.0},
+        {"a foreign currency", "1.95583", "20", true, 195.583, 39.1166},
+        {"rate and VAT left empty", "", "", true, 100.0, 0.0},
+        {"no lines", "1.95583", "20", false, 0.0, 0.0},
+    };
+    MakeOrderAndDelivery();
+    for (const DeliveryTotalsCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        dm.tblDelivery->Append();
+        Set(dm.tblDelivery, "store_id", Get(dm.tblStore, "id"));
+        Set(dm.tblDelivery, "currency_rate", QString::fromLatin1(c.rate));
+        Set(dm.tblDelivery, "delivery_tax", QString::fromLatin1(c.tax));
+        dm.tblDelivery->Post();
+        if (c.withLines) {
+            for (const char* price : {"2.5", "7.5"}) {
+                dm.tblDeliveryDetail->Append();
+                Set(dm.tblDeliveryDetail, "article_name", QStringLiteral("Филтър"));
+                Set(dm.tblDeliveryDetail, "delivery_price", QString::fromLatin1(price));
+                Set(dm.tblDeliveryDetail, "delivery_quantity", QStringLiteral("10"));
+                dm.tblDeliveryDetail->Post();
+            }
+        }
+        dm.tblDelivery->Edit();
+        dm.tblDelivery->Post();
+        EXPECT_FALSE(dm.tblDelivery->FieldByName(QStringLiteral("delivery_sum"))->IsNull());
+        EXPECT_FALSE(dm.tblDelivery->FieldByName(QStringLiteral("delivery_tax_value"))->IsNull());
+        EXPECT_NEAR(dm.tblDelivery->FieldByName(QStringLiteral("delivery_sum"))->AsFloat(), c.sum, 1e-9);
+        EXPECT_NEAR(dm.tblDelivery->FieldByName(QStringLiteral("delivery_tax_value"))->AsFloat(), c.taxValue, 1e-9);
+        EXPECT_FALSE(dm.tblDelivery->FieldByName(QStringLiteral("currency_rate"))->IsNull());
+        EXPECT_FALSE(dm.tblDelivery->FieldByName(QStringLiteral("delivery_tax"))->IsNull());
+    }
+}
+
+TEST_F(DModuleTest, AChangedRateIsStoredWithTheTotalsAtOnce)
+{
+    MakeOrderAndDelivery();
+    dm.tblDeliveryDetail->Append();
+    Set(dm.tblDeliveryDetail, "article_name", QStringLiteral("Масло"));
+    Set(dm.tblDeliveryDetail, "delivery_price", QStringLiteral("8"));
+    Set(dm.tblDeliveryDetail, "delivery_quantity", QStringLiteral("10"));
+    dm.tblDeliveryDetail->Post();
+    dm.tblDelivery->Edit();
+    Set(dm.tblDelivery, "currency_rate", QStringLiteral("2"));
+    dm.tblDelivery->Post();
+    EXPECT_DOUBLE_EQ(dm.tblDelivery->FieldByName(QStringLiteral("delivery_sum"))->AsFloat(), 160.0);
+    EXPECT_DOUBLE_EQ(dm.tblDelivery->FieldByName(QStringLiteral("delivery_tax_value"))->AsFloat(), 32.0);
+}
+
+TEST_F(DModuleTest, AStoreOrDeliveryInUseCannotBeDeleted)
+{
+    MakeOrderAndDelivery();
+    const qint32 store = Get(dm.tblStore, "id").toInt();
+    const qint32 delivery = Get(dm.tblDelivery, "id").toInt();
+    EXPECT_FALSE(dm.AnyDeliveryLine());
+    dm.tblDeliveryDetail->Append();
+    Set(dm.tblDeliveryDetail, "article_name", QStringLiteral("Масло"));
+    dm.tblDeliveryDetail->Post();
+    EXPECT_TRUE(dm.AnyDeliveryLine());
+    EXPECT_TRUE(dm.StoreInUse(store));
+    EXPECT_TRUE(dm.DeliveryInUse(delivery));
+    EXPECT_THROW(dm.DeleteStore(store), EDatabaseError);
+    EXPECT_THROW(dm.DeleteDelivery(delivery), EDatabaseError);
+    EXPECT_TRUE(RowExists(dm, "store", store));
+    EXPECT_TRUE(RowExists(dm, "delivery", delivery));
+
+    dm.DeleteDeliveryLine(Get(dm.tblDeliveryDetail, "id").toInt());
+    dm.DeleteDelivery(delivery);
+    EXPECT_FALSE(RowExists(dm, "delivery", delivery));
+    dm.DeleteStore(store);
+    EXPECT_FALSE(RowExists(dm, "store", store));
+}
+
 TEST_F(DModuleTest, ALotOrdersUseAndAFirmOrdersNameCannotBeDeleted)
 {
     MakeOrderAndDelivery();

@@ -1,0 +1,439 @@
+// The stores window over a small shop: stores, a new delivery end to end, the markup rule, the
+// totals stored when a delivery is finished, the deletes and the line searches.
+
+#include "ProgramFixture.h"
+
+#include "app/windows/uDeliverySearchForm.h"
+#include "app/windows/uStorage.h"
+#include "controls/FlatButton.h"
+#include "dataaccess/DaoTable.h"
+#include "platform/toolkit/DataSource.h"
+#include "platform/toolkit/Fields.h"
+#include "platform/toolkit/gui/DBControls.h"
+#include "platform/toolkit/gui/DBGrid.h"
+#include "platform/toolkit/gui/Menus.h"
+#include "platform/toolkit/gui/TreeView.h"
+
+#include <QHeaderView>
+#include <QTest>
+
+namespace {
+
+}  // namespace
+
+// Rows as a failed check prints them.
+inline void PrintTo(const QStringList& row, std::ostream* out) { *out << row.join(QLatin1Char('|')).toStdString(); }
+
+namespace {
+
+class StorageTest : public ProgramTest {
+protected:
+    // Logs in on the seeded shop, as far as the main window's first show.
+    void Open(const char* fixture = "stores_deliveries.sql")
+    {
+        if (fixture) Seed(fixture);
+        LoginAsAdministrator();
+        app::MainFormReady = true;
+        fSetings->cbxCashBoxNum->SetText(QStringLiteral("3"));
+    }
+    // Shows the stores window as the store button does and works it with `script`.
+    void InStorage(const std::function<void(TfStorage&)>& script)
+    {
+        fStorage->SetDeliveryReadOnly(true);
+        fStorage->SetStoreReadOnly(true);
+        OpenWindow("fStorage", [&](TForm&) {
+            script(*fStorage);
+            return mrCancel;
+        });
+    }
+    static void SelectStore(TfStorage& w, int node) { w.TreeView1->SetSelected(w.TreeView1->Items().Item(node)); }
+    static void SetLine(const char* field, const QString& value)
+    {
+        DM->tblDeliveryDetail->FieldByName(QString::fromLatin1(field))->SetAsString(value);
+    }
+    static QString Line(const char* field)
+    {
+        return DM->tblDeliveryDetail->FieldByName(QString::fromLatin1(field))->AsString();
+    }
+    static void GoToDelivery(qint32 id)
+    {
+        DM->tblDelivery->SetKeyFields(QStringLiteral("id"));
+        ASSERT_TRUE(DM->tblDelivery->FindKey({id}));
+    }
+    // Ticks or unticks "changes of old data allowed", answering its warning.
+    void AllowChanges(bool allow)
+    {
+        host_.AnswerQuestion(QStringLiteral("В този режим"), mrYes);
+        fSetings->cbChangeSaleData->SetChecked(allow);
+    }
+    // All stores shown, the delivery current and its store chosen, as the search leaves it.
+    static void Browse(TfStorage& w, qint32 id)
+    {
+        SelectStore(w, 0);
+        GoToDelivery(id);
+        w.LocateDeliveryStore();
+    }
+    static void SelectColumn(TfStorage& w, const char* field)
+    {
+        for (int i = 0; i < w.DBGrid1->Columns().Count(); ++i)
+            if (w.DBGrid1->Columns()[i]->FieldName() == QLatin1String(field)) w.DBGrid1->SetSelectedIndex(i);
+    }
+};
+
+TEST(MarkedUpPrice, RoundsToTheStotinkaAsShown)
+{
+    struct Case {
+        double price;
+        int percent;
+        double sale;
+    } cases[] = {{1.13, 40, 1.58}, {2.30, 40, 3.22}, {10, 40, 14}, {0.125, 0, 0.13}, {1.005, 0, 1.01},
+                 {3.33, 25, 4.16}, {0, 40, 0},      {7.77, 0, 7.77}, {-1.005, 0, -1.01}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.price);
+        EXPECT_EQ(TfStorage::MarkedUpPrice(c.price, c.percent), c.sale);
+    }
+}
+
+TEST_F(StorageTest, ANewShopGetsItsFirstStoresAndADeliveryEndToEnd)
+{
+    Open(nullptr);
+    fSetings->cbMessages->SetChecked(true);
+    InStorage([&](TfStorage& w) {
+        ASSERT_EQ(w.TreeView1->Items().Count(), 1);
+        EXPECT_EQ(w.TreeView1->Items().Item(0)->Text(), QStringLiteral("Складове"));
+        host_.AnswerQuestion(QStringLiteral("Трябва да създадете нов склад"), mrYes);
+        w.bNewClick(&w);
+        host_.AnswerQuestion(QStringLiteral("Тази функция добавя нов склад"), mrYes);
+        w.AddStore1Click(&w);
+        ASSERT_EQ(w.TreeView1->Items().Count(), 3);
+        EXPECT_EQ(w.TreeView1->Items().Item(1)->Text(), QStringLiteral("Склад1"));
+        EXPECT_EQ(w.TreeView1->Items().Item(2)->Text(), QStringLiteral("Склад2"));
+
+        SelectStore(w, 1);
+        host_.ClearShown();
+        host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+        w.bNewClick(&w);
+        ASSERT_GE(host_.Texts().size(), 2u);
+        EXPECT_EQ(host_.Texts()[0], QStringLiteral("Нова доставка за \"Склад1\" .\rНаистина ли искате това ?"));
+        EXPECT_EQ(host_.Texts()[1],
+                  QStringLiteral("Сложете отметка на \"Платено\",\rсамо ако плащането е от вашата каса !"));
+        EXPECT_TRUE(w.Editing());
+        EXPECT_TRUE(w.lblEditing->isVisibleTo(&w));
+        EXPECT_FALSE(w.TreeView1->isEnabled());
+        EXPECT_TRUE(w.cDeliveryPiment->Checked());
+        // Posted at once, with the settings' cash box.
+        EXPECT_EQ(Rows("SELECT store_id, cashbox_num FROM delivery"), (TRows{{"1", "3"}}));
+
+        // The hint only once per showing.
+        host_.ClearShown();
+        w.cDeliveryPiment->SetChecked(false);
+        w.cDeliveryPiment->SetChecked(true);
+        EXPECT_FALSE(Shown(QStringLiteral("Сложете отметка")));
+
+        w.Add1Click(&w);
+        SetLine("article_code", QStringLiteral("K1"));
+        SetLine("article_name", QStringLiteral("Крушка H4"));
+        SetLine("delivery_quantity", QStringLiteral("2"));
+        DM->tblDeliveryDetail->Post();
+        SelectColumn(w, "delivery_price");
+        DM->tblDeliveryDetail->Edit();
+        SetLine("delivery_price", QStringLiteral("1.13"));
+        w.DBGrid1ColExit(w.DBGrid1);
+        EXPECT_EQ(Rows("SELECT article_name, sale_price, delivery_price, delivery_quantity FROM delivery_detail"),
+                  (TRows{{"Крушка H4", "1.58", "1.13", "2.0"}}));
+
+        host_.ClearShown();
+        w.bAddClick(&w);
+        EXPECT_TRUE(Shown(QStringLiteral("Доставката бе приключена !")));
+        EXPECT_FALSE(w.Editing());
+        EXPECT_FALSE(w.MustFinish());
+        EXPECT_TRUE(w.TreeView1->isEnabled());
+    });
+    EXPECT_EQ(Rows("SELECT seller_id, delivery_piment, cashbox_num, delivery_sum, last_modified IS NOT NULL "
+                   "FROM delivery"),
+              (TRows{{app::CurrentSellerId, "-1", "3", "2.26", "1"}}));
+}
+
+TEST_F(StorageTest, FinishingWithAnUnnamedLineIsRefusedAndWritesNothing)
+{
+    Open();
+    InStorage([&](TfStorage& w) {
+        SelectStore(w, 1);
+        host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+        w.bNewClick(&w);
+        w.Add1Click(&w);
+        SetLine("delivery_price", QStringLiteral("5"));
+        host_.ClearShown();
+        w.bAddClick(&w);
+        EXPECT_TRUE(Shown(QStringLiteral("Не сте въвели име на номенклатура !")));
+        EXPECT_TRUE(w.MustFinish());
+        DM->tblDeliveryDetail->Cancel();
+    });
+    EXPECT_EQ(Rows("SELECT seller_id, delivery_piment FROM delivery WHERE id=5"), (TRows{{"", "0"}}));
+}
+
+struct MarkupCase {
+    const char* name;
+    const char* deliveryPrice;
+    const char* percent;
+    const char* salePrice;  // before
+    bool markup;            // cbUpDelivery
+    bool messages, warnings;
+    TModalResult answer;
+    const char* column;
+    const char* stored;
+    bool asked;
+};
+
+TEST_F(StorageTest, TheMarkupRuleAsATable)
+{
+    const MarkupCase cases[] = {
+        {"no sale price: silent", "10", "40", "", true, true, true, mrNo, "delivery_price", "14.0", false},
+        {"zero sale price: silent", "2.3", "40", "0", true, true, true, mrNo, "delivery_price", "3.22", false},
+        {"a sale price, asked, yes", "10", "25", "11", true, true, false, mrYes, "delivery_price", "12.5", true},
+        {"a sale price, asked, no", "10", "25", "11", true, false, true, mrNo, "delivery_price", "11.0", true},
+        {"a sale price, nothing asked", "10", "25", "11", true, false, false, mrNo, "delivery_price", "12.5", false},
+        {"markup off", "10", "40", "", false, true, true, mrNo, "delivery_price", "0.0", false},
+        {"another column left", "10", "40", "", true, true, true, mrNo, "delivery_quantity", "0.0", false},
+        {"no percent", "10", "", "", true, true, true, mrNo, "delivery_price", "0.0", false},
+    };
+    Open();
+    InStorage([&](TfStorage& w) {
+        SelectStore(w, 1);
+        host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+        w.bNewClick(&w);
+        for (const MarkupCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            fSetings->cbMessages->SetChecked(c.messages);
+            fSetings->cbWarnings->SetChecked(c.warnings);
+            w.cbUpDelivery->SetChecked(c.markup);
+            w.edUpDelivery->SetText(QString::fromLatin1(c.percent));
+            SelectColumn(w, "article_name");
+            w.Add1Click(&w);
+            SetLine("article_name", QString::fromUtf8(c.name));
+            SetLine("delivery_price", QString::fromLatin1(c.deliveryPrice));
+            SetLine("sale_price", QString::fromLatin1(c.salePrice));
+            DM->tblDeliveryDetail->Post();
+            SelectColumn(w, c.column);
+            // The person starts changing the line in the column, then leaves it.
+            DM->tblDeliveryDetail->Edit();
+            host_.ClearShown();
+            if (c.asked) host_.AnswerQuestion(QStringLiteral("Искате ли продажната цена"), c.answer);
+            w.DBGrid1ColExit(w.DBGrid1);
+            EXPECT_EQ(Shown(QStringLiteral("Искате ли продажната цена да бъде с \r%1% по-висока от доставната ?")
+                                .arg(QString::fromLatin1(c.percent))),
+                      c.asked);
+            EXPECT_EQ(DM->tblDeliveryDetail->State(), dsBrowse);
+            EXPECT_EQ(Rows(QStringLiteral("SELECT sale_price FROM delivery_detail WHERE article_name='%1'")
+                               .arg(QString::fromUtf8(c.name))),
+                      (TRows{{QString::fromLatin1(c.stored)}}));
+        }
+        host_.AnswerQuestion(QStringLiteral("Доставката бе приключена"), mrOk);
+        w.bAddClick(&w);
+    });
+}
+
+TEST_F(StorageTest, TotalsStoredWhenADeliveryIsFinished)
+{
+    struct Case {
+        qint32 delivery;
+        const char* header;  // the three texts of the header
+        const char* sum;
+        const char* tax;
+    } cases[] = {
+        {1, "140.00|28.00|168.00", "140.0", "28.0"},
+        {2, "430.28|86.06|516.34", "430.2826", "86.05652"},
+        {3, "||", "0.0", "0.0"},
+    };
+    Open();
+    AllowChanges(true);
+    InStorage([&](TfStorage& w) {
+        SelectStore(w, 0);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.delivery);
+            Browse(w, c.delivery);
+            w.bSearchClick(&w);
+            ASSERT_TRUE(w.Editing());
+            EXPECT_EQ(QStringList({w.dbeCurrencyValue->Text(), w.dbeDeliveryTaxValue->Text(), w.dbeDeliverySum->Text()})
+                          .join(QLatin1Char('|')),
+                      QString::fromLatin1(c.header));
+            host_.AnswerQuestion(QStringLiteral("приключена"), mrOk);
+            w.bAddClick(&w);
+            EXPECT_EQ(Rows(QStringLiteral("SELECT delivery_sum, delivery_tax_value, currency_rate IS NOT NULL FROM "
+                                          "delivery WHERE id=%1")
+                               .arg(c.delivery)),
+                      (TRows{{QString::fromLatin1(c.sum), QString::fromLatin1(c.tax), "1"}}));
+        }
+        // A rate changed and the edit left: the stored totals follow at once.
+        Browse(w, 1);
+        w.bSearchClick(&w);
+        DM->tblDelivery->Edit();
+        DM->tblDelivery->FieldByName(QStringLiteral("currency_rate"))->SetAsFloat(2);
+        w.HeaderEditExit(w.dbeCurrencyRate);
+        EXPECT_EQ(Rows("SELECT delivery_sum, delivery_tax_value FROM delivery WHERE id=1"), (TRows{{"280.0", "56.0"}}));
+        EXPECT_EQ(w.dbeCurrencyValue->Text(), QStringLiteral("280.00"));
+    });
+}
+
+TEST_F(StorageTest, ADeliveryPaidBeforeKeepsItsCashBoxWhenFinishedAgain)
+{
+    Open();
+    AllowChanges(true);
+    InStorage([&](TfStorage& w) {
+        Browse(w, 1);
+        w.bSearchClick(&w);
+        app::LinesPosted = true;
+        w.bAddClick(&w);
+        Browse(w, 2);
+        w.bSearchClick(&w);
+        w.cDeliveryPiment->SetChecked(true);
+        app::LinesPosted = true;
+        w.bAddClick(&w);
+    });
+    EXPECT_EQ(Rows("SELECT id, cashbox_num, delivery_piment FROM delivery WHERE id IN (1, 2) ORDER BY id"),
+              (TRows{{"1", "1", "-1"}, {"2", "3", "-1"}}));
+}
+
+TEST_F(StorageTest, DeletesAsATable)
+{
+    struct Case {
+        const char* name;
+        std::function<void(TfStorage&)> act;
+        bool messages;
+        const char* shown;
+        const char* left;  // SQL counting what should be left
+        int count;
+    };
+    Open();
+    AllowChanges(true);
+    const Case cases[] = {
+        {"a store with deliveries", [](TfStorage& w) { SelectStore(w, 1); w.DelStore1Click(&w); }, true,
+         "Не може да премахнете този склад,\rдокато има доставки свързани с него !", "SELECT count(*) FROM store", 2},
+        {"a delivery with lines", [](TfStorage& w) { Browse(w, 1); w.bDelClick(&w); }, true,
+         "Не може да изтривате тази доставка,\rдокато има компоненти свързани към нея !",
+         "SELECT count(*) FROM delivery", 4},
+        {"a sold line", [](TfStorage& w) { Browse(w, 1); w.bSearchClick(&w); w.Delete1Click(&w); }, true,
+         "Не може да изтривате този ред,\rдокато има поръчки свързани към него !",
+         "SELECT count(*) FROM delivery_detail WHERE id=1", 1},
+        {"an unsold line, messages off", [](TfStorage& w) { Browse(w, 4); w.bSearchClick(&w); w.Delete1Click(&w); },
+         false, nullptr, "SELECT count(*) FROM delivery_detail WHERE id=5", 1},
+        {"an unsold line", [](TfStorage& w) { Browse(w, 4); w.bSearchClick(&w); w.Delete1Click(&w); }, true,
+         nullptr, "SELECT count(*) FROM delivery_detail WHERE id=5", 0},
+        {"a delivery without lines", [](TfStorage& w) { Browse(w, 4); w.bDelClick(&w); }, true, nullptr,
+         "SELECT count(*) FROM delivery WHERE id=4", 0},
+        {"a delivery, no changes allowed",
+         [&](TfStorage& w) { AllowChanges(false); Browse(w, 3); w.bDelClick(&w); }, true,
+         nullptr, "SELECT count(*) FROM delivery WHERE id=3", 1},
+        {"a delivery without lines, changes allowed",
+         [&](TfStorage& w) { AllowChanges(true); Browse(w, 3); w.bDelClick(&w); }, true,
+         nullptr, "SELECT count(*) FROM delivery WHERE id=3", 0},
+        {"a store without deliveries", [](TfStorage& w) { SelectStore(w, 2); w.DelStore1Click(&w); }, true, nullptr,
+         "SELECT count(*) FROM store WHERE id=2", 0},
+    };
+    InStorage([&](TfStorage& w) {
+        SelectStore(w, 0);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            fSetings->cbMessages->SetChecked(c.messages);
+            host_.ClearShown();
+            host_.AnswerQuestion(QStringLiteral("Наистина ли искате това ?"), mrYes);
+            c.act(w);
+            if (c.shown) {
+                EXPECT_TRUE(Shown(QString::fromUtf8(c.shown)));
+            }
+            EXPECT_EQ(Scalar(QString::fromUtf8(c.left)), c.count);
+        }
+    });
+}
+
+TEST_F(StorageTest, LineSearchesOnlyMove)
+{
+    Open();
+    const QString before = Rows("SELECT count(*), max(last_modified), max(seller_id) FROM delivery_detail")[0].join('|');
+    InStorage([&](TfStorage& w) {
+        Browse(w, 3);  // no lines
+        w.tbxSearchValue->SetText(QStringLiteral("Масло"));
+        w.tbxArtNom->SetText(QStringLiteral("X"));
+        Browse(w, 1);
+        w.tbxSearchValue->SetText(QStringLiteral("Нак"));
+        EXPECT_EQ(Line("id"), QStringLiteral("2"));
+        w.tbxArtNom->SetText(QStringLiteral("ZZZ"));
+        EXPECT_EQ(DM->tblDeliveryDetail->State(), dsBrowse);
+    });
+    EXPECT_EQ(Rows("SELECT count(*), max(last_modified), max(seller_id) FROM delivery_detail")[0].join('|'), before);
+}
+
+TEST_F(StorageTest, AMinusNeverReachesThePriceOrQuantity)
+{
+    Open();
+    AllowChanges(true);
+    InStorage([&](TfStorage& w) {
+        Browse(w, 1);
+        w.bSearchClick(&w);
+        for (const char* field : {"delivery_price", "delivery_quantity", "sale_price", "article_name"}) {
+            SCOPED_TRACE(field);
+            SelectColumn(w, field);
+            QChar key = QLatin1Char('-');
+            w.DBGrid1KeyPress(w.DBGrid1, key);
+            EXPECT_EQ(key.isNull(), QLatin1String(field) != QLatin1String("article_name"));
+        }
+    });
+}
+
+TEST_F(StorageTest, TheMarkupPercentComesFromAndGoesToTheSettingsFile)
+{
+    WriteSettings("UpDelivery=25\r\n");
+    Restart();
+    host_.OnForm(QStringLiteral("fPasswordDlg"), [](TForm&) { return mrCancel; });
+    fPasswordDlg->ShowModal();
+    EXPECT_EQ(fStorage->edUpDelivery->Text(), QStringLiteral("25"));
+    fStorage->edUpDelivery->SetText(QStringLiteral("30"));
+    fPasswordDlg->SaveSettings();
+    EXPECT_TRUE(SettingsBytes().contains("UpDelivery=30\r\n"));
+}
+
+}  // namespace
+
+namespace {
+
+// A new user's look at the stores window on the foreign-currency delivery while a line is
+// being typed, and at the grouped articles in price mode. With CARVANTEL_SCREENSHOT set the
+// pictures are kept under that name.
+TEST_F(StorageTest, TheWindowsAsAPersonSeesThem)
+{
+    Open();
+    AllowChanges(true);
+    const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
+    InStorage([&](TfStorage& w) {
+        Browse(w, 2);
+        w.bSearchClick(&w);
+        DM->tblDeliveryDetail->Last();
+        DM->tblDeliveryDetail->Edit();
+        SetLine("delivery_quantity", QStringLiteral("12"));
+        EXPECT_EQ(w.dbeCurrencyValue->Text(), QStringLiteral("430.28"));
+        EXPECT_TRUE(w.lblEditing->isVisibleTo(&w));
+        EXPECT_EQ(ClippedCaptions(&w), QStringList());
+        const QImage shot = w.grab().toImage();
+        EXPECT_EQ(shot.size(), w.size());
+        if (!keep.isEmpty()) shot.save(keep + QStringLiteral(".storage.png"));
+        DM->tblDeliveryDetail->Cancel();
+    });
+    host_.OnForm(QStringLiteral("fArticlesGrouped"), [&](TForm& form) {
+        EXPECT_EQ(ClippedCaptions(&form), QStringList());
+        if (!keep.isEmpty()) form.grab().save(keep + QStringLiteral(".grouped.png"));
+        return mrCancel;
+    });
+    fCarVantel->N14Click(fCarVantel);
+    host_.OnForm(QStringLiteral("fArticles"), [&](TForm& form) {
+        if (!keep.isEmpty()) form.grab().save(keep + QStringLiteral(".articles.png"));
+        return mrCancel;
+    });
+    fCarVantel->Articles1Click(fCarVantel);
+    host_.OnForm(QStringLiteral("fDeliverySearchForm"), [&](TForm& form) {
+        if (!keep.isEmpty()) form.grab().save(keep + QStringLiteral(".search.png"));
+        return mrCancel;
+    });
+    fDeliverySearchForm->ShowModal();
+}
+
+}  // namespace
