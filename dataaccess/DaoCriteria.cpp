@@ -43,19 +43,34 @@ bool NumberText(const QString& text, TFieldType type, const QLocale& locale, QSt
     return true;
 }
 
-QString TextComparison(const QString& quoted, TLocateOptions options)
+// The typed text as a LIKE pattern that matches only itself: the engine's wildcards and the
+// opening bracket each stand in brackets.
+QString LiteralPattern(const QString& text)
 {
-    // quoted is the literal without its closing quote, so a "*" can still go in.
-    const bool partial = options.testFlag(loPartialKey);
-    const bool wild = quoted.contains(QLatin1Char('*'));
-    const QString literal = quoted + (partial && !wild ? QStringLiteral("*") : QString()) + kQuote;
-    if (partial && options.testFlag(loCaseInsensitive))
-        return QStringLiteral(" LIKE LCASE(") + literal + QLatin1Char(')');
-    if (partial)
-        return QStringLiteral(" LIKE ") + literal;
+    QString pattern;
+    pattern.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'*' || c == u'?' || c == u'#' || c == u'[')
+            pattern += QLatin1Char('[') + c + QLatin1Char(']');
+        else
+            pattern += c;
+    }
+    return pattern;
+}
+
+QString TextComparison(const QString& value, TLocateOptions options)
+{
+    if (!options.testFlag(loPartialKey)) {
+        const QString literal = QuoteTextLiteral(value);
+        if (options.testFlag(loCaseInsensitive))
+            return QStringLiteral(" = LCASE(") + literal + QLatin1Char(')');
+        return QStringLiteral(" = ") + literal;
+    }
+    // A partial key is a prefix of the row's text.
+    const QString pattern = QuoteTextLiteral(LiteralPattern(value) + QLatin1Char('*'));
     if (options.testFlag(loCaseInsensitive))
-        return QStringLiteral(" = LCASE(") + literal + QLatin1Char(')');
-    return QStringLiteral(" = ") + literal;
+        return QStringLiteral(" LIKE LCASE(") + pattern + QLatin1Char(')');
+    return QStringLiteral(" LIKE ") + pattern;
 }
 
 QString GuidText(const QByteArray& bytes)
@@ -101,10 +116,25 @@ void ParseFieldList(const QString& text, TStrings& list)
         list.Add(line.trimmed());
 }
 
+namespace {
+// Marks the entries of a key value list that stand for Null; no text can be mistaken for it.
+char nullKeyMark;
+}  // namespace
+
+bool IsNullKey(const TStrings& list, int index)
+{
+    return list.GetObject(index) == &nullKeyMark;
+}
+
 void KeyValuesToList(const TVariant& values, TStrings& list)
 {
     list.Clear();
-    auto add = [&](const TVariant& v) { list.Add(v.IsNull() ? QStringLiteral("NULL") : v.AsString()); };
+    auto add = [&](const TVariant& v) {
+        if (v.IsNull())
+            list.AddObject(QString(), &nullKeyMark);
+        else
+            list.Add(v.AsString());
+    };
     if (!values.IsArray()) {
         add(values);
         return;
@@ -136,8 +166,6 @@ QString CriteriaTerm(const QString& name, bool useBrackets, const QString& compa
 QString KeyComparison(TFieldType type, bool guidField, QString& value, TLocateOptions options, const QString& failure,
                       const QLocale& locale)
 {
-    if (value == QLatin1String("NULL"))
-        return QStringLiteral("IS NULL");
     switch (type) {
     case ftString:
     case ftMemo: {
@@ -145,9 +173,7 @@ QString KeyComparison(TFieldType type, bool guidField, QString& value, TLocateOp
             return QStringLiteral(" = ") + kQuote + kQuote;
         if (options.testFlag(loCaseInsensitive))
             value = value.toLower();
-        QString quoted = QuoteTextLiteral(value);
-        quoted.chop(1);
-        return TextComparison(quoted, options);
+        return TextComparison(value, options);
     }
     case ftSmallint:
     case ftInteger:

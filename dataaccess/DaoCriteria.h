@@ -31,8 +31,10 @@ TVariant VarRecToVariant(const TVarRec& value);
 
 // The ';'-separated names as lines, each trimmed (empty entries stay).
 void ParseFieldList(const QString& text, TStrings& list);
-// One line per value (per element of an array); Null gives "NULL".
+// One line per value (per element of an array); a Null value gives an empty line marked as
+// Null (IsNullKey), so a text reading "NULL" stays a text.
 void KeyValuesToList(const TVariant& values, TStrings& list);
+bool IsNullKey(const TStrings& list, int index);
 
 // The characters a GUID field accepts.
 const QString& GuidValidChars();
@@ -41,9 +43,11 @@ bool IsGuidValidChars(const QString& chars);
 // "(" name " " comparison ")"; the name bracketed when asked.
 QString CriteriaTerm(const QString& name, bool useBrackets, const QString& comparison);
 
-// The comparison of a key or locate term for a value text ("NULL" is Null). `value` is replaced
-// by the form the search used (a normalised date, a lower-cased text under loCaseInsensitive).
-// Raises `failure` for a type without comparison or a value the type cannot read.
+// The comparison of a key or locate term for a value text (a Null key is "IS NULL", decided by
+// the caller). `value` is replaced by the form the search used (a normalised date, a
+// lower-cased text under loCaseInsensitive). A partial text key is a prefix that matches the
+// typed characters only, the engine's wildcards among them. Raises `failure` for a type
+// without comparison or a value the type cannot read.
 QString KeyComparison(TFieldType type, bool guidField, QString& value, TLocateOptions options,
                       const QString& failure, const QLocale& locale = QLocale());
 

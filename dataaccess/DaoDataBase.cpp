@@ -15,8 +15,26 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 namespace {
+
+// The temporary name a compaction asks for, and what the engine and the swap make of it.
+const char* const kCompactPrefix = "mdb";
+
+// Removes what interrupted compactions of earlier runs left in the folder: files named as this
+// component names its compaction temporaries (the prefix, six letters or digits, ".tmp") and
+// the engine's copies and journals of them. A moved-aside original (".old") is never removed:
+// it may be the only copy left.
+void RemoveStaleCompactions(const QString& folder)
+{
+    static const QRegularExpression own(QStringLiteral("^%1[A-Za-z0-9]{6}\\.tmp(\\.compact-[0-9a-f]{1,8}(-journal)?)?$")
+                                            .arg(QLatin1String(kCompactPrefix)));
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+        if (own.match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
+}
 
 const QString kVersion35 = QStringLiteral("3.5");
 const QString kVersion36 = QStringLiteral("3.6");
@@ -353,8 +371,10 @@ void TDaoDatabase::OpenDatabaseObject()
         if (!jet)
             DatabaseError(QStringLiteral("TDaoDatabase.F_Set_Active: ODBC direct workspaces\r\nare NOT supported for MS "
                                          "Access Databases!"));
-        if (smartOpen_ && !FileExists(database_))
-            database_ = ProgramFolder() + ExtractFileName(database_);
+        // Only a bare file name is looked for in the program folder: a path that cannot be
+        // reached (a network folder that is down) must fail, never open a local namesake.
+        if (smartOpen_ && ExtractFileName(database_) == database_ && !FileExists(database_))
+            database_ = ProgramFolder() + database_;
         const QString connect = QStringLiteral(";UID=%1;PWD=%2;%3").arg(userName_, databasePassword_, databaseParameters_);
         databaseObject_ = workspaceObject_->OpenDatabase(database_, exclusive_, readOnly_, connect);
         return;
@@ -525,7 +545,8 @@ void TDaoDatabase::CompactAccessDatabase(const QString& fileName, const QString&
     QString folder = ExtractFilePath(fileName);
     if (folder.isEmpty())
         folder = QDir::currentPath();
-    const QString tempName = GetTempFileName(folder, QStringLiteral("mdb"));
+    RemoveStaleCompactions(folder);
+    const QString tempName = GetTempFileName(folder, QString::fromLatin1(kCompactPrefix));
     if (tempName.isEmpty())
         DatabaseError(QStringLiteral("Cannot make a temporary file in %1").arg(folder));
     DeleteFile(tempName);

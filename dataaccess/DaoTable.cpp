@@ -1435,6 +1435,13 @@ qint32 TDaoTable::ReadLastModified(dao::Recordset& rs)
     return qFromLittleEndian<qint32>(written.constData());
 }
 
+bool TDaoTable::EngineEditsRow(qint32 key)
+{
+    // Moving would end the engine's edit and with it the row as read when the edit began,
+    // which the engine checks at Update to refuse overwriting another user's change.
+    return recordset_ && recordset_->EditMode() == dao::dbEditInProgress && ReadBookmark(*recordset_) == key;
+}
+
 bool TDaoTable::GotoRecordKey(qint32 key)
 {
     if (key == 0 || !recordset_)
@@ -1681,7 +1688,7 @@ void TDaoTable::InternalSetToRecord(TRecordBuffer buffer)
         return;
     }
     if (header->key == 0 || State() == dsEdit || State() == dsInsert) {
-        if (bookmarkable_ && header->key != 0)
+        if (bookmarkable_ && header->key != 0 && !EngineEditsRow(header->key))
             GotoRecordKey(header->key);
         return;
     }

@@ -352,6 +352,7 @@ private:
     bool FetchRecord(TRecordBuffer buffer);
     QString ValueToText(const TField* field, const TVariant& value, bool& fetched, int index);
     bool GotoRecordKey(qint32 key);
+    bool EngineEditsRow(qint32 key);
     void WriteMarkedFields(TRecordBuffer buffer);
     TVariant TextToEngineValue(const TField* field, int fieldType, const QString& text) const;
     QString EncryptText(const QString& text) const;

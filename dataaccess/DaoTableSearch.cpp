@@ -71,6 +71,10 @@ QString TDaoTable::BuildCriteria(const TStrings& fields, TStrings& values, TLoca
     QStringList terms;
     for (int i = 0; i < fields.Count(); ++i) {
         const TField* field = FieldByName(fields.Get(i));
+        if (IsNullKey(values, i)) {
+            terms << CriteriaTerm(fields.Get(i), useBrackets_, QStringLiteral("IS NULL"));
+            continue;
+        }
         QString value = values.Get(i);
         const QString comparison = KeyComparison(field->DataType(), IsGuidValidChars(field->ValidChars()), value,
                                                  options, QString::fromLatin1(failure));
@@ -155,8 +159,7 @@ std::shared_ptr<dao::Recordset> TDaoTable::SeekOnClone(const QString& index, con
         if (found == names.end())
             continue;
         const int at = int(found - names.begin());
-        const QString text = values.Get(at);
-        keys[size_t(j)] = text == QLatin1String("NULL") ? TVariant::Null() : TVariant(text);
+        keys[size_t(j)] = IsNullKey(values, at) ? TVariant::Null() : TVariant(values.Get(at));
         last = j;
     }
     const int used = last >= 0 ? last + 1 : count;

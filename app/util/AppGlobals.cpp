@@ -10,5 +10,6 @@ qint32 CurrentLoginId = 0;
 bool MainFormReady = false;
 bool OrderDirty = false;
 bool PerArticle = false;
+QString TemplateCopy;
 
 }  // namespace app

@@ -25,5 +25,7 @@ extern bool MainFormReady;
 extern bool OrderDirty;
 // Stock is picked per article (first delivered first) rather than per delivery line.
 extern bool PerArticle;
+// The database file this run made from the empty template; empty when none was made.
+extern QString TemplateCopy;
 
 }  // namespace app

@@ -30,6 +30,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QLayout>
@@ -61,6 +62,31 @@ std::vector<TDataSet*> OpenedDatasets()
             DM->tblDeliveryDetail, DM->tblQTAQAll,    DM->tblMyQuty,       DM->tblArticle,
             DM->tblStore,          DM->tblDelivery,   DM->tblFiFoQuery,    DM->tblLogins,
             DM->tblSeller,         DM->tblQDeliveryTotal, DM->tblCashTakings, DM->tblCashGiveIn};
+}
+
+// The database this run made from the empty template, with no rows but the login's own
+// (the operator's seller row and the logs of this run).
+bool IsUnusedTemplateCopy(TDaoDatabase& database)
+{
+    if (app::TemplateCopy.isEmpty() ||
+        QFileInfo(app::TemplateCopy).canonicalFilePath() != QFileInfo(database.Database()).canonicalFilePath())
+        return false;
+    database.RefreshDefinitions();
+    TDaoTable* query = DM->tblMyPersonalQuery;
+    bool empty = true;
+    for (int i = 0; empty && i < database.TableNames().Count(); ++i) {
+        const QString table = database.TableNames().Get(i);
+        if (table.compare(QLatin1String("seller"), Qt::CaseInsensitive) == 0 ||
+            table.compare(QLatin1String("logs"), Qt::CaseInsensitive) == 0)
+            continue;
+        query->Close();
+        query->SQL().Clear();
+        query->SQL().Add(QStringLiteral("SELECT TOP 1 * FROM [%1]").arg(table));
+        query->Open();
+        empty = query->IsEmpty();
+    }
+    query->Close();
+    return empty;
 }
 
 void LinkDetail(TDaoTable* detail, TDataSource* master, const QString& link)
@@ -727,7 +753,9 @@ void TfCarVantel::BuildSaleFilter(QString& filter)
         separator = QStringLiteral(" AND ");
     };
     if (fSetings->cbxOnlythisF->Checked()) term(QStringLiteral("[myfirm_id]=") + QString::number(app::CurrentFirmId));
-    if (fSetings->cbxOnlythisCash->Checked()) term(QStringLiteral("[cashbox_num]=") + fSetings->cbxCashBoxNum->Text());
+    // As a number, so whatever stands in the box cannot change the filter; 1 when it is none.
+    const int cashBox = fSetings->CashBoxNumber();
+    if (fSetings->cbxOnlythisCash->Checked()) term(QStringLiteral("[cashbox_num]=") + QString::number(cashBox ? cashBox : 1));
     if (fSetings->cbxDontShowAnullDock->Checked()) term(QStringLiteral("[invoice_annul]=False"));
     if (!fSetings->cbxShowUPayed->Checked()) term(QStringLiteral("[invoice_piment]=True"));
     if (!filter.isEmpty()) filter += QLatin1Char(')');
@@ -810,16 +838,23 @@ void TfCarVantel::WriteBackupCopy()
     const QString name = BackupFileName(Date(), fSetings->eArchiveCount->Text());
     const QString database = DM->VantelDataBase->Database();
     if (ExtractFileName(database).compare(name, Qt::CaseInsensitive) == 0) return;
-    CopyDatabaseFile(database, QDir::current().filePath(name));
+    const QString target = QDir::current().filePath(name);
+    // The day's copy of the shop's work is never traded for a copy of a database started empty.
+    if (FileExists(ResolveFileNameCase(target)) && IsUnusedTemplateCopy(*DM->VantelDataBase)) return;
+    CopyDatabaseFile(database, target);
 }
 
 void TfCarVantel::FormCloseQuery(QObject*, bool& canClose)
 {
+    // A key that closed a message of the exit can reach this window and ask to close it again;
+    // nothing is asked, saved or said twice, and the exit goes on.
+    if (closing_) return;
     if (SettingOn(&TfSetings::cbMessages) &&
         !ShowWarning(QStringLiteral("Наистина ли искате да затворите програмата ?"), true)) {
         canClose = false;
         return;
     }
+    closing_ = true;
     if (fPasswordDlg) fPasswordDlg->SaveSettings();
     if (!DM || !DM->VantelDataBase->Connected()) return;
     // Each step on its own: one that fails must not cost the others.

@@ -331,6 +331,9 @@ private:
     qint32 shownClientId_ = 0;
     // Set while the status boxes mirror the row, so their handlers write nothing.
     bool showingStatus_ = false;
+
+    // The exit was confirmed and runs (or ran): a close asked for again only joins it.
+    bool closing_ = false;
 };
 
 extern TfCarVantel* fCarVantel;

@@ -59,7 +59,7 @@ TfPasswordDlg::TfPasswordDlg(QWidget* parent) : TForm(parent)
     eLoginName = Place<TEdit>(this, "eLoginName", 96, 16, 228, 22);
     eLoginName->SetText(kAdministrator);
     eDataBase = Place<TEdit>(this, "eDataBase", 96, 48, 194, 22);
-    eDataBase->SetText(QStringLiteral("CarVantel.MDB"));
+    eDataBase->SetText(loggedDatabase_);
     Button3 = Place<TButton>(this, "Button3", QStringLiteral("..."), 296, 48, 28, 22);
     ePassword = Place<TEdit>(this, "ePassword", 96, 80, 228, 22);
     ePassword->SetPasswordChar(QLatin1Char('*'));
@@ -111,8 +111,14 @@ void TfPasswordDlg::FormCreate(QObject*)
     if (DM) DM->VantelDataBase->SetConnected(false);
     const QString database = ResolveFileNameCase(kDatabaseFile);
     const QString emptyBase = TemplateFile();
-    if (!FileExists(database) && FileExists(emptyBase))
-        CopyDatabaseFile(emptyBase, QDir::current().filePath(kDatabaseFile));
+    if (!FileExists(database) && FileExists(emptyBase)) {
+        const QString made = QDir::current().filePath(kDatabaseFile);
+        if (CopyDatabaseFile(emptyBase, made))
+            app::TemplateCopy = made;
+        else
+            Warn(QStringLiteral("Не може да се създаде празна база данни в папка\r") +
+                 QDir::toNativeSeparators(QDir::currentPath()) + QStringLiteral("\rПроверете правата за запис в нея !"));
+    }
     if (DM) DM->VantelDataBase->SetDatabase(eDataBase->Text());
 }
 
@@ -129,13 +135,15 @@ void TfPasswordDlg::FormShow(QObject*)
     UpEmploee = file.TextOr(QStringLiteral("UpEmploee"), QStringLiteral("40"));
     if (fSetings) fSetings->LoadSettingsFrom(file);
     eDataBase->setEnabled(true);
+    loggedDatabase_ = eDataBase->Text();
+    loggedPassword_ = ePassword->Text();
 }
 
 TSettingsRecord TfPasswordDlg::CollectSettings() const
 {
     TSettingsRecord r;
-    r.Database = eDataBase->Text();
-    r.Password = ePassword->Text();
+    r.Database = loggedDatabase_;
+    r.Password = loggedPassword_;
     r.SavePassword = SavePassword->Checked();
     r.UpDelivery = UpDelivery;
     r.UpEmploee = UpEmploee;
@@ -175,6 +183,9 @@ void TfPasswordDlg::SaveSettings()
     TStringList lines;
     try {
         lines = SettingsLines(CollectSettings());
+        // The typed password is kept only after it logged in, but one the file could never
+        // keep is refused now.
+        if (SavePassword->Checked()) EncodeText(ePassword->Text(), Key());
     } catch (const EConvertError& error) {
         Warn(error.Message());
         return;
@@ -224,7 +235,12 @@ bool TfPasswordDlg::ConnectAndOpen()
     TMainWindowServices* main = MainWindow();
     if (main && main->ConnectDatabase(eDataBase->Text(), database)) {
         QString failure;
-        if (main->OpenDatasets(&failure)) return true;
+        if (main->OpenDatasets(&failure)) {
+            loggedDatabase_ = eDataBase->Text();
+            loggedPassword_ = ePassword->Text();
+            SaveSettings();
+            return true;
+        }
         // The program never runs on closed datasets: the login is refused and said why.
         database->SetConnected(false);
         Warn(QStringLiteral("Грешка при отваряне на данните !\r") + failure);

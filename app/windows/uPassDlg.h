@@ -51,6 +51,11 @@ private:
     // Steps 4 to 8 of the login check; true when the dialog may close with OK.
     bool Login();
     bool ConnectAndOpen();
+
+    // The database path and password of the last login that succeeded (or of the file as
+    // loaded): what the settings file keeps, so a failed try is never offered again.
+    QString loggedDatabase_ = QStringLiteral("CarVantel.MDB");
+    QString loggedPassword_;
 };
 
 extern TfPasswordDlg* fPasswordDlg;

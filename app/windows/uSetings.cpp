@@ -378,8 +378,24 @@ int TfSetings::CountDatabaseUsers()
     return DM->dbInfo->NumberOfUsers();
 }
 
+int TfSetings::CashBoxNumber() const
+{
+    // cashbox_num is a 16-bit field.
+    bool ok = false;
+    const int number = cbxCashBoxNum->Text().trimmed().toInt(&ok);
+    return ok && number >= 1 && number <= 32767 ? number : 0;
+}
+
 void TfSetings::OKBtnClick(QObject*)
 {
+    if (CashBoxNumber() == 0) {
+        Warn(QStringLiteral("Невалиден номер на каса !\rВъведете цяло число от 1 до 32767."));
+        SetModalResult(mrNone);
+        Notebook1->SetPageIndex(2);
+        TabControl1->SetTabIndex(2);
+        cbxCashBoxNum->SetFocus();
+        return;
+    }
     TMainWindowServices* main = MainWindow();
     if (Connected() && main) {
         DM->tblSale->SetFiltered(false);

@@ -41,6 +41,8 @@ public:
     void FormClose(QObject* sender, TCloseAction& action);
     void TabControl1Change(QObject* sender);
     void OKBtnClick(QObject* sender);
+    // The cash box number typed in cbxCashBoxNum; 0 when the text is no cash box number.
+    int CashBoxNumber() const;
     void FlatButton1Click(QObject* sender);
     void FlatButton2Click(QObject* sender);
     void FlatButton3Click(QObject* sender);

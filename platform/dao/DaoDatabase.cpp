@@ -147,6 +147,10 @@ void Database::NewPassword(const QString& oldPassword, const QString& newPasswor
 {
     if (newPassword.size() > 20)
         Raise(errInvalidArgument, QStringLiteral("Invalid argument: a database password has at most 20 characters."));
+    // The connect text ends its PWD value at the first ';': such a password could be set but
+    // never given back, and the file would open for nobody.
+    if (newPassword.contains(QLatin1Char(';')))
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a database password cannot contain ';'."));
     LiveStore()->SetPassword(oldPassword, newPassword);
 }
 

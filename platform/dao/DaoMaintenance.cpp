@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cstdio>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -35,6 +36,20 @@ void RemoveFile(const QString& path)
 {
     QFile::remove(path);
     QFile::remove(path + QStringLiteral("-journal"));
+}
+
+// Removes what an interrupted run of the same step left beside `path`: files named as
+// TempBeside names them, with their journals, and nothing else. The caller holds the file
+// exclusively, so no running step can own them.
+void RemoveStaleTemporaries(const QString& path, const char* what)
+{
+    const QFileInfo info(path);
+    const QRegularExpression own(QStringLiteral("^%1\\.%2-[0-9a-f]{1,8}(-journal)?$")
+                                     .arg(QRegularExpression::escape(info.fileName()), QLatin1String(what)));
+    const QDir folder = info.absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
+        if (own.match(name).hasMatch())
+            QFile::remove(folder.filePath(name));
 }
 
 // A raw connection for the maintenance steps.
@@ -179,6 +194,7 @@ void CompactDatabaseFile(const QString& sourceIn, const QString& targetIn, const
     args.password = PasswordText(password);
     args.engineVersion = engineVersion;
     auto store = Store::Open(args);
+    RemoveStaleTemporaries(target, "compact");
     const QString temp = TempBeside(target, "compact");
     try {
         store->Exec(QStringLiteral("VACUUM INTO %1").arg(QuoteText(temp)));
@@ -218,6 +234,7 @@ void RepairDatabaseFile(const QString& pathIn)
     }
     // Nobody may come in while the file is rebuilt.
     const auto lock = LockFile::Acquire(path, true, LockFile::ComputerName(), QStringLiteral("Admin"));
+    RemoveStaleTemporaries(path, "repair");
     const QString temp = TempBeside(path, "repair");
     try {
         bool copied = false;

@@ -168,6 +168,20 @@ bool TableDefData::IsSystem() const { return (unsigned(attributes) & 0x80000002u
 
 // ---- statements ---------------------------------------------------------------------------
 
+namespace {
+
+// A read-only connection cannot roll back what a stopped writer left in the journal.
+[[noreturn]] void RaiseNeedsRecovery(sqlite3* db)
+{
+    const char* file = sqlite3_db_filename(db, "main");
+    Raise(errCannotOpenDatabase,
+          QStringLiteral("The database '%1' was left unfinished by a program that stopped while writing to it; it "
+                         "cannot be read until it is opened once for writing (not read-only), which recovers it.")
+              .arg(Native(QString::fromUtf8(file ? file : ""))));
+}
+
+}  // namespace
+
 SqlStatement::SqlStatement(sqlite3* db, const QString& sql) : db_(db)
 {
     const QByteArray text = sql.toUtf8();
@@ -176,6 +190,8 @@ SqlStatement::SqlStatement(sqlite3* db, const QString& sql) : db_(db)
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
+        if (rc == SQLITE_READONLY_ROLLBACK)
+            RaiseNeedsRecovery(db);
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
             Raise(errDatabaseLocked, QStringLiteral("Could not read the database; it is locked by another connection."));
         if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB)
@@ -196,6 +212,8 @@ bool SqlStatement::Step()
     sqlite3_reset(stmt_);
     const int code = sqlite3_extended_errcode(db_);
     const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+    if (code == SQLITE_READONLY_ROLLBACK)
+        RaiseNeedsRecovery(db_);
     // Errors raised from a registered function carry the engine's own error in their text.
     if ((code & 0xff) == SQLITE_CONSTRAINT) {
         const QString lower = message.toLower();
@@ -222,6 +240,10 @@ bool SqlStatement::Step()
     case SQLITE_LOCKED:
         Raise(errDatabaseLocked, QStringLiteral("Could not update; the database is currently locked by another connection."));
     case SQLITE_READONLY:
+        if (code == SQLITE_READONLY_DIRECTORY)
+            Raise(errCannotOpenDatabase, QStringLiteral("Cannot update: the folder of the database '%1' is read-only, so "
+                                                        "the engine cannot make its journal there.")
+                                             .arg(Native(QString::fromUtf8(sqlite3_db_filename(db_, "main")))));
         Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
@@ -388,6 +410,14 @@ std::shared_ptr<Store> Store::Open(const OpenArguments& arguments)
                       .arg(Native(path), store->formatVersion_, arguments.engineVersion));
         store->CheckPassword(arguments.password);
         store->lock_ = LockFile::Acquire(path, arguments.exclusive, LockFile::ComputerName(), arguments.userName);
+        // Without its lock file nobody would see this user, and a folder that refuses one
+        // refuses the journal of every write as well.
+        if (!store->lock_ && !arguments.readOnly)
+            Raise(errCannotOpenDatabase,
+                  QStringLiteral("The database '%1' cannot be opened for writing: the lock file '%2' cannot be made "
+                                 "in its folder '%3'. The folder may be read-only; open the database read-only or "
+                                 "allow writing in the folder.")
+                      .arg(Native(path), Native(LockFile::PathFor(path)), Native(QFileInfo(path).absolutePath())));
         if (arguments.exclusive) {
             // Other connections without a lock file slot are kept out as well.
             store->Exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));

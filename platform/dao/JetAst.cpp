@@ -1,5 +1,8 @@
 #include "platform/dao/JetAst.h"
 
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoError.h"
+
 #include <QStringList>
 
 namespace jet {
@@ -57,6 +60,14 @@ QString ExprText(const Expr& e)
     case Expr::Kind::Call: return QStringLiteral("%1(%2)").arg(e.op, ArgsText(e, 0));
     }
     return QString();
+}
+
+void RaiseTooDeep(int position)
+{
+    throw EDaoError(dao::errSyntax, QStringLiteral("Expression too complex at position %1: it is nested more than %2 "
+                                                   "levels deep.")
+                                        .arg(position)
+                                        .arg(kMaxExprHeight));
 }
 
 }  // namespace jet

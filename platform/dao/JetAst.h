@@ -8,6 +8,11 @@
 
 namespace jet {
 
+// The deepest expression tree a statement may hold, parser's and translator's bound alike.
+// Both walk the tree recursively, so hostile text must not make it deeper than the stack
+// allows; SQLite's own parser refuses the SQL of trees even a little over a hundred deep.
+inline constexpr int kMaxExprHeight = 256;
+
 struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
 
@@ -32,6 +37,7 @@ struct Expr {
     QString name;
     bool negated = false;
     std::vector<ExprPtr> args;
+    int height = 1;  // levels of the tree from this node down, counting itself
 
     LiteralKind literal = LiteralKind::Null;
     qint64 integer = 0;
@@ -102,5 +108,8 @@ struct JetStatement {
 
 // The expression as Jet text, for messages.
 QString ExprText(const Expr& expr);
+
+// Raises the engine's syntax error for an expression deeper than kMaxExprHeight.
+[[noreturn]] void RaiseTooDeep(int position);
 
 }  // namespace jet

@@ -3,6 +3,7 @@
 #include "platform/dao/JetSql.h"
 #include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/Exceptions.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -409,6 +410,13 @@ void ResultText(sqlite3_context* ctx, const QString& text)
     sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
+// No exception may cross SQLite's frames; its text becomes the statement's error.
+void ResultError(sqlite3_context* ctx, const Exception& error)
+{
+    const QByteArray utf8 = error.Message().toUtf8();
+    sqlite3_result_error(ctx, utf8.constData(), int(utf8.size()));
+}
+
 // Numbers of either SQLite kind, or an error; false when the caller should stop.
 bool TwoNumbers(sqlite3_context* ctx, sqlite3_value** argv, double& a, double& b)
 {
@@ -443,7 +451,11 @@ void SqlFormat(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         ResultText(ctx, GeneralNumber(*number));
         return;
     }
-    ResultText(ctx, FormatNumber(*number, format));
+    try {
+        ResultText(ctx, FormatNumber(*number, format));
+    } catch (const Exception& error) {
+        ResultError(ctx, error);
+    }
 }
 
 void SqlDateValue(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -540,7 +552,12 @@ void SqlDatePart(sqlite3_context* ctx, int, sqlite3_value** argv)
         return;
     }
     int year = 0, month = 0, dayOfMonth = 0;
-    DecodeDate(*day, year, month, dayOfMonth);
+    try {
+        DecodeDate(*day, year, month, dayOfMonth);
+    } catch (const Exception& error) {
+        ResultError(ctx, error);
+        return;
+    }
     sqlite3_result_int(ctx, Part == 0 ? year : Part == 1 ? month : dayOfMonth);
 }
 

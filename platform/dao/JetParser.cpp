@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QUuid>
 
+#include <algorithm>
+
 namespace jet {
 
 namespace {
@@ -25,6 +27,21 @@ bool IsReservedWord(const QString& word)
     return false;
 }
 
+// Parentheses add no level to the tree but one descent each through every precedence level;
+// both are bounded, so that hostile text is refused before it can exhaust the stack.
+constexpr int kMaxNesting = 256;
+
+// Takes the node's height from its operands, refusing a tree grown too deep.
+void Measure(Expr& e)
+{
+    int below = 0;
+    for (const ExprPtr& a : e.args)
+        below = std::max(below, a->height);
+    e.height = below + 1;
+    if (e.height > kMaxExprHeight)
+        RaiseTooDeep(e.position);
+}
+
 ExprPtr MakeNode(Expr::Kind kind, int position)
 {
     auto e = std::make_unique<Expr>();
@@ -39,6 +56,7 @@ ExprPtr MakeBinary(const QString& op, ExprPtr left, ExprPtr right)
     e->op = op;
     e->args.push_back(std::move(left));
     e->args.push_back(std::move(right));
+    Measure(*e);
     return e;
 }
 
@@ -47,6 +65,7 @@ ExprPtr MakeUnary(const QString& op, ExprPtr operand, int position)
     auto e = MakeNode(Expr::Kind::Unary, position);
     e->op = op;
     e->args.push_back(std::move(operand));
+    Measure(*e);
     return e;
 }
 
@@ -236,6 +255,19 @@ void JetParser::Fail(const Token& at, const QString& expected) const
                                         .arg(TokenDisplay(at), expected));
 }
 
+JetParser::Nesting::Nesting(JetParser& parser) : parser_(parser)
+{
+    if (++parser_.nesting_ > kMaxNesting) {
+        --parser_.nesting_;
+        throw EDaoError(dao::errSyntax, QStringLiteral("Expression too complex at position %1: more than %2 levels of "
+                                                       "parentheses, signs or NOT.")
+                                            .arg(parser_.Peek().position)
+                                            .arg(kMaxNesting));
+    }
+}
+
+JetParser::Nesting::~Nesting() { --parser_.nesting_; }
+
 // ---- statements ---------------------------------------------------------------------------
 
 JetStatement JetParser::ParseStatement()
@@ -365,6 +397,7 @@ void JetParser::ParseSelectItems(SelectStmt& select)
 
 TableRefPtr JetParser::ParseJoinedSource()
 {
+    const Nesting nesting(*this);
     TableRefPtr left = ParseSingleSource();
     for (;;) {
         JoinKind kind;
@@ -506,6 +539,7 @@ void JetParser::ParseInsert(JetStatement& stmt)
 
 ExprPtr JetParser::ParseExpr()
 {
+    const Nesting nesting(*this);
     ExprPtr left = ParseEqv();
     while (AtKeyword("IMP")) {
         Take();
@@ -558,6 +592,7 @@ ExprPtr JetParser::ParseNot()
 {
     if (AtKeyword("NOT")) {
         const int position = Take().position;
+        const Nesting nesting(*this);
         return MakeUnary(QStringLiteral("NOT"), ParseNot(), position);
     }
     return ParseComparison();
@@ -581,6 +616,7 @@ ExprPtr JetParser::ParseComparison()
             e->negated = AcceptKeyword("NOT");
             ExpectKeyword("NULL");
             e->args.push_back(std::move(left));
+            Measure(*e);
             left = std::move(e);
             continue;
         }
@@ -599,6 +635,7 @@ ExprPtr JetParser::ParseComparison()
             e->args.push_back(ParseConcat());
             ExpectKeyword("AND");
             e->args.push_back(ParseConcat());
+            Measure(*e);
             left = std::move(e);
             continue;
         }
@@ -613,6 +650,7 @@ ExprPtr JetParser::ParseComparison()
                 e->args.push_back(ParseExpr());
             while (AcceptSymbol(","));
             ExpectSymbol(")");
+            Measure(*e);
             left = std::move(e);
             continue;
         }
@@ -674,6 +712,7 @@ ExprPtr JetParser::ParseUnary()
 {
     if (AtSymbol("-") || AtSymbol("+")) {
         const Token t = Take();
+        const Nesting nesting(*this);
         return MakeUnary(t.text, ParseUnary(), t.position);
     }
     return ParsePower();
@@ -736,6 +775,7 @@ ExprPtr JetParser::ParseNameOrCall()
             } while (AcceptSymbol(","));
         }
         ExpectSymbol(")");
+        Measure(*call);
         return call;
     }
     if (first.kind != TokenKind::Name && first.kind != TokenKind::QuotedName)

@@ -69,8 +69,21 @@ private:
     ExprPtr ParseNameOrCall();
     ExprPtr ParseLiteral();
 
+    // Counts the recursive descents under way, refusing one too many.
+    class Nesting {
+    public:
+        explicit Nesting(JetParser& parser);
+        ~Nesting();
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        JetParser& parser_;
+    };
+
     std::vector<Token> tokens_;
     size_t at_ = 0;
+    int nesting_ = 0;
 };
 
 }  // namespace jet

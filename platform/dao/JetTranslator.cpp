@@ -6,6 +6,7 @@
 #include "platform/dao/JetParser.h"
 #include "platform/dao/SqliteDialect.h"
 
+#include <QScopeGuard>
 #include <QSet>
 #include <QStringList>
 
@@ -171,6 +172,7 @@ struct JetTranslator::Impl {
     std::map<QString, std::unique_ptr<JetStatement>> queries;
     std::map<QString, SelectResult> translated;
     std::vector<ExprPtr> synthesized;
+    int emitDepth = 0;
 
     // ---- parameters and saved queries ------------------------------------------------------
 
@@ -357,6 +359,12 @@ struct JetTranslator::Impl {
 
     Typed Emit(const Expr& e, Scope& s, Clause c)
     {
+        // Aliases expand into the expression that uses them, so the tree the parser bounded
+        // can still grow here.
+        if (emitDepth >= kMaxExprHeight)
+            RaiseTooDeep(e.position);
+        ++emitDepth;
+        const auto leave = qScopeGuard([this] { --emitDepth; });
         Typed t = EmitNode(e, s, c);
         if (!t.ungrouped.isEmpty() && t.source < 0 && s.groupSql.contains(t.sql))
             t.ungrouped.clear();

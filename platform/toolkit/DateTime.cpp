@@ -8,8 +8,20 @@
 namespace {
 const QDate kEpoch(1899, 12, 30);
 
+// Day numbers of 1 January of year 1 and of the day after 31 December 9999.
+constexpr double kFirstDay = -693593;
+constexpr double kDayAfterLast = 2958466;
+
+// Refuses what names no day of years 1 to 9999 (also NaN and infinities), before any cast.
+void CheckDayRange(TDateTime value)
+{
+    if (!(value > kFirstDay - 1 && value < kDayAfterLast))
+        throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(QString::number(value, 'g', 15)));
+}
+
 double SplitDays(TDateTime value, double& fraction)
 {
+    CheckDayRange(value);
     // The integral part is the day, the absolute fraction the time of day.
     double days = std::trunc(value);
     fraction = std::fabs(value - days);
@@ -117,7 +129,7 @@ TTimeStamp DateTimeToTimeStamp(TDateTime value)
 
 TDateTime TimeStampToDateTime(const TTimeStamp& stamp)
 {
-    double days = double(stamp.Date - DateDelta);
+    double days = double(stamp.Date) - DateDelta;
     double f = double(stamp.Time) / MSecsPerDay;
     return days < 0 ? days - f : days + f;
 }

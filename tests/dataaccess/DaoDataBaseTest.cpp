@@ -5,6 +5,7 @@
 #include "platform/toolkit/gui/ScriptedUiHost.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -77,7 +78,7 @@ TEST_F(DaoDataBaseTest, EmptyDatabaseIsRefusedBeforeAnyEvent)
     db.SetVersion(QStringLiteral("3.6"));
     bool fired = false;
     db.OnBeforeConnect = [&](TDaoDatabase*) { fired = true; };
-    EXPECT_EQ(MessageOf([&] { db.SetConnected(true); }),
+    EXPECT_EQ(ErrorOf([&] { db.SetConnected(true); }),
               QStringLiteral("TDaoDatabase.F_Set_Active: Database property is not defined!"));
     EXPECT_FALSE(fired);
 }
@@ -148,17 +149,86 @@ TEST_F(DaoDataBaseTest, VersionAutoDetectChoosesTheEngineTheFileNeeds)
     EXPECT_EQ(db.Version(), QStringLiteral("3.5"));
 }
 
-TEST_F(DaoDataBaseTest, SmartOpenLooksInTheProgramFolder)
+TEST_F(DaoDataBaseTest, SmartOpenLooksInTheProgramFolderOnlyForABareName)
 {
     MakeShop();
     SetProgramFolder(dir.path() + QLatin1Char('/'));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    QDir().mkpath(elsewhere);
+    const struct {
+        const char* name;
+        QString configured;
+        QString opened;  // empty: refused with 3024 naming the configured path
+    } cases[] = {
+        {"bare name", QStringLiteral("shop.mdb"), dir.path() + QStringLiteral("/shop.mdb")},
+        {"missing folder", QStringLiteral("/nowhere/at/all/shop.mdb"), QString()},
+        {"unreachable share", QStringLiteral("//server/share/shop.mdb"), QString()},
+        {"folder without the file", elsewhere + QStringLiteral("/shop.mdb"), QString()},
+        {"relative folder", QStringLiteral("nowhere/shop.mdb"), QString()},
+        {"the file where it is", path, path},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TDaoDatabase db;
+        db.SetVersion(QStringLiteral("3.6"));
+        db.SetDatabase(c.configured);
+        int number = 0;
+        QString message;
+        try {
+            db.SetConnected(true);
+        } catch (const EDaoError& error) {
+            number = error.Number();
+            message = error.Description();
+        }
+        if (c.opened.isEmpty()) {
+            EXPECT_EQ(number, dao::errFileNotFound);
+            EXPECT_FALSE(db.Connected());
+            EXPECT_TRUE(message.contains(QFileInfo(c.configured).fileName())) << message.toStdString();
+            EXPECT_FALSE(message.contains(dir.path() + QStringLiteral("/shop.mdb"))) << message.toStdString();
+            EXPECT_EQ(db.Database(), c.configured);
+        } else {
+            EXPECT_EQ(number, 0) << message.toStdString();
+            EXPECT_TRUE(db.Connected());
+            EXPECT_EQ(db.Database(), c.opened);
+        }
+    }
+    SetProgramFolder(QString());
+}
+
+// What interrupted compactions left in the database's folder goes with the next compaction;
+// a moved-aside original and files of any other name stay.
+TEST_F(DaoDataBaseTest, CompactionRemovesTheStaleTemporariesOfEarlierRuns)
+{
+    MakeShop();
+    const struct {
+        const char* name;
+        bool removed;
+    } files[] = {
+        {"mdbAb12Cd.tmp", true},
+        {"mdbAb12Cd.tmp.compact-1f2e", true},
+        {"mdbAb12Cd.tmp.compact-1f2e-journal", true},
+        {"mdbZz99Yy.tmp.old", false},
+        {"mdb123.tmp", false},
+        {"mdbAb12Cd.tmpx", false},
+        {"notes.tmp", false},
+        {"shop.mdb.bak", false},
+    };
+    for (const auto& f : files) {
+        QFile file(dir.filePath(QString::fromLatin1(f.name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("partial");
+    }
     TDaoDatabase db;
     db.SetVersion(QStringLiteral("3.6"));
-    db.SetDatabase(QStringLiteral("/nowhere/at/all/shop.mdb"));
+    db.CompactAccessDatabase(path, QString());
+    for (const auto& f : files)
+        EXPECT_EQ(QFile::exists(dir.filePath(QString::fromLatin1(f.name))), !f.removed) << f.name;
+    db.SetDatabase(path);
     db.SetConnected(true);
     EXPECT_TRUE(db.Connected());
-    EXPECT_EQ(db.Database(), dir.path() + QStringLiteral("/shop.mdb"));
-    SetProgramFolder(QString());
+    const QStringList left = QDir(dir.path()).entryList({QStringLiteral("mdb*")}, QDir::Files);
+    EXPECT_EQ(left, QStringList({QStringLiteral("mdb123.tmp"), QStringLiteral("mdbAb12Cd.tmpx"),
+                                 QStringLiteral("mdbZz99Yy.tmp.old")}));
 }
 
 TEST_F(DaoDataBaseTest, SettersAreRefusedWhileConnected)
@@ -186,7 +256,7 @@ TEST_F(DaoDataBaseTest, SettersAreRefusedWhileConnected)
          [](TDaoDatabase& d) { d.SetDatabaseType(QStringLiteral("ODBC")); }},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(MessageOf([&] { c.write(*database); }), QString::fromLatin1(c.message));
+        EXPECT_EQ(ErrorOf([&] { c.write(*database); }), QString::fromLatin1(c.message));
         EXPECT_TRUE(database->Connected());
         EXPECT_EQ(database->Database(), path);
     }
@@ -197,7 +267,7 @@ TEST_F(DaoDataBaseTest, ARestartThatFailsPutsTheOldValueBack)
     TDaoDatabase db;
     db.SetVersion(QStringLiteral("3.6"));
     db.SetEngineType(2);
-    EXPECT_FALSE(MessageOf([&] { db.SetEngineType(7); }).isEmpty());
+    EXPECT_FALSE(ErrorOf([&] { db.SetEngineType(7); }).isEmpty());
     EXPECT_EQ(db.EngineType(), 2);
     // User name and password keep what was written even when the engine refuses them.
     db.SetUserName(QStringLiteral("Somebody"));

@@ -19,14 +19,16 @@ TEST(DaoCriteria, ComparisonsByValueType)
         QString comparison;  // empty: raises the failure
     };
     const Case cases[] = {
-        {ftString, false, QStringLiteral("NULL"), {}, QStringLiteral("IS NULL")},
-        {ftInteger, false, QStringLiteral("NULL"), {}, QStringLiteral("IS NULL")},
+        {ftString, false, QStringLiteral("NULL"), {}, QStringLiteral(" = \"NULL\"")},
+        {ftInteger, false, QStringLiteral("NULL"), {}, QString()},
         {ftString, false, QString(), {}, QStringLiteral(" = \"\"")},
         {ftString, false, QStringLiteral("say \"hi\""), {}, QStringLiteral(" = \"say \"\"hi\"\"\"")},
         {ftString, false, QStringLiteral("x\") OR (1=1"), {}, QStringLiteral(" = \"x\"\") OR (1=1\"")},
         {ftString, false, QStringLiteral("Ab"), loCaseInsensitive, QStringLiteral(" = LCASE(\"ab\")")},
         {ftString, false, QStringLiteral("Ab"), loPartialKey, QStringLiteral(" LIKE \"Ab*\"")},
-        {ftString, false, QStringLiteral("A*b"), loPartialKey, QStringLiteral(" LIKE \"A*b\"")},
+        {ftString, false, QStringLiteral("A*b"), loPartialKey, QStringLiteral(" LIKE \"A[*]b*\"")},
+        {ftString, false, QStringLiteral("[x]?#"), loPartialKey, QStringLiteral(" LIKE \"[[]x][?][#]*\"")},
+        {ftString, false, QStringLiteral("say \"*"), loPartialKey, QStringLiteral(" LIKE \"say \"\"[*]*\"")},
         {ftMemo, false, QStringLiteral("Ab"), loPartialKey | loCaseInsensitive, QStringLiteral(" LIKE LCASE(\"ab*\")")},
         {ftInteger, false, QStringLiteral("15"), loPartialKey, QStringLiteral(" = 15")},
         {ftInteger, false, QString(), {}, QStringLiteral(" IS NULL")},
@@ -47,7 +49,7 @@ TEST(DaoCriteria, ComparisonsByValueType)
     const QLocale bulgarian(QStringLiteral("bg_BG"));
     for (const Case& c : cases) {
         QString value = c.value;
-        const QString message = MessageOf([&] {
+        const QString message = ErrorOf([&] {
             EXPECT_EQ(KeyComparison(c.type, c.guid, value, c.options, failure, bulgarian), c.comparison) << c.value.toStdString();
         });
         EXPECT_EQ(message, c.comparison.isEmpty() ? failure : QString()) << c.value.toStdString();
@@ -112,7 +114,7 @@ TEST_F(DaoTableSearchTest, FindKeyMatchesCyrillicPrefixesInAnyCase)
     };
     const Case cases[] = {
         {"ИВА", true, "Иван Петров"}, {"иванк", true, "иванка"}, {"мАр", true, "Мария"},
-        {"петър", true, "ПЕТЪР"},     {"Жоро", false, "ПЕТЪР"},  {"*ров", true, "Иван Петров"},
+        {"петър", true, "ПЕТЪР"},     {"Жоро", false, "ПЕТЪР"},  {"*ров", false, "ПЕТЪР"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(table->FindKey({QString::fromUtf8(c.key)}), c.found) << c.key;
@@ -122,7 +124,7 @@ TEST_F(DaoTableSearchTest, FindKeyMatchesCyrillicPrefixesInAnyCase)
     EXPECT_TRUE(table->FindKey({QStringLiteral("3")}));
     EXPECT_EQ(Name(*table), QStringLiteral("Мария"));
     EXPECT_EQ(table->RecNo(), 3);
-    EXPECT_EQ(MessageOf([&] { table->FindKey({QStringLiteral("1"), QStringLiteral("2")}); }),
+    EXPECT_EQ(ErrorOf([&] { table->FindKey({QStringLiteral("1"), QStringLiteral("2")}); }),
               QStringLiteral("List index out of bounds (1)"));
 }
 
@@ -151,7 +153,7 @@ TEST_F(DaoTableSearchTest, LocateOverCyrillicTextByOptions)
             EXPECT_EQ(table->Locate(QString::fromLatin1(c.fields), c.values, c.options), c.found) << type << c.fields;
             EXPECT_EQ(Name(*table), QString::fromUtf8(c.name)) << type << c.fields;
         }
-        EXPECT_EQ(MessageOf([&] { table->Locate(QStringLiteral("name;city"), TVariant(QStringLiteral("x")), {}); }),
+        EXPECT_EQ(ErrorOf([&] { table->Locate(QStringLiteral("name;city"), TVariant(QStringLiteral("x")), {}); }),
                   QStringLiteral("Number of elements in the KeyValues array must be equal to the number of fields."));
     }
 }
@@ -162,7 +164,7 @@ TEST_F(DaoTableSearchTest, LocateOnATableNeedsAnIndex)
     table->SetTableType(1);
     table->SetAutoFindIndex(false);
     table->Open();
-    EXPECT_EQ(MessageOf([&] { table->Locate(QStringLiteral("kind"), TVariant(QStringLiteral("work")), {}); }),
+    EXPECT_EQ(ErrorOf([&] { table->Locate(QStringLiteral("kind"), TVariant(QStringLiteral("work")), {}); }),
               QStringLiteral("Index Property is Empty!\r\nYou must set an index before using Locate with StandardTables"));
 }
 
@@ -209,11 +211,11 @@ TEST_F(DaoTableSearchTest, LookupAnswersAndPutsTheFilterBackOnEveryPath)
     EXPECT_TRUE(table->Lookup(QStringLiteral("name"), TVariant(QStringLiteral("Нико")), QStringLiteral("city")).IsNull());
     EXPECT_EQ(table->Recordset()->Filter(), QStringLiteral("[city] <> \"Русе\""));
     // A value the engine cannot compare with the field fails, and the filter is still put back.
-    EXPECT_FALSE(MessageOf([&] { table->Lookup(QStringLiteral("id"), TVariant(QStringLiteral("x")), QStringLiteral("city")); }).isEmpty());
+    EXPECT_FALSE(ErrorOf([&] { table->Lookup(QStringLiteral("id"), TVariant(QStringLiteral("x")), QStringLiteral("city")); }).isEmpty());
     EXPECT_EQ(table->Recordset()->Filter(), QStringLiteral("[city] <> \"Русе\""));
-    EXPECT_EQ(MessageOf([&] { table->Lookup(QStringLiteral("id"), TVariant(1), QStringLiteral("nosuch")); }),
+    EXPECT_EQ(ErrorOf([&] { table->Lookup(QStringLiteral("id"), TVariant(1), QStringLiteral("nosuch")); }),
               QStringLiteral("Invalid field name: nosuch"));
-    EXPECT_EQ(MessageOf([&] { table->Lookup(QStringLiteral("id"), TVariant(1), QString()); }),
+    EXPECT_EQ(ErrorOf([&] { table->Lookup(QStringLiteral("id"), TVariant(1), QString()); }),
               QStringLiteral("ResultFields are not defined"));
     EXPECT_EQ(Name(*table), QStringLiteral("Иван Петров"));
 }
@@ -237,6 +239,97 @@ TEST_F(DaoTableSearchTest, RangesBoundEveryFieldThatHasAText)
     EXPECT_EQ(Column(*table, QStringLiteral("name")), QStringList({"Oil change", "Wheel align"}));
     EXPECT_EQ(table->RecordCount(), 2);
     EXPECT_FALSE(table->Locate(QStringLiteral("name"), TVariant(QStringLiteral("Brake pad")), {}));
+}
+
+// Names a user could type that the engine's LIKE would read as a pattern, and the text "NULL".
+class DaoTableHostileKeyTest : public DataAccessFixture {
+protected:
+    void SetUp() override
+    {
+        DataAccessFixture::SetUp();
+        MakeShopAndConnect([](dao::Database& db) {
+            auto td = CounterTable(db, QStringLiteral("marks"));
+            td->Fields().Append(td->CreateField(QStringLiteral("name"), dao::dbText, 20));
+            auto byName = td->CreateIndex(QStringLiteral("ByName"));
+            byName->Fields().Append(byName->CreateField(QStringLiteral("name")));
+            td->Indexes().Append(byName);
+            db.TableDefs().Append(td);
+            for (const char* row : {"'x--y'", "'a1c'", "NULL", "'*star'", "'[x]'", "'a#'", "'NULL'", "'q?'", "'50%'"})
+                db.Execute(QStringLiteral("INSERT INTO marks (name) VALUES (%1)").arg(QString::fromLatin1(row)),
+                           dao::dbFailOnError);
+        });
+    }
+
+    static int IdOf(TDaoTable& table) { return table.FieldByName(QStringLiteral("id"))->AsInteger(); }
+};
+
+struct HostileKey {
+    const char* typed;
+    int id;  // the row found, 0 for none
+};
+
+const HostileKey kHostileKeys[] = {
+    {"[x]", 5}, {"[", 5}, {"a#", 6}, {"A#", 6}, {"*", 4}, {"*s", 4}, {"?", 0}, {"q?", 8},
+    {"x-", 1},  {"a1", 2}, {"#", 0},  {"5", 9},  {"NULL", 7}, {"nul", 7}, {"]", 0},
+};
+
+TEST_F(DaoTableHostileKeyTest, FindKeyMatchesTheTypedCharactersAsAPrefix)
+{
+    auto table = Table(QStringLiteral("marks"));
+    table->Open();
+    table->SetKeyFields(QStringLiteral("name"));
+    for (const HostileKey& k : kHostileKeys) {
+        SCOPED_TRACE(k.typed);
+        table->First();
+        QString message = ErrorOf([&] { EXPECT_EQ(table->FindKey({QString::fromLatin1(k.typed)}), k.id != 0); });
+        EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+        EXPECT_EQ(IdOf(*table), k.id != 0 ? k.id : 1);
+    }
+}
+
+TEST_F(DaoTableHostileKeyTest, APartialLocateMatchesTheTypedCharactersAsAPrefix)
+{
+    for (int type : {2, 4}) {
+        auto table = Table(QStringLiteral("marks"));
+        table->SetTableType(type);
+        table->Open();
+        for (const HostileKey& k : kHostileKeys) {
+            SCOPED_TRACE(QStringLiteral("%1 %2").arg(type).arg(QString::fromLatin1(k.typed)).toStdString());
+            table->First();
+            const QString message = ErrorOf([&] {
+                EXPECT_EQ(table->Locate(QStringLiteral("name"), TVariant(QString::fromLatin1(k.typed)),
+                                        loPartialKey | loCaseInsensitive),
+                          k.id != 0);
+            });
+            EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+            EXPECT_EQ(IdOf(*table), k.id != 0 ? k.id : 1);
+        }
+    }
+}
+
+TEST_F(DaoTableHostileKeyTest, OnlyANullValueFindsNull)
+{
+    for (int type : {1, 2, 4}) {
+        SCOPED_TRACE(type);
+        auto table = Table(QStringLiteral("marks"));
+        table->SetTableType(type);
+        table->Open();
+        EXPECT_TRUE(table->Locate(QStringLiteral("name"), TVariant(QStringLiteral("NULL")), {}));
+        EXPECT_EQ(IdOf(*table), 7);
+        EXPECT_TRUE(table->Locate(QStringLiteral("name"), TVariant::Null(), {}));
+        EXPECT_EQ(IdOf(*table), 3);
+        if (type == 1)
+            continue;  // a table-type recordset has no Lookup filter
+        EXPECT_EQ(table->Lookup(QStringLiteral("name"), TVariant(QStringLiteral("NULL")), QStringLiteral("id")).AsInteger(), 7);
+        EXPECT_EQ(table->Lookup(QStringLiteral("name"), TVariant::Null(), QStringLiteral("id")).AsInteger(), 3);
+    }
+    auto table = Table(QStringLiteral("marks"));
+    table->Open();
+    table->SetKeyFields(QStringLiteral("name"));
+    EXPECT_TRUE(table->FindKey({QStringLiteral("NULL")}));
+    EXPECT_EQ(IdOf(*table), 7);
+    EXPECT_TRUE(table->FindKey({TVariant::Null()}));
+    EXPECT_EQ(IdOf(*table), 3);
 }
 
 }  // namespace

@@ -242,6 +242,77 @@ TEST_F(ProgramTest, OnlyTheCommandsWhoseWindowsExistAreOffered)
     EXPECT_EQ(host_.Shown().back().Name, QStringLiteral("fSetings"));
 }
 
+// A start that found no database made one from the template: the day's backup of earlier work
+// is kept unless the new database holds rows of its own by the exit.
+TEST_F(ProgramTest, TheDaysBackupIsNeverReplacedByACopyOfADatabaseStartedEmpty)
+{
+    const QString backup = TfCarVantel::BackupFileName(Date(), QStringLiteral("10"));
+    const struct {
+        const char* name;
+        bool backupExists;
+        bool work;  // a client row written before the exit
+        bool replaced;
+    } cases[] = {
+        {"empty start over an earlier backup", true, false, false},
+        {"work done on the new database", true, true, true},
+        {"no backup yet", false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Stop();
+        QFile::remove(Path("CarVantel.mdb"));
+        QFile::remove(Path("Set.dll"));
+        QFile::remove(dir_.path() + QLatin1Char('/') + backup);
+        const QString earlier = dir_.path() + QLatin1Char('/') + backup;
+        if (c.backupExists) {
+            ASSERT_TRUE(QFile::copy(Path("EmptyBase.mdb"), earlier));
+            Execute(QStringLiteral("INSERT INTO client (name) VALUES ('earlier work')"), backup.toUtf8().constData());
+        }
+        Start();
+        ASSERT_FALSE(app::TemplateCopy.isEmpty());
+        ASSERT_EQ(Login(kAdmin, QString()), mrOk);
+        if (c.work) {
+            DM->tblClient->Append();
+            DM->tblClient->FieldByName(QStringLiteral("name"))->SetAsString(QStringLiteral("new work"));
+            DM->tblClient->Post();
+        }
+        fSetings->cbMessages->SetChecked(false);
+        EXPECT_TRUE(fCarVantel->CloseQuery());
+        ASSERT_TRUE(FileExists(earlier));
+        const qint64 earlierRows =
+            Scalar(QStringLiteral("SELECT count(*) FROM client WHERE name='earlier work'"), backup.toUtf8().constData());
+        EXPECT_EQ(earlierRows, c.replaced ? 0 : 1);
+        EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM logs"), backup.toUtf8().constData()), c.replaced ? 1 : 0);
+    }
+}
+
+// The exit's messages are closed with a key that reaches the main window behind them and asks
+// it to close again: the save failure is said once and the exit goes on.
+TEST_F(ProgramTest, AnExitThatCannotSaveTheSettingsSaysSoOnceAndGoesOn)
+{
+    ASSERT_EQ(Login(kAdmin, QString()), mrOk);
+    QFile::remove(Path("Set.dll"));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("Set.dll")));  // cannot be written
+    int closesAgain = 0;
+    host_.OnForm(
+        QStringLiteral("fMyMessage"),
+        [&](TForm& form) {
+            const QString text = TScriptedUiHost::FormText(form);
+            if (text.contains(QStringLiteral("Наистина ли искате да затворите програмата ?"))) return mrYes;
+            if (closesAgain++ < 8) {
+                EXPECT_TRUE(fCarVantel->CloseQuery());
+            }
+            return mrYes;
+        },
+        -1);
+    EXPECT_TRUE(fCarVantel->CloseQuery());
+    int said = 0;
+    for (const QString& text : host_.Texts())
+        said += text.contains(QStringLiteral("Програмата не може да съхрани промените.")) ? 1 : 0;
+    EXPECT_EQ(said, 1);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM logs WHERE unlog_time IS NOT NULL")), 1);
+}
+
 }  // namespace
 
 // --- the order document ------------------------------------------------------------------------

@@ -179,4 +179,68 @@ TEST_F(ProgramTest, AnUntickedSavePasswordWritesNoPasswordAndTheNextStartShowsNo
     fPasswordDlg->ShowModal();
 }
 
+// A wrong password or a mistyped database path is never written into the settings file, so the
+// next start does not fail the same way; the login that succeeds writes its own.
+TEST_F(ProgramTest, TheSettingsFileTakesThePathAndPasswordOnlyAfterALoginThatSucceeded)
+{
+    const QByteArray abc = EncodeText(QStringLiteral("abc"), QString::fromLatin1(kPasswordKey)).toUtf8();
+    WriteSettings("Database=CarVantel.MDB\r\nLogin Name=" + kAdmin.toUtf8() + "\r\nSP=Yes\r\nPWD=" + abc + "\r\n");
+    Restart();
+    const auto loginWith = [&](const QString& database, const QString& password) {
+        host_.OnForm(QStringLiteral("fPasswordDlg"), [=](TForm&) {
+            fPasswordDlg->eDataBase->SetText(database);
+            fPasswordDlg->ePassword->SetText(password);
+            fPasswordDlg->SavePassword->SetChecked(true);
+            return mrOk;
+        });
+        return fPasswordDlg->ShowModal();
+    };
+    const QString nowhere = Path("Nowhere/CarVantel.mdb");
+    const struct {
+        const char* name;
+        QString database;
+        QString password;
+        bool succeeds;
+        QByteArray savedDatabase;
+        QByteArray savedPassword;
+    } steps[] = {
+        {"wrong password", QStringLiteral("CarVantel.MDB"), QStringLiteral("abd"), false, "CarVantel.MDB", ""},
+        {"mistyped path", nowhere, QStringLiteral("abc"), false, "CarVantel.MDB", ""},
+        {"right ones", QStringLiteral("CarVantel.MDB"), QStringLiteral("abc"), true, "CarVantel.MDB", abc},
+        {"wrong password after", QStringLiteral("CarVantel.MDB"), QStringLiteral("x"), false, "CarVantel.MDB", abc},
+        {"another good path", Path("CarVantel.mdb"), QStringLiteral("abc"), true, Path("CarVantel.mdb").toUtf8(), abc},
+        {"mistyped path after", nowhere, QStringLiteral("abc"), false, Path("CarVantel.mdb").toUtf8(), abc},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        host_.AnswerQuestion(QStringLiteral("Грешка при свързване с базата данни !"), mrYes);
+        EXPECT_EQ(loginWith(step.database, step.password) == mrOk, step.succeeds);
+        const QByteArray written = SettingsBytes();
+        EXPECT_TRUE(written.startsWith("Database=" + step.savedDatabase + "\r\n")) << written.left(80).constData();
+        EXPECT_TRUE(written.contains("\r\nPassword=" + step.savedPassword + "\r\nSP=Yes\r\n")) << written.constData();
+    }
+    // The next start offers what last worked.
+    Restart();
+    host_.OnForm(QStringLiteral("fPasswordDlg"), [this](TForm&) {
+        EXPECT_EQ(fPasswordDlg->eDataBase->Text(), Path("CarVantel.mdb"));
+        EXPECT_EQ(fPasswordDlg->ePassword->Text(), QStringLiteral("abc"));
+        return mrCancel;
+    });
+    fPasswordDlg->ShowModal();
+}
+
+// A start that cannot make the new database from the template says so and names the folder.
+TEST_F(ProgramTest, ATemplateThatCannotBeCopiedIsToldWithItsFolder)
+{
+    Stop();
+    QFile::remove(Path("CarVantel.mdb"));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("CarVantel.mdb.partial")));  // the copy cannot be written
+    host_.ClearShown();
+    Start();
+    EXPECT_FALSE(FileExists(Path("CarVantel.mdb")));
+    EXPECT_TRUE(Shown(QStringLiteral("Не може да се създаде празна база данни в папка")));
+    EXPECT_TRUE(Shown(QDir::toNativeSeparators(dir_.path())));
+    EXPECT_TRUE(app::TemplateCopy.isEmpty());
+}
+
 }  // namespace

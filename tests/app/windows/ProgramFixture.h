@@ -119,6 +119,7 @@ protected:
         app::CurrentLoginId = 0;
         app::MainFormReady = false;
         app::OrderDirty = false;
+        app::TemplateCopy.clear();
         application_ = std::make_unique<TApplication>();
         CreateProgramWindows(*application_);
     }

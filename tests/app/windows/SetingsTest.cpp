@@ -259,4 +259,42 @@ TEST_F(ProgramTest, MaintenanceIsRefusedWhenTheUsersCannotBeCounted)
     }
 }
 
+// Whatever stands in the cash box number reaches the order filter only as a number; what is no
+// cash box number is refused at OK and changes nothing.
+TEST_F(ProgramTest, TheCashBoxNumberReachesTheOrderFilterOnlyAsANumber)
+{
+    ASSERT_EQ(Login(QStringLiteral("Администратор"), QString()), mrOk);
+    const struct {
+        const char* typed;
+        int number;  // 0: refused
+    } cases[] = {
+        {"5", 5}, {" 7 ", 7}, {"035", 35}, {"32767", 32767}, {"1 OR 1=1", 0}, {"", 0},
+        {"0", 0}, {"40000", 0}, {"-3", 0}, {"2)", 0}, {"1;", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        fSetings->cbxCashBoxNum->SetText(QString::fromUtf8(c.typed));
+        QString filter;
+        fCarVantel->BuildSaleFilter(filter);
+        EXPECT_EQ(filter, QStringLiteral("([myfirm_id]=-1 AND [cashbox_num]=%1)").arg(c.number ? c.number : 1));
+
+        DM->tblSale->SetFiltered(false);
+        DM->tblSale->SetFilter(QStringLiteral("[id]>0"));
+        host_.ClearShown();
+        fSetings->SetModalResult(mrOk);
+        fSetings->OKBtnClick(nullptr);
+        if (c.number) {
+            EXPECT_FALSE(Shown(QStringLiteral("Невалиден номер на каса !")));
+            EXPECT_EQ(DM->tblSale->Filter(), QStringLiteral("([myfirm_id]=-1 AND [cashbox_num]=%1)").arg(c.number));
+            EXPECT_TRUE(DM->tblSale->Filtered());
+        } else {
+            EXPECT_TRUE(Shown(QStringLiteral("Невалиден номер на каса !")));
+            EXPECT_EQ(fSetings->ModalResult(), mrNone);  // the window stays open
+            EXPECT_EQ(DM->tblSale->Filter(), QStringLiteral("[id]>0"));
+            EXPECT_FALSE(DM->tblSale->Filtered());
+            EXPECT_FALSE(SettingsBytes().contains("CurrentCasheBox=" + QByteArray(c.typed) + "\r\n"));
+        }
+    }
+}
+
 }  // namespace

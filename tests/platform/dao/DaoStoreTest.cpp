@@ -133,6 +133,30 @@ TEST_F(DaoStoreTest, NewPasswordNeedsTheOldOne)
     EXPECT_FALSE(f.readAll().contains("new\0"));
 }
 
+// A password is set only when the connect text can give it back whole; the file always opens
+// with the password it was left with.
+TEST_F(DaoStoreTest, APasswordTheConnectTextCannotCarryIsRefused)
+{
+    const struct {
+        const char* password;
+        bool refused;
+    } cases[] = {
+        {"ab;cd", true}, {";", true}, {"ab;", true}, {"a=b", false}, {"парола", false}, {"x y", false},
+    };
+    MakeShop(QStringLiteral("old"))->Close();
+    QString current = QStringLiteral("old");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.password);
+        const QString wanted = QString::fromUtf8(c.password);
+        auto db = Open(current);
+        EXPECT_EQ(ErrorOf([&] { db->NewPassword(current, wanted); }), c.refused ? int(errInvalidArgument) : 0);
+        db->Close();
+        if (!c.refused)
+            current = wanted;
+        EXPECT_EQ(ErrorOf([&] { Open(current)->Close(); }), 0);
+    }
+}
+
 int CountRows(Database& db)
 {
     auto rs = db.OpenRecordset(QStringLiteral("parts"), dbOpenTable);
@@ -167,6 +191,96 @@ TEST_F(DaoStoreTest, CompactKeepsRowsPasswordAndCounters)
     add->SetBookmark(add->LastModified());
     // The deleted row's counter value is never handed out again.
     EXPECT_EQ(add->Fields()[QStringLiteral("id")]->Value().AsInteger(), int(Parts().size()) + 1);
+}
+
+// What an interrupted compaction or repair left beside the file goes with the next one; files
+// of any other name stay.
+TEST_F(DaoStoreTest, MaintenanceRemovesItsOwnStaleTemporariesOnly)
+{
+    MakeShop()->Close();
+    const QString target = dir.filePath(QStringLiteral("c.mdb"));
+    const struct {
+        const char* name;
+        bool removed;
+    } files[] = {
+        {"shop.mdb.repair-1f2e3d4c", true},    {"shop.mdb.repair-1f2e3d4c-journal", true},
+        {"shop.mdb.repair-ab", true},          {"c.mdb.compact-9a", true},
+        {"c.mdb.compact-9a-journal", true},    {"shop.mdb.repair-notes", false},
+        {"other.mdb.repair-1f2e", false},      {"shop.mdb.compact-1f2e", false},
+        {"shop.mdb.repair-1f2e.txt", false},   {"shop.mdb.bak", false},
+        {"c.mdb.compact-123456789", false},
+    };
+    for (const auto& f : files) {
+        QFile file(dir.filePath(QString::fromLatin1(f.name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("partial");
+    }
+    engine.RepairDatabase(path);
+    engine.CompactDatabase(path, target);
+    for (const auto& f : files)
+        EXPECT_EQ(QFile::exists(dir.filePath(QString::fromLatin1(f.name))), !f.removed) << f.name;
+    EXPECT_EQ(CountRows(*Open()), int(Parts().size()));
+}
+
+// A copy taken while a writer was half-way: the file with its hot journal.
+TEST_F(DaoStoreTest, AReadOnlyOpenOfAnInterruptedWriteSaysItNeedsRecovery)
+{
+    MakeShop()->Close();
+    const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        // Enough changed pages that the writer spills them to the file before its commit.
+        ASSERT_EQ(sqlite3_exec(db,
+                               "PRAGMA cache_size=10; CREATE TABLE pad (b BLOB); BEGIN IMMEDIATE;"
+                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                               "INSERT INTO pad SELECT randomblob(1000) FROM n; UPDATE parts SET qty = qty + 1;",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        ASSERT_TRUE(QFile::exists(path + QStringLiteral("-journal")));
+        ASSERT_TRUE(QFile::copy(path, copy));
+        ASSERT_TRUE(QFile::copy(path + QStringLiteral("-journal"), copy + QStringLiteral("-journal")));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    QString message;
+    int number = 0;
+    try {
+        engine.OpenDatabase(copy, false, true);
+    } catch (const EDaoError& error) {
+        number = error.Number();
+        message = error.Description();
+    }
+    EXPECT_EQ(number, errCannotOpenDatabase);
+    EXPECT_TRUE(message.contains(QStringLiteral("opened once for writing"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("copy.mdb"))) << message.toStdString();
+    // A writable open recovers it; read-only opens work again and see the rows as before.
+    engine.OpenDatabase(copy)->Close();
+    auto again = engine.OpenDatabase(copy, false, true);
+    EXPECT_EQ(CountRows(*again), int(Parts().size()));
+}
+
+// A folder where the lock file cannot be made (a read-only share) is named as the cause, not
+// mistaken for a read-only database file.
+TEST_F(DaoStoreTest, AFolderThatRefusesTheLockFileIsToldApartFromAReadOnlyFile)
+{
+    MakeShop()->Close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("shop.ldb")));  // the lock file cannot be made
+    QString message;
+    int number = 0;
+    try {
+        Open();
+    } catch (const EDaoError& error) {
+        number = error.Number();
+        message = error.Description();
+    }
+    EXPECT_EQ(number, errCannotOpenDatabase);
+    EXPECT_TRUE(message.contains(QDir::toNativeSeparators(dir.path()))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("lock file"))) << message.toStdString();
+    // Reading needs no lock file.
+    auto reader = Open(QString(), false, true);
+    EXPECT_EQ(CountRows(*reader), int(Parts().size()));
+    EXPECT_EQ(ErrorOf([&] { reader->Execute(QStringLiteral("DELETE FROM parts"), dbFailOnError); }), errReadOnlyDatabase);
 }
 
 TEST_F(DaoStoreTest, CompactAndRepairRefuseAFileInUse)

@@ -91,3 +91,38 @@ TEST(JetFunctionsTest, CollationOrdersRowsOnAConnection)
 }
 
 }  // namespace
+
+namespace {
+
+// A registered function given a day number outside years 1 to 9999 fails the statement with
+// a conversion error instead of wrapping round.
+TEST(JetFunctionsTest, DatesOutsideTheRangeFailTheStatement)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    jet::RegisterFunctions(db);
+    const struct {
+        const char* sql;
+        bool fails;
+    } cases[] = {
+        {"SELECT jet_format(2147483647, 'hh')", true},
+        {"SELECT jet_format(3e9, 'Short Date')", true},
+        {"SELECT jet_format(-3e9, 'dd/mm/yyyy')", true},
+        {"SELECT jet_year(1e300)", true},
+        {"SELECT jet_format(2958465, 'Short Date')", false},
+        {"SELECT jet_year(2958465)", false},
+    };
+    for (const auto& c : cases) {
+        sqlite3_stmt* stmt = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db, c.sql, -1, &stmt, nullptr), SQLITE_OK) << c.sql << sqlite3_errmsg(db);
+        const int rc = sqlite3_step(stmt);
+        EXPECT_EQ(rc == SQLITE_ERROR, c.fails) << c.sql;
+        if (c.fails) {
+            EXPECT_NE(QString::fromUtf8(sqlite3_errmsg(db)).indexOf(QStringLiteral("not a valid date")), -1) << c.sql;
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+}
+
+}  // namespace
