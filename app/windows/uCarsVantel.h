@@ -353,8 +353,6 @@ private:
 
     qint32 shownCarId_ = 0;
     qint32 shownClientId_ = 0;
-    // Set while the status boxes mirror the row, so their handlers write nothing.
-    bool showingStatus_ = false;
 
     // The exit was confirmed and runs (or ran): a close asked for again only joins it.
     bool closing_ = false;
