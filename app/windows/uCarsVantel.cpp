@@ -27,6 +27,7 @@
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoInfo.h"
 #include "dataaccess/DaoTable.h"
+#include "platform/dao/DaoError.h"
 #include "platform/os/Files.h"
 #include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
@@ -42,12 +43,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QLayout>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QTextStream>
+#include <limits>
 
 TfCarVantel* fCarVantel = nullptr;
 
@@ -200,7 +203,7 @@ const TMenuSpec<M> kMainMenu[] = {
     {"Action1", "New1", "&Нова поръчка", "F5", &M::Append1Click, &M::New1},
     {"Action1", "N13", "-"},
     {"Action1", "Refresh1", "Преиз&числи", "F12", &M::poReCallClick, &M::Refresh1},
-    {"Action1", "Commit1", "Пр&иключване", "F2", nullptr, &M::Commit1},
+    {"Action1", "Commit1", "Пр&иключване", "F2", &M::Commit1Click, &M::Commit1},
     {"Action1", "N1", "-"},
     {"Action1", "Rollback1", "&Редакция", "Ctrl+E", &M::Rollback1Click, &M::Rollback1},
     {"Action1", "Append1", "&Добави ред", "Ctrl+Ins", &M::popAppendClick, &M::Append1},
@@ -254,13 +257,13 @@ const TMenuSpec<M> kMainMenu[] = {
 // Top to bottom; a button without a handler waits for its window.
 const TToolButtonSpec<M> kToolButtons[] = {
     {"ToolButton1", "Редакция", &M::Rollback1Click},
-    {"ToolButton2", "Запис"},
+    {"ToolButton2", "Запис", &M::Commit1Click},
     {"tbtFirst", "Първи", &M::tbtFirstClick, &M::tbtFirst},
     {"tbtPreviews", "Предишен", &M::tbtPreviewsClick, &M::tbtPreviews},
     {"tbtNext", "Следващ", &M::tbtNextClick, &M::tbtNext},
     {"tbtLast", "Последен", &M::tbtLastClick, &M::tbtLast},
     {"ToolButton7", "Нова поръчка", &M::Append1Click},
-    {"tbtDell", "Премахни поръчка", nullptr, &M::tbtDell},
+    {"tbtDell", "Премахни поръчка", &M::tbtDellClick, &M::tbtDell},
     {"ToolButton9", "Търсене"},
     {"ToolButton10", "Печат"},
     {"ToolButton11", "Настройки", &M::Settings1Click},
@@ -280,8 +283,8 @@ const TColumnButton kColumnButtons[] = {
     {&M::fbtStore, "fbtStore", "&Склад", &M::fbtStoreClick},
     {&M::fbtAppend, "fbtAppend", "&Нова поръчка", &M::Append1Click},
     {&M::fbtView, "fbtView", "&Преглед проформа"},
-    {&M::fbtSave, "fbtSave", "&Приключване"},
-    {&M::fbtAnula, "fbtAnula", "&Анулиране"},
+    {&M::fbtSave, "fbtSave", "&Приключване", &M::Commit1Click},
+    {&M::fbtAnula, "fbtAnula", "&Анулиране", &M::fbtAnulaClick},
     {&M::fbtPrint, "fbtPrint", "&Печат фактура"},
     {&M::fbtViewDelivery, "fbtViewDelivery", "&Печат поръчка"},
     {&M::fbtSafe, "fbtSafe", "&Каса", &M::fbtSafeClick},
@@ -303,7 +306,7 @@ void TfCarVantel::BuildMenu()
     SetMenu(MainMenu1);
 
     // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {Commit1, Print3, Availability1,
+    for (TMenuItem* item : {Print3, Availability1,
                             N21, Find1})
         item->SetEnabled(false);
 }
@@ -389,6 +392,7 @@ void TfCarVantel::BuildOrderPanels()
     BuildFirmPanel();
     BuildTotalsPanel();
     BuildLines();
+    BindFinishing();
 }
 
 namespace {
@@ -527,7 +531,7 @@ const TMenuSpec<M> kGridPopup[] = {
     {"", "popFirst", "Първи          PagUp", "", &M::popFirstClick, &M::popFirst},
     {"", "popLast", "Последен    PagDown", "", &M::popLastClick, &M::popLast},
     {"", "poReCall", "Преизчисли   F12", "", &M::poReCallClick, &M::poReCall},
-    {"", "popCommit", "Приключи      F2", "", nullptr, &M::popCommit},
+    {"", "popCommit", "Приключи      F2", "", &M::Commit1Click, &M::popCommit},
     {"", "popRefresh", "Опресни         F9", "", &M::Refresh2Click, &M::popRefresh},
 };
 
@@ -592,8 +596,6 @@ void TfCarVantel::BuildLines()
     MyGridPopup = new TPopupMenu(this);
     MyGridPopup->setObjectName(QStringLiteral("MyGridPopup"));
     DeclareMenu(this, MyGridPopup, kGridPopup);
-    // Finishing comes with its own command.
-    popCommit->SetEnabled(false);
     MyGridPopup->OnPopup = Bind(this, &M::MyGridPopupPopup);
     MyDBGrid1->SetPopupMenu(MyGridPopup);
 
@@ -768,10 +770,6 @@ void TfCarVantel::BuildSaleFilter(QString& filter)
     if (fSetings->cbxDontShowAnullDock->Checked()) term(QStringLiteral("[invoice_annul]=False"));
     if (!fSetings->cbxShowUPayed->Checked()) term(QStringLiteral("[invoice_piment]=True"));
     if (!filter.isEmpty()) filter += QLatin1Char(')');
-}
-
-void TfCarVantel::FinishOrder()
-{
 }
 
 void TfCarVantel::ShowCashBoxNumber(const QString& number)
@@ -1886,4 +1884,433 @@ void TfCarVantel::Employee1Click(QObject*)
     fEmployee->cbxNames->SetText(employees->FieldByName(QStringLiteral("employee_name"))->AsString());
     fEmployee->cbxNames->Rebuild();
     fEmployee->ShowModal();
+}
+
+// --- finishing, annulling and invoicing ---------------------------------------------------------
+
+namespace {
+
+constexpr TColor kBoxOnColor = 7105791;
+constexpr TColor kBoxOffColor = 6316128;
+
+const QString kFinishFailed = QStringLiteral("Процесът е прекратен поради грешка ");
+
+// The text the finish shows after its failure line: the engine's number and text when the
+// failure is the engine's, the failure's own text otherwise.
+QString FailureText(const std::exception& error)
+{
+    if (const auto* engine = dynamic_cast<const EDaoError*>(&error))
+        return QString::number(engine->Number()) + QLatin1Char('\r') + engine->Description();
+    if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
+    return QString::fromLocal8Bit(error.what());
+}
+
+// A typed invoice number: 0 for none ("" or "0"), -1 for a text that is no number.
+qint64 TypedInvoiceNumber(const QString& text)
+{
+    const QString typed = text.trimmed();
+    if (typed.isEmpty()) return 0;
+    bool ok = false;
+    const qint64 number = typed.toLongLong(&ok);
+    if (!ok || number < 0 || number > std::numeric_limits<qint32>::max()) return -1;
+    for (const QChar c : typed)
+        if (!c.isDigit()) return -1;
+    return number;
+}
+
+qint32 BookOf(TDataSet* sale)
+{
+    return FieldOf(sale, "kochan_num")->AsInteger();
+}
+
+// Whether the order is short of stock: a line of goods whose lot holds less than it takes.
+bool AnyLineShort(TDataSet* lines)
+{
+    bool shortLine = false;
+    for (lines->First(); !lines->Eof(); lines->Next())
+        if (!FieldOf(lines, "service")->AsBoolean() &&
+            FieldOf(lines, "quantity_reminder")->AsFloat() < FieldOf(lines, "sale_quantity")->AsFloat())
+            shortLine = true;
+    return shortLine;
+}
+
+}  // namespace
+
+void TfCarVantel::BindFinishing()
+{
+    cbxAnnul->OnClick = Bind(this, &M::cbxAnnulClick);
+    cbxPayed->OnClick = Bind(this, &M::cbxPayedClick);
+    cbxFinnished->OnClick = Bind(this, &M::cbxFinnishedClick);
+    cbxInvoice->OnClick = Bind(this, &M::cbxInvoiceClick);
+    DBC_tax_kind->OnChange = Bind(this, &M::DBC_tax_kindChange);
+    DBE_invoice_num->OnKeyPress = Bind(this, &M::DBE_invoice_numKeyPress);
+    DBE_invoice_num->OnExit = Bind(this, &M::DBE_invoice_numExit);
+}
+
+void TfCarVantel::Commit1Click(QObject*)
+{
+    if (!CheckConnection()) return;
+    DM->tblQTAQAll->Requery();
+    TApplication::ProcessMessages();
+    DM->VantelDataBase->Idle();
+    if (app::OrderLocked) return;
+    RenumberLines();
+    FinishOrder();
+}
+
+bool TfCarVantel::InvoiceNumberTaken(qint32 number, qint32 book)
+{
+    TDataSet* sale = DM->tblSale;
+    return DM->AnyRow(QStringLiteral("SELECT id FROM sale WHERE invoice_num=:number AND Nz(kochan_num,0)=:book "
+                                     "AND myfirm_id=:firm AND invoice_annul=False AND invoice_accept=True "
+                                     "AND id<>:id"),
+                      {{QStringLiteral("number"), TVariant(number)},
+                       {QStringLiteral("book"), TVariant(book)},
+                       {QStringLiteral("firm"), TVariant(FieldOf(sale, "myfirm_id")->AsInteger())},
+                       {QStringLiteral("id"), TVariant(FieldOf(sale, "id")->AsInteger())}});
+}
+
+int TfCarVantel::MaxInvoiceNum()
+{
+    TDaoTable* sale = DM->tblSale;
+    if (!sale->Active()) return -1;
+    int highest = -1;
+    try {
+        const TField* found =
+            FieldOf(DM->OpenQuery(QStringLiteral("SELECT Max([invoice_num]) AS MaxInvoiceNum FROM sale "
+                                                 "WHERE kochan_num=:book AND myfirm_id=:firm;"),
+                                  {{QStringLiteral("book"), TVariant(BookOf(sale))},
+                                   {QStringLiteral("firm"), TVariant(FieldOf(sale, "myfirm_id")->AsInteger())}}),
+                    "MaxInvoiceNum");
+        highest = found->IsNull() ? 0 : found->AsInteger();
+    } catch (const std::exception&) {
+        highest = -1;
+    }
+    try {
+        DM->tblMyPersonalQuery->Close();
+    } catch (const std::exception&) {
+    }
+    return highest;
+}
+
+// The invoice's number, one above the book's and firm's highest, drawn and stored in one write
+// so that another station's invoice stored meanwhile is counted.
+void TfCarVantel::DrawInvoiceNum()
+{
+    TDaoTable* sale = DM->tblSale;
+    if (MaxInvoiceNum() == -1) throw Exception(QStringLiteral("Номерът на фактурата не може да бъде определен !"));
+    app::DrawNextNumber(*DM->VantelDataBase, QStringLiteral("sale"), QStringLiteral("invoice_num"),
+                        FieldOf(sale, "id")->AsInteger(),
+                        QStringLiteral("kochan_num=%1 AND myfirm_id=%2")
+                            .arg(BookOf(sale))
+                            .arg(FieldOf(sale, "myfirm_id")->AsInteger()));
+    sale->Refresh();
+}
+
+// The typed invoice number is free in the order's book and firm; otherwise says so and clears it.
+bool TfCarVantel::InvoiceNumberFree()
+{
+    const qint64 typed = TypedInvoiceNumber(DBE_invoice_num->Text());
+    if (typed == 0) return true;
+    if (typed < 0) {
+        ShowWarning(QStringLiteral("Невалиден номер на фактура !"), false);
+        return false;
+    }
+    const qint32 book = BookOf(DM->tblSale);
+    if (!InvoiceNumberTaken(static_cast<qint32>(typed), book)) return true;
+    ShowWarning(QStringLiteral("Фактура с №") + QString::number(typed) + QStringLiteral(" от кочан №") +
+                    QString::number(book) + QStringLiteral(" вече съществува!") + QLatin1Char('\r') +
+                    QStringLiteral("Променете номера на фактурата преди да я приключите!"),
+                false);
+    DBE_invoice_num->SetText(QStringLiteral("0"));
+    return false;
+}
+
+// Links, totals at the stored rate, date and order number.
+void TfCarVantel::StampOrder()
+{
+    TDaoTable* sale = DM->tblSale;
+    sale->Edit();
+    if (shownCarId_) FieldOf(sale, "car_id")->SetAsInteger(shownCarId_);
+    if (shownClientId_) FieldOf(sale, "client_id")->SetAsInteger(shownClientId_);
+    FieldOf(sale, "MyFirm_id")->SetAsInteger(FieldOf(DM->tblMyFirm, "id")->AsInteger());
+    if (DBE_sale_date->Text().trimmed().isEmpty()) FieldOf(sale, "sale_date")->SetAsDateTime(Now());
+    FieldOf(sale, "tax_rate")->SetAsInteger(FieldOf(DM->tblMyFirm, "DDS")->AsInteger());
+    if (FieldOf(sale, "kochan_num")->IsNull()) FieldOf(sale, "kochan_num")->SetAsInteger(0);
+    sale->Post();
+    TApplication::ProcessMessages();
+    DM->VantelDataBase->Idle();
+    DrawSaleNum();
+    // The totals of the rate just stored.
+    DM->tblSaleTotalQuery->Requery();
+    DM->tblSaleTotalQuery->RequeryIfRestartable();
+    sale->Edit();
+    FieldOf(sale, "sum_sale_total")->SetAsString(FieldOf(DM->tblSaleTotalQuery, "Total")->AsString());
+    FieldOf(sale, "tax_value")->SetAsString(FieldOf(DM->tblSaleTotalQuery, "SaleDDS")->AsString());
+    sale->Post();
+    // Whatever reads the car and client next reads the order's.
+    if (shownCarId_) GotoId(DM->tblCar, shownCarId_);
+    if (shownClientId_) GotoId(DM->tblClient, shownClientId_);
+}
+
+// Numbers the invoice when the operator asks for it and it has none.
+void TfCarVantel::NumberInvoice()
+{
+    TDaoTable* sale = DM->tblSale;
+    const TField* number = FieldOf(sale, "invoice_num");
+    if (!cbxInvoice->Checked() || number->AsInteger() >= 1 || !SettingOn(&TfSetings::cbMessages) ||
+        !ShowWarning(QStringLiteral("Искате ли поръчката да бъде\rтрансформирана във фактура ?"), true))
+        return;
+    DrawInvoiceNum();
+    sale->Edit();
+    FieldOf(sale, "invoice_date")->SetAsDateTime(Now());
+    FieldOf(sale, "invoice")->SetAsBoolean(true);
+    sale->Post();
+}
+
+void TfCarVantel::MarkOrderSold()
+{
+    TDaoTable* sale = DM->tblSale;
+    app::MissingStock = false;
+    sale->Edit();
+    FieldOf(sale, "invoice_accept")->SetAsBoolean(true);
+    FieldOf(sale, "invoice_annul")->SetAsBoolean(false);
+    FieldOf(sale, "seller_id")->SetAsString(app::CurrentSellerId);
+    FieldOf(sale, "last_modified")->SetAsDateTime(Now());
+    const QString ownBox = fSetings->cbxCashBoxNum->Text();
+    TField* box = FieldOf(sale, "cashbox_num");
+    if (box->AsString() == QLatin1String("0")) box->SetAsString(ownBox);
+    if (box->AsString() != ownBox &&
+        ShowWarning(QStringLiteral("Тази поръчка е от друга каса !\rПромяната ще я запише във вашата каса !"), true))
+        box->SetAsString(ownBox);
+    sale->Post();
+}
+
+// Each line's stock as it stands with this order counted as sold, its own quantity added back.
+void TfCarVantel::RecountLineStock()
+{
+    TDaoTable* stock = DM->tblQTAQAll;
+    TApplication::ProcessMessages();
+    stock->Requery();
+    DM->VantelDataBase->Idle();
+    stock->RequeryIfRestartable();
+    // One pass over the stock, not one search per line.
+    QHash<qint32, double> lotStock;
+    for (stock->First(); !stock->Eof(); stock->Next())
+        lotStock.insert(FieldOf(stock, "delivery_detail_id")->AsInteger(), FieldOf(stock, "total_quty")->AsFloat());
+    TDaoTable* lines = DM->tblSaleDetail;
+    for (lines->First(); !lines->Eof(); lines->Next()) {
+        const TField* lot = FieldOf(lines, "delivery_detail_id");
+        lines->Edit();
+        const auto found = lot->IsNull() ? lotStock.cend() : lotStock.constFind(lot->AsInteger());
+        FieldOf(lines, "quantity_reminder")
+            ->SetAsFloat(found == lotStock.cend() ? 0.0 : *found + FieldOf(lines, "sale_quantity")->AsFloat());
+        lines->Post();
+    }
+}
+
+void TfCarVantel::SetFinishedBox(bool finished)
+{
+    SetCheckedQuietly(cbxFinnished, finished);
+    cbxFinnished->SetFontColor(finished ? kBoxOnColor : kBoxOffColor);
+}
+
+void TfCarVantel::FinishOrder()
+{
+    TDaoTable* sale = DM->tblSale;
+    if (!IsSaleRow()) return;
+    bool markedSold = false;
+    try {
+        if (app::CarEdited) InsertCar();
+        if (app::ClientEdited) InsertClient();
+        TDaoTable* lines = DM->tblSaleDetail;
+        if (!lines->IsEmpty()) {
+            lines->Edit();
+            lines->Post();
+        }
+        if (FieldOf(sale, "invoice_annul")->AsBoolean()) {
+            ShowWarning(QStringLiteral("Не може да приключвате анулирана\rпоръчка или анулирана фактура !!!"), false);
+            return;
+        }
+        if (!InvoiceNumberFree()) return;
+        RequeryLines();
+        StampOrder();
+        NumberInvoice();
+        markedSold = true;
+        MarkOrderSold();
+        RecountLineStock();
+        if (AnyLineShort(lines)) {
+            app::MissingStock = true;
+            sale->Edit();
+            FieldOf(sale, "invoice_accept")->SetAsBoolean(false);
+            sale->Post();
+            SetFinishedBox(false);
+            lines->First();
+            ShowWarning(QStringLiteral("Поради изписана липсваща стока от склада,\rтази поръчка не може да се приключи !"),
+                        false);
+            return;
+        }
+        lines->First();
+        sale->Edit();
+        FieldOf(sale, "invoice_accept")->SetAsBoolean(true);
+        SetFinishedBox(true);
+        FieldOf(sale, "invoice")->SetAsBoolean(cbxInvoice->Checked());
+        sale->Post();
+        app::OrderDirty = false;
+        if (SettingOn(&TfSetings::cbMessages)) ShowWarning(QStringLiteral("Поръчката бе приключена !"), false);
+        LockEditing();
+    } catch (const std::exception& error) {
+        if (markedSold) UndoSold();
+        ShowWarning(kFinishFailed + FailureText(error), false);
+    }
+}
+
+// A finish that failed once the order counted as sold leaves it unfinished, as far as it can.
+void TfCarVantel::UndoSold()
+{
+    TDaoTable* sale = DM->tblSale;
+    try {
+        if (DM->tblSaleDetail->State() != dsBrowse) DM->tblSaleDetail->Cancel();
+        if (sale->State() != dsBrowse) sale->Cancel();
+        sale->Edit();
+        FieldOf(sale, "invoice_accept")->SetAsBoolean(false);
+        sale->Post();
+    } catch (const std::exception&) {
+        try {
+            if (sale->State() != dsBrowse) sale->Cancel();
+        } catch (const std::exception&) {
+        }
+    }
+    SetFinishedBox(false);
+}
+
+void TfCarVantel::fbtAnulaClick(QObject*)
+{
+    if (!CheckConnection()) return;
+    if (app::OrderLocked) {
+        fMyMessage->SetHelpContext(4);
+        ShowWarning(QStringLiteral("За да анулирате тази поръчка,\rтрябва да сте в режим редактиране!"), true);
+        return;
+    }
+    if (!IsSaleRow()) return;
+    if (SettingOn(&TfSetings::cbMessages) && !ShowWarning(QStringLiteral("Искате ли да анулирате поръчката ?"), true))
+        return;
+    TDaoTable* sale = DM->tblSale;
+    sale->Edit();
+    FieldOf(sale, "invoice_accept")->SetAsBoolean(false);
+    FieldOf(sale, "invoice_annul")->SetAsBoolean(true);
+    sale->Post();
+    TApplication::ProcessMessages();
+    DM->VantelDataBase->Idle();
+    cbxAnnul->SetChecked(FieldOf(sale, "invoice_annul")->AsBoolean());
+    SetFinishedBox(false);
+    if (SettingOn(&TfSetings::cbMessages)) ShowWarning(QStringLiteral("Поръчката бе анулирана !"), false);
+    app::OrderDirty = false;
+    app::CarEdited = false;
+    app::ClientEdited = false;
+}
+
+// Writes a status box to its field of the shown order.
+void TfCarVantel::StoreStatusBox(TCheckBox* box, const char* field)
+{
+    if (!IsSaleRow()) return;
+    TDaoTable* sale = DM->tblSale;
+    if (FieldOf(sale, field)->AsBoolean() == box->Checked() && sale->State() == dsBrowse) return;
+    sale->Edit();
+    FieldOf(sale, field)->SetAsBoolean(box->Checked());
+    sale->Post();
+    TApplication::ProcessMessages();
+    DM->VantelDataBase->Idle();
+}
+
+void TfCarVantel::cbxAnnulClick(QObject*)
+{
+    if (!IsSaleRow()) return;
+    StoreStatusBox(cbxAnnul, "invoice_annul");
+    if (cbxAnnul->Checked() && cbxPayed->Checked()) cbxPayed->SetChecked(false);
+    cbxAnnul->SetFontColor(cbxAnnul->Checked() ? kBoxOnColor : kBoxOffColor);
+}
+
+void TfCarVantel::cbxPayedClick(QObject*)
+{
+    StoreStatusBox(cbxPayed, "invoice_piment");
+}
+
+void TfCarVantel::cbxFinnishedClick(QObject*)
+{
+    cbxFinnished->SetFontColor(cbxFinnished->Checked() ? kBoxOnColor : kBoxOffColor);
+}
+
+void TfCarVantel::cbxInvoiceClick(QObject*)
+{
+    if (!IsSaleRow()) return;
+    if (app::MissingStock) {
+        SetCheckedQuietly(cbxInvoice, false);
+        cbxAnnul->SetChecked(true);
+        return;
+    }
+    const bool invoice = cbxInvoice->Checked();
+    fbtPrint->setVisible(invoice);
+    fbtView->SetCaption(invoice ? QStringLiteral("&Преглед фактура") : QStringLiteral("&Преглед проформа"));
+    if (invoice) cbxAnnul->SetChecked(false);
+    DBE_invoice_num->SetReadOnly(!invoice);
+}
+
+void TfCarVantel::DBC_tax_kindChange(QObject*)
+{
+    if (!IsSaleRow()) return;
+    TDaoTable* sale = DM->tblSale;
+    const bool cash = DBC_tax_kind->ItemIndex() == 0;
+    // Cash marks paid only an order that passed the finish.
+    if (cash && !cbxFinnished->Checked()) return;
+    if (sale->State() == dsBrowse) sale->Edit();
+    FieldOf(sale, "invoice_accept")->SetAsBoolean(cash);
+}
+
+void TfCarVantel::DBE_invoice_numKeyPress(QObject*, QChar& key)
+{
+    if (key == QLatin1Char('-')) key = QChar();
+    if (DBE_invoice_num->ReadOnly())
+        ShowWarning(QStringLiteral("За да промените номера на фактурата трябва преди\r това да сте избрали "
+                                   "\"Издаване на фактура\" !!! "),
+                    false);
+}
+
+void TfCarVantel::DBE_invoice_numExit(QObject*)
+{
+    if (DBE_invoice_num->Text().isEmpty()) DBE_invoice_num->SetText(QStringLiteral("0"));
+    if (DBE_invoice_num->Text() == QLatin1String("0")) cbxInvoice->SetChecked(false);
+}
+
+void TfCarVantel::tbtDellClick(QObject*)
+{
+    if (!CheckConnection()) return;
+    if (app::OrderLocked) {
+        ShowWarning(QStringLiteral("За да премахнете тази поръчка от списъка,\rтрябва да сте в режим редактиране и\r"
+                                   "да сте изтрили всичките й позиции ."),
+                    false);
+        return;
+    }
+    if (!IsSaleRow()) return;
+    TDaoTable* sale = DM->tblSale;
+    try {
+        if (DM->AnyRow(QStringLiteral("SELECT id FROM sale_detail WHERE sale_id=:id"),
+                       {{QStringLiteral("id"), TVariant(FieldOf(sale, "id")->AsInteger())}})) {
+            ShowWarning(QStringLiteral("За да премахнете тази поръчка от списъка,\rтрябва да изтриете всичките й позиции ."),
+                        false);
+            return;
+        }
+        if (SettingOn(&TfSetings::cbMessages) &&
+            !ShowWarning(QStringLiteral("Текущата поръчка ще бъде премахната от базата !\rНаистина ли искате това ?"), true))
+            return;
+        sale->Delete();
+        TApplication::ProcessMessages();
+        DM->VantelDataBase->Idle();
+        sale->RequeryIfRestartable();
+        DM->tblSaleDetail->RequeryIfRestartable();
+        ShowCurrentSale();
+        LockEditing();
+    } catch (const std::exception&) {
+        ShowWarning(QStringLiteral("Поради възникнала грешка, записът не бе премахнат !"), false);
+    }
 }

@@ -71,6 +71,20 @@ public:
     // Fills the panels and the status boxes from the current order; writes nothing.
     void ShowCurrentSale() override;
     void FinishOrder();
+    void Commit1Click(QObject* sender);
+    // Whether another finished, not annulled invoice of the order's firm has the number in the book.
+    bool InvoiceNumberTaken(qint32 number, qint32 book);
+    // The highest invoice number of the order's book and firm; -1 when it cannot be counted.
+    int MaxInvoiceNum();
+    void fbtAnulaClick(QObject* sender);
+    void cbxAnnulClick(QObject* sender);
+    void cbxPayedClick(QObject* sender);
+    void cbxFinnishedClick(QObject* sender);
+    void cbxInvoiceClick(QObject* sender);
+    void DBC_tax_kindChange(QObject* sender);
+    void DBE_invoice_numKeyPress(QObject* sender, QChar& key);
+    void DBE_invoice_numExit(QObject* sender);
+    void tbtDellClick(QObject* sender);
     void CheckUnsavedOrder();
     void RequeryOrder();
     void LockEditing();
@@ -339,6 +353,16 @@ private:
     // Runs `requery` with the lines' controls disabled.
     template <class F>
     void WithLinesDisabled(F&& requery);
+    void BindFinishing();
+    bool InvoiceNumberFree();
+    void DrawInvoiceNum();
+    void StampOrder();
+    void NumberInvoice();
+    void MarkOrderSold();
+    void RecountLineStock();
+    void SetFinishedBox(bool finished);
+    void UndoSold();
+    void StoreStatusBox(TCheckBox* box, const char* field);
 
     qint32 shownCarId_ = 0;
     qint32 shownClientId_ = 0;
