@@ -5,6 +5,7 @@
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
 #include "app/windows/About.h"
+#include "app/windows/CaptionFiles.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
@@ -152,6 +153,8 @@ TfCarVantel::TfCarVantel(QWidget* parent) : TForm(parent)
     BuildButtonColumn();
     BuildOrderPanels();
     BuildToolBar();
+    BuildCaptionFileControls();
+    PlaceFlatLook(this, TFlatLookMenus::Flat, true);
     // The order area keeps its height below the menu bar.
     resize(width(), 509 + Menu()->MenuBar(this)->sizeHint().height());
 
@@ -664,6 +667,7 @@ void TfCarVantel::FormShow(QObject*)
         }
         Language1->SetVisible(fSetings->cbxChangeLanguage->Checked());
     }
+    if (English1->Checked()) LoadMenuCaptions(QStringLiteral("e"));
     update();
 }
 
@@ -768,10 +772,51 @@ void TfCarVantel::English1Click(QObject*)
 {
     English1->SetChecked(true);
     Bulgarian1->SetChecked(false);
+    LoadMenuCaptions(QStringLiteral("e"));
 }
 
 void TfCarVantel::Bulgarian1Click(QObject*)
 {
     Bulgarian1->SetChecked(true);
     English1->SetChecked(false);
+    LoadMenuCaptions(QStringLiteral("b"));
 }
+
+// --- caption files -----------------------------------------------------------------------------
+
+void TfCarVantel::BuildCaptionFileControls()
+{
+    Memo1 = Place<TMemo>(Client, "Memo1", 0, 0, 185, 89);
+    Memo1->hide();
+    Button1 = Place<TButton>(Client, "Button1", QStringLiteral("Save"), 0, 0, 75, 25);
+    Button1->hide();
+    Button1->OnClick = Bind(this, &TfCarVantel::Button1Click);
+    Button2 = Place<TButton>(Client, "Button2", QStringLiteral("load"), 0, 0, 75, 25);
+    Button2->hide();
+    Button2->OnClick = Bind(this, &TfCarVantel::Button2Click);
+}
+
+static std::vector<QObject*> ApplicationOwned()
+{
+    return Application() ? Application()->OwnedObjects() : std::vector<QObject*>{};
+}
+
+void TfCarVantel::SaveLanguage(const QString& language)
+{
+    SaveCaptionFile(QDir(ProgramFolder()).filePath(language + QStringLiteral(".lng")), ApplicationOwned());
+}
+
+void TfCarVantel::LoadLanguage(const QString& language)
+{
+    LoadCaptionFile(QDir(ProgramFolder()).filePath(language + QStringLiteral(".lng")), ApplicationOwned());
+}
+
+void TfCarVantel::LoadMenuCaptions(const QString& letter)
+{
+    LoadMenuCaptionFile(QDir(ProgramFolder()).filePath(QStringLiteral("menu") + letter + QStringLiteral(".set")),
+                        Memo1->Lines(), MainMenu1);
+}
+
+void TfCarVantel::Button1Click(QObject*) { SaveLanguage(QStringLiteral("bg")); }
+
+void TfCarVantel::Button2Click(QObject*) { LoadLanguage(QStringLiteral("en")); }

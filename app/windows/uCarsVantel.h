@@ -19,6 +19,8 @@ class TLabel;
 class TCheckBox;
 class TGroupBox;
 class TFlatButton;
+class TMemo;
+class TButton;
 
 class TfCarVantel : public TForm, public TMainWindowServices {
     Q_OBJECT
@@ -92,6 +94,17 @@ public:
     void fbtChargesClick(QObject* sender);
     void English1Click(QObject* sender);
     void Bulgarian1Click(QObject* sender);
+
+    // --- caption files: "<language>.lng" and the menu files "menu<letter>.set" -----------------
+    void SaveLanguage(const QString& language);
+    void LoadLanguage(const QString& language);
+    void LoadMenuCaptions(const QString& letter);
+    void Button1Click(QObject* sender);
+    void Button2Click(QObject* sender);
+    // Hidden: the menu file's lines between loads, and the save and load buttons.
+    TMemo* Memo1 = nullptr;
+    TButton* Button1 = nullptr;
+    TButton* Button2 = nullptr;
 
     // The page opened when "htpath.txt" names none.
     static QString DownloadPage();
@@ -175,6 +188,7 @@ public:
 private:
     void BuildMenu();
     void BuildToolBar();
+    void BuildCaptionFileControls();
     void BuildButtonColumn();
     void BuildOrderPanels();
     void CloseOpenedDatasets();

@@ -124,6 +124,7 @@ TfSetings::TfSetings(QWidget* parent) : TForm(parent)
     OnClose = Bind(this, &TfSetings::FormClose);
 
     if (!fSetings) fSetings = this;
+    PlaceFlatLook(this);
 }
 
 TfSetings::~TfSetings()
