@@ -1,4 +1,5 @@
 #include "app/CarVantel.h"
+#include "app/util/QtTranslation.h"
 #include "platform/toolkit/gui/Application.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ void PictureWindowsInto(const QString& prefix)
 int main(int argc, char** argv)
 {
     QApplication qt(argc, argv);
+    InstallQtTranslation(qt);
     const QString pictures = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
     if (!pictures.isEmpty()) PictureWindowsInto(pictures);
     TApplication application;

@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libqt6opengl6-dev libsqlite3-dev sqlite3 libjpeg-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth poppler-utils fonts-dejavu-core)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth poppler-utils fonts-dejavu-core python3
+          qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -177,10 +177,8 @@ void TBandReport::Prepare()
 
 void TBandReport::Print()
 {
-    if (!HasDefaultPrinter())
-        ReportError(Name(), QStringLiteral("No printer is installed"));
     Prepare();
-    PrintOnDefaultPrinter(pages_, page_, title_, Name());
+    PrintOnHostPrinter(pages_, page_, title_, Name());
 }
 
 void TBandReport::Print(QPrinter& printer)

@@ -75,7 +75,8 @@ public:
     const std::vector<TReportPage>& Pages() const { return pages_; }
     int PageCount() const { return int(pages_.size()); }
 
-    // Lays out and prints on the default printer, without a dialog. No printer: EReportError.
+    // Lays out and prints on the UI host's printer (the default one; a test's PDF file),
+    // without a dialog. No printer: EReportError.
     void Print();
     // Lays out and prints on the given printer (a PDF-file printer too).
     void Print(QPrinter& printer);

@@ -56,6 +56,17 @@ QString TDataSetRowSource::FieldText(const QString& field) const
     return Alive(dataSet_).FieldByName(field)->DisplayText();
 }
 
+QByteArray TDataSetRowSource::Position()
+{
+    return dataSet_ && dataSet_->Active() ? dataSet_->GetBookmark() : QByteArray();
+}
+
+void TDataSetRowSource::SetPosition(const QByteArray& position)
+{
+    if (!position.isEmpty())
+        Alive(dataSet_).GotoBookmark(position);
+}
+
 void TDataSetRowSource::DisableControls()
 {
     if (dataSet_)

@@ -22,6 +22,9 @@ public:
     bool HasField(const QString& field) const override;
     TVariant FieldValue(const QString& field) const override;
     QString FieldText(const QString& field) const override;
+    // The dataset's bookmark.
+    QByteArray Position() override;
+    void SetPosition(const QByteArray& position) override;
     void DisableControls() override;
     void EnableControls() override;
 

@@ -4,6 +4,7 @@
 
 #include "platform/toolkit/Variant.h"
 
+#include <QByteArray>
 #include <QString>
 
 class TReportRowSource {
@@ -20,6 +21,11 @@ public:
     virtual TVariant FieldValue(const QString& field) const = 0;
     // The field's display text, as a bound control would show it.
     virtual QString FieldText(const QString& field) const = 0;
+    // Where the rows stand, so the report can go back there after its walk; empty when the
+    // place cannot be kept (no current row, or a source without bookmarks).
+    virtual QByteArray Position() { return {}; }
+    // Goes back to a place Position gave; an empty one is ignored.
+    virtual void SetPosition(const QByteArray& position) {}
     // Bound controls stay still while the report walks the rows.
     virtual void DisableControls() {}
     virtual void EnableControls() {}

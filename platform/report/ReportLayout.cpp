@@ -18,7 +18,7 @@ struct TGroup {
     std::vector<TPageItem> pendingFooter;  // the footer as it prints after the group's last row
 };
 
-// Keeps a dataset's controls disabled while the rows are walked, whatever happens.
+// Keeps a dataset's controls disabled while the report is laid out, whatever happens.
 class TControlsDisabled {
 public:
     explicit TControlsDisabled(TReportRowSource* source) : source_(source)
@@ -71,6 +71,7 @@ private:
     void Place(TReportBand* band, std::vector<TPageItem> items, double top);
     void PrintBand(TReportBand* band);
     void PrintBands(TBandType type);
+    void LayOutRows(TReportRowSource* source);
     void StartPage();
     void FinishPage(bool last);
     void AfterPlaced(TReportBand* band);
@@ -357,10 +358,26 @@ std::vector<TReportPage> TLayout::Run()
     PrepareGroups();
     ResetAllAggregates();
 
+    // The walk leaves the rows where they stood, and their controls still meanwhile.
+    TControlsDisabled still(source);
+    const QByteArray start = source ? source->Position() : QByteArray();
+    try {
+        LayOutRows(source);
+    } catch (...) {
+        if (source)
+            source->SetPosition(start);
+        throw;
+    }
+    if (source)
+        source->SetPosition(start);
+    return std::move(pages_);
+}
+
+void TLayout::LayOutRows(TReportRowSource* source)
+{
     StartPage();
     bool anyRow = false;
     if (source) {
-        TControlsDisabled still(source);
         for (source->First(); !source->Eof(); source->Next()) {
             PrintRow(!anyRow);
             anyRow = true;
@@ -374,7 +391,6 @@ std::vector<TReportPage> TLayout::Run()
     PrintBands(rbSummary);
     FinishPage(true);
     FillPageCount();
-    return std::move(pages_);
 }
 
 }  // namespace

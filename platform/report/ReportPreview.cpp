@@ -135,7 +135,7 @@ void TReportPreview::ShowError(const QString& text)
 void TReportPreview::PrintClick()
 {
     try {
-        PrintOnDefaultPrinter(pages_, setup_, title_, owner_);
+        PrintOnHostPrinter(pages_, setup_, title_, owner_);
     } catch (const EReportError& e) {
         ShowError(e.Message());
     }

@@ -40,7 +40,7 @@ public:
     // The zoom at which the page fills the window's width.
     void ZoomToWidth();
 
-    // Prints every page on the default printer; an error is shown, not raised.
+    // Prints every page on the UI host's printer; an error is shown, not raised.
     void PrintClick();
     // Asks for a file name and saves there; an error is shown, not raised.
     void SavePdfClick();

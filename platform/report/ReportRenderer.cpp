@@ -1,6 +1,7 @@
 #include "platform/report/ReportRenderer.h"
 
 #include "platform/report/ReportError.h"
+#include "platform/toolkit/gui/UiHost.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
@@ -204,13 +205,12 @@ bool DefaultPrinterTakes(const TReportPageSetup& setup)
     return false;
 }
 
-void PrintOnDefaultPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup,
-                           const QString& title, const QString& owner)
+void PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& title,
+                        const QString& owner)
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
+    const bool printed = UiHost().PrintDocument(title.isEmpty() ? owner : title, [&](QPrinter& printer) {
+        PrintPages(pages, setup, printer, owner);
+    });
+    if (!printed)
         ReportError(owner, QStringLiteral("No printer is installed"));
-    QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(title);
-    PrintPages(pages, setup, printer, owner);
 }

@@ -28,6 +28,7 @@ bool HasDefaultPrinter();
 // Whether the default printer takes paper of the page's size (false without a printer).
 bool DefaultPrinterTakes(const TReportPageSetup& setup);
 
-// Prints on the system's default printer, without a dialog; EReportError when there is none.
-void PrintOnDefaultPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup,
+// Prints on the printer the UI host hands out, without a dialog, as a run named by the title
+// (the owner when untitled); EReportError when there is no printer.
+void PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup,
                            const QString& title, const QString& owner);

@@ -209,10 +209,10 @@ TEST_F(DaoConnectionCheckTest, MissingFileOfDisconnectedDatabaseOnlySetsTheCode)
 TEST_F(DaoConnectionCheckTest, ActivationNeedsAConnectedDatabase)
 {
     database->Close();
-    EXPECT_EQ(MessageOf([&] { check->SetActive(true); }), QStringLiteral("Database is not connected!"));
+    EXPECT_EQ(ErrorOf([&] { check->SetActive(true); }), QStringLiteral("Database is not connected!"));
     EXPECT_FALSE(check->Active());
     check->SetDatabase(nullptr);
-    EXPECT_EQ(MessageOf([&] { check->SetActive(true); }), QStringLiteral("Database property is not set!"));
+    EXPECT_EQ(ErrorOf([&] { check->SetActive(true); }), QStringLiteral("Database property is not set!"));
     EXPECT_FALSE(check->Active());
     EXPECT_FALSE(Timer()->Enabled());
 }
@@ -231,7 +231,7 @@ TEST_F(DaoConnectionCheckTest, SettingsAreRefusedWhileActive)
         {[&] { check->SetErrorAction(TErrAction::CloseDatabase); }, "Cannot set OnErrorAction while Active property is true!"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(MessageOf(c.change), QString::fromLatin1(c.message));
+        EXPECT_EQ(ErrorOf(c.change), QString::fromLatin1(c.message));
     EXPECT_EQ(check->Interval(), 1000);
     EXPECT_EQ(check->Database(), database.get());
     EXPECT_EQ(check->ExceptionText(), QStringLiteral("Connection to Database %s is broken!"));

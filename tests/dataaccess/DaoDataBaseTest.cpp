@@ -78,7 +78,7 @@ TEST_F(DaoDataBaseTest, EmptyDatabaseIsRefusedBeforeAnyEvent)
     db.SetVersion(QStringLiteral("3.6"));
     bool fired = false;
     db.OnBeforeConnect = [&](TDaoDatabase*) { fired = true; };
-    EXPECT_EQ(MessageOf([&] { db.SetConnected(true); }),
+    EXPECT_EQ(ErrorOf([&] { db.SetConnected(true); }),
               QStringLiteral("TDaoDatabase.F_Set_Active: Database property is not defined!"));
     EXPECT_FALSE(fired);
 }
@@ -256,7 +256,7 @@ TEST_F(DaoDataBaseTest, SettersAreRefusedWhileConnected)
          [](TDaoDatabase& d) { d.SetDatabaseType(QStringLiteral("ODBC")); }},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(MessageOf([&] { c.write(*database); }), QString::fromLatin1(c.message));
+        EXPECT_EQ(ErrorOf([&] { c.write(*database); }), QString::fromLatin1(c.message));
         EXPECT_TRUE(database->Connected());
         EXPECT_EQ(database->Database(), path);
     }
@@ -267,7 +267,7 @@ TEST_F(DaoDataBaseTest, ARestartThatFailsPutsTheOldValueBack)
     TDaoDatabase db;
     db.SetVersion(QStringLiteral("3.6"));
     db.SetEngineType(2);
-    EXPECT_FALSE(MessageOf([&] { db.SetEngineType(7); }).isEmpty());
+    EXPECT_FALSE(ErrorOf([&] { db.SetEngineType(7); }).isEmpty());
     EXPECT_EQ(db.EngineType(), 2);
     // User name and password keep what was written even when the engine refuses them.
     db.SetUserName(QStringLiteral("Somebody"));

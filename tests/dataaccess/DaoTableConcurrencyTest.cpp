@@ -92,7 +92,7 @@ TEST_F(DaoTableConcurrencyTest, APostAfterAnotherUsersChangeIsRefusedNotOverwrit
             EXPECT_EQ(ours->State(), dsEdit);  // the user's values stay for another try
             EXPECT_EQ(ours->Recordset()->EditMode(), dao::dbEditNone);
             EXPECT_NE(QtyOf(1), 11);
-            EXPECT_EQ(MessageOf([&] { ours->Cancel(); }), QString());
+            EXPECT_EQ(ErrorOf([&] { ours->Cancel(); }), QString());
         }
         if (c.error == 0) {
             EXPECT_EQ(QtyOf(1), 11);

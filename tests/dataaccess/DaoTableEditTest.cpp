@@ -217,7 +217,7 @@ TEST_F(DaoTableEditTest, BlobStreamsReadOnDemandAndWriteOnPost)
     table->SetReadOnly(true);
     table->Open();
     blob = table->FieldByName(QStringLiteral("blob"));
-    EXPECT_EQ(MessageOf([&] { delete table->CreateBlobStream(blob, bmWrite); }), QStringLiteral("Cannot write to ReadOnly table!"));
+    EXPECT_EQ(ErrorOf([&] { delete table->CreateBlobStream(blob, bmWrite); }), QStringLiteral("Cannot write to ReadOnly table!"));
 }
 
 TEST_F(DaoTableEditTest, ABlobReadOfARowAnotherUserDeletedGivesNothingAndRefreshes)
@@ -421,7 +421,7 @@ TEST_F(DaoTableEditTest, BookmarksAndTheirValidity)
     table->GotoBookmark(oil);
     EXPECT_EQ(table->FieldByName(QStringLiteral("name"))->AsString(), QStringLiteral("Oil change"));
     table->RequeryIfRestartable();
-    EXPECT_EQ(MessageOf([&] { table->GotoBookmark(oil); }), QStringLiteral("Invalid Bookmark!"));
+    EXPECT_EQ(ErrorOf([&] { table->GotoBookmark(oil); }), QStringLiteral("Invalid Bookmark!"));
 }
 
 TEST_F(DaoTableEditTest, CountsAndRecordNumbersForEveryRecordsetType)
@@ -580,7 +580,7 @@ TEST_F(DaoTableFaultTest, AFailedDeleteKeepsEveryBookmarkOnItsRow)
     const TBookmark spark = table->GetBookmark();
     table->First();
     table->Next();
-    EXPECT_FALSE(MessageOf([&] { table->Delete(); }).isEmpty());
+    EXPECT_FALSE(ErrorOf([&] { table->Delete(); }).isEmpty());
     table->GotoBookmark(spark);
     EXPECT_EQ(table->FieldByName(QStringLiteral("name"))->AsString(), QStringLiteral("Spark plug"));
     EXPECT_EQ(table->RecNo(), 4);
@@ -593,7 +593,7 @@ TEST_F(DaoTableFaultTest, AnUnreadableDateIsRefusedNotReportedAsPosted)
     table->FieldByName(QStringLiteral("made"))->SetDefaultExpression(QStringLiteral("'soon'"));
     table->Append();
     table->FieldByName(QStringLiteral("name"))->SetAsString(QStringLiteral("Dated"));
-    EXPECT_FALSE(MessageOf([&] { table->Post(); }).isEmpty());
+    EXPECT_FALSE(ErrorOf([&] { table->Post(); }).isEmpty());
     EXPECT_EQ(table->State(), dsInsert);
     table->Cancel();
     EXPECT_FALSE(table->Locate(QStringLiteral("name"), TVariant(QStringLiteral("Dated")), {}));
@@ -611,7 +611,7 @@ TEST_F(DaoTableFaultTest, ABookmarkOfARowAnotherUserDeletedRaisesAndTheTableReco
         engine.OpenDatabase(path)->Execute(QStringLiteral("DELETE FROM items WHERE id = 3"), dao::dbFailOnError);
     }
     database->Idle();
-    EXPECT_FALSE(MessageOf([&] { table->GotoBookmark(oil); }).isEmpty());
+    EXPECT_FALSE(ErrorOf([&] { table->GotoBookmark(oil); }).isEmpty());
     EXPECT_TRUE(table->Active());
     EXPECT_EQ(Column(*table, QStringLiteral("name")), QStringList({"Brake pad", "Air filter", "Spark plug", "Wheel align"}));
 }

@@ -148,9 +148,9 @@ TEST_F(DaoTableMasterTest, CircularLinksAreRefusedAndNilEmptiesTheFields)
     detail->Open();
     TDataSource detailSource;
     detailSource.SetDataSet(detail.get());
-    EXPECT_EQ(MessageOf([&] { master->SetMasterSource(&detailSource); }), QStringLiteral("Circular links not allowed!"));
+    EXPECT_EQ(ErrorOf([&] { master->SetMasterSource(&detailSource); }), QStringLiteral("Circular links not allowed!"));
     EXPECT_EQ(master->MasterSource(), nullptr);
-    EXPECT_EQ(MessageOf([&] { detail->SetMasterSource(&detailSource); }), QStringLiteral("Circular links not allowed!"));
+    EXPECT_EQ(ErrorOf([&] { detail->SetMasterSource(&detailSource); }), QStringLiteral("Circular links not allowed!"));
     EXPECT_EQ(detail->MasterSource(), &source);
 
     detail->SetMasterSource(nullptr);

@@ -49,7 +49,7 @@ TEST(DaoCriteria, ComparisonsByValueType)
     const QLocale bulgarian(QStringLiteral("bg_BG"));
     for (const Case& c : cases) {
         QString value = c.value;
-        const QString message = MessageOf([&] {
+        const QString message = ErrorOf([&] {
             EXPECT_EQ(KeyComparison(c.type, c.guid, value, c.options, failure, bulgarian), c.comparison) << c.value.toStdString();
         });
         EXPECT_EQ(message, c.comparison.isEmpty() ? failure : QString()) << c.value.toStdString();
@@ -124,7 +124,7 @@ TEST_F(DaoTableSearchTest, FindKeyMatchesCyrillicPrefixesInAnyCase)
     EXPECT_TRUE(table->FindKey({QStringLiteral("3")}));
     EXPECT_EQ(Name(*table), QStringLiteral("Мария"));
     EXPECT_EQ(table->RecNo(), 3);
-    EXPECT_EQ(MessageOf([&] { table->FindKey({QStringLiteral("1"), QStringLiteral("2")}); }),
+    EXPECT_EQ(ErrorOf([&] { table->FindKey({QStringLiteral("1"), QStringLiteral("2")}); }),
               QStringLiteral("List index out of bounds (1)"));
 }
 
@@ -153,7 +153,7 @@ TEST_F(DaoTableSearchTest, LocateOverCyrillicTextByOptions)
             EXPECT_EQ(table->Locate(QString::fromLatin1(c.fields), c.values, c.options), c.found) << type << c.fields;
             EXPECT_EQ(Name(*table), QString::fromUtf8(c.name)) << type << c.fields;
         }
-        EXPECT_EQ(MessageOf([&] { table->Locate(QStringLiteral("name;city"), TVariant(QStringLiteral("x")), {}); }),
+        EXPECT_EQ(ErrorOf([&] { table->Locate(QStringLiteral("name;city"), TVariant(QStringLiteral("x")), {}); }),
                   QStringLiteral("Number of elements in the KeyValues array must be equal to the number of fields."));
     }
 }
@@ -164,7 +164,7 @@ TEST_F(DaoTableSearchTest, LocateOnATableNeedsAnIndex)
     table->SetTableType(1);
     table->SetAutoFindIndex(false);
     table->Open();
-    EXPECT_EQ(MessageOf([&] { table->Locate(QStringLiteral("kind"), TVariant(QStringLiteral("work")), {}); }),
+    EXPECT_EQ(ErrorOf([&] { table->Locate(QStringLiteral("kind"), TVariant(QStringLiteral("work")), {}); }),
               QStringLiteral("Index Property is Empty!\r\nYou must set an index before using Locate with StandardTables"));
 }
 
@@ -211,11 +211,11 @@ TEST_F(DaoTableSearchTest, LookupAnswersAndPutsTheFilterBackOnEveryPath)
     EXPECT_TRUE(table->Lookup(QStringLiteral("name"), TVariant(QStringLiteral("Нико")), QStringLiteral("city")).IsNull());
     EXPECT_EQ(table->Recordset()->Filter(), QStringLiteral("[city] <> \"Русе\""));
     // A value the engine cannot compare with the field fails, and the filter is still put back.
-    EXPECT_FALSE(MessageOf([&] { table->Lookup(QStringLiteral("id"), TVariant(QStringLiteral("x")), QStringLiteral("city")); }).isEmpty());
+    EXPECT_FALSE(ErrorOf([&] { table->Lookup(QStringLiteral("id"), TVariant(QStringLiteral("x")), QStringLiteral("city")); }).isEmpty());
     EXPECT_EQ(table->Recordset()->Filter(), QStringLiteral("[city] <> \"Русе\""));
-    EXPECT_EQ(MessageOf([&] { table->Lookup(QStringLiteral("id"), TVariant(1), QStringLiteral("nosuch")); }),
+    EXPECT_EQ(ErrorOf([&] { table->Lookup(QStringLiteral("id"), TVariant(1), QStringLiteral("nosuch")); }),
               QStringLiteral("Invalid field name: nosuch"));
-    EXPECT_EQ(MessageOf([&] { table->Lookup(QStringLiteral("id"), TVariant(1), QString()); }),
+    EXPECT_EQ(ErrorOf([&] { table->Lookup(QStringLiteral("id"), TVariant(1), QString()); }),
               QStringLiteral("ResultFields are not defined"));
     EXPECT_EQ(Name(*table), QStringLiteral("Иван Петров"));
 }
@@ -281,7 +281,7 @@ TEST_F(DaoTableHostileKeyTest, FindKeyMatchesTheTypedCharactersAsAPrefix)
     for (const HostileKey& k : kHostileKeys) {
         SCOPED_TRACE(k.typed);
         table->First();
-        QString message = MessageOf([&] { EXPECT_EQ(table->FindKey({QString::fromLatin1(k.typed)}), k.id != 0); });
+        QString message = ErrorOf([&] { EXPECT_EQ(table->FindKey({QString::fromLatin1(k.typed)}), k.id != 0); });
         EXPECT_TRUE(message.isEmpty()) << message.toStdString();
         EXPECT_EQ(IdOf(*table), k.id != 0 ? k.id : 1);
     }
@@ -296,7 +296,7 @@ TEST_F(DaoTableHostileKeyTest, APartialLocateMatchesTheTypedCharactersAsAPrefix)
         for (const HostileKey& k : kHostileKeys) {
             SCOPED_TRACE(QStringLiteral("%1 %2").arg(type).arg(QString::fromLatin1(k.typed)).toStdString());
             table->First();
-            const QString message = MessageOf([&] {
+            const QString message = ErrorOf([&] {
                 EXPECT_EQ(table->Locate(QStringLiteral("name"), TVariant(QString::fromLatin1(k.typed)),
                                         loPartialKey | loCaseInsensitive),
                           k.id != 0);

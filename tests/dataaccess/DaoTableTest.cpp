@@ -161,7 +161,7 @@ TEST_F(DaoTableTest, PropertyWritesAreRefusedOrTakeEffect)
         auto table = Table();
         if (c.active)
             table->Open();
-        EXPECT_EQ(MessageOf([&] { c.write(*table); }), QString::fromLatin1(c.message)) << c.name;
+        EXPECT_EQ(ErrorOf([&] { c.write(*table); }), QString::fromLatin1(c.message)) << c.name;
         EXPECT_TRUE(c.effect(*table)) << c.name;
     }
 }
@@ -203,18 +203,18 @@ TEST_F(DaoTableTest, OpenRefusalsSayWhy)
 {
     TDaoTable none;
     none.SetTableName(QStringLiteral("items"));
-    EXPECT_EQ(MessageOf([&] { none.Open(); }), QStringLiteral("TDaoTable.OpenDaoRecordset: Missing Database Property"));
+    EXPECT_EQ(ErrorOf([&] { none.Open(); }), QStringLiteral("TDaoTable.OpenDaoRecordset: Missing Database Property"));
     EXPECT_FALSE(none.Active());
     auto empty = Table(QString());
-    EXPECT_EQ(MessageOf([&] { empty->Open(); }),
+    EXPECT_EQ(ErrorOf([&] { empty->Open(); }),
               QStringLiteral("TDaoTable.OpenDaoRecordset: Missing TableName or QueryDefName, or SQL is empty!"));
     auto dynamic = Table();
     dynamic->SetTableType(16);
-    EXPECT_EQ(MessageOf([&] { dynamic->Open(); }),
+    EXPECT_EQ(ErrorOf([&] { dynamic->Open(); }),
               QStringLiteral("TDaoTable.OpenDaoRecordset: DynamicTables are for ODBC connections only!"));
     database->SetConnected(false);
     auto closed = Table();
-    EXPECT_EQ(MessageOf([&] { closed->Open(); }), QStringLiteral("TDaoTable.OpenDaoRecordset: Database is NOT connected"));
+    EXPECT_EQ(ErrorOf([&] { closed->Open(); }), QStringLiteral("TDaoTable.OpenDaoRecordset: Database is NOT connected"));
     EXPECT_FALSE(closed->Active());
     closed->SetDatabaseAutoActivate(true);
     closed->Open();
@@ -264,7 +264,7 @@ TEST_F(DaoTableTest, SavedQueryParametersCountAndNull)
         auto table = Table(QString());
         table->SetQueryDefName(QStringLiteral("three"));
         table->SetQueryDefParametersText(QString::fromLatin1(c.lines));
-        EXPECT_EQ(MessageOf([&] { table->Open(); }), QString::fromLatin1(c.message)) << c.lines;
+        EXPECT_EQ(ErrorOf([&] { table->Open(); }), QString::fromLatin1(c.message)) << c.lines;
         EXPECT_EQ(table->Active(), QString::fromLatin1(c.message).isEmpty()) << c.lines;
         if (table->Active()) {
             EXPECT_EQ(Column(*table, QStringLiteral("name")), c.names) << c.lines;
@@ -284,7 +284,7 @@ TEST_F(DaoTableTest, RequeryTakesFreshQueryParameters)
     EXPECT_TRUE(table->Requery());
     EXPECT_EQ(Column(*table, QStringLiteral("name")), QStringList({"Brake pad", "Air filter", "Spark plug"}));
     table->SetQueryDefParametersText(QStringLiteral("1"));
-    EXPECT_EQ(MessageOf([&] { table->Requery(); }),
+    EXPECT_EQ(ErrorOf([&] { table->Requery(); }),
               QStringLiteral("TDaoTable.Requery: Invalid number of QueryDef parameters or parameter is not in valid format!"));
     auto plain = Table();
     plain->SetTableType(1);
@@ -313,9 +313,9 @@ TEST_F(DaoTableTest, ExecSqlRunsActionsOnAConnectedDatabase)
 {
     TDaoTable lone;
     TStringList del(QStringList{"DELETE * FROM items WHERE kind = 'work'"});
-    EXPECT_EQ(MessageOf([&] { lone.ExecSQL(del); }),
+    EXPECT_EQ(ErrorOf([&] { lone.ExecSQL(del); }),
               QStringLiteral("TDaoTable.ExecSQL: Cannot execute SQL query while Database is not Assigned or Connected!"));
-    EXPECT_EQ(MessageOf([&] { lone.ExecuteSQL(); }),
+    EXPECT_EQ(ErrorOf([&] { lone.ExecuteSQL(); }),
               QStringLiteral("TDaoTable.ExecuteSQL: Cannot execute SQL query while Database is not Assigned or Connected!"));
     auto table = Table(QString());
     EXPECT_EQ(table->ExecSQL(del), 2);
@@ -473,7 +473,7 @@ TEST_F(DaoTableTest, AFailedReopenInASetterKeepsTheOldSettingsOrCloses)
     auto table = Table();
     table->Open();
     table->SetSortedByText(QStringLiteral("name"));
-    EXPECT_FALSE(MessageOf([&] { table->SetSortedByText(QStringLiteral("nosuch DESC")); }).isEmpty());
+    EXPECT_FALSE(ErrorOf([&] { table->SetSortedByText(QStringLiteral("nosuch DESC")); }).isEmpty());
     ASSERT_TRUE(table->Active());
     ASSERT_NE(table->Recordset(), nullptr);
     EXPECT_TRUE(table->Recordset()->IsOpen());
@@ -481,7 +481,7 @@ TEST_F(DaoTableTest, AFailedReopenInASetterKeepsTheOldSettingsOrCloses)
     EXPECT_EQ(Column(*table, QStringLiteral("name")).first(), QStringLiteral("Air filter"));
 
     table->SetFilter(QStringLiteral("nosuch = 1"));
-    EXPECT_FALSE(MessageOf([&] { table->SetFiltered(true); }).isEmpty());
+    EXPECT_FALSE(ErrorOf([&] { table->SetFiltered(true); }).isEmpty());
     EXPECT_FALSE(table->Filtered());
     ASSERT_TRUE(table->Active());
     EXPECT_TRUE(table->Recordset()->IsOpen());

@@ -12,11 +12,9 @@
 #include "platform/dao/DaoRecordset.h"
 #include "platform/dao/DaoTableDef.h"
 #include "platform/toolkit/Exceptions.h"
+#include "support/ErrorOf.h"
+#include "support/FolderState.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QMap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -24,29 +22,6 @@
 #include <memory>
 
 namespace datest {
-
-// The message an action raises; empty when it raises nothing.
-inline QString MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QString();
-}
-
-// The contents of every file in a folder, to show that nothing on disk changed.
-inline QMap<QString, QByteArray> FolderState(const QString& folder)
-{
-    QMap<QString, QByteArray> state;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
-        QFile f(QDir(folder).filePath(name));
-        f.open(QIODevice::ReadOnly);
-        state[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-    }
-    return state;
-}
 
 class DataAccessFixture : public ::testing::Test {
 protected:

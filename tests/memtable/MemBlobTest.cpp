@@ -1,23 +1,13 @@
 #include "MemTableFixture.h"
 
 #include "memtable/MemBlob.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
-
-template <typename F>
-QString ErrorOf(F&& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
 
 // N Integer, M Memo, P Blob.
 std::unique_ptr<TMemTable> BlobTable()

@@ -1,6 +1,7 @@
 #include "MemTableFixture.h"
 
 #include "memtable/MemCompare.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
@@ -10,17 +11,6 @@
 #include <random>
 
 namespace {
-
-template <typename F>
-QString ErrorOf(F&& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
 
 // ByN: unique over N; ByT: descending and case-insensitive over T.
 std::unique_ptr<TMemTable> MakeIndexedTable()

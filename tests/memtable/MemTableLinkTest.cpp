@@ -1,21 +1,11 @@
 #include "MemTableFixture.h"
 
 #include "platform/toolkit/DataSource.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-template <typename F>
-QString ErrorOf(F&& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
 
 // A master of two orders (ID 1 and 2) and a detail of lines over MID, linked by ID.
 struct MasterDetail {

@@ -1,19 +1,9 @@
 #include "MemTableFixture.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-template <typename F>
-QString ErrorOf(F&& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
 
 TEST(MemTable, VersionAlwaysReadsTheSame)
 {

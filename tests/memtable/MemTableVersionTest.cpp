@@ -2,21 +2,11 @@
 
 #include "memtable/MemDeltaHandler.h"
 #include "memtable/MemJournal.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-template <typename F>
-QString ErrorOf(F&& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
 
 TField* N(TDataSet& t) { return t.FieldByName(QStringLiteral("N")); }
 

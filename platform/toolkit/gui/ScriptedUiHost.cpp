@@ -2,7 +2,9 @@
 
 #include "platform/toolkit/Exceptions.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QPrinter>
 
 namespace {
 
@@ -157,6 +159,41 @@ bool TScriptedUiHost::PrintSetup(QPrinter&)
 {
     shown_.push_back({TShownRecord::PrintDialog, {}, {}, {}, printAccepted_ ? mrOk : mrCancel, {}, true});
     return printAccepted_;
+}
+
+QString TScriptedUiHost::PrintFolder()
+{
+    if (printFolder_.isEmpty()) {
+        ownPrintFolder_ = std::make_unique<QTemporaryDir>();
+        if (!ownPrintFolder_->isValid())
+            throw EInvalidOperation(QStringLiteral("No folder for print runs: %1").arg(ownPrintFolder_->errorString()));
+        printFolder_ = ownPrintFolder_->path();
+    }
+    return printFolder_;
+}
+
+QStringList TScriptedUiHost::PrintedFiles() const
+{
+    QStringList files;
+    for (const TShownRecord& r : shown_)
+        if (r.Kind == TShownRecord::Print && r.Result == mrOk) files << r.FileName;
+    return files;
+}
+
+bool TScriptedUiHost::PrintDocument(const QString& jobName, const TPrintJob& paint)
+{
+    const size_t index = shown_.size();
+    shown_.push_back({TShownRecord::Print, jobName, {}, {}, mrCancel, {}, true});
+    if (!printerAvailable_) return false;
+    const QString file = QDir(PrintFolder()).filePath(QStringLiteral("print-%1.pdf").arg(CountOf(TShownRecord::Print)));
+    shown_[index].FileName = file;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setDocName(jobName);
+    paint(printer);
+    shown_[index].Result = mrOk;
+    return true;
 }
 
 void TScriptedUiHost::ExitProcess(int code)

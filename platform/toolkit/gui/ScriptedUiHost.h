@@ -9,6 +9,12 @@
 //     ... run the action ...
 //     EXPECT_EQ(host.Shown().at(0).Text, "...");
 //
+// A print run goes to a PDF file of its own in the print folder; PrintedFiles() lists them, in
+// the order printed, for a test to read back (PdfText of tests/support/RunTool.h runs pdftotext):
+//
+//     report.Print();
+//     EXPECT_TRUE(PdfText(host.PrintedFiles().at(0)).contains("Фактура"));
+//
 // A form is shown for real (OnShow, OnActivate), so a script can type into it and click its
 // buttons; a script that returns mrNone leaves the form's own ModalResult. A form nobody
 // answers closes as by its close box (mrCancel). A message box nobody answers gets OK when it
@@ -16,17 +22,19 @@
 
 #include "platform/toolkit/gui/UiHost.h"
 
+#include <QTemporaryDir>
 #include <functional>
+#include <memory>
 #include <vector>
 
 struct TShownRecord {
-    enum TKind { Form, Message, FileDialog, Document, PrintDialog, Exit };
+    enum TKind { Form, Message, FileDialog, Document, PrintDialog, Print, Exit };
     TKind Kind = Form;
-    QString Name;     // the form's object name
+    QString Name;     // the form's object name; for a print run its job name
     QString Caption;  // the window or box caption
     QString Text;     // the message; for a form its labels' captions, one a line
     TModalResult Result = mrNone;  // for an exit, the exit code
-    QString FileName;              // what a file dialog answered
+    QString FileName;              // what a file dialog answered; the PDF file of a print run
     bool Answered = false;         // a rule of the script answered it
 };
 
@@ -45,6 +53,13 @@ public:
     void SetDocumentsOpen(bool open) { documentsOpen_ = open; }
     // What the print dialog answers (false at first: nothing is printed unless a test asks).
     void SetPrintAccepted(bool accepted) { printAccepted_ = accepted; }
+    // Whether there is a printer (true at first); without one a print run is refused.
+    void SetPrinterAvailable(bool available) { printerAvailable_ = available; }
+    // Where print runs are written; at first a temporary folder removed with the host.
+    void SetPrintFolder(const QString& folder) { printFolder_ = folder; }
+    QString PrintFolder();
+    // The PDF files of the print runs, in order.
+    QStringList PrintedFiles() const;
 
     const std::vector<TShownRecord>& Shown() const { return shown_; }
     // The texts of the message boxes and forms shown, in order.
@@ -57,6 +72,9 @@ public:
     QString FileDialog(const TFileDialogRequest& request) override;
     bool OpenDocument(const QString& target) override;
     bool PrintSetup(QPrinter& printer) override;
+    // Paints on a PDF printer writing the next file of the print folder and records the run;
+    // its Result is mrOk once painted, mrCancel when refused for want of a printer.
+    bool PrintDocument(const QString& jobName, const TPrintJob& paint) override;
     // Records the exit and throws EProcessExit.
     void ExitProcess(int code) override;
 
@@ -78,4 +96,7 @@ private:
     std::vector<TShownRecord> shown_;
     bool documentsOpen_ = true;
     bool printAccepted_ = false;
+    bool printerAvailable_ = true;
+    QString printFolder_;
+    std::unique_ptr<QTemporaryDir> ownPrintFolder_;
 };

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
@@ -153,6 +155,16 @@ bool TQtUiHost::PrintSetup(QPrinter& printer)
 {
     QPrintDialog dialog(&printer, DialogParent());
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool TQtUiHost::PrintDocument(const QString& jobName, const TPrintJob& paint)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) return false;
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(jobName);
+    paint(printer);
+    return true;
 }
 
 void TQtUiHost::ExitProcess(int code)

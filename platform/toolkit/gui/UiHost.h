@@ -1,7 +1,7 @@
 #pragma once
 // The one seam for everything that waits for a person or leaves the program: modal forms,
-// message boxes, file dialogs, opening a document or link with the desktop, and ending the
-// process with an exit code. The program runs on the Qt host; a test installs a scripted host
+// message boxes, file dialogs, opening a document or link with the desktop, the printer, and
+// ending the process with an exit code. The program runs on the Qt host; a test installs a scripted host
 // (ScriptedUiHost.h) that answers, records what was shown and never blocks.
 
 #include "platform/toolkit/gui/Form.h"
@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <exception>
+#include <functional>
 
 class QPrinter;
 
@@ -60,6 +61,9 @@ private:
     int code_;
 };
 
+// Draws a document on the printer it is given.
+using TPrintJob = std::function<void(QPrinter& printer)>;
+
 class TUiHost {
 public:
     virtual ~TUiHost() = default;
@@ -74,6 +78,10 @@ public:
     // The print dialog for `printer`; true when the person chose to print (the printer then
     // holds the choices).
     virtual bool PrintSetup(QPrinter& printer) = 0;
+    // One print run: `paint` draws the whole document on the printer the host hands out (it
+    // sets the page layout and begins and ends its own painter); `jobName` names the run.
+    // False, with nothing painted, when there is no printer. What `paint` raises passes on.
+    virtual bool PrintDocument(const QString& jobName, const TPrintJob& paint) = 0;
     // Ends the process at once with `code`.
     virtual void ExitProcess(int code) = 0;
 };
@@ -104,6 +112,8 @@ public:
     QString FileDialog(const TFileDialogRequest& request) override;
     bool OpenDocument(const QString& target) override;
     bool PrintSetup(QPrinter& printer) override;
+    // The system's default printer, without a dialog.
+    bool PrintDocument(const QString& jobName, const TPrintJob& paint) override;
     void ExitProcess(int code) override;
 };
 

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace dao;
@@ -206,6 +207,26 @@ TEST_F(TemplateDatabaseTest, EverySavedQueryRunsAndGivesItsColumns)
         EXPECT_TRUE(rs->Eof());
         rs->Close();
     }
+}
+
+TEST_F(TemplateDatabaseTest, SavedQueriesKeepTheirFilesLinesWithoutItsComments)
+{
+    using namespace shopschema;
+    for (const TQueryDesign& query : ShopQueries()) {
+        SCOPED_TRACE(query.Name.toStdString());
+        EXPECT_TRUE(query.Sql.startsWith(QLatin1String("SELECT ")) || query.Sql.startsWith(QLatin1String("PARAMETERS ")));
+        EXPECT_TRUE(query.Sql.endsWith(QLatin1Char(';')));
+        EXPECT_FALSE(query.Sql.contains(QLatin1String("--")));
+        EXPECT_FALSE(query.Sql.contains(QLatin1String("\n\n")));
+        EXPECT_EQ(db->QueryDefs()[query.Name]->SQL(), query.Sql);
+    }
+    const auto totals = std::find_if(ShopQueries().begin(), ShopQueries().end(),
+                                     [](const TQueryDesign& q) { return q.Name == QLatin1String("QueryArticleTotalQuty"); });
+    ASSERT_NE(totals, ShopQueries().end());
+    EXPECT_EQ(totals->Sql.toStdString(),
+              "SELECT QATQAll.delivery_detail_id, QATQAll.total_quty, QATQAll.delivery_price, QATQAll.sale_price\n"
+              "FROM QATQAll\nWHERE (((QATQAll.total_quty)>0));")
+        << "a query after a comment in the file";
 }
 
 TEST_F(TemplateDatabaseTest, OpensOnlyWithTheShopPassword)

@@ -8,10 +8,8 @@
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoRecordset.h"
 #include "platform/dao/DaoTableDef.h"
+#include "support/FolderState.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -31,18 +29,6 @@ inline int ErrorOf(const std::function<void()>& call)
         return e.Number();
     }
     return 0;
-}
-
-// The contents of every file in a folder, to show that nothing on disk changed.
-inline QMap<QString, QByteArray> FolderState(const QString& folder)
-{
-    QMap<QString, QByteArray> state;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
-        QFile f(QDir(folder).filePath(name));
-        f.open(QIODevice::ReadOnly);
-        state[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-    }
-    return state;
 }
 
 struct PartRow {

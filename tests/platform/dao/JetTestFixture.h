@@ -5,6 +5,7 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/JetSql.h"
 #include "platform/toolkit/DateTime.h"
+#include "ShopQueries.h"
 
 #include <QDate>
 #include <QMap>
@@ -150,137 +151,15 @@ inline QStringList FixtureRows()
     };
 }
 
-// The shop's saved queries as the template database stores them: the stock queries take
-// Nz of the sold quantity, and the two cash payment queries group by the row id as well.
+// The shop's saved queries as the template database stores them.
 inline const std::map<QString, QString>& SavedQueries()
 {
-    static const std::map<QString, QString> queries = {
-        {"QuerySaleDetail",
-         "SELECT sale_detail.id, sale_detail.cur_prod_count, sale_detail.sale_id, sale_detail.article_code, "
-         "sale_detail.article_name, sale_detail.delivery_price, sale_detail.sale_price, sale_detail.discount, "
-         "sale_detail.dimention, sale_detail.sale_quantity, sale_detail.[sale_price]*[sale_quantity] AS sale_sum, "
-         "Format((([sale_price]*100-[discount]*[sale_price])/100)*[sale_quantity],'0.00',0,0) AS TotalSaleSum, "
-         "sale_detail.delivery_detail_id, sale_detail.quantity_reminder, sale_detail.service, "
-         "sale_detail.delivery_tax_value, sale_detail.total_sale_sum, sale_detail.last_modified, "
-         "sale_detail.seller_id\nFROM sale_detail;"},
-        {"QuerySaleTotalSum",
-         "SELECT sale.id, sale.tax_rate, Format(Sum((([sale_price]*100-[discount]*[sale_price])/100)*[sale_quantity]),"
-         "'0.00',0,0) AS Sumsale_total, Format([Sumsale_total]*[tax_rate]/100,'0.00',0,0) AS SaleDDS, "
-         "Format([Sumsale_total]*1+[SaleDDS]*1,'0.00',0,0) AS Total, sale.deleted\n"
-         "FROM myfirm INNER JOIN (sale INNER JOIN sale_detail ON sale.id = sale_detail.sale_id) ON myfirm.id = "
-         "sale.myfirm_id\nGROUP BY sale.id, sale.tax_rate, sale.deleted;"},
-        {"MyQuty",
-         "SELECT DISTINCTROW sale_detail.delivery_detail_id, IIf((([sale].[invoice_accept])=True) And "
-         "(([sale].[invoice_annul])=False),Sum([sale_detail].[sale_quantity]),0) AS SumSaleQuty, "
-         "sale.invoice_accept, sale.invoice_annul\nFROM sale_detail LEFT JOIN sale ON sale_detail.sale_id = sale.id\n"
-         "GROUP BY sale_detail.delivery_detail_id, sale.invoice_accept, sale.invoice_annul\n"
-         "HAVING (((sale.invoice_accept)=True) AND ((sale.invoice_annul)=False))\n"
-         "ORDER BY sale_detail.delivery_detail_id;"},
-        {"QATQAll",
-         "SELECT delivery_detail.id AS delivery_detail_id, delivery_detail.article_code, delivery_detail.article_name, "
-         "delivery_detail.delivery_price, delivery.delivery_tax, delivery_detail.dimention, delivery_detail.producer, "
-         "delivery_detail.service, Sum([delivery_quantity]-Nz([SumSaleQuty],0)) AS total_quty, "
-         "delivery_detail.sale_price, delivery.delivery_tax_value\n"
-         "FROM (delivery_detail LEFT JOIN MyQuty ON delivery_detail.id = MyQuty.delivery_detail_id) INNER JOIN "
-         "delivery ON delivery_detail.delivery_id = delivery.id\n"
-         "GROUP BY delivery_detail.id, delivery_detail.article_code, delivery_detail.article_name, "
-         "delivery_detail.delivery_price, delivery.delivery_tax, delivery_detail.dimention, delivery_detail.producer, "
-         "delivery_detail.service, delivery_detail.sale_price, delivery.delivery_tax_value;"},
-        {"QFIFO",
-         "SELECT Count(delivery_detail.id) AS delivery_detail_id, delivery_detail.article_code, "
-         "delivery_detail.article_name, delivery_detail.dimention, delivery_detail.service, "
-         "Sum([delivery_quantity]-Nz([SumSaleQuty],0)) AS total_quty, delivery_detail.sale_price, "
-         "Format(Avg(delivery_detail.delivery_price),'0.00',0,0) AS delivery_price\n"
-         "FROM delivery_detail LEFT JOIN MyQuty ON delivery_detail.id = MyQuty.delivery_detail_id\n"
-         "GROUP BY delivery_detail.article_code, delivery_detail.article_name, delivery_detail.dimention, "
-         "delivery_detail.service, delivery_detail.sale_price;"},
-        {"QueryArticle",
-         "SELECT DISTINCTROW delivery_detail.article_name, delivery_detail.article_code, delivery_detail.producer, "
-         "delivery_detail.sale_price, Sum(delivery_detail.delivery_quantity) AS QUTY, delivery_detail.dimention, "
-         "delivery_detail.service\nFROM delivery_detail\nGROUP BY delivery_detail.article_name, "
-         "delivery_detail.article_code, delivery_detail.producer, delivery_detail.sale_price, "
-         "delivery_detail.dimention, delivery_detail.service\nORDER BY delivery_detail.article_name;"},
-        {"QueryMark",
-         "SELECT DISTINCTROW model.mark_name\nFROM model\nGROUP BY model.mark_name\nORDER BY model.mark_name;"},
-        {"QDeliveryTotal",
-         "SELECT DISTINCTROW delivery.id, Sum(([delivery].[delivery_tax]*[delivery_detail].[delivery_price]*"
-         "[delivery_detail].[delivery_quantity]*[delivery].[currency_rate])/100) AS DeliveryTaxValue, "
-         "Sum([delivery_price]*[delivery_quantity]*[delivery].[currency_rate]) AS DeliverySum, "
-         "Format([DeliverySum]+[DeliveryTaxValue],'0.00',0,0) AS DeliveryTotal, "
-         "Format(Sum(([delivery].[delivery_tax]*[delivery_detail].[delivery_price]*[delivery_detail].[delivery_quantity]"
-         "*[delivery].[currency_rate])/100),'0.00',0,0) AS DeliveryTaxFormat, "
-         "Format(Sum([delivery_price]*[delivery_quantity]*[delivery].[currency_rate]),'0.00',0,0) AS "
-         "DeliverySumFormat\nFROM delivery_detail INNER JOIN delivery ON delivery_detail.delivery_id = delivery.id\n"
-         "GROUP BY delivery.id\nORDER BY delivery.id;"},
-        {"QCasheSale",
-         "PARAMETERS CasheNum IEEESingle, FromDate DateTime, ToDate DateTime;\n"
-         "SELECT sale.id, sale.sale_num, sale.tax_rate, sale.cashbox_num, "
-         "Format(Sum((([sale_price]*100-[discount]*[sale_price])/100)*[sale_quantity]),'0.00',0,0) AS Sumsale_total, "
-         "Format([Sumsale_total]*[tax_rate]/100,'0.00',0,0) AS SaleDDS, "
-         "Format([Sumsale_total]*1+[SaleDDS]*1,'0.00',0,0) AS Total, sale.sale_date\n"
-         "FROM myfirm INNER JOIN (sale INNER JOIN sale_detail ON sale.id = sale_detail.sale_id) ON myfirm.id = "
-         "sale.myfirm_id\nWHERE (((sale.sale_date)>=[FromDate] And (sale.sale_date)<[ToDate]) AND "
-         "((sale.cashbox_num)=[CasheNum]) AND ((sale.invoice_piment)=True) AND ((sale.invoice_accept)=True) AND "
-         "((sale.invoice_annul)=False))\nGROUP BY sale.id, sale.sale_num, sale.tax_rate, sale.cashbox_num, "
-         "sale.sale_date;"},
-        {"QCasheSaleTotal",
-         "SELECT QCasheSale.cashbox_num, Sum([Sumsale_total]*1) AS TotalSaleSum, Sum([SaleDDS]*1) AS TotalDDS, "
-         "Sum([Total]*1) AS TotalSale\nFROM QCasheSale\nGROUP BY QCasheSale.cashbox_num;"},
-        {"QCasheDelivery",
-         "PARAMETERS CasheBox IEEESingle, FromDate DateTime, ToDate DateTime;\n"
-         "SELECT DISTINCTROW delivery.id, delivery.cashbox_num, Sum(([delivery].[delivery_tax]*"
-         "[delivery_detail].[delivery_price]*[delivery_detail].[delivery_quantity]*[delivery].[currency_rate])/100) AS "
-         "DeliveryTaxValue, Sum([delivery_price]*[delivery_quantity]*[delivery].[currency_rate]) AS DeliverySum, "
-         "Format([DeliverySum]+[DeliveryTaxValue],'0.00',0,0) AS DeliveryTotal, "
-         "Format(Sum(([delivery].[delivery_tax]*[delivery_detail].[delivery_price]*[delivery_detail].[delivery_quantity]"
-         "*[delivery].[currency_rate])/100),'0.00',0,0) AS DeliveryTaxFormat, "
-         "Format(Sum([delivery_price]*[delivery_quantity]*[delivery].[currency_rate]),'0.00',0,0) AS "
-         "DeliverySumFormat, delivery.delivery_date\n"
-         "FROM delivery_detail INNER JOIN delivery ON delivery_detail.delivery_id = delivery.id\n"
-         "WHERE (((delivery.delivery_date)>=[FromDate] And (delivery.delivery_date)<[ToDate]) AND "
-         "((delivery.cashbox_num)=[CasheBox]) AND ((delivery.delivery_piment)=True))\n"
-         "GROUP BY delivery.id, delivery.cashbox_num, delivery.delivery_date\nORDER BY delivery.id;"},
-        {"QCasheDeliveryTotal",
-         "SELECT QCasheDelivery.cashbox_num, Sum([DeliveryTaxFormat]*1) AS Tax, Sum([DeliverySumFormat]*1) AS Summ, "
-         "Sum([DeliveryTotal]*1) AS Total\nFROM QCasheDelivery\nGROUP BY QCasheDelivery.cashbox_num;"},
-        {"QCasheEPayment",
-         "PARAMETERS CashBox IEEESingle, FromDate DateTime, ToDate DateTime;\n"
-         "SELECT employee_payment.payment_date, employee.employee_name, employee_payment.cashbox_num, "
-         "employee_payment.work, employee_payment.payment\n"
-         "FROM employee INNER JOIN employee_payment ON employee.id = employee_payment.employee_id\n"
-         "WHERE (((employee_payment.payed)=True) AND ((employee_payment.payment_date)>=[FromDate] And "
-         "(employee_payment.payment_date)<[ToDate]) AND ((employee_payment.cashbox_num)=[CashBox]))\n"
-         "GROUP BY employee_payment.id, employee_payment.payment_date, employee.employee_name, "
-         "employee_payment.cashbox_num, employee_payment.work, employee_payment.payment;"},
-        {"QCasheEPymentTotal",
-         "SELECT QCasheEPayment.cashbox_num, Sum(QCasheEPayment.payment) AS PaymentSum\nFROM QCasheEPayment\n"
-         "GROUP BY QCasheEPayment.cashbox_num;"},
-        {"QCasheEWork",
-         "PARAMETERS CashBox IEEESingle, FromDate DateTime, ToDate DateTime;\n"
-         "SELECT employee_working.cashbox_num, employee.employee_name, employee_working.payment, "
-         "employee_working.end_data_time, employee_working.payment_date\n"
-         "FROM employee INNER JOIN employee_working ON employee.id = employee_working.employee_id\n"
-         "WHERE (((employee_working.payment_date)>=[FromDate] And (employee_working.payment_date)<[ToDate]) AND "
-         "((employee_working.cashbox_num)=[CashBox]) AND ((employee_working.payed)=True))\n"
-         "GROUP BY employee_working.id, employee_working.cashbox_num, employee.employee_name, "
-         "employee_working.payment, employee_working.end_data_time, employee_working.payment_date;"},
-        {"QCasheEWorkTotal",
-         "SELECT QCasheEWork.cashbox_num, Sum(QCasheEWork.payment) AS PaymentSum\nFROM QCasheEWork\n"
-         "GROUP BY QCasheEWork.cashbox_num;"},
-        {"QCasheTakingsTotal",
-         "PARAMETERS CashBox IEEESingle, FromDate DateTime, ToDate DateTime;\n"
-         "SELECT takings.cashbox_num, Sum(takings.take) AS TakedTotalSum\nFROM takings\n"
-         "WHERE (((takings.date)>=[FromDate] And (takings.date)<[ToDate]) AND ((takings.cashbox_num)=[CashBox]))\n"
-         "GROUP BY takings.cashbox_num\nORDER BY takings.cashbox_num;"},
-        {"QCasheGiveInTotal",
-         "PARAMETERS CashBox IEEESingle, FromDate DateTime, ToDate DateTime;\n"
-         "SELECT give_in.cashbox_num, Sum(give_in.give) AS GiveTotal\nFROM give_in\n"
-         "WHERE (((give_in.date)>=[FromDate]) AND ((give_in.date)<[ToDate]) AND ((give_in.cashbox_num)=[CashBox]))\n"
-         "GROUP BY give_in.cashbox_num\nORDER BY give_in.cashbox_num;"},
-        // The stock window's totals read this one; its text is ours to choose.
-        {"QueryArticleTotalQuty",
-         "SELECT QATQAll.total_quty, QATQAll.delivery_price, QATQAll.sale_price FROM QATQAll;"},
-    };
+    static const std::map<QString, QString> queries = [] {
+        std::map<QString, QString> byName;
+        for (auto& [name, sql] : shopschema::ShopQueryTexts())
+            byName[name] = sql;
+        return byName;
+    }();
     return queries;
 }
 

@@ -6,6 +6,8 @@
 #include "platform/report/ReportError.h"
 #include "platform/report/ReportExpr.h"
 #include "platform/toolkit/VectorDataSet.h"
+#include "platform/toolkit/gui/ScriptedUiHost.h"
+#include "support/RunTool.h"
 
 #include <gtest/gtest.h>
 
@@ -77,8 +79,50 @@ TEST(ReportDataSet, PrintsItsRowsAndTheCurrentRowOfDatasetsFoundByName)
     fixture.report->Prepare();
     EXPECT_EQ(fixture.Texts().join(QLatin1Char('|')).toStdString(), "№ 8|Масло||Смяна на масло|V|Филтър|");
     EXPECT_FALSE(fixture.lines->ControlsDisabled());
-    EXPECT_TRUE(fixture.lines->Eof());
+    EXPECT_EQ(fixture.lines->RecNo(), 1) << "back on the row it stood on";
     EXPECT_EQ(fixture.sale->FieldByName(QStringLiteral("sale_num"))->AsInteger(), 8) << "other datasets stay put";
+}
+
+TEST(ReportDataSet, TheReportLeavesItsDatasetOnTheRowItStoodOn)
+{
+    TScriptedUiHost host;
+    TScopedUiHost installed(host);
+    TDataModuleFixture fixture;
+    TField* name = fixture.lines->FieldByName(QStringLiteral("article_name"));
+    int scrolls = 0;
+    fixture.lines->AfterScroll = [&](TDataSet*) { ++scrolls; };
+    fixture.lines->Next();
+    ASSERT_EQ(name->AsString().toStdString(), "Смяна на масло");
+    scrolls = 0;
+
+    fixture.report->Prepare();
+    EXPECT_EQ(name->AsString().toStdString(), "Смяна на масло");
+    EXPECT_FALSE(fixture.lines->Eof());
+    fixture.report->Print();
+    EXPECT_EQ(name->AsString().toStdString(), "Смяна на масло") << "printing lays out anew";
+    ASSERT_EQ(host.PrintedFiles().size(), 1);
+    EXPECT_TRUE(PdfText(host.PrintedFiles().at(0)).contains(QStringLiteral("Филтър")));
+
+    fixture.lines->Last();
+    fixture.report->Prepare();
+    EXPECT_EQ(name->AsString().toStdString(), "Филтър");
+    EXPECT_GT(scrolls, 0) << "the walk moves the dataset as a person's scroll would";
+}
+
+TEST(ReportDataSet, AnEmptyDatasetStaysEmptyAndPrintsItsOtherBands)
+{
+    TDataModuleFixture fixture;
+    VectorDataSet none;
+    none.SetName(QStringLiteral("tblSaleDetail"));
+    none.FieldDefs().Add(QStringLiteral("article_name"), ftString, 50);
+    none.FieldDefs().Add(QStringLiteral("service"), ftBoolean);
+    CreateFields(none);
+    none.Open();
+    fixture.report->SetDataSet(&none);
+    fixture.report->Prepare();
+    EXPECT_TRUE(none.Eof());
+    EXPECT_TRUE(none.Bof());
+    EXPECT_EQ(fixture.Texts().join(QLatin1Char('|')).toStdString(), "№ 8");
 }
 
 TEST(ReportDataSet, AClosedOrMissingDatasetIsAnErrorAndADeletedOneIsForgotten)

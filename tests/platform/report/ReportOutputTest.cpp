@@ -11,25 +11,16 @@
 #include "platform/report/ReportShape.h"
 #include "platform/report/ReportSysData.h"
 #include "platform/toolkit/gui/ScriptedUiHost.h"
+#include "support/RunTool.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString RunTool(const QString& tool, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QStringLiteral("<%1 failed: %2>").arg(tool, QString::fromUtf8(process.readAllStandardError()));
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 // An invoice-like report of many lines: the title and the lines in Cyrillic, page numbers below.
 struct TInvoiceFixture {
@@ -107,7 +98,7 @@ TEST(ReportPdf, CyrillicTextsComeOutAsTextInOrderWithEmbeddedFonts)
     fixture.report.SaveToPdf(file);
     ASSERT_EQ(fixture.report.PageCount(), 2);
 
-    const QString text = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    const QString text = PdfText(file);
     ExpectInOrder(text, {QStringLiteral("Фактура"), QStringLiteral("ОРИГИНАЛ"), QStringLiteral("Резервна част 1"),
                          QStringLiteral("Резервна част 2"), QStringLiteral("стр. 1"), QStringLiteral("\f"),
                          QStringLiteral("Резервна част 60"), QStringLiteral("Словом : Сто и двадесет лева"),
@@ -143,7 +134,7 @@ TEST(ReportPdf, TextsWiderThanTheirBoxAreCutAtTheBoxEdge)
     add(20, taRightJustify);
     add(40, taCenter);
     report.SaveToPdf(file);
-    const QStringList lines = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")})
+    const QStringList lines = PdfText(file)
                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 3);
     const QString left = lines.at(0).trimmed();
@@ -185,10 +176,32 @@ TEST(ReportPdf, OutputThatCannotBeWrittenIsAnError)
     EXPECT_THROW(fixture.report.SaveToPdf(QString()), EReportError);
 }
 
+TEST(ReportPrint, APrintRunGoesThroughTheUiHostAndReadsBack)
+{
+    TScriptedUiHost host;
+    TScopedUiHost installed(host);
+    TInvoiceFixture fixture;
+    fixture.report.Print();
+    ASSERT_EQ(host.PrintedFiles().size(), 1);
+    EXPECT_EQ(host.Shown().at(0).Name.toStdString(), "Фактура") << "the run is named by the report's title";
+    const QString text = PdfText(host.PrintedFiles().at(0));
+    EXPECT_EQ(text.count(QLatin1Char('\f')), fixture.report.PageCount());
+    ExpectInOrder(text, {QStringLiteral("Фактура"), QStringLiteral("Резервна част 1"), QStringLiteral("стр. 1"),
+                         QStringLiteral("Резервна част 60"), QStringLiteral("стр. 2")});
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {host.PrintedFiles().at(0)});
+    EXPECT_TRUE(info.contains(QStringLiteral("595 x 842 pts"))) << "the report's paper: " << info.toStdString();
+
+    fixture.report.SetReportTitle(QString());
+    fixture.report.Print();
+    ASSERT_EQ(host.PrintedFiles().size(), 2);
+    EXPECT_EQ(host.Shown().at(1).Name.toStdString(), "InvoiceReport") << "an untitled report's run takes its name";
+}
+
 TEST(ReportPrint, WithoutAPrinterPrintIsRefusedNamingTheReport)
 {
-    if (HasDefaultPrinter())
-        GTEST_SKIP() << "this machine has a printer";
+    TScriptedUiHost host;
+    TScopedUiHost installed(host);
+    host.SetPrinterAvailable(false);
     TInvoiceFixture fixture;
     try {
         fixture.report.Print();
@@ -196,6 +209,7 @@ TEST(ReportPrint, WithoutAPrinterPrintIsRefusedNamingTheReport)
     } catch (const EReportError& e) {
         EXPECT_EQ(e.Message().toStdString(), "InvoiceReport: No printer is installed");
     }
+    EXPECT_TRUE(host.PrintedFiles().isEmpty());
 }
 
 TEST(ReportPreview, OpensPagesThroughAndClosesWithItsAfterPreviewEvent)
@@ -251,7 +265,7 @@ TEST(ReportPreview, AnUnansweredPreviewStillClosesAndFiresTheEvent)
     EXPECT_EQ(afterPreview, 2);
 }
 
-TEST(ReportPreview, PaintsThePageSavesPdfAndReportsAMissingPrinter)
+TEST(ReportPreview, PaintsThePageSavesPdfPrintsAndReportsAMissingPrinter)
 {
     TScriptedUiHost host;
     TScopedUiHost installed(host);
@@ -273,12 +287,13 @@ TEST(ReportPreview, PaintsThePageSavesPdfAndReportsAMissingPrinter)
         EXPECT_EQ(shot.pixelColor(int(12 + 25 * scale), int(12 + 25 * scale)), QColor(Qt::red));
         EXPECT_EQ(shot.pixelColor(int(12 + 80 * scale), int(12 + 25 * scale)), QColor(Qt::white));
         preview.SavePdfClick();
-        if (!HasDefaultPrinter()) {
-            preview.PrintClick();
-            EXPECT_EQ(host.CountOf(TShownRecord::Message), 1);
-            EXPECT_EQ(host.Shown().back().Text.toStdString(), "BoxReport: No printer is installed");
-            EXPECT_EQ(host.Shown().back().Caption.toStdString(), "Преглед");
-        }
+        preview.PrintClick();
+        EXPECT_EQ(host.PrintedFiles().size(), 1);
+        host.SetPrinterAvailable(false);
+        preview.PrintClick();
+        EXPECT_EQ(host.CountOf(TShownRecord::Message), 1);
+        EXPECT_EQ(host.Shown().back().Text.toStdString(), "BoxReport: No printer is installed");
+        EXPECT_EQ(host.Shown().back().Caption.toStdString(), "Преглед");
         return mrOk;
     });
     report.Preview();
