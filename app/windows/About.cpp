@@ -31,6 +31,7 @@ TAboutBox::TAboutBox(QWidget* parent) : TForm(parent), programFile_(TApplication
 
     OnShow = Bind(this, &TAboutBox::FormShow);
     OnActivate = Bind(this, &TAboutBox::FormActivate);
+    PlaceFlatLook(this, TFlatLookMenus::Plain);
 }
 
 void TAboutBox::FormShow(QObject*) { AppName->SetCaption(NameAndVersion()); }

@@ -1,7 +1,7 @@
 #include "app/windows/WindowKit.h"
 
 #include "app/util/AppGlobals.h"
-
+#include "controls/FlatLook.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/toolkit/DataSet.h"
 #include "platform/toolkit/Fields.h"
@@ -174,4 +174,17 @@ void PaintStockColours(TDBGrid* grid, const QString& quantityField, const QStrin
         if (colour != clDefault) grid->Canvas().SetFontColor(colour);
         grid->DefaultDrawColumnCell(rect, dataCol, column, state);
     };
+}
+
+TFlatLook* PlaceFlatLook(TForm* form, TFlatLookMenus menus, bool gradient)
+{
+    auto* look = new TFlatLook(form);
+    look->setObjectName(QStringLiteral("FlatLook1"));
+    const bool flatMenus = menus == TFlatLookMenus::Flat;
+    look->SetAutoDetect(flatMenus);
+    look->SetFlatMenu(flatMenus);
+    look->SetGradient(gradient);
+    look->SetFlatControls(TFlatControls::UpTo(xcGroupBox).Without(xcToolbar).Without(xcListBox));
+    look->SetActive(true);
+    return look;
 }

@@ -170,3 +170,14 @@ void PaintStockColours(TDBGrid* grid, const QString& quantityField = QStringLite
                        const QString& serviceField = QStringLiteral("service"));
 // The colour a row of `dataset` gets by that rule; clDefault for an ordinary row.
 TColor StockColour(TDataSet* dataset, const QString& quantityField, const QString& serviceField);
+
+// --- the flat look -----------------------------------------------------------------------------
+
+class TFlatLook;
+class TForm;
+enum class TFlatLookMenus { Flat, Plain };
+// Gives `form` the program's flat look, active at once: menus owner-drawn (pop-ups with the flat
+// border and late items picked up, unless `menus` is Plain), standard controls repainted flat
+// except tool bars and list boxes, the icon column as a gradient when `gradient`. Call it after
+// the form's controls are placed.
+TFlatLook* PlaceFlatLook(TForm* form, TFlatLookMenus menus = TFlatLookMenus::Flat, bool gradient = false);

@@ -7,6 +7,7 @@
 #include "app/util/DatabaseCopy.h"
 #include "app/util/NumberDraw.h"
 #include "app/windows/About.h"
+#include "app/windows/CaptionFiles.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uArticles.h"
 #include "app/windows/uArticlesGrouped.h"
@@ -171,6 +172,8 @@ TfCarVantel::TfCarVantel(QWidget* parent) : TForm(parent)
     BuildButtonColumn();
     BuildOrderPanels();
     BuildToolBar();
+    BuildCaptionFileControls();
+    PlaceFlatLook(this, TFlatLookMenus::Flat, true);
     // The order area keeps its height below the menu bar.
     resize(width(), 509 + Menu()->MenuBar(this)->sizeHint().height());
 
@@ -908,6 +911,7 @@ void TfCarVantel::FormShow(QObject*)
         UnlockEditing();
     else
         LockEditing();
+    if (English1->Checked()) LoadMenuCaptions(QStringLiteral("e"));
     update();
 }
 
@@ -1040,12 +1044,14 @@ void TfCarVantel::English1Click(QObject*)
 {
     English1->SetChecked(true);
     Bulgarian1->SetChecked(false);
+    LoadMenuCaptions(QStringLiteral("e"));
 }
 
 void TfCarVantel::Bulgarian1Click(QObject*)
 {
     Bulgarian1->SetChecked(true);
     English1->SetChecked(false);
+    LoadMenuCaptions(QStringLiteral("b"));
 }
 
 // --- the order document ------------------------------------------------------------------------
@@ -2314,3 +2320,42 @@ void TfCarVantel::tbtDellClick(QObject*)
         ShowWarning(QStringLiteral("Поради възникнала грешка, записът не бе премахнат !"), false);
     }
 }
+
+// --- caption files -----------------------------------------------------------------------------
+
+void TfCarVantel::BuildCaptionFileControls()
+{
+    Memo1 = Place<TMemo>(Client, "Memo1", 0, 0, 185, 89);
+    Memo1->hide();
+    Button1 = Place<TButton>(Client, "Button1", QStringLiteral("Save"), 0, 0, 75, 25);
+    Button1->hide();
+    Button1->OnClick = Bind(this, &TfCarVantel::Button1Click);
+    Button2 = Place<TButton>(Client, "Button2", QStringLiteral("load"), 0, 0, 75, 25);
+    Button2->hide();
+    Button2->OnClick = Bind(this, &TfCarVantel::Button2Click);
+}
+
+static std::vector<QObject*> ApplicationOwned()
+{
+    return Application() ? Application()->OwnedObjects() : std::vector<QObject*>{};
+}
+
+void TfCarVantel::SaveLanguage(const QString& language)
+{
+    SaveCaptionFile(QDir(ProgramFolder()).filePath(language + QStringLiteral(".lng")), ApplicationOwned());
+}
+
+void TfCarVantel::LoadLanguage(const QString& language)
+{
+    LoadCaptionFile(QDir(ProgramFolder()).filePath(language + QStringLiteral(".lng")), ApplicationOwned());
+}
+
+void TfCarVantel::LoadMenuCaptions(const QString& letter)
+{
+    LoadMenuCaptionFile(QDir(ProgramFolder()).filePath(QStringLiteral("menu") + letter + QStringLiteral(".set")),
+                        Memo1->Lines(), MainMenu1);
+}
+
+void TfCarVantel::Button1Click(QObject*) { SaveLanguage(QStringLiteral("bg")); }
+
+void TfCarVantel::Button2Click(QObject*) { LoadLanguage(QStringLiteral("en")); }

@@ -32,6 +32,8 @@ class TDBComboBox;
 class TDBGrid;
 class TColumn;
 class TPopupMenu;
+class TMemo;
+class TButton;
 
 class TfCarVantel : public TForm, public TMainWindowServices {
     Q_OBJECT
@@ -198,6 +200,17 @@ public:
     void N8Click(QObject* sender);
     void Employee1Click(QObject* sender);
 
+    // --- caption files: "<language>.lng" and the menu files "menu<letter>.set" -----------------
+    void SaveLanguage(const QString& language);
+    void LoadLanguage(const QString& language);
+    void LoadMenuCaptions(const QString& letter);
+    void Button1Click(QObject* sender);
+    void Button2Click(QObject* sender);
+    // Hidden: the menu file's lines between loads, and the save and load buttons.
+    TMemo* Memo1 = nullptr;
+    TButton* Button1 = nullptr;
+    TButton* Button2 = nullptr;
+
     // The page opened when "htpath.txt" names none.
     static QString DownloadPage();
 
@@ -330,6 +343,7 @@ public:
 private:
     void BuildMenu();
     void BuildToolBar();
+    void BuildCaptionFileControls();
     void BuildButtonColumn();
     void BuildOrderPanels();
     void BuildCarPanel();

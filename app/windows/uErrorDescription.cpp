@@ -28,6 +28,7 @@ TfErrorDescription::TfErrorDescription(QWidget* parent) : TForm(parent)
 
     if (!fErrorDescription)
         fErrorDescription = this;
+    PlaceFlatLook(this, TFlatLookMenus::Plain);
 }
 
 TfErrorDescription::~TfErrorDescription()

@@ -41,6 +41,7 @@ TfMyMessage::TfMyMessage(QWidget* parent) : TForm(parent)
     OnCloseQuery = Bind(this, &TfMyMessage::FormCloseQuery);
     if (!fMyMessage)
         fMyMessage = this;
+    PlaceFlatLook(this, TFlatLookMenus::Plain);
 }
 
 TfMyMessage::~TfMyMessage()

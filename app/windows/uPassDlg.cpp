@@ -86,6 +86,7 @@ TfPasswordDlg::TfPasswordDlg(QWidget* parent) : TForm(parent)
     OnCloseQuery = Bind(this, &TfPasswordDlg::FormCloseQuery);
 
     if (!fPasswordDlg) fPasswordDlg = this;
+    PlaceFlatLook(this);
 }
 
 TfPasswordDlg::~TfPasswordDlg()

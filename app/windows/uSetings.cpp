@@ -125,6 +125,7 @@ TfSetings::TfSetings(QWidget* parent) : TForm(parent)
 
     if (!fSetings) fSetings = this;
     if (DM) DM->WindowHooks.CashBoxNumberText = [this] { return cbxCashBoxNum->Text(); };
+    PlaceFlatLook(this);
 }
 
 TfSetings::~TfSetings()

@@ -71,6 +71,7 @@ TfSplashForm::TfSplashForm(QWidget* parent) : TForm(parent)
     OnActivate = Bind(this, &TfSplashForm::FormActivate);
 
     if (!fSplashForm) fSplashForm = this;
+    PlaceFlatLook(this, TFlatLookMenus::Plain);
 }
 
 TfSplashForm::~TfSplashForm()

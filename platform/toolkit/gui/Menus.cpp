@@ -1,9 +1,104 @@
 #include "platform/toolkit/gui/Menus.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 #include <algorithm>
+
+namespace {
+
+// Lets an item with draw or measure handlers paint and size itself; every other item, and
+// everything around the items, is left to the application's style.
+class TOwnerDrawMenuStyle : public QProxyStyle {
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override
+    {
+        if (type == CT_MenuItem || type == CT_MenuBarItem) {
+            if (TMenuItem* item = MeasuredItem(option, widget); item && item->OnMeasureItem) {
+                int width = 0;
+                int height = 0;
+                item->OnMeasureItem(item, width, height);
+                return QSize(width, height);
+            }
+        }
+        return QProxyStyle::sizeFromContents(type, option, size, widget);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        if (element == CE_MenuItem || element == CE_MenuBarItem) {
+            if (TMenuItem* item = DrawnItem(option, widget); item && item->OnDrawItem) {
+                item->OnDrawItem(item, *painter, option->rect, option->state & State_Selected);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+    // An owner-drawn pop-up keeps a 3-pixel frame for its border and shadow, and no margins.
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (qobject_cast<const QMenu*>(widget) && OwnerDrawn(widget)) {
+            if (metric == PM_MenuPanelWidth) return 3;
+            if (metric == PM_MenuHMargin || metric == PM_MenuVMargin) return 0;
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+private:
+    static bool OwnerDrawn(const QWidget* widget)
+    {
+        const QList<QAction*> actions = ActionsOf(widget);
+        return std::any_of(actions.begin(), actions.end(), [](const QAction* action) {
+            const TMenuItem* item = TMenuItem::OfAction(action);
+            return item && item->OnDrawItem;
+        });
+    }
+
+    static QList<QAction*> ActionsOf(const QWidget* widget) { return widget ? widget->actions() : QList<QAction*>(); }
+
+    static TMenuItem* DrawnItem(const QStyleOption* option, const QWidget* widget)
+    {
+        const QAction* action = nullptr;
+        if (const auto* menu = qobject_cast<const QMenu*>(widget))
+            action = menu->actionAt(option->rect.center());
+        else if (const auto* bar = qobject_cast<const QMenuBar*>(widget))
+            action = bar->actionAt(option->rect.center());
+        return TMenuItem::OfAction(action);
+    }
+
+    // The style is asked for sizes by text; items that read alike measure alike.
+    static TMenuItem* MeasuredItem(const QStyleOption* option, const QWidget* widget)
+    {
+        const auto* menuOption = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (!menuOption) return nullptr;
+        const bool separator = menuOption->menuItemType == QStyleOptionMenuItem::Separator;
+        const QString text = menuOption->text.section(QLatin1Char('\t'), 0, 0);
+        for (QAction* action : ActionsOf(widget)) {
+            if (action->isSeparator() != separator || !action->isVisible()) continue;
+            if (separator || action->text() == text) return TMenuItem::OfAction(action);
+        }
+        return nullptr;
+    }
+};
+
+QStyle* OwnerDrawMenuStyle()
+{
+    static QPointer<TOwnerDrawMenuStyle> style;
+    if (!style) {
+        style = new TOwnerDrawMenuStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+}  // namespace
 
 TShortCut ShortCut(int key, TShiftState shift)
 {
@@ -184,6 +279,7 @@ QMenu* TMenuItem::SubMenu()
 {
     if (!subMenu_) {
         subMenu_ = std::make_unique<QMenu>();
+        subMenu_->setStyle(OwnerDrawMenuStyle());
         // Opening an item with sub-items raises its OnClick, so handlers can set the items up.
         connect(subMenu_.get(), &QMenu::aboutToShow, this, [this] {
             Guarded([this] {
@@ -219,6 +315,18 @@ void TMenuItem::Rebuild()
 
 // -- TMenu
 
+TMenuItem* TMenuItem::OfAction(const QAction* action)
+{
+    return action ? qobject_cast<TMenuItem*>(action->parent()) : nullptr;
+}
+
+TMenu* TMenuItem::GetParentMenu() const
+{
+    const TMenuItem* root = this;
+    while (root->parent_) root = root->parent_;
+    return qobject_cast<TMenu*>(root->parent());
+}
+
 TMenu::TMenu(QObject* owner) : TComponent(owner), items_(new TMenuItem(this)) {}
 
 bool TMenu::IsShortCut(int key, TShiftState shift)
@@ -250,6 +358,7 @@ QMenuBar* TMainMenu::MenuBar(QWidget* parent)
 {
     if (!bar_) {
         bar_ = new QMenuBar(parent);
+        bar_->setStyle(OwnerDrawMenuStyle());
         connect(bar_, &QObject::destroyed, this, [this] { bar_ = nullptr; });
         Items()->SetContainer(bar_);
     }
@@ -283,6 +392,7 @@ QMenu* TPopupMenu::Menu()
 {
     if (!menu_) {
         menu_ = std::make_unique<QMenu>();
+        menu_->setStyle(OwnerDrawMenuStyle());
         Items()->SetContainer(menu_.get());
     }
     return menu_.get();

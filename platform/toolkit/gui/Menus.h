@@ -15,6 +15,8 @@
 #include <vector>
 
 class QAction;
+class QPainter;
+class QRect;
 class QMenu;
 class QMenuBar;
 class QWidget;
@@ -25,6 +27,13 @@ TShortCut ShortCut(int key, TShiftState shift);
 // "Ctrl+Ins", "F5", "Ctrl+Del", "Shift+F2"; an empty or unknown text gives no short-cut.
 TShortCut TextToShortCut(const QString& text);
 QString ShortCutToText(const TShortCut& shortCut);
+
+class TMenu;
+
+// Owner drawing: with a handler set, the item is measured or painted by it instead of the style.
+// `selected` is the highlighted item of an open menu or the open item of the menu bar.
+using TMenuDrawItemEvent = std::function<void(QObject* sender, QPainter& canvas, const QRect& rect, bool selected)>;
+using TMenuMeasureItemEvent = std::function<void(QObject* sender, int& width, int& height)>;
 
 class TMenuItem : public TComponent {
     Q_OBJECT
@@ -60,6 +69,12 @@ public:
 
     // Raised by a click, a short-cut, and (for an item with sub-items) by opening it.
     TNotifyEvent OnClick;
+    TMenuDrawItemEvent OnDrawItem;
+    TMenuMeasureItemEvent OnMeasureItem;
+    // The item a menu's action shows; null for an action of no item.
+    static TMenuItem* OfAction(const QAction* action);
+    // The menu the item is part of; null while it is in none.
+    TMenu* GetParentMenu() const;
     // AutoCheck, then OnClick. Does nothing while the item is disabled.
     virtual void Click();
 
