@@ -7,6 +7,7 @@
 #include "app/util/DatabaseCopy.h"
 #include "app/util/NumberDraw.h"
 #include "app/windows/About.h"
+#include "app/windows/OrderWindowHooks.h"
 #include "app/windows/CaptionFiles.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uArticles.h"
@@ -184,7 +185,10 @@ TfCarVantel::TfCarVantel(QWidget* parent) : TForm(parent)
     OnResize = Bind(this, &TfCarVantel::FormResize);
 
     if (!fCarVantel) fCarVantel = this;
-    if (!MainWindow()) SetMainWindow(this);
+    if (!MainWindow()) {
+        SetMainWindow(this);
+        ConnectListWindows();
+    }
     DM->WindowHooks.RenumberOrderLines = [this] { RenumberLines(); };
     // The window starts locked, whatever the last one left.
     app::OrderLocked = false;
@@ -194,8 +198,21 @@ TfCarVantel::TfCarVantel(QWidget* parent) : TForm(parent)
 TfCarVantel::~TfCarVantel()
 {
     if (fCarVantel == this) fCarVantel = nullptr;
-    if (MainWindow() == this) SetMainWindow(nullptr);
+    if (MainWindow() == this) {
+        SetMainWindow(nullptr);
+        OrderWindowHooks() = {};
+    }
     if (DM) DM->WindowHooks.RenumberOrderLines = nullptr;
+}
+
+// What the firms, cars and clients windows hand to the order they are picked for.
+void TfCarVantel::ConnectListWindows()
+{
+    TOrderWindowHooks& hooks = OrderWindowHooks();
+    hooks.ApplySaleFilter = [this] { ApplySaleFilter(); };
+    hooks.ShowCarFields = [this] { ShowCarFields(); };
+    hooks.ShowClientFields = [this] { ShowClientFields(); };
+    hooks.Editing = [this] { return !lblEditing->isHidden(); };
 }
 
 namespace {

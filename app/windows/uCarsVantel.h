@@ -341,6 +341,7 @@ public:
     TMenuItem* popRefresh = nullptr;
 
 private:
+    void ConnectListWindows();
     void BuildMenu();
     void BuildToolBar();
     void BuildCaptionFileControls();
