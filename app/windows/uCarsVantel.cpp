@@ -1468,16 +1468,15 @@ void TfCarVantel::Refresh2Click(QObject*)
 
 // --- a new order -------------------------------------------------------------------------------
 
-int TfCarVantel::MaxSaleNum()
+namespace {
+
+// The highest number `sql` reads through the scratch query: 0 when there is none yet, -1 when
+// it cannot be read. The scratch query is closed after.
+int HighestNumber(const QString& sql, const TSqlParams& params = {})
 {
-    TDaoTable* sale = DM->tblSale;
-    if (!sale->Active()) return -1;
-    const TField* number = FieldOf(sale, "sale_num");
-    if (!number->IsNull() && number->AsInteger() >= 1) return -1;
     int highest = -1;
     try {
-        const TField* found = FieldOf(DM->OpenQuery(QStringLiteral("SELECT Max([sale_num]) AS MaxSaleNum FROM sale;")),
-                                      "MaxSaleNum");
+        const TField* found = DM->OpenQuery(sql, params)->Fields().Fields(0);
         highest = found->IsNull() ? 0 : found->AsInteger();
     } catch (const std::exception&) {
         highest = -1;
@@ -1485,8 +1484,20 @@ int TfCarVantel::MaxSaleNum()
     try {
         DM->tblMyPersonalQuery->Close();
     } catch (const std::exception&) {
+        // Closing the scratch query cannot change the number read.
     }
     return highest;
+}
+
+}  // namespace
+
+int TfCarVantel::MaxSaleNum()
+{
+    TDaoTable* sale = DM->tblSale;
+    if (!sale->Active()) return -1;
+    const TField* number = FieldOf(sale, "sale_num");
+    if (!number->IsNull() && number->AsInteger() >= 1) return -1;
+    return HighestNumber(QStringLiteral("SELECT Max([sale_num]) FROM sale;"));
 }
 
 // The new order's number: drawn and stored in one write, so that a station storing its own
@@ -1997,23 +2008,9 @@ int TfCarVantel::MaxInvoiceNum()
 {
     TDaoTable* sale = DM->tblSale;
     if (!sale->Active()) return -1;
-    int highest = -1;
-    try {
-        const TField* found =
-            FieldOf(DM->OpenQuery(QStringLiteral("SELECT Max([invoice_num]) AS MaxInvoiceNum FROM sale "
-                                                 "WHERE kochan_num=:book AND myfirm_id=:firm;"),
-                                  {{QStringLiteral("book"), TVariant(BookOf(sale))},
-                                   {QStringLiteral("firm"), TVariant(FieldOf(sale, "myfirm_id")->AsInteger())}}),
-                    "MaxInvoiceNum");
-        highest = found->IsNull() ? 0 : found->AsInteger();
-    } catch (const std::exception&) {
-        highest = -1;
-    }
-    try {
-        DM->tblMyPersonalQuery->Close();
-    } catch (const std::exception&) {
-    }
-    return highest;
+    return HighestNumber(QStringLiteral("SELECT Max([invoice_num]) FROM sale WHERE kochan_num=:book AND myfirm_id=:firm;"),
+                         {{QStringLiteral("book"), TVariant(BookOf(sale))},
+                          {QStringLiteral("firm"), TVariant(FieldOf(sale, "myfirm_id")->AsInteger())}});
 }
 
 // The invoice's number, one above the book's and firm's highest, drawn and stored in one write
