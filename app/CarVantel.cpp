@@ -9,6 +9,7 @@
 #include "app/windows/uCars.h"
 #include "app/windows/uCarsVantel.h"
 #include "app/windows/uCashFinish.h"
+#include "app/windows/uDebit.h"
 #include "app/windows/uCasheBox.h"
 #include "app/windows/uClients.h"
 #include "app/windows/uDeliverySearchForm.h"
@@ -20,6 +21,8 @@
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uOrderForm.h"
 #include "app/windows/uPassDlg.h"
+#include "app/windows/uSearchForm.h"
+#include "app/windows/uSearchResult.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uSplash.h"
 #include "app/windows/uStorage.h"
@@ -53,11 +56,14 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfCasheBox>();
     application.CreateForm<TfOrderForm>();
     application.CreateForm<TfCashFinish>();
+    application.CreateForm<TfDebit>();
     application.CreateForm<TfEmployee>();
     application.CreateForm<TfArticlesWork>();
     application.CreateForm<TfStorage>();
     application.CreateForm<TfArticles>();
     application.CreateForm<TfDeliverySearchResult>();
+    application.CreateForm<TfSearchForm>();
+    application.CreateForm<TfSearchResult>();
     application.CreateForm<TfDeliverySearchForm>();
     application.CreateForm<TfArticlesGrouped>();
 }

@@ -14,6 +14,7 @@
 #include "app/windows/uArticlesGrouped.h"
 #include "app/windows/uCars.h"
 #include "app/windows/uCashFinish.h"
+#include "app/windows/uDebit.h"
 #include "app/windows/uCasheBox.h"
 #include "app/windows/uClients.h"
 #include "app/windows/uEmployee.h"
@@ -21,6 +22,8 @@
 #include "app/windows/uModel.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
+#include "app/windows/uSearchForm.h"
+#include "app/windows/uSearchResult.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
@@ -255,10 +258,10 @@ const TMenuSpec<M> kMainMenu[] = {
     {"N12", "Availability1", "Н&аличност", "", nullptr, &M::Availability1},
     {"N12", "CacheBox1", "&Каса", "", &M::fbtSafeClick, &M::CacheBox1},
     {"N12", "CashFinish1", "&Приключвания на каса", "", &M::CashFinish1Click, &M::CashFinish1},
-    {"N12", "N21", "П&ечалба за период", "", nullptr, &M::N21},
+    {"N12", "N21", "П&ечалба за период", "", &M::N21Click, &M::N21},
 
     {"", "N9", "&Инструменти  ", "", &M::N9Click, &M::N9},
-    {"N9", "Find1", "&Търси ...", "", nullptr, &M::Find1},
+    {"N9", "Find1", "&Търси ...", "", &M::Find1Click, &M::Find1},
     {"N9", "N3", "-"},
     {"N9", "SpeedButtons1", "&Бързи бутони", "", &M::SpeedButtons1Click, &M::SpeedButtons1},
     {"N9", "N11", "-"},
@@ -284,7 +287,7 @@ const TToolButtonSpec<M> kToolButtons[] = {
     {"tbtLast", "Последен", &M::tbtLastClick, &M::tbtLast},
     {"ToolButton7", "Нова поръчка", &M::Append1Click},
     {"tbtDell", "Премахни поръчка", &M::tbtDellClick, &M::tbtDell},
-    {"ToolButton9", "Търсене"},
+    {"ToolButton9", "Търсене", &M::Find1Click},
     {"ToolButton10", "Печат"},
     {"ToolButton11", "Настройки", &M::Settings1Click},
     {"ToolButton12", "Помощ", &M::Contents1Click},
@@ -326,8 +329,7 @@ void TfCarVantel::BuildMenu()
     SetMenu(MainMenu1);
 
     // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {Print3, Availability1,
-                            N21, Find1})
+    for (TMenuItem* item : {Print3, Availability1})
         item->SetEnabled(false);
 }
 
@@ -1864,6 +1866,16 @@ void TfCarVantel::CashFinish1Click(QObject*)
 {
     if (CheckConnection()) fCashFinish->ShowModal();
 }
+
+void TfCarVantel::Find1Click(QObject*)
+{
+    if (!CheckConnection() || cbxAnnul->Checked()) return;
+    CheckUnsavedOrder();
+    LockEditing();
+    if (fSearchForm->ShowModal() == mrYes) fSearchResult->ShowModal();
+}
+
+void TfCarVantel::N21Click(QObject*) { fDebit->ShowModal(); }
 
 void TfCarVantel::CloseCashDatasets()
 {

@@ -142,6 +142,8 @@ public:
     void FormClose(QObject* sender, TCloseAction& action);
     void fbtSafeClick(QObject* sender);
     void CashFinish1Click(QObject* sender);
+    void Find1Click(QObject* sender);
+    void N21Click(QObject* sender);
     void FormResize(QObject* sender);
     void About1Click(QObject* sender);
     void Settings1Click(QObject* sender);
