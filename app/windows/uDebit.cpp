@@ -145,7 +145,11 @@ QString TfDebit::PeriodConditions(const QString& box, const QString& start, cons
 
 void TfDebit::RunDebitQuery(const QString& box, const QString& start, const QString& end)
 {
-    OpenOn(DM->tblDebitQuery, QString::fromUtf8(kDebitQuerySql) + PeriodConditions(box, start, end));
+    QString conditions = PeriodConditions(box, start, end);
+    // The lines in the order they were sold, as a person reads a period.
+    conditions.insert(conditions.size() - 1, QStringLiteral(" ORDER BY sale.sale_date, sale.sale_num, "
+                                                            "sale_detail.cur_prod_count"));
+    OpenOn(DM->tblDebitQuery, QString::fromUtf8(kDebitQuerySql) + conditions);
 }
 
 void TfDebit::RunDebitSum(const QString& box, const QString& start, const QString& end)

@@ -17,17 +17,18 @@ TfSearchResult::TfSearchResult(QWidget* parent) : TForm(parent)
     SetCaption(QStringLiteral("Резултати от търсенето"));
     SetPosition(poScreenCenter);
     SetHelpContext(1000);
-    resize(760, 400);
+    resize(780, 400);
 
-    DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcMyPersonalQuery, 8, 8, 744, 340);
-    SetColumns(DBGrid1, {{"sale_num", "Пок. №", 60},
-                         {"cashbox_num", "Каса №", 55},
-                         {"car_number", "Автомобил №", 95},
-                         {"name", "Собственик", 140},
+    DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcMyPersonalQuery, 8, 8, 764, 340);
+    // The widths fit the printed page too.
+    SetColumns(DBGrid1, {{"sale_num", "Пок. №", 50},
+                         {"cashbox_num", "Каса №", 50},
+                         {"car_number", "Автомобил №", 90},
+                         {"name", "Собственик", 170},
                          {"firm_name", "Фирма", 130},
-                         {"sale_date", "Дата", 80},
+                         {"sale_date", "Дата", 76},
                          {"invoice_num", "Фактура №", 75},
-                         {"invoice_date", "Факт. дата", 80}});
+                         {"invoice_date", "Факт. дата", 76}});
     DBGrid1->SetReadOnly(true);
     DBGrid1->SetOptions(DBGrid1->Options() | dgRowSelect);
     DBGrid1->OnDblClick = Bind(this, &TfSearchResult::DBGrid1DblClick);
@@ -36,7 +37,7 @@ TfSearchResult::TfSearchResult(QWidget* parent) : TForm(parent)
 
     bOK = Place<TButton>(this, "bOK", QStringLiteral("И&збор"), 8, 360, 110, 28);
     bPrint = Place<TButton>(this, "bPrint", QStringLiteral("&Печат"), 126, 360, 110, 28);
-    bCancel = Place<TButton>(this, "bCancel", QStringLiteral("&Изход"), 642, 360, 110, 28);
+    bCancel = Place<TButton>(this, "bCancel", QStringLiteral("&Изход"), 662, 360, 110, 28);
     bOK->OnClick = Bind(this, &TfSearchResult::DBGrid1DblClick);
     bPrint->SetModalResult(mrYesToAll);
     bPrint->OnClick = Bind(this, &TfSearchResult::bPrintClick);

@@ -11,8 +11,12 @@
 #include "platform/report/ReportPreview.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBControls.h"
+#include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/MaskEdit.h"
 #include "support/RunTool.h"
+
+#include <QApplication>
+#include <QKeyEvent>
 
 namespace {
 
@@ -213,6 +217,58 @@ TEST_F(DebitTest, TheMainWindowOpensIt)
     fCarVantel->N21Click(nullptr);
     ASSERT_EQ(host_.Shown().size(), 1);
     EXPECT_EQ(host_.Shown().front().Name, QStringLiteral("fDebit"));
+}
+
+}  // namespace
+
+namespace {
+
+// The month of the fixture as a person sees it: every caption fits. With CARVANTEL_SCREENSHOT
+// set, the picture and the printed list (PDF) are kept under that name.
+TEST_F(DebitTest, TheMonthOverTheShop)
+{
+    fSetings->cbChangeSaleData->SetChecked(true);
+    const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
+    new TfUniversalReport(application_.get());
+    OpenWindow("fDebit", [&](TForm& form) {
+        fDebit->cbxOnlyThis->SetChecked(false);
+        fDebit->FlatButton1Click(fDebit->FlatButton1);
+        EXPECT_EQ(ClippedCaptions(&form), QStringList());
+        if (!keep.isEmpty()) {
+            form.grab().save(keep + QStringLiteral(".debit.png"));
+            fUniversalReport->PrintGrid(fDebit->DBGrid1, TPrintMode::Pdf, keep + QStringLiteral(".debit.pdf"));
+        }
+        return mrCancel;
+    });
+}
+
+}  // namespace
+
+namespace {
+
+void Key(QWidget* target, int key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &release);
+}
+
+TEST_F(DebitTest, TheKeysOfTheList)
+{
+    EXPECT_EQ(OpenWindow("fDebit", [](TForm& form) {
+                  TfDebit& d = *fDebit;
+                  form.activateWindow();
+                  d.DBGrid1->setFocus();
+                  Key(d.DBGrid1, Qt::Key_Return, QStringLiteral("\r"));
+                  EXPECT_EQ(form.ModalResult(), mrNone);
+                  Key(d.DBGrid1, Qt::Key_Tab, QStringLiteral("\t"));
+                  EXPECT_EQ(d.ActiveControl(), d.bPrint);
+                  d.DBGrid1->setFocus();
+                  Key(d.DBGrid1, Qt::Key_Escape, QStringLiteral("\x1b"));
+                  return mrNone;
+              }),
+              mrCancel);
 }
 
 }  // namespace

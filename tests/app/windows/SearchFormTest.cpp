@@ -314,3 +314,27 @@ TEST_F(SearchFormTest, ABadDateIsRefusedOnLeavingTheEdit)
 }
 
 }  // namespace
+
+namespace {
+
+// A new user's look at the dialog after a search that found nothing: every caption fits. With
+// CARVANTEL_SCREENSHOT set, the picture is kept under that name.
+TEST_F(SearchFormTest, TheDialogWithNothingFound)
+{
+    host_.OnForm(QStringLiteral("fSearchForm"), [](TForm&) {
+        TfSearchForm& f = *fSearchForm;
+        f.bNewSearchClick(&f);
+        f.eClientName->SetText(QStringLiteral("Никой"));
+        return mrYes;
+    });
+    host_.OnForm(QStringLiteral("fSearchForm"), [](TForm& form) {
+        EXPECT_TRUE(fSearchForm->lblCannotFind->isVisible());
+        EXPECT_EQ(ClippedCaptions(&form), QStringList());
+        const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
+        if (!keep.isEmpty()) form.grab().save(keep + QStringLiteral(".search.png"));
+        return mrCancel;
+    });
+    fSearchForm->ShowModal();
+}
+
+}  // namespace
