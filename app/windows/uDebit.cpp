@@ -11,6 +11,7 @@
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/toolkit/Exceptions.h"
+#include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/DBControls.h"
 #include "platform/toolkit/gui/MaskEdit.h"
@@ -41,19 +42,33 @@ const char* const kDebitSumSql =
     "delivery_price,0)*[sale_quantity]),0) AS OK FROM sale INNER JOIN sale_detail ON sale.id=sale_detail.sale_id "
     "WHERE sale.invoice_annul=False";
 
-// Re-opens `table` on `sql`, under the hourglass; closed again when the engine refuses it.
-void OpenOn(TDaoTable* table, const QString& sql)
+// Sums of prices show to the stotinka, as the sale sums do, not as a double's binary fractions.
+void ShowToTheCent(TDaoTable* table, std::initializer_list<const char*> fields)
+{
+    for (const char* name : fields)
+        if (auto* field = qobject_cast<TNumericField*>(table->FindField(QString::fromLatin1(name))))
+            field->SetDisplayFormat(QStringLiteral("0.00"));
+}
+
+// Re-opens `table` on `sql` under the hourglass, its `sums` shown to the stotinka; closed again
+// when the engine refuses it.
+void OpenOn(TDaoTable* table, const QString& sql, std::initializer_list<const char*> sums)
 {
     if (!DM->VantelDataBase->Connected()) return;
     THourglass hourglass;
     table->Close();
     table->SQL().SetText(sql);
+    // Its controls show the rows once the sums have their format.
+    table->DisableControls();
     try {
         table->Open();
     } catch (...) {
         table->Close();
+        table->EnableControls();
         throw;
     }
+    ShowToTheCent(table, sums);
+    table->EnableControls();
     TApplication::ProcessMessages();
     DM->VantelDataBase->Idle();
 }
@@ -149,12 +164,12 @@ void TfDebit::RunDebitQuery(const QString& box, const QString& start, const QStr
     // The lines in the order they were sold, as a person reads a period.
     conditions.insert(conditions.size() - 1, QStringLiteral(" ORDER BY sale.sale_date, sale.sale_num, "
                                                             "sale_detail.cur_prod_count"));
-    OpenOn(DM->tblDebitQuery, QString::fromUtf8(kDebitQuerySql) + conditions);
+    OpenOn(DM->tblDebitQuery, QString::fromUtf8(kDebitQuerySql) + conditions, {"TotalDeliverySum", "DebitSum"});
 }
 
 void TfDebit::RunDebitSum(const QString& box, const QString& start, const QString& end)
 {
-    OpenOn(DM->tblDebSum, QString::fromUtf8(kDebitSumSql) + PeriodConditions(box, start, end));
+    OpenOn(DM->tblDebSum, QString::fromUtf8(kDebitSumSql) + PeriodConditions(box, start, end), {"OK"});
 }
 
 void TfDebit::Calculate()

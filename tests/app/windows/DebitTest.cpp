@@ -68,7 +68,7 @@ TEST_F(DebitTest, TheDefaultIsThisMonthOfAllBoxesOfTheOwnFirm)
             EXPECT_FALSE(hidden->isVisibleTo(&d)) << hidden->objectName().toStdString();
         EXPECT_DOUBLE_EQ(Total(), 68);
         EXPECT_EQ(Lines(), 5);
-        EXPECT_EQ(d.DBE_sale_num->Text(), QStringLiteral("68"));
+        EXPECT_EQ(d.DBE_sale_num->Text(), QStringLiteral("68.00"));
         return mrCancel;
     });
 }
@@ -93,7 +93,7 @@ TEST_F(DebitTest, TotalsByFirmBoxAndPeriod)
         {"the midnight order on the end day is left out", false, "0", "01/03/2026", "03/03/2026", 1, 75, 6},
         {"the midnight order on the start day counts", false, "0", "03/03/2026", "04/03/2026", 1, 15, 1},
         {"only an end date", false, "0", "  /  /    ", "01/03/2026", 1, 6, 1},
-        {"no dates: the order never finished counts too", false, "0", "  /  /    ", "  /  /    ", 1, 101, 9},
+        {"no dates: the order never finished counts too", false, "0", "  /  /    ", "  /  /    ", 1, 108.65, 10},
         {"no current firm", true, "0", "01/03/2026", "01/04/2026", -1, 0, 0},
         {"a month without orders", false, "0", "01/01/2026", "01/02/2026", 1, 0, 0},
     };
@@ -111,7 +111,7 @@ TEST_F(DebitTest, TotalsByFirmBoxAndPeriod)
             d.FlatButton1->Click();
             EXPECT_NEAR(Total(), c.Total, 1e-9);
             EXPECT_EQ(Lines(), c.Lines);
-            EXPECT_FALSE(d.DBE_sale_num->Text().isEmpty());
+            EXPECT_EQ(d.DBE_sale_num->Text(), QString::number(c.Total, 'f', 2));
         }
         return mrCancel;
     });
@@ -124,12 +124,18 @@ TEST_F(DebitTest, LineValuesCountEmptyDiscountsAndDeliveryPricesAsNone)
         TfDebit& d = *fDebit;
         d.cbxOnlyThis->SetChecked(false);
         d.FlatButton1Click(&d);
-        EXPECT_EQ(LineValues(1), (QStringList{"16", "25.00", "9"}));   // a part
-        EXPECT_EQ(LineValues(2), (QStringList{"0", "30.00", "30"}));   // a service, no delivery price
-        EXPECT_EQ(LineValues(3), (QStringList{"42", "54.00", "12"}));  // 10% off
-        EXPECT_EQ(LineValues(5), (QStringList{"30", "45.00", "15"}));  // no discount given
-        EXPECT_EQ(LineValues(8), (QStringList{"12", "19.00", "7"}));   // 5% off
+        EXPECT_EQ(LineValues(1), (QStringList{"16.00", "25.00", "9.00"}));   // a part
+        EXPECT_EQ(LineValues(2), (QStringList{"0.00", "30.00", "30.00"}));   // a service, no delivery price
+        EXPECT_EQ(LineValues(3), (QStringList{"42.00", "54.00", "12.00"}));  // 10% off
+        EXPECT_EQ(LineValues(5), (QStringList{"30.00", "45.00", "15.00"}));  // no discount given
+        EXPECT_EQ(LineValues(8), (QStringList{"12.00", "19.00", "7.00"}));   // 5% off
         EXPECT_TRUE(LineValues(4).isEmpty());                          // annulled
+        // Sums show to the stotinka, not as the double's binary fractions.
+        d.meStartDate->SetText(QString());
+        d.meEndDate->SetText(QString());
+        d.FlatButton1Click(&d);
+        EXPECT_EQ(LineValues(11), (QStringList{"18.00", "25.65", "7.65"}));
+        EXPECT_EQ(d.DBE_sale_num->Text(), QStringLiteral("108.65"));
         return mrCancel;
     });
 }
