@@ -225,9 +225,6 @@ TEST_F(DebitTest, TheMainWindowOpensIt)
     EXPECT_EQ(host_.Shown().front().Name, QStringLiteral("fDebit"));
 }
 
-}  // namespace
-
-namespace {
 
 // The month of the fixture as a person sees it: every caption fits. With CARVANTEL_SCREENSHOT
 // set, the picture and the printed list (PDF) are kept under that name.
@@ -248,9 +245,6 @@ TEST_F(DebitTest, TheMonthOverTheShop)
     });
 }
 
-}  // namespace
-
-namespace {
 
 void Key(QWidget* target, int key, const QString& text)
 {

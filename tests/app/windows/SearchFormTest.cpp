@@ -313,9 +313,6 @@ TEST_F(SearchFormTest, ABadDateIsRefusedOnLeavingTheEdit)
     });
 }
 
-}  // namespace
-
-namespace {
 
 // A new user's look at the dialog after a search that found nothing: every caption fits. With
 // CARVANTEL_SCREENSHOT set, the picture is kept under that name.
@@ -335,6 +332,24 @@ TEST_F(SearchFormTest, TheDialogWithNothingFound)
         return mrCancel;
     });
     fSearchForm->ShowModal();
+}
+
+
+TEST_F(SearchFormTest, ADateThatSlipsThroughIsRefusedOnSearching)
+{
+    host_.OnForm(QStringLiteral("fSearchForm"), [](TForm&) {
+        TfSearchForm& f = Cleared();
+        f.meEndDate->SetText(QStringLiteral("31/02/2026"));
+        return mrYes;
+    });
+    host_.OnForm(QStringLiteral("fSearchForm"), [](TForm&) {
+        TfSearchForm& f = *fSearchForm;
+        EXPECT_FALSE(f.lblCannotFind->isVisibleTo(&f));
+        EXPECT_EQ(f.ActiveControl(), f.meEndDate);
+        return mrCancel;
+    });
+    EXPECT_EQ(fSearchForm->ShowModal(), mrCancel);
+    EXPECT_TRUE(Shown(QStringLiteral("Невалидна дата !")));
 }
 
 }  // namespace

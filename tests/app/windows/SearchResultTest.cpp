@@ -11,6 +11,7 @@
 #include "platform/report/ReportPreview.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBGrid.h"
+#include "platform/toolkit/gui/ToolBar.h"
 #include "support/RunTool.h"
 
 #include <QApplication>
@@ -183,6 +184,19 @@ TEST_F(SearchResultTest, TheListOverTheShop)
         return mrCancel;
     });
     fCarVantel->Find1Click(nullptr);
+}
+
+
+TEST_F(SearchResultTest, TheToolButtonOpensTheSearch)
+{
+    auto* button = fCarVantel->ToolBar1->findChild<TToolButton*>(QStringLiteral("ToolButton9"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isEnabled());
+    host_.ClearShown();
+    host_.AnswerForm(QStringLiteral("fSearchForm"), mrCancel);
+    button->click();
+    ASSERT_EQ(host_.Shown().size(), 1);
+    EXPECT_EQ(host_.Shown().front().Name, QStringLiteral("fSearchForm"));
 }
 
 }  // namespace
