@@ -225,7 +225,6 @@ TEST_F(DebitTest, TheMainWindowOpensIt)
     EXPECT_EQ(host_.Shown().front().Name, QStringLiteral("fDebit"));
 }
 
-
 // The month of the fixture as a person sees it: every caption fits. With CARVANTEL_SCREENSHOT
 // set, the picture and the printed list (PDF) are kept under that name.
 TEST_F(DebitTest, TheMonthOverTheShop)
@@ -244,7 +243,6 @@ TEST_F(DebitTest, TheMonthOverTheShop)
         return mrCancel;
     });
 }
-
 
 void Key(QWidget* target, int key, const QString& text)
 {

@@ -313,7 +313,6 @@ TEST_F(SearchFormTest, ABadDateIsRefusedOnLeavingTheEdit)
     });
 }
 
-
 // A new user's look at the dialog after a search that found nothing: every caption fits. With
 // CARVANTEL_SCREENSHOT set, the picture is kept under that name.
 TEST_F(SearchFormTest, TheDialogWithNothingFound)
@@ -333,7 +332,6 @@ TEST_F(SearchFormTest, TheDialogWithNothingFound)
     });
     fSearchForm->ShowModal();
 }
-
 
 TEST_F(SearchFormTest, ADateThatSlipsThroughIsRefusedOnSearching)
 {

@@ -161,11 +161,6 @@ TEST_F(SearchResultTest, PrintingPrintsTheListAndCloses)
     EXPECT_TRUE(text.contains(QStringLiteral("CA1111AA"))) << text.toStdString();
 }
 
-}  // namespace
-
-
-namespace {
-
 // The list of every order found, as a person sees it: every caption fits. With
 // CARVANTEL_SCREENSHOT set, the picture is kept under that name.
 TEST_F(SearchResultTest, TheListOverTheShop)
@@ -185,7 +180,6 @@ TEST_F(SearchResultTest, TheListOverTheShop)
     });
     fCarVantel->Find1Click(nullptr);
 }
-
 
 TEST_F(SearchResultTest, TheToolButtonOpensTheSearch)
 {
