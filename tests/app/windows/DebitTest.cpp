@@ -2,7 +2,7 @@
 // and period, the line values, empty discounts and delivery prices, the cash box edit, the
 // set-up run once per opening, a failing query, printing.
 
-#include "ProgramFixture.h"
+#include "SalesFixture.h"
 
 #include "app/reports/uUniversalReport.h"
 #include "app/windows/uDebit.h"
@@ -15,23 +15,17 @@
 #include "platform/toolkit/gui/MaskEdit.h"
 #include "support/RunTool.h"
 
-#include <QApplication>
-#include <QKeyEvent>
 
 namespace {
 
 // 15/03/2026
 constexpr TDateTime kToday = 46096;
 
-class DebitTest : public ProgramTest {
+class DebitTest : public SalesTest {
 protected:
     void SetUp() override
     {
-        ProgramTest::SetUp();
-        Seed("sales_profit.sql");
-        LoginAsAdministrator();
-        app::MainFormReady = true;
-        app::CurrentFirmId = 1;
+        SalesTest::SetUp();
         fDebit->Today = [] { return kToday; };
         // Without the messages, ticking the change-data box asks nothing.
         fSetings->cbMessages->SetChecked(false);
@@ -244,26 +238,18 @@ TEST_F(DebitTest, TheMonthOverTheShop)
     });
 }
 
-void Key(QWidget* target, int key, const QString& text)
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &release);
-}
-
 TEST_F(DebitTest, TheKeysOfTheList)
 {
     EXPECT_EQ(OpenWindow("fDebit", [](TForm& form) {
                   TfDebit& d = *fDebit;
                   form.activateWindow();
                   d.DBGrid1->setFocus();
-                  Key(d.DBGrid1, Qt::Key_Return, QStringLiteral("\r"));
+                  PressKey(d.DBGrid1, Qt::Key_Return, QStringLiteral("\r"));
                   EXPECT_EQ(form.ModalResult(), mrNone);
-                  Key(d.DBGrid1, Qt::Key_Tab, QStringLiteral("\t"));
+                  PressKey(d.DBGrid1, Qt::Key_Tab, QStringLiteral("\t"));
                   EXPECT_EQ(d.ActiveControl(), d.bPrint);
                   d.DBGrid1->setFocus();
-                  Key(d.DBGrid1, Qt::Key_Escape, QStringLiteral("\x1b"));
+                  PressKey(d.DBGrid1, Qt::Key_Escape, QStringLiteral("\x1b"));
                   return mrNone;
               }),
               mrCancel);

@@ -2,7 +2,7 @@
 // names matched literally, number criteria that are no numbers, the dialog kept open with its
 // label when nothing is found, and an engine failure reported as one.
 
-#include "ProgramFixture.h"
+#include "SalesFixture.h"
 
 #include "app/windows/WindowKit.h"
 #include "app/windows/uSearchForm.h"
@@ -14,19 +14,8 @@
 
 namespace {
 
-class SearchFormTest : public ProgramTest {
+class SearchFormTest : public SalesTest {
 protected:
-    void SetUp() override
-    {
-        ProgramTest::SetUp();
-        Seed("sales_profit.sql");
-        LoginAsAdministrator();
-        app::MainFormReady = true;
-        fSetings->cbxOnlythisCash->SetChecked(false);
-        fSetings->cbxOnlythisF->SetChecked(false);
-        app::CurrentFirmId = 1;
-    }
-
     // The dialog emptied, with no status box ticked.
     static TfSearchForm& Cleared()
     {

@@ -1,7 +1,7 @@
 // The sales search's result list, opened from the main window: the chosen order comes into the
 // main window, one the order list filters out is refused with the message, keys, printing.
 
-#include "ProgramFixture.h"
+#include "SalesFixture.h"
 
 #include "app/reports/uUniversalReport.h"
 #include "app/windows/WindowKit.h"
@@ -14,23 +14,15 @@
 #include "platform/toolkit/gui/ToolBar.h"
 #include "support/RunTool.h"
 
-#include <QApplication>
-#include <QKeyEvent>
 
 namespace {
 
-class SearchResultTest : public ProgramTest {
+class SearchResultTest : public SalesTest {
 protected:
     void SetUp() override
     {
-        ProgramTest::SetUp();
-        Seed("sales_profit.sql");
-        LoginAsAdministrator();
-        app::MainFormReady = true;
-        app::CurrentFirmId = 1;
+        SalesTest::SetUp();
         fSetings->cbMessages->SetChecked(true);
-        fSetings->cbxOnlythisCash->SetChecked(false);
-        fSetings->cbxOnlythisF->SetChecked(false);
         fSetings->cbxShowUPayed->SetChecked(true);
         fSetings->cbxDontShowAnullDock->SetChecked(false);
         fCarVantel->ApplySaleFilter();
@@ -58,14 +50,6 @@ protected:
         });
         host_.OnForm(QStringLiteral("fSearchResult"), std::move(inList));
         fCarVantel->Find1Click(nullptr);
-    }
-
-    void Key(QWidget* target, int key, const QString& text)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-        QApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-        QApplication::sendEvent(target, &release);
     }
 };
 
@@ -121,22 +105,22 @@ TEST_F(SearchResultTest, NothingOpensWhileTheOrderOnScreenIsAnnulled)
 
 TEST_F(SearchResultTest, TheKeysOfTheList)
 {
-    SearchInvoice("101", [this](TForm& form) {
+    SearchInvoice("101", [](TForm& form) {
         TfSearchResult& r = *fSearchResult;
         form.activateWindow();
         r.DBGrid1->setFocus();
-        Key(r.DBGrid1, Qt::Key_Tab, QStringLiteral("\t"));
+        PressKey(r.DBGrid1, Qt::Key_Tab, QStringLiteral("\t"));
         EXPECT_EQ(r.ActiveControl(), r.bPrint);
         r.DBGrid1->setFocus();
-        Key(r.DBGrid1, Qt::Key_Escape, QStringLiteral("\x1b"));
+        PressKey(r.DBGrid1, Qt::Key_Escape, QStringLiteral("\x1b"));
         return mrNone;
     });
     EXPECT_EQ(ResultOf("fSearchResult"), mrCancel);
     EXPECT_NE(SaleId(), 1);
 
-    SearchInvoice("101", [this](TForm&) {
+    SearchInvoice("101", [](TForm&) {
         fSearchResult->DBGrid1->setFocus();
-        Key(fSearchResult->DBGrid1, Qt::Key_Return, QStringLiteral("\r"));
+        PressKey(fSearchResult->DBGrid1, Qt::Key_Return, QStringLiteral("\r"));
         return mrNone;
     });
     EXPECT_EQ(SaleId(), 1);
