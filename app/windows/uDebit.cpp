@@ -135,6 +135,7 @@ TfDebit::TfDebit(QWidget* parent) : TForm(parent)
     for (QWidget* button : std::initializer_list<QWidget*>{bPrint, bCancel})
         Anchor(button, akRight | akTop);
 
+    PlaceFlatLook(this);
     OnShow = Bind(this, &TfDebit::FormShow);
     OnActivate = Bind(this, &TfDebit::FormActivate);
     if (!fDebit) fDebit = this;

@@ -106,6 +106,7 @@ TfSearchForm::TfSearchForm(QWidget* parent) : TForm(parent)
     bCancel->SetModalResult(mrCancel);
     bCancel->SetCancel(true);
 
+    PlaceFlatLook(this);
     ClearCriteria();
     OnShow = Bind(this, &TfSearchForm::FormShow);
     OnCloseQuery = Bind(this, &TfSearchForm::FormCloseQuery);

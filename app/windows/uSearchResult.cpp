@@ -46,6 +46,7 @@ TfSearchResult::TfSearchResult(QWidget* parent) : TForm(parent)
         Anchor(button, akLeft | akBottom);
     Anchor(bCancel, akRight | akBottom);
 
+    PlaceFlatLook(this);
     if (!fSearchResult) fSearchResult = this;
 }
 
