@@ -125,6 +125,7 @@ TfArticlesGrouped::TfArticlesGrouped(QWidget* parent) : TForm(parent)
     OnKeyDown = [this](QObject* s, int& key, Qt::KeyboardModifiers m) { FormKeyDown(s, key, m); };
     if (!fArticlesGrouped)
         fArticlesGrouped = this;
+    PlaceFlatLook(this);
 }
 
 TfArticlesGrouped::~TfArticlesGrouped()

@@ -123,6 +123,7 @@ TfCasheBox::TfCasheBox(QWidget* parent) : TForm(parent)
     OnShow = Bind(this, &TfCasheBox::FormShow);
     DM->WindowHooks.CashPeriodBox = [this] { return periodOpen_ ? periodBox_ : DM->SettingsCashBox(); };
     if (!fCasheBox) fCasheBox = this;
+    PlaceFlatLook(this);
 }
 
 TfCasheBox::~TfCasheBox()

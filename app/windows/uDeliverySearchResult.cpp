@@ -45,6 +45,7 @@ TfDeliverySearchResult::TfDeliverySearchResult(QWidget* parent) : TForm(parent)
     OnClose = Bind(this, &TfDeliverySearchResult::FormClose);
     if (!fDeliverySearchResult)
         fDeliverySearchResult = this;
+    PlaceFlatLook(this);
 }
 
 TfDeliverySearchResult::~TfDeliverySearchResult()

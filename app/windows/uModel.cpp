@@ -70,6 +70,7 @@ TfModel::TfModel(QWidget* parent) : TForm(parent)
     OnClose = Bind(this, &TfModel::FormClose);
     DM->WindowHooks.ModelMakeText = [this] { return dbcbMark->Text(); };
     if (!fModel) fModel = this;
+    PlaceFlatLook(this);
 }
 
 TfModel::~TfModel()

@@ -91,6 +91,7 @@ TfStorage::TfStorage(QWidget* parent) : TForm(parent)
     OnCloseQuery = Bind(this, &TfStorage::FormCloseQuery);
     if (!fStorage)
         fStorage = this;
+    PlaceFlatLook(this);
 }
 
 TfStorage::~TfStorage()

@@ -7,6 +7,7 @@
 #include "app/reports/PrintFlow.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/WindowServices.h"
+#include "controls/FlatLook.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/report/BandReport.h"
 #include "platform/report/ReportLabel.h"
@@ -228,6 +229,27 @@ TEST_F(ProgramTest, NoWindowCutsACaption)
     for (int i = 0; i < application_->FormCount(); ++i) {
         TForm* window = application_->Forms(i);
         EXPECT_EQ(ClippedCaptions(window), QStringList()) << window->objectName().toStdString();
+    }
+}
+
+// Every window the start makes wears the flat look at once; only the main window shades its
+// icon column, and the message-like windows keep plain menus.
+TEST_F(ProgramTest, EveryWindowWearsTheFlatLook)
+{
+    const QStringList plainMenus = {QStringLiteral("fMyMessage"), QStringLiteral("fErrorDescription")};
+    for (int i = 0; i < application_->FormCount(); ++i) {
+        TForm* window = application_->Forms(i);
+        const std::string name = window->objectName().toStdString();
+        const auto* look = window->findChild<TFlatLook*>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(look, nullptr) << name;
+        EXPECT_TRUE(look->Active()) << name;
+        EXPECT_EQ(look->Gradient(), window == fCarVantel) << name;
+        EXPECT_EQ(look->FlatMenu(), !plainMenus.contains(window->objectName())) << name;
+        // Edits straight on a form, panel or group box are flat; a notebook page is no container.
+        for (auto* edit : window->findChildren<TEdit*>())
+            if (FlatContainerKind(FlatContainerOf(edit))) {
+                EXPECT_NE(look->HookOf(edit), nullptr) << name << " " << edit->objectName().toStdString();
+            }
     }
 }
 
