@@ -11,6 +11,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
@@ -320,6 +321,22 @@ TEST_F(FlatLookMenu, IconColumnSelectionSeparatorCheckMarkAndBorder)
     EXPECT_EQ(PixelOf(image, shown.left() + 2, shown.center().y()), colors.Select);
     EXPECT_EQ(PixelOf(image, shown.right() - 1, shown.center().y()), colors.SelectBorder);  // one in for the border
     EXPECT_EQ(PixelOf(image, shown.right(), shown.center().y()), colors.Menu);
+}
+
+TEST_F(FlatLookMenu, TheBarAroundItsItemsTakesTheMenuColour)
+{
+    form.SetMenu(bar);
+    look->SetMenuBarColor(clTeal);  // repaints the bar
+    QMenuBar* menuBar = bar->MenuBar(&form);
+    menuBar->resize(400, menuBar->sizeHint().height());
+    const QRect item = menuBar->actionGeometry(top->Action());
+    const int middle = item.center().y();
+    EXPECT_EQ(PixelOf(Grab(menuBar), item.right() + 40, middle), ColorToRGB(clMenu));
+    look->SetDrawMenuBar(true);
+    look->SetUseSystemColors(false);
+    EXPECT_EQ(PixelOf(Grab(menuBar), item.right() + 40, middle), ColorToRGB(clTeal));
+    look->SetActive(false);
+    EXPECT_EQ(PixelOf(Grab(menuBar), item.right() + 40, middle), FromQColor(form.palette().color(QPalette::Window)));
 }
 
 // -- controls
