@@ -323,6 +323,19 @@ TEST_F(FlatLookMenu, IconColumnSelectionSeparatorCheckMarkAndBorder)
     EXPECT_EQ(PixelOf(image, shown.right(), shown.center().y()), colors.Menu);
 }
 
+TEST_F(FlatLookMenu, TheWidestCaptionEndsClearOfTheBorder)
+{
+    // A menu without short cuts, which would widen every item by their column.
+    TMenuItem* data = Add(bar->Items(), "&Данни");
+    TMenuItem* wide = Add(data, "&Марки и модели на автомобилите");
+    look->HookMenuItems(wide);
+    data->SubMenu()->adjustSize();
+    const QRect item = data->SubMenu()->actionGeometry(wide->Action());
+    const int textEnd = item.left() + look->IconWidth() + 3 +
+                        QFontMetrics(look->Font()).horizontalAdvance(QStringLiteral(" Марки и модели на автомобилите"));
+    EXPECT_LE(textEnd + 4, item.right());
+}
+
 TEST_F(FlatLookMenu, TheBarAroundItsItemsTakesTheMenuColour)
 {
     form.SetMenu(bar);
