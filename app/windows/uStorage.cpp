@@ -224,7 +224,7 @@ void TfStorage::BuildLines()
 {
     DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcDeliveryDetail, 216, 170, 576, 290);
     SetColumns(DBGrid1, {{"article_code", "Артикул №", 78},
-                         {"article_name", "Наименование", 160, TColumnAlign::Auto, false, {}, true},
+                         {"article_name", "Наименование", 154, TColumnAlign::Auto, false, {}, true},
                          {"delivery_price", "Дост. цена", 78},
                          {"delivery_quantity", "К-во", 48},
                          {"sale_price", "Прод. цена", 78},

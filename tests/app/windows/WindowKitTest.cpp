@@ -13,6 +13,8 @@
 #include "platform/report/ReportLabel.h"
 #include "platform/toolkit/Fields.h"
 
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QProcess>
 
 namespace {
@@ -250,6 +252,31 @@ TEST_F(ProgramTest, EveryWindowWearsTheFlatLook)
             if (FlatContainerKind(FlatContainerOf(edit))) {
                 EXPECT_NE(look->HookOf(edit), nullptr) << name << " " << edit->objectName().toStdString();
             }
+    }
+}
+
+// A window that cannot be widened shows every column of its grids whole, on a shop with rows.
+TEST_F(ProgramTest, NoFixedWindowCutsAColumn)
+{
+    Seed("shop_lists.sql");
+    LoginAsAdministrator();
+    for (int i = 0; i < application_->FormCount(); ++i) {
+        TForm* window = application_->Forms(i);
+        if (window == fCarVantel || window->BorderStyle() == bsSizeable || window->findChildren<TDBGrid*>().isEmpty())
+            continue;
+        const QByteArray name = window->objectName().toUtf8();
+        OpenWindow(name.constData(), [&](TForm&) {
+            QCoreApplication::processEvents();  // lays the grids out
+            for (const TDBGrid* grid : window->findChildren<TDBGrid*>())
+                if (grid->isVisible()) {
+                    // An empty grid has not yet made room for its row indicator, 15 pixels once rows show.
+                    const QHeaderView* indicator = grid->verticalHeader();
+                    const int unplaced = indicator->isVisible() && indicator->count() == 0 ? 15 : 0;
+                    EXPECT_LE(grid->horizontalHeader()->length(), grid->viewport()->width() - unplaced)
+                        << name.constData() << " " << grid->objectName().toStdString();
+                }
+            return mrCancel;
+        });
     }
 }
 
