@@ -280,6 +280,38 @@ TEST_F(ProgramTest, NoFixedWindowCutsAColumn)
     }
 }
 
+// A window that can be widened and lengthened gives the room to its grids and keeps its
+// buttons in sight.
+TEST_F(ProgramTest, EveryGridFollowsItsSizableWindow)
+{
+    LoginAsAdministrator();
+    for (int i = 0; i < application_->FormCount(); ++i) {
+        TForm* window = application_->Forms(i);
+        if (window->BorderStyle() != bsSizeable || window->findChildren<TDBGrid*>().isEmpty()) continue;
+        const QByteArray name = window->objectName().toUtf8();
+        OpenWindow(name.constData(), [&](TForm&) {
+            QCoreApplication::processEvents();
+            std::vector<std::pair<TDBGrid*, QSize>> grids;
+            for (TDBGrid* grid : window->findChildren<TDBGrid*>())
+                if (grid->isVisible()) grids.emplace_back(grid, grid->size());
+            window->resize(window->size() + QSize(120, 90));
+            QCoreApplication::processEvents();
+            for (const auto& [grid, before] : grids) {
+                const QSize grown = grid->size() - before;
+                EXPECT_TRUE(grown.width() == 120 || grown.height() == 90)
+                    << name.constData() << " " << grid->objectName().toStdString();
+            }
+            for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
+                if (button->isVisible()) {
+                    const QRect place(button->mapTo(window, QPoint(0, 0)), button->size());
+                    EXPECT_TRUE(window->rect().contains(place)) << name.constData() << " " << button->objectName().toStdString();
+                }
+            window->resize(window->size() - QSize(120, 90));
+            return mrCancel;
+        });
+    }
+}
+
 TEST_F(ProgramTest, StockRowsTakeTheStockColours)
 {
     ASSERT_EQ(Login(kAdmin, QString()), mrOk);
