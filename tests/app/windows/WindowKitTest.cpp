@@ -226,11 +226,14 @@ TEST_F(KitQueryTest, ATitleClickSortsByThatColumn)
 }
 
 // Every window the start makes, as a person first sees it: no caption cut at the default font.
+// With CARVANTEL_SCREENSHOTS naming a folder, each window's picture is left there to look at.
 TEST_F(ProgramTest, NoWindowCutsACaption)
 {
+    const QString pictures = qEnvironmentVariable("CARVANTEL_SCREENSHOTS");
     for (int i = 0; i < application_->FormCount(); ++i) {
         TForm* window = application_->Forms(i);
         EXPECT_EQ(ClippedCaptions(window), QStringList()) << window->objectName().toStdString();
+        if (!pictures.isEmpty()) window->grab().save(pictures + QLatin1Char('/') + window->objectName() + QStringLiteral(".png"));
     }
 }
 
