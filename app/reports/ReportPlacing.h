@@ -52,7 +52,8 @@ inline TReportShape* PutShape(TReportBand* band, const char* name, TShapeType sh
 // A line to write on by hand, under a row's text.
 inline TReportShape* PutDottedLine(TReportBand* band, const char* name, double left, double top, double width)
 {
-    TReportShape* line = PutShape(band, name, stHorLine, left, top + 6, width, 12);
+    // Drawn through the middle of its box: below the text's base line, above the next row.
+    TReportShape* line = PutShape(band, name, stHorLine, left, top + 10, width, 10);
     line->SetPenStyle(Qt::DotLine);
     return line;
 }
