@@ -33,6 +33,12 @@ const TLineColumn kLineColumns[] = {
     {"TotalSaleSum", "Общо", "TotalSaleSum", 626, 92, taRightJustify, ""},
 };
 
+// The two boxes of the title: the client's and the own firm's.
+const TInvoiceReport::TParty kParties[] = {
+    {"Получател / Възложител", "tblClient", "firm_name", "name", "bulstat", "tax_num", "address2", 0},
+    {"Доставчик / Изпълнител", "tblMyFirm", "myfirm_name", "mol", "mybulstat", "mytax_num", "address", 366},
+};
+
 // A caption ending where its value starts, as the totals stand.
 TReportLabel* PutRightLabel(TReportBand* band, const char* name, const QString& caption, double left, double top,
                             double width)
@@ -82,43 +88,37 @@ void TInvoiceReport::BuildTitle()
     QRLFuckName->SetAlignment(taCenter);
     QRLFuckName->SetAlignToBand(true);
     SetBold(QRLFuckName, true, 21);
-    BuildPartyBox(0, QStringLiteral("Получател / Възложител"), "tblClient", "firm_name", "name", "bulstat", "tax_num",
-                  "address2");
-    BuildPartyBox(366, QStringLiteral("Доставчик / Изпълнител"), "tblMyFirm", "myfirm_name", "mol", "mybulstat",
-                  "mytax_num", "address");
+    for (const TParty& party : kParties) BuildPartyBox(party);
 }
 
 // One of the two boxes of the title: the party's name in bold, its person, numbers and address.
-void TInvoiceReport::BuildPartyBox(double left, const QString& caption, const char* dataSet, const char* name,
-                                   const char* mol, const char* bulstat, const char* taxNum, const char* address)
+void TInvoiceReport::BuildPartyBox(const TParty& party)
 {
-    const QByteArray prefix = QByteArray(dataSet).mid(3);
+    const QByteArray prefix = QByteArray(party.DataSet).mid(3);
     const auto named = [&prefix](const char* part) { return prefix + part; };
     constexpr double width = 352, top = 36;
+    const double left = party.Left;
     PutShape(TitleBand1, named("Box"), stRectangle, left, top, width, 172);
-    TReportLabel* heading = PutLabel(TitleBand1, named("Caption"), caption, left + 6, top + 4, width - 12);
+    TReportLabel* heading =
+        PutLabel(TitleBand1, named("Caption"), QString::fromUtf8(party.Caption), left + 6, top + 4, width - 12);
     SetBold(heading);
-    TReportDBText* firm = PutField(TitleBand1, named("_").append(name).constData(), dataSet, name, left + 6, top + 26,
-                                   width - 12);
+    TReportDBText* firm = PutField(TitleBand1, named("_").append(party.Name).constData(), party.DataSet, party.Name,
+                                   left + 6, top + 26, width - 12);
     firm->SetAlignment(taCenter);
     SetBold(firm);
-    const struct {
-        const char* Caption;
-        const char* Field;
-    } rows[] = {{"МОЛ : ", mol}, {"ЕИК /ЕГН/ЛНЧ:", bulstat}, {"ДДС  № / VAT", taxNum}, {"Адрес :", address}};
+    const std::pair<const char*, const char*> rows[] = {
+        {"МОЛ : ", party.Mol}, {"ЕИК /ЕГН/ЛНЧ:", party.Bulstat}, {"ДДС  № / VAT", party.TaxNum}, {"Адрес :", party.Address}};
     double rowTop = top + 50;
-    for (const auto& row : rows) {
-        PutLabel(TitleBand1, named("Label_").append(row.Field).constData(), QString::fromUtf8(row.Caption), left + 6,
-                 rowTop, 106);
-        TReportDBText* value = PutField(TitleBand1, named("_").append(row.Field).constData(), dataSet, row.Field,
-                                        left + 114, rowTop, width - 120);
+    TReportDBText* value = nullptr;
+    for (const auto& [caption, field] : rows) {
+        PutLabel(TitleBand1, named("Label_").append(field).constData(), QString::fromUtf8(caption), left + 6, rowTop, 106);
+        value = PutField(TitleBand1, named("_").append(field).constData(), party.DataSet, field, left + 114, rowTop,
+                         width - 120);
         rowTop += 22;
-        if (row.Field == address) {
-            // An address of 50 letters takes two lines.
-            value->SetWordWrap(true);
-            value->SetHeight(2 * kRowHeight);
-        }
     }
+    // The address, last, may take two lines: it holds 50 letters.
+    value->SetWordWrap(true);
+    value->SetHeight(2 * kRowHeight);
 }
 
 void TInvoiceReport::BuildColumnHeader()

@@ -52,10 +52,21 @@ public:
     TReportDBText* QRD_ShtetaNum = nullptr;
     TReportSysData* QRSysData1 = nullptr;
 
+    // A box of the title: its caption, dataset and fields, and where it stands.
+    struct TParty {
+        const char* Caption;
+        const char* DataSet;
+        const char* Name;
+        const char* Mol;
+        const char* Bulstat;
+        const char* TaxNum;
+        const char* Address;
+        double Left;
+    };
+
 private:
     void BuildTitle();
-    void BuildPartyBox(double left, const QString& caption, const char* dataSet, const char* name,
-                       const char* mol, const char* bulstat, const char* taxNum, const char* address);
+    void BuildPartyBox(const TParty& party);
     void BuildColumnHeader();
     void BuildDetail();
     void BuildSummary();
