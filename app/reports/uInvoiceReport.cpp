@@ -162,17 +162,18 @@ void TInvoiceReport::BuildSummary()
     TReportBand* band = SummaryBand1;
     PutShape(band, "QRShapeSummary", stHorLine, 0, 0, kBandWidth, 4);
     PutLabel(band, "QRLabelWords", QStringLiteral("Словом :"), 0, 8, 60);
-    qrlDigitinWords = PutLabel(band, "qrlDigitinWords", QString(), 62, 8, 400, 3 * kRowHeight);
+    qrlDigitinWords = PutLabel(band, "qrlDigitinWords", QString(), 62, 8, 370, 3 * kRowHeight);
     qrlDigitinWords->SetWordWrap(true);
 
-    constexpr double captionLeft = 474, captionWidth = 124, valueLeft = 600, valueWidth = 118;
+    // Room for the largest total written in words, 999999999999.99.
+    constexpr double captionLeft = 440, captionWidth = 108, valueLeft = 550, valueWidth = 168;
     PutRightLabel(band, "QRLabelSum", QStringLiteral("Сума :"), captionLeft, 8, captionWidth);
     PutField(band, "QRDBTextSum", "tblSaleTotalQuery", "Sumsale_total", valueLeft, 8, valueWidth)
         ->SetAlignment(taRightJustify);
-    QRLDDS = PutRightLabel(band, "QRLDDS", QStringLiteral("ДДС "), captionLeft, 28, 76);
-    QRDTaxRate = PutField(band, "QRDTaxRate", "tblSaleTotalQuery", "tax_rate", 552, 28, 24);
+    QRLDDS = PutRightLabel(band, "QRLDDS", QStringLiteral("ДДС "), captionLeft, 28, 60);
+    QRDTaxRate = PutField(band, "QRDTaxRate", "tblSaleTotalQuery", "tax_rate", 502, 28, 24);
     QRDTaxRate->SetAlignment(taRightJustify);
-    QRLProcent = PutLabel(band, "QRLProcent", QStringLiteral("% :"), 577, 28, 22);
+    QRLProcent = PutLabel(band, "QRLProcent", QStringLiteral("% :"), 527, 28, 22);
     QRTDDS = PutField(band, "QRTDDS", "tblSaleTotalQuery", "SaleDDS", valueLeft, 28, valueWidth);
     QRTDDS->SetAlignment(taRightJustify);
     SetBold(PutRightLabel(band, "QRLabelTotal", QStringLiteral("Всичко :"), captionLeft, 48, captionWidth));

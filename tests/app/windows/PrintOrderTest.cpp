@@ -364,6 +364,26 @@ TEST_F(PrintOrderTest, TheWorkTaskMarksLabourAndCarriesTheLetterhead)
     EXPECT_EQ(Rows(QStringLiteral("SELECT invoice_accept, invoice_num FROM sale WHERE id=4")), (TRows{{"0", "0"}}));
 }
 
+TEST_F(PrintOrderTest, TheWordsLineSpellsLargeTotalsAndStaysEmptyBeyondThem)
+{
+    // A long line wraps: its second line comes after the sum's.
+    const std::pair<const char*, std::vector<const char*>> cases[] = {
+        {"2147483648",
+         {"Словом : Два милиарда сто четиридесет и седем милиона Сума : 2147483648.00 четиристотин осемдесет и три "
+          "хиляди шестстотин четиридесет и осем лева и 0 стотинки"}},
+        {"2013", {"Словом : Две хиляди и тринадесет лева и 0 стотинки Сума : 2013.00"}},
+        {"1000000000000", {"Словом : Сума : 1000000000000.00"}},
+    };
+    for (const auto& [price, parts] : cases) {
+        SCOPED_TRACE(price);
+        Execute(QStringLiteral("UPDATE sale_detail SET sale_price=%1 WHERE id=5").arg(QString::fromLatin1(price)));
+        DM->tblSale->Refresh();
+        GoToOrder(kZeroVat);
+        const QString text = PreviewText([] { fCarVantel->fbtView->Click(); }).simplified();
+        for (const char* part : parts) EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << text.toStdString();
+    }
+}
+
 TEST_F(PrintOrderTest, CapitalizeFirst)
 {
     const std::pair<const char*, const char*> cases[] = {
