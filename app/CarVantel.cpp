@@ -5,6 +5,7 @@
 #include "app/reports/uInvoiceReport.h"
 #include "app/reports/uOrderReport.h"
 #include "app/reports/uUniversalReport.h"
+#include "app/reports/uUniversalReportPlus.h"
 #include "app/windows/uArticles.h"
 #include "app/windows/uArticlesGrouped.h"
 #include "app/windows/uArticlesWork.h"
@@ -61,6 +62,7 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfDeliverySearchResult>();
     application.CreateForm<TfDeliverySearchForm>();
     application.CreateForm<TfArticlesGrouped>();
+    new TfUniversalReportPlus(&application);
 }
 
 int RunCarVantel(TApplication& application, const TStartUpSteps& steps)

@@ -41,9 +41,15 @@ TReportSysData* PlaceSysData(TReportBand* band, const char* name, TSysDataType d
 
 }  // namespace
 
-TfUniversalReport::TfUniversalReport(QObject* owner) : TComponent(owner)
+TfUniversalReport::TfUniversalReport(QObject* owner) : TfUniversalReport(owner, QStringLiteral("fUniversalReport"))
 {
-    setObjectName(QStringLiteral("fUniversalReport"));
+    PlaceSysData(SummaryBand, "QRSysDataSummaryDate", sdDate, 0, 6);
+    if (!fUniversalReport) fUniversalReport = this;
+}
+
+TfUniversalReport::TfUniversalReport(QObject* owner, const QString& name) : TComponent(owner)
+{
+    setObjectName(name);
     Report1 = new TBandReport(this);
     Report1->setObjectName(QStringLiteral("Report1"));
     Report1->Page().SetPaperSize(psLetter);
@@ -65,14 +71,11 @@ TfUniversalReport::TfUniversalReport(QObject* owner) : TComponent(owner)
     TReportBand* footer = Report1->CreateBand(rbPageFooter, kRowHeight + 4);
     PlaceSysData(footer, "QRSysDataPage", sdPageNumber, 250, 2);
 
-    TReportBand* summary = Report1->CreateBand(rbSummary, kRowHeight + 10);
-    auto* line = new TReportShape(summary);
+    SummaryBand = Report1->CreateBand(rbSummary, kRowHeight + 10);
+    auto* line = new TReportShape(SummaryBand);
     line->setObjectName(QStringLiteral("QRShapeLine"));
     line->SetShape(stHorLine);
     line->SetBounds(0, 0, 540, 4);
-    PlaceSysData(summary, "QRSysDataSummaryDate", sdDate, 0, 6);
-
-    if (!fUniversalReport) fUniversalReport = this;
 }
 
 TfUniversalReport::~TfUniversalReport()

@@ -33,6 +33,12 @@ public:
     // one never shown, then the slots of columns 1 to 17.
     std::vector<TReportLabel*> HeaderLabels;
     std::vector<TReportExpr*> DetailExprs;
+    // Below the line that closes the table.
+    TReportBand* SummaryBand = nullptr;
+
+protected:
+    // The template without anything under the closing line.
+    TfUniversalReport(QObject* owner, const QString& name);
 
 private:
     TReportBand* header_ = nullptr;

@@ -4,9 +4,11 @@
 #include "../windows/ProgramFixture.h"
 
 #include "app/reports/uUniversalReport.h"
+#include "app/reports/uUniversalReportPlus.h"
 #include "app/windows/WindowKit.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/report/BandReport.h"
+#include "platform/report/ReportDBText.h"
 #include "platform/report/ReportExpr.h"
 #include "platform/report/ReportLabel.h"
 #include "platform/toolkit/Fields.h"
@@ -164,6 +166,25 @@ TEST_F(UniversalReportTest, ThePreviewLeavesTheGridOnItsRow)
     report_->PrintGrid(grid_);
     EXPECT_EQ(host_.CountOf(TShownRecord::Form), 1);
     EXPECT_EQ(DM->tblCar->FieldByName(QStringLiteral("car_number"))->AsString(), number);
+}
+
+TEST_F(UniversalReportTest, ThePlusTemplatePrintsTheStockTotalsUnderTheTable)
+{
+    ASSERT_NE(fUniversalReportPlus, nullptr);
+    EXPECT_EQ(fUniversalReportPlus->objectName(), QStringLiteral("fUniversalReportPlus"));
+    EXPECT_NE(static_cast<TfUniversalReport*>(fUniversalReportPlus), fUniversalReport);
+    SetColumns(grid_, {{"car_number", "Регистр. №", 100}, {"mark", "Марка", 100}});
+    // The stock window has them open while it prints.
+    DM->tblArticleTotalQuery->Open();
+    DM->tblArticleTotalq->Open();
+    fUniversalReportPlus->PrintGrid(grid_, TPrintMode::Pdf, Path("plus.pdf"));
+    const QString text = PdfText(Path("plus.pdf"));
+    for (const char* part : {"Регистр. №", "РВ1234АВ", "Всичко по доставка :", "Всичко за продажба :"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part;
+    for (TReportDBText* total : {fUniversalReportPlus->total_d, fUniversalReportPlus->total_s}) {
+        EXPECT_EQ(total->DataSetName(), QStringLiteral("tblArticleTotalq"));
+        EXPECT_EQ(total->DataField(), total->objectName());
+    }
 }
 
 }  // namespace
