@@ -2,7 +2,10 @@
 
 #include "app/datamodule/DModule.h"
 #include "app/reports/URep.h"
+#include "app/reports/uInvoiceReport.h"
+#include "app/reports/uOrderReport.h"
 #include "app/reports/uUniversalReport.h"
+#include "app/reports/uUniversalReportPlus.h"
 #include "app/windows/uArticles.h"
 #include "app/windows/uArticlesGrouped.h"
 #include "app/windows/uArticlesWork.h"
@@ -32,12 +35,11 @@
 
 void CreateReportTemplates(TApplication& application)
 {
-    // Every template prints on the default page; one that cannot be set up stops them all.
-    auto* pageCheck = new TBandReport(&application);
-    pageCheck->setObjectName(QStringLiteral("PageCheck"));
-    pageCheck->CheckPage();
+    // Every template checks its page; one that cannot be set up stops them all.
+    (new TOrderReport(&application))->CheckPage();
+    (new TInvoiceReport(&application))->CheckPage();
+    (new TReport(&application))->CheckPage();
     (new TfUniversalReport(&application))->Report1->CheckPage();
-    new TReport(&application);
 }
 
 void CreateProgramWindows(TApplication& application)
@@ -66,6 +68,7 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfSearchResult>();
     application.CreateForm<TfDeliverySearchForm>();
     application.CreateForm<TfArticlesGrouped>();
+    new TfUniversalReportPlus(&application);
 }
 
 int RunCarVantel(TApplication& application, const TStartUpSteps& steps)
