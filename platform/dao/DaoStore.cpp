@@ -1046,6 +1046,15 @@ void Store::LeaveSharedRead()
         Run(QStringLiteral("COMMIT"));
 }
 
+StoreRead::~StoreRead()
+{
+    try {
+        store_.EndSharedRead();
+    } catch (const EDaoError&) {
+        // Ending a read that wrote nothing gives up nothing.
+    }
+}
+
 void Store::Run(const QString& sql)
 {
     SqlStatement& s = Cached(sql);

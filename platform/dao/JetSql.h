@@ -92,6 +92,9 @@ struct Statement {
     QString baseTable;                  // that table; empty when the rows cannot be written
     QString keyedSql;                   // the same rows with the table's rowid as an extra first column
     QString rowByKeySql;                // the result columns of one row, its rowid bound as the last parameter
+    QString rowsByKeySql;               // the rowid and the result columns of rows of the table, to be narrowed
+                                        // by a condition on rowKeySql that the reader appends
+    QString rowKeySql;                  // the rowid as rowsByKeySql names it
     GroupedSelect grouped;              // a grouped Select without TOP; empty otherwise
 };
 
