@@ -1042,10 +1042,14 @@ struct JetTranslator::Impl {
     // The grouping items SQLite has to group by. After a stored table's counter, a column of that
     // table, or of a table joined on its own counter to one of those, has one value in each
     // group: grouping by it as well makes the same groups in the same order, and only costs SQLite
-    // a sort it could not skip.
+    // a sort it could not skip when it reads every row. A statement with a condition of its own
+    // keeps them all: the sort they need lets SQLite pick its rows through an index of the
+    // condition instead of reading the table in key order.
     QStringList GroupingNeeded(const SelectStmt& select, Scope& s, const QStringList& parts,
                                const std::vector<Typed>& typed)
     {
+        if (select.where)
+            return parts;
         JoinFacts facts;
         facts.nullable.assign(s.sources.size(), 0);
         size_t next = 0;
