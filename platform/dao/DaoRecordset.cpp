@@ -21,6 +21,16 @@ constexpr qint64 kSmallWindow = 32;
 constexpr qint64 kLargeWindow = 2048;
 constexpr int kInBatch = 32;
 
+// Every piece of SQL whose spelling is the engine's.
+const jet::SqliteDialect kDialect;
+// The row key of the rows a SELECT reads as "q" (made on first use: recordsets may open before
+// this file's objects are made, from another file's start-up).
+const QString& RowKeyOfQ()
+{
+    static const QString key = kDialect.RowKey(QStringLiteral("q"));
+    return key;
+}
+
 [[noreturn]] void Raise(int number, const QString& text) { throw EDaoError(number, text, kSource); }
 [[noreturn]] void NoCurrentRecord() { Raise(errNoCurrentRecord, QStringLiteral("No current record.")); }
 [[noreturn]] void RecordDeleted() { Raise(errRecordDeleted, QStringLiteral("Record is deleted.")); }
@@ -136,12 +146,13 @@ struct RecordsetSource {
 
     void SetRowsFromReadTable() const
     {
-        rowKey = QStringLiteral("rowid");
-        rowsSql = QStringLiteral("SELECT rowid%1%2 FROM %3")
-                      .arg(readColumns.isEmpty() ? QString() : QStringLiteral(","), readColumns.join(QLatin1Char(',')), readTable);
+        rowKey = kDialect.RowKey();
+        rowsSql = QStringLiteral("SELECT %1%2%3 FROM %4")
+                      .arg(rowKey, readColumns.isEmpty() ? QString() : QStringLiteral(","), readColumns.join(QLatin1Char(',')),
+                           readTable);
     }
 
-    QString Limit() const { return maxRecords > 0 ? QStringLiteral(" LIMIT %1").arg(maxRecords) : QString(); }
+    QString Limit() const { return maxRecords > 0 ? kDialect.Limit(maxRecords) : QString(); }
 
     // The recordset's row keys in order, as the first column.
     QString KeySelect(const QString& where, const QString& order) const
@@ -149,12 +160,12 @@ struct RecordsetSource {
         switch (kind) {
         case Kind::TableRows:
             // Without an order of their own the rows come in key order.
-            return QStringLiteral("SELECT q.rowid FROM %1 AS q").arg(readTable)
-                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+            return QStringLiteral("SELECT %1 FROM %2 AS q").arg(RowKeyOfQ(), readTable)
+                   + WhereOrder(where, order.isEmpty() ? RowKeyOfQ() : order) + Limit();
         case Kind::TempRows:
             EnsureTable();
-            return QStringLiteral("SELECT q.rowid FROM %1 AS q").arg(readTable)
-                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+            return QStringLiteral("SELECT %1 FROM %2 AS q").arg(RowKeyOfQ(), readTable)
+                   + WhereOrder(where, order.isEmpty() ? RowKeyOfQ() : order) + Limit();
         case Kind::QueryRows:
             if (where.isEmpty() && order.isEmpty())
                 return sql + Limit();
@@ -170,16 +181,16 @@ struct RecordsetSource {
     {
         switch (kind) {
         case Kind::TableRows: {
-            QStringList cols{QStringLiteral("q.rowid")};
+            QStringList cols{RowKeyOfQ()};
             for (const auto& c : readColumns)
                 cols << QStringLiteral("q.") + c;
             return QStringLiteral("SELECT %1 FROM %2 AS q").arg(cols.join(QLatin1Char(',')), readTable)
-                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+                   + WhereOrder(where, order.isEmpty() ? RowKeyOfQ() : order) + Limit();
         }
         case Kind::TempRows:
             EnsureTable();
             return QStringLiteral("SELECT q.* FROM %1 AS q").arg(readTable)
-                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+                   + WhereOrder(where, order.isEmpty() ? RowKeyOfQ() : order) + Limit();
         case Kind::QueryRows:
             return QStringLiteral("SELECT * FROM (%1) AS q").arg(sql) + WhereOrder(where, order) + Limit();
         case Kind::Plain:
@@ -193,9 +204,8 @@ struct RecordsetSource {
     {
         for (size_t i = 0; i < params.size(); ++i)
             s.Bind(int(i) + 1, params[i]);
-        const jet::SqliteDialect dialect;
         for (size_t i = 0; i < criteriaValues.size(); ++i) {
-            const QByteArray name = dialect.BoundValue(int(i) + 1).toUtf8();
+            const QByteArray name = kDialect.BoundValue(int(i) + 1).toUtf8();
             if (const int at = sqlite3_bind_parameter_index(s.Get(), name.constData()); at > 0)
                 s.Bind(at, criteriaValues[i]);
         }
@@ -204,8 +214,9 @@ struct RecordsetSource {
 
 namespace {
 
-// Copies beyond this many cells go to a temporary table rather than stay in memory.
-constexpr size_t kCopyCellsInMemory = 1 << 20;
+// Copies beyond this many cells go to a temporary table: SQLite fills one faster than memory
+// grows to hold them, and a small copy is read back faster from memory.
+constexpr size_t kCopyCellsInMemory = 1 << 16;
 
 // The statement that puts one copied row into the copy's table: its key, then its cells.
 QString CopyInsertSql(const RecordsetSource& copy)
@@ -213,8 +224,8 @@ QString CopyInsertSql(const RecordsetSource& copy)
     QStringList marks;
     for (qsizetype i = 0; i <= copy.copyNames.size() + 1; ++i)
         marks << QStringLiteral("?%1").arg(i + 1);
-    return QStringLiteral("INSERT INTO %1(rowid,\"__base_key\"%2%3) VALUES(%4)")
-        .arg(copy.readTable, copy.copyNames.isEmpty() ? QString() : QStringLiteral(","),
+    return QStringLiteral("INSERT INTO %1(%2,\"__base_key\"%3%4) VALUES(%5)")
+        .arg(copy.readTable, kDialect.RowKey(), copy.copyNames.isEmpty() ? QString() : QStringLiteral(","),
              copy.copyNames.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
 }
 
@@ -249,37 +260,36 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
         src->columns[i].def.attributes &= ~dbUpdatableField;
     }
 
-    SqlStatement& select = from.store->Cached(from.CopySelect(where, order));
-    ResetOnExit reset{select};
-    from.BindParams(select, whereValues);
-    auto copy = std::make_shared<RowCopy>();
-    copy->width = from.columns.size() + 1;
-    std::vector<int> types{0};
-    for (const auto& c : from.columns)
-        types.push_back(c.def.type);
-    while (select.Step()) {
-        if (copy->cells.size() >= kCopyCellsInMemory) {
-            // Many rows: those read so far and the rest go to the table.
-            src->copy = copy;
-            src->EnsureTable();
-            src->copy.reset();
-            qint64 key = copy->rows;
-            copy.reset();
-            SqlStatement& insert = from.store->Cached(CopyInsertSql(*src));
-            do {
-                ResetOnExit next{insert};
-                insert.BindKey(1, ++key);
-                for (size_t c = 0; c < types.size(); ++c)
-                    sqlite3_bind_value(insert.Get(), int(c) + 2, sqlite3_column_value(select.Get(), int(c)));
-                insert.Step();
-            } while (select.Step());
+    {
+        SqlStatement& select = from.store->Cached(from.CopySelect(where, order));
+        ResetOnExit reset{select};
+        from.BindParams(select, whereValues);
+        auto copy = std::make_shared<RowCopy>();
+        copy->width = from.columns.size() + 1;
+        std::vector<int> types{0};
+        for (const auto& c : from.columns)
+            types.push_back(c.def.type);
+        while (copy && select.Step()) {
+            if (copy->cells.size() >= kCopyCellsInMemory) {
+                copy.reset();
+                break;
+            }
+            for (size_t c = 0; c < types.size(); ++c)
+                copy->cells.push_back(ColumnValue(select.Get(), int(c), types[c]));
+            ++copy->rows;
+        }
+        if (copy) {
+            src->copy = std::move(copy);
             return src;
         }
-        for (size_t c = 0; c < types.size(); ++c)
-            copy->cells.push_back(ColumnValue(select.Get(), int(c), types[c]));
-        ++copy->rows;
     }
-    src->copy = std::move(copy);
+    // Many rows: the engine copies them into the table itself.
+    src->EnsureTable();
+    SqlStatement& insert =
+        from.store->Cached(QStringLiteral("INSERT INTO %1 ").arg(src->readTable) + from.CopySelect(where, order));
+    ResetOnExit reset{insert};
+    from.BindParams(insert, whereValues);
+    insert.Step();
     return src;
 }
 
@@ -530,7 +540,7 @@ QString Recordset::KeySql() const
             QStringList parts;
             for (const auto& f : ix->fields)
                 parts << QStringLiteral("q.") + QuoteName(f.name) + (f.descending ? QStringLiteral(" DESC") : QString());
-            parts << QStringLiteral("q.rowid");
+            parts << RowKeyOfQ();
             order = parts.join(QLatin1Char(','));
         }
     }
@@ -723,7 +733,8 @@ int Recordset::FieldSize(int column) const
 
 std::vector<TVariant> Recordset::ReadBaseRow(qint64 key) const
 {
-    SqlStatement& s = source_->store->Cached(QStringLiteral("SELECT * FROM %1 WHERE rowid=?1").arg(QuoteName(source_->baseTable)));
+    SqlStatement& s =
+        source_->store->Cached(QStringLiteral("SELECT * FROM %1 WHERE %2=?1").arg(QuoteName(source_->baseTable), kDialect.RowKey()));
     ResetOnExit reset{s};
     s.BindKey(1, key);
     std::vector<TVariant> row;
@@ -1054,9 +1065,10 @@ void Recordset::Seek(const QString& comparison, const std::vector<TVariant>& key
         const bool d = f.descending != !forward;
         order << QStringLiteral("q.") + QuoteName(f.name) + (d ? QStringLiteral(" DESC") : QString());
     }
-    order << (forward ? QStringLiteral("q.rowid") : QStringLiteral("q.rowid DESC"));
-    SqlStatement s(source_->store->Db(), QStringLiteral("SELECT q.rowid FROM %1 AS q WHERE %2 ORDER BY %3 LIMIT 1")
-                                             .arg(source_->readTable, where, order.join(QLatin1Char(','))));
+    order << (forward ? RowKeyOfQ() : RowKeyOfQ() + QStringLiteral(" DESC"));
+    SqlStatement s(source_->store->Db(), QStringLiteral("SELECT %1 FROM %2 AS q WHERE %3 ORDER BY %4%5")
+                                             .arg(RowKeyOfQ(), source_->readTable, where, order.join(QLatin1Char(',')),
+                                                  kDialect.Limit(1)));
     for (size_t i = 0; i < n; ++i)
         s.Bind(int(i) + 1, values[i]);
     const bool found = s.Step();
@@ -1455,7 +1467,7 @@ void Recordset::Insert()
         for (size_t i = 0; i < values.size(); ++i)
             s.Bind(int(i) + 1, values[i]);
         s.Step();
-        key = sqlite3_last_insert_rowid(store.Db());
+        key = kDialect.LastInsertedKey(store.Db());
     });
     lastModified_ = KeyToBookmark(key);
     if (type_ == dbOpenTable && !index_.isEmpty()) {
@@ -1497,8 +1509,8 @@ void Recordset::Rewrite()
             Raise(errWriteConflict, QStringLiteral("The record was changed by another user since you began editing it; "
                                                    "your changes were not saved. Read the record again and repeat them."));
         if (!sets.isEmpty()) {
-            SqlStatement& s = store.Cached(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3")
-                                               .arg(QuoteName(table->name), sets.join(QLatin1Char(',')))
+            SqlStatement& s = store.Cached(QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4")
+                                               .arg(QuoteName(table->name), sets.join(QLatin1Char(',')), kDialect.RowKey())
                                                .arg(values.size() + 1));
             ResetOnExit reset{s};
             for (size_t i = 0; i < values.size(); ++i)
@@ -1545,7 +1557,8 @@ void Recordset::Delete()
     Store& store = *source_->store;
     const qint64 key = keys_[size_t(pos_)];
     WriteAtOnce(store, [&] {
-        SqlStatement& s = store.Cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(QuoteName(source_->baseTable)));
+        SqlStatement& s = store.Cached(
+            QStringLiteral("DELETE FROM %1 WHERE %2=?1").arg(QuoteName(source_->baseTable), kDialect.RowKey()));
         ResetOnExit reset{s};
         s.BindKey(1, key);
         s.Step();

@@ -181,10 +181,10 @@ int ArithmeticType(const QString& op, const Typed& l, const Typed& r)
 }  // namespace
 
 struct JetTranslator::Impl {
-    explicit Impl(const Catalog& c) : catalog(c) {}
+    Impl(const Catalog& c, const SqliteDialect& d) : catalog(c), dialect(d) {}
 
     const Catalog& catalog;
-    SqliteDialect dialect;
+    const SqliteDialect& dialect;
     std::vector<Parameter> params;
     std::vector<QString> loading;
     std::map<QString, std::unique_ptr<JetStatement>> queries;
@@ -1379,7 +1379,10 @@ struct JetTranslator::Impl {
     }
 };
 
-JetTranslator::JetTranslator(const Catalog& catalog) : impl_(std::make_unique<Impl>(catalog)) {}
+JetTranslator::JetTranslator(const Catalog& catalog, const SqliteDialect& dialect)
+    : impl_(std::make_unique<Impl>(catalog, dialect))
+{
+}
 
 JetTranslator::~JetTranslator() = default;
 
