@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace bench {
@@ -25,6 +26,13 @@ void RunBenchmarks(int argc, char** argv, std::initializer_list<SizeOption> opti
     benchmark::Initialize(&count, rest.data());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+}
+
+CpuClock::time_point CpuClock::now()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return time_point(std::chrono::duration_cast<duration>(std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec)));
 }
 
 double Ratio(Clock::duration measured, Clock::duration baseline)

@@ -9,6 +9,14 @@ namespace bench {
 
 using Clock = std::chrono::steady_clock;
 
+// The processor time of the calling thread, so that other work on a shared machine does not
+// count; its durations are Clock's.
+struct CpuClock {
+    using duration = Clock::duration;
+    using time_point = std::chrono::time_point<CpuClock, duration>;
+    static time_point now();
+};
+
 // A "--name=N" option of the command line and the size it sets (at least 1).
 struct SizeOption {
     const char* prefix;  // "--rows="

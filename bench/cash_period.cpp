@@ -3,7 +3,8 @@
 // for one day and one month (goal at most 1.2). (2) The whole period opening as the cash box
 // does it, twelve datasets through TDaoTable with the filters set and the income and expense
 // summed, against hand-written queries giving the same rows and totals (goal for a month at
-// most 2). Sizes: --orders=N (default keeps the run short; the full size is --orders=100000).
+// most 2). Times are this thread's processor time, so that other work on the machine does not
+// count. Sizes: --orders=N (default keeps the run short; the full size is --orders=100000).
 
 #include "BenchSupport.h"
 
@@ -183,7 +184,7 @@ void BM_SavedTotalsTranslatedVersusHandWritten(benchmark::State& state)
     auto store = dao::Store::Open({TheShop().path, false, true, QString::fromLatin1(shopschema::kDatabasePassword)});
     const QString sale = jet::Translate(*store->FindQuery(QStringLiteral("QCasheSaleTotal")), *store).sql;
     const QString delivery = jet::Translate(*store->FindQuery(QStringLiteral("QCasheDeliveryTotal")), *store).sql;
-    using bench::Clock;
+    using Clock = bench::CpuClock;
     Clock::duration translated{}, hand{};
     for (auto _ : state) {
         const auto t0 = Clock::now();
@@ -247,7 +248,7 @@ void BM_PeriodOpeningVersusHandWritten(benchmark::State& state)
     dm.VantelDataBase->SetDatabase(TheShop().path);
     dm.VantelDataBase->SetConnected(true);
     auto store = dao::Store::Open({TheShop().path, false, true, QString::fromLatin1(shopschema::kDatabasePassword)});
-    using bench::Clock;
+    using Clock = bench::CpuClock;
     Clock::duration opening{}, hand{};
     for (auto _ : state) {
         const auto t0 = Clock::now();

@@ -11,6 +11,7 @@
 //  - 1,000 order lines appended through the table dataset in batch mode: at most 3 x hand-written
 //    inserts in one transaction.
 
+#include "BenchSqlite.h"
 #include "BenchSupport.h"
 
 #include "app/datamodule/DModule.h"
@@ -45,107 +46,13 @@ constexpr int kAppended = 1000;
 constexpr unsigned kSeed = 20261210;
 using bench::Clock;
 
-// The time this thread ran, so that other work on a shared machine does not count.
-struct CpuClock {
-    using duration = Clock::duration;
-    using time_point = std::chrono::time_point<CpuClock, duration>;
-    static time_point now()
-    {
-        timespec t{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return time_point(std::chrono::duration_cast<duration>(std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec)));
-    }
-};
+using bench::CpuClock;
+using bench::Sqlite;
+using bench::Step;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // ---- the generated shop -----------------------------------------------------------------------
-
-class Sqlite {
-public:
-    explicit Sqlite(const QString& path)
-    {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            throw std::runtime_error("cannot open " + path.toStdString());
-        jet::RegisterJetFunctions(db_);
-        sqlite3_busy_timeout(db_, 5000);
-    }
-    ~Sqlite()
-    {
-        for (auto& [sql, stmt] : statements_)
-            sqlite3_finalize(stmt);
-        sqlite3_close_v2(db_);
-    }
-    Sqlite(const Sqlite&) = delete;
-    Sqlite& operator=(const Sqlite&) = delete;
-
-    void Exec(const char* sql)
-    {
-        char* error = nullptr;
-        if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-            const std::string text = error ? error : "?";
-            sqlite3_free(error);
-            throw std::runtime_error(text + " in " + sql);
-        }
-    }
-    // A statement prepared once, reset for each use.
-    sqlite3_stmt* Prepared(const char* sql)
-    {
-        auto it = statements_.find(sql);
-        if (it == statements_.end()) {
-            sqlite3_stmt* stmt = nullptr;
-            if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
-                throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in " + sql);
-            it = statements_.emplace(sql, stmt).first;
-        }
-        sqlite3_reset(it->second);
-        sqlite3_clear_bindings(it->second);
-        return it->second;
-    }
-    // Runs a query and reads every column of every row; returns the rows.
-    int Walk(const char* sql, std::initializer_list<qint64> keys = {}, const QByteArray& text = QByteArray())
-    {
-        sqlite3_stmt* s = Prepared(sql);
-        int i = 1;
-        for (qint64 k : keys)
-            sqlite3_bind_int64(s, i++, k);
-        if (!text.isNull())
-            sqlite3_bind_text(s, i, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        int rows = 0;
-        int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            for (int c = 0; c < sqlite3_column_count(s); ++c)
-                if (sqlite3_column_type(s, c) == SQLITE_TEXT)
-                    benchmark::DoNotOptimize(sqlite3_column_text(s, c));
-                else
-                    benchmark::DoNotOptimize(sqlite3_column_double(s, c));
-            ++rows;
-        }
-        if (rc != SQLITE_DONE)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-        sqlite3_reset(s);
-        return rows;
-    }
-    qint64 Int(const char* sql)
-    {
-        sqlite3_stmt* s = Prepared(sql);
-        const qint64 v = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
-        sqlite3_reset(s);
-        return v;
-    }
-    sqlite3* Db() const { return db_; }
-
-private:
-    sqlite3* db_ = nullptr;
-    std::map<std::string, sqlite3_stmt*> statements_;
-};
-
-void Step(sqlite3_stmt* s)
-{
-    if (sqlite3_step(s) != SQLITE_DONE)
-        throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(s)));
-    sqlite3_reset(s);
-}
 
 // Fills a copy of the template with `years` years of a busy shop.
 void Fill(const QString& path, int years)
@@ -241,19 +148,8 @@ void Fill(const QString& path, int years)
 // The file of `years` years, generated once into the build folder.
 QString ShopFile(int years)
 {
-    const QString dir = QStringLiteral(CARVANTEL_BINARY_DIR "/bench-data");
-    QDir().mkpath(dir);
-    const QString path = dir + QStringLiteral("/shop_%1y_%2o_%3.mdb").arg(years).arg(gOrders).arg(kSeed);
-    if (QFileInfo::exists(path))
-        return path;
-    const QString building = path + QStringLiteral(".building");
-    QFile::remove(building);
-    if (!QFile::copy(QStringLiteral(CARVANTEL_BINARY_DIR "/EmptyBase.mdb"), building))
-        throw std::runtime_error("no template database in the build folder");
-    QFile(building).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    Fill(building, years);
-    QFile::rename(building, path);
-    return path;
+    return bench::CachedShopFile(QStringLiteral("shop_%1y_%2o_%3.mdb").arg(years).arg(gOrders).arg(kSeed),
+                                 [years](const QString& path) { Fill(path, years); });
 }
 
 // A working copy, so that the appends leave the cached file as it was generated.

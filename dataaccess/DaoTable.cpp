@@ -2245,8 +2245,9 @@ void TDaoTable::InternalInitRecord(TRecordBuffer buffer)
     RecordTexts& texts = *Header(buffer)->texts;
     const int count = FieldDefs().Count();
     texts.Reset(size_t(count));
+    const std::vector<TField*>& fields = DefinitionFields();
     for (int i = 0; i < count; ++i) {
-        if (TField* field = FindField(FieldDefs().Items(i)->Name())) {
+        if (TField* field = fields[size_t(i)]) {
             QString expression = field->DefaultExpression();
             if (!expression.isEmpty() && i < fieldDefaults_.size()) {
                 if (expression.startsWith(QLatin1Char('\'')))
@@ -2372,7 +2373,7 @@ void TDaoTable::WriteMarkedFields(TRecordBuffer buffer)
             continue;
         if (size_t(i) < fieldUpdatable_.size() && !fieldUpdatable_[size_t(i)])
             continue;
-        const TField* field = FindField(FieldDefs().Items(i)->Name());
+        const TField* field = DefinitionFields()[size_t(i)];
         if (!field)
             continue;
         fieldObjects_[size_t(i)]->SetValue(TextToEngineValue(field, fieldEngineTypes_[size_t(i)], texts.Text(size_t(i))));

@@ -7,6 +7,7 @@
 #include "platform/dao/DaoValue.h"
 #include "platform/dao/DaoWorkspace.h"
 #include "platform/dao/JetSql.h"
+#include "platform/dao/SqliteDialect.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,9 @@
 namespace dao {
 
 namespace {
+
+// Every piece of SQL whose spelling is the engine's.
+const jet::SqliteDialect kDialect;
 
 const QString kSource = QStringLiteral("DAO.DBEngine");
 
@@ -126,8 +130,11 @@ void Salvage(const QString& path, const QString& temp)
     target.Exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
     sqlite3_stmt* s = nullptr;
     std::vector<std::pair<QString, QString>> objects;
-    if (sqlite3_prepare_v2(source.db, "SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY type='index', rowid",
-                           -1, &s, nullptr) == SQLITE_OK) {
+    const QByteArray list =
+        QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY type='index', %1")
+            .arg(kDialect.RowKey())
+            .toUtf8();
+    if (sqlite3_prepare_v2(source.db, list.constData(), -1, &s, nullptr) == SQLITE_OK) {
         while (sqlite3_step(s) == SQLITE_ROW) {
             const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
             const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
@@ -153,15 +160,17 @@ void Salvage(const QString& path, const QString& temp)
         target.Exec(QStringLiteral("DELETE FROM main.%1").arg(quoted));
         // Row by row, passing over what cannot be read.
         sqlite3_stmt* row = nullptr;
-        const QByteArray next = QStringLiteral("INSERT INTO main.%1 SELECT * FROM damaged.%1 WHERE rowid=?1").arg(quoted).toUtf8();
-        const QByteArray keys = QStringLiteral("SELECT rowid FROM damaged.%1 ORDER BY rowid").arg(quoted).toUtf8();
-        std::vector<sqlite3_int64> rowids;
+        const QString key = kDialect.RowKey();
+        const QByteArray next =
+            QStringLiteral("INSERT INTO main.%1 SELECT * FROM damaged.%1 WHERE %2=?1").arg(quoted, key).toUtf8();
+        const QByteArray keys = QStringLiteral("SELECT %2 FROM damaged.%1 ORDER BY %2").arg(quoted, key).toUtf8();
+        std::vector<sqlite3_int64> rowKeys;
         if (sqlite3_prepare_v2(target.db, keys.constData(), -1, &row, nullptr) == SQLITE_OK)
             while (sqlite3_step(row) == SQLITE_ROW)
-                rowids.push_back(sqlite3_column_int64(row, 0));
+                rowKeys.push_back(sqlite3_column_int64(row, 0));
         sqlite3_finalize(row);
         if (sqlite3_prepare_v2(target.db, next.constData(), -1, &row, nullptr) == SQLITE_OK) {
-            for (auto id : rowids) {
+            for (auto id : rowKeys) {
                 sqlite3_bind_int64(row, 1, id);
                 sqlite3_step(row);
                 sqlite3_reset(row);

@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <numeric>
 #include <sqlite3.h>
 #include <unordered_set>
 
@@ -19,6 +20,16 @@ const QString kSource = QStringLiteral("DAO.Recordset");
 constexpr qint64 kSmallWindow = 32;
 constexpr qint64 kLargeWindow = 2048;
 constexpr int kInBatch = 32;
+
+// Every piece of SQL whose spelling is the engine's.
+const jet::SqliteDialect kDialect;
+// The row key of the rows a SELECT reads as "q" (made on first use: recordsets may open before
+// this file's objects are made, from another file's start-up).
+const QString& RowKeyOfQ()
+{
+    static const QString key = kDialect.RowKey(QStringLiteral("q"));
+    return key;
+}
 
 [[noreturn]] void Raise(int number, const QString& text) { throw EDaoError(number, text, kSource); }
 [[noreturn]] void NoCurrentRecord() { Raise(errNoCurrentRecord, QStringLiteral("No current record.")); }
@@ -80,21 +91,40 @@ struct TempTable {
     }
 };
 
+// A copy's rows as they were read, row after row: the base row key, then every column.
+struct RowCopy {
+    std::vector<TVariant> cells;
+    size_t width = 0;
+    qint64 rows = 0;
+};
+
 struct RecordsetSource {
     enum class Kind { TableRows, QueryRows, TempRows, Plain };
     std::shared_ptr<Store> store;
     Kind kind = Kind::TableRows;
     QString name;
     QString baseTable;              // the table written through these rows; empty: read-only
-    QString readTable;              // quoted table read by row key (TableRows, TempRows)
-    QStringList readColumns;        // quoted columns of readTable, one per column
+    // TempRows are read from memory while they are few; their temporary table is made when SQL
+    // has to run over them, or at once when they are many.
+    mutable QString readTable;      // quoted table read by row key (TableRows, TempRows)
+    mutable QStringList readColumns;  // quoted columns of readTable, one per column
     QString sql;                    // QueryRows: the keyed SELECT; Plain: the SELECT
-    QString rowByKeySql;            // QueryRows
-    std::vector<TVariant> params;   // ?1 .. ?n of sql and rowByKeySql
+    mutable QString rowsSql;        // the row key and every column of the rows read by key, unnarrowed
+    mutable QString rowKey;         // the row key as rowsSql names it
+    std::vector<TVariant> params;   // ?1 .. ?n of sql and rowsSql
     jet::GroupedSelect grouped;     // Plain: sql in parts, when it is a grouped SELECT
     std::vector<SourceColumn> columns;
-    std::shared_ptr<TempTable> temp;
+    mutable std::shared_ptr<TempTable> temp;
+    std::shared_ptr<const RowCopy> copy;  // TempRows: the rows in memory; null when only the table has them
+    QString copyColumnsSql;               // TempRows: the temporary table's column definitions
+    QStringList copyNames;                // and its quoted column names after the base key
     int maxRecords = 0;
+
+    // The rows of a copy in memory, keyed 1 to n, in their order.
+    bool InMemory() const { return kind == Kind::TempRows && copy; }
+    const TVariant* CopiedRow(qint64 key) const { return copy->cells.data() + size_t(key - 1) * copy->width + 1; }
+    // Makes the temporary table of a copy that has none yet, with the rows kept in memory.
+    void EnsureTable() const;
 
     std::vector<jet::ResultColumn> ResultColumns() const
     {
@@ -114,7 +144,15 @@ struct RecordsetSource {
         return result;
     }
 
-    QString Limit() const { return maxRecords > 0 ? QStringLiteral(" LIMIT %1").arg(maxRecords) : QString(); }
+    void SetRowsFromReadTable() const
+    {
+        rowKey = kDialect.RowKey();
+        rowsSql = QStringLiteral("SELECT %1%2%3 FROM %4")
+                      .arg(rowKey, readColumns.isEmpty() ? QString() : QStringLiteral(","), readColumns.join(QLatin1Char(',')),
+                           readTable);
+    }
+
+    QString Limit() const { return maxRecords > 0 ? kDialect.Limit(maxRecords) : QString(); }
 
     // The recordset's row keys in order, as the first column.
     QString KeySelect(const QString& where, const QString& order) const
@@ -122,11 +160,12 @@ struct RecordsetSource {
         switch (kind) {
         case Kind::TableRows:
             // Without an order of their own the rows come in key order.
-            return QStringLiteral("SELECT q.rowid FROM %1 AS q").arg(readTable)
-                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+            return QStringLiteral("SELECT %1 FROM %2 AS q").arg(RowKeyOfQ(), readTable)
+                   + WhereOrder(where, order.isEmpty() ? RowKeyOfQ() : order) + Limit();
         case Kind::TempRows:
-            return QStringLiteral("SELECT q.rowid FROM %1 AS q").arg(readTable)
-                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+            EnsureTable();
+            return QStringLiteral("SELECT %1 FROM %2 AS q").arg(RowKeyOfQ(), readTable)
+                   + WhereOrder(where, order.isEmpty() ? RowKeyOfQ() : order) + Limit();
         case Kind::QueryRows:
             if (where.isEmpty() && order.isEmpty())
                 return sql + Limit();
@@ -142,15 +181,16 @@ struct RecordsetSource {
     {
         switch (kind) {
         case Kind::TableRows: {
-            QStringList cols{QStringLiteral("q.rowid")};
+            QStringList cols{RowKeyOfQ()};
             for (const auto& c : readColumns)
                 cols << QStringLiteral("q.") + c;
             return QStringLiteral("SELECT %1 FROM %2 AS q").arg(cols.join(QLatin1Char(',')), readTable)
-                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+                   + WhereOrder(where, order.isEmpty() ? RowKeyOfQ() : order) + Limit();
         }
         case Kind::TempRows:
+            EnsureTable();
             return QStringLiteral("SELECT q.* FROM %1 AS q").arg(readTable)
-                   + WhereOrder(where, order.isEmpty() ? QStringLiteral("q.rowid") : order) + Limit();
+                   + WhereOrder(where, order.isEmpty() ? RowKeyOfQ() : order) + Limit();
         case Kind::QueryRows:
             return QStringLiteral("SELECT * FROM (%1) AS q").arg(sql) + WhereOrder(where, order) + Limit();
         case Kind::Plain:
@@ -164,9 +204,8 @@ struct RecordsetSource {
     {
         for (size_t i = 0; i < params.size(); ++i)
             s.Bind(int(i) + 1, params[i]);
-        const jet::SqliteDialect dialect;
         for (size_t i = 0; i < criteriaValues.size(); ++i) {
-            const QByteArray name = dialect.BoundValue(int(i) + 1).toUtf8();
+            const QByteArray name = kDialect.BoundValue(int(i) + 1).toUtf8();
             if (const int at = sqlite3_bind_parameter_index(s.Get(), name.constData()); at > 0)
                 s.Bind(at, criteriaValues[i]);
         }
@@ -174,6 +213,21 @@ struct RecordsetSource {
 };
 
 namespace {
+
+// Copies beyond this many cells go to a temporary table: SQLite fills one faster than memory
+// grows to hold them, and a small copy is read back faster from memory.
+constexpr size_t kCopyCellsInMemory = 1 << 16;
+
+// The statement that puts one copied row into the copy's table: its key, then its cells.
+QString CopyInsertSql(const RecordsetSource& copy)
+{
+    QStringList marks;
+    for (qsizetype i = 0; i <= copy.copyNames.size() + 1; ++i)
+        marks << QStringLiteral("?%1").arg(i + 1);
+    return QStringLiteral("INSERT INTO %1(%2,\"__base_key\"%3%4) VALUES(%5)")
+        .arg(copy.readTable, kDialect.RowKey(), copy.copyNames.isEmpty() ? QString() : QStringLiteral(","),
+             copy.copyNames.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+}
 
 std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const QString& where,
                                              const std::vector<TVariant>& whereValues, const QString& order)
@@ -192,30 +246,50 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
             type += QStringLiteral(" COLLATE ") + QLatin1String(jet::kTextCollation);
         defs << QuoteName(n) + QLatin1Char(' ') + type;
     }
-    auto temp = std::make_shared<TempTable>();
-    temp->store = from.store;
-    temp->columnsSql = defs.join(QLatin1Char(','));
-    temp->name = from.store->TakeTempTable(temp->columnsSql);
-    SqlStatement& insert =
-        from.store->Cached(QStringLiteral("INSERT INTO temp.%1 ").arg(QuoteName(temp->name)) + from.CopySelect(where, order));
-    ResetOnExit reset{insert};
-    from.BindParams(insert, whereValues);
-    insert.Step();
-
     auto src = std::make_shared<RecordsetSource>();
     src->store = from.store;
     src->kind = RecordsetSource::Kind::TempRows;
     src->name = from.name;
-    src->readTable = QStringLiteral("temp.") + QuoteName(temp->name);
+    src->copyColumnsSql = defs.join(QLatin1Char(','));
     for (const auto& n : names)
-        src->readColumns << QuoteName(n);
+        src->copyNames << QuoteName(n);
     src->columns = from.columns;
     for (size_t i = 0; i < src->columns.size(); ++i) {
         src->columns[i].baseColumn.clear();
         src->columns[i].groupSql.clear();
         src->columns[i].def.attributes &= ~dbUpdatableField;
     }
-    src->temp = temp;
+
+    {
+        SqlStatement& select = from.store->Cached(from.CopySelect(where, order));
+        ResetOnExit reset{select};
+        from.BindParams(select, whereValues);
+        auto copy = std::make_shared<RowCopy>();
+        copy->width = from.columns.size() + 1;
+        std::vector<int> types{0};
+        for (const auto& c : from.columns)
+            types.push_back(c.def.type);
+        while (copy && select.Step()) {
+            if (copy->cells.size() >= kCopyCellsInMemory) {
+                copy.reset();
+                break;
+            }
+            for (size_t c = 0; c < types.size(); ++c)
+                copy->cells.push_back(ColumnValue(select.Get(), int(c), types[c]));
+            ++copy->rows;
+        }
+        if (copy) {
+            src->copy = std::move(copy);
+            return src;
+        }
+    }
+    // Many rows: the engine copies them into the table itself.
+    src->EnsureTable();
+    SqlStatement& insert =
+        from.store->Cached(QStringLiteral("INSERT INTO %1 ").arg(src->readTable) + from.CopySelect(where, order));
+    ResetOnExit reset{insert};
+    from.BindParams(insert, whereValues);
+    insert.Step();
     return src;
 }
 
@@ -244,10 +318,36 @@ std::shared_ptr<RecordsetSource> TableSource(const std::shared_ptr<Store>& store
         src->readColumns << QuoteName(f.name);
         src->columns.push_back(c);
     }
+    src->SetRowsFromReadTable();
     return src;
 }
 
 }  // namespace
+
+void RecordsetSource::EnsureTable() const
+{
+    if (kind != Kind::TempRows || temp)
+        return;
+    auto table = std::make_shared<TempTable>();
+    table->store = store;
+    table->columnsSql = copyColumnsSql;
+    table->name = store->TakeTempTable(copyColumnsSql);
+    readTable = QStringLiteral("temp.") + QuoteName(table->name);
+    readColumns = copyNames;
+    SetRowsFromReadTable();
+    temp = table;
+    if (!copy)
+        return;
+    SqlStatement& insert = store->Cached(CopyInsertSql(*this));
+    for (qint64 key = 1; key <= copy->rows; ++key) {
+        ResetOnExit next{insert};
+        insert.BindKey(1, key);
+        const TVariant* cells = copy->cells.data() + size_t(key - 1) * copy->width;
+        for (size_t c = 0; c < copy->width; ++c)
+            insert.Bind(int(c) + 2, cells[c]);
+        insert.Step();
+    }
+}
 
 // ---- opening ------------------------------------------------------------------------------
 
@@ -275,13 +375,16 @@ std::shared_ptr<Recordset> Recordset::OpenStatement(const std::shared_ptr<Store>
     src->name = name;
     src->params = parameters;
     src->maxRecords = maxRecords;
-    const bool keyed = !statement.baseTable.isEmpty() && !statement.keyedSql.isEmpty() && !statement.rowByKeySql.isEmpty();
+    const bool keyed = !statement.baseTable.isEmpty() && !statement.keyedSql.isEmpty() && !statement.rowsByKeySql.isEmpty();
     const TableDefData* base = keyed ? store->FindTableDef(statement.baseTable) : nullptr;
     src->kind = keyed ? RecordsetSource::Kind::QueryRows : RecordsetSource::Kind::Plain;
     src->sql = keyed ? statement.keyedSql : statement.sql;
     if (!keyed)
         src->grouped = statement.grouped;
-    src->rowByKeySql = statement.rowByKeySql;
+    if (keyed) {
+        src->rowsSql = statement.rowsByKeySql;
+        src->rowKey = statement.rowKeySql;
+    }
     src->baseTable = keyed && base && !base->IsSystem() ? base->name : QString();
     for (const auto& r : statement.columns) {
         SourceColumn c;
@@ -437,7 +540,7 @@ QString Recordset::KeySql() const
             QStringList parts;
             for (const auto& f : ix->fields)
                 parts << QStringLiteral("q.") + QuoteName(f.name) + (f.descending ? QStringLiteral(" DESC") : QString());
-            parts << QStringLiteral("q.rowid");
+            parts << RowKeyOfQ();
             order = parts.join(QLatin1Char(','));
         }
     }
@@ -447,12 +550,17 @@ QString Recordset::KeySql() const
 void Recordset::LoadKeys(qint64 keepKey, bool keep)
 {
     CheckOpen();
-    SqlStatement& s = source_->store->Cached(KeySql());
-    ResetOnExit reset{s};
-    source_->BindParams(s, whereValues_);
     std::vector<qint64> keys;
-    while (s.Step())
-        keys.push_back(sqlite3_column_int64(s.Get(), 0));
+    if (source_->InMemory() && whereSql_.isEmpty() && orderSql_.isEmpty()) {
+        keys.resize(size_t(source_->copy->rows));
+        std::iota(keys.begin(), keys.end(), qint64(1));
+    } else {
+        SqlStatement& s = source_->store->Cached(KeySql());
+        ResetOnExit reset{s};
+        source_->BindParams(s, whereValues_);
+        while (s.Step())
+            keys.push_back(sqlite3_column_int64(s.Get(), 0));
+    }
     rowsPending_ = false;
     keys_ = std::move(keys);
     positionsValid_ = false;
@@ -472,11 +580,19 @@ void Recordset::LoadKeys(qint64 keepKey, bool keep)
 qint64 Recordset::PositionOfKey(qint64 key) const
 {
     if (!positionsValid_) {
+        // Keys in ascending order, as a table's rows come, are searched; any other order is hashed.
+        keysAscending_ = std::adjacent_find(keys_.begin(), keys_.end(), std::greater_equal<>()) == keys_.end();
         positions_.clear();
-        positions_.reserve(keys_.size());
-        for (size_t i = 0; i < keys_.size(); ++i)
-            positions_.emplace(keys_[i], qint64(i));
+        if (!keysAscending_) {
+            positions_.reserve(keys_.size());
+            for (size_t i = 0; i < keys_.size(); ++i)
+                positions_.emplace(keys_[i], qint64(i));
+        }
         positionsValid_ = true;
+    }
+    if (keysAscending_) {
+        const auto it = std::lower_bound(keys_.begin(), keys_.end(), key);
+        return it != keys_.end() && *it == key ? qint64(it - keys_.begin()) : -1;
     }
     const auto it = positions_.find(key);
     return it == positions_.end() ? -1 : it->second;
@@ -492,25 +608,11 @@ void Recordset::InvalidateCache() const
 void Recordset::FetchWindow(qint64 position) const
 {
     Store& store = *source_->store;
+    // The look for other users' changes and the rows share one lock of the file.
+    const StoreRead read(store);
     store.RefreshCache();
     const size_t columns = source_->columns.size();
     const qint64 count = qint64(keys_.size());
-    if (source_->kind == RecordsetSource::Kind::QueryRows) {
-        windowStart_ = position;
-        windowState_.assign(1, 2);
-        windowValues_.assign(columns, TVariant());
-        SqlStatement& s = store.Cached(source_->rowByKeySql);
-        ResetOnExit reset{s};
-        source_->BindParams(s);
-        s.BindKey(int(source_->params.size()) + 1, keys_[size_t(position)]);
-        if (s.Step()) {
-            for (size_t c = 0; c < columns; ++c)
-                windowValues_[c] = ColumnValue(s.Get(), int(c), source_->columns[c].def.type);
-            windowState_[0] = 1;
-        }
-        windowEpoch_ = store.Epoch();
-        return;
-    }
     // Read forward from the row, or backward when moving back over the rows read last.
     const qint64 previousEnd = windowStart_ + qint64(windowState_.size());
     const bool straightOn = !windowState_.empty() && (position == previousEnd || position == windowStart_ - 1);
@@ -528,7 +630,8 @@ void Recordset::FetchWindow(qint64 position) const
     bool ascending = true;
     for (qint64 i = 1; i < n && ascending; ++i)
         ascending = slice[i] > slice[i - 1];
-    const QString cols = source_->readColumns.join(QLatin1Char(','));
+    // The keys are bound after the statement's own parameters.
+    const int firstKey = int(source_->params.size()) + 1;
     auto fill = [&](sqlite3_stmt* stmt, qint64 at) {
         TVariant* row = windowValues_.data() + size_t(at) * columns;
         for (size_t c = 0; c < columns; ++c)
@@ -536,11 +639,14 @@ void Recordset::FetchWindow(qint64 position) const
         windowState_[size_t(at)] = 1;
     };
     if (ascending && n > 0 && slice[n - 1] - slice[0] < 4 * n) {
-        SqlStatement& s = store.Cached(QStringLiteral("SELECT rowid%1%2 FROM %3 WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid")
-                                           .arg(cols.isEmpty() ? QString() : QStringLiteral(","), cols, source_->readTable));
+        SqlStatement& s = store.Cached(QStringLiteral("%1 WHERE %2 BETWEEN ?%3 AND ?%4 ORDER BY %2")
+                                           .arg(source_->rowsSql, source_->rowKey)
+                                           .arg(firstKey)
+                                           .arg(firstKey + 1));
         ResetOnExit reset{s};
-        s.BindKey(1, slice[0]);
-        s.BindKey(2, slice[n - 1]);
+        source_->BindParams(s);
+        s.BindKey(firstKey, slice[0]);
+        s.BindKey(firstKey + 1, slice[n - 1]);
         qint64 i = 0;
         while (i < n && s.Step()) {
             const qint64 key = sqlite3_column_int64(s.Get(), 0);
@@ -551,21 +657,21 @@ void Recordset::FetchWindow(qint64 position) const
         }
     } else {
         QStringList marks;
-        for (int i = 1; i <= kInBatch; ++i)
-            marks << QStringLiteral("?%1").arg(i);
-        SqlStatement& s = store.Cached(QStringLiteral("SELECT rowid%1%2 FROM %3 WHERE rowid IN (%4)")
-                                           .arg(cols.isEmpty() ? QString() : QStringLiteral(","), cols, source_->readTable,
-                                                marks.join(QLatin1Char(','))));
+        for (int i = 0; i < kInBatch; ++i)
+            marks << QStringLiteral("?%1").arg(firstKey + i);
+        SqlStatement& s = store.Cached(
+            QStringLiteral("%1 WHERE %2 IN (%3)").arg(source_->rowsSql, source_->rowKey, marks.join(QLatin1Char(','))));
         std::unordered_map<qint64, qint64> at;
         for (qint64 from = 0; from < n; from += kInBatch) {
             ResetOnExit reset{s};
+            source_->BindParams(s);
             at.clear();
             for (int i = 0; i < kInBatch; ++i) {
                 if (from + i < n) {
-                    s.BindKey(i + 1, slice[from + i]);
+                    s.BindKey(firstKey + i, slice[from + i]);
                     at.emplace(slice[from + i], from + i);
                 } else {
-                    s.Bind(i + 1, TVariant::Null());
+                    s.Bind(firstKey + i, TVariant::Null());
                 }
             }
             while (s.Step()) {
@@ -589,6 +695,8 @@ void Recordset::CheckCurrent() const
 
 const TVariant* Recordset::CurrentRow() const
 {
+    if (source_->InMemory() && !currentDeleted_ && pos_ >= 0 && pos_ < qint64(keys_.size()) && source_->store->IsOpen())
+        return source_->CopiedRow(keys_[size_t(pos_)]);
     const qint64 offset = pos_ - windowStart_;
     if (!currentDeleted_ && offset >= 0 && offset < qint64(windowState_.size()) && windowState_[size_t(offset)] == 1
         && windowEpoch_ == source_->store->Epoch() && source_->store->IsOpen())
@@ -625,7 +733,8 @@ int Recordset::FieldSize(int column) const
 
 std::vector<TVariant> Recordset::ReadBaseRow(qint64 key) const
 {
-    SqlStatement& s = source_->store->Cached(QStringLiteral("SELECT * FROM %1 WHERE rowid=?1").arg(QuoteName(source_->baseTable)));
+    SqlStatement& s =
+        source_->store->Cached(QStringLiteral("SELECT * FROM %1 WHERE %2=?1").arg(QuoteName(source_->baseTable), kDialect.RowKey()));
     ResetOnExit reset{s};
     s.BindKey(1, key);
     std::vector<TVariant> row;
@@ -956,9 +1065,10 @@ void Recordset::Seek(const QString& comparison, const std::vector<TVariant>& key
         const bool d = f.descending != !forward;
         order << QStringLiteral("q.") + QuoteName(f.name) + (d ? QStringLiteral(" DESC") : QString());
     }
-    order << (forward ? QStringLiteral("q.rowid") : QStringLiteral("q.rowid DESC"));
-    SqlStatement s(source_->store->Db(), QStringLiteral("SELECT q.rowid FROM %1 AS q WHERE %2 ORDER BY %3 LIMIT 1")
-                                             .arg(source_->readTable, where, order.join(QLatin1Char(','))));
+    order << (forward ? RowKeyOfQ() : RowKeyOfQ() + QStringLiteral(" DESC"));
+    SqlStatement s(source_->store->Db(), QStringLiteral("SELECT %1 FROM %2 AS q WHERE %3 ORDER BY %4%5")
+                                             .arg(RowKeyOfQ(), source_->readTable, where, order.join(QLatin1Char(',')),
+                                                  kDialect.Limit(1)));
     for (size_t i = 0; i < n; ++i)
         s.Bind(int(i) + 1, values[i]);
     const bool found = s.Step();
@@ -1277,43 +1387,79 @@ const TableDefData& BaseTable(const Store& store, const QString& name)
 
 }  // namespace
 
+// How rows with the same fields given are added: the statement, and the checks in the order
+// of the table's fields (a given column's value, or a required field left without a default).
+struct InsertPlan {
+    quint64 generation = 0;
+    std::vector<bool> included;  // the columns the statement writes
+    std::vector<bool> assigned;  // the columns given a value
+    QString sql;
+    struct Check {
+        size_t column = 0;  // a given column whose value is checked
+        QString missing;    // or, when set, a field that gets no value at all
+    };
+    std::vector<Check> checks;
+};
+
 void Recordset::Insert()
 {
     Store& store = *source_->store;
     const TableDefData* table = &BaseTable(store, source_->baseTable);
-    QStringList names;
-    QStringList marks;
-    std::vector<TVariant> values;
+    std::vector<bool> included(source_->columns.size(), false);
     for (size_t i = 0; i < source_->columns.size(); ++i) {
         const SourceColumn& c = source_->columns[i];
         // A new GUID made by the default goes in as it was shown.
         const bool madeGuid = c.def.type == dbGUID && c.def.defaultValue.contains(QLatin1String("gen"), Qt::CaseInsensitive)
                               && !editBuffer_[i].IsClear();
-        if (c.baseColumn.isEmpty() || (!assigned_[i] && !madeGuid))
-            continue;
-        names << QuoteName(c.baseColumn);
-        values.push_back(editBuffer_[i]);
-        marks << QStringLiteral("?%1").arg(values.size());
+        included[i] = !c.baseColumn.isEmpty() && (assigned_[i] || madeGuid);
     }
-    // Fields left alone get their default; a required one without default must be given.
-    for (const auto& f : table->fields) {
-        if (f.IsCounter())
-            continue;
-        bool given = false;
-        for (size_t i = 0; i < source_->columns.size(); ++i)
-            if (assigned_[i] && source_->columns[i].baseColumn.compare(f.name, Qt::CaseInsensitive) == 0) {
-                CheckRequired(*table, f.name, editBuffer_[i]);
-                given = true;
-            }
-        // A default is worked out only where a rule wants a value (Now() is dear).
-        if (!given && f.type != dbBoolean && (f.required || InPrimaryKey(*table, f.name))
-            && EvaluateDefault(f.defaultValue, f.type).IsClear())
-            CheckRequired(*table, f.name, TVariant::Null());
+    if (!insertPlan_ || insertPlan_->generation != store.CatalogGeneration() || insertPlan_->included != included
+        || insertPlan_->assigned != assigned_) {
+        auto plan = std::make_shared<InsertPlan>();
+        plan->generation = store.CatalogGeneration();
+        plan->included = included;
+        plan->assigned = assigned_;
+        QStringList names;
+        QStringList marks;
+        for (size_t i = 0; i < source_->columns.size(); ++i) {
+            if (!included[i])
+                continue;
+            names << QuoteName(source_->columns[i].baseColumn);
+            marks << QStringLiteral("?%1").arg(marks.size() + 1);
+        }
+        // Fields left alone get their default; a required one without default must be given.
+        for (const auto& f : table->fields) {
+            if (f.IsCounter())
+                continue;
+            bool given = false;
+            for (size_t i = 0; i < source_->columns.size(); ++i)
+                if (assigned_[i] && source_->columns[i].baseColumn.compare(f.name, Qt::CaseInsensitive) == 0) {
+                    plan->checks.push_back({i, QString()});
+                    given = true;
+                }
+            // A default is worked out only where a rule wants a value (Now() is dear).
+            if (!given && f.type != dbBoolean && (f.required || InPrimaryKey(*table, f.name))
+                && EvaluateDefault(f.defaultValue, f.type).IsClear())
+                plan->checks.push_back({0, f.name});
+        }
+        plan->sql = names.isEmpty()
+                        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteName(table->name))
+                        : QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
+                              .arg(QuoteName(table->name), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        insertPlan_ = std::move(plan);
     }
-    const QString sql = names.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteName(table->name))
-                            : QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
-                                  .arg(QuoteName(table->name), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    const InsertPlan& plan = *insertPlan_;
+    for (const auto& check : plan.checks) {
+        if (check.missing.isEmpty())
+            CheckRequired(*table, source_->columns[check.column].baseColumn, editBuffer_[check.column]);
+        else
+            CheckRequired(*table, check.missing, TVariant::Null());
+    }
+    const QString& sql = plan.sql;
+    std::vector<TVariant> values;
+    for (size_t i = 0; i < source_->columns.size(); ++i)
+        if (included[i])
+            values.push_back(editBuffer_[i]);
     qint64 key = 0;
     WriteAtOnce(store, [&] {
         SqlStatement& s = store.Cached(sql);
@@ -1321,7 +1467,7 @@ void Recordset::Insert()
         for (size_t i = 0; i < values.size(); ++i)
             s.Bind(int(i) + 1, values[i]);
         s.Step();
-        key = sqlite3_last_insert_rowid(store.Db());
+        key = kDialect.LastInsertedKey(store.Db());
     });
     lastModified_ = KeyToBookmark(key);
     if (type_ == dbOpenTable && !index_.isEmpty()) {
@@ -1330,8 +1476,11 @@ void Recordset::Insert()
         LoadKeys(current, current != 0);
         seen_ = keepSeen + 1;
     } else {
+        const bool after = keys_.empty() || keys_.back() < key;
         keys_.push_back(key);
-        if (positionsValid_)
+        if (positionsValid_ && keysAscending_)
+            positionsValid_ = after;
+        else if (positionsValid_)
             positions_.emplace(key, qint64(keys_.size()) - 1);
         ++seen_;
     }
@@ -1360,8 +1509,8 @@ void Recordset::Rewrite()
             Raise(errWriteConflict, QStringLiteral("The record was changed by another user since you began editing it; "
                                                    "your changes were not saved. Read the record again and repeat them."));
         if (!sets.isEmpty()) {
-            SqlStatement& s = store.Cached(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3")
-                                               .arg(QuoteName(table->name), sets.join(QLatin1Char(',')))
+            SqlStatement& s = store.Cached(QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4")
+                                               .arg(QuoteName(table->name), sets.join(QLatin1Char(',')), kDialect.RowKey())
                                                .arg(values.size() + 1));
             ResetOnExit reset{s};
             for (size_t i = 0; i < values.size(); ++i)
@@ -1408,7 +1557,8 @@ void Recordset::Delete()
     Store& store = *source_->store;
     const qint64 key = keys_[size_t(pos_)];
     WriteAtOnce(store, [&] {
-        SqlStatement& s = store.Cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(QuoteName(source_->baseTable)));
+        SqlStatement& s = store.Cached(
+            QStringLiteral("DELETE FROM %1 WHERE %2=?1").arg(QuoteName(source_->baseTable), kDialect.RowKey()));
         ResetOnExit reset{s};
         s.BindKey(1, key);
         s.Step();
@@ -1416,7 +1566,8 @@ void Recordset::Delete()
             RecordDeleted();
     });
     keys_.erase(keys_.begin() + pos_);
-    positionsValid_ = false;
+    // Ascending keys stay ascending; hashed positions after the row moved.
+    positionsValid_ = positionsValid_ && keysAscending_;
     InvalidateCache();
     if (seen_ > pos_)
         --seen_;

@@ -24,6 +24,7 @@
 namespace dao {
 
 struct RecordsetSource;
+struct InsertPlan;
 
 class Recordset : public std::enable_shared_from_this<Recordset> {
 public:
@@ -174,6 +175,7 @@ private:
     std::vector<qint64> keys_;
     mutable std::unordered_map<qint64, qint64> positions_;
     mutable bool positionsValid_ = false;
+    mutable bool keysAscending_ = false;  // searched by halving, positions_ left empty
     qint64 pos_ = -1;
     qint64 seen_ = 0;
     bool currentDeleted_ = false;
@@ -184,6 +186,7 @@ private:
     std::vector<TVariant> editBuffer_;
     std::vector<bool> assigned_;
     std::vector<TVariant> original_;
+    std::shared_ptr<const InsertPlan> insertPlan_;  // of the last row added
     // Rows read around the current one.
     mutable qint64 windowStart_ = 0;
     mutable std::vector<TVariant> windowValues_;

@@ -3,6 +3,7 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoValue.h"
+#include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
 
 #include <QCryptographicHash>
@@ -19,6 +20,8 @@ namespace dao {
 namespace {
 
 const QString kSource = QStringLiteral("DAO.Database");
+// Every piece of SQL whose spelling is the engine's.
+const jet::SqliteDialect kDialect;
 const char* const kSignature = "dao-sqlite-store";
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
@@ -521,7 +524,8 @@ void Store::Reload()
     CheckOpen();
     std::vector<TableDefData> tables;
     {
-        SqlStatement s(db_, QStringLiteral("SELECT name, attributes, date_created, last_updated FROM \"__dao_tables\" ORDER BY rowid"));
+        SqlStatement s(db_, QStringLiteral("SELECT name, attributes, date_created, last_updated FROM \"__dao_tables\" ORDER BY ")
+                                + kDialect.RowKey());
         while (s.Step()) {
             TableDefData t;
             t.name = Text(s.Get(), 0);
@@ -551,7 +555,8 @@ void Store::Reload()
         }
     }
     {
-        SqlStatement s(db_, QStringLiteral("SELECT table_name, field_name, name, value FROM \"__dao_field_properties\" ORDER BY rowid"));
+        SqlStatement s(db_, QStringLiteral("SELECT table_name, field_name, name, value FROM \"__dao_field_properties\" ORDER BY ")
+                                + kDialect.RowKey());
         while (s.Step()) {
             TableDefData* t = find(Text(s.Get(), 0));
             if (!t)
@@ -580,7 +585,7 @@ void Store::Reload()
     }
     // Tables made without the catalogue, and the catalogue itself as system objects.
     {
-        SqlStatement s(db_, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid"));
+        SqlStatement s(db_, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY ") + kDialect.RowKey());
         while (s.Step()) {
             const QString name = Text(s.Get(), 0);
             const QString createSql = Text(s.Get(), 1);
@@ -600,7 +605,8 @@ void Store::Reload()
     }
     std::vector<QueryDefData> queries;
     {
-        SqlStatement s(db_, QStringLiteral("SELECT name, sql, type, date_created, last_updated FROM \"__dao_queries\" ORDER BY rowid"));
+        SqlStatement s(db_, QStringLiteral("SELECT name, sql, type, date_created, last_updated FROM \"__dao_queries\" ORDER BY ")
+                                + kDialect.RowKey());
         while (s.Step()) {
             QueryDefData q;
             q.name = Text(s.Get(), 0);
@@ -869,7 +875,7 @@ void Store::RebuildTable(const TableDefData& table)
     const QString name = QuoteName(table.name);
     const QString temp = QuoteName(QStringLiteral("__dao_rebuild"));
     QStringList columns;
-    QStringList names{QStringLiteral("rowid")};
+    QStringList names{kDialect.RowKey()};
     for (const auto& f : table.fields) {
         columns << ColumnSql(f);
         names << QuoteName(f.name);
@@ -953,8 +959,9 @@ void Store::SaveQuery(const QueryDefData& query)
     WriteAtOnce(*this, [&] {
         const QueryDefData* old = FindQueryDef(query.name);
         RunWith(db_,
-                QStringLiteral("INSERT OR REPLACE INTO \"__dao_queries\"(rowid, name, sql, type, date_created, last_updated)"
-                               " VALUES((SELECT rowid FROM \"__dao_queries\" WHERE name=?1),?1,?2,?3,?4,?5)"),
+                QStringLiteral("INSERT OR REPLACE INTO \"__dao_queries\"(%1, name, sql, type, date_created, last_updated)"
+                               " VALUES((SELECT %1 FROM \"__dao_queries\" WHERE name=?1),?1,?2,?3,?4,?5)")
+                    .arg(kDialect.RowKey()),
                 {TVariant(old ? old->name : query.name), TVariant(query.sql), TVariant(query.type),
                  TVariant(old ? old->dateCreated : Now()), TVariant(Now())});
         Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=value+1 WHERE key='catalog_version'"));
@@ -1044,6 +1051,15 @@ void Store::LeaveSharedRead()
     // Nothing was written in it: ending it cannot fail for want of a lock.
     if (IsOpen() && InTransaction())
         Run(QStringLiteral("COMMIT"));
+}
+
+StoreRead::~StoreRead()
+{
+    try {
+        store_.EndSharedRead();
+    } catch (const EDaoError&) {
+        // Ending a read that wrote nothing gives up nothing.
+    }
 }
 
 void Store::Run(const QString& sql)

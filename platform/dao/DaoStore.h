@@ -223,6 +223,18 @@ private:
     bool ownsSharedRead_ = false;
 };
 
+// One shared read of the store while it lives (see Store::BeginSharedRead).
+class StoreRead {
+public:
+    explicit StoreRead(Store& store) : store_(store) { store_.BeginSharedRead(); }
+    ~StoreRead();
+    StoreRead(const StoreRead&) = delete;
+    StoreRead& operator=(const StoreRead&) = delete;
+
+private:
+    Store& store_;
+};
+
 // Runs `change` as one write of the store: all of it or, when anything fails, nothing.
 template <class Change>
 void WriteAtOnce(Store& store, Change&& change)

@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QUuid>
+#include <charconv>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -26,8 +27,38 @@ bool IsFloatType(int t)
 bool IsDateType(int t) { return t == dbDate || t == dbTime || t == dbTimeStamp; }
 bool IsBinaryType(int t) { return t == dbBinary || t == dbLongBinary || t == dbVarBinary || t == dbGUID; }
 
+namespace {
+
+// A plain decimal ("-12", "3.25": digits on both sides of a point) as the C locale reads it,
+// without the locale's machinery; false for anything else.
+bool PlainDecimal(const QString& text, double& out)
+{
+    const qsizetype n = text.size();
+    if (n == 0 || n > 40)
+        return false;
+    char digits[41];
+    qsizetype point = -1;
+    const qsizetype first = text[0] == u'-' ? 1 : 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'.' && point < 0)
+            point = i;
+        else if (!(c >= u'0' && c <= u'9') && !(c == u'-' && i == 0))
+            return false;
+        digits[i] = char(c);
+    }
+    if (n == first || point == first || point == n - 1)
+        return false;
+    const auto [end, error] = std::from_chars(digits, digits + n, out);
+    return error == std::errc() && end == digits + n;
+}
+
+}  // namespace
+
 bool TextToNumber(const QString& text, double& out)
 {
+    if (PlainDecimal(text, out))
+        return std::isfinite(out);
     const QString t = text.trimmed();
     if (t.isEmpty())
         return false;

@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace jet {
@@ -24,46 +26,48 @@ namespace {
 // (so 2.675 is the 2.675 the user sees, not the binary neighbour below it).
 void RoundedParts(double value, int decimals, QString& intPart, QString& fracPart)
 {
-    const QString e = QString::number(std::fabs(value), 'e', 14);  // d.dddddddddddddde+XX
-    QString digits = e.left(1) + e.mid(2, 14);
-    int pointPos = e.mid(e.indexOf(u'e') + 1).toInt() + 1;
+    const QByteArray e = QByteArray::number(std::fabs(value), 'e', 14);  // d.dddddddddddddde+XX
+    std::string digits;
+    digits.reserve(32);
+    digits += e[0];
+    digits.append(e.constData() + 2, 14);
+    int pointPos = std::atoi(e.constData() + e.indexOf('e') + 1) + 1;
     if (value == 0)
         pointPos = 1;
     const int keep = pointPos + decimals;
     if (keep < 0) {
         digits.clear();
-    } else if (keep < digits.size()) {
-        const bool up = digits[keep] >= u'5';
-        digits.truncate(keep);
+    } else if (keep < int(digits.size())) {
+        const bool up = digits[size_t(keep)] >= '5';
+        digits.resize(size_t(keep));
         if (up) {
             int i = keep - 1;
             for (; i >= 0; --i) {
-                if (digits[i] == u'9') {
-                    digits[i] = u'0';
+                if (digits[size_t(i)] == '9') {
+                    digits[size_t(i)] = '0';
                 } else {
-                    digits[i] = QChar(digits[i].unicode() + 1);
+                    ++digits[size_t(i)];
                     break;
                 }
             }
             if (i < 0) {
-                digits.prepend(u'1');
+                digits.insert(digits.begin(), '1');
                 ++pointPos;
             }
         }
     }
     // digits now stand for 0.digits * 10^pointPos
     if (pointPos <= 0) {
-        digits = QString(-pointPos, u'0') + digits;
+        digits.insert(0, size_t(-pointPos), '0');
         pointPos = 0;
     }
-    if (digits.size() < pointPos + decimals)
-        digits += QString(pointPos + decimals - int(digits.size()), u'0');
-    intPart = digits.left(pointPos);
-    fracPart = digits.mid(pointPos, decimals);
+    if (int(digits.size()) < pointPos + decimals)
+        digits.append(size_t(pointPos + decimals - int(digits.size())), '0');
     int lead = 0;
-    while (lead < intPart.size() && intPart[lead] == u'0')
+    while (lead < pointPos && digits[size_t(lead)] == '0')
         ++lead;
-    intPart = intPart.mid(lead);
+    intPart = QString::fromLatin1(digits.data() + lead, pointPos - lead);
+    fracPart = QString::fromLatin1(digits.data() + pointPos, decimals);
 }
 
 QString GroupThousands(const QString& digits)
@@ -137,9 +141,22 @@ std::vector<FormatPiece> ParsePieces(const QString& section)
     return pieces;
 }
 
+// The pieces of the sections met last: a query formats every row with the same few patterns.
+const std::vector<FormatPiece>& PiecesOf(const QString& section)
+{
+    thread_local std::vector<std::pair<QString, std::vector<FormatPiece>>> known;
+    for (const auto& [text, pieces] : known)
+        if (text == section)
+            return pieces;
+    if (known.size() >= 8)
+        known.erase(known.begin());
+    known.emplace_back(section, ParsePieces(section));
+    return known.back().second;
+}
+
 QString FormatWithPattern(double value, const QString& section, bool writeSign)
 {
-    const std::vector<FormatPiece> pieces = ParsePieces(section);
+    const std::vector<FormatPiece>& pieces = PiecesOf(section);
     int intMin = 0, decimals = 0, fracMin = 0;
     bool seenPoint = false, grouping = false, percent = false, anyDigit = false;
     for (const FormatPiece& p : pieces) {
@@ -650,6 +667,11 @@ int CollateText(void*, int n1, const void* p1, int n2, const void* p2)
 
 QString FormatNumber(double value, const QString& format)
 {
+    // A plain pattern of digits ("0.00"): no named format and no date pattern has a 0 or # outside
+    // quotes, and this one has no quotes.
+    if ((format.contains(u'0') || format.contains(u'#')) && !format.contains(u'"') && !format.contains(u'\\')
+        && !format.contains(u';'))
+        return FormatWithPattern(value, format, true);
     const QString name = format.trimmed();
     const auto is = [&](const char* n) { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
     if (name.isEmpty() || is("General Number"))

@@ -16,17 +16,20 @@ public:
     std::optional<QString> FindQuery(const QString&) const override { return std::nullopt; }
 };
 
+// The engine the translated text runs on.
+const SqliteDialect kDialect;
+
 }  // namespace
 
 Statement Translate(const QString& jetText, const Catalog& catalog)
 {
-    return JetTranslator(catalog).Translate(jetText);
+    return JetTranslator(catalog, kDialect).Translate(jetText);
 }
 
 QString TranslateCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns)
 {
     const NoCatalog none;
-    return JetTranslator(none).Criteria(jetCriteria, columns);
+    return JetTranslator(none, kDialect).Criteria(jetCriteria, columns);
 }
 
 BoundCriteria TranslateBoundCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns,
@@ -34,7 +37,7 @@ BoundCriteria TranslateBoundCriteria(const QString& jetCriteria, const std::vect
 {
     const NoCatalog none;
     BoundCriteria result;
-    result.sql = JetTranslator(none).Criteria(jetCriteria, columns, &result.values, firstValue);
+    result.sql = JetTranslator(none, kDialect).Criteria(jetCriteria, columns, &result.values, firstValue);
     return result;
 }
 
@@ -43,7 +46,7 @@ std::optional<BoundCriteria> TranslateGroupCriteria(const QString& jetCriteria,
 {
     const NoCatalog none;
     BoundCriteria result;
-    std::optional<QString> sql = JetTranslator(none).GroupCriteria(jetCriteria, columns, result.values, firstValue);
+    std::optional<QString> sql = JetTranslator(none, kDialect).GroupCriteria(jetCriteria, columns, result.values, firstValue);
     if (!sql)
         return std::nullopt;
     result.sql = *sql;
@@ -65,7 +68,7 @@ QString GroupedSelect::Sql() const
 QString TranslateSort(const QString& jetSort, const std::vector<ResultColumn>& columns)
 {
     const NoCatalog none;
-    return JetTranslator(none).Sort(jetSort, columns);
+    return JetTranslator(none, kDialect).Sort(jetSort, columns);
 }
 
 void CheckParameterCount(const Statement& statement, int supplied)

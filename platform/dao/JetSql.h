@@ -4,8 +4,8 @@
 // register its functions and collation on it.
 //
 // How the engine stores Jet values in SQLite, which the translated SQL relies on:
-//  - every table's row key is the SQLite rowid; a counter column is "INTEGER PRIMARY KEY
-//    AUTOINCREMENT", so it is the rowid and its values are never reused;
+//  - every table's row key is the engine's own key (SqliteDialect::RowKey); a counter column is
+//    "INTEGER PRIMARY KEY AUTOINCREMENT", so it is that key and its values are never reused;
 //  - Boolean: INTEGER -1 / 0, never NULL; Date/Time: REAL day number (days since 30 December
 //    1899, time as the fraction); Byte/Integer/Long/BigInt: INTEGER; Currency/Single/Double/
 //    Numeric/Decimal/Float: REAL; Text/Char/Memo: TEXT declared COLLATE kTextCollation;
@@ -90,8 +90,11 @@ struct Statement {
     std::vector<ResultColumn> columns;  // Select only
     // A Select whose rows come from one stored table (no join, no grouping, no DISTINCT):
     QString baseTable;                  // that table; empty when the rows cannot be written
-    QString keyedSql;                   // the same rows with the table's rowid as an extra first column
-    QString rowByKeySql;                // the result columns of one row, its rowid bound as the last parameter
+    QString keyedSql;                   // the same rows with the table's row key as an extra first column
+    QString rowByKeySql;                // the result columns of one row, its row key bound as the last parameter
+    QString rowsByKeySql;               // the row key and the result columns of rows of the table, to be
+                                        // narrowed by a condition on rowKeySql that the reader appends
+    QString rowKeySql;                  // the row key as rowsByKeySql names it
     GroupedSelect grouped;              // a grouped Select without TOP; empty otherwise
 };
 

@@ -181,10 +181,10 @@ int ArithmeticType(const QString& op, const Typed& l, const Typed& r)
 }  // namespace
 
 struct JetTranslator::Impl {
-    explicit Impl(const Catalog& c) : catalog(c) {}
+    Impl(const Catalog& c, const SqliteDialect& d) : catalog(c), dialect(d) {}
 
     const Catalog& catalog;
-    SqliteDialect dialect;
+    const SqliteDialect& dialect;
     std::vector<Parameter> params;
     std::vector<QString> loading;
     std::map<QString, std::unique_ptr<JetStatement>> queries;
@@ -997,6 +997,92 @@ struct JetTranslator::Impl {
         return nested ? QLatin1Char('(') + text + u')' : text;
     }
 
+    // A stored table's counter as it is: one row of that table for each value.
+    static bool IsRowKey(const Scope& s, const Typed& t)
+    {
+        return t.source >= 0 && t.counter && t.storedColumn && s.sources[size_t(t.source)].table;
+    }
+
+    // Which sources a join may fill with Nulls, whether any join is a RIGHT JOIN, and the pairs
+    // of columns its ON conditions set equal (each as a top-level AND term).
+    struct JoinFacts {
+        std::vector<char> nullable;
+        std::vector<std::pair<Typed, Typed>> equal;
+        bool rightJoin = false;
+    };
+
+    void CollectJoinFacts(const TableRef& ref, Scope& s, size_t& next, bool nullable, JoinFacts& facts)
+    {
+        if (!ref.isJoin) {
+            facts.nullable[next++] = nullable;
+            return;
+        }
+        facts.rightJoin = facts.rightJoin || ref.join == JoinKind::Right;
+        CollectJoinFacts(*ref.left, s, next, nullable, facts);
+        CollectJoinFacts(*ref.right, s, next, nullable || ref.join == JoinKind::Left, facts);
+        std::vector<const Expr*> pending{ref.on.get()};
+        while (!pending.empty()) {
+            const Expr* e = pending.back();
+            pending.pop_back();
+            if (!e || e->kind != Expr::Kind::Binary || e->negated)
+                continue;
+            if (e->op == QLatin1String("AND")) {
+                pending.push_back(e->args[0].get());
+                pending.push_back(e->args[1].get());
+            } else if (e->op == QLatin1String("=") && e->args[0]->kind == Expr::Kind::Name
+                       && e->args[1]->kind == Expr::Kind::Name) {
+                const std::optional<Typed> a = FindColumn(s, *e->args[0]);
+                const std::optional<Typed> b = FindColumn(s, *e->args[1]);
+                if (a && b && a->source >= 0 && b->source >= 0)
+                    facts.equal.emplace_back(*a, *b);
+            }
+        }
+    }
+
+    // The grouping items SQLite has to group by. After a stored table's counter, a column of that
+    // table, or of a table joined on its own counter to one of those, has one value in each
+    // group: grouping by it as well makes the same groups in the same order, and only costs SQLite
+    // a sort it could not skip when it reads every row. A statement with a condition of its own
+    // keeps them all: the sort they need lets SQLite pick its rows through an index of the
+    // condition instead of reading the table in key order.
+    QStringList GroupingNeeded(const SelectStmt& select, Scope& s, const QStringList& parts,
+                               const std::vector<Typed>& typed)
+    {
+        if (select.where)
+            return parts;
+        JoinFacts facts;
+        facts.nullable.assign(s.sources.size(), 0);
+        size_t next = 0;
+        for (const auto& ref : select.from)
+            CollectJoinFacts(*ref, s, next, false, facts);
+        if (facts.rightJoin || next != s.sources.size())
+            return parts;
+        size_t key = 0;
+        while (key < typed.size() && !(IsRowKey(s, typed[key]) && !facts.nullable[size_t(typed[key].source)]))
+            ++key;
+        if (key == typed.size())
+            return parts;
+        std::vector<char> fixed(s.sources.size(), 0);
+        fixed[size_t(typed[key].source)] = 1;
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (const auto& [a, b] : facts.equal) {
+                for (const auto& [from, to] : {std::pair{a, b}, std::pair{b, a}}) {
+                    if (fixed[size_t(from.source)] && !fixed[size_t(to.source)] && IsRowKey(s, to)) {
+                        fixed[size_t(to.source)] = 1;
+                        grew = true;
+                    }
+                }
+            }
+        }
+        QStringList needed = parts.mid(0, qsizetype(key) + 1);
+        for (size_t i = key + 1; i < typed.size(); ++i)
+            if (!(typed[i].source >= 0 && typed[i].storedColumn && s.sources[size_t(typed[i].source)].table
+                  && fixed[size_t(typed[i].source)]))
+                needed << parts[qsizetype(i)];
+        return needed;
+    }
+
     void ExpandItems(const SelectStmt& select, Scope& s)
     {
         for (const SelectItem& item : select.items) {
@@ -1068,9 +1154,11 @@ struct JetTranslator::Impl {
         r.fromSql = fromParts.join(QStringLiteral(", "));
 
         QStringList groupParts;
+        std::vector<Typed> groupTyped;
         for (const auto& g : select.groupBy) {
             const Typed t = EmitValue(*g, s, Clause::GroupBy);
             groupParts << t.sql;
+            groupTyped.push_back(t);
             s.groupSql.insert(t.sql);
         }
 
@@ -1122,7 +1210,7 @@ struct JetTranslator::Impl {
         }
         const qsizetype groupTailAt = tail.size();
         if (!groupParts.isEmpty())
-            tail += QStringLiteral(" GROUP BY ") + groupParts.join(QStringLiteral(", "));
+            tail += QStringLiteral(" GROUP BY ") + GroupingNeeded(select, s, groupParts, groupTyped).join(QStringLiteral(", "));
         if (select.having) {
             const Typed h = EmitCondition(*select.having, s, Clause::Having);
             CheckGrouped(h);
@@ -1291,7 +1379,10 @@ struct JetTranslator::Impl {
     }
 };
 
-JetTranslator::JetTranslator(const Catalog& catalog) : impl_(std::make_unique<Impl>(catalog)) {}
+JetTranslator::JetTranslator(const Catalog& catalog, const SqliteDialect& dialect)
+    : impl_(std::make_unique<Impl>(catalog, dialect))
+{
+}
 
 JetTranslator::~JetTranslator() = default;
 
@@ -1316,6 +1407,8 @@ Statement JetTranslator::Translate(const QString& jetText)
             out.rowByKeySql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?%4")
                                   .arg(r.itemsSql, r.tableFromSql, r.rowKey)
                                   .arg(m.params.size() + 1);
+            out.rowsByKeySql = QStringLiteral("SELECT %1, %2 FROM %3").arg(r.rowKey, r.itemsSql, r.tableFromSql);
+            out.rowKeySql = r.rowKey;
         }
         break;
     }

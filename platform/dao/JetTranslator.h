@@ -5,6 +5,7 @@
 // every result column its Jet type. One translator serves one statement.
 
 #include "platform/dao/JetSql.h"
+#include "platform/dao/SqliteDialect.h"
 
 #include <memory>
 
@@ -12,7 +13,8 @@ namespace jet {
 
 class JetTranslator {
 public:
-    explicit JetTranslator(const Catalog& catalog);
+    // Emits every engine-specific piece through `dialect`, which outlives the translator.
+    JetTranslator(const Catalog& catalog, const SqliteDialect& dialect);
     ~JetTranslator();
 
     Statement Translate(const QString& jetText);

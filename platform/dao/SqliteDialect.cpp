@@ -1,5 +1,7 @@
 #include "platform/dao/SqliteDialect.h"
 
+#include <sqlite3.h>
+
 #include "platform/dao/JetSql.h"
 
 #include <QUuid>
@@ -139,8 +141,10 @@ QString SqliteDialect::Aggregate(const QString& jetName) const
 
 QString SqliteDialect::RowKey(const QString& quotedSource) const
 {
-    return quotedSource + QStringLiteral(".rowid");
+    return quotedSource.isEmpty() ? QStringLiteral("rowid") : quotedSource + QStringLiteral(".rowid");
 }
+
+qint64 SqliteDialect::LastInsertedKey(sqlite3* db) const { return sqlite3_last_insert_rowid(db); }
 
 QString SqliteDialect::Limit(qint64 rows) const
 {

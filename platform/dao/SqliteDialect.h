@@ -20,6 +20,8 @@
 #include <QString>
 #include <QStringList>
 
+struct sqlite3;
+
 namespace jet {
 
 // The registered SQL functions, by the name the dialect emits and JetFunctions registers.
@@ -78,7 +80,12 @@ public:
     QString Call(const char* function, const QStringList& args) const;
     // The aggregate SQLite spells for a Jet aggregate name (Sum, Avg, Count, Max, Min); empty when none.
     QString Aggregate(const QString& jetName) const;
-    QString RowKey(const QString& quotedSource) const;
+    // The engine's own key of a source's rows ("q.rowid"); unqualified for an empty name. A
+    // counter column is this key; recordsets read and write rows by it.
+    QString RowKey(const QString& quotedSource = QString()) const;
+    // The key the engine gave the row the connection added last.
+    qint64 LastInsertedKey(sqlite3* db) const;
+    // " LIMIT n" after a SELECT, keeping its first n rows.
     QString Limit(qint64 rows) const;
 };
 

@@ -3,7 +3,9 @@
 #include "platform/toolkit/Exceptions.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace {
 const QDate kEpoch(1899, 12, 30);
@@ -75,7 +77,21 @@ void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& msec)
     msec = ms % 1000;
 }
 
-TDateTime Now() { return QDateTimeToDateTime(QDateTime::currentDateTime()); }
+TDateTime Now()
+{
+    // The C library's local time: Qt looks the time zone up afresh on every call, which costs
+    // more than a whole row written with a time stamp.
+    static const bool zoneRead = (tzset(), true);
+    (void)zoneRead;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    TTimeStamp ts;
+    ts.Date = int(kEpoch.daysTo(QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday))) + DateDelta;
+    ts.Time = ((local.tm_hour * 60 + local.tm_min) * 60 + std::min(local.tm_sec, 59)) * 1000 + int(now.tv_nsec / 1000000);
+    return TimeStampToDateTime(ts);
+}
 TDateTime Date() { return QDateToDateTime(QDate::currentDate()); }
 TDateTime Time() { return QTimeToDateTime(QTime::currentTime()); }
 

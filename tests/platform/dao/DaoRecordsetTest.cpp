@@ -186,6 +186,46 @@ TEST_F(DaoRecordsetTest, FilterAndSortApplyToARecordsetOpenedFromIt)
     EXPECT_TRUE(sorted->Updatable());
 }
 
+// A copy of many rows is kept in a temporary table rather than in memory; it reads, finds,
+// filters and sorts as a small one does.
+TEST_F(DaoRecordsetTest, ASnapshotOfManyRowsReadsFindsAndFiltersAsASmallOne)
+{
+    constexpr int kMany = 20000;
+    char* error = nullptr;
+    ASSERT_EQ(sqlite3_exec(db->GetStore()->Db(),
+                           QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                          "INSERT INTO parts(name, price, qty, active) SELECT 'p' || i, i, i % 7, -1 FROM n")
+                               .arg(kMany)
+                               .toUtf8()
+                               .constData(),
+                           nullptr, nullptr, &error),
+              SQLITE_OK)
+        << error;
+    for (const bool many : {false, true}) {
+        SCOPED_TRACE(many);
+        auto snap = many ? Parts(dbOpenSnapshot)
+                         : db->OpenRecordset(QStringLiteral("SELECT * FROM parts WHERE id <= 5"), dbOpenSnapshot);
+        snap->MoveLast();
+        EXPECT_EQ(snap->RecordCount(), many ? kMany + 5 : 5);
+        EXPECT_EQ(Get(*snap, "name").AsString(), many ? QStringLiteral("p%1").arg(kMany) : QStringLiteral("Wiper blade"));
+        snap->MoveFirst();
+        EXPECT_EQ(Get(*snap, "price").AsFloat(), 45.5);
+        snap->FindFirst(QStringLiteral("[qty] = 25"));
+        EXPECT_EQ(Get(*snap, "name").AsString(), QStringLiteral("Oil filter"));
+        snap->FindNext(QStringLiteral("[active] = True AND [qty] = 3"));
+        EXPECT_EQ(snap->NoMatch(), !many);
+        if (many) {
+            EXPECT_EQ(Get(*snap, "name").AsString(), QStringLiteral("p3"));
+        }
+        snap->SetFilter(QStringLiteral("[price] > %1 OR [name] = 'Spark plug'").arg(kMany - 3));
+        snap->SetSort(QStringLiteral("[price] DESC"));
+        const QStringList expected = many ? QStringList{QStringLiteral("p%1").arg(kMany), QStringLiteral("p%1").arg(kMany - 1),
+                                                        QStringLiteral("p%1").arg(kMany - 2), QStringLiteral("Spark plug")}
+                                          : QStringList{QStringLiteral("Spark plug")};
+        EXPECT_EQ(Names(*snap->OpenRecordset(dbOpenSnapshot)), expected);
+    }
+}
+
 // A filter on what a grouped query groups by picks rows before the grouping, one on an aggregate
 // after it; either way the rows are those of the whole query filtered.
 TEST_F(DaoRecordsetTest, FiltersOnAGroupedQueryGiveTheGroupsTheWholeQueryGives)

@@ -190,3 +190,46 @@ TEST(JetStatementTest, ActionStatementsChangeTheRows)
 }
 
 }  // namespace
+
+namespace {
+
+// Grouping by a table's counter and by columns that follow from it gives the groups of the
+// counter alone; columns of a table whose rows a join may fill with Nulls do not follow from
+// its counter, and keep their groups apart.
+TEST(JetStatementTest, GroupsStayTheGroupsOfEveryItemWhenGroupingByTheCounterAlone)
+{
+    FixtureCatalog catalog;
+    FixtureDb db;
+    db.Exec("INSERT INTO car VALUES (2, 2, 'CB0001'), (3, NULL, 'PB0002'), (4, 9, 'PB0003'), (5, 1, 'CA0004')");
+    struct Case {
+        const char* jet;
+        std::vector<QStringList> rows;
+        bool groupsByCarNumber;
+    };
+    const Case cases[] = {
+        {"SELECT car.id, car.car_number, client.name, Count(car.id) AS n FROM car LEFT JOIN client ON car.client_id = "
+         "client.id GROUP BY car.id, car.car_number, client.name",
+         {{"1", "CA1234AB", "Иван Иванов", "1"},
+          {"2", "CB0001", "ИВАНКА Петрова", "1"},
+          {"3", "PB0002", "NULL", "1"},
+          {"4", "PB0003", "NULL", "1"},
+          {"5", "CA0004", "Иван Иванов", "1"}},
+         false},
+        {"SELECT client.id, car.car_number, Count(car.id) AS n FROM car LEFT JOIN client ON car.client_id = client.id "
+         "GROUP BY client.id, car.car_number",
+         {{"NULL", "PB0002", "1"}, {"NULL", "PB0003", "1"}, {"1", "CA0004", "1"}, {"1", "CA1234AB", "1"}, {"2", "CB0001", "1"}},
+         true},
+        {"SELECT car.id, car.car_number, Count(car.id) AS n FROM car WHERE car.id > 3 GROUP BY car.id, car.car_number",
+         {{"4", "PB0003", "1"}, {"5", "CA0004", "1"}},
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.jet);
+        const jet::Statement st = jet::Translate(QString::fromUtf8(c.jet), catalog);
+        EXPECT_EQ(db.Rows(st.sql), c.rows);
+        const QString grouping = st.sql.mid(st.sql.indexOf(QStringLiteral("GROUP BY")));
+        EXPECT_EQ(grouping.contains(QStringLiteral("car_number")), c.groupsByCarNumber) << st.sql.toStdString();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+#include "BenchSqlite.h"
+
+#include "platform/dao/JetSql.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace bench {
+
+Sqlite::Sqlite(const QString& path)
+{
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        throw std::runtime_error("cannot open " + path.toStdString());
+    jet::RegisterJetFunctions(db_);
+    sqlite3_busy_timeout(db_, 5000);
+}
+
+Sqlite::~Sqlite()
+{
+    for (auto& [sql, stmt] : statements_)
+        sqlite3_finalize(stmt);
+    sqlite3_close_v2(db_);
+}
+
+void Sqlite::Exec(const char* sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string text = error ? error : "?";
+        sqlite3_free(error);
+        throw std::runtime_error(text + " in " + sql);
+    }
+}
+
+sqlite3_stmt* Sqlite::Prepared(const char* sql)
+{
+    auto it = statements_.find(sql);
+    if (it == statements_.end()) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in " + sql);
+        it = statements_.emplace(sql, stmt).first;
+    }
+    sqlite3_reset(it->second);
+    sqlite3_clear_bindings(it->second);
+    return it->second;
+}
+
+int Sqlite::Walk(const char* sql, std::initializer_list<qint64> keys, const QByteArray& text)
+{
+    sqlite3_stmt* s = Prepared(sql);
+    int i = 1;
+    for (qint64 k : keys)
+        sqlite3_bind_int64(s, i++, k);
+    if (!text.isNull())
+        sqlite3_bind_text(s, i, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    int rows = 0;
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        for (int c = 0; c < sqlite3_column_count(s); ++c)
+            if (sqlite3_column_type(s, c) == SQLITE_TEXT)
+                benchmark::DoNotOptimize(sqlite3_column_text(s, c));
+            else
+                benchmark::DoNotOptimize(sqlite3_column_double(s, c));
+        ++rows;
+    }
+    if (rc != SQLITE_DONE)
+        throw std::runtime_error(sqlite3_errmsg(db_));
+    sqlite3_reset(s);
+    return rows;
+}
+
+qint64 Sqlite::Int(const char* sql)
+{
+    sqlite3_stmt* s = Prepared(sql);
+    const qint64 v = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
+    sqlite3_reset(s);
+    return v;
+}
+
+void Step(sqlite3_stmt* s)
+{
+    if (sqlite3_step(s) != SQLITE_DONE)
+        throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(s)));
+    sqlite3_reset(s);
+}
+
+QString CachedShopFile(const QString& name, const std::function<void(const QString& path)>& fill)
+{
+    const QString dir = QStringLiteral(CARVANTEL_BINARY_DIR "/bench-data");
+    QDir().mkpath(dir);
+    const QString path = dir + u'/' + name;
+    if (QFileInfo::exists(path))
+        return path;
+    const QString building = path + QStringLiteral(".building");
+    QFile::remove(building);
+    if (!QFile::copy(QStringLiteral(CARVANTEL_BINARY_DIR "/EmptyBase.mdb"), building))
+        throw std::runtime_error("no template database in the build folder");
+    QFile(building).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    fill(building);
+    QFile::rename(building, path);
+    return path;
+}
+
+}  // namespace bench

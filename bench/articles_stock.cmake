@@ -1,0 +1,8 @@
+carvantel_bench(articles_stock app_core)
+target_compile_definitions(bench_articles_stock PRIVATE CARVANTEL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+target_include_directories(bench_articles_stock PRIVATE ${CMAKE_SOURCE_DIR})
+add_dependencies(bench_articles_stock empty_base)
+if(CARVANTEL_TESTS)
+  add_test(NAME bench_articles_stock_smoke COMMAND bench_articles_stock --lots=200 --lines=400)
+  set_tests_properties(bench_articles_stock_smoke PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endif()
