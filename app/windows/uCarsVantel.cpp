@@ -212,6 +212,7 @@ void TfCarVantel::ConnectListWindows()
     hooks.ApplySaleFilter = [this] { ApplySaleFilter(); };
     hooks.ShowCarFields = [this] { ShowCarFields(); };
     hooks.ShowClientFields = [this] { ShowClientFields(); };
+    hooks.FirmChosen = [this] { firmSourceBound_ = false; };
     hooks.Editing = [this] { return !lblEditing->isHidden(); };
 }
 
@@ -308,7 +309,7 @@ const TColumnButton kColumnButtons[] = {
     {&M::fbtPrint, "fbtPrint", "&Печат фактура"},
     {&M::fbtViewDelivery, "fbtViewDelivery", "&Печат поръчка"},
     {&M::fbtSafe, "fbtSafe", "&Каса", &M::fbtSafeClick},
-    {&M::fbtFirms, "fbtFirms", "&Фирма"},
+    {&M::fbtFirms, "fbtFirms", "&Фирма", &M::fbtFirmsClick},
     {&M::fbtTask, "fbtTask", "&Печат задание"},
     {&M::FlatButton1, "FlatButton1", "&Изход", &M::FlatButton1Click},
 };
@@ -455,8 +456,6 @@ void TfCarVantel::BuildCarPanel()
         edit->OnChange = Bind(this, &M::dbeCarNumberChange);
     dbcbGorivo->OnChange = Bind(this, &M::dbcbGorivoChange);
     fbtCarSearch->OnClick = Bind(this, &M::fbtCarSearchClick);
-    // The cars window is not in the program yet.
-    fbtCarSearch->setEnabled(false);
 }
 
 void TfCarVantel::BuildClientPanel()
@@ -477,8 +476,6 @@ void TfCarVantel::BuildClientPanel()
         edit->OnChange = Bind(this, &M::dbeNameChange);
     }
     fbtClientSearch->OnClick = Bind(this, &M::fbtClientSearchClick);
-    // The clients window is not in the program yet.
-    fbtClientSearch->setEnabled(false);
 }
 
 void TfCarVantel::BuildFirmPanel()
@@ -1520,8 +1517,9 @@ void TfCarVantel::Append1Click(QObject*)
     if (!CheckConnection()) return;
     TDaoTable* firm = DM->tblMyFirm;
     if (FieldOf(firm, "id")->IsNull()) {
-        // The own-firms window opens on Yes once it is in the program.
-        ShowWarning(QStringLiteral("Не сте установили данните на вашата фирма !\rИскате ли да го сторите сега ?"), true);
+        if (ShowWarning(QStringLiteral("Не сте установили данните на вашата фирма !\rИскате ли да го сторите сега ?"),
+                        true))
+            fFirmSet->ShowModal();
         return;
     }
     if (SettingOn(&TfSetings::cbMessages) &&
@@ -1621,22 +1619,35 @@ void TfCarVantel::UnlockEditing()
 }
 
 // --- choosers ----------------------------------------------------------------------------------
-// The own-firms, cars and clients windows are not in the program yet: their buttons stay off.
 
+// Opens the own firms on the open order's firm.
 void TfCarVantel::fbtFirmsClick(QObject*)
 {
+    if (!CheckConnection()) return;
+    TDaoTable* firms = DM->tblMyFirm;
+    firmSourceBound_ = DM->srcMyFirm->DataSet() == nullptr;
+    if (firmSourceBound_) DM->srcMyFirm->SetDataSet(firms);
+    firms->RequeryIfRestartable();
+    fFirmSet->tbxSearchValue->SetText(QString());
+    if (IsSaleRow()) firms->Locate(QStringLiteral("id"), FieldOf(DM->tblSale, "myfirm_id")->AsVariant(), {});
+    fFirmSet->tbxSearchValue->SetText(FieldOf(firms, "myfirm_name")->AsString());
+    fFirmSet->ShowModal();
+    // A firm chosen keeps the source bound; otherwise it goes back as it was.
+    if (firmSourceBound_) DM->srcMyFirm->SetDataSet(nullptr);
+    firmSourceBound_ = false;
 }
 
+// The cars and clients windows remember the row to go back to themselves, for their own table.
 void TfCarVantel::fbtCarSearchClick(QObject*)
 {
     if (app::OrderLocked) return;
-    app::SharedBookmark = DM->tblCar->GetBookmark();
+    fCars->ShowForPick();
 }
 
 void TfCarVantel::fbtClientSearchClick(QObject*)
 {
     if (app::OrderLocked) return;
-    app::SharedBookmark = DM->tblClient->GetBookmark();
+    fClients->ShowForPick();
 }
 
 // --- the lines ---------------------------------------------------------------------------------

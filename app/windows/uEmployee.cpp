@@ -1,6 +1,7 @@
 #include "app/windows/uEmployee.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/uUniversalReport.h"
 #include "app/util/AppFlags.h"
 #include "app/util/Money.h"
 #include "app/windows/WindowKit.h"
@@ -216,8 +217,6 @@ void TfEmployee::BuildButtons()
     for (const TButtonDesign& design : kButtons)
         this->*design.Button =
             Place<TFlatButton>(pnlButtons, design.Name, QString::fromUtf8(design.Caption), design.Left, 14, design.Width, 30);
-    // The grid printing is not in the program yet.
-    for (TFlatButton* report : {FlatButton1, FlatButton2, FlatButton3}) report->SetEnabled(false);
 }
 
 void TfEmployee::BindHandlers()
@@ -232,6 +231,9 @@ void TfEmployee::BindHandlers()
     bCancel->OnClick = Bind(this, &TfEmployee::bCancelClick);
     fbtBack->OnClick = Bind(this, &TfEmployee::fbtBackClick);
     fbtNext->OnClick = Bind(this, &TfEmployee::fbtNextClick);
+    FlatButton1->OnClick = Bind(this, &TfEmployee::FlatButton1Click);
+    FlatButton2->OnClick = Bind(this, &TfEmployee::FlatButton2Click);
+    FlatButton3->OnClick = Bind(this, &TfEmployee::FlatButton3Click);
     cbxNames->OnChange = Bind(this, &TfEmployee::cbxNamesChange);
     DBEdit3->OnChange = Bind(this, &TfEmployee::DBEdit3Change);
     DBEdit4->OnEnter = Bind(this, &TfEmployee::DBEdit4Enter);
@@ -576,4 +578,18 @@ void TfEmployee::DeleteRow(TDataSet* rows)
 }
 
 void TfEmployee::DeleteWorkRowClick(QObject*) { DeleteRow(DM->tblEmployeeWork); }
+
+// --- reports ------------------------------------------------------------------------------------
+
+void TfEmployee::FlatButton1Click(QObject*)
+{
+    TDaoTable* report = DM->EmployeeWorkRep;
+    if (!report->Active()) report->Open();
+    report->RequeryIfRestartable();
+    fUniversalReport->PrintGrid(DBGrid1);
+}
+
+void TfEmployee::FlatButton2Click(QObject*) { fUniversalReport->PrintGrid(DBGrid2); }
+
+void TfEmployee::FlatButton3Click(QObject*) { fUniversalReport->PrintGrid(DBGrid3); }
 void TfEmployee::DeletePaymentRowClick(QObject*) { DeleteRow(DM->tblEmployeePayment); }

@@ -1,12 +1,14 @@
 // The article lists over the stock a few orders left: every lot with what is left of it, the
 // grouped view, the pick into a delivery line and the price change.
 
+#include "GridPrintout.h"
 #include "ProgramFixture.h"
 
 #include "app/windows/uArticles.h"
 #include "app/windows/uArticlesGrouped.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uStorage.h"
+#include "controls/FlatButton.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBGrid.h"
@@ -81,6 +83,23 @@ TEST_F(ArticlesTest, EveryLotWithWhatIsLeftExhaustedAndLabourColoured)
     });
     fCarVantel->Articles1Click(fCarVantel);
     EXPECT_EQ(fArticles->bCancel->Caption(), QStringLiteral("&Отказ"));
+}
+
+TEST_F(ArticlesTest, TheListPrintsEveryLotUnderItsTitles)
+{
+    Open();
+    CreateReportTemplates(*application_);
+    PrintFromTheNextPreview(host_);
+    host_.OnForm(QStringLiteral("fArticles"), [](TForm&) {
+        EXPECT_TRUE(fArticles->FlatButton1->isEnabled());
+        fArticles->FlatButton1->Click();
+        return mrCancel;
+    });
+    fCarVantel->Articles1Click(fCarVantel);
+    const QString text = LastPrintout(host_);
+    for (const char* part : {"Артикул №", "Наименувание", "Общо кол.", "Производител", "Крушка H4 'дълга'",
+                             "Накладки предни", "Смяна на масло", "Castrol", "1000"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
 }
 
 TEST_F(ArticlesTest, TheGroupedViewGroupsLotsOfAnArticleAtOnePrice)

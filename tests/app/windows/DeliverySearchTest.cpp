@@ -1,6 +1,7 @@
 // The delivery search: criteria against the deliveries found and the statement run, the
 // refusals, and the choice that moves the stores window.
 
+#include "GridPrintout.h"
 #include "ProgramFixture.h"
 
 #include "app/windows/uDeliverySearchForm.h"
@@ -113,6 +114,33 @@ TEST_F(DeliverySearchTest, NothingFoundShowsTheLabelAndKeepsTheWindow)
         return mrCancel;
     });
     fDeliverySearchForm->ShowModal();
+}
+
+TEST_F(DeliverySearchTest, TheResultsPrintAndTheWindowCloses)
+{
+    Open();
+    CreateReportTemplates(*application_);
+    PrintFromTheNextPreview(host_);
+    TModalResult closedWith = mrNone;
+    host_.OnForm(QStringLiteral("fDeliverySearchForm"), [](TForm&) {
+        TfDeliverySearchForm& f = *fDeliverySearchForm;
+        f.bNewSearchClick(&f);
+        f.eSupplier->SetText(QStringLiteral("авточасти"));
+        f.bSearchClick(&f);
+        return mrCancel;
+    });
+    host_.OnForm(QStringLiteral("fDeliverySearchResult"), [&closedWith](TForm& result) {
+        EXPECT_TRUE(fDeliverySearchResult->bPrint->isEnabled());
+        fDeliverySearchResult->bPrint->Click();
+        closedWith = result.ModalResult();
+        return mrNone;
+    });
+    fDeliverySearchForm->ShowModal();
+    EXPECT_EQ(closedWith, mrYesToAll);
+    const QString text = LastPrintout(host_);
+    for (const char* part : {"Дост.№", "Доставчик", "Фактура №", "Авточасти АД", "авточасти ад", "501"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Гуми ООД")));
 }
 
 TEST_F(DeliverySearchTest, TheChoiceMovesTheStoresWindowToTheDelivery)
