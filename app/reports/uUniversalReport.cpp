@@ -8,6 +8,8 @@
 #include "platform/toolkit/DataSet.h"
 #include "platform/toolkit/gui/DBGrid.h"
 
+#include <QFontInfo>
+
 TfUniversalReport* fUniversalReport = nullptr;
 
 namespace {
@@ -94,12 +96,17 @@ void TfUniversalReport::PrintGrid(TDBGrid* grid, TPrintMode mode, const QString&
         HeaderLabels[i]->SetEnabled(false);
         DetailExprs[i]->SetEnabled(false);
     }
+    // The widths are the grid's pixels: the texts take the grid's size, so what the grid shows
+    // whole is printed whole.
+    QFont font = DefaultReportFont();
+    font.setPixelSize(QFontInfo(grid->font()).pixelSize());
     const auto show = [&](int control, const TColumn* column, double left) {
-        for (TReportPrintable* printable : {static_cast<TReportPrintable*>(HeaderLabels[control]),
-                                            static_cast<TReportPrintable*>(DetailExprs[control])}) {
-            printable->SetEnabled(true);
-            printable->SetLeft(left);
-            printable->SetWidth(column->Width());
+        for (TReportText* text : {static_cast<TReportText*>(HeaderLabels[control]),
+                                  static_cast<TReportText*>(DetailExprs[control])}) {
+            text->SetEnabled(true);
+            text->SetLeft(left);
+            text->SetWidth(column->Width());
+            text->SetFont(font);
         }
         HeaderLabels[control]->SetCaption(column->Title().Caption());
         DetailExprs[control]->SetExpression(prefix + column->FieldName());

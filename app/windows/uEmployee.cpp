@@ -181,7 +181,7 @@ void TfEmployee::BuildGrids()
                          {"end_data_time", "До дата", 90},
                          {"absence_days", "Брой дни", 60},
                          {"payment", "Платено", 80},
-                         {"seller_id", "Платено от", 70},
+                         {"seller_id", "Платено от", 80},
                          {"cashbox_num", "Каса", 40}});
     DBGrid1->Hide();
 

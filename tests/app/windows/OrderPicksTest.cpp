@@ -129,6 +129,7 @@ TEST_F(OrderPicksTest, ACancelledPickLeavesThePanelAndTheTableAsTheyWere)
 {
     NewOrder([](TForm&) { return mrCancel; });
     ASSERT_TRUE(DM->tblCar->Locate(QStringLiteral("id"), 1, {}));
+    host_.ClearShown();
     host_.OnForm(QStringLiteral("fCars"), [](TForm&) {
         fCars->tbxSearchValue->SetText(QStringLiteral("B33"));
         EXPECT_EQ(CurrentId(DM->tblCar), 3);
