@@ -154,6 +154,27 @@ TEST_F(ArticlesTest, APickWritesOnlyIntoTheLineItWasOpenedFor)
     EXPECT_EQ(Rows("SELECT article_code FROM delivery_detail WHERE id=2")[0][0], QStringLiteral("B200"));
 }
 
+TEST_F(ArticlesTest, APriceChangeTheEngineRefusesSaysSoAndChangesNothing)
+{
+    Open();
+    AllowChanges(true);
+    Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON delivery_detail BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    host_.OnForm(QStringLiteral("fArticlesGrouped"), [&](TForm&) {
+        TfArticlesGrouped& w = *fArticlesGrouped;
+        w.cb1->SetChecked(true);
+        w.e_artnom->SetText(QStringLiteral("F100"));
+        w.e_prod->SetText(QStringLiteral("6.50"));
+        host_.ClearShown();
+        host_.AnswerQuestion(QStringLiteral("Наистина ли искате да промените данните ?"), mrYes);
+        w.FlatButton2Click(&w);
+        EXPECT_TRUE(Shown(QStringLiteral("Поради възникнала грешка, цените не бяха променени !")));
+        EXPECT_FALSE(DM->tblFiFoQuery->ControlsDisabled());
+        return mrCancel;
+    });
+    fCarVantel->N14Click(fCarVantel);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM delivery_detail WHERE sale_price=6.5")), 0);
+}
+
 struct PriceCase {
     const char* name;
     bool byCode;

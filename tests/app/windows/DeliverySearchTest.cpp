@@ -116,6 +116,29 @@ TEST_F(DeliverySearchTest, NothingFoundShowsTheLabelAndKeepsTheWindow)
     fDeliverySearchForm->ShowModal();
 }
 
+TEST_F(DeliverySearchTest, AFailedQueryIsSaidWithTheEnginesTextNotAsNothingFound)
+{
+    Open();
+    Execute(QStringLiteral("ALTER TABLE delivery RENAME TO delivery_away"));
+    host_.OnForm(QStringLiteral("fDeliverySearchForm"), [this](TForm&) {
+        TfDeliverySearchForm& f = *fDeliverySearchForm;
+        f.bNewSearchClick(&f);
+        f.eSupplier->SetText(QStringLiteral("авточасти"));
+        host_.ClearShown();
+        f.bSearchClick(&f);
+        EXPECT_FALSE(f.lblCannotFind->isVisibleTo(&f));
+        return mrCancel;
+    });
+    fDeliverySearchForm->ShowModal();
+    Execute(QStringLiteral("ALTER TABLE delivery_away RENAME TO delivery"));
+    const QStringList texts = host_.Texts();
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_TRUE(texts.front().startsWith(QStringLiteral("Поради възникнала грешка, търсенето не бе извършено !\r")));
+    // The engine's own words follow.
+    EXPECT_GT(texts.front().size(), QStringLiteral("Поради възникнала грешка, търсенето не бе извършено !\r").size());
+    EXPECT_EQ(host_.CountOf(TShownRecord::Form), 1);  // the message, no result window
+}
+
 TEST_F(DeliverySearchTest, TheResultsPrintAndTheWindowCloses)
 {
     Open();
