@@ -105,6 +105,9 @@ TEST_F(OrderPicksTest, AFirmCarAndClientPickedThroughTheButtonsAreTheFinishedOrd
     EXPECT_EQ(fCarVantel->dbeName->Text(), QStringLiteral("Мария Маринова"));
     EXPECT_EQ(fCarVantel->dbePhone->Text(), QStringLiteral("0888333333"));
     EXPECT_FALSE(app::ClientEdited);
+    // With CARVANTEL_SCREENSHOT set, the order as the picks left it is kept under that name.
+    if (const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT"); !keep.isEmpty())
+        fCarVantel->grab().save(keep + QStringLiteral(".picked.png"));
 
     fCarVantel->Commit1Click(nullptr);
     EXPECT_EQ(Stored(order, "invoice_accept"), QStringLiteral("-1"));
@@ -131,6 +134,8 @@ TEST_F(OrderPicksTest, ACancelledPickLeavesThePanelAndTheTableAsTheyWere)
     ASSERT_TRUE(DM->tblCar->Locate(QStringLiteral("id"), 1, {}));
     host_.ClearShown();
     host_.OnForm(QStringLiteral("fCars"), [](TForm&) {
+        if (const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT"); !keep.isEmpty())
+            fCars->grab().save(keep + QStringLiteral(".carpick.png"));
         fCars->tbxSearchValue->SetText(QStringLiteral("B33"));
         EXPECT_EQ(CurrentId(DM->tblCar), 3);
         EXPECT_FALSE(fCars->bDel->isVisibleTo(fCars));
