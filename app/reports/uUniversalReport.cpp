@@ -1,5 +1,6 @@
 #include "app/reports/uUniversalReport.h"
 
+#include "app/reports/GridColumnCopy.h"
 #include "platform/report/BandReport.h"
 #include "platform/report/ReportExpr.h"
 #include "platform/report/ReportLabel.h"
@@ -15,8 +16,6 @@ TfUniversalReport* fUniversalReport = nullptr;
 namespace {
 
 constexpr double kRowHeight = 17;
-// Column 0's control, the one never shown, and the slots of columns 1 to 17.
-constexpr int kTemplateControls = TfUniversalReport::kMaxColumns + 1;
 
 template <class TControl>
 TControl* PlaceControl(TReportBand* band, const QString& name, double left, double top, double width)
@@ -59,12 +58,12 @@ TfUniversalReport::TfUniversalReport(QObject* owner) : TComponent(owner)
     PlaceLabel(title, QStringLiteral("QRLabelTitle"), QStringLiteral("Текущи данни"), 200, 24, 160);
     PlaceLabel(title, QStringLiteral("QRLabelTable"), QStringLiteral("таблица"), 200, 44, 160);
 
-    TReportBand* header = Report1->CreateBand(rbColumnHeader, kRowHeight + 4);
-    TReportBand* detail = Report1->CreateBand(rbDetail, kRowHeight + 2);
-    for (int i = 0; i < kTemplateControls; ++i) {
-        HeaderLabels.push_back(PlaceLabel(header, QStringLiteral("QRLabel%1").arg(i), QString(), 60.0 * i, 2, 58));
-        DetailExprs.push_back(PlaceControl<TReportExpr>(detail, QStringLiteral("QRExpr%1").arg(i), 60.0 * i, 0, 58));
-    }
+    ColumnHeaderBand1 = Report1->CreateBand(rbColumnHeader, kRowHeight + 4);
+    DetailBand1 = Report1->CreateBand(rbDetail, kRowHeight + 2);
+    AddGridColumnSlots(ColumnHeaderBand1, DetailBand1);
+    for (TReportPrintable* slot : ColumnHeaderBand1->Printables())
+        HeaderLabels.push_back(static_cast<TReportLabel*>(slot));
+    for (TReportPrintable* slot : DetailBand1->Printables()) DetailExprs.push_back(static_cast<TReportExpr*>(slot));
 
     TReportBand* footer = Report1->CreateBand(rbPageFooter, kRowHeight + 4);
     PlaceSysData(footer, "QRSysDataPage", sdPageNumber, 250, 2);
@@ -86,39 +85,12 @@ TfUniversalReport::~TfUniversalReport()
 
 void TfUniversalReport::PrintGrid(TDBGrid* grid, TPrintMode mode, const QString& pdfFile)
 {
-    grid->Repaint();
-    TDataSet* dataSet = grid->DataSet();
-    const QString prefix = (dataSet ? dataSet->objectName() : QString()) + QLatin1Char('.');
-    Report1->SetDataSet(dataSet);
-
-    // Every control starts off, so the report has no column the grid lacks.
-    for (int i = 0; i < kTemplateControls; ++i) {
-        HeaderLabels[i]->SetEnabled(false);
-        DetailExprs[i]->SetEnabled(false);
-    }
     // The widths are the grid's pixels: the texts take the grid's size, so what the grid shows
     // whole is printed whole.
     QFont font = DefaultReportFont();
     font.setPixelSize(QFontInfo(grid->font()).pixelSize());
-    const auto show = [&](int control, const TColumn* column, double left) {
-        for (TReportText* text : {static_cast<TReportText*>(HeaderLabels[control]),
-                                  static_cast<TReportText*>(DetailExprs[control])}) {
-            text->SetEnabled(true);
-            text->SetLeft(left);
-            text->SetWidth(column->Width());
-            text->SetFont(font);
-        }
-        HeaderLabels[control]->SetCaption(column->Title().Caption());
-        DetailExprs[control]->SetExpression(prefix + column->FieldName());
-    };
-
-    const int columns = std::min(grid->Columns().Count(), kMaxColumns);
-    if (columns > 0) show(0, grid->Columns()[0], HeaderLabels[0]->Left());
-    // Each column starts 2 units after the one before it ends; column 1 after column 0's width.
-    double left = 0;
-    for (int i = 1; i < columns; ++i) {
-        left = grid->Columns()[i - 1]->Width() + left + 2;
-        show(i + 1, grid->Columns()[i], left);
-    }
+    for (TReportLabel* label : HeaderLabels) label->SetFont(font);
+    for (TReportExpr* expr : DetailExprs) expr->SetFont(font);
+    CopyGridColumns(grid, *Report1, ColumnHeaderBand1, DetailBand1);
     RunReport(*Report1, mode, pdfFile);
 }

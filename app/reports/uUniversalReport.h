@@ -10,6 +10,7 @@
 #include <vector>
 
 class TBandReport;
+class TReportBand;
 class TDBGrid;
 class TReportExpr;
 class TReportLabel;
@@ -17,9 +18,6 @@ class TReportLabel;
 class TfUniversalReport : public TComponent {
     Q_OBJECT
 public:
-    // Columns printed at the most: column 0 and the slots of columns 1 to 17.
-    static constexpr int kMaxColumns = 18;
-
     explicit TfUniversalReport(QObject* owner = nullptr);
     ~TfUniversalReport() override;
 
@@ -27,6 +25,8 @@ public:
     void PrintGrid(TDBGrid* grid, TPrintMode mode = TPrintMode::Preview, const QString& pdfFile = QString());
 
     TBandReport* Report1 = nullptr;
+    TReportBand* ColumnHeaderBand1 = nullptr;
+    TReportBand* DetailBand1 = nullptr;
     // The column-header labels and detail expressions in their order in their bands: column 0's,
     // one never shown, then the slots of columns 1 to 17.
     std::vector<TReportLabel*> HeaderLabels;
