@@ -209,7 +209,7 @@ TfCarVantel::~TfCarVantel()
 void TfCarVantel::ConnectListWindows()
 {
     TOrderWindowHooks& hooks = OrderWindowHooks();
-    hooks.ApplySaleFilter = [this] { ApplySaleFilter(); };
+    hooks.ApplySaleFilter = [this] { ApplySaleFilterKeepingOrder(); };
     hooks.ShowCarFields = [this] { ShowCarFields(); };
     hooks.ShowClientFields = [this] { ShowClientFields(); };
     hooks.FirmChosen = [this] { firmSourceBound_ = false; };
@@ -1619,6 +1619,23 @@ void TfCarVantel::UnlockEditing()
 }
 
 // --- choosers ----------------------------------------------------------------------------------
+
+// The list follows the firm just chosen; an order being edited stays the one on screen, so
+// that the edits go on into it. When the new filter leaves it out, the list's last order is shown
+// locked.
+void TfCarVantel::ApplySaleFilterKeepingOrder()
+{
+    TDaoTable* sale = DM->tblSale;
+    const bool editing = !app::OrderLocked && IsSaleRow();
+    const qint32 id = editing ? FieldOf(sale, "id")->AsInteger() : 0;
+    ApplySaleFilter();
+    if (!editing) return;
+    sale->SetKeyFields(QStringLiteral("id"));
+    if (sale->FindKey({id}))
+        ShowCurrentSale();
+    else
+        LockEditing();
+}
 
 // Opens the own firms on the open order's firm.
 void TfCarVantel::fbtFirmsClick(QObject*)

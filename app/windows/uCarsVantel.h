@@ -342,6 +342,7 @@ public:
 
 private:
     void ConnectListWindows();
+    void ApplySaleFilterKeepingOrder();
     void BuildMenu();
     void BuildToolBar();
     void BuildCaptionFileControls();

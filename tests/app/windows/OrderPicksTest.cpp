@@ -189,6 +189,46 @@ TEST_F(OrderPicksTest, TheFirmButtonOpensTheChooserOnTheOrdersFirm)
     EXPECT_EQ(Stored(2, "myfirm_id"), QStringLiteral("2"));
 }
 
+// The list follows the chosen firm, but the order being edited stays on screen, unlocked, with
+// the chosen firm; one the new filter leaves out gives way to the list's last order, locked.
+TEST_F(OrderPicksTest, ChoosingAFirmWhileEditingKeepsTheOrderOnScreen)
+{
+    Tick(fSetings->cbChangeSaleData, true);
+    const struct {
+        bool onlyThisCash;
+        qint32 shown;
+        bool locked;
+    } cases[] = {{false, 2, false}, {true, 5, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.onlyThisCash);
+        Tick(fSetings->cbxOnlythisCash, false);
+        fCarVantel->ApplySaleFilter();
+        DM->tblSale->SetKeyFields(QStringLiteral("id"));
+        ASSERT_TRUE(DM->tblSale->FindKey({QStringLiteral("2")}));
+        fCarVantel->ShowCurrentSale();
+        fCarVantel->Rollback1Click(nullptr);
+        ASSERT_FALSE(app::OrderLocked);
+        app::OrderDirty = true;
+        // The settings' cash box is 2: order 2 is of box 1.
+        fSetings->cbxCashBoxNum->SetText(QStringLiteral("2"));
+        Tick(fSetings->cbxOnlythisCash, c.onlyThisCash);
+        host_.OnForm(QStringLiteral("fFirmSet"), [](TForm&) {
+            fFirmSet->tbxSearchValue->SetText(QStringLiteral("Вантел С"));
+            fFirmSet->cbxOnlyThis->SetChecked(false);
+            fFirmSet->bYes->Click();
+            return mrNone;
+        });
+        fCarVantel->fbtFirms->Click();
+        EXPECT_EQ(CurrentId(DM->tblSale), c.shown);
+        EXPECT_EQ(app::OrderLocked, c.locked);
+        EXPECT_EQ(fCarVantel->lblEditing->Visible(), !c.locked);
+        EXPECT_EQ(Stored(2, "myfirm_id"), QStringLiteral("1"));
+        Execute(QStringLiteral("UPDATE sale SET myfirm_id=2 WHERE id=2"));
+        DM->tblSale->RequeryIfRestartable();
+    }
+    fSetings->cbxCashBoxNum->SetText(QStringLiteral("1"));
+}
+
 TEST_F(OrderPicksTest, ANewOrderWithoutAnOwnFirmOpensTheFirmsOnYes)
 {
     Execute(QStringLiteral("DELETE FROM myfirm"));
