@@ -43,9 +43,15 @@ TReportSysData* PlaceSysData(TReportBand* band, const char* name, TSysDataType d
 
 }  // namespace
 
-TfUniversalReport::TfUniversalReport(QObject* owner) : TComponent(owner)
+TfUniversalReport::TfUniversalReport(QObject* owner) : TfUniversalReport(owner, QStringLiteral("fUniversalReport"))
 {
-    setObjectName(QStringLiteral("fUniversalReport"));
+    PlaceSysData(SummaryBand, "QRSysDataSummaryDate", sdDate, 0, 6);
+    if (!fUniversalReport) fUniversalReport = this;
+}
+
+TfUniversalReport::TfUniversalReport(QObject* owner, const QString& name) : TComponent(owner)
+{
+    setObjectName(name);
     Report1 = new TBandReport(this);
     Report1->setObjectName(QStringLiteral("Report1"));
     Report1->Page().SetPaperSize(psLetter);
@@ -58,24 +64,20 @@ TfUniversalReport::TfUniversalReport(QObject* owner) : TComponent(owner)
     PlaceLabel(title, QStringLiteral("QRLabelTitle"), QStringLiteral("Текущи данни"), 200, 24, 160);
     PlaceLabel(title, QStringLiteral("QRLabelTable"), QStringLiteral("таблица"), 200, 44, 160);
 
-    ColumnHeaderBand1 = Report1->CreateBand(rbColumnHeader, kRowHeight + 4);
-    DetailBand1 = Report1->CreateBand(rbDetail, kRowHeight + 2);
-    AddGridColumnSlots(ColumnHeaderBand1, DetailBand1);
-    for (TReportPrintable* slot : ColumnHeaderBand1->Printables())
-        HeaderLabels.push_back(static_cast<TReportLabel*>(slot));
-    for (TReportPrintable* slot : DetailBand1->Printables()) DetailExprs.push_back(static_cast<TReportExpr*>(slot));
+    header_ = Report1->CreateBand(rbColumnHeader, kRowHeight + 4);
+    detail_ = Report1->CreateBand(rbDetail, kRowHeight + 2);
+    AddGridColumnSlots(header_, detail_);
+    for (TReportPrintable* slot : header_->Printables()) HeaderLabels.push_back(static_cast<TReportLabel*>(slot));
+    for (TReportPrintable* slot : detail_->Printables()) DetailExprs.push_back(static_cast<TReportExpr*>(slot));
 
     TReportBand* footer = Report1->CreateBand(rbPageFooter, kRowHeight + 4);
     PlaceSysData(footer, "QRSysDataPage", sdPageNumber, 250, 2);
 
-    TReportBand* summary = Report1->CreateBand(rbSummary, kRowHeight + 10);
-    auto* line = new TReportShape(summary);
+    SummaryBand = Report1->CreateBand(rbSummary, kRowHeight + 10);
+    auto* line = new TReportShape(SummaryBand);
     line->setObjectName(QStringLiteral("QRShapeLine"));
     line->SetShape(stHorLine);
     line->SetBounds(0, 0, 540, 4);
-    PlaceSysData(summary, "QRSysDataSummaryDate", sdDate, 0, 6);
-
-    if (!fUniversalReport) fUniversalReport = this;
 }
 
 TfUniversalReport::~TfUniversalReport()
@@ -91,6 +93,7 @@ void TfUniversalReport::PrintGrid(TDBGrid* grid, TPrintMode mode, const QString&
     font.setPixelSize(QFontInfo(grid->font()).pixelSize());
     for (TReportLabel* label : HeaderLabels) label->SetFont(font);
     for (TReportExpr* expr : DetailExprs) expr->SetFont(font);
-    CopyGridColumns(grid, *Report1, ColumnHeaderBand1, DetailBand1);
+    // A grid without rows to read prints nothing, not an empty page.
+    if (!CopyGridColumns(grid, *Report1, header_, detail_)) return;
     RunReport(*Report1, mode, pdfFile);
 }

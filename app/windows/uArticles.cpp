@@ -117,4 +117,4 @@ void TfArticles::EscapeCloses(QObject*, int& key, Qt::KeyboardModifiers)
     Close();
 }
 
-void TfArticles::FlatButton1Click(QObject*) { fUniversalReport->PrintGrid(DBGrid1); }
+void TfArticles::FlatButton1Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1); }

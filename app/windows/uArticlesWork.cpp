@@ -163,7 +163,7 @@ void TfArticlesWork::EscapeKeyPress(QObject*, QChar& key)
 
 void TfArticlesWork::FormCloseQuery(QObject*, bool&) { bCancel->SetCaption(QStringLiteral("&Отказ")); }
 
-void TfArticlesWork::FlatButton1Click(QObject*) { fUniversalReport->PrintGrid(DBGrid1); }
+void TfArticlesWork::FlatButton1Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1); }
 
 void TfArticlesWork::bCancelClick(QObject*) { Close(); }
 

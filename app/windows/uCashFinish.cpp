@@ -65,6 +65,6 @@ void TfCashFinish::DBGrid1KeyDown(QObject*, int& key, TShiftState)
     if (key == Qt::Key_Escape) Close();
 }
 
-void TfCashFinish::FlatButton1Click(QObject*) { fUniversalReport->PrintGrid(DBGrid1); }
+void TfCashFinish::FlatButton1Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1); }
 
 void TfCashFinish::bCancelClick(QObject*) { Close(); }

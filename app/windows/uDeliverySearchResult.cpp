@@ -69,7 +69,7 @@ void TfDeliverySearchResult::bOKClick(QObject*)
     Close();
 }
 
-void TfDeliverySearchResult::bPrintClick(QObject*) { fUniversalReport->PrintGrid(DBGrid1); }
+void TfDeliverySearchResult::bPrintClick(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1); }
 
 void TfDeliverySearchResult::DBGrid1KeyDown(QObject*, int& key, Qt::KeyboardModifiers)
 {

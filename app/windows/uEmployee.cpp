@@ -587,10 +587,10 @@ void TfEmployee::FlatButton1Click(QObject*)
     TDaoTable* report = DM->EmployeeWorkRep;
     if (!report->Active()) report->Open();
     report->RequeryIfRestartable();
-    fUniversalReport->PrintGrid(DBGrid1);
+    if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1);
 }
 
-void TfEmployee::FlatButton2Click(QObject*) { fUniversalReport->PrintGrid(DBGrid2); }
+void TfEmployee::FlatButton2Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid2); }
 
-void TfEmployee::FlatButton3Click(QObject*) { fUniversalReport->PrintGrid(DBGrid3); }
+void TfEmployee::FlatButton3Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid3); }
 void TfEmployee::DeletePaymentRowClick(QObject*) { DeleteRow(DM->tblEmployeePayment); }
