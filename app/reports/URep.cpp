@@ -55,14 +55,8 @@ TReport::TReport(QObject* owner) : TBandReport(owner)
     SummaryBand1 = CreateBand(rbSummary, 190);
     SummaryBand1->setObjectName(QStringLiteral("SummaryBand1"));
     AddGridColumnSlots(ColumnHeaderBand1, DetailBand1);
-    // The journal's columns are narrow: a smaller type keeps their texts whole.
     for (TReportBand* band : {ColumnHeaderBand1, DetailBand1})
-        for (TReportPrintable* slot : band->Printables()) {
-            auto* text = static_cast<TReportText*>(slot);
-            QFont small = text->Font();
-            small.setPixelSize(10);
-            text->SetFont(small);
-        }
+        for (TReportPrintable* slot : band->Printables()) static_cast<TReportText*>(slot)->SetFont(ColumnFont());
     BuildTitle();
     QRSysData2 = Put<TReportSysData>(PageFooterBand1, "QRSysData2", 600, 2, 100);
     QRSysData2->SetData(sdPageNumber);
@@ -75,6 +69,14 @@ TReport::TReport(QObject* owner) : TBandReport(owner)
 TReport::~TReport()
 {
     if (Report == this) Report = nullptr;
+}
+
+// The journal's columns are narrow: a smaller type keeps their texts whole.
+QFont TReport::ColumnFont()
+{
+    QFont small = DefaultReportFont();
+    small.setPixelSize(10);
+    return small;
 }
 
 void TReport::BuildTitle()

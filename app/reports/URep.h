@@ -14,6 +14,9 @@ public:
     explicit TReport(QObject* owner = nullptr);
     ~TReport() override;
 
+    // The type of the journal's columns; their widths are measured in it.
+    static QFont ColumnFont();
+
     TReportBand* TitleBand1 = nullptr;
     TReportBand* ColumnHeaderBand1 = nullptr;
     TReportBand* DetailBand1 = nullptr;

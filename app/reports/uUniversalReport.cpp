@@ -9,6 +9,8 @@
 #include "platform/toolkit/DataSet.h"
 #include "platform/toolkit/gui/DBGrid.h"
 
+#include <QFontInfo>
+
 TfUniversalReport* fUniversalReport = nullptr;
 
 namespace {
@@ -85,6 +87,12 @@ TfUniversalReport::~TfUniversalReport()
 
 void TfUniversalReport::PrintGrid(TDBGrid* grid, TPrintMode mode, const QString& pdfFile)
 {
+    // The widths are the grid's pixels: the texts take the grid's size, so what the grid shows
+    // whole is printed whole.
+    QFont font = DefaultReportFont();
+    font.setPixelSize(QFontInfo(grid->font()).pixelSize());
+    for (TReportLabel* label : HeaderLabels) label->SetFont(font);
+    for (TReportExpr* expr : DetailExprs) expr->SetFont(font);
     // A grid without rows to read prints nothing, not an empty page.
     if (!CopyGridColumns(grid, *Report1, header_, detail_)) return;
     RunReport(*Report1, mode, pdfFile);

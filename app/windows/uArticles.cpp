@@ -1,6 +1,7 @@
 #include "app/windows/uArticles.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/uUniversalReport.h"
 #include "app/util/Placing.h"
 #include "app/windows/WindowKit.h"
 #include "controls/FlatButton.h"
@@ -67,8 +68,6 @@ TfArticles::TfArticles(QWidget* parent) : TForm(parent)
 
     FlatButton1 = Place<TFlatButton>(this, "FlatButton1", QStringLiteral("&Печат"), 474, 394, 94, 28);
     FlatButton1->OnClick = [this](QObject* s) { FlatButton1Click(s); };
-    // Grid printing is not in the program yet.
-    FlatButton1->setEnabled(false);
     bCancel = Place<TButton>(this, "bCancel", QStringLiteral("&Отказ"), 578, 394, 94, 28);
     bCancel->SetModalResult(mrCancel);
     bCancel->SetCancel(true);
@@ -118,4 +117,4 @@ void TfArticles::EscapeCloses(QObject*, int& key, Qt::KeyboardModifiers)
     Close();
 }
 
-void TfArticles::FlatButton1Click(QObject*) {}
+void TfArticles::FlatButton1Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1); }

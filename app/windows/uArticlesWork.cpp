@@ -1,6 +1,7 @@
 #include "app/windows/uArticlesWork.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/uUniversalReport.h"
 #include "app/util/AppFlags.h"
 #include "app/util/Money.h"
 #include "app/windows/WindowKit.h"
@@ -68,8 +69,6 @@ TfArticlesWork::TfArticlesWork(QWidget* parent) : TForm(parent)
     Anchor(pnlButtons, akLeft | akRight | akBottom);
     FlatButton2 = Place<TFlatButton>(pnlButtons, "FlatButton2", QStringLiteral("&Избор"), 8, 12, 96, 30);
     FlatButton1 = Place<TFlatButton>(pnlButtons, "FlatButton1", QStringLiteral("&Печат"), 110, 12, 96, 30);
-    // The grid printing is not in the program yet.
-    FlatButton1->SetEnabled(false);
     bCancel = Place<TFlatButton>(pnlButtons, "bCancel", QStringLiteral("&Отказ"), 212, 12, 96, 30);
 
     OnActivate = Bind(this, &TfArticlesWork::FormActivate);
@@ -82,6 +81,7 @@ TfArticlesWork::TfArticlesWork(QWidget* parent) : TForm(parent)
     DBGrid1->OnTitleClick = Bind(this, &TfArticlesWork::DBGrid1TitleClick);
     for (TControl* control : std::initializer_list<TControl*>{tbxArtNom, tbxSearchValue, DBGrid1})
         control->OnKeyPress = Bind(this, &TfArticlesWork::EscapeKeyPress);
+    FlatButton1->OnClick = Bind(this, &TfArticlesWork::FlatButton1Click);
     FlatButton2->OnClick = Bind(this, &TfArticlesWork::FlatButton2Click);
     bCancel->OnClick = Bind(this, &TfArticlesWork::bCancelClick);
 
@@ -162,6 +162,8 @@ void TfArticlesWork::EscapeKeyPress(QObject*, QChar& key)
 }
 
 void TfArticlesWork::FormCloseQuery(QObject*, bool&) { bCancel->SetCaption(QStringLiteral("&Отказ")); }
+
+void TfArticlesWork::FlatButton1Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1); }
 
 void TfArticlesWork::bCancelClick(QObject*) { Close(); }
 

@@ -44,6 +44,7 @@ public:
     void tbxArtNomChange(QObject* sender);
     void DBGrid1TitleClick(QObject* sender, TColumn* column);
     void EscapeKeyPress(QObject* sender, QChar& key);
+    void FlatButton1Click(QObject* sender);
     void FlatButton2Click(QObject* sender);
     void bCancelClick(QObject* sender);
 

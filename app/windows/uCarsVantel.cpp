@@ -218,9 +218,10 @@ TfCarVantel::~TfCarVantel()
 void TfCarVantel::ConnectListWindows()
 {
     TOrderWindowHooks& hooks = OrderWindowHooks();
-    hooks.ApplySaleFilter = [this] { ApplySaleFilter(); };
+    hooks.ApplySaleFilter = [this] { ApplySaleFilterKeepingOrder(); };
     hooks.ShowCarFields = [this] { ShowCarFields(); };
     hooks.ShowClientFields = [this] { ShowClientFields(); };
+    hooks.FirmChosen = [this] { firmSourceBound_ = false; };
     hooks.Editing = [this] { return !lblEditing->isHidden(); };
 }
 
@@ -317,7 +318,7 @@ const TColumnButton kColumnButtons[] = {
     {&M::fbtPrint, "fbtPrint", "&Печат фактура", &M::Print3Click},
     {&M::fbtViewDelivery, "fbtViewDelivery", "&Печат поръчка", &M::Print3Click},
     {&M::fbtSafe, "fbtSafe", "&Каса", &M::fbtSafeClick},
-    {&M::fbtFirms, "fbtFirms", "&Фирма"},
+    {&M::fbtFirms, "fbtFirms", "&Фирма", &M::fbtFirmsClick},
     {&M::fbtTask, "fbtTask", "&Печат задание", &M::fbtTaskClick},
     {&M::FlatButton1, "FlatButton1", "&Изход", &M::FlatButton1Click},
 };
@@ -468,8 +469,6 @@ void TfCarVantel::BuildCarPanel()
         edit->OnChange = Bind(this, &M::dbeCarNumberChange);
     dbcbGorivo->OnChange = Bind(this, &M::dbcbGorivoChange);
     fbtCarSearch->OnClick = Bind(this, &M::fbtCarSearchClick);
-    // The cars window is not in the program yet.
-    fbtCarSearch->setEnabled(false);
 }
 
 void TfCarVantel::BuildClientPanel()
@@ -490,8 +489,6 @@ void TfCarVantel::BuildClientPanel()
         edit->OnChange = Bind(this, &M::dbeNameChange);
     }
     fbtClientSearch->OnClick = Bind(this, &M::fbtClientSearchClick);
-    // The clients window is not in the program yet.
-    fbtClientSearch->setEnabled(false);
 }
 
 void TfCarVantel::BuildFirmPanel()
@@ -1534,8 +1531,9 @@ void TfCarVantel::Append1Click(QObject*)
     if (!CheckConnection()) return;
     TDaoTable* firm = DM->tblMyFirm;
     if (FieldOf(firm, "id")->IsNull()) {
-        // The own-firms window opens on Yes once it is in the program.
-        ShowWarning(QStringLiteral("Не сте установили данните на вашата фирма !\rИскате ли да го сторите сега ?"), true);
+        if (ShowWarning(QStringLiteral("Не сте установили данните на вашата фирма !\rИскате ли да го сторите сега ?"),
+                        true))
+            fFirmSet->ShowModal();
         return;
     }
     if (SettingOn(&TfSetings::cbMessages) &&
@@ -1635,22 +1633,52 @@ void TfCarVantel::UnlockEditing()
 }
 
 // --- choosers ----------------------------------------------------------------------------------
-// The own-firms, cars and clients windows are not in the program yet: their buttons stay off.
 
-void TfCarVantel::fbtFirmsClick(QObject*)
+// The list follows the firm just chosen; an order being edited stays the one on screen, so
+// that the edits go on into it. When the new filter leaves it out, the list's last order is shown
+// locked.
+void TfCarVantel::ApplySaleFilterKeepingOrder()
 {
+    TDaoTable* sale = DM->tblSale;
+    const bool editing = !app::OrderLocked && IsSaleRow();
+    const qint32 id = editing ? FieldOf(sale, "id")->AsInteger() : 0;
+    ApplySaleFilter();
+    if (!editing) return;
+    sale->SetKeyFields(QStringLiteral("id"));
+    if (sale->FindKey({id}))
+        ShowCurrentSale();
+    else
+        LockEditing();
 }
 
+// Opens the own firms on the open order's firm.
+void TfCarVantel::fbtFirmsClick(QObject*)
+{
+    if (!CheckConnection()) return;
+    TDaoTable* firms = DM->tblMyFirm;
+    firmSourceBound_ = DM->srcMyFirm->DataSet() == nullptr;
+    if (firmSourceBound_) DM->srcMyFirm->SetDataSet(firms);
+    firms->RequeryIfRestartable();
+    fFirmSet->tbxSearchValue->SetText(QString());
+    if (IsSaleRow()) firms->Locate(QStringLiteral("id"), FieldOf(DM->tblSale, "myfirm_id")->AsVariant(), {});
+    fFirmSet->tbxSearchValue->SetText(FieldOf(firms, "myfirm_name")->AsString());
+    fFirmSet->ShowModal();
+    // A firm chosen keeps the source bound; otherwise it goes back as it was.
+    if (firmSourceBound_) DM->srcMyFirm->SetDataSet(nullptr);
+    firmSourceBound_ = false;
+}
+
+// The cars and clients windows remember the row to go back to themselves, for their own table.
 void TfCarVantel::fbtCarSearchClick(QObject*)
 {
     if (app::OrderLocked) return;
-    app::SharedBookmark = DM->tblCar->GetBookmark();
+    fCars->ShowForPick();
 }
 
 void TfCarVantel::fbtClientSearchClick(QObject*)
 {
     if (app::OrderLocked) return;
-    app::SharedBookmark = DM->tblClient->GetBookmark();
+    fClients->ShowForPick();
 }
 
 // --- the lines ---------------------------------------------------------------------------------

@@ -356,6 +356,7 @@ public:
 
 private:
     void ConnectListWindows();
+    void ApplySaleFilterKeepingOrder();
     void BuildMenu();
     void BuildToolBar();
     void BuildCaptionFileControls();
@@ -410,6 +411,8 @@ private:
 
     // The exit was confirmed and runs (or ran): a close asked for again only joins it.
     bool closing_ = false;
+    // The firm chooser bound the firm list's source itself and undoes that when the choice ends.
+    bool firmSourceBound_ = false;
 };
 
 extern TfCarVantel* fCarVantel;

@@ -1,6 +1,7 @@
 #include "app/windows/uCashFinish.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/uUniversalReport.h"
 #include "app/windows/WindowKit.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoDataBase.h"
@@ -30,8 +31,7 @@ TfCashFinish::TfCashFinish(QWidget* parent) : TForm(parent)
     FlatButton1 = Place<TFlatButton>(this, "FlatButton1", QStringLiteral("&Печат"), 596, 364, 80, 27);
     bCancel = Place<TFlatButton>(this, "bCancel", QStringLiteral("&Отказ"), 688, 364, 80, 27);
     for (TFlatButton* button : {FlatButton1, bCancel}) Anchor(button, akRight | akBottom);
-    // Printing a plain grid comes with the generic table report.
-    FlatButton1->SetEnabled(false);
+    FlatButton1->OnClick = Bind(this, &TfCashFinish::FlatButton1Click);
     bCancel->OnClick = Bind(this, &TfCashFinish::bCancelClick);
     OnShow = Bind(this, &TfCashFinish::FormShow);
     OnClose = Bind(this, &TfCashFinish::FormClose);
@@ -64,5 +64,7 @@ void TfCashFinish::DBGrid1KeyDown(QObject*, int& key, TShiftState)
 {
     if (key == Qt::Key_Escape) Close();
 }
+
+void TfCashFinish::FlatButton1Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1); }
 
 void TfCashFinish::bCancelClick(QObject*) { Close(); }

@@ -15,6 +15,7 @@ public:
     void FormShow(QObject* sender);
     void FormClose(QObject* sender, TCloseAction& action);
     void DBGrid1KeyDown(QObject* sender, int& key, TShiftState shift);
+    void FlatButton1Click(QObject* sender);
     void bCancelClick(QObject* sender);
 
     TDBGrid* DBGrid1 = nullptr;

@@ -1,6 +1,7 @@
 #include "app/windows/uDeliverySearchResult.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/uUniversalReport.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uStorage.h"
 #include "dataaccess/DaoTable.h"
@@ -37,8 +38,6 @@ TfDeliverySearchResult::TfDeliverySearchResult(QWidget* parent) : TForm(parent)
     bOK->OnClick = Bind(this, &TfDeliverySearchResult::bOKClick);
     bPrint->SetModalResult(mrYesToAll);
     bPrint->OnClick = Bind(this, &TfDeliverySearchResult::bPrintClick);
-    // Grid printing is not in the program yet.
-    bPrint->setEnabled(false);
     bCancel->SetModalResult(mrCancel);
     bCancel->SetCancel(true);
 
@@ -70,7 +69,7 @@ void TfDeliverySearchResult::bOKClick(QObject*)
     Close();
 }
 
-void TfDeliverySearchResult::bPrintClick(QObject*) {}
+void TfDeliverySearchResult::bPrintClick(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1); }
 
 void TfDeliverySearchResult::DBGrid1KeyDown(QObject*, int& key, Qt::KeyboardModifiers)
 {

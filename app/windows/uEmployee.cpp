@@ -1,6 +1,7 @@
 #include "app/windows/uEmployee.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/reports/uUniversalReport.h"
 #include "app/util/AppFlags.h"
 #include "app/util/Money.h"
 #include "app/windows/WindowKit.h"
@@ -181,7 +182,7 @@ void TfEmployee::BuildGrids()
                          {"end_data_time", "До дата", 90},
                          {"absence_days", "Брой дни", 60},
                          {"payment", "Платено", 80},
-                         {"seller_id", "Платено от", 70},
+                         {"seller_id", "Платено от", 80},
                          {"cashbox_num", "Каса", 40}});
     DBGrid1->Hide();
 
@@ -217,8 +218,6 @@ void TfEmployee::BuildButtons()
     for (const TButtonDesign& design : kButtons)
         this->*design.Button =
             Place<TFlatButton>(pnlButtons, design.Name, QString::fromUtf8(design.Caption), design.Left, 14, design.Width, 30);
-    // The grid printing is not in the program yet.
-    for (TFlatButton* report : {FlatButton1, FlatButton2, FlatButton3}) report->SetEnabled(false);
 }
 
 void TfEmployee::BindHandlers()
@@ -233,6 +232,9 @@ void TfEmployee::BindHandlers()
     bCancel->OnClick = Bind(this, &TfEmployee::bCancelClick);
     fbtBack->OnClick = Bind(this, &TfEmployee::fbtBackClick);
     fbtNext->OnClick = Bind(this, &TfEmployee::fbtNextClick);
+    FlatButton1->OnClick = Bind(this, &TfEmployee::FlatButton1Click);
+    FlatButton2->OnClick = Bind(this, &TfEmployee::FlatButton2Click);
+    FlatButton3->OnClick = Bind(this, &TfEmployee::FlatButton3Click);
     cbxNames->OnChange = Bind(this, &TfEmployee::cbxNamesChange);
     DBEdit3->OnChange = Bind(this, &TfEmployee::DBEdit3Change);
     DBEdit4->OnEnter = Bind(this, &TfEmployee::DBEdit4Enter);
@@ -577,4 +579,18 @@ void TfEmployee::DeleteRow(TDataSet* rows)
 }
 
 void TfEmployee::DeleteWorkRowClick(QObject*) { DeleteRow(DM->tblEmployeeWork); }
+
+// --- reports ------------------------------------------------------------------------------------
+
+void TfEmployee::FlatButton1Click(QObject*)
+{
+    TDaoTable* report = DM->EmployeeWorkRep;
+    if (!report->Active()) report->Open();
+    report->RequeryIfRestartable();
+    if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1);
+}
+
+void TfEmployee::FlatButton2Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid2); }
+
+void TfEmployee::FlatButton3Click(QObject*) { if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid3); }
 void TfEmployee::DeletePaymentRowClick(QObject*) { DeleteRow(DM->tblEmployeePayment); }

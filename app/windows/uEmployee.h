@@ -52,6 +52,10 @@ public:
     // "Премахни" of the base-salary grid / of the work-payment grid.
     void DeleteWorkRowClick(QObject* sender);
     void DeletePaymentRowClick(QObject* sender);
+    // The reports: every base-salary row, and the rows of either grid.
+    void FlatButton1Click(QObject* sender);
+    void FlatButton2Click(QObject* sender);
+    void FlatButton3Click(QObject* sender);
     void EscapeKeyDown(QObject* sender, int& key, TShiftState shift);
     void PaymentKeyPress(QObject* sender, QChar& key);
     void edUpDeliveryKeyPress(QObject* sender, QChar& key);

@@ -20,6 +20,9 @@ public:
     TDBGrid* DBGrid1 = nullptr;
     TFlatButton* FlatButton1 = nullptr;
     TFlatButton* bSearch = nullptr;
+
+private:
+    void FitColumns();
 };
 
 extern TfOrderForm* fOrderForm;

@@ -24,6 +24,7 @@
 #include "platform/toolkit/gui/TreeView.h"
 
 #include <cmath>
+#include <functional>
 
 TfStorage* fStorage = nullptr;
 
@@ -31,6 +32,7 @@ namespace {
 
 const QString kEditCaption = QStringLiteral("&Редакция");
 const QString kSearchCaption = QStringLiteral("&Търсене");
+const QString kNotDeleted = QStringLiteral("Поради възникнала грешка, записът не бе премахнат !");
 const QString kPaidHint =
     QStringLiteral("Сложете отметка на \"Платено\",\rсамо ако плащането е от вашата каса !");
 
@@ -346,6 +348,21 @@ bool TfStorage::Confirm(const QString& question)
 
 void TfStorage::Tell(const QString& message) { ShowWarning(message, false); }
 
+// Asks the database whether rows still refer to a row to be deleted, and says why not when they
+// do. A check that cannot run is no "no": it says the delete failed.
+bool TfStorage::NothingRefersTo(const std::function<bool()>& inUse, const QString& inUseText,
+                                const QString& failedText)
+{
+    try {
+        if (!inUse())
+            return true;
+        Tell(inUseText);
+    } catch (const std::exception&) {
+        Tell(failedText);
+    }
+    return false;
+}
+
 bool TfStorage::StoreSelected() const
 {
     return DM->srcStore->DataSet() == DM->tblStore && DM->tblStore->Active() && !DM->tblStore->IsEmpty();
@@ -558,10 +575,11 @@ void TfStorage::DelStore1Click(QObject*)
     const QString id = CurrentStoreId();
     if (id.isEmpty())
         return;
-    if (DM->StoreInUse(id.toInt())) {
-        Tell(QStringLiteral("Не може да премахнете този склад,\rдокато има доставки свързани с него !"));
+    const QString failed = QStringLiteral("Поради възникнала грешка, склада не бе премахнат !");
+    if (!NothingRefersTo([&id] { return DM->StoreInUse(id.toInt()); },
+                         QStringLiteral("Не може да премахнете този склад,\rдокато има доставки свързани с него !"),
+                         failed))
         return;
-    }
     if (!Confirm(QStringLiteral("Текущия склад ще бъде премахнат !\rНаистина ли искате това ?")))
         return;
     try {
@@ -569,7 +587,7 @@ void TfStorage::DelStore1Click(QObject*)
         DM->tblStore->RequeryIfRestartable();
         FillStoreTree();
     } catch (const std::exception&) {
-        Tell(QStringLiteral("Поради възникнала грешка, склада не бе премахнат !"));
+        Tell(failed);
     }
 }
 
@@ -841,15 +859,15 @@ void TfStorage::Delete1Click(QObject*)
         Tell(QStringLiteral("В това поле не се съдържат записи !"));
         return;
     }
-    if (DM->DeliveryLineInUse(id.toInt())) {
-        Tell(QStringLiteral("Не може да изтривате този ред,\rдокато има поръчки свързани към него !"));
+    if (!NothingRefersTo([&id] { return DM->DeliveryLineInUse(id.toInt()); },
+                         QStringLiteral("Не може да изтривате този ред,\rдокато има поръчки свързани към него !"),
+                         kNotDeleted))
         return;
-    }
     try {
         DM->DeleteDeliveryLine(id.toInt());
         lines->RequeryIfRestartable();
     } catch (const std::exception&) {
-        Tell(QStringLiteral("Поради възникнала грешка, записът не бе премахнат !"));
+        Tell(kNotDeleted);
     }
 }
 
@@ -868,11 +886,16 @@ void TfStorage::bAddClick(QObject*)
     const bool any = delivery->Active() && !delivery->IsEmpty();
     const bool wasPaid = any && F(delivery, "delivery_piment")->AsBoolean();
     if (editing_ && any) {
-        delivery->Edit();
-        if (StoreSelected())
-            F(delivery, "store_id")->SetAsString(F(DM->tblStore, "id")->AsString());
-        F(delivery, "delivery_piment")->SetAsBoolean(cDeliveryPiment->Checked());
-        delivery->Post();
+        try {
+            delivery->Edit();
+            if (StoreSelected())
+                F(delivery, "store_id")->SetAsString(F(DM->tblStore, "id")->AsString());
+            F(delivery, "delivery_piment")->SetAsBoolean(cDeliveryPiment->Checked());
+            delivery->Post();
+        } catch (const std::exception&) {
+            FinishFailed();
+            return;
+        }
     }
     SetHeaderEditsReadOnly(true);
     SetStoreReadOnly(true);
@@ -891,9 +914,18 @@ void TfStorage::bAddClick(QObject*)
         lines->EnableControls();
     } catch (const std::exception&) {
         lines->EnableControls();
-        // The flags stay, so closing still asks to finish.
-        Tell(QStringLiteral("Поради възникнала грешка,\rдоставката не може да се приключи !"));
+        FinishFailed();
     }
+}
+
+// Nothing half-stamped stays pending for the next move to post; the flags stay, so closing still
+// asks to finish.
+void TfStorage::FinishFailed()
+{
+    for (TDataSet* dataSet : {static_cast<TDataSet*>(DM->tblStore), static_cast<TDataSet*>(DM->tblDelivery)})
+        if (dataSet->State() == dsEdit)
+            dataSet->Cancel();
+    Tell(QStringLiteral("Поради възникнала грешка,\rдоставката не може да се приключи !"));
 }
 
 void TfStorage::StampFinishedDelivery(bool wasPaid)
@@ -936,17 +968,17 @@ void TfStorage::bDelClick(QObject*)
     if (!delivery->Active() || delivery->IsEmpty() || !ChangeSaleData())
         return;
     const qint32 id = F(delivery, "id")->AsInteger();
-    if (DM->DeliveryInUse(id)) {
-        Tell(QStringLiteral("Не може да изтривате тази доставка,\rдокато има компоненти свързани към нея !"));
+    if (!NothingRefersTo([id] { return DM->DeliveryInUse(id); },
+                         QStringLiteral("Не може да изтривате тази доставка,\rдокато има компоненти свързани към нея !"),
+                         kNotDeleted))
         return;
-    }
     if (!Confirm(QStringLiteral("Текущата доставка ще бъде премахната !\rНаистина ли искате това ?")))
         return;
     try {
         DM->DeleteDelivery(id);
         delivery->RequeryIfRestartable();
     } catch (const std::exception&) {
-        Tell(QStringLiteral("Поради възникнала грешка, записът не бе премахнат !"));
+        Tell(kNotDeleted);
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include "platform/toolkit/gui/Form.h"
 
+#include <functional>
+
 class TTreeView;
 class TTreeNode;
 class TComboBox;
@@ -152,6 +154,8 @@ private:
     // The question when the settings ask questions; Yes without them.
     bool Confirm(const QString& question);
     void Tell(const QString& message);
+    void FinishFailed();
+    bool NothingRefersTo(const std::function<bool()>& inUse, const QString& inUseText, const QString& failedText);
 
     bool editing_ = false;
     bool mustFinish_ = false;

@@ -1,12 +1,14 @@
 // The article lists over the stock a few orders left: every lot with what is left of it, the
 // grouped view, the pick into a delivery line and the price change.
 
+#include "GridPrintout.h"
 #include "ProgramFixture.h"
 
 #include "app/windows/uArticles.h"
 #include "app/windows/uArticlesGrouped.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uStorage.h"
+#include "controls/FlatButton.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBGrid.h"
@@ -83,6 +85,23 @@ TEST_F(ArticlesTest, EveryLotWithWhatIsLeftExhaustedAndLabourColoured)
     EXPECT_EQ(fArticles->bCancel->Caption(), QStringLiteral("&Отказ"));
 }
 
+TEST_F(ArticlesTest, TheListPrintsEveryLotUnderItsTitles)
+{
+    Open();
+    CreateReportTemplates(*application_);
+    PrintFromTheNextPreview(host_);
+    host_.OnForm(QStringLiteral("fArticles"), [](TForm&) {
+        EXPECT_TRUE(fArticles->FlatButton1->isEnabled());
+        fArticles->FlatButton1->Click();
+        return mrCancel;
+    });
+    fCarVantel->Articles1Click(fCarVantel);
+    const QString text = LastPrintout(host_);
+    for (const char* part : {"Артикул №", "Наименувание", "Общо кол.", "Производител", "Крушка H4 'дълга'",
+                             "Накладки предни", "Смяна на масло", "Castrol", "1000"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+}
+
 TEST_F(ArticlesTest, TheGroupedViewGroupsLotsOfAnArticleAtOnePrice)
 {
     Open();
@@ -133,6 +152,27 @@ TEST_F(ArticlesTest, APickWritesOnlyIntoTheLineItWasOpenedFor)
                    "FROM delivery_detail WHERE id IN (1, 2) ORDER BY id")[0].join('|'),
               QStringLiteral("1|O300|Масло 5W30|л|0|18.0|11.0"));
     EXPECT_EQ(Rows("SELECT article_code FROM delivery_detail WHERE id=2")[0][0], QStringLiteral("B200"));
+}
+
+TEST_F(ArticlesTest, APriceChangeTheEngineRefusesSaysSoAndChangesNothing)
+{
+    Open();
+    AllowChanges(true);
+    Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON delivery_detail BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    host_.OnForm(QStringLiteral("fArticlesGrouped"), [&](TForm&) {
+        TfArticlesGrouped& w = *fArticlesGrouped;
+        w.cb1->SetChecked(true);
+        w.e_artnom->SetText(QStringLiteral("F100"));
+        w.e_prod->SetText(QStringLiteral("6.50"));
+        host_.ClearShown();
+        host_.AnswerQuestion(QStringLiteral("Наистина ли искате да промените данните ?"), mrYes);
+        w.FlatButton2Click(&w);
+        EXPECT_TRUE(Shown(QStringLiteral("Поради възникнала грешка, цените не бяха променени !")));
+        EXPECT_FALSE(DM->tblFiFoQuery->ControlsDisabled());
+        return mrCancel;
+    });
+    fCarVantel->N14Click(fCarVantel);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM delivery_detail WHERE sale_price=6.5")), 0);
 }
 
 struct PriceCase {

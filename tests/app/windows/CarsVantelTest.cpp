@@ -229,9 +229,9 @@ TEST_F(ProgramTest, OnlyTheCommandsWhoseWindowsExistAreOffered)
     EXPECT_TRUE(fCarVantel->fbtAppend->isEnabled());
     EXPECT_TRUE(fCarVantel->fbtEmployee->isEnabled());
     EXPECT_TRUE(fCarVantel->fbtStore->isEnabled());
-    EXPECT_FALSE(fCarVantel->fbtFirms->isEnabled());
-    EXPECT_FALSE(fCarVantel->fbtCarSearch->isEnabled());
-    EXPECT_FALSE(fCarVantel->fbtClientSearch->isEnabled());
+    EXPECT_TRUE(fCarVantel->fbtFirms->isEnabled());
+    EXPECT_TRUE(fCarVantel->fbtCarSearch->isEnabled());
+    EXPECT_TRUE(fCarVantel->fbtClientSearch->isEnabled());
 
     auto* settings = fCarVantel->ToolBar1->findChild<TToolButton*>(QStringLiteral("ToolButton11"));
     ASSERT_NE(settings, nullptr);
@@ -698,9 +698,7 @@ TEST_F(OrderWindowTest, ANewOrderPutsTheFocusOnTheCarSearch)
     TApplication::ProcessMessages();
     NewOrder();
     TApplication::ProcessMessages();
-    // The car search is not offered until the cars window is in the program: the make takes it.
-    EXPECT_FALSE(fCarVantel->fbtCarSearch->isEnabled());
-    EXPECT_EQ(TControl::Of(fCarVantel->focusWidget()), fCarVantel->dbcbMark);
+    EXPECT_EQ(TControl::Of(fCarVantel->focusWidget()), fCarVantel->fbtCarSearch);
 }
 
 TEST_F(OrderWindowTest, EditModeFollowsTheSettings)
@@ -922,9 +920,7 @@ TEST_F(OrderLinesTest, KeysInTheGridAreFilteredByColumnAndLine)
             EXPECT_FALSE(passed.isNull());
             break;
         case ToCarSearch:
-            // The car search is not offered until the cars window is in the program: the make takes it.
-    EXPECT_FALSE(fCarVantel->fbtCarSearch->isEnabled());
-    EXPECT_EQ(TControl::Of(fCarVantel->focusWidget()), fCarVantel->dbcbMark);
+            EXPECT_EQ(TControl::Of(fCarVantel->focusWidget()), fCarVantel->fbtCarSearch);
             break;
         case ToTotals:
             EXPECT_EQ(fCarVantel->focusWidget(), fCarVantel->Panel3);

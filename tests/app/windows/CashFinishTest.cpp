@@ -1,5 +1,6 @@
 // The closings list: the operator's box only, newest first, closed and unfiltered afterwards.
 
+#include "GridPrintout.h"
 #include "ProgramFixture.h"
 
 #include "app/windows/uCashFinish.h"
@@ -19,7 +20,6 @@ TEST_F(ProgramTest, TheClosingsListShowsTheBoxsClosingsNewestFirst)
     const TModalResult result = OpenWindow("fCashFinish", [&](TForm& form) {
         auto& window = static_cast<TfCashFinish&>(form);
         EXPECT_EQ(window.Caption(), QStringLiteral("Приключвания на каса"));
-        EXPECT_FALSE(window.FlatButton1->Enabled());  // waits for the generic grid report
         TDataSet* closings = window.DBGrid1->DataSet();
         for (closings->First(); !closings->Eof(); closings->Next())
             ids << closings->FieldByName(QStringLiteral("id"))->AsString();
@@ -36,6 +36,26 @@ TEST_F(ProgramTest, TheClosingsListShowsTheBoxsClosingsNewestFirst)
     EXPECT_EQ(ids, (QStringList{"2", "1"}));  // the May closing ends later than the one of 30/05
     EXPECT_FALSE(DM->tblCashBox->Active());
     EXPECT_FALSE(DM->tblCashBox->Filtered());
+}
+
+TEST_F(ProgramTest, TheClosingsListPrintsTheBoxsClosings)
+{
+    LoginAsAdministrator();
+    Seed("cash_period.sql");
+    fSetings->cbxCashBoxNum->SetText(QStringLiteral("1"));
+    CreateReportTemplates(*application_);
+    PrintFromTheNextPreview(host_);
+    OpenWindow("fCashFinish", [](TForm& form) {
+        auto& window = static_cast<TfCashFinish&>(form);
+        EXPECT_TRUE(window.FlatButton1->Enabled());
+        window.FlatButton1->Click();
+        return mrCancel;
+    });
+    const QString text = LastPrintout(host_);
+    for (const char* part : {"Текущи данни", "Взето", "Дадено", "Баланс", "Приключено на", "9999", "500"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+    // Another box's closing is not this box's list.
+    EXPECT_FALSE(text.contains(QStringLiteral("777")));
 }
 
 }  // namespace

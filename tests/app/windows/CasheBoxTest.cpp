@@ -476,6 +476,9 @@ TEST_F(CasheBoxTest, ThePrintoutCarriesTheGridsColumnsAndTheSummary)
 
     const QString pdf = Path("journal.pdf");
     report.SaveToPdf(pdf);
+    // With CARVANTEL_SCREENSHOT set the printout is kept under that name, to be looked at.
+    if (const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT"); !keep.isEmpty())
+        QFile::copy(pdf, keep + QStringLiteral(".journal.pdf"));
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     ASSERT_TRUE(text.waitForFinished(20000));
@@ -488,6 +491,9 @@ TEST_F(CasheBoxTest, ThePrintoutCarriesTheGridsColumnsAndTheSummary)
         EXPECT_GE(found, 0) << caption;
         if (found >= 0) at = found;
     }
+    // Dates keep their time and operations their full names.
+    EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("01\\.06\\.2026 \\d\\d:\\d\\d:\\d\\d")))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Плащания на раб."))) << out.toStdString();
 }
 
 TEST_F(ProgramTest, TheCashCommandsOfTheMainWindowOpenTheirWindows)

@@ -1,6 +1,7 @@
 // The delivery search: criteria against the deliveries found and the statement run, the
 // refusals, and the choice that moves the stores window.
 
+#include "GridPrintout.h"
 #include "ProgramFixture.h"
 
 #include "app/windows/uDeliverySearchForm.h"
@@ -113,6 +114,56 @@ TEST_F(DeliverySearchTest, NothingFoundShowsTheLabelAndKeepsTheWindow)
         return mrCancel;
     });
     fDeliverySearchForm->ShowModal();
+}
+
+TEST_F(DeliverySearchTest, AFailedQueryIsSaidWithTheEnginesTextNotAsNothingFound)
+{
+    Open();
+    Execute(QStringLiteral("ALTER TABLE delivery RENAME TO delivery_away"));
+    host_.OnForm(QStringLiteral("fDeliverySearchForm"), [this](TForm&) {
+        TfDeliverySearchForm& f = *fDeliverySearchForm;
+        f.bNewSearchClick(&f);
+        f.eSupplier->SetText(QStringLiteral("авточасти"));
+        host_.ClearShown();
+        f.bSearchClick(&f);
+        EXPECT_FALSE(f.lblCannotFind->isVisibleTo(&f));
+        return mrCancel;
+    });
+    fDeliverySearchForm->ShowModal();
+    Execute(QStringLiteral("ALTER TABLE delivery_away RENAME TO delivery"));
+    const QStringList texts = host_.Texts();
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_TRUE(texts.front().startsWith(QStringLiteral("Поради възникнала грешка, търсенето не бе извършено !\r")));
+    // The engine's own words follow.
+    EXPECT_GT(texts.front().size(), QStringLiteral("Поради възникнала грешка, търсенето не бе извършено !\r").size());
+    EXPECT_EQ(host_.CountOf(TShownRecord::Form), 1);  // the message, no result window
+}
+
+TEST_F(DeliverySearchTest, TheResultsPrintAndTheWindowCloses)
+{
+    Open();
+    CreateReportTemplates(*application_);
+    PrintFromTheNextPreview(host_);
+    TModalResult closedWith = mrNone;
+    host_.OnForm(QStringLiteral("fDeliverySearchForm"), [](TForm&) {
+        TfDeliverySearchForm& f = *fDeliverySearchForm;
+        f.bNewSearchClick(&f);
+        f.eSupplier->SetText(QStringLiteral("авточасти"));
+        f.bSearchClick(&f);
+        return mrCancel;
+    });
+    host_.OnForm(QStringLiteral("fDeliverySearchResult"), [&closedWith](TForm& result) {
+        EXPECT_TRUE(fDeliverySearchResult->bPrint->isEnabled());
+        fDeliverySearchResult->bPrint->Click();
+        closedWith = result.ModalResult();
+        return mrNone;
+    });
+    fDeliverySearchForm->ShowModal();
+    EXPECT_EQ(closedWith, mrYesToAll);
+    const QString text = LastPrintout(host_);
+    for (const char* part : {"Дост.№", "Доставчик", "Фактура №", "Авточасти АД", "авточасти ад", "501"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Гуми ООД")));
 }
 
 TEST_F(DeliverySearchTest, TheChoiceMovesTheStoresWindowToTheDelivery)

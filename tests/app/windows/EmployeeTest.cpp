@@ -1,6 +1,7 @@
 // The staff window over a small shop: three employees (the first with a work payment and a
 // base-salary row paid from cash box 2) and four orders with service and material lines.
 
+#include "GridPrintout.h"
 #include "ProgramFixture.h"
 
 #include "app/windows/uArticlesWork.h"
@@ -320,6 +321,25 @@ TEST_F(EmployeeTest, ThePickerListsOnlySoldLinesByItsRadios)
     fArticlesWork->Close();
 }
 
+TEST_F(EmployeeTest, ThePickerPrintsTheSoldLinesItLists)
+{
+    Open();
+    NewPayment(kMaria);
+    window->DBGrid3EditButtonClick(nullptr);
+    ASSERT_TRUE(fArticlesWork->FlatButton1->Enabled());
+    CreateReportTemplates(*application_);
+    PrintFromTheNextPreview(host_);
+    fArticlesWork->FlatButton1->Click();
+    fArticlesWork->Close();
+    const QString text = LastPrintout(host_);
+    for (const char* part : {"Артикул код", "Име на артикул", "Поръчка No", "Смяна на ангренажен ремък",
+                             "Смяна на масло", "33.33"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+    // Material lines, and work of orders never sold, are not listed.
+    for (const char* part : {"Масло 5W40", "Ремонт на спирачки", "Диагностика"})
+        EXPECT_FALSE(text.contains(QString::fromUtf8(part))) << part;
+}
+
 TEST_F(EmployeeTest, APickFillsTheRowInOneStepAndLeavesItUnposted)
 {
     Open();
@@ -433,6 +453,40 @@ TEST_F(EmployeeTest, APaymentRowIsDeletedOnYes)
 }
 
 // --- keys and the date overlay ------------------------------------------------------------------
+
+TEST_F(EmployeeTest, TheReportsPrintEveryBaseSalaryOrTheRowsOfEitherGrid)
+{
+    Execute(QStringLiteral("INSERT INTO employee_working (employee_id, cashbox_num, seller_id, absence_days, "
+                           "absence_reason, payment, payed, deleted) VALUES (2, 1, 1, 0, 'отпуск', 650, -1, 0)"));
+    DM->EmployeeWorkRep->Close();
+    Open();
+    CreateReportTemplates(*application_);
+    GoTo(kIvan);
+    const struct {
+        TFlatButton* TfEmployee::*button;
+        std::vector<const char*> printed;
+        std::vector<const char*> left;
+    } cases[] = {
+        // Every employee's base salary, from the report's own dataset.
+        {&TfEmployee::FlatButton1, {"От дата", "Брой дни", "Платено от", "800", "650"}, {"болничен"}},
+        {&TfEmployee::FlatButton2, {"Начална дата", "Причина за отсъствие", "болничен", "800"}, {"отпуск", "650"}},
+        {&TfEmployee::FlatButton3, {"Дата", "Работа", "Цена на раб.", "Смяна на масло"}, {"болничен"}},
+    };
+    for (const auto& c : cases) {
+        TFlatButton* button = window->*c.button;
+        SCOPED_TRACE(button->objectName().toStdString());
+        EXPECT_TRUE(button->Enabled());
+        const int printedBefore = int(host_.PrintedFiles().size());
+        PrintFromTheNextPreview(host_);
+        button->Click();
+        ASSERT_EQ(int(host_.PrintedFiles().size()), printedBefore + 1);
+        const QString text = LastPrintout(host_);
+        for (const char* part : c.printed)
+            EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+        for (const char* part : c.left) EXPECT_FALSE(text.contains(QString::fromUtf8(part))) << part;
+    }
+    EXPECT_TRUE(DM->EmployeeWorkRep->Active());
+}
 
 TEST_F(EmployeeTest, TheStartDateOverlayRefusesAnImpossibleDate)
 {

@@ -346,6 +346,86 @@ TEST_F(StorageTest, DeletesAsATable)
     });
 }
 
+// The engine refuses: a trigger aborts the statement, or a table the check reads is not there.
+TEST_F(StorageTest, AFailingEngineTakesTheFailurePathAndChangesNothing)
+{
+    struct Case {
+        const char* name;
+        const char* refuse;  // run before, undone after
+        const char* undo;
+        std::function<void(TfStorage&)> act;
+        const char* shown;
+        const char* left;
+        int count;
+    };
+    const char* const kNotDeleted = "Поради възникнала грешка, записът не бе премахнат !";
+    Open();
+    Execute(QStringLiteral("INSERT INTO store (id, \"index\", store_name, deleted) VALUES (3, 3, 'Празен', 0)"));
+    DM->tblStore->Requery();
+    AllowChanges(true);
+    const Case cases[] = {
+        {"a store's delete", "CREATE TRIGGER refuse BEFORE DELETE ON store BEGIN SELECT RAISE(ABORT, 'no'); END",
+         "DROP TRIGGER refuse", [](TfStorage& w) { SelectStore(w, 3); w.DelStore1Click(&w); },
+         "Поради възникнала грешка, склада не бе премахнат !", "SELECT count(*) FROM store WHERE id=3", 1},
+        {"a delivery's delete",
+         "CREATE TRIGGER refuse BEFORE DELETE ON delivery BEGIN SELECT RAISE(ABORT, 'no'); END",
+         "DROP TRIGGER refuse", [](TfStorage& w) { Browse(w, 3); w.bDelClick(&w); }, kNotDeleted,
+         "SELECT count(*) FROM delivery WHERE id=3", 1},
+        {"a line's delete",
+         "CREATE TRIGGER refuse BEFORE DELETE ON delivery_detail BEGIN SELECT RAISE(ABORT, 'no'); END",
+         "DROP TRIGGER refuse", [](TfStorage& w) { Browse(w, 4); w.bSearchClick(&w); w.Delete1Click(&w); },
+         kNotDeleted, "SELECT count(*) FROM delivery_detail WHERE id=5", 1},
+        {"the check whether orders took from a line", "ALTER TABLE sale_detail RENAME TO sale_detail_away",
+         "ALTER TABLE sale_detail_away RENAME TO sale_detail",
+         [](TfStorage& w) { Browse(w, 4); w.bSearchClick(&w); w.Delete1Click(&w); }, kNotDeleted,
+         "SELECT count(*) FROM delivery_detail WHERE id=5", 1},
+        {"the paid mark's post",
+         "CREATE TRIGGER refuse BEFORE UPDATE ON delivery BEGIN SELECT RAISE(ABORT, 'no'); END",
+         "DROP TRIGGER refuse",
+         [](TfStorage& w) {
+             Browse(w, 2);
+             w.bSearchClick(&w);
+             w.cDeliveryPiment->SetChecked(true);
+             app::LinesPosted = true;
+             w.bAddClick(&w);
+         },
+         "Поради възникнала грешка,\rдоставката не може да се приключи !",
+         "SELECT count(*) FROM delivery WHERE id=2 AND delivery_piment=0 AND seller_id IS NULL", 1},
+        {"the finishing stamp",
+         "CREATE TRIGGER refuse BEFORE UPDATE OF seller_id ON delivery BEGIN SELECT RAISE(ABORT, 'no'); END",
+         "DROP TRIGGER refuse",
+         [](TfStorage& w) {
+             Browse(w, 2);
+             w.bSearchClick(&w);
+             app::LinesPosted = true;
+             w.bAddClick(&w);
+         },
+         "Поради възникнала грешка,\rдоставката не може да се приключи !",
+         "SELECT count(*) FROM delivery WHERE id=2 AND seller_id IS NULL", 1},
+    };
+    fSetings->cbMessages->SetChecked(true);
+    InStorage([&](TfStorage& w) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            app::LinesPosted = false;
+            Execute(QString::fromUtf8(c.refuse));
+            host_.ClearShown();
+            host_.AnswerQuestion(QStringLiteral("Наистина ли искате това ?"), mrYes, -1);
+            c.act(w);
+            Execute(QString::fromUtf8(c.undo));
+            EXPECT_TRUE(Shown(QString::fromUtf8(c.shown))) << host_.Texts().join(QLatin1Char('|')).toStdString();
+            EXPECT_EQ(Scalar(QString::fromUtf8(c.left)), c.count);
+            // Nothing is left half-written for the next move to post, and a failed finish is still due.
+            for (TDataSet* dataSet : {static_cast<TDataSet*>(DM->tblStore), static_cast<TDataSet*>(DM->tblDelivery)})
+                EXPECT_EQ(dataSet->State(), dsBrowse) << dataSet->objectName().toStdString();
+            if (QString::fromUtf8(c.shown).contains(QStringLiteral("приключи"))) {
+                EXPECT_TRUE(app::LinesPosted);
+            }
+        }
+        app::LinesPosted = false;
+    });
+}
+
 TEST_F(StorageTest, LineSearchesOnlyMove)
 {
     Open();
