@@ -20,6 +20,7 @@
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uOrderForm.h"
 #include "app/windows/uPassDlg.h"
+#include "app/windows/uSearch.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uSplash.h"
 #include "app/windows/uStorage.h"
@@ -43,6 +44,7 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfCarVantel>();
     application.CreateForm<TfSetings>();
     DM->WindowHooks.CashBoxNumberText = [] { return fSetings ? fSetings->cbxCashBoxNum->Text() : QString(); };
+    application.CreateForm<TfSearch>();
     application.CreateForm<TfPasswordDlg>();
     application.CreateForm<TfMyMessage>();
     application.CreateForm<TfFirmSet>();

@@ -21,6 +21,7 @@
 #include "app/windows/uModel.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
+#include "app/windows/uSearch.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
@@ -213,6 +214,8 @@ void TfCarVantel::ConnectListWindows()
     hooks.ShowCarFields = [this] { ShowCarFields(); };
     hooks.ShowClientFields = [this] { ShowClientFields(); };
     hooks.Editing = [this] { return !lblEditing->isHidden(); };
+    hooks.Finished = [this] { return cbxFinnished->Checked(); };
+    hooks.Annulled = [this] { return cbxAnnul->Checked(); };
 }
 
 namespace {
@@ -252,7 +255,7 @@ const TMenuSpec<M> kMainMenu[] = {
     {"", "N12", "О&тчети  ", "", nullptr, &M::N12},
     {"N12", "Articles1", "&Налични номенклатури", "", &M::Articles1Click, &M::Articles1},
     {"N12", "N14", "&Доставяни материали", "", &M::N14Click, &M::N14},
-    {"N12", "Availability1", "Н&аличност", "", nullptr, &M::Availability1},
+    {"N12", "Availability1", "Н&аличност", "", &M::Availability1Click, &M::Availability1},
     {"N12", "CacheBox1", "&Каса", "", &M::fbtSafeClick, &M::CacheBox1},
     {"N12", "CashFinish1", "&Приключвания на каса", "", &M::CashFinish1Click, &M::CashFinish1},
     {"N12", "N21", "П&ечалба за период", "", nullptr, &M::N21},
@@ -326,8 +329,7 @@ void TfCarVantel::BuildMenu()
     SetMenu(MainMenu1);
 
     // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {Print3, Availability1,
-                            N21, Find1})
+    for (TMenuItem* item : {Print3, N21, Find1})
         item->SetEnabled(false);
 }
 
@@ -626,6 +628,7 @@ void TfCarVantel::BuildLines()
     MyDBGrid1->OnColEnter = Bind(this, &M::MyDBGrid1ColEnter);
     MyDBGrid1->OnColExit = Bind(this, &M::MyDBGrid1ColExit);
     MyDBGrid1->OnExit = Bind(this, &M::MyDBGrid1Exit);
+    MyDBGrid1->OnEditButtonClick = Bind(this, &M::MyDBGrid1EditButtonClick);
 }
 
 // --- the shared routines -----------------------------------------------------------------------
@@ -948,9 +951,34 @@ void TfCarVantel::About1Click(QObject*)
 void TfCarVantel::fbtStoreClick(QObject*)
 {
     if (!CheckConnection()) return;
+    ShowStoresReadOnly();
+}
+
+void TfCarVantel::ShowStoresReadOnly()
+{
     fStorage->SetDeliveryReadOnly(true);
     fStorage->SetStoreReadOnly(true);
     fStorage->ShowModal();
+}
+
+bool TfCarVantel::KeepsStockView() const
+{
+    return cbxFinnished->Checked() && SettingOn(&TfSetings::cbxDynamic) && !cbxAnnul->Checked();
+}
+
+void TfCarVantel::Availability1Click(QObject*)
+{
+    if (!fSearch) return;
+    {
+        THourglass hourglass;
+        fSearch->PrepareStock(KeepsStockView());
+        if (SettingOn(&TfSetings::cbxDynamic)) {
+            DM->tblArticleTotalq->Open();
+            DM->tblArticleTotalq->Requery();
+        }
+    }
+    fSearch->SetBrowseMode();
+    fSearch->ShowModal();
 }
 
 void TfCarVantel::Articles1Click(QObject*)
@@ -1103,15 +1131,6 @@ void SetCheckedQuietly(TCheckBox* box, bool checked)
     }
     box->OnClick = std::move(handler);
 }
-
-// Holds the renumbering guard for as long as it lives.
-class TRenumbering {
-public:
-    TRenumbering() { app::RenumberingLines = true; }
-    ~TRenumbering() { app::RenumberingLines = false; }
-    TRenumbering(const TRenumbering&) = delete;
-    TRenumbering& operator=(const TRenumbering&) = delete;
-};
 
 // A text as a literal of a filter expression.
 QString FilterText(const QString& text)
@@ -1644,7 +1663,7 @@ void TfCarVantel::fbtClientSearchClick(QObject*)
 void TfCarVantel::RenumberLines()
 {
     if (app::RenumberingLines) return;
-    TRenumbering guard;
+    app::TRenumberingGuard guard;
     app::LineAdded = false;
     TDaoTable* lines = DM->tblSaleDetail;
     const auto leaveBatch = [lines] {
@@ -1716,7 +1735,27 @@ void TfCarVantel::MyDBGrid1KeyPress(QObject*, QChar& key)
     // A stock article's name comes from its lot and is not typed over. A line not taken from a
     // lot (a new one, or one typed by hand) has none; its service flag is False, never Null.
     TDataSet* lines = DM->tblSaleDetail;
-    if (!FieldOf(lines, "service")->AsBoolean() && !FieldOf(lines, "delivery_detail_id")->IsNull()) key = QChar();
+    if (!FieldOf(lines, "service")->AsBoolean() && !FieldOf(lines, "delivery_detail_id")->IsNull()) {
+        key = QChar();
+    } else if (key == QLatin1Char('\r')) {
+        key = QChar();
+        MyDBGrid1EditButtonClick(MyDBGrid1);
+    }
+}
+
+void TfCarVantel::MyDBGrid1EditButtonClick(QObject*)
+{
+    if (MyDBGrid1->ReadOnly() || app::OrderLocked || !fSearch) return;
+    {
+        THourglass hourglass;
+        DM->tblQTAQAll->Requery();
+        TApplication::ProcessMessages();
+        DM->VantelDataBase->Idle();
+        fSearch->PrepareStock(KeepsStockView());
+    }
+    const TField* name = FieldOf(DM->tblSaleDetail, "article_name");
+    if (!name->IsNull()) fSearch->tbxSearchValue->SetText(name->AsString());
+    if (fSearch->ShowModal() == TfSearch::kDeliveryResult) ShowStoresReadOnly();
 }
 
 void TfCarVantel::MyDBGrid1DrawColumnCell(QObject*, const QRect& rect, int dataCol, TColumn* column, int state)
@@ -1926,18 +1965,6 @@ namespace {
 
 constexpr TColor kBoxOnColor = 7105791;
 constexpr TColor kBoxOffColor = 6316128;
-
-const QString kFinishFailed = QStringLiteral("Процесът е прекратен поради грешка ");
-
-// The text the finish shows after its failure line: the engine's number and text when the
-// failure is the engine's, the failure's own text otherwise.
-QString FailureText(const std::exception& error)
-{
-    if (const auto* engine = dynamic_cast<const EDaoError*>(&error))
-        return QString::number(engine->Number()) + QLatin1Char('\r') + engine->Description();
-    if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
-    return QString::fromLocal8Bit(error.what());
-}
 
 // A typed invoice number: 0 for none ("" or "0"), -1 for a text that is no number.
 qint64 TypedInvoiceNumber(const QString& text)
@@ -2181,7 +2208,7 @@ void TfCarVantel::FinishOrder()
         LockEditing();
     } catch (const std::exception& error) {
         if (markedSold) UndoSold();
-        ShowWarning(kFinishFailed + FailureText(error), false);
+        ShowWarning(ProcessStoppedText(error), false);
     }
 }
 

@@ -175,6 +175,8 @@ public:
     void dbcbGorivoChange(QObject* sender);
     void dbeNameChange(QObject* sender);
     void MyDBGrid1KeyPress(QObject* sender, QChar& key);
+    void MyDBGrid1EditButtonClick(QObject* sender);
+    void Availability1Click(QObject* sender);
     void MyDBGrid1DrawColumnCell(QObject* sender, const QRect& rect, int dataCol, TColumn* column,
                                  int state);
     void MyDBGrid1MouseMove(QObject* sender, TShiftState shift, int x, int y);
@@ -353,6 +355,10 @@ private:
     void BuildTotalsPanel();
     void BuildLines();
     void CloseOpenedDatasets();
+    void ShowStoresReadOnly();
+    // The stock lookup keeps the chosen view: the order is finished, checked as it is made and
+    // not annulled.
+    bool KeepsStockView() const;
     bool ToolBarShown() const;
     // The controls the lock disables, besides the grid.
     std::vector<QWidget*> OrderControls() const;
