@@ -27,6 +27,8 @@ TfSearch* fSearch = nullptr;
 namespace {
 
 constexpr TColor kWarningColor = 8421631;
+constexpr int kNameColumn = 1;
+constexpr int kNameWidth = 160;
 constexpr int kDeliveryPriceColumn = 4;
 
 TField* F(TDataSet* dataSet, const char* name) { return dataSet->FieldByName(QString::fromLatin1(name)); }
@@ -145,10 +147,18 @@ TfSearch::TfSearch(QWidget* parent) : TForm(parent)
     SetHelpContext(13);
     resize(780, 430);
 
-    Place<TLabel>(this, "lblArtNom", QStringLiteral("Артикул №"), 8, 12, 66, 18);
-    tbxArtNom = Place<TEdit>(this, "tbxArtNom", 76, 8, 96, 22);
-    Place<TLabel>(this, "lblSearchValue", QStringLiteral("Наименувание"), 184, 12, 92, 18);
-    tbxSearchValue = Place<TEdit>(this, "tbxSearchValue", 278, 8, 210, 22);
+    // Each search box right after its label, whatever the font makes of the label.
+    int left = 8;
+    const auto searchBox = [this, &left](const char* labelName, const QString& caption, const char* name, int width) {
+        auto* label = Place<TLabel>(this, labelName, caption, left, 12, 0, 18);
+        label->resize(label->fontMetrics().horizontalAdvance(caption) + 4, 18);
+        auto* box = Place<TEdit>(this, name, left + label->width() + 4, 8, width, 22);
+        label->SetFocusControl(box);
+        left = box->x() + width + 12;
+        return box;
+    };
+    tbxArtNom = searchBox("lblArtNom", QStringLiteral("&Артикул №"), "tbxArtNom", 90);
+    tbxSearchValue = searchBox("lblSearchValue", QStringLiteral("&Наименувание"), "tbxSearchValue", 200);
     rbtAllDelivery = Place<TRadioButton>(this, "rbtAllDelivery", QStringLiteral("По доставки"), 504, 9, 112, 20);
     rbtFiFo = Place<TRadioButton>(this, "rbtFiFo", QStringLiteral("По първи доставен"), 620, 9, 152, 20);
     rbtAllDelivery->SetChecked(true);
@@ -157,7 +167,7 @@ TfSearch::TfSearch(QWidget* parent) : TForm(parent)
     DBGrid1->SetReadOnly(true);
     DBGrid1->SetOptions(DBGrid1->Options() | dgRowSelect);
     SetColumns(DBGrid1, {{"article_code", "Артикул №", 72},
-                         {"article_name", "Наименувание", 196},
+                         {"article_name", "Наименувание", kNameWidth},
                          {"total_quty", "Налични", 58},
                          {"sale_price", "Прод. цена", 70},
                          {"delivery_price", "Дост. цена", 74},
@@ -224,6 +234,16 @@ void TfSearch::SwitchView()
         DBGrid1->Columns()[column]->SetVisible(!app::PerArticle);
     app::CurrentStockDataSet = app::PerArticle ? DM->tblFiFoQuery : DM->tblArticleTotalQuery;
     DM->srcArticleTotalQuery->SetDataSet(app::CurrentStockDataSet);
+    FitNameColumn();
+}
+
+void TfSearch::FitNameColumn()
+{
+    int others = 0;
+    for (int i = 0; i < DBGrid1->Columns().Count(); ++i)
+        if (i != kNameColumn && DBGrid1->Columns()[i]->Visible()) others += DBGrid1->Columns()[i]->Width();
+    TColumn* name = DBGrid1->Columns()[kNameColumn];
+    name->SetWidth(std::max(kNameWidth, DBGrid1->viewport()->width() - others - 2));
 }
 
 void TfSearch::RequeryStock(TDataSet* stock)

@@ -59,6 +59,8 @@ public:
     TButton* bCancel = nullptr;
 
 private:
+    // The name column takes the room the other shown columns leave.
+    void FitNameColumn();
     void ShowWarningLabel();
     // Copies `radio`'s state into the settings window's and saves the settings.
     void SaveViewSetting(TRadioButton* radio, TRadioButton* setting);

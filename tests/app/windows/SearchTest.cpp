@@ -457,4 +457,56 @@ TEST_F(SearchTest, PrintingListsTheStockShown)
     EXPECT_EQ(search->Result, TfSearch::kDeliveryResult);
 }
 
+// A new user's look at the stock window in both views and at the order after each finish: every
+// caption and column fits. With CARVANTEL_SCREENSHOT set, the pictures are kept there.
+TEST_F(SearchTest, AsANewUserSeesIt)
+{
+    const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
+    const auto look = [&](QWidget* window, const char* name) {
+        TApplication::ProcessMessages();
+        if (window != fCarVantel) {
+            EXPECT_TRUE(ClippedCaptions(window).isEmpty()) << ClippedCaptions(window).join(QLatin1Char(',')).toStdString();
+        }
+        if (!keep.isEmpty()) window->grab().save(keep + QLatin1Char('.') + QString::fromLatin1(name) + QStringLiteral(".png"));
+    };
+    const auto columnsFit = [] {
+        TDBGrid* grid = fSearch->DBGrid1;
+        int width = 0;
+        for (int i = 0; i < grid->Columns().Count(); ++i)
+            if (grid->Columns()[i]->Visible()) width += grid->Columns()[i]->Width();
+        EXPECT_LE(width, grid->viewport()->width());
+    };
+    const qint32 order = NewOrder({{"NULL", 1, 10}});
+    Lookup([&] {
+        columnsFit();
+        look(fSearch, "stock-per-delivery");
+        GoToLot(3);
+        fSearch->bYesClick(nullptr);
+    });
+    Lookup([&] {
+        PerArticleView();
+        columnsFit();
+        look(fSearch, "stock-per-article");
+    });
+    fCarVantel->Commit1Click(nullptr);
+    EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+    look(fCarVantel, "finished");
+
+    const qint32 shortOrder = NewOrder({{"5", 2, 18}});
+    host_.OnForm(QStringLiteral("fMyMessage"), [&](TForm& message) {
+        look(&message, "refused");
+        return mrOk;
+    });
+    fCarVantel->Commit1Click(nullptr);
+    EXPECT_TRUE(Shown(kShort));
+    EXPECT_EQ(Field(shortOrder, "invoice_accept"), QStringLiteral("0"));
+    look(fCarVantel, "short");
+    host_.OnForm(QStringLiteral("fSearch"), [&](TForm&) {
+        columnsFit();
+        look(fSearch, "stock-browse");
+        return mrCancel;
+    });
+    fCarVantel->Availability1Click(nullptr);
+}
+
 }  // namespace
