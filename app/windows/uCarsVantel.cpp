@@ -2138,9 +2138,9 @@ void TfCarVantel::RecountLineStock()
 {
     TDaoTable* stock = DM->tblQTAQAll;
     TApplication::ProcessMessages();
+    // One read of the whole stock: a second re-query right after it would read the same rows.
     stock->Requery();
     DM->VantelDataBase->Idle();
-    stock->RequeryIfRestartable();
     // One pass over the stock, not one search per line.
     QHash<qint32, double> lotStock;
     for (stock->First(); !stock->Eof(); stock->Next())

@@ -250,13 +250,17 @@ void TfSearch::RequeryStock(TDataSet* stock)
 {
     auto* table = qobject_cast<TDaoTable*>(stock);
     if (!table || !table->Active()) return;
-    table->SetFiltered(false);
+    // A re-query reads the rows again under the filter; switching the filter off and on around
+    // it would only run the whole stock twice more.
+    if (!table->Filtered()) table->SetFiltered(true);
     table->Requery();
-    table->SetFiltered(true);
 }
 
 void TfSearch::PrepareStock(bool keepView)
 {
+    // Emptied first, so that the view switched below is not searched for the last text.
+    tbxSearchValue->SetText(QString());
+    tbxArtNom->SetText(QString());
     if (!keepView) {
         rbtAllDelivery->SetChecked(true);
         if (fSetings) fSetings->rbtAllDelivery->SetChecked(true);
@@ -269,8 +273,6 @@ void TfSearch::PrepareStock(bool keepView)
         if (app::PerArticle) RequeryStock(DM->tblFiFoQuery);
         RequeryStock(DM->tblArticleTotalQuery);
     }
-    tbxSearchValue->SetText(QString());
-    tbxArtNom->SetText(QString());
     DM->tblFiFoQuery->SetFiltered(true);
 }
 

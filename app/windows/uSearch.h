@@ -65,7 +65,7 @@ private:
     // Copies `radio`'s state into the settings window's and saves the settings.
     void SaveViewSetting(TRadioButton* radio, TRadioButton* setting);
     void WarnPerArticle();
-    // The rows of the view read again, its filter off meanwhile.
+    // The rows of the view read again, filtered to those in stock.
     static void RequeryStock(TDataSet* stock);
 };
 
