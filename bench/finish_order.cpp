@@ -148,14 +148,13 @@ void Fill(const QString& file, int orders)
     sqlite3_close(db);
 }
 
-// The stock of every lot, by hand: delivered less what finished, not annulled orders took.
+// The stock of every lot, by hand: delivered less what finished, not annulled orders took, read
+// per lot through the index of the lots' sales (the fastest of the hand-written forms).
 const char* const kStockByHand =
     "SELECT dd.id, dd.article_code, dd.article_name, dd.delivery_price, d.delivery_tax, dd.dimention, dd.producer, "
-    "dd.service, SUM(dd.delivery_quantity - COALESCE(q.sold, 0)), dd.sale_price, d.delivery_tax_value "
-    "FROM (delivery_detail dd LEFT JOIN (SELECT sd.delivery_detail_id AS lot, SUM(sd.sale_quantity) AS sold "
-    "FROM sale_detail sd JOIN sale s ON sd.sale_id = s.id WHERE s.invoice_accept = -1 AND s.invoice_annul = 0 "
-    "GROUP BY sd.delivery_detail_id) q ON dd.id = q.lot) INNER JOIN delivery d ON dd.delivery_id = d.id "
-    "GROUP BY dd.id";
+    "dd.service, dd.delivery_quantity - COALESCE((SELECT SUM(sd.sale_quantity) FROM sale_detail sd JOIN sale s "
+    "ON s.id = sd.sale_id WHERE sd.delivery_detail_id = dd.id AND s.invoice_accept = -1 AND s.invoice_annul = 0), 0), "
+    "dd.sale_price, d.delivery_tax_value FROM delivery_detail dd JOIN delivery d ON d.id = dd.delivery_id ORDER BY dd.id";
 
 Duration StockByHand(sqlite3* db)
 {

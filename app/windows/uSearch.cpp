@@ -99,8 +99,33 @@ private:
     bool off_ = true;
 };
 
-// Steps 4 to 9 of the pick: the lot into the current order line, posted under the renumbering
-// guard, the lines renumbered and the line found again.
+// The lot's stock, article and prices into the line, its quantity kept within the stock.
+void FillLine(TDataSet* lines, const TStockLot& lot)
+{
+    TDataSet* sale = DM->tblSale;
+    const TField* lineLot = F(lines, "delivery_detail_id");
+    double available = lot.Stock;
+    // A finished order's own quantity is already taken from its lot.
+    if (!lineLot->IsNull() && !lot.Id.IsNull() && lineLot->AsInteger() == lot.Id.AsInteger() &&
+        F(sale, "invoice_accept")->AsBoolean() && !F(sale, "invoice_annul")->AsBoolean())
+        available += F(lines, "sale_quantity")->AsFloat();
+    F(lines, "quantity_reminder")->SetAsFloat(available);
+    TField* quantity = F(lines, "sale_quantity");
+    if (quantity->IsNull() || quantity->AsFloat() < 1)
+        quantity->SetAsFloat(1);
+    else if (quantity->AsFloat() > available)
+        quantity->SetAsFloat(available);
+    F(lines, "article_code")->SetValue(lot.Code);
+    F(lines, "article_name")->SetValue(lot.Name);
+    F(lines, "dimention")->SetValue(lot.Dimention);
+    F(lines, "sale_price")->SetValue(lot.SalePrice);
+    F(lines, "service")->SetValue(lot.Service);
+    F(lines, "delivery_price")->SetValue(lot.DeliveryPrice);
+    F(lines, "delivery_detail_id")->SetValue(lot.Id);
+}
+
+// The lot into the current order line, posted under the renumbering guard; then the lines
+// renumbered and the line found again.
 void PutLotIntoLine(const TStockLot& lot, TControlsOff& lineControls)
 {
     TDaoTable* lines = DM->tblSaleDetail;
@@ -108,26 +133,7 @@ void PutLotIntoLine(const TStockLot& lot, TControlsOff& lineControls)
     {
         app::TRenumberingGuard guard;
         lines->Edit();
-        double available = lot.Stock;
-        TDataSet* sale = DM->tblSale;
-        // A finished order's own quantity is already taken from its lot.
-        if (!F(lines, "delivery_detail_id")->IsNull() && !lot.Id.IsNull() &&
-            F(lines, "delivery_detail_id")->AsInteger() == lot.Id.AsInteger() && F(sale, "invoice_accept")->AsBoolean() &&
-            !F(sale, "invoice_annul")->AsBoolean())
-            available += F(lines, "sale_quantity")->AsFloat();
-        F(lines, "quantity_reminder")->SetAsFloat(available);
-        TField* quantity = F(lines, "sale_quantity");
-        if (quantity->IsNull() || quantity->AsFloat() < 1)
-            quantity->SetAsFloat(1);
-        else if (quantity->AsFloat() > available)
-            quantity->SetAsFloat(available);
-        F(lines, "article_code")->SetValue(lot.Code);
-        F(lines, "article_name")->SetValue(lot.Name);
-        F(lines, "dimention")->SetValue(lot.Dimention);
-        F(lines, "sale_price")->SetValue(lot.SalePrice);
-        F(lines, "service")->SetValue(lot.Service);
-        F(lines, "delivery_price")->SetValue(lot.DeliveryPrice);
-        F(lines, "delivery_detail_id")->SetValue(lot.Id);
+        FillLine(lines, lot);
         lineControls.Enable();
         lines->Post();
     }
@@ -158,9 +164,9 @@ TfSearch::TfSearch(QWidget* parent) : TForm(parent)
         return box;
     };
     tbxArtNom = searchBox("lblArtNom", QStringLiteral("&Артикул №"), "tbxArtNom", 90);
-    tbxSearchValue = searchBox("lblSearchValue", QStringLiteral("&Наименувание"), "tbxSearchValue", 200);
-    rbtAllDelivery = Place<TRadioButton>(this, "rbtAllDelivery", QStringLiteral("По доставки"), 504, 9, 112, 20);
-    rbtFiFo = Place<TRadioButton>(this, "rbtFiFo", QStringLiteral("По първи доставен"), 620, 9, 152, 20);
+    tbxSearchValue = searchBox("lblSearchValue", QStringLiteral("&Наименувание"), "tbxSearchValue", 180);
+    rbtAllDelivery = Place<TRadioButton>(this, "rbtAllDelivery", QStringLiteral("По доставки"), left, 9, 112, 20);
+    rbtFiFo = Place<TRadioButton>(this, "rbtFiFo", QStringLiteral("По първи доставен"), left + 116, 9, 152, 20);
     rbtAllDelivery->SetChecked(true);
 
     DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcArticleTotalQuery, 8, 38, 764, 342);
@@ -197,8 +203,9 @@ TfSearch::TfSearch(QWidget* parent) : TForm(parent)
     fbPrint->SetModalResult(kDeliveryResult);
     fbPrint->hide();
     bCancel = Place<TButton>(this, "bCancel", QStringLiteral("&Отказ"), 682, 390, 90, 28);
-    for (QWidget* control : std::initializer_list<QWidget*>{lblWarning, bYes, bDel, fbPrint, bCancel})
-        Anchor(control, akLeft | akBottom);
+    Anchor(lblWarning, akLeft | akBottom);
+    for (QWidget* control : std::initializer_list<QWidget*>{bYes, bDel, fbPrint, bCancel})
+        Anchor(control, akRight | akBottom);
 
     rbtAllDelivery->OnClick = Bind(this, &TfSearch::rbtAllDeliveryClick);
     rbtFiFo->OnClick = Bind(this, &TfSearch::rbtFiFoClick);
@@ -212,6 +219,9 @@ TfSearch::TfSearch(QWidget* parent) : TForm(parent)
     bCancel->OnClick = Bind(this, &TfSearch::bCancelClick);
     bDel->OnClick = Bind(this, &TfSearch::bDelClick);
     fbPrint->OnClick = Bind(this, &TfSearch::fbPrintClick);
+    // Tab from the name search lands on the choice, as it does from the grid.
+    QWidget::setTabOrder(tbxArtNom, tbxSearchValue);
+    QWidget::setTabOrder(tbxSearchValue, bYes);
     OnActivate = Bind(this, &TfSearch::FormActivate);
     OnCloseQuery = Bind(this, &TfSearch::FormCloseQuery);
     PlaceFlatLook(this);
@@ -250,10 +260,12 @@ void TfSearch::RequeryStock(TDataSet* stock)
 {
     auto* table = qobject_cast<TDaoTable*>(stock);
     if (!table || !table->Active()) return;
-    // A re-query reads the rows again under the filter; switching the filter off and on around
-    // it would only run the whole stock twice more.
-    if (!table->Filtered()) table->SetFiltered(true);
-    table->Requery();
+    // Read again under the filter; switching the filter off and on around a re-query would only
+    // run the whole stock twice more. Switching it on reads the rows again by itself.
+    if (table->Filtered())
+        table->Requery();
+    else
+        table->SetFiltered(true);
 }
 
 void TfSearch::PrepareStock(bool keepView)

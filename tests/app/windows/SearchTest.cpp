@@ -361,8 +361,7 @@ TEST_F(SearchTest, TheLookupStartsFromTheLinesNameAndEnterPicks)
         EXPECT_EQ(fSearch->tbxSearchValue->Text(), QStringLiteral("Труд"));
         EXPECT_TRUE(fSearch->tbxArtNom->Text().isEmpty());
         EXPECT_EQ(DM->tblArticleTotalQuery->FieldByName(QStringLiteral("delivery_detail_id"))->AsInteger(), 4);
-        QChar enter = QLatin1Char('\r');
-        fSearch->DBGrid1KeyPress(fSearch->DBGrid1, enter);
+        QTest::keyClick(fSearch->DBGrid1, Qt::Key_Return);
     });
     EXPECT_EQ(Lines(order), (TRows{{"L1", "1", "1000", "4"}}));
 }
