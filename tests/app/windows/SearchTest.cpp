@@ -143,10 +143,11 @@ TEST_F(SearchTest, APickPerDeliveryLineTakesTheLotWithItsStockAndClampsTheQuanti
 
 TEST_F(SearchTest, APickPerArticleTakesTheFirstDeliveredLotOfExactlyThatArticle)
 {
-    // The same filter at another price, delivered last.
+    // The same filter at another price, and an article without a number, delivered last.
     Execute(QStringLiteral("INSERT INTO delivery_detail (id, delivery_id, store_id, article_code, article_name, "
                            "producer, sale_price, dimention, service, delivery_price, delivery_quantity) VALUES "
-                           "(6, 2, 1, 'F1', 'Маслен филтър', 'Mann', 14, 'бр.', 0, 9, 3)"));
+                           "(6, 2, 1, 'F1', 'Маслен филтър', 'Mann', 14, 'бр.', 0, 9, 3), "
+                           "(7, 2, 1, NULL, 'Без номер', 'Mann', 5, 'бр.', 0, 2, 2)"));
     const struct {
         const char* name;
         std::vector<std::pair<int, double>> sold;
@@ -158,6 +159,7 @@ TEST_F(SearchTest, APickPerArticleTakesTheFirstDeliveredLotOfExactlyThatArticle)
         {"F10 takes its own lot", {}, "F10", 12.5, "1"},
         {"the first lot sold out, the next delivery", {{2, 5}}, "F1", 12.5, "3"},
         {"its own price", {}, "F1", 14, "6"},
+        {"an article without a number", {}, "", 5, "7"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
