@@ -45,6 +45,7 @@ constexpr int kLinesPerOrder = 4;
 constexpr int kOrdersPerLot = 5;      // 20,000 lots for 100,000 orders
 constexpr int kLotsPerDelivery = 10;  // in 2,000 deliveries
 constexpr int kOrderLines = 10;
+constexpr int kOrdersPerPerson = 20;  // 5,000 cars and clients for 100,000 orders
 int gRuns = 9;
 
 using Duration = bench::Clock::duration;
@@ -96,14 +97,28 @@ void Step(sqlite3_stmt* s, std::initializer_list<double> values)
     sqlite3_reset(s);
 }
 
-// The shop's history, written past the program: lots in deliveries, finished orders of four
-// lines each taking one of a lot.
+int PeopleOf(int orders) { return std::max(1, orders / kOrdersPerPerson); }
+
+// The shop's history, written past the program: cars and their clients, lots in deliveries,
+// finished orders of four lines each taking one of a lot.
 void Fill(const QString& file, int orders)
 {
     sqlite3* db = OpenFile(file);
     Exec(db, "BEGIN");
     Exec(db, "INSERT INTO myfirm (id, myfirm_name, DDS, deleted) VALUES (1, 'Firm', 20, 0)");
     Exec(db, "INSERT INTO store (id, \"index\", store_name, myfirm_id, deleted) VALUES (1, 1, 'Склад', 1, 0)");
+    sqlite3_stmt* client = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO client (id, name, phone, free) VALUES (?1, 'Клиент ' || CAST(?1 AS INTEGER), '0888', 0)",
+                       -1, &client, nullptr);
+    sqlite3_stmt* car = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO car (id, client_id, mark, model, car_number, free) "
+                       "VALUES (?1, ?1, 'Opel', 'Astra', 'CA' || CAST(?1 AS INTEGER), 0)",
+                       -1, &car, nullptr);
+    for (int id = 1; id <= PeopleOf(orders); ++id) {
+        Step(client, {double(id)});
+        Step(car, {double(id)});
+    }
     const int lots = std::max(kOrderLines, orders / kOrdersPerLot);
     sqlite3_stmt* delivery = nullptr;
     sqlite3_prepare_v2(db,
@@ -124,9 +139,9 @@ void Fill(const QString& file, int orders)
     }
     sqlite3_stmt* sale = nullptr;
     sqlite3_prepare_v2(db,
-                       "INSERT INTO sale (id, myfirm_id, cashbox_num, seller_id, sale_num, sale_date, tax_rate, "
-                       "kochan_num, invoice, invoice_accept, invoice_piment, invoice_annul, deleted) "
-                       "VALUES (?1, 1, 1, 1, ?1, 45000, 20, 0, 0, -1, -1, 0, 0)",
+                       "INSERT INTO sale (id, car_id, client_id, myfirm_id, cashbox_num, seller_id, sale_num, sale_date, "
+                       "tax_rate, kochan_num, invoice, invoice_accept, invoice_piment, invoice_annul, deleted) "
+                       "VALUES (?1, ?2, ?2, 1, 1, 1, ?1, 45000, 20, 0, 0, -1, -1, 0, 0)",
                        -1, &sale, nullptr);
     sqlite3_stmt* line = nullptr;
     sqlite3_prepare_v2(db,
@@ -136,13 +151,13 @@ void Fill(const QString& file, int orders)
                        -1, &line, nullptr);
     unsigned seed = 20261210;
     for (int id = 1; id <= orders; ++id) {
-        Step(sale, {double(id)});
+        Step(sale, {double(id), double(1 + id % PeopleOf(orders))});
         for (int n = 1; n <= kLinesPerOrder; ++n) {
             seed = seed * 1103515245u + 12345u;
             Step(line, {double(id), double(n), double(1 + (seed >> 8) % unsigned(lots))});
         }
     }
-    for (sqlite3_stmt* s : {delivery, lot, sale, line}) sqlite3_finalize(s);
+    for (sqlite3_stmt* s : {client, car, delivery, lot, sale, line}) sqlite3_finalize(s);
     Exec(db, "COMMIT");
     Exec(db, "ANALYZE");
     sqlite3_close(db);
@@ -185,7 +200,6 @@ public:
         Start();
         host_.AnswerQuestion(QStringLiteral("Нова поръчка"), mrYes, -1);
         host_.AnswerQuestion(QStringLiteral("трябва да приключите поръчката"), mrNo, -1);
-        host_.AnswerForm(QStringLiteral("fMyMessage"), mrOk, -1);
         for (TCheckBox* box : {fSetings->cbxShowUPayed, fSetings->cbxDynamic, fSetings->cbChangeSaleData}) {
             const QSignalBlocker quiet(box);
             box->setChecked(true);
@@ -203,7 +217,17 @@ public:
                          .arg(1 + (n * 7919) % lots_)
                          .toUtf8()
                          .constData());
+        // The order is of the last car and client: the finish puts their tables back on them.
+        Exec(db, QStringLiteral("UPDATE sale SET car_id=%1, client_id=%1 WHERE id=%2")
+                     .arg(PeopleOf(orders))
+                     .arg(order_)
+                     .toUtf8()
+                     .constData());
         sqlite3_close(db);
+        DM->tblSale->Refresh();
+        fCarVantel->ShowCurrentSale();
+        if (order_ <= 0 || DM->tblSaleDetail->RecordCount() != kOrderLines || fCarVantel->ShownCarId() != PeopleOf(orders))
+            throw std::runtime_error("the order to finish was not made");
         fCarVantel->poReCallClick(nullptr);
         db_ = OpenFile(file_);
     }

@@ -2095,9 +2095,10 @@ void TfCarVantel::StampOrder()
     FieldOf(sale, "sum_sale_total")->SetAsString(FieldOf(DM->tblSaleTotalQuery, "Total")->AsString());
     FieldOf(sale, "tax_value")->SetAsString(FieldOf(DM->tblSaleTotalQuery, "SaleDDS")->AsString());
     sale->Post();
-    // Whatever reads the car and client next reads the order's.
-    if (shownCarId_) GotoId(DM->tblCar, shownCarId_);
-    if (shownClientId_) GotoId(DM->tblClient, shownClientId_);
+    // Whatever reads the car and client next reads the order's; found through the key, not by
+    // walking every car and client of the shop's history.
+    if (shownCarId_) DM->tblCar->Locate(QStringLiteral("id"), TVariant(shownCarId_), {});
+    if (shownClientId_) DM->tblClient->Locate(QStringLiteral("id"), TVariant(shownClientId_), {});
 }
 
 // Numbers the invoice when the operator asks for it and it has none.
