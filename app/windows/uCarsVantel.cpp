@@ -1660,11 +1660,9 @@ void TfCarVantel::fbtClientSearchClick(QObject*)
 
 // --- the lines ---------------------------------------------------------------------------------
 
-void TfCarVantel::RenumberLines()
+template <class F>
+void TfCarVantel::InLinesBatch(F&& work)
 {
-    if (app::RenumberingLines) return;
-    app::TRenumberingGuard guard;
-    app::LineAdded = false;
     TDaoTable* lines = DM->tblSaleDetail;
     const auto leaveBatch = [lines] {
         lines->SetBatchMode(false);
@@ -1675,20 +1673,32 @@ void TfCarVantel::RenumberLines()
     try {
         lines->SetBatchMode(true);
         lines->Refresh();
-        int number = 0;
-        for (lines->First(); !lines->Eof(); lines->Next()) {
-            lines->Edit();
-            FieldOf(lines, "cur_prod_count")->SetAsInteger(++number);
-            lines->Post();
-        }
+        work(lines);
     } catch (...) {
         try {
+            // The line whose post failed is not posted again on the way out.
+            if (lines->State() != dsBrowse) lines->Cancel();
             leaveBatch();
         } catch (const std::exception&) {
         }
         throw;
     }
     leaveBatch();
+}
+
+void TfCarVantel::RenumberLines()
+{
+    if (app::RenumberingLines) return;
+    app::TRenumberingGuard guard;
+    app::LineAdded = false;
+    InLinesBatch([](TDaoTable* lines) {
+        int number = 0;
+        for (lines->First(); !lines->Eof(); lines->Next()) {
+            lines->Edit();
+            FieldOf(lines, "cur_prod_count")->SetAsInteger(++number);
+            lines->Post();
+        }
+    });
 }
 
 void TfCarVantel::RequeryLines()
@@ -2146,15 +2156,17 @@ void TfCarVantel::RecountLineStock()
     QHash<qint32, double> lotStock;
     for (stock->First(); !stock->Eof(); stock->Next())
         lotStock.insert(FieldOf(stock, "delivery_detail_id")->AsInteger(), FieldOf(stock, "total_quty")->AsFloat());
-    TDaoTable* lines = DM->tblSaleDetail;
-    for (lines->First(); !lines->Eof(); lines->Next()) {
-        const TField* lot = FieldOf(lines, "delivery_detail_id");
-        lines->Edit();
-        const auto found = lot->IsNull() ? lotStock.cend() : lotStock.constFind(lot->AsInteger());
-        FieldOf(lines, "quantity_reminder")
-            ->SetAsFloat(found == lotStock.cend() ? 0.0 : *found + FieldOf(lines, "sale_quantity")->AsFloat());
-        lines->Post();
-    }
+    // The lines' stock is stored all at once or not at all.
+    InLinesBatch([&lotStock](TDaoTable* lines) {
+        for (lines->First(); !lines->Eof(); lines->Next()) {
+            const TField* lot = FieldOf(lines, "delivery_detail_id");
+            lines->Edit();
+            const auto found = lot->IsNull() ? lotStock.cend() : lotStock.constFind(lot->AsInteger());
+            FieldOf(lines, "quantity_reminder")
+                ->SetAsFloat(found == lotStock.cend() ? 0.0 : *found + FieldOf(lines, "sale_quantity")->AsFloat());
+            lines->Post();
+        }
+    });
 }
 
 void TfCarVantel::SetFinishedBox(bool finished)

@@ -374,6 +374,10 @@ private:
     // Runs `requery` with the lines' controls disabled.
     template <class F>
     void WithLinesDisabled(F&& requery);
+    // Runs `work` on the lines in batch mode (one write), their controls off; a failure cancels
+    // the line in edit and leaves batch mode before it is passed on.
+    template <class F>
+    void InLinesBatch(F&& work);
     void BindFinishing();
     bool InvoiceNumberFree();
     void DrawInvoiceNum();
