@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
@@ -278,7 +279,20 @@ void TFlatLook::SetFlatContainers(TFlatContainers containers)
 void TFlatLook::RedrawMenuBar()
 {
     if (!form_) return;
-    if (QMenuBar* bar = form_->findChild<QMenuBar*>()) bar->update();
+    QMenuBar* bar = form_->findChild<QMenuBar*>();
+    if (!bar) return;
+    // Qt fills the bar around its items from the palette, where the system would use its menu
+    // colour; the flat items are painted in the bar colour, so the bar must match them.
+    const TMainMenu* menu = form_->Menu();
+    if (active_ && menu && flatControls_.Contains(xcMainMenu) && menu->Tag() != kKeepStandardLook) {
+        SetGlobalColors();
+        QPalette palette;
+        palette.setColor(QPalette::Window, ToQColor(drawMenuBar_ ? colors_.MenuBar : clMenu));
+        bar->setPalette(palette);
+    } else {
+        bar->setPalette(QPalette());
+    }
+    bar->update();
 }
 
 // --- colours -----------------------------------------------------------------------------------

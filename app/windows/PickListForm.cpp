@@ -80,6 +80,7 @@ TPickListForm::TPickListForm(const TDesign& design, QWidget* parent)
     Anchor(buttonRow, akRight | akBottom);
     bYes->SetDefault(true);
     bCancel->SetCancel(true);
+    PlaceFlatLook(this);
 }
 
 void TPickListForm::SetPickMode(bool pick)

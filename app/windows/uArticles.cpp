@@ -78,6 +78,7 @@ TfArticles::TfArticles(QWidget* parent) : TForm(parent)
     OnCloseQuery = [this](QObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
     if (!fArticles)
         fArticles = this;
+    PlaceFlatLook(this);
 }
 
 TfArticles::~TfArticles()

@@ -58,6 +58,8 @@ TfArticlesGrouped::TfArticlesGrouped(QWidget* parent) : TForm(parent)
         column->Title().SetCaption(QString::fromUtf8(c.Title));
         column->SetWidth(c.Width);
     }
+    // The saved query gives the delivery price as text; it stays a column of figures.
+    DBGrid1->Columns()[3]->SetAlignment(Qt::AlignRight);
     SortOnTitleClick(DBGrid1, DM->tblFiFoQuery);
     PaintStockColours(DBGrid1);
     DBGrid1->OnDblClick = [this](QObject* s) { DBGrid1DblClick(s); };
@@ -125,6 +127,7 @@ TfArticlesGrouped::TfArticlesGrouped(QWidget* parent) : TForm(parent)
     OnKeyDown = [this](QObject* s, int& key, Qt::KeyboardModifiers m) { FormKeyDown(s, key, m); };
     if (!fArticlesGrouped)
         fArticlesGrouped = this;
+    PlaceFlatLook(this);
 }
 
 TfArticlesGrouped::~TfArticlesGrouped()

@@ -86,6 +86,7 @@ TfArticlesWork::TfArticlesWork(QWidget* parent) : TForm(parent)
     bCancel->OnClick = Bind(this, &TfArticlesWork::bCancelClick);
 
     if (!fArticlesWork) fArticlesWork = this;
+    PlaceFlatLook(this);
 }
 
 TfArticlesWork::~TfArticlesWork()

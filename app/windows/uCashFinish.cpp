@@ -36,6 +36,7 @@ TfCashFinish::TfCashFinish(QWidget* parent) : TForm(parent)
     OnShow = Bind(this, &TfCashFinish::FormShow);
     OnClose = Bind(this, &TfCashFinish::FormClose);
     if (!fCashFinish) fCashFinish = this;
+    PlaceFlatLook(this);
 }
 
 TfCashFinish::~TfCashFinish()

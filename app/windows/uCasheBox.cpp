@@ -123,6 +123,7 @@ TfCasheBox::TfCasheBox(QWidget* parent) : TForm(parent)
     OnShow = Bind(this, &TfCasheBox::FormShow);
     DM->WindowHooks.CashPeriodBox = [this] { return periodOpen_ ? periodBox_ : DM->SettingsCashBox(); };
     if (!fCasheBox) fCasheBox = this;
+    PlaceFlatLook(this);
 }
 
 TfCasheBox::~TfCasheBox()
@@ -235,7 +236,7 @@ void TfCasheBox::BuildGrids()
                           {"SaleDDS", "ДДС", 90}, {"Sumsale_total", "Сума", 100}, {"Total", "Всичко", 100}});
     DBGridG1 = grid(page(Notebook2, "Given"), "DBGridG1", DM->srcCashGiveIn);
     SetColumns(DBGridG1, {{"date", "Дата", 62}, {"name", "Име", 150}, {"phone", "Телефон", 100},
-                          {"give", "Дадени", 90}, {"address", "Адрес", 150}, {"comment", "Коментар", 190}});
+                          {"give", "Дадени", 90}, {"address", "Адрес", 150}, {"comment", "Коментар", 180}});
     DBGridG2 = grid(page(Notebook2, "Deliveries"), "DBGridG2", DM->srcCashDelivery);
     SetColumns(DBGridG2, {{"id", "Доставка", 80}, {"delivery_date", "Дата", 90}, {"DeliverySumFormat", "Сума", 100},
                           {"DeliveryTaxFormat", "ДДС", 90}, {"DeliveryTotal", "Всичко", 100}});

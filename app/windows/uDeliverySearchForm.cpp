@@ -82,6 +82,7 @@ TfDeliverySearchForm::TfDeliverySearchForm(QWidget* parent) : TForm(parent)
     OnShow = Bind(this, &TfDeliverySearchForm::FormShow);
     if (!fDeliverySearchForm)
         fDeliverySearchForm = this;
+    PlaceFlatLook(this);
 }
 
 TfDeliverySearchForm::~TfDeliverySearchForm()

@@ -21,7 +21,7 @@ TfDeliverySearchResult::TfDeliverySearchResult(QWidget* parent) : TForm(parent)
     DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcMyPersonalQuery, 8, 8, 584, 300);
     SetColumns(DBGrid1, {{"id", "Дост.№", 60},
                          {"cashbox_num", "Каса №", 60},
-                         {"supplier", "Доставчик", 180},
+                         {"supplier", "Доставчик", 170},
                          {"delivery_date", "Дост. дата", 90},
                          {"invoice_num", "Фактура №", 80},
                          {"invoice_date", "Фактура дата", 90}});
@@ -45,6 +45,7 @@ TfDeliverySearchResult::TfDeliverySearchResult(QWidget* parent) : TForm(parent)
     OnClose = Bind(this, &TfDeliverySearchResult::FormClose);
     if (!fDeliverySearchResult)
         fDeliverySearchResult = this;
+    PlaceFlatLook(this);
 }
 
 TfDeliverySearchResult::~TfDeliverySearchResult()

@@ -82,6 +82,7 @@ TfEmployee::TfEmployee(QWidget* parent) : TForm(parent)
         };
     }
     if (!fEmployee) fEmployee = this;
+    PlaceFlatLook(this);
 }
 
 TfEmployee::~TfEmployee()

@@ -90,6 +90,7 @@ TfFirmSet::TfFirmSet(QWidget* parent) : TForm(parent)
 
     OnActivate = Bind(this, &TfFirmSet::FormActivate);
     if (!fFirmSet) fFirmSet = this;
+    PlaceFlatLook(this);
 }
 
 TfFirmSet::~TfFirmSet()

@@ -42,7 +42,7 @@ TfModel::TfModel(QWidget* parent) : TForm(parent)
     dbcbMark->OnKeyPress = Bind(this, &TfModel::dbcbMarkKeyPress);
 
     DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcModel, 8, 40, 250, height() - 48);
-    SetColumns(DBGrid1, {{"model_name", "Модел", 220}});
+    SetColumns(DBGrid1, {{"model_name", "Модел", 216}});
     DBGrid1->SetOptions(DBGrid1->Options() & ~dgTitles);
     DBGrid1->OnKeyDown = Bind(this, &TfModel::DBGrid1KeyDown);
 
@@ -70,6 +70,7 @@ TfModel::TfModel(QWidget* parent) : TForm(parent)
     OnClose = Bind(this, &TfModel::FormClose);
     DM->WindowHooks.ModelMakeText = [this] { return dbcbMark->Text(); };
     if (!fModel) fModel = this;
+    PlaceFlatLook(this);
 }
 
 TfModel::~TfModel()

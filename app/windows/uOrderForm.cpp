@@ -33,6 +33,7 @@ TfOrderForm::TfOrderForm(QWidget* parent) : TForm(parent)
     OnShow = Bind(this, &TfOrderForm::FormShow);
     OnClose = Bind(this, &TfOrderForm::FormClose);
     if (!fOrderForm) fOrderForm = this;
+    PlaceFlatLook(this);
 }
 
 TfOrderForm::~TfOrderForm()

@@ -91,6 +91,7 @@ TfStorage::TfStorage(QWidget* parent) : TForm(parent)
     OnCloseQuery = Bind(this, &TfStorage::FormCloseQuery);
     if (!fStorage)
         fStorage = this;
+    PlaceFlatLook(this);
 }
 
 TfStorage::~TfStorage()
@@ -152,11 +153,11 @@ void TfStorage::BuildStorePanel()
     dbeStoreName->OnDropDown = Bind(this, &TfStorage::dbeStoreNameDropDown);
 
     Place<TLabel>(panel, "lblUpDelivery", QStringLiteral("Надценка"), 8, 334, 62, 16);
-    edUpDelivery = Place<TEdit>(panel, "edUpDelivery", 72, 330, 28, 22);
+    edUpDelivery = Place<TEdit>(panel, "edUpDelivery", 75, 330, 28, 22);
     edUpDelivery->SetMaxLength(2);
     edUpDelivery->SetText(QStringLiteral("40"));
     edUpDelivery->OnKeyPress = Bind(this, &TfStorage::edUpDeliveryKeyPress);
-    cbUpDelivery = Place<TCheckBox>(panel, "cbUpDelivery", QStringLiteral("% = Прод."), 106, 332, 90, 20);
+    cbUpDelivery = Place<TCheckBox>(panel, "cbUpDelivery", QStringLiteral("% = Прод."), 108, 332, 90, 20);
     cbUpDelivery->SetChecked(true);
 }
 
@@ -223,7 +224,7 @@ void TfStorage::BuildLines()
 {
     DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcDeliveryDetail, 216, 170, 576, 290);
     SetColumns(DBGrid1, {{"article_code", "Артикул №", 78},
-                         {"article_name", "Наименование", 160, TColumnAlign::Auto, false, {}, true},
+                         {"article_name", "Наименование", 154, TColumnAlign::Auto, false, {}, true},
                          {"delivery_price", "Дост. цена", 78},
                          {"delivery_quantity", "К-во", 48},
                          {"sale_price", "Прод. цена", 78},

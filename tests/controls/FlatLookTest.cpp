@@ -11,6 +11,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
@@ -320,6 +321,35 @@ TEST_F(FlatLookMenu, IconColumnSelectionSeparatorCheckMarkAndBorder)
     EXPECT_EQ(PixelOf(image, shown.left() + 2, shown.center().y()), colors.Select);
     EXPECT_EQ(PixelOf(image, shown.right() - 1, shown.center().y()), colors.SelectBorder);  // one in for the border
     EXPECT_EQ(PixelOf(image, shown.right(), shown.center().y()), colors.Menu);
+}
+
+TEST_F(FlatLookMenu, TheWidestCaptionEndsClearOfTheBorder)
+{
+    // A menu without short cuts, which would widen every item by their column.
+    TMenuItem* data = Add(bar->Items(), "&Данни");
+    TMenuItem* wide = Add(data, "&Марки и модели на автомобилите");
+    look->HookMenuItems(wide);
+    data->SubMenu()->adjustSize();
+    const QRect item = data->SubMenu()->actionGeometry(wide->Action());
+    const int textEnd = item.left() + look->IconWidth() + 3 +
+                        QFontMetrics(look->Font()).horizontalAdvance(QStringLiteral(" Марки и модели на автомобилите"));
+    EXPECT_LE(textEnd + 4, item.right());
+}
+
+TEST_F(FlatLookMenu, TheBarAroundItsItemsTakesTheMenuColour)
+{
+    form.SetMenu(bar);
+    look->SetMenuBarColor(clTeal);  // repaints the bar
+    QMenuBar* menuBar = bar->MenuBar(&form);
+    menuBar->resize(400, menuBar->sizeHint().height());
+    const QRect item = menuBar->actionGeometry(top->Action());
+    const int middle = item.center().y();
+    EXPECT_EQ(PixelOf(Grab(menuBar), item.right() + 40, middle), ColorToRGB(clMenu));
+    look->SetDrawMenuBar(true);
+    look->SetUseSystemColors(false);
+    EXPECT_EQ(PixelOf(Grab(menuBar), item.right() + 40, middle), ColorToRGB(clTeal));
+    look->SetActive(false);
+    EXPECT_EQ(PixelOf(Grab(menuBar), item.right() + 40, middle), FromQColor(form.palette().color(QPalette::Window)));
 }
 
 // -- controls

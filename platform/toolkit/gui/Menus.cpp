@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int kCheckMarkWidth = 12;
+
 // Lets an item with draw or measure handlers paint and size itself; every other item, and
 // everything around the items, is left to the application's style.
 class TOwnerDrawMenuStyle : public QProxyStyle {
@@ -23,6 +25,8 @@ public:
                 int width = 0;
                 int height = 0;
                 item->OnMeasureItem(item, width, height);
+                // Like the system, a pop-up item gets the check mark's width beyond what it asked.
+                if (type == CT_MenuItem) width += kCheckMarkWidth;
                 return QSize(width, height);
             }
         }

@@ -198,4 +198,24 @@ TEST_F(ArticlesTest, ThePriceChangeAsATable)
     fCarVantel->N14Click(fCarVantel);
 }
 
+// Figures end at the right of their cells, so that two neighbouring numbers never read as one.
+TEST_F(ArticlesTest, TheGroupedPricesLineUpOnTheRight)
+{
+    Open();
+    host_.OnForm(QStringLiteral("fArticlesGrouped"), [&](TForm&) {
+        TDBGrid* grid = fArticlesGrouped->DBGrid1;
+        const QImage image = grid->viewport()->grab().toImage();
+        for (int column = 3; column <= 4; ++column) {  // available, delivery price
+            const QRect cell = grid->visualRect(grid->model()->index(1, column));
+            int leftmostInk = cell.right();
+            for (int y = cell.top() + 1; y < cell.bottom(); ++y)
+                for (int x = cell.left() + 1; x < cell.right(); ++x)
+                    if (qGray(image.pixel(x, y)) < 128) leftmostInk = std::min(leftmostInk, x);
+            EXPECT_GT(leftmostInk, cell.center().x()) << column;
+        }
+        return mrCancel;
+    });
+    fCarVantel->N14Click(fCarVantel);
+}
+
 }  // namespace

@@ -7,11 +7,14 @@
 #include "app/reports/PrintFlow.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/WindowServices.h"
+#include "controls/FlatLook.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/report/BandReport.h"
 #include "platform/report/ReportLabel.h"
 #include "platform/toolkit/Fields.h"
 
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QProcess>
 
 namespace {
@@ -223,11 +226,92 @@ TEST_F(KitQueryTest, ATitleClickSortsByThatColumn)
 }
 
 // Every window the start makes, as a person first sees it: no caption cut at the default font.
+// With CARVANTEL_SCREENSHOTS naming a folder, each window's picture is left there to look at.
 TEST_F(ProgramTest, NoWindowCutsACaption)
 {
+    const QString pictures = qEnvironmentVariable("CARVANTEL_SCREENSHOTS");
     for (int i = 0; i < application_->FormCount(); ++i) {
         TForm* window = application_->Forms(i);
         EXPECT_EQ(ClippedCaptions(window), QStringList()) << window->objectName().toStdString();
+        if (!pictures.isEmpty()) window->grab().save(pictures + QLatin1Char('/') + window->objectName() + QStringLiteral(".png"));
+    }
+}
+
+// Every window the start makes wears the flat look at once; only the main window shades its
+// icon column, and the message-like windows keep plain menus.
+TEST_F(ProgramTest, EveryWindowWearsTheFlatLook)
+{
+    const QStringList plainMenus = {QStringLiteral("fMyMessage"), QStringLiteral("fErrorDescription")};
+    for (int i = 0; i < application_->FormCount(); ++i) {
+        TForm* window = application_->Forms(i);
+        const std::string name = window->objectName().toStdString();
+        const auto* look = window->findChild<TFlatLook*>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(look, nullptr) << name;
+        EXPECT_TRUE(look->Active()) << name;
+        EXPECT_EQ(look->Gradient(), window == fCarVantel) << name;
+        EXPECT_EQ(look->FlatMenu(), !plainMenus.contains(window->objectName())) << name;
+        // Edits straight on a form, panel or group box are flat; a notebook page is no container.
+        for (auto* edit : window->findChildren<TEdit*>())
+            if (FlatContainerKind(FlatContainerOf(edit))) {
+                EXPECT_NE(look->HookOf(edit), nullptr) << name << " " << edit->objectName().toStdString();
+            }
+    }
+}
+
+// A window that cannot be widened shows every column of its grids whole, on a shop with rows.
+TEST_F(ProgramTest, NoFixedWindowCutsAColumn)
+{
+    Seed("shop_lists.sql");
+    LoginAsAdministrator();
+    for (int i = 0; i < application_->FormCount(); ++i) {
+        TForm* window = application_->Forms(i);
+        if (window == fCarVantel || window->BorderStyle() == bsSizeable || window->findChildren<TDBGrid*>().isEmpty())
+            continue;
+        const QByteArray name = window->objectName().toUtf8();
+        OpenWindow(name.constData(), [&](TForm&) {
+            QCoreApplication::processEvents();  // lays the grids out
+            for (const TDBGrid* grid : window->findChildren<TDBGrid*>())
+                if (grid->isVisible()) {
+                    // An empty grid has not yet made room for its row indicator, 15 pixels once rows show.
+                    const QHeaderView* indicator = grid->verticalHeader();
+                    const int unplaced = indicator->isVisible() && indicator->count() == 0 ? 15 : 0;
+                    EXPECT_LE(grid->horizontalHeader()->length(), grid->viewport()->width() - unplaced)
+                        << name.constData() << " " << grid->objectName().toStdString();
+                }
+            return mrCancel;
+        });
+    }
+}
+
+// A window that can be widened and lengthened gives the room to its grids and keeps its
+// buttons in sight.
+TEST_F(ProgramTest, EveryGridFollowsItsSizableWindow)
+{
+    LoginAsAdministrator();
+    for (int i = 0; i < application_->FormCount(); ++i) {
+        TForm* window = application_->Forms(i);
+        if (window->BorderStyle() != bsSizeable || window->findChildren<TDBGrid*>().isEmpty()) continue;
+        const QByteArray name = window->objectName().toUtf8();
+        OpenWindow(name.constData(), [&](TForm&) {
+            QCoreApplication::processEvents();
+            std::vector<std::pair<TDBGrid*, QSize>> grids;
+            for (TDBGrid* grid : window->findChildren<TDBGrid*>())
+                if (grid->isVisible()) grids.emplace_back(grid, grid->size());
+            window->resize(window->size() + QSize(120, 90));
+            QCoreApplication::processEvents();
+            for (const auto& [grid, before] : grids) {
+                const QSize grown = grid->size() - before;
+                EXPECT_TRUE(grown.width() == 120 || grown.height() == 90)
+                    << name.constData() << " " << grid->objectName().toStdString();
+            }
+            for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
+                if (button->isVisible()) {
+                    const QRect place(button->mapTo(window, QPoint(0, 0)), button->size());
+                    EXPECT_TRUE(window->rect().contains(place)) << name.constData() << " " << button->objectName().toStdString();
+                }
+            window->resize(window->size() - QSize(120, 90));
+            return mrCancel;
+        });
     }
 }
 
