@@ -18,7 +18,10 @@
 #include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/StandardControls.h"
 
+#include <QEvent>
+#include <QHeaderView>
 #include <QFontMetrics>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -28,7 +31,8 @@ namespace {
 
 constexpr TColor kWarningColor = 8421631;
 constexpr int kNameColumn = 1;
-constexpr int kNameWidth = 160;
+constexpr int kNameWidth = 120;
+constexpr int kIndicatorRoom = 15;
 constexpr int kDeliveryPriceColumn = 4;
 
 TField* F(TDataSet* dataSet, const char* name) { return dataSet->FieldByName(QString::fromLatin1(name)); }
@@ -81,6 +85,25 @@ bool FirstLotOf(TDataSet* article, TStockLot& lot)
     found->Close();
     return any;
 }
+
+// Runs `resized` whenever the watched widget changes size.
+class TResizeWatch : public QObject {
+public:
+    TResizeWatch(QWidget* watched, std::function<void()> resized) : QObject(watched), resized_(std::move(resized))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize) resized_();
+        return false;
+    }
+
+private:
+    std::function<void()> resized_;
+};
 
 // The controls of a dataset kept off until given back, and given back on every path.
 class TControlsOff {
@@ -178,8 +201,8 @@ TfSearch::TfSearch(QWidget* parent) : TForm(parent)
                          {"sale_price", "Прод. цена", 70},
                          {"delivery_price", "Дост. цена", 74},
                          {"dimention", "Мярка", 48},
-                         {"store_name", "Склад", 90},
-                         {"producer", "Доставчик", 100}});
+                         {"store_name", "Склад", 80},
+                         {"producer", "Доставчик", 86}});
     // Every title is read whole, the per-article one included.
     const QFontMetrics titles(DBGrid1->TitleFont());
     for (int i = 0; i < DBGrid1->Columns().Count(); ++i) {
@@ -188,6 +211,8 @@ TfSearch::TfSearch(QWidget* parent) : TForm(parent)
         column->SetWidth(std::max(column->Width(), titles.horizontalAdvance(title) + 10));
     }
     Anchor(DBGrid1, akLeft | akTop | akRight | akBottom);
+    // The room is known once the grid has laid out its row indicator and bars.
+    new TResizeWatch(DBGrid1->viewport(), [this] { FitNameColumn(); });
     PaintStockColours(DBGrid1);
 
     lblWarning = Place<TLabel>(this, "lblWarning", QString(), 8, 396, 330, 18);
@@ -252,8 +277,10 @@ void TfSearch::FitNameColumn()
     int others = 0;
     for (int i = 0; i < DBGrid1->Columns().Count(); ++i)
         if (i != kNameColumn && DBGrid1->Columns()[i]->Visible()) others += DBGrid1->Columns()[i]->Width();
-    TColumn* name = DBGrid1->Columns()[kNameColumn];
-    name->SetWidth(std::max(kNameWidth, DBGrid1->viewport()->width() - others - 2));
+    // An empty grid has not placed its row indicator yet; it takes its room once rows show.
+    const QHeaderView* indicator = DBGrid1->verticalHeader();
+    const int room = DBGrid1->viewport()->width() - (indicator->isVisible() && indicator->count() == 0 ? kIndicatorRoom : 0);
+    DBGrid1->Columns()[kNameColumn]->SetWidth(std::max(kNameWidth, room - others - 2));
 }
 
 void TfSearch::RequeryStock(TDataSet* stock)
