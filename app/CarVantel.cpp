@@ -2,13 +2,17 @@
 
 #include "app/datamodule/DModule.h"
 #include "app/reports/URep.h"
+#include "app/reports/uInvoiceReport.h"
+#include "app/reports/uOrderReport.h"
 #include "app/reports/uUniversalReport.h"
+#include "app/reports/uUniversalReportPlus.h"
 #include "app/windows/uArticles.h"
 #include "app/windows/uArticlesGrouped.h"
 #include "app/windows/uArticlesWork.h"
 #include "app/windows/uCars.h"
 #include "app/windows/uCarsVantel.h"
 #include "app/windows/uCashFinish.h"
+#include "app/windows/uDebit.h"
 #include "app/windows/uCasheBox.h"
 #include "app/windows/uClients.h"
 #include "app/windows/uDeliverySearchForm.h"
@@ -21,6 +25,8 @@
 #include "app/windows/uOrderForm.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSearch.h"
+#include "app/windows/uSearchForm.h"
+#include "app/windows/uSearchResult.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uSplash.h"
 #include "app/windows/uStorage.h"
@@ -30,12 +36,11 @@
 
 void CreateReportTemplates(TApplication& application)
 {
-    // Every template prints on the default page; one that cannot be set up stops them all.
-    auto* pageCheck = new TBandReport(&application);
-    pageCheck->setObjectName(QStringLiteral("PageCheck"));
-    pageCheck->CheckPage();
+    // Every template checks its page; one that cannot be set up stops them all.
+    (new TOrderReport(&application))->CheckPage();
+    (new TInvoiceReport(&application))->CheckPage();
+    (new TReport(&application))->CheckPage();
     (new TfUniversalReport(&application))->Report1->CheckPage();
-    new TReport(&application);
 }
 
 void CreateProgramWindows(TApplication& application)
@@ -55,13 +60,17 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfCasheBox>();
     application.CreateForm<TfOrderForm>();
     application.CreateForm<TfCashFinish>();
+    application.CreateForm<TfDebit>();
     application.CreateForm<TfEmployee>();
     application.CreateForm<TfArticlesWork>();
     application.CreateForm<TfStorage>();
     application.CreateForm<TfArticles>();
     application.CreateForm<TfDeliverySearchResult>();
+    application.CreateForm<TfSearchForm>();
+    application.CreateForm<TfSearchResult>();
     application.CreateForm<TfDeliverySearchForm>();
     application.CreateForm<TfArticlesGrouped>();
+    new TfUniversalReportPlus(&application);
 }
 
 int RunCarVantel(TApplication& application, const TStartUpSteps& steps)

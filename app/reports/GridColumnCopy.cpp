@@ -30,14 +30,27 @@ TSlot* SlotNamed(const std::vector<TSlot*>& items, const QString& name)
     return nullptr;
 }
 
-// The template's items other than column 0's, in band order.
+// The slots of columns 0, 1, 2 … in order: column 0's named one, then the band's others
+// without the first of them, which is never shown.
 template <class TSlot>
-std::vector<TSlot*> OtherSlots(const std::vector<TSlot*>& items, TSlot* first)
+std::vector<TSlot*> PrintingSlots(const std::vector<TSlot*>& items, const QString& firstName)
 {
-    std::vector<TSlot*> others;
-    for (TSlot* slot : items)
-        if (slot != first) others.push_back(slot);
-    return others;
+    TSlot* first = SlotNamed(items, firstName);
+    std::vector<TSlot*> ordered{first};
+    bool skipped = false;
+    for (TSlot* slot : items) {
+        if (slot == first) continue;
+        if (skipped) ordered.push_back(slot);
+        skipped = true;
+    }
+    return ordered;
+}
+
+void Place(TReportPrintable* slot, double left, double width)
+{
+    slot->SetEnabled(true);
+    slot->SetLeft(left);
+    slot->SetWidth(width);
 }
 
 }  // namespace
@@ -56,56 +69,39 @@ void AddGridColumnSlots(TReportBand* header, TReportBand* detail)
     }
 }
 
-void CopyGridColumns(TDBGrid* grid, TBandReport& report, TReportBand* header, TReportBand* detail)
+bool CopyGridColumns(TDBGrid* grid, TBandReport& report, TReportBand* header, TReportBand* detail)
 {
     grid->repaint();
-    TDataSet* dataSet = grid->DataSet();
-    const QString prefix = (dataSet ? dataSet->objectName() : QString()) + QLatin1Char('.');
-    report.SetDataSet(dataSet);
-
     const auto labels = SlotsOf<TReportLabel>(header);
     const auto exprs = SlotsOf<TReportExpr>(detail);
-    for (size_t i = 0; i < labels.size() && i < size_t(kPrintedGridColumns); ++i) labels[i]->SetEnabled(false);
-    for (size_t i = 0; i < exprs.size() && i < size_t(kPrintedGridColumns); ++i) exprs[i]->SetEnabled(false);
+    // Every slot starts off, so the report has no column the grid does not show.
+    for (TReportLabel* label : labels) label->SetEnabled(false);
+    for (TReportExpr* expr : exprs) expr->SetEnabled(false);
+    TDataSet* dataSet = grid->DataSet();
+    if (!dataSet || !dataSet->Active()) return false;
+    const QString prefix = dataSet->objectName() + QLatin1Char('.');
+    report.SetDataSet(dataSet);
 
+    // A hidden column stays off the paper (a stock list hides its purchase prices).
+    std::vector<TColumn*> printed;
     TDBGridColumns& columns = grid->Columns();
-    if (columns.Count() == 0) return;
-    auto* label0 = SlotNamed(labels, QStringLiteral("QRLabel0"));
-    auto* expr0 = SlotNamed(exprs, QStringLiteral("QRExpr0"));
-    TColumn* first = columns[0];
-    if (label0) {
-        label0->SetEnabled(true);
-        label0->SetLeft(0);
-        label0->SetWidth(first->Width());
-        label0->SetCaption(first->Title().Caption());
-    }
-    if (expr0) {
-        expr0->SetEnabled(true);
-        expr0->SetLeft(0);
-        expr0->SetWidth(first->Width());
-        expr0->SetExpression(prefix + first->FieldName());
-    }
+    for (int i = 0; i < columns.Count() && printed.size() < size_t(kPrintedGridColumns); ++i)
+        if (columns[i]->Visible()) printed.push_back(columns[i]);
 
-    const auto headerSlots = OtherSlots(labels, label0);
-    const auto detailSlots = OtherSlots(exprs, expr0);
+    const auto headerSlots = PrintingSlots(labels, QStringLiteral("QRLabel0"));
+    const auto detailSlots = PrintingSlots(exprs, QStringLiteral("QRExpr0"));
     double left = 0;
-    for (int i = 1; i < columns.Count() && i < kPrintedGridColumns; ++i) {
-        TColumn* column = columns[i];
-        const double slotLeft = columns[i - 1]->Width() + left + kPrintedColumnGap;
-        if (size_t(i) < headerSlots.size()) {
-            TReportLabel* slot = headerSlots[size_t(i)];
-            slot->SetEnabled(true);
-            slot->SetLeft(slotLeft);
-            slot->SetWidth(column->Width());
-            slot->SetCaption(column->Title().Caption());
+    for (size_t i = 0; i < printed.size(); ++i) {
+        TColumn* column = printed[i];
+        if (i > 0) left += printed[i - 1]->Width() + kPrintedColumnGap;
+        if (i < headerSlots.size() && headerSlots[i]) {
+            Place(headerSlots[i], left, column->Width());
+            headerSlots[i]->SetCaption(column->Title().Caption());
         }
-        if (size_t(i) < detailSlots.size()) {
-            TReportExpr* slot = detailSlots[size_t(i)];
-            slot->SetEnabled(true);
-            slot->SetLeft(slotLeft);
-            slot->SetWidth(column->Width());
-            slot->SetExpression(prefix + column->FieldName());
+        if (i < detailSlots.size() && detailSlots[i]) {
+            Place(detailSlots[i], left, column->Width());
+            detailSlots[i]->SetExpression(prefix + column->FieldName());
         }
-        left = slotLeft;
     }
+    return true;
 }

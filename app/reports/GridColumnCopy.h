@@ -15,6 +15,7 @@ constexpr int kPrintedColumnGap = 2;
 
 // Adds the template's column slots to its header and detail bands.
 void AddGridColumnSlots(TReportBand* header, TReportBand* detail);
-// Makes the report print `grid`'s rows: its dataset, and its columns in list order (hidden ones
-// too), each `kPrintedColumnGap` units after the one before, at most `kPrintedGridColumns`.
-void CopyGridColumns(TDBGrid* grid, TBandReport& report, TReportBand* header, TReportBand* detail);
+// Makes the report print `grid`'s rows: its dataset, and its visible columns in list order, each
+// `kPrintedColumnGap` units after the one before; past `kPrintedGridColumns` they are dropped.
+// False, with every slot off, when the grid has no open dataset: there is nothing to print.
+bool CopyGridColumns(TDBGrid* grid, TBandReport& report, TReportBand* header, TReportBand* detail);

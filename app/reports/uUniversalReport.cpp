@@ -1,5 +1,6 @@
 #include "app/reports/uUniversalReport.h"
 
+#include "app/reports/GridColumnCopy.h"
 #include "platform/report/BandReport.h"
 #include "platform/report/ReportExpr.h"
 #include "platform/report/ReportLabel.h"
@@ -13,8 +14,6 @@ TfUniversalReport* fUniversalReport = nullptr;
 namespace {
 
 constexpr double kRowHeight = 17;
-// Column 0's control, the one never shown, and the slots of columns 1 to 17.
-constexpr int kTemplateControls = TfUniversalReport::kMaxColumns + 1;
 
 template <class TControl>
 TControl* PlaceControl(TReportBand* band, const QString& name, double left, double top, double width)
@@ -42,9 +41,15 @@ TReportSysData* PlaceSysData(TReportBand* band, const char* name, TSysDataType d
 
 }  // namespace
 
-TfUniversalReport::TfUniversalReport(QObject* owner) : TComponent(owner)
+TfUniversalReport::TfUniversalReport(QObject* owner) : TfUniversalReport(owner, QStringLiteral("fUniversalReport"))
 {
-    setObjectName(QStringLiteral("fUniversalReport"));
+    PlaceSysData(SummaryBand, "QRSysDataSummaryDate", sdDate, 0, 6);
+    if (!fUniversalReport) fUniversalReport = this;
+}
+
+TfUniversalReport::TfUniversalReport(QObject* owner, const QString& name) : TComponent(owner)
+{
+    setObjectName(name);
     Report1 = new TBandReport(this);
     Report1->setObjectName(QStringLiteral("Report1"));
     Report1->Page().SetPaperSize(psLetter);
@@ -57,24 +62,20 @@ TfUniversalReport::TfUniversalReport(QObject* owner) : TComponent(owner)
     PlaceLabel(title, QStringLiteral("QRLabelTitle"), QStringLiteral("Текущи данни"), 200, 24, 160);
     PlaceLabel(title, QStringLiteral("QRLabelTable"), QStringLiteral("таблица"), 200, 44, 160);
 
-    TReportBand* header = Report1->CreateBand(rbColumnHeader, kRowHeight + 4);
-    TReportBand* detail = Report1->CreateBand(rbDetail, kRowHeight + 2);
-    for (int i = 0; i < kTemplateControls; ++i) {
-        HeaderLabels.push_back(PlaceLabel(header, QStringLiteral("QRLabel%1").arg(i), QString(), 60.0 * i, 2, 58));
-        DetailExprs.push_back(PlaceControl<TReportExpr>(detail, QStringLiteral("QRExpr%1").arg(i), 60.0 * i, 0, 58));
-    }
+    header_ = Report1->CreateBand(rbColumnHeader, kRowHeight + 4);
+    detail_ = Report1->CreateBand(rbDetail, kRowHeight + 2);
+    AddGridColumnSlots(header_, detail_);
+    for (TReportPrintable* slot : header_->Printables()) HeaderLabels.push_back(static_cast<TReportLabel*>(slot));
+    for (TReportPrintable* slot : detail_->Printables()) DetailExprs.push_back(static_cast<TReportExpr*>(slot));
 
     TReportBand* footer = Report1->CreateBand(rbPageFooter, kRowHeight + 4);
     PlaceSysData(footer, "QRSysDataPage", sdPageNumber, 250, 2);
 
-    TReportBand* summary = Report1->CreateBand(rbSummary, kRowHeight + 10);
-    auto* line = new TReportShape(summary);
+    SummaryBand = Report1->CreateBand(rbSummary, kRowHeight + 10);
+    auto* line = new TReportShape(SummaryBand);
     line->setObjectName(QStringLiteral("QRShapeLine"));
     line->SetShape(stHorLine);
     line->SetBounds(0, 0, 540, 4);
-    PlaceSysData(summary, "QRSysDataSummaryDate", sdDate, 0, 6);
-
-    if (!fUniversalReport) fUniversalReport = this;
 }
 
 TfUniversalReport::~TfUniversalReport()
@@ -84,34 +85,7 @@ TfUniversalReport::~TfUniversalReport()
 
 void TfUniversalReport::PrintGrid(TDBGrid* grid, TPrintMode mode, const QString& pdfFile)
 {
-    grid->Repaint();
-    TDataSet* dataSet = grid->DataSet();
-    const QString prefix = (dataSet ? dataSet->objectName() : QString()) + QLatin1Char('.');
-    Report1->SetDataSet(dataSet);
-
-    // Every control starts off, so the report has no column the grid lacks.
-    for (int i = 0; i < kTemplateControls; ++i) {
-        HeaderLabels[i]->SetEnabled(false);
-        DetailExprs[i]->SetEnabled(false);
-    }
-    const auto show = [&](int control, const TColumn* column, double left) {
-        for (TReportPrintable* printable : {static_cast<TReportPrintable*>(HeaderLabels[control]),
-                                            static_cast<TReportPrintable*>(DetailExprs[control])}) {
-            printable->SetEnabled(true);
-            printable->SetLeft(left);
-            printable->SetWidth(column->Width());
-        }
-        HeaderLabels[control]->SetCaption(column->Title().Caption());
-        DetailExprs[control]->SetExpression(prefix + column->FieldName());
-    };
-
-    const int columns = std::min(grid->Columns().Count(), kMaxColumns);
-    if (columns > 0) show(0, grid->Columns()[0], HeaderLabels[0]->Left());
-    // Each column starts 2 units after the one before it ends; column 1 after column 0's width.
-    double left = 0;
-    for (int i = 1; i < columns; ++i) {
-        left = grid->Columns()[i - 1]->Width() + left + 2;
-        show(i + 1, grid->Columns()[i], left);
-    }
+    // A grid without rows to read prints nothing, not an empty page.
+    if (!CopyGridColumns(grid, *Report1, header_, detail_)) return;
     RunReport(*Report1, mode, pdfFile);
 }

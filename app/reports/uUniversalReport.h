@@ -11,6 +11,7 @@
 
 class TBandReport;
 class TDBGrid;
+class TReportBand;
 class TReportExpr;
 class TReportLabel;
 
@@ -23,7 +24,8 @@ public:
     explicit TfUniversalReport(QObject* owner = nullptr);
     ~TfUniversalReport() override;
 
-    // Prints the grid's rows under its columns' titles: previewed, printed, or saved as `pdfFile`.
+    // Prints the grid's rows under its visible columns' titles: previewed, printed, or saved as
+    // `pdfFile`. Nothing for a grid without an open dataset.
     void PrintGrid(TDBGrid* grid, TPrintMode mode = TPrintMode::Preview, const QString& pdfFile = QString());
 
     TBandReport* Report1 = nullptr;
@@ -31,6 +33,16 @@ public:
     // one never shown, then the slots of columns 1 to 17.
     std::vector<TReportLabel*> HeaderLabels;
     std::vector<TReportExpr*> DetailExprs;
+    // Below the line that closes the table.
+    TReportBand* SummaryBand = nullptr;
+
+protected:
+    // The template without anything under the closing line.
+    TfUniversalReport(QObject* owner, const QString& name);
+
+private:
+    TReportBand* header_ = nullptr;
+    TReportBand* detail_ = nullptr;
 };
 
 extern TfUniversalReport* fUniversalReport;

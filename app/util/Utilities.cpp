@@ -74,11 +74,14 @@ void AppendGroup(QStringList& words, int group, int gender, const QString& oneWo
 }
 
 // The rest below a thousand takes "и" before it when it is a single word after larger groups.
-bool RestTakesAnd(std::int32_t whole, int rest)
+bool RestTakesAnd(std::int64_t whole, int rest)
 {
     if (whole < 1000) return false;
-    return rest <= 9 || (rest % 10 == 0 && rest < 100) || rest % 100 == 0;
+    return rest <= 19 || (rest % 10 == 0 && rest < 100) || rest % 100 == 0;
 }
+
+// The most leva written in words: the billions group goes up to 999.
+constexpr double kMostInWords = 999999999999.99;
 
 }  // namespace
 
@@ -113,7 +116,11 @@ TDateTime AddDays(int days, TDateTime value)
 double RoundTo2(double value)
 {
     // nearbyint follows the default rounding mode, which rounds ties to even.
-    return static_cast<double>(static_cast<std::int64_t>(std::nearbyint(value * 100))) / 100;
+    const double hundredths = std::nearbyint(value * 100);
+    // 2^63 is the first hundredths count a 64-bit integer cannot hold.
+    if (!(std::fabs(hundredths) < 9223372036854775808.0))
+        throw EConvertError(QStringLiteral("'%1' cannot be rounded to hundredths").arg(FloatToStr(value)));
+    return static_cast<double>(static_cast<std::int64_t>(hundredths)) / 100;
 }
 
 QString DigitInWords(int digit, int gender)
@@ -167,21 +174,22 @@ QString HundredsInWords(int value, int gender)
 
 QString AmountInWords(double value)
 {
-    const bool negative = value < 0;
     const double amount = RoundTo2(std::fabs(value));
-    if (!(amount < 2147483648.0))
+    if (!(amount <= kMostInWords))
         throw EConvertError(QStringLiteral("'%1' is too large to be written in words").arg(FloatToStr(value)));
-    const auto whole = static_cast<std::int32_t>(amount);
-    const int stotinki = static_cast<int>(std::lround((amount - whole) * 100));
+    // Decided after rounding: nothing left to write is never "минус".
+    const bool negative = value < 0 && amount > 0;
+    const auto whole = static_cast<std::int64_t>(amount);
+    const int stotinki = static_cast<int>(std::llround((amount - static_cast<double>(whole)) * 100));
 
     QStringList words;
     if (negative) words << LoadResString(rsMinus);
     if (whole == 0) words << LoadResString(rsZero);
     const QString masculineOne = DigitInWords(1, wgMasculine);
-    AppendGroup(words, whole / 1000000000, wgMasculine, masculineOne, rsBillion, rsBillions);
-    AppendGroup(words, whole / 1000000 % 1000, wgMasculine, masculineOne, rsMillion, rsMillions);
-    AppendGroup(words, whole / 1000 % 1000, wgFeminine, QString(), rsThousand, rsThousands);
-    const int rest = whole % 1000;
+    AppendGroup(words, static_cast<int>(whole / 1000000000), wgMasculine, masculineOne, rsBillion, rsBillions);
+    AppendGroup(words, static_cast<int>(whole / 1000000 % 1000), wgMasculine, masculineOne, rsMillion, rsMillions);
+    AppendGroup(words, static_cast<int>(whole / 1000 % 1000), wgFeminine, QString(), rsThousand, rsThousands);
+    const int rest = static_cast<int>(whole % 1000);
     if (rest > 0) {
         if (RestTakesAnd(whole, rest)) words << LoadResString(rsAndAmount);
         words << HundredsInWords(rest, wgMasculine);

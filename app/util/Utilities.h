@@ -22,13 +22,15 @@ TDateTime NextDay(TDateTime value);
 // `value` without its time, plus `days` (negative counts back).
 TDateTime AddDays(int days, TDateTime value);
 
-// `value` to the nearest hundredth, ties to even on the stored double.
+// `value` to the nearest hundredth, ties to even on the stored double. Raises EConvertError for
+// NaN, an infinity, or a value whose hundredths do not fit a 64-bit whole number.
 double RoundTo2(double value);
 
 // The word of a digit 1 to 9 in `gender`; empty for any other digit.
 QString DigitInWords(int digit, int gender);
 // 0 to 999 in words, units agreeing with `gender`; empty for 0.
 QString HundredsInWords(int value, int gender);
-// "<leva in words> лев(а) и <stotinki in digits> стотинк(а|и)", with "минус" before a negative
-// amount. Raises EConvertError when the leva do not fit a 32-bit whole number.
+// "<leva in words> лев(а) и <stotinki in digits> стотинк(а|и)", with "минус" before an amount
+// that is below zero once rounded. Raises EConvertError beyond 999 999 999 999.99 leva, for NaN
+// and for an infinity.
 QString AmountInWords(double value);

@@ -1,11 +1,14 @@
 #include "app/windows/WindowKit.h"
 
 #include "app/util/AppGlobals.h"
+#include "app/windows/WindowServices.h"
 #include "controls/FlatLook.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/toolkit/DataSet.h"
+#include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/MaskEdit.h"
 
 #include <QEvent>
 #include <QPointer>
@@ -187,4 +190,14 @@ TFlatLook* PlaceFlatLook(TForm* form, TFlatLookMenus menus, bool gradient)
     look->SetFlatControls(TFlatControls::UpTo(xcGroupBox).Without(xcToolbar).Without(xcListBox));
     look->SetActive(true);
     return look;
+}
+
+bool CheckDateEdit(TMaskEdit* edit)
+{
+    TDateTime day = 0;
+    if (IsEmptyDate(edit->Text()) || TryStrToDate(edit->Text(), day)) return true;
+    ShowWarning(QStringLiteral("Невалидна дата !"), false);
+    edit->SetFocus();
+    edit->SelectAll();
+    return false;
 }

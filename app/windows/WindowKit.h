@@ -181,3 +181,10 @@ enum class TFlatLookMenus { Flat, Plain };
 // except tool bars and list boxes, the icon column as a gradient when `gradient`. Call it after
 // the form's controls are placed.
 TFlatLook* PlaceFlatLook(TForm* form, TFlatLookMenus menus = TFlatLookMenus::Flat, bool gradient = false);
+
+// --- date edits --------------------------------------------------------------------------------
+
+class TMaskEdit;
+// True when `edit` holds a date or is empty; else "Невалидна дата !" is shown and the focus goes
+// back into the edit with its text selected.
+bool CheckDateEdit(TMaskEdit* edit);

@@ -96,9 +96,9 @@ QString SqlDate(double day)
     return QStringLiteral("Datevalue('") + FormatDateTime(QStringLiteral("dd/MM/yyyy"), day) + QStringLiteral("')");
 }
 
-QString ProcessStoppedText(const std::exception& error)
+QString ProcessStoppedText(const std::exception& error, const QString& separator)
 {
-    QString text = QStringLiteral("Процесът е прекратен поради грешка ");
+    const QString text = QStringLiteral("Процесът е прекратен поради грешка ") + separator;
     if (const auto* engine = dynamic_cast<const EDaoError*>(&error))
         return text + QString::number(engine->Number()) + QLatin1Char('\r') + engine->Description();
     if (const auto* own = dynamic_cast<const Exception*>(&error)) return text + own->Message();

@@ -24,9 +24,10 @@ QString QuotedSqlText(const QString& text);
 QString LikeLiteral(const QString& text);
 // A day as SQL text reads it: Datevalue('dd/mm/yyyy').
 QString SqlDate(double day);
-// What a command that failed half way shows: "Процесът е прекратен поради грешка " and the
-// engine's number and text when the failure is the engine's, the failure's own text otherwise.
-QString ProcessStoppedText(const std::exception& error);
+// What a command that failed half way shows: "Процесът е прекратен поради грешка ", then
+// `separator`, then the engine's number and text when the failure is the engine's, the failure's
+// own text otherwise.
+QString ProcessStoppedText(const std::exception& error, const QString& separator = QString());
 
 class TDaoDatabase;
 

@@ -2,10 +2,14 @@
 
 #include "app/datamodule/DModule.h"
 #include "app/datamodule/TemplateDatabase.h"
+#include "app/reports/OrderRows.h"
+#include "app/reports/uInvoiceReport.h"
+#include "app/reports/uOrderReport.h"
 #include "app/util/AppFlags.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
 #include "app/util/NumberDraw.h"
+#include "app/util/Utilities.h"
 #include "app/windows/About.h"
 #include "app/windows/OrderWindowHooks.h"
 #include "app/windows/CaptionFiles.h"
@@ -14,6 +18,7 @@
 #include "app/windows/uArticlesGrouped.h"
 #include "app/windows/uCars.h"
 #include "app/windows/uCashFinish.h"
+#include "app/windows/uDebit.h"
 #include "app/windows/uCasheBox.h"
 #include "app/windows/uClients.h"
 #include "app/windows/uEmployee.h"
@@ -22,6 +27,8 @@
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSearch.h"
+#include "app/windows/uSearchForm.h"
+#include "app/windows/uSearchResult.h"
 #include "app/windows/uSetings.h"
 #include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
@@ -32,6 +39,8 @@
 #include "dataaccess/DaoTable.h"
 #include "platform/dao/DaoError.h"
 #include "platform/os/Files.h"
+#include "platform/report/ReportDBText.h"
+#include "platform/report/ReportLabel.h"
 #include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
@@ -239,7 +248,7 @@ const TMenuSpec<M> kMainMenu[] = {
     {"Action1", "N17", "-"},
     {"Action1", "Refresh2", "Опрес&ни", "F9", &M::Refresh2Click, &M::Refresh2},
     {"Action1", "N2", "-"},
-    {"Action1", "Print3", "&Печат", "F7", nullptr, &M::Print3},
+    {"Action1", "Print3", "&Печат", "F7", &M::Print3Click, &M::Print3},
     {"Action1", "N6", "-"},
     {"Action1", "Connect1", "Дос&тъп", "", &M::Connect1Click, &M::Connect1},
     {"Action1", "Exit1", "&Изход", "", &M::Exit1Click, &M::Exit1},
@@ -258,10 +267,10 @@ const TMenuSpec<M> kMainMenu[] = {
     {"N12", "Availability1", "Н&аличност", "", &M::Availability1Click, &M::Availability1},
     {"N12", "CacheBox1", "&Каса", "", &M::fbtSafeClick, &M::CacheBox1},
     {"N12", "CashFinish1", "&Приключвания на каса", "", &M::CashFinish1Click, &M::CashFinish1},
-    {"N12", "N21", "П&ечалба за период", "", nullptr, &M::N21},
+    {"N12", "N21", "П&ечалба за период", "", &M::N21Click, &M::N21},
 
     {"", "N9", "&Инструменти  ", "", &M::N9Click, &M::N9},
-    {"N9", "Find1", "&Търси ...", "", nullptr, &M::Find1},
+    {"N9", "Find1", "&Търси ...", "", &M::Find1Click, &M::Find1},
     {"N9", "N3", "-"},
     {"N9", "SpeedButtons1", "&Бързи бутони", "", &M::SpeedButtons1Click, &M::SpeedButtons1},
     {"N9", "N11", "-"},
@@ -287,8 +296,8 @@ const TToolButtonSpec<M> kToolButtons[] = {
     {"tbtLast", "Последен", &M::tbtLastClick, &M::tbtLast},
     {"ToolButton7", "Нова поръчка", &M::Append1Click},
     {"tbtDell", "Премахни поръчка", &M::tbtDellClick, &M::tbtDell},
-    {"ToolButton9", "Търсене"},
-    {"ToolButton10", "Печат"},
+    {"ToolButton9", "Търсене", &M::Find1Click},
+    {"ToolButton10", "Печат", &M::Print3Click},
     {"ToolButton11", "Настройки", &M::Settings1Click},
     {"ToolButton12", "Помощ", &M::Contents1Click},
     {"ToolButton13", "Достъп", &M::Connect1Click},
@@ -305,14 +314,14 @@ const TColumnButton kColumnButtons[] = {
     {&M::fbtEmployee, "fbtEmployee", "П&ерсонал", &M::Employee1Click},
     {&M::fbtStore, "fbtStore", "&Склад", &M::fbtStoreClick},
     {&M::fbtAppend, "fbtAppend", "&Нова поръчка", &M::Append1Click},
-    {&M::fbtView, "fbtView", "&Преглед проформа"},
+    {&M::fbtView, "fbtView", "&Преглед проформа", &M::Print3Click},
     {&M::fbtSave, "fbtSave", "&Приключване", &M::Commit1Click},
     {&M::fbtAnula, "fbtAnula", "&Анулиране", &M::fbtAnulaClick},
-    {&M::fbtPrint, "fbtPrint", "&Печат фактура"},
-    {&M::fbtViewDelivery, "fbtViewDelivery", "&Печат поръчка"},
+    {&M::fbtPrint, "fbtPrint", "&Печат фактура", &M::Print3Click},
+    {&M::fbtViewDelivery, "fbtViewDelivery", "&Печат поръчка", &M::Print3Click},
     {&M::fbtSafe, "fbtSafe", "&Каса", &M::fbtSafeClick},
     {&M::fbtFirms, "fbtFirms", "&Фирма"},
-    {&M::fbtTask, "fbtTask", "&Печат задание"},
+    {&M::fbtTask, "fbtTask", "&Печат задание", &M::fbtTaskClick},
     {&M::FlatButton1, "FlatButton1", "&Изход", &M::FlatButton1Click},
 };
 
@@ -327,10 +336,6 @@ void TfCarVantel::BuildMenu()
     Bulgarian1->SetChecked(true);
     Language1->SetVisible(false);
     SetMenu(MainMenu1);
-
-    // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {Print3, N21, Find1})
-        item->SetEnabled(false);
 }
 
 void TfCarVantel::BuildToolBar()
@@ -385,6 +390,11 @@ void TfCarVantel::BuildButtonColumn()
     pnlMyFirm->SetBevelOuter(bvLowered);
     cbxSastavil_mol =
         Place<TCheckBox>(Panel2, "cbxSastavil_mol", QStringLiteral("Съставил = МОЛ"), 8, top + 64, kColumnButtonWidth, 20);
+    cbxSastavil_mol->SetChecked(true);
+    // Tag 10 prints straight to the printer.
+    fbtPrint->SetTag(10);
+    fbtTask->SetTag(10);
+    fbtPrint->hide();
 }
 
 void TfCarVantel::BuildOrderPanels()
@@ -1234,6 +1244,7 @@ void TfCarVantel::ShowStatusBoxes()
     // Showing an order must not write to it: the boxes' handlers store what they show.
     for (const auto& [box, field] : boxes)
         SetCheckedQuietly(box, any && FieldOf(DM->tblSale, field)->AsBoolean());
+    ShowInvoiceButtons();
 }
 
 namespace {
@@ -1914,6 +1925,16 @@ void TfCarVantel::CashFinish1Click(QObject*)
     if (CheckConnection()) fCashFinish->ShowModal();
 }
 
+void TfCarVantel::Find1Click(QObject*)
+{
+    if (!CheckConnection() || cbxAnnul->Checked()) return;
+    CheckUnsavedOrder();
+    LockEditing();
+    if (fSearchForm->ShowModal() == mrYes) fSearchResult->ShowModal();
+}
+
+void TfCarVantel::N21Click(QObject*) { fDebit->ShowModal(); }
+
 void TfCarVantel::CloseCashDatasets()
 {
     DM->tblCashBox->Close();
@@ -2310,8 +2331,7 @@ void TfCarVantel::cbxInvoiceClick(QObject*)
         return;
     }
     const bool invoice = cbxInvoice->Checked();
-    fbtPrint->setVisible(invoice);
-    fbtView->SetCaption(invoice ? QStringLiteral("&Преглед фактура") : QStringLiteral("&Преглед проформа"));
+    ShowInvoiceButtons();
     if (invoice) cbxAnnul->SetChecked(false);
     DBE_invoice_num->SetReadOnly(!invoice);
 }
@@ -2373,6 +2393,152 @@ void TfCarVantel::tbtDellClick(QObject*)
     } catch (const std::exception&) {
         ShowWarning(QStringLiteral("Поради възникнала грешка, записът не бе премахнат !"), false);
     }
+}
+
+// --- printing the order ------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kDirectPrintTag = 10;
+
+// An order or invoice number as the documents print it: ten digits and a point.
+QString DocumentNumber(const TField* number)
+{
+    return QStringLiteral("%1.").arg(number->AsInteger(), 10, 10, QLatin1Char('0'));
+}
+
+int TagOf(QObject* sender)
+{
+    if (const auto* control = dynamic_cast<const TControl*>(sender)) return control->Tag();
+    if (const auto* component = dynamic_cast<const TComponent*>(sender)) return component->Tag();
+    return 0;
+}
+
+}  // namespace
+
+void TfCarVantel::ShowInvoiceButtons()
+{
+    const bool invoice = cbxInvoice->Checked();
+    fbtPrint->setVisible(invoice);
+    fbtView->SetCaption(invoice ? QStringLiteral("&Преглед фактура") : QStringLiteral("&Преглед проформа"));
+}
+
+void TfCarVantel::Print3Click(QObject* sender)
+{
+    if (!CheckConnection() || !InvoiceReport || !IsSaleRow()) return;
+    TInvoiceReport& report = *InvoiceReport;
+    TDaoTable* sale = DM->tblSale;
+    const bool orderSheet = sender == fbtViewDelivery;
+    report.QRDBText27->SetEnabled(cbxSastavil_mol->Checked());
+    report.QRDBText4->SetEnabled(cbxSastavil_mol->Checked());
+    copyText_ = orderSheet ? QString() : QStringLiteral("КОПИЕ");
+    proformaText_ = orderSheet ? QString() : QStringLiteral("ПРОФОРМА");
+    report.ShowCarRow(orderSheet);
+    if (orderSheet) report.qrlinvoice_num->SetCaption(DocumentNumber(FieldOf(sale, "sale_num")));
+
+    TDaoTable* lines = DM->tblSaleDetail;
+    if (!lines->Active() || FieldOf(lines, "id")->IsNull()) return;
+    if (!cbxFinnished->Checked()) FinishOrder();
+    if (!InvoiceReadyToPrint()) return;
+    if (!orderSheet) report.qrlinvoice_num->SetCaption(DocumentNumber(FieldOf(sale, "invoice_num")));
+    const bool withVat = FieldOf(sale, "tax_rate")->AsFloat() != 0;
+    for (TReportPrintable* vatRow : std::initializer_list<TReportPrintable*>{report.QRLDDS, report.QRTDDS,
+                                                                              report.QRDTaxRate, report.QRLProcent})
+        vatRow->SetEnabled(withVat);
+    report.QRLFuckName->SetCaption(orderSheet ? QStringLiteral("Поръчка") : QStringLiteral("Фактура"));
+    SetAmountInWords();
+    if (TagOf(sender) == kDirectPrintTag)
+        PrintInvoice();
+    else
+        PreviewInvoice();
+}
+
+bool TfCarVantel::InvoiceReadyToPrint()
+{
+    if (!cbxInvoice->Checked()) return true;
+    // A finish that refused or failed leaves the box unticked: such an order is no invoice yet.
+    const bool unfinished = app::OrderDirty || !cbxFinnished->Checked();
+    const bool numbered = FieldOf(DM->tblSale, "invoice_num")->AsInteger() >= 1;
+    if (!unfinished && numbered) return true;
+    const QString message = unfinished ? QStringLiteral("Не сте приключили фактурата !") : QStringLiteral("Фактурата няма номер !");
+    ShowWarning(message + QLatin1Char('\r') + QStringLiteral("Първо я приключете и опитайте пак !"), false);
+    return false;
+}
+
+void TfCarVantel::PrintInvoice()
+{
+    const bool withCopy = SettingOn(&TfSetings::cbAutoDPrint);
+    if (SettingOn(&TfSetings::cbMessages) &&
+        !ShowWarning(withCopy ? QStringLiteral("Искате ли да се отпечати фактура и копието й ?")
+                              : QStringLiteral("Искате ли да се отпечати фактурата ?"),
+                     true))
+        return;
+    TInvoiceReport& report = *InvoiceReport;
+    const TOrderRows rows(report);
+    WithLinesDisabled([&](TDaoTable*) {
+        report.QRLInvoiceType->SetCaption(QStringLiteral("ОРИГИНАЛ"));
+        const bool printed = RunOrderReport(report, TPrintMode::Print);
+        report.QRLInvoiceType->SetCaption(QStringLiteral("КОПИЕ"));
+        if (printed && withCopy) RunOrderReport(report, TPrintMode::Print);
+    });
+}
+
+void TfCarVantel::PreviewInvoice()
+{
+    TInvoiceReport& report = *InvoiceReport;
+    TDaoTable* sale = DM->tblSale;
+    if (cbxInvoice->Checked()) {
+        report.QRLInvoiceType->SetCaption(copyText_);
+    } else {
+        report.QRLInvoiceType->SetCaption(proformaText_);
+        report.qrlinvoice_num->SetCaption(DocumentNumber(FieldOf(sale, "sale_num")));
+    }
+    report.SaleBookmark = sale->GetBookmark();
+    {
+        const TOrderRows rows(report);
+        WithLinesDisabled([&](TDaoTable*) { RunOrderReport(report, TPrintMode::Preview); });
+    }
+    ShowCurrentSale();
+}
+
+bool TfCarVantel::RunOrderReport(TBandReport& report, TPrintMode mode)
+{
+    try {
+        RunReport(report, mode);
+        return true;
+    } catch (const std::exception& error) {
+        ShowWarning(ProcessStoppedText(error, QStringLiteral("\r")), false);
+        return false;
+    }
+}
+
+void TfCarVantel::fbtTaskClick(QObject*)
+{
+    // The protocol is filled in when the car comes in: no finish, no number, lines or none.
+    if (!CheckConnection() || !OrderReport || !IsSaleRow()) return;
+    const TOrderRows rows(*OrderReport);
+    RunOrderReport(*OrderReport, TPrintMode::Preview);
+}
+
+void TfCarVantel::SetAmountInWords()
+{
+    QString words;
+    try {
+        words = CapitalizeFirst(AmountInWords(FieldOf(DM->tblSaleTotalQuery, "Total")->AsFloat()));
+    } catch (const std::exception&) {
+        // No total, or one that cannot be written: the line stays empty.
+    }
+    InvoiceReport->qrlDigitinWords->SetCaption(words);
+}
+
+QString TfCarVantel::CapitalizeFirst(const QString& text)
+{
+    if (text.isEmpty()) return text;
+    const QChar first = text.front();
+    const bool latin = first >= QLatin1Char('a') && first <= QLatin1Char('z');
+    const bool cyrillic = first >= QChar(0x0430) && first <= QChar(0x044F);
+    if (!latin && !cyrillic) return text;
+    return first.toUpper() + text.mid(1);
 }
 
 // --- caption files -----------------------------------------------------------------------------

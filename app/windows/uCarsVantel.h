@@ -5,6 +5,7 @@
 // owns the menus, the side tool bar, help and the newer-version link, and shuts the program
 // down with the logout time and the rotating backup copy.
 
+#include "app/reports/PrintFlow.h"
 #include "app/windows/WindowServices.h"
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/gui/Form.h"
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+class TBandReport;
 class TDataSet;
 
 class TDaoDatabase;
@@ -87,6 +89,16 @@ public:
     void DBE_invoice_numKeyPress(QObject* sender, QChar& key);
     void DBE_invoice_numExit(QObject* sender);
     void tbtDellClick(QObject* sender);
+
+    // --- printing the order --------------------------------------------------------------------
+    // The invoice, pro-forma or order sheet by the sender: previewed, or printed by `fbtPrint`.
+    void Print3Click(QObject* sender);
+    // The work task's preview.
+    void fbtTaskClick(QObject* sender);
+    // The invoice's "Словом :" line from the order's total; empty when it cannot be written.
+    void SetAmountInWords();
+    // The first letter, Latin or Cyrillic, as a capital; anything else unchanged.
+    static QString CapitalizeFirst(const QString& text);
     void CheckUnsavedOrder();
     void RequeryOrder();
     void LockEditing();
@@ -142,6 +154,8 @@ public:
     void FormClose(QObject* sender, TCloseAction& action);
     void fbtSafeClick(QObject* sender);
     void CashFinish1Click(QObject* sender);
+    void Find1Click(QObject* sender);
+    void N21Click(QObject* sender);
     void FormResize(QObject* sender);
     void About1Click(QObject* sender);
     void Settings1Click(QObject* sender);
@@ -388,6 +402,18 @@ private:
     void SetFinishedBox(bool finished);
     void UndoSold();
     void StoreStatusBox(TCheckBox* box, const char* field);
+    // `fbtPrint` only for an invoice; `fbtView` says what it shows.
+    void ShowInvoiceButtons();
+    // Refuses, saying so, an invoice that is not finished or has no number.
+    bool InvoiceReadyToPrint();
+    void PrintInvoice();
+    void PreviewInvoice();
+    // Runs the report; a failure is shown, and answers false.
+    bool RunOrderReport(TBandReport& report, TPrintMode mode);
+
+    // The kind printed on a preview of an invoice (copy) and of an order (pro-forma).
+    QString copyText_;
+    QString proformaText_;
 
     qint32 shownCarId_ = 0;
     qint32 shownClientId_ = 0;

@@ -3,6 +3,7 @@
 #include "platform/toolkit/Exceptions.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -158,6 +159,28 @@ TEST(Utilities, AmountInWords)
         {-3, "минус три лева и 0 стотинки"},
         {-0.5, "минус нула лева и 50 стотинки"},
         {19.999, "двадесет лева и 0 стотинки"},
+        {11, "единадесет лева и 0 стотинки"},
+        {100, "сто лева и 0 стотинки"},
+        {101, "сто и един лева и 0 стотинки"},
+        {110, "сто и десет лева и 0 стотинки"},
+        {200, "двеста лева и 0 стотинки"},
+        {999, "деветстотин деветдесет и девет лева и 0 стотинки"},
+        // A teen after the thousands is one word, as 1 to 9 are.
+        {1011, "хиляда и единадесет лева и 0 стотинки"},
+        {2013, "две хиляди и тринадесет лева и 0 стотинки"},
+        {21000, "двадесет и една хиляди лева и 0 стотинки"},
+        {1000005, "един милион и пет лева и 0 стотинки"},
+        {1200000, "един милион двеста хиляди лева и 0 стотинки"},
+        {2147483648.0, "два милиарда сто четиридесет и седем милиона четиристотин осемдесет и три хиляди "
+                       "шестстотин четиридесет и осем лева и 0 стотинки"},
+        // The double is 1234567.889999…: the stotinki are rounded, not cut.
+        {1234567.89, "един милион двеста тридесет и четири хиляди петстотин шестдесет и седем лева и 89 стотинки"},
+        {0.29, "нула лева и 29 стотинки"},
+        {0.125, "нула лева и 12 стотинки"},
+        // Rounded to nothing: no sign.
+        {-0.001, "нула лева и 0 стотинки"},
+        {999999999999.99, "деветстотин деветдесет и девет милиарда деветстотин деветдесет и девет милиона "
+                          "деветстотин деветдесет и девет хиляди деветстотин деветдесет и девет лева и 99 стотинки"},
     };
     for (const auto& [value, words] : cases) {
         SCOPED_TRACE(value);
@@ -165,10 +188,45 @@ TEST(Utilities, AmountInWords)
     }
 }
 
-TEST(Utilities, AmountBeyondThirtyTwoBitsIsRefused)
+TEST(Utilities, AmountBeyondTheBillionsIsRefused)
 {
-    EXPECT_THROW(AmountInWords(2147483648.0), EConvertError);
-    EXPECT_THROW(AmountInWords(-1e12), EConvertError);
+    for (const double value : {1e12, -1e12, 1e300, std::numeric_limits<double>::quiet_NaN(),
+                               std::numeric_limits<double>::infinity()}) {
+        SCOPED_TRACE(value);
+        EXPECT_THROW(AmountInWords(value), EConvertError);
+    }
+}
+
+TEST(Utilities, RoundingBeyondSixtyFourBitsIsRefused)
+{
+    for (const double value : {1e17, -1e17, std::numeric_limits<double>::quiet_NaN(),
+                               -std::numeric_limits<double>::infinity()}) {
+        SCOPED_TRACE(value);
+        EXPECT_THROW(RoundTo2(value), EConvertError);
+    }
+    EXPECT_DOUBLE_EQ(RoundTo2(1e15), 1e15);
+}
+
+TEST(Utilities, HundredsAgreeWithTheirGender)
+{
+    const struct {
+        int value;
+        const char* neuter;
+        const char* masculine;
+        const char* feminine;
+    } cases[] = {
+        {1, "едно", "един", "една"},
+        {2, "две", "два", "две"},
+        {21, "двадесет и едно", "двадесет и един", "двадесет и една"},
+        {200, "двеста", "двеста", "двеста"},
+        {201, "двеста и едно", "двеста и един", "двеста и една"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(HundredsInWords(c.value, wgNeuter), QString::fromUtf8(c.neuter));
+        EXPECT_EQ(HundredsInWords(c.value, wgMasculine), QString::fromUtf8(c.masculine));
+        EXPECT_EQ(HundredsInWords(c.value, wgFeminine), QString::fromUtf8(c.feminine));
+    }
 }
 
 TEST(Utilities, WordsComeFromTheStringResources)

@@ -1,0 +1,31 @@
+#pragma once
+// The program logged in over the shop of tests/fixtures/sales_profit.sql: orders of two firms
+// and two cash boxes in every state, firm 1 the current one, the order list unfiltered.
+
+#include "ProgramFixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+class SalesTest : public ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        Seed("sales_profit.sql");
+        LoginAsAdministrator();
+        app::MainFormReady = true;
+        app::CurrentFirmId = 1;
+        fSetings->cbxOnlythisCash->SetChecked(false);
+        fSetings->cbxOnlythisF->SetChecked(false);
+    }
+
+    // A key pressed and released on `target`, through the form's key routing.
+    static void PressKey(QWidget* target, int key, const QString& text)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &release);
+    }
+};
