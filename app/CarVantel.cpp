@@ -24,6 +24,7 @@
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uOrderForm.h"
 #include "app/windows/uPassDlg.h"
+#include "app/windows/uSearch.h"
 #include "app/windows/uSearchForm.h"
 #include "app/windows/uSearchResult.h"
 #include "app/windows/uSetings.h"
@@ -48,6 +49,7 @@ void CreateProgramWindows(TApplication& application)
     application.CreateForm<TfCarVantel>();
     application.CreateForm<TfSetings>();
     DM->WindowHooks.CashBoxNumberText = [] { return fSetings ? fSetings->cbxCashBoxNum->Text() : QString(); };
+    application.CreateForm<TfSearch>();
     application.CreateForm<TfPasswordDlg>();
     application.CreateForm<TfMyMessage>();
     application.CreateForm<TfFirmSet>();

@@ -27,6 +27,14 @@ extern bool CarEdited;
 extern bool ClientEdited;
 // Set while the order lines are renumbered, so their rules do not start it again.
 extern bool RenumberingLines;
+// Holds `RenumberingLines` for as long as it lives.
+class TRenumberingGuard {
+public:
+    TRenumberingGuard() { RenumberingLines = true; }
+    ~TRenumberingGuard() { RenumberingLines = false; }
+    TRenumberingGuard(const TRenumberingGuard&) = delete;
+    TRenumberingGuard& operator=(const TRenumberingGuard&) = delete;
+};
 // The cash box shows one day.
 extern bool DailyCashBox;
 // A position remembered across windows (order list, invoice preview).

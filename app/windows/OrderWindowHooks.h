@@ -1,5 +1,5 @@
 #pragma once
-// What the own-firm, cars and clients windows ask of the order window, which they may not
+// What the own-firm, cars, clients and stock windows ask of the order window, which they may not
 // include. The order window sets each hook when it is made; a hook not set does nothing (and
 // answers false).
 
@@ -15,6 +15,9 @@ struct TOrderWindowHooks {
     std::function<void()> ShowClientFields;
     // The open order is being edited (the order window shows its editing label).
     std::function<bool()> Editing;
+    // The order window's status boxes "finished" and "annulled" are ticked.
+    std::function<bool()> Finished;
+    std::function<bool()> Annulled;
 };
 
 TOrderWindowHooks& OrderWindowHooks();

@@ -6,6 +6,7 @@
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoConnectionCheck.h"
 #include "dataaccess/DaoDataBase.h"
+#include "platform/dao/DaoError.h"
 #include "platform/os/Files.h"
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/Exceptions.h"
@@ -93,6 +94,15 @@ QString LikeLiteral(const QString& text)
 QString SqlDate(double day)
 {
     return QStringLiteral("Datevalue('") + FormatDateTime(QStringLiteral("dd/MM/yyyy"), day) + QStringLiteral("')");
+}
+
+QString ProcessStoppedText(const std::exception& error, const QString& separator)
+{
+    const QString text = QStringLiteral("Процесът е прекратен поради грешка ") + separator;
+    if (const auto* engine = dynamic_cast<const EDaoError*>(&error))
+        return text + QString::number(engine->Number()) + QLatin1Char('\r') + engine->Description();
+    if (const auto* own = dynamic_cast<const Exception*>(&error)) return text + own->Message();
+    return text + QString::fromLocal8Bit(error.what());
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include "platform/toolkit/Variant.h"
 
 #include <QString>
+#include <exception>
 
 // The message in the program's own box; Cancel shown only with `withCancel`. True for Yes.
 bool ShowWarning(const QString& text, bool withCancel);
@@ -23,6 +24,10 @@ QString QuotedSqlText(const QString& text);
 QString LikeLiteral(const QString& text);
 // A day as SQL text reads it: Datevalue('dd/mm/yyyy').
 QString SqlDate(double day);
+// What a command that failed half way shows: "Процесът е прекратен поради грешка ", then
+// `separator`, then the engine's number and text when the failure is the engine's, the failure's
+// own text otherwise.
+QString ProcessStoppedText(const std::exception& error, const QString& separator = QString());
 
 class TDaoDatabase;
 

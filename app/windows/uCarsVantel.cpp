@@ -26,6 +26,7 @@
 #include "app/windows/uModel.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
+#include "app/windows/uSearch.h"
 #include "app/windows/uSearchForm.h"
 #include "app/windows/uSearchResult.h"
 #include "app/windows/uSetings.h"
@@ -223,6 +224,8 @@ void TfCarVantel::ConnectListWindows()
     hooks.ShowClientFields = [this] { ShowClientFields(); };
     hooks.FirmChosen = [this] { firmSourceBound_ = false; };
     hooks.Editing = [this] { return !lblEditing->isHidden(); };
+    hooks.Finished = [this] { return cbxFinnished->Checked(); };
+    hooks.Annulled = [this] { return cbxAnnul->Checked(); };
 }
 
 namespace {
@@ -262,7 +265,7 @@ const TMenuSpec<M> kMainMenu[] = {
     {"", "N12", "О&тчети  ", "", nullptr, &M::N12},
     {"N12", "Articles1", "&Налични номенклатури", "", &M::Articles1Click, &M::Articles1},
     {"N12", "N14", "&Доставяни материали", "", &M::N14Click, &M::N14},
-    {"N12", "Availability1", "Н&аличност", "", nullptr, &M::Availability1},
+    {"N12", "Availability1", "Н&аличност", "", &M::Availability1Click, &M::Availability1},
     {"N12", "CacheBox1", "&Каса", "", &M::fbtSafeClick, &M::CacheBox1},
     {"N12", "CashFinish1", "&Приключвания на каса", "", &M::CashFinish1Click, &M::CashFinish1},
     {"N12", "N21", "П&ечалба за период", "", &M::N21Click, &M::N21},
@@ -334,10 +337,6 @@ void TfCarVantel::BuildMenu()
     Bulgarian1->SetChecked(true);
     Language1->SetVisible(false);
     SetMenu(MainMenu1);
-
-    // Commands whose windows the program does not have yet: shown, but not offered.
-    for (TMenuItem* item : {Availability1})
-        item->SetEnabled(false);
 }
 
 void TfCarVantel::BuildToolBar()
@@ -636,6 +635,7 @@ void TfCarVantel::BuildLines()
     MyDBGrid1->OnColEnter = Bind(this, &M::MyDBGrid1ColEnter);
     MyDBGrid1->OnColExit = Bind(this, &M::MyDBGrid1ColExit);
     MyDBGrid1->OnExit = Bind(this, &M::MyDBGrid1Exit);
+    MyDBGrid1->OnEditButtonClick = Bind(this, &M::MyDBGrid1EditButtonClick);
 }
 
 // --- the shared routines -----------------------------------------------------------------------
@@ -958,9 +958,34 @@ void TfCarVantel::About1Click(QObject*)
 void TfCarVantel::fbtStoreClick(QObject*)
 {
     if (!CheckConnection()) return;
+    ShowStoresReadOnly();
+}
+
+void TfCarVantel::ShowStoresReadOnly()
+{
     fStorage->SetDeliveryReadOnly(true);
     fStorage->SetStoreReadOnly(true);
     fStorage->ShowModal();
+}
+
+bool TfCarVantel::KeepsStockView() const
+{
+    return cbxFinnished->Checked() && SettingOn(&TfSetings::cbxDynamic) && !cbxAnnul->Checked();
+}
+
+void TfCarVantel::Availability1Click(QObject*)
+{
+    if (!fSearch) return;
+    {
+        THourglass hourglass;
+        fSearch->PrepareStock(KeepsStockView());
+        if (SettingOn(&TfSetings::cbxDynamic)) {
+            DM->tblArticleTotalq->Open();
+            DM->tblArticleTotalq->Requery();
+        }
+    }
+    fSearch->SetBrowseMode();
+    fSearch->ShowModal();
 }
 
 void TfCarVantel::Articles1Click(QObject*)
@@ -1113,15 +1138,6 @@ void SetCheckedQuietly(TCheckBox* box, bool checked)
     }
     box->OnClick = std::move(handler);
 }
-
-// Holds the renumbering guard for as long as it lives.
-class TRenumbering {
-public:
-    TRenumbering() { app::RenumberingLines = true; }
-    ~TRenumbering() { app::RenumberingLines = false; }
-    TRenumbering(const TRenumbering&) = delete;
-    TRenumbering& operator=(const TRenumbering&) = delete;
-};
 
 // A text as a literal of a filter expression.
 QString FilterText(const QString& text)
@@ -1683,11 +1699,9 @@ void TfCarVantel::fbtClientSearchClick(QObject*)
 
 // --- the lines ---------------------------------------------------------------------------------
 
-void TfCarVantel::RenumberLines()
+template <class F>
+void TfCarVantel::InLinesBatch(F&& work)
 {
-    if (app::RenumberingLines) return;
-    TRenumbering guard;
-    app::LineAdded = false;
     TDaoTable* lines = DM->tblSaleDetail;
     const auto leaveBatch = [lines] {
         lines->SetBatchMode(false);
@@ -1698,20 +1712,32 @@ void TfCarVantel::RenumberLines()
     try {
         lines->SetBatchMode(true);
         lines->Refresh();
-        int number = 0;
-        for (lines->First(); !lines->Eof(); lines->Next()) {
-            lines->Edit();
-            FieldOf(lines, "cur_prod_count")->SetAsInteger(++number);
-            lines->Post();
-        }
+        work(lines);
     } catch (...) {
         try {
+            // The line whose post failed is not posted again on the way out.
+            if (lines->State() != dsBrowse) lines->Cancel();
             leaveBatch();
         } catch (const std::exception&) {
         }
         throw;
     }
     leaveBatch();
+}
+
+void TfCarVantel::RenumberLines()
+{
+    if (app::RenumberingLines) return;
+    app::TRenumberingGuard guard;
+    app::LineAdded = false;
+    InLinesBatch([](TDaoTable* lines) {
+        int number = 0;
+        for (lines->First(); !lines->Eof(); lines->Next()) {
+            lines->Edit();
+            FieldOf(lines, "cur_prod_count")->SetAsInteger(++number);
+            lines->Post();
+        }
+    });
 }
 
 void TfCarVantel::RequeryLines()
@@ -1758,7 +1784,27 @@ void TfCarVantel::MyDBGrid1KeyPress(QObject*, QChar& key)
     // A stock article's name comes from its lot and is not typed over. A line not taken from a
     // lot (a new one, or one typed by hand) has none; its service flag is False, never Null.
     TDataSet* lines = DM->tblSaleDetail;
-    if (!FieldOf(lines, "service")->AsBoolean() && !FieldOf(lines, "delivery_detail_id")->IsNull()) key = QChar();
+    if (!FieldOf(lines, "service")->AsBoolean() && !FieldOf(lines, "delivery_detail_id")->IsNull()) {
+        key = QChar();
+    } else if (key == QLatin1Char('\r')) {
+        key = QChar();
+        MyDBGrid1EditButtonClick(MyDBGrid1);
+    }
+}
+
+void TfCarVantel::MyDBGrid1EditButtonClick(QObject*)
+{
+    if (MyDBGrid1->ReadOnly() || app::OrderLocked || !fSearch) return;
+    {
+        THourglass hourglass;
+        DM->tblQTAQAll->Requery();
+        TApplication::ProcessMessages();
+        DM->VantelDataBase->Idle();
+        fSearch->PrepareStock(KeepsStockView());
+    }
+    const TField* name = FieldOf(DM->tblSaleDetail, "article_name");
+    if (!name->IsNull()) fSearch->tbxSearchValue->SetText(name->AsString());
+    if (fSearch->ShowModal() == TfSearch::kDeliveryResult) ShowStoresReadOnly();
 }
 
 void TfCarVantel::MyDBGrid1DrawColumnCell(QObject*, const QRect& rect, int dataCol, TColumn* column, int state)
@@ -1979,18 +2025,6 @@ namespace {
 constexpr TColor kBoxOnColor = 7105791;
 constexpr TColor kBoxOffColor = 6316128;
 
-const QString kFinishFailed = QStringLiteral("Процесът е прекратен поради грешка ");
-
-// The text the finish shows after its failure line: the engine's number and text when the
-// failure is the engine's, the failure's own text otherwise.
-QString FailureText(const std::exception& error)
-{
-    if (const auto* engine = dynamic_cast<const EDaoError*>(&error))
-        return QString::number(engine->Number()) + QLatin1Char('\r') + engine->Description();
-    if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
-    return QString::fromLocal8Bit(error.what());
-}
-
 // A typed invoice number: 0 for none ("" or "0"), -1 for a text that is no number.
 qint64 TypedInvoiceNumber(const QString& text)
 {
@@ -2120,9 +2154,10 @@ void TfCarVantel::StampOrder()
     FieldOf(sale, "sum_sale_total")->SetAsString(FieldOf(DM->tblSaleTotalQuery, "Total")->AsString());
     FieldOf(sale, "tax_value")->SetAsString(FieldOf(DM->tblSaleTotalQuery, "SaleDDS")->AsString());
     sale->Post();
-    // Whatever reads the car and client next reads the order's.
-    if (shownCarId_) GotoId(DM->tblCar, shownCarId_);
-    if (shownClientId_) GotoId(DM->tblClient, shownClientId_);
+    // Whatever reads the car and client next reads the order's; found through the key, not by
+    // walking every car and client of the shop's history.
+    if (shownCarId_) DM->tblCar->Locate(QStringLiteral("id"), TVariant(shownCarId_), {});
+    if (shownClientId_) DM->tblClient->Locate(QStringLiteral("id"), TVariant(shownClientId_), {});
 }
 
 // Numbers the invoice when the operator asks for it and it has none.
@@ -2163,22 +2198,24 @@ void TfCarVantel::RecountLineStock()
 {
     TDaoTable* stock = DM->tblQTAQAll;
     TApplication::ProcessMessages();
+    // One read of the whole stock: a second re-query right after it would read the same rows.
     stock->Requery();
     DM->VantelDataBase->Idle();
-    stock->RequeryIfRestartable();
     // One pass over the stock, not one search per line.
     QHash<qint32, double> lotStock;
     for (stock->First(); !stock->Eof(); stock->Next())
         lotStock.insert(FieldOf(stock, "delivery_detail_id")->AsInteger(), FieldOf(stock, "total_quty")->AsFloat());
-    TDaoTable* lines = DM->tblSaleDetail;
-    for (lines->First(); !lines->Eof(); lines->Next()) {
-        const TField* lot = FieldOf(lines, "delivery_detail_id");
-        lines->Edit();
-        const auto found = lot->IsNull() ? lotStock.cend() : lotStock.constFind(lot->AsInteger());
-        FieldOf(lines, "quantity_reminder")
-            ->SetAsFloat(found == lotStock.cend() ? 0.0 : *found + FieldOf(lines, "sale_quantity")->AsFloat());
-        lines->Post();
-    }
+    // The lines' stock is stored all at once or not at all.
+    InLinesBatch([&lotStock](TDaoTable* lines) {
+        for (lines->First(); !lines->Eof(); lines->Next()) {
+            const TField* lot = FieldOf(lines, "delivery_detail_id");
+            lines->Edit();
+            const auto found = lot->IsNull() ? lotStock.cend() : lotStock.constFind(lot->AsInteger());
+            FieldOf(lines, "quantity_reminder")
+                ->SetAsFloat(found == lotStock.cend() ? 0.0 : *found + FieldOf(lines, "sale_quantity")->AsFloat());
+            lines->Post();
+        }
+    });
 }
 
 void TfCarVantel::SetFinishedBox(bool finished)
@@ -2233,7 +2270,7 @@ void TfCarVantel::FinishOrder()
         LockEditing();
     } catch (const std::exception& error) {
         if (markedSold) UndoSold();
-        ShowWarning(kFinishFailed + FailureText(error), false);
+        ShowWarning(ProcessStoppedText(error), false);
     }
 }
 
@@ -2498,7 +2535,7 @@ bool TfCarVantel::RunOrderReport(TBandReport& report, TPrintMode mode)
         RunReport(report, mode);
         return true;
     } catch (const std::exception& error) {
-        ShowWarning(kFinishFailed + QLatin1Char('\r') + FailureText(error), false);
+        ShowWarning(ProcessStoppedText(error, QStringLiteral("\r")), false);
         return false;
     }
 }

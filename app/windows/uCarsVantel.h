@@ -189,6 +189,8 @@ public:
     void dbcbGorivoChange(QObject* sender);
     void dbeNameChange(QObject* sender);
     void MyDBGrid1KeyPress(QObject* sender, QChar& key);
+    void MyDBGrid1EditButtonClick(QObject* sender);
+    void Availability1Click(QObject* sender);
     void MyDBGrid1DrawColumnCell(QObject* sender, const QRect& rect, int dataCol, TColumn* column,
                                  int state);
     void MyDBGrid1MouseMove(QObject* sender, TShiftState shift, int x, int y);
@@ -368,6 +370,10 @@ private:
     void BuildTotalsPanel();
     void BuildLines();
     void CloseOpenedDatasets();
+    void ShowStoresReadOnly();
+    // The stock lookup keeps the chosen view: the order is finished, checked as it is made and
+    // not annulled.
+    bool KeepsStockView() const;
     bool ToolBarShown() const;
     // The controls the lock disables, besides the grid.
     std::vector<QWidget*> OrderControls() const;
@@ -383,6 +389,10 @@ private:
     // Runs `requery` with the lines' controls disabled.
     template <class F>
     void WithLinesDisabled(F&& requery);
+    // Runs `work` on the lines in batch mode (one write), their controls off; a failure cancels
+    // the line in edit and leaves batch mode before it is passed on.
+    template <class F>
+    void InLinesBatch(F&& work);
     void BindFinishing();
     bool InvoiceNumberFree();
     void DrawInvoiceNum();

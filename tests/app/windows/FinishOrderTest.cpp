@@ -1,139 +1,8 @@
-#include "ProgramFixture.h"
-
-#include "app/windows/uMyMessage.h"
-#include "controls/FlatButton.h"
-#include "dataaccess/DaoTable.h"
-#include "platform/toolkit/Exceptions.h"
-#include "platform/toolkit/Fields.h"
-#include "platform/toolkit/gui/DBControls.h"
-#include "platform/toolkit/gui/Menus.h"
-#include "platform/toolkit/gui/ToolBar.h"
-
-#include <QTest>
+#include "StockOrderFixture.h"
 
 namespace {
 
-const QString kAdmin = QStringLiteral("Администратор");
-const QString kFinished = QStringLiteral("Поръчката бе приключена !");
-const QString kShort = QStringLiteral("Поради изписана липсваща стока от склада");
-const QString kFailed = QStringLiteral("Процесът е прекратен поради грешка ");
-const QString kToInvoice = QStringLiteral("трансформирана във фактура");
-
-void Tick(TCheckBox* box, bool checked)
-{
-    const QSignalBlocker quiet(box);
-    box->setChecked(checked);
-}
-
-struct TLine {
-    const char* lot;  // "NULL" for a line not taken from a lot
-    double quantity;
-    double price;
-    double discount = 0;
-    const char* service = "0";  // "NULL" for a line typed and never picked
-};
-
-// The order window over a shop with lots to sell: orders are made, given lines and finished as
-// the operator would.
-class FinishOrderTest : public ProgramTest {
-protected:
-    void SetUp() override
-    {
-        ProgramTest::SetUp();
-        ASSERT_EQ(Login(kAdmin, QString()), mrOk);
-        Seed("stock_lots.sql");
-        Restart();
-        ASSERT_EQ(Login(kAdmin, QString()), mrOk);
-        Tick(fSetings->cbChangeSaleData, true);
-        Tick(fSetings->cbxShowUPayed, true);
-        fCarVantel->Show();
-    }
-    void TearDown() override
-    {
-        if (fCarVantel) fCarVantel->Hide();
-        ProgramTest::TearDown();
-    }
-
-    // No orders, none shown.
-    void ClearOrders()
-    {
-        Execute(QStringLiteral("DELETE FROM sale"));
-        app::OrderDirty = app::CarEdited = app::ClientEdited = false;
-        DM->tblSale->RequeryIfRestartable();
-        fCarVantel->ShowCurrentSale();
-    }
-
-    qint32 ShownOrder() const { return DM->tblSale->FieldByName(QStringLiteral("id"))->AsInteger(); }
-
-    // A new order, answered Yes, on screen and unlocked, with its lines.
-    qint32 NewOrder(const std::vector<TLine>& lines = {})
-    {
-        host_.AnswerQuestion(QStringLiteral("Нова поръчка ?!"), mrYes);
-        fCarVantel->Append1Click(nullptr);
-        const qint32 order = ShownOrder();
-        int number = 0;
-        for (const TLine& line : lines)
-            Execute(QStringLiteral("INSERT INTO sale_detail (sale_id, cur_prod_count, article_name, dimention, "
-                                   "sale_price, discount, sale_quantity, delivery_price, delivery_detail_id, "
-                                   "quantity_reminder, service) VALUES (%1, %2, 'ред', 'бр.', %3, %4, %5, 1, %6, 0, %7)")
-                        .arg(order)
-                        .arg(++number)
-                        .arg(line.price)
-                        .arg(line.discount)
-                        .arg(line.quantity)
-                        .arg(QString::fromLatin1(line.lot))
-                        .arg(QString::fromLatin1(line.service)));
-        fCarVantel->poReCallClick(nullptr);
-        DM->tblSaleTotalQuery->Requery();
-        return order;
-    }
-
-    // Opens the shown order for editing.
-    void Edit()
-    {
-        fCarVantel->LockEditing();
-        fCarVantel->Rollback1Click(nullptr);
-        ASSERT_FALSE(app::OrderLocked);
-    }
-
-    void GoToOrder(qint32 id)
-    {
-        Tick(fSetings->cbxOnlythisF, false);
-        fCarVantel->ApplySaleFilter();
-        DM->tblSale->RequeryIfRestartable();
-        DM->tblSale->SetKeyFields(QStringLiteral("id"));
-        ASSERT_TRUE(DM->tblSale->FindKey({QString::number(id)}));
-        fCarVantel->ShowCurrentSale();
-    }
-
-    QString Field(qint32 order, const char* field) const
-    {
-        const TRows rows = Rows(QStringLiteral("SELECT %1 FROM sale WHERE id=%2").arg(QString::fromLatin1(field)).arg(order));
-        return rows.empty() ? QStringLiteral("<none>") : rows.front().front();
-    }
-
-    QStringList Reminders(qint32 order) const
-    {
-        QStringList values;
-        for (const QStringList& row :
-             Rows(QStringLiteral("SELECT printf('%g', quantity_reminder) FROM sale_detail WHERE sale_id=%1 ORDER BY id").arg(order)))
-            values << row.front();
-        return values;
-    }
-
-    // A finished order of the firm and book with the number, stored past the program.
-    void StoreInvoice(int number, int book, int firm, bool annulled = false, bool finished = true) const
-    {
-        Execute(QStringLiteral("INSERT INTO sale (myfirm_id, cashbox_num, seller_id, sale_num, invoice, kochan_num, "
-                               "invoice_num, invoice_accept, invoice_annul, invoice_piment) "
-                               "VALUES (%1, 1, 1, 900 + %2, -1, %3, %2, %4, %5, 0)")
-                    .arg(firm)
-                    .arg(number)
-                    .arg(book)
-                    .arg(finished ? -1 : 0)
-                    .arg(annulled ? -1 : 0));
-    }
-};
+using FinishOrderTest = StockOrderTest;
 
 TEST_F(FinishOrderTest, AFinishStoresTheTypedCarAndClientStampsTheOrderAndLocksIt)
 {
@@ -503,6 +372,31 @@ TEST_F(FinishOrderTest, DeletingAnOrder)
     fCarVantel->tbtDellClick(nullptr);
     EXPECT_EQ(Field(empty, "id"), QStringLiteral("<none>"));
     EXPECT_TRUE(app::OrderLocked);
+}
+
+TEST_F(FinishOrderTest, AnotherStationsOrderStoredWhileTheOrderIsStampedKeepsItsNumber)
+{
+    const qint32 order = NewOrder({{"4", 1, 30, 0, "-1"}});
+    Execute(QStringLiteral("UPDATE sale SET sale_num=NULL WHERE id=%1").arg(order));
+    TDaoTable* sale = DM->tblSale;
+    sale->Refresh();
+    const auto rule = sale->BeforePost;
+    bool stored = false;
+    // The first post of the finish: another station stores the next order number meanwhile.
+    sale->BeforePost = [&](TDataSet* dataset) {
+        if (rule) rule(dataset);
+        if (!std::exchange(stored, true))
+            Execute(QStringLiteral("INSERT INTO sale (myfirm_id, cashbox_num, seller_id, sale_num, invoice_accept, "
+                                   "invoice_annul, invoice_piment) SELECT 1, 1, 1, coalesce(Max(sale_num), 0) + 1, -1, 0, 0 "
+                                   "FROM sale"));
+    };
+    fCarVantel->Commit1Click(nullptr);
+    sale->BeforePost = rule;
+    EXPECT_TRUE(stored);
+    EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+    EXPECT_EQ(Field(order, "sale_num"), QStringLiteral("2"));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(DISTINCT sale_num) FROM sale")),
+              Scalar(QStringLiteral("SELECT count(*) FROM sale")));
 }
 
 }  // namespace

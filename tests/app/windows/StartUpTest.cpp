@@ -52,7 +52,8 @@ TEST_F(StartUpTest, TheWindowsAreMadeInTheirOrder)
     EXPECT_EQ(application.MainForm(), fCarVantel);
     EXPECT_EQ(application.Title(), QStringLiteral("Car vantel version 4.04"));
     EXPECT_EQ(application.Forms(1)->objectName(), QStringLiteral("fSetings"));
-    EXPECT_EQ(application.Forms(2)->objectName(), QStringLiteral("fPasswordDlg"));
+    EXPECT_EQ(application.Forms(2)->objectName(), QStringLiteral("fSearch"));
+    EXPECT_EQ(application.Forms(3)->objectName(), QStringLiteral("fPasswordDlg"));
     EXPECT_TRUE(FileExists(Path("CarVantel.mdb")));
 }
 
