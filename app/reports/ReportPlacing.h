@@ -70,6 +70,13 @@ inline TReportSysData* PutPageNumber(TReportBand* band, const char* name)
 }
 
 // The order's printouts: A4 upright inside 10 mm, a page header and footer on every page.
+inline TReportBand* PutBand(TBandReport& report, TBandType type, double height, const char* name)
+{
+    TReportBand* band = report.CreateBand(type, height);
+    band->setObjectName(QString::fromLatin1(name));
+    return band;
+}
+
 inline void SetUpOrderPage(TBandReport& report)
 {
     report.Page().SetPaperSize(psA4);

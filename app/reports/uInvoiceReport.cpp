@@ -58,16 +58,11 @@ TInvoiceReport::TInvoiceReport(QObject* owner) : TBandReport(owner)
     if (DM) SetDataSet(DM->tblSaleDetail);
     AfterPreview = [this](TBandReport* report) { Report1AfterPreview(report); };
 
-    TitleBand1 = CreateBand(rbTitle, 212);
-    TitleBand1->setObjectName(QStringLiteral("TitleBand1"));
-    ColumnHeaderBand1 = CreateBand(rbColumnHeader, 76);
-    ColumnHeaderBand1->setObjectName(QStringLiteral("ColumnHeaderBand1"));
-    DetailBand1 = CreateBand(rbDetail, 18);
-    DetailBand1->setObjectName(QStringLiteral("DetailBand1"));
-    SummaryBand1 = CreateBand(rbSummary, 252);
-    SummaryBand1->setObjectName(QStringLiteral("SummaryBand1"));
-    PageFooterBand1 = CreateBand(rbPageFooter, 22);
-    PageFooterBand1->setObjectName(QStringLiteral("PageFooterBand1"));
+    TitleBand1 = PutBand(*this, rbTitle, 212, "TitleBand1");
+    ColumnHeaderBand1 = PutBand(*this, rbColumnHeader, 76, "ColumnHeaderBand1");
+    DetailBand1 = PutBand(*this, rbDetail, 18, "DetailBand1");
+    SummaryBand1 = PutBand(*this, rbSummary, 252, "SummaryBand1");
+    PageFooterBand1 = PutBand(*this, rbPageFooter, 22, "PageFooterBand1");
 
     BuildTitle();
     BuildColumnHeader();

@@ -45,16 +45,11 @@ TOrderReport::TOrderReport(QObject* owner) : TBandReport(owner)
     if (DM) SetDataSet(DM->tblSaleDetail);
     AfterPreview = [this](TBandReport* report) { Report1AfterPreview(report); };
 
-    TitleBand1 = CreateBand(rbTitle, 176);
-    TitleBand1->setObjectName(QStringLiteral("TitleBand1"));
-    ColumnHeaderBand1 = CreateBand(rbColumnHeader, 66);
-    ColumnHeaderBand1->setObjectName(QStringLiteral("ColumnHeaderBand1"));
-    DetailBand1 = CreateBand(rbDetail, 20);
-    DetailBand1->setObjectName(QStringLiteral("DetailBand1"));
-    SummaryBand1 = CreateBand(rbSummary, 396);
-    SummaryBand1->setObjectName(QStringLiteral("SummaryBand1"));
-    PageFooterBand1 = CreateBand(rbPageFooter, 22);
-    PageFooterBand1->setObjectName(QStringLiteral("PageFooterBand1"));
+    TitleBand1 = PutBand(*this, rbTitle, 176, "TitleBand1");
+    ColumnHeaderBand1 = PutBand(*this, rbColumnHeader, 66, "ColumnHeaderBand1");
+    DetailBand1 = PutBand(*this, rbDetail, 20, "DetailBand1");
+    SummaryBand1 = PutBand(*this, rbSummary, 396, "SummaryBand1");
+    PageFooterBand1 = PutBand(*this, rbPageFooter, 22, "PageFooterBand1");
 
     BuildTitle();
     BuildColumnHeader();
