@@ -508,6 +508,34 @@ TEST_F(OrderWindowTest, TheStatusBoxesMirrorTheRow)
     }
 }
 
+TEST_F(OrderWindowTest, AnOrdersCarAndClientAreFoundByTheirWholeIdNeverByAPrefix)
+{
+    // Rows whose ids start with the missing car's and client's ids, read before them.
+    Execute(QStringLiteral(
+        "INSERT INTO car (id, client_id, mark, model, car_number, free) VALUES (991, 3, 'VW', 'Polo', 'X9910XX', 0);"
+        "INSERT INTO client (id, name, free) VALUES (71, 'Чужд Клиент', 0);"
+        "UPDATE sale SET client_id=7 WHERE id=3;"));
+    Restart();
+    ASSERT_EQ(Login(kAdmin, QString()), mrOk);
+    List(false, false, false, true);
+    for (TDaoTable* table : {DM->tblCar, DM->tblClient}) {
+        table->SortedBy().Clear();
+        table->SortedBy().Add(QStringLiteral("[id] DESC"));
+        table->ReopenDaoRecordset();
+    }
+    ASSERT_EQ(DM->tblCar->FieldByName(QStringLiteral("id"))->AsInteger(), 991);
+    GoToOrder(3);
+    EXPECT_EQ(fCarVantel->ShownCarId(), 0);
+    EXPECT_TRUE(fCarVantel->dbeCarNumber->Text().isEmpty());
+    EXPECT_EQ(fCarVantel->ShownClientId(), 0);
+    EXPECT_TRUE(fCarVantel->dbeName->Text().isEmpty());
+    // The ids that are there are found as they stand.
+    GoToOrder(2);
+    EXPECT_EQ(fCarVantel->ShownCarId(), 2);
+    EXPECT_EQ(fCarVantel->ShownClientId(), 2);
+    EXPECT_EQ(DM->tblMyFirm->FieldByName(QStringLiteral("id"))->AsInteger(), 2);
+}
+
 TEST_F(OrderWindowTest, ShowingAnOrderWritesNothingEvenWithTheBoxHandlersBound)
 {
     // Box handlers that store what they show, as the status boxes do.

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -102,13 +104,27 @@ TEST(Files, TempFileNamesAreNewEmptyFiles)
     const QString second = GetTempFileName(dir.path(), QStringLiteral("mdbx"));
     ASSERT_FALSE(first.isEmpty());
     EXPECT_NE(first, second);
-    EXPECT_TRUE(ExtractFileName(first).startsWith(QStringLiteral("mdb")));
-    EXPECT_FALSE(ExtractFileName(first).startsWith(QStringLiteral("mdbx")));
-    EXPECT_EQ(ExtractFileExt(first), QStringLiteral(".tmp"));
+    // Three characters of the prefix, then the drawn part; that part may itself start with "x".
+    const QRegularExpression shape(QStringLiteral("^mdb[^.]{6}\\.tmp$"));
+    EXPECT_TRUE(shape.match(ExtractFileName(first)).hasMatch()) << ExtractFileName(first).toStdString();
     EXPECT_EQ(ExtractFileDir(first), QFileInfo(dir.path()).absoluteFilePath());
     EXPECT_TRUE(QFileInfo(first).isFile());
     EXPECT_EQ(QFileInfo(first).size(), 0);
     EXPECT_TRUE(GetTempFileName(dir.filePath(QStringLiteral("missing")), QStringLiteral("mdb")).isEmpty());
+}
+
+TEST(Files, TempFileNamesAreNeverDrawnTwice)
+{
+    // Each name is created as it is drawn, so one already there is never handed out again.
+    QTemporaryDir dir;
+    QSet<QString> names;
+    for (int i = 0; i < 500; ++i) {
+        const QString name = GetTempFileName(dir.path(), QStringLiteral("mdb"));
+        ASSERT_FALSE(name.isEmpty());
+        names.insert(name);
+    }
+    EXPECT_EQ(names.size(), 500);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 500);
 }
 
 TEST(Files, FindFirstAnswersTheSystemCodes)
