@@ -305,10 +305,13 @@ void TDM::CreateDatabase()
     VantelDataBase->SetMdbVersionAutoDetect(false);
     VantelDataBase->SetSaveUserName(true);
     VantelDataBase->SetDatabasePassword(QString::fromLatin1(shopschema::kDatabasePassword));
-    // A shop file from an earlier version gets the indexes the queries of this one read through.
+    // A shop file from an earlier version gets the indexes the queries of this one read through,
+    // and its lines stored without a discount the 0 they meant.
     VantelDataBase->OnAfterConnect = [](TDaoDatabase* database) {
-        if (dao::Database* db = database->DatabaseObject())
+        if (dao::Database* db = database->DatabaseObject()) {
             shopschema::AddMissingIndexes(*db);
+            shopschema::ZeroEmptyDiscounts(*db);
+        }
     };
 
     CheckDatabase = new TDaoConnectionCheck(this);
@@ -623,6 +626,8 @@ void TDM::tblSaleDetailAfterEdit(TDataSet*) { app::OrderDirty = true; }
 
 void TDM::tblSaleDetailBeforePost(TDataSet* dataSet)
 {
+    // The totals multiply by the discount: an empty one would drop the line from every sum.
+    ZeroWhenEmpty(dataSet, "discount");
     if (!app::MainFormReady)
         return;
     // From the buffer: the query's own amount is that of the row as last read.

@@ -7,6 +7,7 @@
 #include "platform/dao/DaoField.h"
 #include "platform/dao/DaoIndex.h"
 #include "platform/dao/DaoQueryDef.h"
+#include "platform/dao/DaoRecordset.h"
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoTableDef.h"
 
@@ -254,6 +255,18 @@ void AddMissingIndexes(dao::Database& db)
                 AppendIndex(*table, index.Name, index.Fields, false);
         }
     }
+}
+
+void ZeroEmptyDiscounts(dao::Database& db)
+{
+    if (!db.Updatable())
+        return;
+    auto empty = db.OpenRecordset(QStringLiteral("SELECT TOP 1 id FROM sale_detail WHERE discount IS NULL"),
+                                  dao::dbOpenSnapshot);
+    const bool any = !empty->Eof();
+    empty->Close();
+    if (any)
+        db.Execute(QStringLiteral("UPDATE sale_detail SET discount=0 WHERE discount IS NULL"), dao::dbFailOnError);
 }
 
 void CreateTemplateDatabase(const QString& path)

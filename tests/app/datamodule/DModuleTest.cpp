@@ -2,6 +2,7 @@
 // it posts, the stamps and re-queries that follow, and the flags it leaves.
 
 #include "app/datamodule/DModule.h"
+#include "app/datamodule/TemplateDatabase.h"
 #include "app/util/AppFlags.h"
 #include "app/util/AppGlobals.h"
 #include "dataaccess/DaoConnectionCheck.h"
@@ -257,6 +258,58 @@ TEST_F(DModuleTest, ConnectingGivesAnOlderFileItsMissingIndexes)
     EXPECT_TRUE(names.contains(QStringLiteral("lot_sales")));
     dm.tblSale->Open();
     EXPECT_EQ(dm.tblSale->RecordCount(), 1);
+}
+
+TEST_F(DModuleTest, AnOrderLineWithoutADiscountStoresNoneAndCountsInTheTotals)
+{
+    MakeOrderAndDelivery();
+    for (const bool ready : {true, false}) {
+        SCOPED_TRACE(ready);
+        app::MainFormReady = ready;
+        dm.tblSaleDetail->Append();
+        Set(dm.tblSaleDetail, "sale_id", Get(dm.tblSale, "id"));
+        Set(dm.tblSaleDetail, "sale_price", QStringLiteral("10"));
+        Set(dm.tblSaleDetail, "sale_quantity", QStringLiteral("2"));
+        dm.tblSaleDetail->Post();
+    }
+    dm.tblSaleDetail->Requery();
+    for (dm.tblSaleDetail->First(); !dm.tblSaleDetail->Eof(); dm.tblSaleDetail->Next()) {
+        EXPECT_FALSE(dm.tblSaleDetail->FieldByName(QStringLiteral("discount"))->IsNull());
+        EXPECT_EQ(Get(dm.tblSaleDetail, "discount"), QStringLiteral("0"));
+        EXPECT_EQ(Get(dm.tblSaleDetail, "TotalSaleSum"), QStringLiteral("20.00"));
+    }
+    dm.tblSaleTotalQuery->Requery();
+    EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Sumsale_total"), QStringLiteral("40.00"));
+    EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Total"), QStringLiteral("48.00"));
+}
+
+// Lines an earlier version stored without a discount count in the totals once connected again.
+TEST_F(DModuleTest, ConnectingGivesAnOlderFilesLinesWithoutADiscountNone)
+{
+    MakeOrderAndDelivery();
+    const QString sale = Get(dm.tblSale, "id");
+    dm.VantelDataBase->SetConnected(false);
+    const QString path = dir.filePath(QStringLiteral("CarVantel.mdb"));
+    {
+        dao::DBEngine engine(QStringLiteral("3.6"));
+        auto db = engine.OpenDatabase(path, false, false, QStringLiteral(";pwd=quietmaple"));
+        for (const char* discount : {"NULL", "NULL", "5"})
+            db->Execute(QStringLiteral("INSERT INTO sale_detail (sale_id, sale_price, sale_quantity, discount) "
+                                       "VALUES (%1, 10, 1, %2)")
+                            .arg(sale, QLatin1String(discount)));
+        db->Close();
+        // A file opened read-only is read as it is.
+        auto readOnly = engine.OpenDatabase(path, false, true, QStringLiteral(";pwd=quietmaple"));
+        EXPECT_NO_THROW(shopschema::ZeroEmptyDiscounts(*readOnly));
+    }
+    dm.VantelDataBase->SetConnected(true);
+    dm.tblSaleDetail->Open();
+    QStringList discounts;
+    for (dm.tblSaleDetail->First(); !dm.tblSaleDetail->Eof(); dm.tblSaleDetail->Next())
+        discounts << Get(dm.tblSaleDetail, "discount");
+    EXPECT_EQ(discounts, (QStringList{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("5")}));
+    dm.tblSaleTotalQuery->Open();
+    EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Sumsale_total"), QStringLiteral("29.50"));
 }
 
 TEST_F(DModuleTest, BeforeTheMainWindowIsShownAnOrderLineIsNotStamped)
