@@ -860,13 +860,7 @@ void TfCarVantel::SaveOpenOrder()
         FinishOrder();
         return;
     }
-    TDaoTable* sale = DM->tblSale;
-    // Without an order on screen there is nothing to keep (an Edit would start a new one).
-    if (!sale->Active() || sale->IsEmpty()) return;
-    sale->Edit();
-    sale->FieldByName(QStringLiteral("seller_id"))->SetAsString(app::CurrentSellerId);
-    sale->FieldByName(QStringLiteral("last_modified"))->SetAsDateTime(Now());
-    sale->Post();
+    KeepOrderUnfinished();
 }
 
 void TfCarVantel::WriteBackupCopy()
@@ -1462,7 +1456,14 @@ void TfCarVantel::CheckUnsavedOrder()
         FinishOrder();
         return;
     }
-    // Without an order on screen there is nothing to keep (an Edit would start a new one).
+    KeepOrderUnfinished();
+}
+
+void TfCarVantel::KeepOrderUnfinished()
+{
+    // Lines changed since a finish were never checked against stock nor totalled, so the order
+    // waits unfinished, its goods back in stock. With no order on screen there is nothing to
+    // keep (an Edit would start a new one).
     if (IsSaleRow()) {
         TDaoTable* sale = DM->tblSale;
         sale->Edit();

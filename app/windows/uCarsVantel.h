@@ -100,6 +100,8 @@ public:
     // The first letter, Latin or Cyrillic, as a capital; anything else unchanged.
     static QString CapitalizeFirst(const QString& text);
     void CheckUnsavedOrder();
+    // The order on screen stamped and marked unfinished, as leaving it without finishing does.
+    void KeepOrderUnfinished();
     void RequeryOrder();
     void LockEditing();
     void UnlockEditing();

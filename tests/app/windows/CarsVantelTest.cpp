@@ -636,6 +636,30 @@ TEST_F(OrderWindowTest, LeavingAChangedOrderAsksAndNoMarksItUnfinished)
     }
 }
 
+TEST_F(OrderWindowTest, ExitingWithoutFinishingAChangedOrderMarksItUnfinished)
+{
+    // A finished order whose line was changed afterwards: kept finished, its new quantity would
+    // leave stock unchecked and its stored total would no longer be its lines'.
+    Execute(QStringLiteral("UPDATE sale SET invoice_accept=-1, seller_id=7, last_modified=46001.5 WHERE id=1"));
+    fCarVantel->RequeryOrder();
+    GoToOrder(1);
+    ASSERT_TRUE(fCarVantel->cbxFinnished->Checked());
+    Tick(fSetings->cbWarnings, true);
+    DM->tblSaleDetail->Edit();
+    DM->tblSaleDetail->FieldByName(QStringLiteral("sale_quantity"))->SetAsFloat(500);
+    DM->tblSaleDetail->Post();
+    ASSERT_TRUE(app::OrderDirty);
+    host_.AnswerQuestion(QStringLiteral("трябва да приключите поръчката !"), mrNo);
+    host_.AnswerQuestion(QStringLiteral("Наистина ли искате да затворите програмата ?"), mrYes);
+    EXPECT_TRUE(fCarVantel->CloseQuery());
+    EXPECT_TRUE(Shown(QStringLiteral("За да няма загуба на данни,\rтрябва да приключите поръчката !")));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT invoice_accept FROM sale WHERE id=1")), 0);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT seller_id FROM sale WHERE id=1")), app::CurrentSellerId.toLongLong());
+    EXPECT_GT(Scalar(QStringLiteral("SELECT last_modified > 46001.5 FROM sale WHERE id=1")), 0);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM sale")), 5);
+    EXPECT_FALSE(app::OrderDirty);
+}
+
 TEST_F(OrderWindowTest, ANewOrderIsStampedNumberedAndOpen)
 {
     const struct {
