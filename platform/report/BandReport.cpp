@@ -161,11 +161,9 @@ std::vector<TReportBand*> TBandReport::BandsOfType(TBandType type) const
 
 void TBandReport::CheckPage() const
 {
+    // A printer is asked about its paper when a print goes to it; previews and PDF files take
+    // the report's own page.
     page_.Check(Name());
-    if (HasDefaultPrinter() && !DefaultPrinterTakes(page_))
-        ReportError(Name(), QStringLiteral("The printer takes no paper of %1 x %2 mm")
-                                .arg(page_.PaperWidth())
-                                .arg(page_.PaperLength()));
 }
 
 void TBandReport::Prepare()

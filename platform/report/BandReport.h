@@ -52,9 +52,9 @@ public:
     // Paper size, orientation and margins.
     TReportPageSetup& Page() { return page_; }
     const TReportPageSetup& Page() const { return page_; }
-    // Raises EReportError naming the report when its page cannot be printed: no room inside
-    // the margins, or a default printer that takes no paper of that size. Without a printer
-    // the page can always go to a PDF file. For checking the report templates at start-up.
+    // Raises EReportError naming the report when its own page settings make no page: no room
+    // inside the margins. No printer is asked (a print refuses a paper its printer cannot take),
+    // so a preview or PDF file never depends on one. For checking the report templates at start-up.
     void CheckPage() const;
     QString ReportTitle() const { return title_; }
     void SetReportTitle(const QString& title) { title_ = title; }

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 namespace {
 
@@ -182,27 +181,6 @@ void WritePdf(const std::vector<TReportPage>& pages, const TReportPageSetup& set
     PaintPages(pages, writer, painter);
     if (!painter.end())
         ReportError(owner, QStringLiteral("Cannot write the file '%1'").arg(fileName));
-}
-
-bool HasDefaultPrinter()
-{
-    return !QPrinterInfo::defaultPrinter().isNull();
-}
-
-bool DefaultPrinterTakes(const TReportPageSetup& setup)
-{
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return false;
-    if (info.supportsCustomPageSizes())
-        return true;
-    const QSizeF wanted(setup.PaperWidth(), setup.PaperLength());
-    for (const QPageSize& size : info.supportedPageSizes()) {
-        const QSizeF mm = size.size(QPageSize::Millimeter);
-        if (qAbs(mm.width() - wanted.width()) < 1.0 && qAbs(mm.height() - wanted.height()) < 1.0)
-            return true;
-    }
-    return false;
 }
 
 void PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& title,

@@ -23,11 +23,6 @@ void PrintPages(const std::vector<TReportPage>& pages, const TReportPageSetup& s
 void WritePdf(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& fileName,
               const QString& title, const QString& owner);
 
-// Whether the system has a printer to print on without a dialog.
-bool HasDefaultPrinter();
-// Whether the default printer takes paper of the page's size (false without a printer).
-bool DefaultPrinterTakes(const TReportPageSetup& setup);
-
 // Prints on the printer the UI host hands out, without a dialog, as a run named by the title
 // (the owner when untitled); EReportError when there is no printer.
 void PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup,

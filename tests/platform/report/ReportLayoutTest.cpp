@@ -395,9 +395,7 @@ TEST(ReportLayout, CheckPageRefusesAPageWithoutRoom)
     TBandReport report;
     report.SetName(QStringLiteral("InvoiceReport"));
     report.Page().SetPaperSize(psA5);
-    if (!HasDefaultPrinter()) {
-        EXPECT_NO_THROW(report.CheckPage()) << "a PDF file takes any paper";
-    }
+    EXPECT_NO_THROW(report.CheckPage()) << "whatever printers the machine has";
     report.Page().SetTopMargin(150.0);
     report.Page().SetBottomMargin(60.0);
     EXPECT_THROW(report.CheckPage(), EReportError);

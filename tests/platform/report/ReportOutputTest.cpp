@@ -212,6 +212,22 @@ TEST(ReportPrint, WithoutAPrinterPrintIsRefusedNamingTheReport)
     EXPECT_TRUE(host.PrintedFiles().isEmpty());
 }
 
+TEST(ReportPrint, WithoutAPrinterTheCheckAndThePdfTakeTheReportsOwnPage)
+{
+    TScriptedUiHost host;
+    TScopedUiHost installed(host);
+    host.SetPrinterAvailable(false);
+    TInvoiceFixture fixture;
+    fixture.report.Page().SetPaperSize(psA5);
+    EXPECT_NO_THROW(fixture.report.CheckPage());
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("invoice.pdf"));
+    fixture.report.SaveToPdf(file);
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {file});
+    EXPECT_TRUE(info.contains(QStringLiteral("420 x 595 pts"))) << info.toStdString();
+    EXPECT_TRUE(host.Shown().empty()) << "no printer was asked for";
+}
+
 TEST(ReportPreview, OpensPagesThroughAndClosesWithItsAfterPreviewEvent)
 {
     TScriptedUiHost host;
