@@ -157,6 +157,17 @@ bool SearchKeyQuietly(TDaoTable* table, const QString& keyFields, const QString&
     }
 }
 
+void HandleGridKeys(QChar& key, const TGridKeys& keys)
+{
+    const std::function<void()>* action = key == QLatin1Char('\x1b') ? &keys.Escape
+                                          : key == QLatin1Char('\r')  ? &keys.Enter
+                                          : key == QLatin1Char('\t')  ? &keys.Tab
+                                                                       : nullptr;
+    if (!action) return;
+    key = QChar();
+    if (*action) (*action)();
+}
+
 TColor StockColour(TDataSet* dataset, const QString& quantityField, const QString& serviceField)
 {
     if (!dataset || !dataset->Active() || dataset->IsEmpty()) return clDefault;

@@ -21,8 +21,10 @@
 #include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/ToolBar.h"
 
+#include <QChar>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <type_traits>
@@ -153,12 +155,19 @@ void SortOnTitleClick(TDBGrid* grid);
 // Sorts `table` by `field` now.
 void SortBy(TDaoTable* table, const QString& field);
 
-// Puts `table` on the first row whose `keyFields` start with `text` (the table's key search,
-// partial and without case); false when none does.
+// Puts `table` on the first row whose `keyFields` match `text` (the table's key search: a text
+// field by prefix and without case, a number field by equal value); false when none does.
 bool SearchKey(TDaoTable* table, const QString& keyFields, const QString& text);
 // The same for a search box: a search the engine refuses is read as its last error (the
 // last-DAO-error global) and leaves the rows where they are; it never edits a row.
 bool SearchKeyQuietly(TDaoTable* table, const QString& keyFields, const QString& text);
+
+// The keys of a list window's grid: Esc runs `Escape`, Enter `Enter` and Tab `Tab`, each key then
+// taken so that the grid does nothing more with it; other keys pass untouched.
+struct TGridKeys {
+    std::function<void()> Escape, Enter, Tab;
+};
+void HandleGridKeys(QChar& key, const TGridKeys& keys);
 
 // The font colours of stock and article grids.
 constexpr TColor kNoStockColor = 7105791;

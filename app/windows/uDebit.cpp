@@ -239,16 +239,7 @@ void TfDebit::meEndDateExit(QObject*) { CheckDateEdit(meEndDate); }
 
 void TfDebit::DBGrid1KeyPress(QObject*, QChar& key)
 {
-    if (key == QLatin1Char('\x1b')) {
-        key = QChar();
-        SetModalResult(mrCancel);
-    } else if (key == QLatin1Char('\r')) {
-        key = QChar();
-        DBGrid1DblClick(DBGrid1);
-    } else if (key == QLatin1Char('\t')) {
-        key = QChar();
-        bPrint->SetFocus();
-    }
+    HandleGridKeys(key, {[this] { SetModalResult(mrCancel); }, [this] { DBGrid1DblClick(DBGrid1); }, [this] { bPrint->SetFocus(); }});
 }
 
 void TfDebit::DBGrid1DblClick(QObject*) {}

@@ -415,16 +415,7 @@ void TfSearch::DBGrid1TitleClick(QObject*, TColumn* column)
 
 void TfSearch::DBGrid1KeyPress(QObject* sender, QChar& key)
 {
-    if (key == QLatin1Char('\r')) {
-        key = QChar();
-        bYesClick(sender);
-    } else if (key == QLatin1Char('\x1b')) {
-        key = QChar();
-        Close();
-    } else if (key == QLatin1Char('\t')) {
-        key = QChar();
-        bYes->SetFocus();
-    }
+    HandleGridKeys(key, {[this] { Close(); }, [this, sender] { bYesClick(sender); }, [this] { bYes->SetFocus(); }});
 }
 
 // --- the buttons -------------------------------------------------------------------------------

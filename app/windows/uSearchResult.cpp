@@ -72,16 +72,7 @@ void TfSearchResult::DBGrid1DblClick(QObject*)
 
 void TfSearchResult::DBGrid1KeyPress(QObject*, QChar& key)
 {
-    if (key == QLatin1Char('\x1b')) {
-        key = QChar();
-        SetModalResult(mrCancel);
-    } else if (key == QLatin1Char('\r')) {
-        key = QChar();
-        DBGrid1DblClick(DBGrid1);
-    } else if (key == QLatin1Char('\t')) {
-        key = QChar();
-        bPrint->SetFocus();
-    }
+    HandleGridKeys(key, {[this] { SetModalResult(mrCancel); }, [this] { DBGrid1DblClick(DBGrid1); }, [this] { bPrint->SetFocus(); }});
 }
 
 void TfSearchResult::bPrintClick(QObject*)

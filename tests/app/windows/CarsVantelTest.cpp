@@ -894,10 +894,7 @@ protected:
         Grid()->setFocus();
         TApplication::ProcessMessages();
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : Grid();
-        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-        QApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-        QApplication::sendEvent(target, &release);
+        PressKey(target, key, modifiers, text);
         TApplication::ProcessMessages();
     }
 

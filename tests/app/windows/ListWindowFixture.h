@@ -51,15 +51,6 @@ protected:
     {
         return table->IsEmpty() ? -1 : table->FieldByName(QStringLiteral("id"))->AsInteger();
     }
-    // A key pressed and released on `target`, through the form's key routing.
-    static void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
-                         const QString& text = QString())
-    {
-        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-        QApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-        QApplication::sendEvent(target, &release);
-    }
     // Ticks or clears the settings' "changes to order data" without its warning.
     static void AllowOrderChanges(bool allow)
     {

@@ -26,9 +26,11 @@
 #include "platform/toolkit/gui/StandardControls.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -88,6 +90,17 @@ inline QStringList ClippedCaptions(const QWidget* window)
     }
     return clipped;
 }
+
+// A key pressed and released on `target`, through the form's key routing.
+inline void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                     const QString& text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(target, &release);
+}
+inline void PressKey(QWidget* target, int key, const QString& text) { PressKey(target, key, Qt::NoModifier, text); }
 
 class ProgramTest : public ::testing::Test {
 protected:

@@ -4,9 +4,6 @@
 
 #include "ProgramFixture.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-
 class SalesTest : public ProgramTest {
 protected:
     void SetUp() override
@@ -18,14 +15,5 @@ protected:
         app::CurrentFirmId = 1;
         fSetings->cbxOnlythisCash->SetChecked(false);
         fSetings->cbxOnlythisF->SetChecked(false);
-    }
-
-    // A key pressed and released on `target`, through the form's key routing.
-    static void PressKey(QWidget* target, int key, const QString& text)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-        QApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-        QApplication::sendEvent(target, &release);
     }
 };

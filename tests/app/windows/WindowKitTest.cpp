@@ -111,6 +111,31 @@ TEST(WindowKit, AnAnchoredGridFollowsItsWindow)
     EXPECT_EQ(button->geometry(), QRect(500, 475, 80, 20));
 }
 
+TEST(WindowKit, GridKeysRunTheirActionsAndAreTakenOthersPass)
+{
+    const struct {
+        QChar key;
+        const char* ran;
+        bool taken;
+    } cases[] = {{QLatin1Char('\x1b'), "escape", true},
+                 {QLatin1Char('\r'), "enter", true},
+                 {QLatin1Char('\t'), "tab", true},
+                 {QLatin1Char('a'), "", false},
+                 {QLatin1Char(' '), "", false}};
+    for (const auto& c : cases) {
+        QString ran;
+        QChar key = c.key;
+        HandleGridKeys(key, {[&] { ran = QStringLiteral("escape"); }, [&] { ran = QStringLiteral("enter"); },
+                             [&] { ran = QStringLiteral("tab"); }});
+        EXPECT_EQ(ran, QString::fromLatin1(c.ran));
+        EXPECT_EQ(key.isNull(), c.taken);
+    }
+    // A key without an action is still taken: the grid must not act on it itself.
+    QChar tab = QLatin1Char('\t');
+    HandleGridKeys(tab, {});
+    EXPECT_TRUE(tab.isNull());
+}
+
 TEST(WindowKit, LikeLiteralBracketsEveryWildcard)
 {
     EXPECT_EQ(LikeLiteral(QStringLiteral("a*b?c#d[e]")), QStringLiteral("a[*]b[?]c[#]d[[]e]"));
