@@ -12,6 +12,7 @@
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSetings.h"
 #include "controls/FlatButton.h"
+#include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
@@ -20,6 +21,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QStringList>
 #include <QFontMetrics>
 #include <functional>
 #include <optional>
@@ -69,6 +71,22 @@ const char* const kFirstLotSql =
     "AND delivery_detail.sale_price=:price AND delivery_detail.service=:service "
     "AND [delivery_quantity]-Nz([SumSaleQuty],0)>0\n"
     "ORDER BY delivery_detail.id;";
+
+// Every lot in stock with the article it is of, in the order the lots were delivered.
+const char* const kLotsInStockSql =
+    "SELECT delivery_detail.article_code, delivery_detail.article_name, delivery_detail.sale_price, "
+    "delivery_detail.service, delivery_detail.producer\n"
+    "FROM delivery_detail LEFT JOIN MyQuty ON delivery_detail.id=MyQuty.delivery_detail_id\n"
+    "WHERE [delivery_quantity]-Nz([SumSaleQuty],0)>0\n"
+    "ORDER BY delivery_detail.id;";
+
+// What tells one per-article row from another: code, name, sale price and labour mark.
+QString ArticleKey(TDataSet* row)
+{
+    return QStringList{F(row, "article_code")->AsString(), F(row, "article_name")->AsString(),
+                       F(row, "sale_price")->AsString(), F(row, "service")->AsBoolean() ? QStringLiteral("1") : QString()}
+        .join(QChar(0x1f));
+}
 
 // The first lot in stock of the article a per-article row stands for: code, name, sale price and
 // labour mark equal to the row's, compared as the database compares them (no prefix, no
@@ -214,6 +232,15 @@ TfSearch::TfSearch(QWidget* parent) : TForm(parent)
     // The room is known once the grid has laid out its row indicator and bars.
     new TResizeWatch(DBGrid1->viewport(), [this] { FitNameColumn(); });
     PaintStockColours(DBGrid1);
+    // The per-article rows have no supplier of their own: the column shows their first lot's.
+    DBGrid1->OnDrawColumnCell = [this, paint = DBGrid1->OnDrawColumnCell](QObject* sender, const QRect& rect,
+                                                                        int dataCol, TColumn* column,
+                                                                        TGridDrawState state) {
+        paint(sender, rect, dataCol, column, state);
+        if (app::PerArticle && column && column->FieldName() == QLatin1String("producer"))
+            DBGrid1->Canvas().TextRect(rect.adjusted(2, 0, -2, 0), ArticleSupplier(),
+                                       int(Qt::AlignLeft | Qt::AlignVCenter));
+    };
 
     lblWarning = Place<TLabel>(this, "lblWarning", QString(), 8, 396, 330, 18);
     QFont bold = lblWarning->font();
@@ -269,7 +296,28 @@ void TfSearch::SwitchView()
         DBGrid1->Columns()[column]->SetVisible(!app::PerArticle);
     app::CurrentStockDataSet = app::PerArticle ? DM->tblFiFoQuery : DM->tblArticleTotalQuery;
     DM->srcArticleTotalQuery->SetDataSet(app::CurrentStockDataSet);
+    ReadArticleSuppliers();
     FitNameColumn();
+}
+
+void TfSearch::ReadArticleSuppliers()
+{
+    articleSuppliers_.clear();
+    if (!app::PerArticle || !DM->VantelDataBase->Connected()) return;
+    TDaoTable* lots = DM->OpenQuery(QString::fromLatin1(kLotsInStockSql));
+    // The first lot of an article is the one a pick takes.
+    for (lots->First(); !lots->Eof(); lots->Next()) {
+        const QString key = ArticleKey(lots);
+        if (!articleSuppliers_.contains(key)) articleSuppliers_.insert(key, F(lots, "producer")->AsString());
+    }
+    lots->Close();
+}
+
+QString TfSearch::ArticleSupplier() const
+{
+    TDataSet* view = DM->tblFiFoQuery;
+    if (!app::PerArticle || !view->Active() || view->IsEmpty()) return {};
+    return articleSuppliers_.value(ArticleKey(view));
 }
 
 void TfSearch::FitNameColumn()

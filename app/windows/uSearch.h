@@ -5,6 +5,9 @@
 
 #include "platform/toolkit/gui/Form.h"
 
+#include <QHash>
+#include <QString>
+
 class TDBGrid;
 class TColumn;
 class TEdit;
@@ -29,6 +32,9 @@ public:
     // The view that follows the per-article flag: column titles and columns shown, and the
     // dataset the grid and the pick read.
     void SwitchView();
+    // The supplier the per-article view shows in its "Доставчик" column for its current row: that
+    // of the lot a pick would take (the first delivered with stock). Empty in the other view.
+    QString ArticleSupplier() const;
 
     // --- handlers ------------------------------------------------------------------------------
     void FormActivate(QObject* sender);
@@ -59,6 +65,9 @@ public:
     TButton* bCancel = nullptr;
 
 private:
+    // The suppliers of the per-article rows read again from the lots in stock.
+    void ReadArticleSuppliers();
+    QHash<QString, QString> articleSuppliers_;
     // The name column takes the room the other shown columns leave.
     void FitNameColumn();
     void ShowWarningLabel();

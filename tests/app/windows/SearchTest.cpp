@@ -7,6 +7,7 @@
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/DBGrid.h"
 
+#include <QImage>
 #include <optional>
 
 namespace {
@@ -181,6 +182,53 @@ TEST_F(SearchTest, APickPerArticleTakesTheFirstDeliveredLotOfExactlyThatArticle)
         EXPECT_EQ(Rows(QStringLiteral("SELECT printf('%g', sale_price) FROM sale_detail WHERE sale_id=%1").arg(order)),
                   (TRows{{QString::number(c.price)}}));
     }
+}
+
+TEST_F(SearchTest, ThePerArticleViewShowsTheSupplierOfTheLotAPickTakes)
+{
+    const struct {
+        const char* name;
+        std::vector<std::pair<int, double>> sold;
+        const char* code;
+        const char* supplier;
+    } cases[] = {
+        {"the first F1 lot's", {}, "F1", "Bosch"},
+        {"the next delivery's once the first is sold out", {{2, 5}}, "F1", "Mann"},
+        {"F10's own", {}, "F10", "Bosch"},
+        {"labour without one", {}, "L1", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Execute(QStringLiteral("DELETE FROM sale_detail"));
+        ClearOrders();
+        for (const auto& [lot, quantity] : c.sold) Sell(lot, quantity);
+        NewOrder();
+        fCarVantel->popAppendClick(nullptr);
+        QString supplier = QStringLiteral("?");
+        QImage cell;
+        Lookup([&] {
+            PerArticleView();
+            if (!GoToArticle(QString::fromLatin1(c.code), c.code[0] == 'L' ? 30 : 12.5)) return;
+            supplier = fSearch->ArticleSupplier();
+            // The column is painted with it.
+            TDBGrid* grid = fSearch->DBGrid1;
+            const QImage shot = grid->viewport()->grab().toImage();
+            const QModelIndex index = grid->model()->index(grid->currentIndex().row(), 7);
+            cell = shot.copy(grid->visualRect(index));
+            fSearch->Close();
+        });
+        EXPECT_EQ(supplier, QString::fromUtf8(c.supplier));
+        ASSERT_FALSE(cell.isNull());
+        // Text is what differs from the cell's background, selected or not.
+        const QRgb background = cell.pixel(1, cell.height() / 2);
+        int inked = 0;
+        for (int y = 2; y < cell.height() - 2; ++y)
+            for (int x = 2; x < cell.width() - 2; ++x) inked += cell.pixel(x, y) != background ? 1 : 0;
+        EXPECT_EQ(inked > 0, *c.supplier != 0) << inked;
+    }
+    // The other view shows the lot's own.
+    fSearch->rbtAllDelivery->SetChecked(true);
+    EXPECT_TRUE(fSearch->ArticleSupplier().isEmpty());
 }
 
 TEST_F(SearchTest, AnArticleWithNoLotLeftIsRefusedAndTheLineIsLeftAsItWas)
