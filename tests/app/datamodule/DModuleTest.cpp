@@ -67,6 +67,16 @@ protected:
     }
     static QString Get(TDataSet* d, const char* field) { return d->FieldByName(QString::fromUtf8(field))->AsString(); }
 
+    // A line of the current order at the price and quantity, posted.
+    void PostLine(const char* price, const char* quantity)
+    {
+        dm.tblSaleDetail->Append();
+        Set(dm.tblSaleDetail, "sale_id", Get(dm.tblSale, "id"));
+        Set(dm.tblSaleDetail, "sale_price", QString::fromLatin1(price));
+        Set(dm.tblSaleDetail, "sale_quantity", QString::fromLatin1(quantity));
+        dm.tblSaleDetail->Post();
+    }
+
     // A firm, an order of it, a store and a delivery with one lot, all posted.
     void MakeOrderAndDelivery()
     {
@@ -266,11 +276,7 @@ TEST_F(DModuleTest, AnOrderLineWithoutADiscountStoresNoneAndCountsInTheTotals)
     for (const bool ready : {true, false}) {
         SCOPED_TRACE(ready);
         app::MainFormReady = ready;
-        dm.tblSaleDetail->Append();
-        Set(dm.tblSaleDetail, "sale_id", Get(dm.tblSale, "id"));
-        Set(dm.tblSaleDetail, "sale_price", QStringLiteral("10"));
-        Set(dm.tblSaleDetail, "sale_quantity", QStringLiteral("2"));
-        dm.tblSaleDetail->Post();
+        PostLine("10", "2");
     }
     dm.tblSaleDetail->Requery();
     for (dm.tblSaleDetail->First(); !dm.tblSaleDetail->Eof(); dm.tblSaleDetail->Next()) {
@@ -316,11 +322,7 @@ TEST_F(DModuleTest, BeforeTheMainWindowIsShownAnOrderLineIsNotStamped)
 {
     MakeOrderAndDelivery();
     app::MainFormReady = false;
-    dm.tblSaleDetail->Append();
-    Set(dm.tblSaleDetail, "sale_id", Get(dm.tblSale, "id"));
-    Set(dm.tblSaleDetail, "sale_price", QStringLiteral("10"));
-    Set(dm.tblSaleDetail, "sale_quantity", QStringLiteral("2"));
-    dm.tblSaleDetail->Post();
+    PostLine("10", "2");
     EXPECT_TRUE(dm.tblSaleDetail->FieldByName(QStringLiteral("total_sale_sum"))->IsNull());
     EXPECT_TRUE(dm.tblSaleDetail->FieldByName(QStringLiteral("seller_id"))->IsNull());
 }
