@@ -489,17 +489,15 @@ void DayInTheShopTest::MechanicsPay()
         w.bSaveClick(nullptr);
         EXPECT_EQ(w.cbxNames->Text(), kMechanic);
 
+        // The base salary paid today: the grid has no date column, the row is paid today.
         DM->tblEmployeeWork->Append();
         Set(DM->tblEmployeeWork, "payment", 300.0);
-        Set(DM->tblEmployeeWork, "payment_date", TVariant(Date()));
-        Set(DM->tblEmployeeWork, "payed", true);
         DM->tblEmployeeWork->Post();
 
         w.edUpDelivery->SetText(QStringLiteral("40"));
         w.cbUpDelivery->SetChecked(true);
         DM->tblEmployeePayment->Append();
         Set(DM->tblEmployeePayment, "payment_date", TVariant(Date()));
-        Set(DM->tblEmployeePayment, "payed", true);
         w.DBGrid3EditButtonClick(nullptr);
         EXPECT_TRUE(fArticlesWork->RadioButton2->Checked());
         EXPECT_TRUE(GoTo(DM->tblQueryEmploeeWork, "article_code", QStringLiteral("S400")));
@@ -711,8 +709,9 @@ void DayInTheShopTest::CheckRows()
     EXPECT_EQ(Rows("SELECT employee_id, work, printf('%.2f', work_price), printf('%.2f', payment), payed, cashbox_num "
                    "FROM employee_payment"),
               (TRows{{"1", "Смяна на масло", "60.00", "24.00", "-1", "1"}}));
-    EXPECT_EQ(Rows("SELECT employee_id, printf('%.2f', payment), payed, cashbox_num FROM employee_working"),
-              (TRows{{"1", "300.00", "-1", "1"}}));
+    const QString today = QString::number(Date(), 'f', 1);
+    EXPECT_EQ(Rows("SELECT employee_id, printf('%.2f', payment), payed, cashbox_num, payment_date FROM employee_working"),
+              (TRows{{"1", "300.00", "-1", "1", today}}));
     EXPECT_EQ(Rows("SELECT printf('%.2f', take), name, cashbox_num FROM takings"),
               (TRows{{"1000.00", "Иван Колев", "1"}}));
     EXPECT_EQ(Rows("SELECT printf('%.2f', give), name, cashbox_num FROM give_in"),
