@@ -15,6 +15,7 @@
 #include "app/windows/uArticlesWork.h"
 #include "app/windows/uCars.h"
 #include "app/windows/uCasheBox.h"
+#include "app/windows/uCashFinish.h"
 #include "app/windows/uClients.h"
 #include "app/windows/uDebit.h"
 #include "app/windows/uDeliverySearchForm.h"
@@ -31,6 +32,7 @@
 #include "platform/toolkit/gui/TreeView.h"
 #include "support/RunTool.h"
 
+#include <QDate>
 #include <QDir>
 #include <QTest>
 #include <map>
@@ -316,6 +318,7 @@ void DayInTheShopTest::OwnFirm()
     fCarVantel->N10Click(nullptr);
     EXPECT_EQ(app::CurrentFirmId, 1);
     EXPECT_EQ(fSetings->eFirmName->Text(), kFirm);
+    EXPECT_EQ(fCarVantel->DBTName->Caption(), kFirm);
 }
 
 void DayInTheShopTest::StoreAndDelivery()
@@ -390,9 +393,17 @@ void DayInTheShopTest::FirstOrder()
     ChangeLine("discount", 10);
     PickLine(4, kOil, true);
     PickLine(1.5, kLabour, false);
-    DM->tblSaleTotalQuery->Requery();
     EXPECT_EQ(Totals(), QStringLiteral("177.00|35.40|212.40"));
 
+    // The client first takes a pro-forma; its preview finishes the order on the way.
+    ASSERT_EQ(fCarVantel->fbtView->Caption(), QStringLiteral("&Преглед проформа"));
+    PreviewTo("03-pro-forma.pdf", [] { fCarVantel->fbtView->Click(); });
+    EXPECT_TRUE(fCarVantel->cbxFinnished->Checked());
+    EXPECT_TRUE(app::OrderLocked);
+
+    // Then asks for an invoice: the order is opened again and finished as one.
+    fCarVantel->Rollback1Click(nullptr);
+    ASSERT_FALSE(app::OrderLocked);
     fCarVantel->cbxInvoice->SetChecked(true);
     host_.AnswerQuestion(kToInvoice, mrYes);
     host_.ClearShown();
@@ -552,6 +563,29 @@ void DayInTheShopTest::CashBox()
         return mrCancel;
     });
     fCarVantel->fbtSafeClick(nullptr);
+
+    // Opened again, the closed day shows what it closed with.
+    host_.OnForm(QStringLiteral("fCasheBox"), [](TForm&) {
+        TfCasheBox& box = *fCasheBox;
+        box.bDailyClick(nullptr);
+        EXPECT_EQ(QStringList({box.eTakeTotal->Text(), box.eGiveTotal->Text(), box.eOldBalance->Text(),
+                               box.eNewBalance->Text()})
+                      .join(QLatin1Char('|')),
+                  QStringLiteral("1168|930|0|238.00"));
+        EXPECT_TRUE(box.lblLastFinished->Caption().contains(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))))
+            << box.lblLastFinished->Caption().toStdString();
+        return mrCancel;
+    });
+    fCarVantel->fbtSafeClick(nullptr);
+
+    host_.OnForm(QStringLiteral("fCashFinish"), [this](TForm& form) {
+        TDataSet* closings = static_cast<TfCashFinish&>(form).DBGrid1->DataSet();
+        EXPECT_EQ(closings->RecordCount(), 1);
+        EXPECT_EQ(closings->FieldByName(QStringLiteral("All_calculation"))->AsFloat(), 238.0);
+        Shot(&form, "07-cash-closings");
+        return mrCancel;
+    });
+    fCarVantel->CashFinish1Click(nullptr);
 }
 
 void DayInTheShopTest::ProfitAndSearches()
@@ -585,6 +619,9 @@ void DayInTheShopTest::ProfitAndSearches()
     fCarVantel->Find1Click(nullptr);
     EXPECT_EQ(ShownOrder(), order1_);
     EXPECT_EQ(fCarVantel->dbeCarNumber->Text(), kCar);
+    EXPECT_EQ(Totals(), QStringLiteral("177.00|35.40|212.40"));
+    EXPECT_EQ(DM->tblSaleDetail->RecordCount(), 3);
+    EXPECT_TRUE(app::OrderLocked);
 
     // The stores window searches only while old data is not being changed.
     fSetings->cbChangeSaleData->SetChecked(false);
@@ -741,6 +778,10 @@ void DayInTheShopTest::CheckPrintouts()
           "Сума : 177.00", "ДДС 20% : 35.40", "Всичко : 212.40", "Словом : Двеста и дванадесет лева и 40 стотинки",
           "IBAN : BG18FINV91501014771636"},
          {"КОПИЕ", "ПРОФОРМА"}},
+        {"03-pro-forma.pdf",
+         {"ПРОФОРМА", "№ 0000000001.", "Георги Георгиев", "Сума : 177.00", "ДДС 20% : 35.40", "Всичко : 212.40",
+          "Словом : Двеста и дванадесет лева и 40 стотинки"},
+         {"ОРИГИНАЛ", "КОПИЕ"}},
         {"03-invoice-copy.pdf", {"КОПИЕ", "№ 0000000001.", "Всичко : 212.40"}, {"ОРИГИНАЛ"}},
         {"03-order-sheet.pdf",
          {"Поръчка", "№ 0000000001.", "Автомобил № CA1234AB", "Клиент тел./fax : 0888123456", "Всичко : 212.40"},
