@@ -257,6 +257,15 @@ protected:
         Set(DM->tblSaleDetail, field, value);
         DM->tblSaleDetail->Post();
     }
+    // The payment kind chosen in its combo.
+    static void ChoosePayment(int item)
+    {
+        TDBComboBox* kind = fCarVantel->DBC_tax_kind;
+        kind->setFocus();
+        kind->setCurrentIndex(item);
+        emit kind->activated(item);
+        fCarVantel->dbeCarNumber->setFocus();
+    }
     void GoToOrder(qint32 id)
     {
         DM->tblSale->SetKeyFields(QStringLiteral("id"));
@@ -404,6 +413,7 @@ void DayInTheShopTest::FirstOrder()
     // Then asks for an invoice: the order is opened again and finished as one.
     fCarVantel->Rollback1Click(nullptr);
     ASSERT_FALSE(app::OrderLocked);
+    ChoosePayment(1);  // "по банка"
     fCarVantel->cbxInvoice->SetChecked(true);
     host_.AnswerQuestion(kToInvoice, mrYes);
     host_.ClearShown();
@@ -463,6 +473,7 @@ void DayInTheShopTest::SecondOrder()
     Shot(fCarVantel, "04-order-short");
 
     ChangeLine("sale_quantity", 2);
+    ChoosePayment(0);  // "в брой"
     host_.ClearShown();
     fCarVantel->Commit1Click(nullptr);
     EXPECT_TRUE(Shown(kFinished));
@@ -740,6 +751,7 @@ void DayInTheShopTest::CheckRows()
                    "s.invoice_annul = 0), 0)) FROM delivery_detail d ORDER BY d.id"),
               stock);
 
+    EXPECT_EQ(Rows("SELECT coalesce(piment_type, '') FROM sale ORDER BY id"), (TRows{{"по банка"}, {"в брой"}, {""}}));
     EXPECT_EQ(Rows("SELECT car_number, mark FROM car"), (TRows{{kCar, "Opel"}}));
     EXPECT_EQ(Rows("SELECT name, phone FROM client"), (TRows{{kClient, "0888123456"}}));
     EXPECT_EQ(Rows("SELECT employee_name, job FROM employee"), (TRows{{kMechanic, "Монтьор"}}));
@@ -776,7 +788,7 @@ void DayInTheShopTest::CheckPrintouts()
          {"Фактура", "ОРИГИНАЛ", "№ 0000000001.", "Вантел Сервиз ООД", "Петър Петров", "111222333",
           "София, бул. Витоша 10", "Георги Георгиев", "Маслен филтър", "Масло 5W30", "Смяна на масло",
           "Сума : 177.00", "ДДС 20% : 35.40", "Всичко : 212.40", "Словом : Двеста и дванадесет лева и 40 стотинки",
-          "IBAN : BG18FINV91501014771636"},
+          "IBAN : BG18FINV91501014771636", "Вид плащане : по банка"},
          {"КОПИЕ", "ПРОФОРМА"}},
         {"03-pro-forma.pdf",
          {"ПРОФОРМА", "№ 0000000001.", "Георги Георгиев", "Сума : 177.00", "ДДС 20% : 35.40", "Всичко : 212.40",
@@ -792,7 +804,7 @@ void DayInTheShopTest::CheckPrintouts()
          {}},
         {"04-pro-forma.pdf",
          {"ПРОФОРМА", "№ 0000000002.", "Накладки предни", "Сума : 140.00", "ДДС 20% : 28.00", "Всичко : 168.00",
-          "Словом : Сто шестдесет и осем лева и 0 стотинки"},
+          "Словом : Сто шестдесет и осем лева и 0 стотинки", "Вид плащане : в брой"},
          {"ОРИГИНАЛ"}},
         {"07-cash-journal.pdf",
          {"Отчет за каса № 1", "Платени от Иван Колев", "Платени на Електроснабдяване", "Поръчка номер 2",
