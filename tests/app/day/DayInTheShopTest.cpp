@@ -298,7 +298,8 @@ void DayInTheShopTest::FirstStart()
         box->SetChecked(true);
     fSetings->cbxCashBoxNum->SetText(QStringLiteral("1"));
     fPasswordDlg->SaveSettings();
-    EXPECT_TRUE(SettingsBytes().contains("UpEmploee=40"));
+    for (const char* line : {"CurrentCasheBox=1\r\n", "Messages=Yes\r\n", "ShowUPayed=Yes\r\n", "UpEmploee=40\r\n"})
+        EXPECT_TRUE(SettingsBytes().contains(line)) << line;
 }
 
 // --- 2. own firm, store, delivery -----------------------------------------------------------
@@ -695,6 +696,10 @@ void DayInTheShopTest::Exit()
     EXPECT_TRUE(fCarVantel->CloseQuery());
     fCarVantel->Hide();
     Stop();
+    // The settings leave with the day's firm.
+    for (const QString& line : {QStringLiteral("CurrentFirm=") + kFirm, QStringLiteral("CurrentFirmID=1"),
+                                QStringLiteral("OnlyForThisFirm=Yes")})
+        EXPECT_TRUE(QString::fromUtf8(SettingsBytes()).contains(line + QStringLiteral("\r\n"))) << line.toStdString();
 }
 
 // --- afterwards -------------------------------------------------------------------------------
