@@ -184,14 +184,21 @@ void BM_SavedTotalsTranslatedVersusHandWritten(benchmark::State& state)
     auto store = dao::Store::Open({TheShop().path, false, true, QString::fromLatin1(shopschema::kDatabasePassword)});
     const QString sale = jet::Translate(*store->FindQuery(QStringLiteral("QCasheSaleTotal")), *store).sql;
     const QString delivery = jet::Translate(*store->FindQuery(QStringLiteral("QCasheDeliveryTotal")), *store).sql;
+    const auto translatedTotals = [&] { return Run(store->Db(), sale, from, to) + Run(store->Db(), delivery, from, to); };
+    const auto handTotals = [&] {
+        return Run(store->Db(), QString::fromLatin1(kSaleTotalByHand), from, to) +
+               Run(store->Db(), QString::fromLatin1(kDeliveryTotalByHand), from, to);
+    };
+    // Once untimed: the first reader of a freshly opened file pays for mapping its pages.
+    translatedTotals();
+    handTotals();
     using Clock = bench::CpuClock;
     Clock::duration translated{}, hand{};
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        const double a = Run(store->Db(), sale, from, to) + Run(store->Db(), delivery, from, to);
+        const double a = translatedTotals();
         const auto t1 = Clock::now();
-        const double b = Run(store->Db(), QString::fromLatin1(kSaleTotalByHand), from, to) +
-                         Run(store->Db(), QString::fromLatin1(kDeliveryTotalByHand), from, to);
+        const double b = handTotals();
         const auto t2 = Clock::now();
         if (std::abs(a - b) > 0.01) state.SkipWithError("the translated totals differ from the hand-written ones");
         translated += t1 - t0;
@@ -248,16 +255,22 @@ void BM_PeriodOpeningVersusHandWritten(benchmark::State& state)
     dm.VantelDataBase->SetDatabase(TheShop().path);
     dm.VantelDataBase->SetConnected(true);
     auto store = dao::Store::Open({TheShop().path, false, true, QString::fromLatin1(shopschema::kDatabasePassword)});
+    const auto handRows = [&] {
+        double rows = Run(store->Db(), QString::fromLatin1(kSaleTotalByHand), from, to) +
+                      Run(store->Db(), QString::fromLatin1(kDeliveryTotalByHand), from, to);
+        for (const char* sql : kRowsByHand) rows += Run(store->Db(), QString::fromLatin1(sql), from, to);
+        return rows;
+    };
+    // Once untimed: the first reader of a freshly opened file pays for mapping its pages.
+    OpenPeriod(dm, from, to);
+    handRows();
     using Clock = bench::CpuClock;
     Clock::duration opening{}, hand{};
     for (auto _ : state) {
         const auto t0 = Clock::now();
         benchmark::DoNotOptimize(OpenPeriod(dm, from, to));
         const auto t1 = Clock::now();
-        double rows = Run(store->Db(), QString::fromLatin1(kSaleTotalByHand), from, to) +
-                      Run(store->Db(), QString::fromLatin1(kDeliveryTotalByHand), from, to);
-        for (const char* sql : kRowsByHand) rows += Run(store->Db(), QString::fromLatin1(sql), from, to);
-        benchmark::DoNotOptimize(rows);
+        benchmark::DoNotOptimize(handRows());
         const auto t2 = Clock::now();
         opening += t1 - t0;
         hand += t2 - t1;
