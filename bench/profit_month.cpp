@@ -2,7 +2,8 @@
 // the window runs them (its two statements through TDaoTable, the first screen of lines read as
 // the grid reads them), against the same list (every row stepped) and total written by hand in
 // SQLite SQL, in the same run; the window's whole list and total are checked against them. The
-// window runs both on every opening; the goal is a ratio of at most 1.5.
+// window runs both on every opening; the goal is a ratio of at most 1.5. Times are this thread's
+// processor time.
 // Sizes: --orders=N (default keeps the run short; the full size is --orders=100000).
 
 #include "BenchSupport.h"
@@ -149,11 +150,8 @@ void BM_ProfitMonthVersusHandWritten(benchmark::State& state)
     const QString from = FormatDateTime(QStringLiteral("dd/MM/yyyy"), kMonthStart);
     const QString to = FormatDateTime(QStringLiteral("dd/MM/yyyy"), kMonthEnd);
     auto store = dao::Store::Open({shop.path, false, true, QString::fromLatin1(shopschema::kDatabasePassword)});
-    using bench::Clock;
-    Clock::duration windowTime{}, handTime{};
     double listed = 0, total = 0;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
+    const auto runWindow = [&] {
         window.RunDebitQuery(QStringLiteral("0"), from, to);
         window.RunDebitSum(QStringLiteral("0"), from, to);
         // The grid reads the rows it shows.
@@ -162,10 +160,21 @@ void BM_ProfitMonthVersusHandWritten(benchmark::State& state)
         for (lines->First(); !lines->Eof() && shown < kRowsShown; lines->Next(), ++shown)
             benchmark::DoNotOptimize(lines->FieldByName(QStringLiteral("DebitSum"))->AsFloat());
         total = dm.tblDebSum->FieldByName(QStringLiteral("OK"))->AsFloat();
-        const auto t1 = Clock::now();
-        const auto hand = ByHand(store->Db(), kLinesByHand, 13);
-        benchmark::DoNotOptimize(hand);
+    };
+    const auto runByHand = [&] {
+        benchmark::DoNotOptimize(ByHand(store->Db(), kLinesByHand, 13));
         benchmark::DoNotOptimize(ByHand(store->Db(), kTotalByHand, 0));
+    };
+    // Once untimed: the first reader of a freshly opened file pays for mapping its pages.
+    runWindow();
+    runByHand();
+    using Clock = bench::CpuClock;
+    Clock::duration windowTime{}, handTime{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        runWindow();
+        const auto t1 = Clock::now();
+        runByHand();
         const auto t2 = Clock::now();
         windowTime += t1 - t0;
         handTime += t2 - t1;

@@ -216,7 +216,7 @@ namespace {
 
 // Copies beyond this many cells go to a temporary table: SQLite fills one faster than memory
 // grows to hold them, and a small copy is read back faster from memory.
-constexpr size_t kCopyCellsInMemory = 1 << 16;
+constexpr size_t kCopyCellsInMemory = 1 << 12;
 
 // The statement that puts one copied row into the copy's table: its key, then its cells.
 QString CopyInsertSql(const RecordsetSource& copy)

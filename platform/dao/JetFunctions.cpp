@@ -461,9 +461,21 @@ bool IsDigitPattern(const QString& format)
         && !format.contains(u';');
 }
 
-// The last numbers formatted with a digit pattern. A saved query that names a formatted total in
-// its other columns has each mention written out again, so one row formats the same number
-// several times over.
+// Whether a number formatted so reads the same whatever the settings (no date or time in it).
+bool DependsOnNumberAlone(const QString& format)
+{
+    if (IsDigitPattern(format))
+        return true;
+    const QString name = format.trimmed();
+    for (const char* named : {"Fixed", "Standard", "Percent", "General Number"})
+        if (name.compare(QLatin1String(named), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// The last numbers formatted with a pattern of digits or a named number format. A query that
+// names a formatted value in its other columns has each mention written out again, so one row
+// formats the same number several times over.
 class RecentFormats {
 public:
     const QByteArray* Find(double value, const char* format, int bytes) const
@@ -492,7 +504,7 @@ private:
     size_t next_ = 0;
 };
 
-// A number formatted with a digit pattern, from the recent results when it was formatted just now.
+// A number formatted without dates, from the recent results when it was formatted just now.
 bool FormatRecentNumber(sqlite3_context* ctx, sqlite3_value* value, sqlite3_value* format)
 {
     const int type = sqlite3_value_type(value);
@@ -507,7 +519,7 @@ bool FormatRecentNumber(sqlite3_context* ctx, sqlite3_value* value, sqlite3_valu
         return true;
     }
     const QString patternText = QString::fromUtf8(pattern, bytes);
-    if (!IsDigitPattern(patternText))
+    if (!DependsOnNumberAlone(patternText))
         return false;
     QByteArray text = FormatNumber(number, patternText).toUtf8();
     sqlite3_result_text(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);

@@ -82,7 +82,7 @@ TEST(JetFunctionsTest, RepeatedFormatsInOneQueryGiveFormatsOwnText)
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
     jet::RegisterFunctions(db);
-    const char* const formats[] = {"0.00", "0", "#,##0.0", "0.00%", "000", "Fixed"};
+    const char* const formats[] = {"0.00", "0", "#,##0.0", "0.00%", "000", "Fixed", "standard", "General Number"};
     const double values[] = {2.675, -0.125, 1234567.5, 0, -0.0, 7, 2.675};
     QString sql = QStringLiteral("SELECT ");
     std::vector<QString> expected;
