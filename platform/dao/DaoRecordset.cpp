@@ -120,6 +120,20 @@ struct RecordsetSource {
     QStringList copyNames;                // and its quoted column names after the base key
     int maxRecords = 0;
 
+    // rowsSql narrowed to the row keys between the two bound after the parameters, in key order;
+    // made again only when the rows are read from elsewhere.
+    const QString& KeyRangeSql() const
+    {
+        if (keyRangeRows_ != rowsSql || keyRangeKey_ != rowKey) {
+            const int first = int(params.size()) + 1;
+            keyRangeSql_ = QStringLiteral("%1 WHERE %2 BETWEEN ?%3 AND ?%4 ORDER BY %2").arg(rowsSql, rowKey).arg(first).arg(first + 1);
+            keyRangeRows_ = rowsSql;
+            keyRangeKey_ = rowKey;
+        }
+        return keyRangeSql_;
+    }
+    mutable QString keyRangeSql_, keyRangeRows_, keyRangeKey_;
+
     // The rows of a copy in memory, keyed 1 to n, in their order.
     bool InMemory() const { return kind == Kind::TempRows && copy; }
     const TVariant* CopiedRow(qint64 key) const { return copy->cells.data() + size_t(key - 1) * copy->width + 1; }
@@ -639,10 +653,7 @@ void Recordset::FetchWindow(qint64 position) const
         windowState_[size_t(at)] = 1;
     };
     if (ascending && n > 0 && slice[n - 1] - slice[0] < 4 * n) {
-        SqlStatement& s = store.Cached(QStringLiteral("%1 WHERE %2 BETWEEN ?%3 AND ?%4 ORDER BY %2")
-                                           .arg(source_->rowsSql, source_->rowKey)
-                                           .arg(firstKey)
-                                           .arg(firstKey + 1));
+        SqlStatement& s = store.Cached(source_->KeyRangeSql());
         ResetOnExit reset{s};
         source_->BindParams(s);
         s.BindKey(firstKey, slice[0]);
@@ -1461,7 +1472,7 @@ void Recordset::Insert()
         if (included[i])
             values.push_back(editBuffer_[i]);
     qint64 key = 0;
-    WriteAtOnce(store, [&] {
+    WriteStatement(store, [&] {
         SqlStatement& s = store.Cached(sql);
         ResetOnExit reset{s};
         for (size_t i = 0; i < values.size(); ++i)

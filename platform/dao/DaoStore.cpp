@@ -1020,11 +1020,16 @@ SqlStatement& Store::Cached(const QString& sql)
 
 bool Store::InTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }
 
-void Store::BeginWrite()
+void Store::CheckWritable() const
 {
     CheckOpen();
     if (readOnly_)
         Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+}
+
+void Store::BeginWrite()
+{
+    CheckWritable();
     LeaveSharedRead();
     Run(InTransaction() ? QStringLiteral("SAVEPOINT dao_write") : QStringLiteral("BEGIN IMMEDIATE"));
 }

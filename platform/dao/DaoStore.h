@@ -159,6 +159,8 @@ public:
     void ForgetStatements(const QString& naming);
     // One write: its own transaction, or a savepoint inside an open one.
     void BeginWrite();
+    // Raises 3027 on a read-only database.
+    void CheckWritable() const;
     void Commit();
     void Rollback();
     // A transaction the caller holds over many writes; each write inside it is a savepoint.
@@ -247,6 +249,25 @@ void WriteAtOnce(Store& store, Change&& change)
         store.Rollback();
         throw;
     }
+}
+
+// Runs `change`, a single statement, as one write of the store. Inside a transaction already
+// held the statement is all or nothing by itself and takes no savepoint of its own.
+template <class Change>
+void WriteStatement(Store& store, Change&& change)
+{
+    if (!store.InTransaction() || store.InSharedRead()) {
+        WriteAtOnce(store, std::forward<Change>(change));
+        return;
+    }
+    store.CheckWritable();
+    try {
+        change();
+    } catch (...) {
+        store.Touch();
+        throw;
+    }
+    store.Touch();
 }
 
 // The row key in a bookmark: four bytes, little-endian.

@@ -315,6 +315,42 @@ TEST_F(DaoRecordsetTest, ATransactionKeepsItsWritesTogetherOrNone)
     EXPECT_EQ(ErrorOf([&] { db->Rollback(); }), errCommitWithoutBegin);
 }
 
+// Inside a transaction, a row the engine refuses is left out alone: the rows written before it
+// stay in the transaction, which can still be committed or rolled back whole.
+TEST_F(DaoRecordsetTest, ARefusedRowInATransactionLeavesTheOthersStanding)
+{
+    auto parts = db->TableDefs()[QStringLiteral("parts")];
+    auto unique = parts->CreateIndex(QStringLiteral("OneNote"));
+    unique->Fields().Append(unique->CreateField(QStringLiteral("note")));
+    unique->SetUnique(true);
+    parts->Indexes().Append(unique);
+    auto add = [&](const char* name, const char* note) {
+        auto rs = Parts();
+        rs->AddNew();
+        Set(*rs, "name", TVariant(name));
+        Set(*rs, "note", TVariant(note));
+        rs->Update();
+    };
+    for (const bool commit : {true, false}) {
+        db->Execute(QStringLiteral("DELETE FROM parts WHERE note IS NOT NULL"));
+        db->BeginTrans();
+        add("Hub", "first");
+        EXPECT_EQ(ErrorOf([&] { add("Bearing", "first"); }), errDuplicateKey);
+        EXPECT_TRUE(db->InTransaction());
+        add("Seal", "second");
+        if (commit)
+            db->CommitTrans();
+        else
+            db->Rollback();
+        const QStringList expected = commit ? QStringList{"Hub", "Seal"} : QStringList{};
+        QStringList written;
+        for (const QString& name : Names(*Open()->OpenRecordset(QStringLiteral("parts"), dbOpenSnapshot)))
+            if (name == QLatin1String("Hub") || name == QLatin1String("Bearing") || name == QLatin1String("Seal"))
+                written << name;
+        EXPECT_EQ(written, expected) << (commit ? "committed" : "rolled back");
+    }
+}
+
 TEST_F(DaoRecordsetTest, EditAddNewAndDeleteWriteTheTableByKey)
 {
     auto rs = Parts();
