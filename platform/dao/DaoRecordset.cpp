@@ -19,6 +19,8 @@ const QString kSource = QStringLiteral("DAO.Recordset");
 // Rows read at once: few after a jump, more and more while the reading goes straight on.
 constexpr qint64 kSmallWindow = 32;
 constexpr qint64 kLargeWindow = 2048;
+// A search matching at most this many rows finds their positions by key.
+constexpr size_t kFewMatches = 64;
 constexpr int kInBatch = 32;
 
 // Every piece of SQL whose spelling is the engine's.
@@ -1141,13 +1143,24 @@ void Recordset::Find(const QString& criteria, int direction, bool fromStart)
         p = pos_ < 0 ? 0 : (currentDeleted_ ? pos_ : pos_ + 1);
     else
         p = pos_ >= count ? count - 1 : pos_ - 1;
-    for (; p >= 0 && p < count; p += direction) {
-        if (matching.count(keys_[size_t(p)])) {
-            LeaveEdit();
-            SetPosition(p);
-            noMatch_ = false;
-            return;
+    qint64 found = -1;
+    if (matching.size() <= kFewMatches) {
+        // A few rows match: their positions are looked up instead of every row's key.
+        for (const qint64 key : matching) {
+            const qint64 at = PositionOfKey(key);
+            if (at >= 0 && (direction > 0 ? at >= p : at <= p) && (found < 0 || (direction > 0 ? at < found : at > found)))
+                found = at;
         }
+    } else {
+        for (; p >= 0 && p < count && found < 0; p += direction)
+            if (matching.count(keys_[size_t(p)]))
+                found = p;
+    }
+    if (found >= 0) {
+        LeaveEdit();
+        SetPosition(found);
+        noMatch_ = false;
+        return;
     }
     noMatch_ = true;
 }

@@ -148,6 +148,40 @@ TEST_F(DaoRecordsetTest, TableTypeFollowsItsIndexAndSeeks)
     EXPECT_FALSE(rs->Restartable());
 }
 
+// In rows sorted against their keys, a search finds the same row whether few rows match it or
+// many.
+TEST_F(DaoRecordsetTest, FindsFollowTheSortWithFewOrManyMatches)
+{
+    for (int i = 0; i < 100; ++i)
+        db->Execute(QStringLiteral("INSERT INTO parts (name, qty) VALUES ('Bolt %1', %2)").arg(i, 2, 10, QLatin1Char('0')).arg(i % 7));
+    auto parts = Parts();
+    parts->SetSort(QStringLiteral("[name] DESC"));
+    auto rs = parts->OpenRecordset();
+    const QString many = QStringLiteral("[name] LIKE \"Bolt*\"");
+    const QString few = QStringLiteral("[qty] = 3 AND [name] LIKE \"Bolt 1*\"");
+    rs->FindFirst(many);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 99"));
+    rs->FindNext(many);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 98"));
+    rs->FindLast(many);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 00"));
+    rs->FindPrevious(many);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 01"));
+    rs->FindFirst(few);  // Bolt 10 and Bolt 17
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 17"));
+    rs->FindNext(few);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 10"));
+    rs->FindNext(few);
+    EXPECT_TRUE(rs->NoMatch());
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 10"));
+    rs->FindLast(few);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 10"));
+    rs->FindPrevious(few);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 17"));
+    rs->FindFirst(QStringLiteral("[name] = \"Bolt 42\""));
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 42"));
+}
+
 TEST_F(DaoRecordsetTest, FindsSearchFromWhereTheyShould)
 {
     for (int type : {int(dbOpenDynaset), int(dbOpenSnapshot)}) {
