@@ -1039,6 +1039,7 @@ void Store::BeginSharedRead()
     if (sharedReadDepth_++ == 0 && IsOpen() && !InTransaction()) {
         Run(QStringLiteral("BEGIN"));
         ownsSharedRead_ = true;
+        sharedReadRefreshed_ = false;
     }
 }
 
@@ -1053,6 +1054,7 @@ void Store::LeaveSharedRead()
     if (!ownsSharedRead_)
         return;
     ownsSharedRead_ = false;
+    sharedReadRefreshed_ = false;
     // Nothing was written in it: ending it cannot fail for want of a lock.
     if (IsOpen() && InTransaction())
         Run(QStringLiteral("COMMIT"));
@@ -1183,11 +1185,15 @@ void Store::RefreshCache()
 {
     if (!db_)
         return;
+    // Within a shared read no other connection can write: one look is enough.
+    if (ownsSharedRead_ && sharedReadRefreshed_)
+        return;
     SqlStatement& s = Cached(QStringLiteral("PRAGMA data_version"));
     qint64 version = dataVersion_;
     if (s.Step())
         version = sqlite3_column_int64(s.Get(), 0);
     s.Reset();
+    sharedReadRefreshed_ = ownsSharedRead_;
     if (version != dataVersion_) {
         dataVersion_ = version;
         ++epoch_;

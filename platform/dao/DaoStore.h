@@ -223,6 +223,7 @@ private:
     int tempTableCount_ = 0;
     int sharedReadDepth_ = 0;
     bool ownsSharedRead_ = false;
+    bool sharedReadRefreshed_ = false;  // the shared read has looked for others' changes
 };
 
 // One shared read of the store while it lives (see Store::BeginSharedRead).
