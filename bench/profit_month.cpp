@@ -6,6 +6,7 @@
 // processor time.
 // Sizes: --orders=N (default keeps the run short; the full size is --orders=100000).
 
+#include "BenchSqlite.h"
 #include "BenchSupport.h"
 
 #include "app/datamodule/DModule.h"
@@ -19,8 +20,6 @@
 #include "platform/toolkit/gui/StandardControls.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <sqlite3.h>
@@ -35,15 +34,7 @@ constexpr double kMonthStart = kFirstDay + 396;  // 01/02/2026
 constexpr double kMonthEnd = kFirstDay + 424;    // 01/03/2026
 constexpr int kRowsShown = 25;
 
-void Exec(sqlite3* db, const char* sql)
-{
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "?";
-        sqlite3_free(error);
-        throw std::runtime_error(text);
-    }
-}
+using bench::Exec;
 
 // Orders of about four lines over two years, in two firms and two boxes, some annulled; a few
 // lines without a discount or a delivery price.
@@ -124,32 +115,19 @@ std::pair<double, int> ByHand(sqlite3* db, const char* sql, int column)
     return {total, rows};
 }
 
-struct Shop {
-    QTemporaryDir dir;
-    QString path;
-    Shop()
-    {
-        path = dir.filePath(QStringLiteral("CarVantel.mdb"));
-        QFile::copy(QStringLiteral(CARVANTEL_BINARY_DIR "/EmptyBase.mdb"), path);
-        QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        auto store = dao::Store::Open({path, false, false, QString::fromLatin1(shopschema::kDatabasePassword)});
-        Fill(store->Db());
-    }
-};
-
 void BM_ProfitMonthVersusHandWritten(benchmark::State& state)
 {
-    Shop shop;
+    const bench::TemplateCopy shop(Fill);
     TDM dm;
     DM = &dm;
-    dm.VantelDataBase->SetDatabase(shop.path);
+    dm.VantelDataBase->SetDatabase(shop.Path());
     dm.VantelDataBase->SetConnected(true);
     TfDebit window;
     window.cbxOnlyThis->SetChecked(true);
     app::CurrentFirmId = 1;
     const QString from = FormatDateTime(QStringLiteral("dd/MM/yyyy"), kMonthStart);
     const QString to = FormatDateTime(QStringLiteral("dd/MM/yyyy"), kMonthEnd);
-    auto store = dao::Store::Open({shop.path, false, true, QString::fromLatin1(shopschema::kDatabasePassword)});
+    auto store = dao::Store::Open({shop.Path(), false, true, QString::fromLatin1(shopschema::kDatabasePassword)});
     double listed = 0, total = 0;
     const auto runWindow = [&] {
         window.RunDebitQuery(QStringLiteral("0"), from, to);
