@@ -245,6 +245,33 @@ QString CopyInsertSql(const RecordsetSource& copy)
              copy.copyNames.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
 }
 
+// Puts the rows of `copy` kept in memory, then the row `select` stands on and the rest it reads,
+// into copy's table in one write of the temporary database; the copy is read from that table
+// from then on.
+void CopyOnInto(RecordsetSource& copy, SqlStatement& select)
+{
+    Store& store = *copy.store;
+    qint64 key = copy.copy->rows;
+    const int width = int(copy.copy->width);
+    store.Run(QStringLiteral("SAVEPOINT dao_copy"));
+    try {
+        copy.EnsureTable();
+        SqlStatement& insert = store.Cached(CopyInsertSql(copy));
+        do {
+            ResetOnExit next{insert};
+            insert.BindKey(1, ++key);
+            for (int c = 0; c < width; ++c)
+                sqlite3_bind_value(insert.Get(), c + 2, sqlite3_column_value(select.Get(), c));
+            insert.Step();
+        } while (select.Step());
+        store.Run(QStringLiteral("RELEASE dao_copy"));
+    } catch (...) {
+        sqlite3_exec(store.Db(), "ROLLBACK TO dao_copy; RELEASE dao_copy", nullptr, nullptr, nullptr);
+        throw;
+    }
+    copy.copy.reset();
+}
+
 std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const QString& where,
                                              const std::vector<TVariant>& whereValues, const QString& order)
 {
@@ -285,19 +312,25 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
         std::vector<int> types{0};
         for (const auto& c : from.columns)
             types.push_back(c.def.type);
-        while (copy && select.Step()) {
-            if (copy->cells.size() >= kCopyCellsInMemory) {
-                copy.reset();
-                break;
-            }
+        bool more = select.Step();
+        for (; more && copy->cells.size() < kCopyCellsInMemory; more = select.Step()) {
             for (size_t c = 0; c < types.size(); ++c)
                 copy->cells.push_back(ColumnValue(select.Get(), int(c), types[c]));
             ++copy->rows;
         }
-        if (copy) {
-            src->copy = std::move(copy);
+        src->copy = std::move(copy);
+        if (!more)
+            return src;
+        // Rows put in order before the first came out are not ordered again: the table takes
+        // those read so far and the rest as the statement reads on. (A grouping sort is redone
+        // instead: its rows copy faster in one statement.) A table kept from before is needed,
+        // as making one would stop the statement.
+        if (!from.grouped.IsGrouped() && sqlite3_stmt_status(select.Get(), SQLITE_STMTSTATUS_SORT, 0) > 0
+            && from.store->HasFreeTempTable(src->copyColumnsSql)) {
+            CopyOnInto(*src, select);
             return src;
         }
+        src->copy.reset();
     }
     // Many rows: the engine copies them into the table itself.
     src->EnsureTable();

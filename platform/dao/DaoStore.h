@@ -154,6 +154,8 @@ public:
     // An empty temporary table with these column definitions, made or kept from an earlier copy;
     // GiveBackTempTable empties it and keeps it for the next copy of the same columns.
     QString TakeTempTable(const QString& columnsSql);
+    // Whether TakeTempTable would hand out a table kept before, without making one.
+    bool HasFreeTempTable(const QString& columnsSql) const { return freeTempTables_.count(columnsSql) > 0; }
     void GiveBackTempTable(const QString& columnsSql, const QString& name);
     // Drops the cached statements whose text contains `naming` (a table about to go).
     void ForgetStatements(const QString& naming);

@@ -260,6 +260,45 @@ TEST_F(DaoRecordsetTest, ASnapshotOfManyRowsReadsFindsAndFiltersAsASmallOne)
     }
 }
 
+// A large copy of sorted rows holds every row in its order, its values as they are, the first
+// time and when it is taken again (then read on from the sorted statement into a kept table).
+TEST_F(DaoRecordsetTest, ALargeSortedCopyKeepsEveryRowInOrderEveryTime)
+{
+    constexpr int kMany = 3000;
+    char* error = nullptr;
+    ASSERT_EQ(sqlite3_exec(db->GetStore()->Db(),
+                           QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                          "INSERT INTO parts(name, price, qty, active, note) SELECT 'p' || i, i / 4.0, "
+                                          "(i * 7919) % %1, -1, CASE WHEN i % 3 = 0 THEN NULL ELSE 'n' || i END FROM n")
+                               .arg(kMany)
+                               .toUtf8()
+                               .constData(),
+                           nullptr, nullptr, &error),
+              SQLITE_OK)
+        << error;
+    const QString sql = QStringLiteral("SELECT a.name, a.price, a.qty, a.note FROM parts AS a INNER JOIN parts AS b ON "
+                                       "a.id = b.id WHERE a.name LIKE 'p*' ORDER BY a.qty DESC, a.name");
+    for (int time = 1; time <= 3; ++time) {
+        SCOPED_TRACE(time);
+        auto rs = db->OpenRecordset(sql, dbOpenSnapshot);
+        rs->MoveLast();
+        ASSERT_EQ(rs->RecordCount(), kMany);
+        rs->MoveFirst();
+        int rows = 0;
+        qint64 lastQty = kMany;
+        for (; !rs->Eof(); rs->MoveNext(), ++rows) {
+            const qint64 qty = Get(*rs, "qty").AsInteger();
+            ASSERT_LE(qty, lastQty) << rows;
+            lastQty = qty;
+            const int i = Get(*rs, "name").AsString().mid(1).toInt();
+            ASSERT_EQ((qint64(i) * 7919) % kMany, qty) << rows;
+            ASSERT_EQ(Get(*rs, "price").AsFloat(), i / 4.0) << rows;
+            ASSERT_EQ(Get(*rs, "note").IsNull(), i % 3 == 0) << rows;
+        }
+        EXPECT_EQ(rows, kMany);
+    }
+}
+
 // A filter on what a grouped query groups by picks rows before the grouping, one on an aggregate
 // after it; either way the rows are those of the whole query filtered.
 TEST_F(DaoRecordsetTest, FiltersOnAGroupedQueryGiveTheGroupsTheWholeQueryGives)
