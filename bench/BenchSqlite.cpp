@@ -27,15 +27,7 @@ Sqlite::~Sqlite()
     sqlite3_close_v2(db_);
 }
 
-void Sqlite::Exec(const char* sql)
-{
-    char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "?";
-        sqlite3_free(error);
-        throw std::runtime_error(text + " in " + sql);
-    }
-}
+void Sqlite::Exec(const char* sql) { bench::Exec(db_, sql); }
 
 sqlite3_stmt* Sqlite::Prepared(const char* sql)
 {
@@ -83,6 +75,16 @@ qint64 Sqlite::Int(const char* sql)
     return v;
 }
 
+void Exec(sqlite3* db, const char* sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string text = error ? error : "?";
+        sqlite3_free(error);
+        throw std::runtime_error(text + " in " + sql);
+    }
+}
+
 void Step(sqlite3_stmt* s)
 {
     if (sqlite3_step(s) != SQLITE_DONE)
@@ -105,6 +107,16 @@ QString CachedShopFile(const QString& name, const std::function<void(const QStri
     fill(building);
     QFile::rename(building, path);
     return path;
+}
+
+TemplateCopy::TemplateCopy(const std::function<void(sqlite3* db)>& fill)
+{
+    path_ = dir_.filePath(QStringLiteral("CarVantel.mdb"));
+    if (!QFile::copy(QStringLiteral(CARVANTEL_BINARY_DIR "/EmptyBase.mdb"), path_))
+        throw std::runtime_error("no template database in the build folder");
+    QFile(path_).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    Sqlite db(path_);
+    fill(db.Db());
 }
 
 }  // namespace bench

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -35,8 +36,23 @@ private:
     std::map<std::string, sqlite3_stmt*> statements_;
 };
 
+// Runs statements that return no rows; raises the engine's message.
+void Exec(sqlite3* db, const char* sql);
+
 // Steps a statement that returns no rows and resets it; raises the engine's message.
 void Step(sqlite3_stmt* s);
+
+// A copy of the template database in a temporary folder of its own, filled by `fill` on a
+// connection of its own, gone with the object.
+class TemplateCopy {
+public:
+    explicit TemplateCopy(const std::function<void(sqlite3* db)>& fill);
+    const QString& Path() const { return path_; }
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+};
 
 // A copy of the template database in the build folder named `name`, filled by `fill` the first
 // time and kept for later runs.

@@ -7,6 +7,7 @@
 // is 100000 orders, 400000 lines, 20000 lots in 2000 deliveries), --small=N (default 1000),
 // --runs=N of each operation (default 9). Times are processor time of this thread, medians.
 
+#include "BenchSqlite.h"
 #include "BenchSupport.h"
 
 #include "app/CarVantel.h"
@@ -64,15 +65,7 @@ Duration Median(std::vector<Duration> times)
     return times[times.size() / 2];
 }
 
-void Exec(sqlite3* db, const char* sql)
-{
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "sqlite error";
-        sqlite3_free(error);
-        throw std::runtime_error(text + " in " + sql);
-    }
-}
+using bench::Exec;
 
 int JetText(void*, int lengthA, const void* a, int lengthB, const void* b)
 {

@@ -3,6 +3,7 @@
 // at most 1.2). Sizes: --lots=N delivery lines, --lines=M order lines (defaults keep the run
 // to seconds; the full size is --lots=100000 --lines=1000000).
 
+#include "BenchSqlite.h"
 #include "BenchSupport.h"
 
 #include "platform/dao/DaoConstants.h"
@@ -94,15 +95,7 @@ private:
     std::vector<jet::TableInfo> tables_;
 };
 
-void Exec(sqlite3* db, const char* sql)
-{
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "?";
-        sqlite3_free(error);
-        throw std::runtime_error(text);
-    }
-}
+using bench::Exec;
 
 sqlite3* BuildDatabase()
 {

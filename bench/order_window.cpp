@@ -4,6 +4,7 @@
 // reported as the large shop's time over the small shop's (the goal is at most 2); the opening
 // of the list (the filter and the last order) is reported as a time.
 
+#include "BenchSqlite.h"
 #include "BenchSupport.h"
 
 #include "app/CarVantel.h"
@@ -34,15 +35,7 @@ constexpr int kSmallOrders = 1000;
 constexpr int kLinesPerOrder = 4;
 constexpr int kRenumberedLines = 30;
 
-void Exec(sqlite3* db, const char* sql)
-{
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "sqlite error";
-        sqlite3_free(error);
-        throw std::runtime_error(text);
-    }
-}
+using bench::Exec;
 
 int JetText(void*, int lengthA, const void* a, int lengthB, const void* b)
 {

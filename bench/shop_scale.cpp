@@ -6,6 +6,7 @@
 // profiler). Goals:
 //  - the linked lines and total of one order re-queried: at most 3 x by hand; years / one year at most 1.5;
 //  - moving to the next order with its linked datasets: years / one year at most 1.5;
+//  - the data of one order's printout (car, client, firm, lines, totals): years / one year at most 1.5;
 //  - QATQAll opened and walked: at most 1.5 x the best hand-written SQL;
 //  - one article's stock through the stock query: at most 10 x the indexed hand-written query;
 //  - 1,000 order lines appended through the table dataset in batch mode: at most 3 x hand-written
@@ -16,10 +17,12 @@
 
 #include "app/datamodule/DModule.h"
 #include "app/datamodule/TemplateDatabase.h"
+#include "app/reports/OrderRows.h"
 #include "app/util/AppGlobals.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/dao/JetSql.h"
+#include "platform/report/BandReport.h"
 #include "platform/toolkit/DataSource.h"
 
 #include <benchmark/benchmark.h>
@@ -79,7 +82,16 @@ void Fill(const QString& path, int years)
     sqlite3_stmt* sale = db.Prepared(
         "INSERT INTO sale(client_id, myfirm_id, car_id, cashbox_num, seller_id, sale_num, sale_date, invoice, invoice_tax, "
         "tax_rate, invoice_accept, invoice_piment, invoice_annul, deleted, finished, locked) "
-        "VALUES(1, 1, 1, 1, 1, ?1, ?2, 0, 0, 20, ?3, ?3, ?4, 0, ?3, 0)");
+        "VALUES(?5, 1, ?5, 1, 1, ?1, ?2, 0, 0, 20, ?3, ?3, ?4, 0, ?3, 0)");
+    // A client comes with one car, under the client's number.
+    sqlite3_stmt* client = db.Prepared(
+        "INSERT INTO client(name, address, phone, egn, free) VALUES('Клиент ' || ?1, 'ул. Първа ' || ?1, "
+        "'0888' || ?1, ?1, 0)");
+    sqlite3_stmt* car = db.Prepared(
+        "INSERT INTO car(client_id, mark, model, colour, car_number, power, free) VALUES(?1, 'Марка', 'Модел', "
+        "'бял', 'СА' || ?1 || 'ВК', 90, 0)");
+    const int clientsPerYear = std::max(1, gOrders / 5);
+    int clients = 0;
     sqlite3_stmt* line = db.Prepared(
         "INSERT INTO sale_detail(cur_prod_count, sale_id, article_code, article_name, delivery_price, sale_price, discount, "
         "dimention, sale_quantity, delivery_detail_id, quantity_reminder, service, delivery_tax_value, total_sale_sum, seller_id) "
@@ -110,6 +122,14 @@ void Fill(const QString& path, int years)
                     lotArticle.push_back(article);
                 }
             }
+            const int clientsToday = (clientsPerYear * (day + 1)) / 365 - (clientsPerYear * day) / 365;
+            for (int c = 0; c < clientsToday || clients == 0; ++c) {
+                ++clients;
+                sqlite3_bind_int(client, 1, clients);
+                Step(client);
+                sqlite3_bind_int(car, 1, clients);
+                Step(car);
+            }
             const int ordersToday = (gOrders * (day + 1)) / 365 - (gOrders * day) / 365;
             for (int o = 0; o < ordersToday && lots > 0; ++o) {
                 const bool annulled = pick(50) == 0;
@@ -117,6 +137,7 @@ void Fill(const QString& path, int years)
                 sqlite3_bind_double(sale, 2, date + 0.4);
                 sqlite3_bind_int(sale, 3, -1);
                 sqlite3_bind_int(sale, 4, annulled ? -1 : 0);
+                sqlite3_bind_int(sale, 5, pick(10) == 0 ? 1 + pick(clients) : std::max(1, clients - pick(clientsPerYear)));
                 Step(sale);
                 ++saleId;
                 for (int l = 0; l < kLinesPerOrder; ++l) {
@@ -148,7 +169,7 @@ void Fill(const QString& path, int years)
 // The file of `years` years, generated once into the build folder.
 QString ShopFile(int years)
 {
-    return bench::CachedShopFile(QStringLiteral("shop_%1y_%2o_%3.mdb").arg(years).arg(gOrders).arg(kSeed),
+    return bench::CachedShopFile(QStringLiteral("shop_%1y_%2o_%3_cars.mdb").arg(years).arg(gOrders).arg(kSeed),
                                  [years](const QString& path) { Fill(path, years); });
 }
 
@@ -171,7 +192,7 @@ struct Shop {
     {
         dm.VantelDataBase->SetDatabase(path);
         dm.VantelDataBase->SetConnected(true);
-        for (TDaoTable* t : {dm.tblSale, dm.tblSaleDetail, dm.tblSaleTotalQuery})
+        for (TDaoTable* t : {dm.tblSale, dm.tblSaleDetail, dm.tblSaleTotalQuery, dm.tblCar, dm.tblClient, dm.tblMyFirm})
             t->Open();
         orders = sql.Int("SELECT count(*) FROM sale");
         sampleArticle = QByteArray::number(100000 + kArticles / 3);
@@ -212,6 +233,12 @@ const char* const kTotalByHand =
     "printf('%.2f', t.net*(1+s.tax_rate/100.0)), s.deleted FROM sale s JOIN myfirm f ON f.id=s.myfirm_id "
     "JOIN (SELECT sum(((sale_price*100-discount*sale_price)/100.0)*sale_quantity) AS net FROM sale_detail "
     "WHERE sale_id=?1) t WHERE s.id=?1";
+const char* const kOrderHeadByHand[] = {
+    "SELECT * FROM sale WHERE id=?1",
+    "SELECT c.* FROM car c JOIN sale s ON c.id=s.car_id WHERE s.id=?1",
+    "SELECT c.* FROM client c JOIN sale s ON c.id=s.client_id WHERE s.id=?1",
+    "SELECT f.* FROM myfirm f JOIN sale s ON f.id=s.myfirm_id WHERE s.id=?1",
+};
 const char* const kNextOrderByHand = "SELECT * FROM sale WHERE id>?1 ORDER BY id LIMIT 1";
 // The stock of every lot: delivered less what finished, not annulled orders took from it.
 #define STOCK_BY_HAND(where)                                                                                           \
@@ -330,6 +357,42 @@ void BM_NextOrderWithLinkedDataSets(benchmark::State& state)
     });
 }
 
+// The data an order's printout reads: the order's car, client and own firm found by key, the
+// lines and the totals walked, as the invoice and the order sheet read them.
+void BM_PrintOneOrder(benchmark::State& state)
+{
+    BothSizes(state, 0, true, [](Shop& shop) {
+        shop.GoToOrder(30);
+        const qint64 order = shop.CurrentOrder();
+        DM = &shop.dm;  // the printout reads the data module's tables
+        {
+            TBandReport report;
+            const TOrderRows rows(report);
+            const qint64 car = shop.dm.tblSale->FieldByName(QStringLiteral("car_id"))->AsInteger();
+            if (shop.dm.tblCar->FieldByName(QStringLiteral("id"))->AsInteger() != car)
+                throw std::runtime_error("the printout's car is not the order's");
+        }
+        return Measure(
+            40,
+            [&](int) {
+                TBandReport report;
+                const TOrderRows rows(report);
+                for (TDataSet* head : {static_cast<TDataSet*>(shop.dm.tblCar), static_cast<TDataSet*>(shop.dm.tblClient),
+                                       static_cast<TDataSet*>(shop.dm.tblMyFirm)})
+                    for (TField* f : head->Fields())
+                        benchmark::DoNotOptimize(f->Value());
+                WalkDataSet(shop.dm.tblSaleDetail);
+                WalkDataSet(shop.dm.tblSaleTotalQuery);
+            },
+            [&](int) {
+                for (const char* sql : kOrderHeadByHand)
+                    shop.sql.Walk(sql, {order});
+                shop.sql.Walk(kLinesByHand, {order});
+                shop.sql.Walk(kTotalByHand, {order});
+            });
+    });
+}
+
 void BM_StockOfEveryLot(benchmark::State& state)
 {
     BothSizes(state, 1.5, false, [](Shop& shop) {
@@ -409,6 +472,7 @@ void BM_AppendOrderLinesInBatch(benchmark::State& state)
 
 BENCHMARK(BM_LinkedOrderRequery)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_NextOrderWithLinkedDataSets)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PrintOneOrder)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_StockOfEveryLot)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_StockOfOneArticle)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_AppendOrderLinesInBatch)->Unit(benchmark::kMillisecond)->Iterations(1);

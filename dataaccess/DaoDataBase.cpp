@@ -512,8 +512,8 @@ void TDaoDatabase::Idle()
 {
     if (!engine_)
         return;
-    engine_->Idle(dao::dbFreeLocks);
-    engine_->Idle(dao::dbRefreshCache);
+    // Both in one call: each call looks at the file again.
+    engine_->Idle(dao::dbFreeLocks | dao::dbRefreshCache);
 }
 
 void TDaoDatabase::GetLastDaoError(TDaoErrorRecord& record)

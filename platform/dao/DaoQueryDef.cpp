@@ -266,6 +266,9 @@ void QueryDef::Reload(const QueryDefData& data)
 void QueryDefs::Refresh()
 {
     auto store = store_.lock();
+    // Made from the catalogue as it is read now, the items stand as they are.
+    if (store && store->IsOpen() && !items_.empty() && readGeneration_ == store->CatalogGeneration())
+        return;
     // The objects handed out before stay the collection's items, with their parameter values.
     std::vector<std::shared_ptr<QueryDef>> old = std::move(items_);
     items_.clear();
@@ -281,6 +284,7 @@ void QueryDefs::Refresh()
         query->Reload(q);
         items_.push_back(query);
     }
+    readGeneration_ = store->CatalogGeneration();
 }
 
 }  // namespace dao

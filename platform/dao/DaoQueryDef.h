@@ -103,6 +103,7 @@ public:
 
 private:
     std::weak_ptr<Store> store_;
+    quint64 readGeneration_ = 0;  // the catalogue's generation the items were made from
 };
 
 // Runs a translated action statement with its parameter values; returns the rows affected.

@@ -19,6 +19,8 @@ const QString kSource = QStringLiteral("DAO.Recordset");
 // Rows read at once: few after a jump, more and more while the reading goes straight on.
 constexpr qint64 kSmallWindow = 32;
 constexpr qint64 kLargeWindow = 2048;
+// A search matching at most this many rows finds their positions by key.
+constexpr size_t kFewMatches = 64;
 constexpr int kInBatch = 32;
 
 // Every piece of SQL whose spelling is the engine's.
@@ -120,6 +122,20 @@ struct RecordsetSource {
     QStringList copyNames;                // and its quoted column names after the base key
     int maxRecords = 0;
 
+    // rowsSql narrowed to the row keys between the two bound after the parameters, in key order;
+    // made again only when the rows are read from elsewhere.
+    const QString& KeyRangeSql() const
+    {
+        if (keyRangeRows_ != rowsSql || keyRangeKey_ != rowKey) {
+            const int first = int(params.size()) + 1;
+            keyRangeSql_ = QStringLiteral("%1 WHERE %2 BETWEEN ?%3 AND ?%4 ORDER BY %2").arg(rowsSql, rowKey).arg(first).arg(first + 1);
+            keyRangeRows_ = rowsSql;
+            keyRangeKey_ = rowKey;
+        }
+        return keyRangeSql_;
+    }
+    mutable QString keyRangeSql_, keyRangeRows_, keyRangeKey_;
+
     // The rows of a copy in memory, keyed 1 to n, in their order.
     bool InMemory() const { return kind == Kind::TempRows && copy; }
     const TVariant* CopiedRow(qint64 key) const { return copy->cells.data() + size_t(key - 1) * copy->width + 1; }
@@ -216,7 +232,7 @@ namespace {
 
 // Copies beyond this many cells go to a temporary table: SQLite fills one faster than memory
 // grows to hold them, and a small copy is read back faster from memory.
-constexpr size_t kCopyCellsInMemory = 1 << 16;
+constexpr size_t kCopyCellsInMemory = 1 << 12;
 
 // The statement that puts one copied row into the copy's table: its key, then its cells.
 QString CopyInsertSql(const RecordsetSource& copy)
@@ -227,6 +243,33 @@ QString CopyInsertSql(const RecordsetSource& copy)
     return QStringLiteral("INSERT INTO %1(%2,\"__base_key\"%3%4) VALUES(%5)")
         .arg(copy.readTable, kDialect.RowKey(), copy.copyNames.isEmpty() ? QString() : QStringLiteral(","),
              copy.copyNames.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+}
+
+// Puts the rows of `copy` kept in memory, then the row `select` stands on and the rest it reads,
+// into copy's table in one write of the temporary database; the copy is read from that table
+// from then on.
+void CopyOnInto(RecordsetSource& copy, SqlStatement& select)
+{
+    Store& store = *copy.store;
+    qint64 key = copy.copy->rows;
+    const int width = int(copy.copy->width);
+    store.Run(QStringLiteral("SAVEPOINT dao_copy"));
+    try {
+        copy.EnsureTable();
+        SqlStatement& insert = store.Cached(CopyInsertSql(copy));
+        do {
+            ResetOnExit next{insert};
+            insert.BindKey(1, ++key);
+            for (int c = 0; c < width; ++c)
+                sqlite3_bind_value(insert.Get(), c + 2, sqlite3_column_value(select.Get(), c));
+            insert.Step();
+        } while (select.Step());
+        store.Run(QStringLiteral("RELEASE dao_copy"));
+    } catch (...) {
+        sqlite3_exec(store.Db(), "ROLLBACK TO dao_copy; RELEASE dao_copy", nullptr, nullptr, nullptr);
+        throw;
+    }
+    copy.copy.reset();
 }
 
 std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const QString& where,
@@ -269,19 +312,25 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
         std::vector<int> types{0};
         for (const auto& c : from.columns)
             types.push_back(c.def.type);
-        while (copy && select.Step()) {
-            if (copy->cells.size() >= kCopyCellsInMemory) {
-                copy.reset();
-                break;
-            }
+        bool more = select.Step();
+        for (; more && copy->cells.size() < kCopyCellsInMemory; more = select.Step()) {
             for (size_t c = 0; c < types.size(); ++c)
                 copy->cells.push_back(ColumnValue(select.Get(), int(c), types[c]));
             ++copy->rows;
         }
-        if (copy) {
-            src->copy = std::move(copy);
+        src->copy = std::move(copy);
+        if (!more)
+            return src;
+        // Rows put in order before the first came out are not ordered again: the table takes
+        // those read so far and the rest as the statement reads on. (A grouping sort is redone
+        // instead: its rows copy faster in one statement.) A table kept from before is needed,
+        // as making one would stop the statement.
+        if (!from.grouped.IsGrouped() && sqlite3_stmt_status(select.Get(), SQLITE_STMTSTATUS_SORT, 0) > 0
+            && from.store->HasFreeTempTable(src->copyColumnsSql)) {
+            CopyOnInto(*src, select);
             return src;
         }
+        src->copy.reset();
     }
     // Many rows: the engine copies them into the table itself.
     src->EnsureTable();
@@ -639,10 +688,7 @@ void Recordset::FetchWindow(qint64 position) const
         windowState_[size_t(at)] = 1;
     };
     if (ascending && n > 0 && slice[n - 1] - slice[0] < 4 * n) {
-        SqlStatement& s = store.Cached(QStringLiteral("%1 WHERE %2 BETWEEN ?%3 AND ?%4 ORDER BY %2")
-                                           .arg(source_->rowsSql, source_->rowKey)
-                                           .arg(firstKey)
-                                           .arg(firstKey + 1));
+        SqlStatement& s = store.Cached(source_->KeyRangeSql());
         ResetOnExit reset{s};
         source_->BindParams(s);
         s.BindKey(firstKey, slice[0]);
@@ -1130,13 +1176,24 @@ void Recordset::Find(const QString& criteria, int direction, bool fromStart)
         p = pos_ < 0 ? 0 : (currentDeleted_ ? pos_ : pos_ + 1);
     else
         p = pos_ >= count ? count - 1 : pos_ - 1;
-    for (; p >= 0 && p < count; p += direction) {
-        if (matching.count(keys_[size_t(p)])) {
-            LeaveEdit();
-            SetPosition(p);
-            noMatch_ = false;
-            return;
+    qint64 found = -1;
+    if (matching.size() <= kFewMatches) {
+        // A few rows match: their positions are looked up instead of every row's key.
+        for (const qint64 key : matching) {
+            const qint64 at = PositionOfKey(key);
+            if (at >= 0 && (direction > 0 ? at >= p : at <= p) && (found < 0 || (direction > 0 ? at < found : at > found)))
+                found = at;
         }
+    } else {
+        for (; p >= 0 && p < count && found < 0; p += direction)
+            if (matching.count(keys_[size_t(p)]))
+                found = p;
+    }
+    if (found >= 0) {
+        LeaveEdit();
+        SetPosition(found);
+        noMatch_ = false;
+        return;
     }
     noMatch_ = true;
 }
@@ -1461,7 +1518,7 @@ void Recordset::Insert()
         if (included[i])
             values.push_back(editBuffer_[i]);
     qint64 key = 0;
-    WriteAtOnce(store, [&] {
+    WriteStatement(store, [&] {
         SqlStatement& s = store.Cached(sql);
         ResetOnExit reset{s};
         for (size_t i = 0; i < values.size(); ++i)

@@ -1020,11 +1020,16 @@ SqlStatement& Store::Cached(const QString& sql)
 
 bool Store::InTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }
 
-void Store::BeginWrite()
+void Store::CheckWritable() const
 {
     CheckOpen();
     if (readOnly_)
         Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+}
+
+void Store::BeginWrite()
+{
+    CheckWritable();
     LeaveSharedRead();
     Run(InTransaction() ? QStringLiteral("SAVEPOINT dao_write") : QStringLiteral("BEGIN IMMEDIATE"));
 }
@@ -1034,6 +1039,7 @@ void Store::BeginSharedRead()
     if (sharedReadDepth_++ == 0 && IsOpen() && !InTransaction()) {
         Run(QStringLiteral("BEGIN"));
         ownsSharedRead_ = true;
+        sharedReadRefreshed_ = false;
     }
 }
 
@@ -1048,6 +1054,7 @@ void Store::LeaveSharedRead()
     if (!ownsSharedRead_)
         return;
     ownsSharedRead_ = false;
+    sharedReadRefreshed_ = false;
     // Nothing was written in it: ending it cannot fail for want of a lock.
     if (IsOpen() && InTransaction())
         Run(QStringLiteral("COMMIT"));
@@ -1178,11 +1185,15 @@ void Store::RefreshCache()
 {
     if (!db_)
         return;
+    // Within a shared read no other connection can write: one look is enough.
+    if (ownsSharedRead_ && sharedReadRefreshed_)
+        return;
     SqlStatement& s = Cached(QStringLiteral("PRAGMA data_version"));
     qint64 version = dataVersion_;
     if (s.Step())
         version = sqlite3_column_int64(s.Get(), 0);
     s.Reset();
+    sharedReadRefreshed_ = ownsSharedRead_;
     if (version != dataVersion_) {
         dataVersion_ = version;
         ++epoch_;

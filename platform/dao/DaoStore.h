@@ -154,11 +154,15 @@ public:
     // An empty temporary table with these column definitions, made or kept from an earlier copy;
     // GiveBackTempTable empties it and keeps it for the next copy of the same columns.
     QString TakeTempTable(const QString& columnsSql);
+    // Whether TakeTempTable would hand out a table kept before, without making one.
+    bool HasFreeTempTable(const QString& columnsSql) const { return freeTempTables_.count(columnsSql) > 0; }
     void GiveBackTempTable(const QString& columnsSql, const QString& name);
     // Drops the cached statements whose text contains `naming` (a table about to go).
     void ForgetStatements(const QString& naming);
     // One write: its own transaction, or a savepoint inside an open one.
     void BeginWrite();
+    // Raises 3027 on a read-only database.
+    void CheckWritable() const;
     void Commit();
     void Rollback();
     // A transaction the caller holds over many writes; each write inside it is a savepoint.
@@ -221,6 +225,7 @@ private:
     int tempTableCount_ = 0;
     int sharedReadDepth_ = 0;
     bool ownsSharedRead_ = false;
+    bool sharedReadRefreshed_ = false;  // the shared read has looked for others' changes
 };
 
 // One shared read of the store while it lives (see Store::BeginSharedRead).
@@ -247,6 +252,25 @@ void WriteAtOnce(Store& store, Change&& change)
         store.Rollback();
         throw;
     }
+}
+
+// Runs `change`, a single statement, as one write of the store. Inside a transaction already
+// held the statement is all or nothing by itself and takes no savepoint of its own.
+template <class Change>
+void WriteStatement(Store& store, Change&& change)
+{
+    if (!store.InTransaction() || store.InSharedRead()) {
+        WriteAtOnce(store, std::forward<Change>(change));
+        return;
+    }
+    store.CheckWritable();
+    try {
+        change();
+    } catch (...) {
+        store.Touch();
+        throw;
+    }
+    store.Touch();
 }
 
 // The row key in a bookmark: four bytes, little-endian.

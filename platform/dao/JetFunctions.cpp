@@ -10,6 +10,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -452,12 +454,87 @@ bool TwoNumbers(sqlite3_context* ctx, sqlite3_value** argv, double& a, double& b
     return true;
 }
 
+// A pattern of digits alone ("0.00", "#,##0.0"): its result depends on the number and nothing else.
+bool IsDigitPattern(const QString& format)
+{
+    return (format.contains(u'0') || format.contains(u'#')) && !format.contains(u'"') && !format.contains(u'\\')
+        && !format.contains(u';');
+}
+
+// Whether a number formatted so reads the same whatever the settings (no date or time in it).
+bool DependsOnNumberAlone(const QString& format)
+{
+    if (IsDigitPattern(format))
+        return true;
+    const QString name = format.trimmed();
+    for (const char* named : {"Fixed", "Standard", "Percent", "General Number"})
+        if (name.compare(QLatin1String(named), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// The last numbers formatted with a pattern of digits or a named number format. A query that
+// names a formatted value in its other columns has each mention written out again, so one row
+// formats the same number several times over.
+class RecentFormats {
+public:
+    const QByteArray* Find(double value, const char* format, int bytes) const
+    {
+        for (const Entry& e : entries_)
+            if (e.used && std::memcmp(&e.value, &value, sizeof value) == 0 && e.format.size() == bytes
+                && std::memcmp(e.format.constData(), format, size_t(bytes)) == 0)
+                return &e.text;
+        return nullptr;
+    }
+    void Keep(double value, const char* format, int bytes, QByteArray text)
+    {
+        Entry& e = entries_[next_];
+        next_ = (next_ + 1) % entries_.size();
+        e = {true, value, QByteArray(format, bytes), std::move(text)};
+    }
+
+private:
+    struct Entry {
+        bool used = false;
+        double value = 0;
+        QByteArray format;
+        QByteArray text;
+    };
+    std::array<Entry, 4> entries_;
+    size_t next_ = 0;
+};
+
+// A number formatted without dates, from the recent results when it was formatted just now.
+bool FormatRecentNumber(sqlite3_context* ctx, sqlite3_value* value, sqlite3_value* format)
+{
+    const int type = sqlite3_value_type(value);
+    if ((type != SQLITE_FLOAT && type != SQLITE_INTEGER) || sqlite3_value_type(format) != SQLITE_TEXT)
+        return false;
+    const double number = type == SQLITE_FLOAT ? sqlite3_value_double(value) : double(sqlite3_value_int64(value));
+    const char* pattern = reinterpret_cast<const char*>(sqlite3_value_text(format));
+    const int bytes = sqlite3_value_bytes(format);
+    thread_local RecentFormats recent;
+    if (const QByteArray* text = recent.Find(number, pattern, bytes)) {
+        sqlite3_result_text(ctx, text->constData(), int(text->size()), SQLITE_TRANSIENT);
+        return true;
+    }
+    const QString patternText = QString::fromUtf8(pattern, bytes);
+    if (!DependsOnNumberAlone(patternText))
+        return false;
+    QByteArray text = FormatNumber(number, patternText).toUtf8();
+    sqlite3_result_text(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    recent.Keep(number, pattern, bytes, std::move(text));
+    return true;
+}
+
 void SqlFormat(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     if (argc < 1 || IsNull(argv[0])) {
         sqlite3_result_null(ctx);
         return;
     }
+    if (argc >= 2 && FormatRecentNumber(ctx, argv[0], argv[1]))
+        return;
     const QString format = argc >= 2 && !IsNull(argv[1]) ? TextOf(argv[1]) : QString();
     const auto number = NumberOf(argv[0]);
     if (!number) {
@@ -669,8 +746,7 @@ QString FormatNumber(double value, const QString& format)
 {
     // A plain pattern of digits ("0.00"): no named format and no date pattern has a 0 or # outside
     // quotes, and this one has no quotes.
-    if ((format.contains(u'0') || format.contains(u'#')) && !format.contains(u'"') && !format.contains(u'\\')
-        && !format.contains(u';'))
+    if (IsDigitPattern(format))
         return FormatWithPattern(value, format, true);
     const QString name = format.trimmed();
     const auto is = [&](const char* n) { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };

@@ -35,9 +35,22 @@ QString TranslateCriteria(const QString& jetCriteria, const std::vector<ResultCo
 BoundCriteria TranslateBoundCriteria(const QString& jetCriteria, const std::vector<ResultColumn>& columns,
                                      int firstValue)
 {
+    // The criteria met last: a linked or filtered dataset is opened again and again with the
+    // same text over the same columns.
+    QString key = jetCriteria;
+    key += QChar(0) + QString::number(firstValue);
+    for (const ResultColumn& c : columns)
+        key += QChar(0) + c.name + QChar(1) + QString::number(c.type);
+    thread_local std::vector<std::pair<QString, BoundCriteria>> recent;
+    for (const auto& [known, criteria] : recent)
+        if (known == key)
+            return criteria;
     const NoCatalog none;
     BoundCriteria result;
     result.sql = JetTranslator(none, kDialect).Criteria(jetCriteria, columns, &result.values, firstValue);
+    if (recent.size() >= 16)
+        recent.erase(recent.begin());
+    recent.emplace_back(std::move(key), result);
     return result;
 }
 

@@ -148,6 +148,40 @@ TEST_F(DaoRecordsetTest, TableTypeFollowsItsIndexAndSeeks)
     EXPECT_FALSE(rs->Restartable());
 }
 
+// In rows sorted against their keys, a search finds the same row whether few rows match it or
+// many.
+TEST_F(DaoRecordsetTest, FindsFollowTheSortWithFewOrManyMatches)
+{
+    for (int i = 0; i < 100; ++i)
+        db->Execute(QStringLiteral("INSERT INTO parts (name, qty) VALUES ('Bolt %1', %2)").arg(i, 2, 10, QLatin1Char('0')).arg(i % 7));
+    auto parts = Parts();
+    parts->SetSort(QStringLiteral("[name] DESC"));
+    auto rs = parts->OpenRecordset();
+    const QString many = QStringLiteral("[name] LIKE \"Bolt*\"");
+    const QString few = QStringLiteral("[qty] = 3 AND [name] LIKE \"Bolt 1*\"");
+    rs->FindFirst(many);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 99"));
+    rs->FindNext(many);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 98"));
+    rs->FindLast(many);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 00"));
+    rs->FindPrevious(many);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 01"));
+    rs->FindFirst(few);  // Bolt 10 and Bolt 17
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 17"));
+    rs->FindNext(few);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 10"));
+    rs->FindNext(few);
+    EXPECT_TRUE(rs->NoMatch());
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 10"));
+    rs->FindLast(few);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 10"));
+    rs->FindPrevious(few);
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 17"));
+    rs->FindFirst(QStringLiteral("[name] = \"Bolt 42\""));
+    EXPECT_EQ(Get(*rs, "name").AsString(), QStringLiteral("Bolt 42"));
+}
+
 TEST_F(DaoRecordsetTest, FindsSearchFromWhereTheyShould)
 {
     for (int type : {int(dbOpenDynaset), int(dbOpenSnapshot)}) {
@@ -223,6 +257,45 @@ TEST_F(DaoRecordsetTest, ASnapshotOfManyRowsReadsFindsAndFiltersAsASmallOne)
                                                         QStringLiteral("p%1").arg(kMany - 2), QStringLiteral("Spark plug")}
                                           : QStringList{QStringLiteral("Spark plug")};
         EXPECT_EQ(Names(*snap->OpenRecordset(dbOpenSnapshot)), expected);
+    }
+}
+
+// A large copy of sorted rows holds every row in its order, its values as they are, the first
+// time and when it is taken again (then read on from the sorted statement into a kept table).
+TEST_F(DaoRecordsetTest, ALargeSortedCopyKeepsEveryRowInOrderEveryTime)
+{
+    constexpr int kMany = 3000;
+    char* error = nullptr;
+    ASSERT_EQ(sqlite3_exec(db->GetStore()->Db(),
+                           QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                          "INSERT INTO parts(name, price, qty, active, note) SELECT 'p' || i, i / 4.0, "
+                                          "(i * 7919) % %1, -1, CASE WHEN i % 3 = 0 THEN NULL ELSE 'n' || i END FROM n")
+                               .arg(kMany)
+                               .toUtf8()
+                               .constData(),
+                           nullptr, nullptr, &error),
+              SQLITE_OK)
+        << error;
+    const QString sql = QStringLiteral("SELECT a.name, a.price, a.qty, a.note FROM parts AS a INNER JOIN parts AS b ON "
+                                       "a.id = b.id WHERE a.name LIKE 'p*' ORDER BY a.qty DESC, a.name");
+    for (int time = 1; time <= 3; ++time) {
+        SCOPED_TRACE(time);
+        auto rs = db->OpenRecordset(sql, dbOpenSnapshot);
+        rs->MoveLast();
+        ASSERT_EQ(rs->RecordCount(), kMany);
+        rs->MoveFirst();
+        int rows = 0;
+        qint64 lastQty = kMany;
+        for (; !rs->Eof(); rs->MoveNext(), ++rows) {
+            const qint64 qty = Get(*rs, "qty").AsInteger();
+            ASSERT_LE(qty, lastQty) << rows;
+            lastQty = qty;
+            const int i = Get(*rs, "name").AsString().mid(1).toInt();
+            ASSERT_EQ((qint64(i) * 7919) % kMany, qty) << rows;
+            ASSERT_EQ(Get(*rs, "price").AsFloat(), i / 4.0) << rows;
+            ASSERT_EQ(Get(*rs, "note").IsNull(), i % 3 == 0) << rows;
+        }
+        EXPECT_EQ(rows, kMany);
     }
 }
 
@@ -313,6 +386,42 @@ TEST_F(DaoRecordsetTest, ATransactionKeepsItsWritesTogetherOrNone)
     EXPECT_EQ(Names(*Open()->OpenRecordset(QStringLiteral("parts"), dbOpenSnapshot)).size(), 6);
     EXPECT_EQ(ErrorOf([&] { db->CommitTrans(); }), errCommitWithoutBegin);
     EXPECT_EQ(ErrorOf([&] { db->Rollback(); }), errCommitWithoutBegin);
+}
+
+// Inside a transaction, a row the engine refuses is left out alone: the rows written before it
+// stay in the transaction, which can still be committed or rolled back whole.
+TEST_F(DaoRecordsetTest, ARefusedRowInATransactionLeavesTheOthersStanding)
+{
+    auto parts = db->TableDefs()[QStringLiteral("parts")];
+    auto unique = parts->CreateIndex(QStringLiteral("OneNote"));
+    unique->Fields().Append(unique->CreateField(QStringLiteral("note")));
+    unique->SetUnique(true);
+    parts->Indexes().Append(unique);
+    auto add = [&](const char* name, const char* note) {
+        auto rs = Parts();
+        rs->AddNew();
+        Set(*rs, "name", TVariant(name));
+        Set(*rs, "note", TVariant(note));
+        rs->Update();
+    };
+    for (const bool commit : {true, false}) {
+        db->Execute(QStringLiteral("DELETE FROM parts WHERE note IS NOT NULL"));
+        db->BeginTrans();
+        add("Hub", "first");
+        EXPECT_EQ(ErrorOf([&] { add("Bearing", "first"); }), errDuplicateKey);
+        EXPECT_TRUE(db->InTransaction());
+        add("Seal", "second");
+        if (commit)
+            db->CommitTrans();
+        else
+            db->Rollback();
+        const QStringList expected = commit ? QStringList{"Hub", "Seal"} : QStringList{};
+        QStringList written;
+        for (const QString& name : Names(*Open()->OpenRecordset(QStringLiteral("parts"), dbOpenSnapshot)))
+            if (name == QLatin1String("Hub") || name == QLatin1String("Bearing") || name == QLatin1String("Seal"))
+                written << name;
+        EXPECT_EQ(written, expected) << (commit ? "committed" : "rolled back");
+    }
 }
 
 TEST_F(DaoRecordsetTest, EditAddNewAndDeleteWriteTheTableByKey)

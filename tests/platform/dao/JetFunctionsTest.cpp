@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cmath>
+#include <vector>
+
 namespace {
 
 TEST(JetFunctionsTest, FormatRoundsHalvesAwayFromZeroWithAPoint)
@@ -70,6 +73,37 @@ TEST(JetFunctionsTest, GuidLiteralIsTheStructureBytes)
 {
     const jet::SqliteDialect dialect;
     EXPECT_EQ(dialect.GuidLiteral("{00112233-4455-6677-8899-AABBCCDDEEFF}"), "X'33221100554477668899AABBCCDDEEFF'");
+}
+
+// A query that formats the same numbers again and again with several patterns, more of them than
+// are kept between calls, gets every value as Format gives it alone.
+TEST(JetFunctionsTest, RepeatedFormatsInOneQueryGiveFormatsOwnText)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    jet::RegisterFunctions(db);
+    const char* const formats[] = {"0.00", "0", "#,##0.0", "0.00%", "000", "Fixed", "standard", "General Number"};
+    const double values[] = {2.675, -0.125, 1234567.5, 0, -0.0, 7, 2.675};
+    QString sql = QStringLiteral("SELECT ");
+    std::vector<QString> expected;
+    for (int round = 0; round < 3; ++round)
+        for (const double v : values)
+            for (const char* f : formats) {
+                if (!expected.empty())
+                    sql += u',';
+                const bool whole = v == std::floor(v) && !std::signbit(v);
+                sql += QStringLiteral("jet_format(%1, '%2', 0, 0)")
+                           .arg(whole ? QString::number(qint64(v)) : QString::number(v, 'g', 17), QLatin1String(f));
+                expected.push_back(jet::FormatNumber(v, QLatin1String(f)));
+            }
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    for (int i = 0; i < int(expected.size()); ++i)
+        EXPECT_EQ(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))), expected[size_t(i)])
+            << "column " << i;
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
 }
 
 TEST(JetFunctionsTest, CollationOrdersRowsOnAConnection)
