@@ -1,6 +1,7 @@
 #include "dataaccess/DaoTable.h"
 
 #include "dataaccess/DaoBlobStream.h"
+#include "dataaccess/DaoRecordBuffer.h"
 
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoDatabase.h"
@@ -19,208 +20,24 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
+using daorecord::CalcArea;
+using daorecord::Header;
 
-constexpr int kGuidMarker = 47554944;
+namespace {
 
 [[noreturn]] void Refuse(const char* message) { DatabaseError(QString::fromLatin1(message)); }
 
 bool IsBlobKind(TFieldType type) { return IsBlobType(type); }
 
-bool IsGuidField(const TField* field)
-{
-    if (field->DataType() != ftBytes || !field->DataSet())
-        return false;
-    const TFieldDef* def = field->DataSet()->FieldDefs().FindDef(field->FieldName());
-    return def && def->Precision() == kGuidMarker;
-}
-
-QString GuidFieldText(const QByteArray& bytes)
-{
-    const QString guid = GuidBytesToText(bytes);
-    return guid.isEmpty() ? QString() : QStringLiteral("{guid ") + guid + QLatin1Char('}');
-}
-
-QString StripGuidText(QString text)
-{
-    if (text.startsWith(QLatin1String("{guid ")))
-        text.remove(0, 6);
-    if (text.endsWith(QLatin1String("}}")))
-        text.chop(1);
-    return text;
-}
-
-// The record text of an engine value that is no byte string.
-QString EngineValueText(const TVariant& value)
-{
-    switch (value.Type()) {
-    case TVarType::Date:
-        return DateTimeToStampText(value.AsDateTime());
-    case TVarType::Boolean:
-        return value.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
-    case TVarType::Double:
-    case TVarType::Currency:
-        return FloatToStr(value.AsFloat());
-    default:
-        return value.AsString();
-    }
-}
-
-// Values whose text is made only when it is read.
-bool KeptAsValue(TVarType type)
-{
-    switch (type) {
-    case TVarType::Boolean:
-    case TVarType::Integer:
-    case TVarType::Int64:
-    case TVarType::Double:
-    case TVarType::Currency:
-    case TVarType::Date:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// True when the double reads back unchanged from its FloatToStr text: some decimal of at most
-// the 15 digits that text keeps reads as this very double (m / 10^k is correctly rounded, both
-// being exact), and then that decimal is the text's value.
-bool FloatTextKeepsValue(double value)
-{
-    constexpr double kLimit = 1e15;
-    double scale = 1;
-    for (int k = 0; k <= 22 && std::fabs(value) * scale < kLimit; ++k, scale *= 10) {
-        const double m = std::nearbyint(value * scale);
-        if (std::fabs(m) < kLimit && m / scale == value)
-            return true;
-    }
-    return false;
-}
-
-// The field data a kept engine value gives, the same the text it stands for would give; false
-// when only reading the text can tell.
-bool ValueFieldData(TFieldType type, const TVariant& value, void* buffer)
-{
-    const TVarType kind = value.Type();
-    switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftAutoInc:
-    case ftWord:
-    case ftLargeint: {
-        if (kind != TVarType::Integer && kind != TVarType::Int64)
-            return false;
-        const qint64 v = value.AsInt64();
-        if (type == ftSmallint)
-            *static_cast<qint16*>(buffer) = qint16(v);
-        else if (type == ftWord)
-            *static_cast<quint16*>(buffer) = quint16(v);
-        else if (type == ftLargeint)
-            *static_cast<qint64*>(buffer) = v;
-        else
-            *static_cast<qint32*>(buffer) = qint32(v);
-        return true;
-    }
-    case ftBoolean:
-        if (kind != TVarType::Boolean)
-            return false;
-        *static_cast<qint16*>(buffer) = value.AsBoolean() ? 1 : 0;
-        return true;
-    case ftFloat:
-    case ftCurrency: {
-        if (kind != TVarType::Double && kind != TVarType::Currency)
-            return false;
-        const double v = value.AsFloat();
-        if (v != 0 && !FloatTextKeepsValue(v))
-            return false;
-        *static_cast<double*>(buffer) = v == 0 ? 0.0 : v;
-        return true;
-    }
-    case ftDate:
-    case ftTime:
-    case ftDateTime: {
-        if (kind != TVarType::Date)
-            return false;
-        const TTimeStamp stamp = DateTimeToTimeStamp(value.AsDateTime());
-        if (stamp.Date < 1 || stamp.Time < 0 || stamp.Time >= MSecsPerDay)
-            return false;
-        if (type == ftDate)
-            *static_cast<qint32*>(buffer) = stamp.Date;
-        else if (type == ftTime)
-            *static_cast<qint32*>(buffer) = stamp.Time;
-        else
-            *static_cast<double*>(buffer) = double(stamp.Date) * MSecsPerDay + stamp.Time;
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
 }  // namespace
 
 // --- record buffers ----------------------------------------------------------------------------------
 
-void TDaoTable::RecordTexts::Resize(size_t count)
-{
-    text_.resize(count);
-    value_.resize(count);
-    mark.resize(count, false);
-}
+int TDaoTable::GetRecordSize() { return daorecord::BufferSize(CalcFieldsSize()); }
 
-void TDaoTable::RecordTexts::Reset(size_t count)
-{
-    text_.assign(count, QString());
-    value_.assign(count, TVariant());
-    mark.assign(count, false);
-}
+TRecordBuffer TDaoTable::AllocRecordBuffer() { return daorecord::AllocBuffer(CalcFieldsSize(), FieldDefs().Count()); }
 
-const QString& TDaoTable::RecordTexts::Text(size_t index)
-{
-    if (!value_[index].IsEmpty()) {
-        text_[index] = EngineValueText(value_[index]);
-        value_[index] = TVariant();
-    }
-    return text_[index];
-}
-
-void TDaoTable::RecordTexts::SetText(size_t index, QString text)
-{
-    text_[index] = std::move(text);
-    value_[index] = TVariant();
-}
-
-void TDaoTable::RecordTexts::SetValue(size_t index, const TVariant& value)
-{
-    text_[index].clear();
-    value_[index] = value;
-}
-
-TDaoTable::RecordHeader* TDaoTable::Header(TRecordBuffer buffer) { return reinterpret_cast<RecordHeader*>(buffer); }
-
-char* TDaoTable::CalcArea(TRecordBuffer buffer) const { return buffer + sizeof(RecordHeader); }
-
-int TDaoTable::GetRecordSize() { return int(sizeof(RecordHeader)) + CalcFieldsSize(); }
-
-TRecordBuffer TDaoTable::AllocRecordBuffer()
-{
-    const int size = GetRecordSize();
-    auto* buffer = static_cast<char*>(::operator new(size_t(size)));
-    std::memset(buffer, 0, size_t(size));
-    auto* texts = new RecordTexts;
-    texts->Resize(size_t(FieldDefs().Count()));
-    Header(buffer)->texts = texts;
-    return buffer;
-}
-
-void TDaoTable::FreeRecordBuffer(TRecordBuffer& buffer)
-{
-    if (!buffer)
-        return;
-    delete Header(buffer)->texts;
-    ::operator delete(buffer);
-    buffer = nullptr;
-}
+void TDaoTable::FreeRecordBuffer(TRecordBuffer& buffer) { daorecord::FreeBuffer(buffer); }
 
 void TDaoTable::ClearCalcFields(TRecordBuffer buffer)
 {
@@ -240,13 +57,7 @@ bool TDaoTable::GetCurrentRecord(TRecordBuffer buffer)
     TRecordBuffer source = recordsetOpen_ && !IsEmpty() ? GetActiveRecordBuffer() : nullptr;
     if (!source || !buffer)
         return false;
-    // A deep copy: each buffer owns its own texts.
-    RecordTexts* own = Header(buffer)->texts;
-    std::memcpy(buffer, source, size_t(GetRecordSize()));
-    if (!own)
-        own = new RecordTexts;
-    *own = *Header(source)->texts;
-    Header(buffer)->texts = own;
+    daorecord::CopyBuffer(buffer, source, CalcFieldsSize());
     return true;
 }
 
@@ -382,7 +193,7 @@ QByteArray TDaoTable::ReadBlobData(TField* field, TRecordBuffer buffer)
 void TDaoTable::StoreBlobData(TField* field, TRecordBuffer buffer, const QByteArray& data)
 {
     const int index = field->FieldNo() - 1;
-    RecordTexts& texts = *Header(buffer)->texts;
+    TDaoRecordTexts& texts = *Header(buffer)->texts;
     if (index < 0 || size_t(index) >= texts.Count())
         return;
     const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
@@ -993,12 +804,12 @@ void TDaoTable::SetUpOpenFields()
                 text = FieldText(GetActiveRecordBuffer(), f->FieldNo() - 1).section(QLatin1Char('\r'), 0, 0);
             };
         }
-        if (field->DataType() == ftBytes && def->Precision() == kGuidMarker) {
+        if (field->DataType() == ftBytes && def->Precision() == daorecord::kGuidMarker) {
             field->SetValidChars(QStringLiteral("-0123456789ABCDEFabcdef{}"));
             if (showGUID_) {
                 field->SetDisplayWidth(38);
                 field->OnGetText = [this](TField* f, QString& text, bool) {
-                    text = StripGuidText(FieldText(GetActiveRecordBuffer(), f->FieldNo() - 1));
+                    text = daorecord::StripGuidText(FieldText(GetActiveRecordBuffer(), f->FieldNo() - 1));
                 };
                 field->OnSetText = [](TField* f, const QString& text) {
                     if (text.size() == 38) {
@@ -1369,7 +1180,7 @@ void TDaoTable::InternalInitFieldDefs()
             const TVariant caption = field->Property(QStringLiteral("Caption"));
             fieldCaptions_ << (useCaptions_ && !caption.IsEmpty() ? caption.AsString() : name);
             if (code == dao::dbGUID)
-                def->SetPrecision(kGuidMarker);
+                def->SetPrecision(daorecord::kGuidMarker);
         }
         ReadIndexDefs();
     } catch (...) {
@@ -1516,8 +1327,8 @@ QString TDaoTable::ValueToText(const TField* field, const TVariant& value, bool&
     if (value.IsClear())
         return QString();
     if (value.Type() == TVarType::Bytes)
-        return IsGuidField(field) ? GuidFieldText(value.AsBytes()) : QString::fromLatin1(value.AsBytes());
-    return EngineValueText(value);
+        return daorecord::IsGuidField(field) ? daorecord::GuidFieldText(value.AsBytes()) : QString::fromLatin1(value.AsBytes());
+    return daorecord::EngineValueText(value);
 }
 
 const std::vector<TField*>& TDaoTable::DefinitionFields()
@@ -1536,11 +1347,11 @@ bool TDaoTable::FetchRecord(TRecordBuffer buffer)
 {
     // No engine Idle per row: the recordset refreshes its cache with every window it reads,
     // and an Idle per row costs a file-lock round trip each.
-    RecordHeader* header = Header(buffer);
+    TDaoRecordHeader* header = Header(buffer);
     header->key = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
     header->recNo = curRec_;
     header->flag = quint8(bfCurrent);
-    RecordTexts& texts = *header->texts;
+    TDaoRecordTexts& texts = *header->texts;
     const std::vector<TField*>& fields = DefinitionFields();
     const size_t count = fields.size();
     texts.Resize(count);
@@ -1556,7 +1367,7 @@ bool TDaoTable::FetchRecord(TRecordBuffer buffer)
             // Read in place: the value is copied once, into the row's texts or its text.
             const TVariant& value = wanted ? fieldObjects_[i]->CurrentValue() : notFetched;
             const bool decoded = encrypterValid_ && (type == ftString || IsBlobKind(type));
-            if (wanted && !decoded && KeptAsValue(value.Type())) {
+            if (wanted && !decoded && daorecord::KeptAsValue(value.Type())) {
                 texts.SetValue(i, value);
             } else {
                 QString text = ValueToText(field, value, fetched, int(i));
@@ -1719,7 +1530,7 @@ void TDaoTable::InternalSetToRecord(TRecordBuffer buffer)
 {
     if (!buffer || !recordset_ || (recordset_->Bof() && recordset_->Eof()))
         return;
-    const RecordHeader* header = Header(buffer);
+    const TDaoRecordHeader* header = Header(buffer);
     if (header->flag != quint8(bfCurrent) && header->flag != quint8(bfInserted))
         return;
     if (header->flag == quint8(bfInserted) && header->key == 0)
@@ -1852,7 +1663,7 @@ void TDaoTable::GetBookmarkData(TRecordBuffer buffer, void* data)
         qToLittleEndian<qint32>(0, data);
         return;
     }
-    const RecordHeader* header = Header(buffer);
+    const TDaoRecordHeader* header = Header(buffer);
     qToLittleEndian<qint32>(header->key, data);
     if (header->key == 0)
         return;
@@ -1946,7 +1757,7 @@ int TDaoTable::GetRecNo()
 
 void TDaoTable::RecomputeRecNo(TRecordBuffer buffer)
 {
-    RecordHeader* header = Header(buffer);
+    TDaoRecordHeader* header = Header(buffer);
     curRec_ = -1;
     if (tableType_ == dao::dbOpenDynaset || tableType_ == dao::dbOpenSnapshot || tableType_ == dao::dbOpenDynamic) {
         curRec_ = recordset_->AbsolutePosition();
@@ -2083,95 +1894,19 @@ bool TDaoTable::GetFieldData(TField* field, void* buffer)
     if (field->FieldKind() == fkCalculated || field->FieldKind() == fkLookup)
         return ReadCalcField(CalcArea(record), field, buffer);
     const int index = FieldIndex(field);
-    RecordTexts& texts = *Header(record)->texts;
+    TDaoRecordTexts& texts = *Header(record)->texts;
     if (index < 0 || size_t(index) >= texts.Count())
         return false;  // no text: Null
     if (const TVariant* value = texts.PendingValue(size_t(index))) {
         if (!buffer)
             return true;
-        if (ValueFieldData(field->DataType(), *value, buffer))
+        if (daorecord::ValueFieldData(field->DataType(), *value, buffer))
             return true;
     }
     const QString& text = texts.Text(size_t(index));
     if (!buffer)
         return !text.isEmpty();
-    if (text.isEmpty())
-        return false;
-    switch (field->DataType()) {
-    case ftString:
-    case ftFixedChar:
-    case ftWideString:
-    case ftGuid: {
-        const int length = std::min<int>(int(text.size()), field->Size());
-        auto* out = static_cast<char16_t*>(buffer);
-        std::memcpy(out, text.utf16(), size_t(length) * sizeof(char16_t));
-        out[length] = 0;
-        return true;
-    }
-    case ftSmallint:
-    case ftInteger:
-    case ftAutoInc:
-    case ftWord:
-    case ftLargeint: {
-        qint64 v = 0;
-        if (!TextToInteger(text, v))
-            return false;
-        if (field->DataType() == ftSmallint)
-            *static_cast<qint16*>(buffer) = qint16(v);
-        else if (field->DataType() == ftWord)
-            *static_cast<quint16*>(buffer) = quint16(v);
-        else if (field->DataType() == ftLargeint)
-            *static_cast<qint64*>(buffer) = v;
-        else
-            *static_cast<qint32*>(buffer) = qint32(v);
-        return true;
-    }
-    case ftBoolean: {
-        bool v = false;
-        if (!TextToBoolean(text, v))
-            return false;
-        *static_cast<qint16*>(buffer) = v ? 1 : 0;
-        return true;
-    }
-    case ftFloat:
-    case ftCurrency: {
-        double v = 0;
-        if (!TextToFloat(text, v))
-            return false;
-        *static_cast<double*>(buffer) = v;
-        return true;
-    }
-    case ftDate:
-    case ftTime:
-    case ftDateTime: {
-        TTimeStamp stamp;
-        if (!TextToTimeStamp(text, stamp))
-            return false;
-        if (field->DataType() == ftDate)
-            *static_cast<qint32*>(buffer) = stamp.Date;
-        else if (field->DataType() == ftTime)
-            *static_cast<qint32*>(buffer) = stamp.Time;
-        else
-            *static_cast<double*>(buffer) = double(stamp.Date) * MSecsPerDay + stamp.Time;
-        return true;
-    }
-    case ftBytes: {
-        if (IsGuidField(field)) {
-            const QByteArray bytes = GuidTextToBytes(StripGuidText(text).toUpper());
-            if (bytes.isEmpty())
-                throw EConvertError(QStringLiteral("'%1' is not a valid GUID value").arg(text));
-            std::memcpy(buffer, bytes.constData(), 16);
-            return true;
-        }
-        const QByteArray bytes = text.toLatin1();
-        const int size = field->DataSize();
-        std::memset(buffer, 0, size_t(size));
-        std::memcpy(buffer, bytes.constData(), size_t(std::min<int>(size, int(bytes.size()))));
-        return true;
-    }
-    default:
-        return false;
-    }
+    return daorecord::TextFieldData(field->DataType(), field->Size(), daorecord::IsGuidField(field), text, buffer);
 }
 
 void TDaoTable::SetFieldData(TField* field, const void* buffer)
@@ -2186,45 +1921,10 @@ void TDaoTable::SetFieldData(TField* field, const void* buffer)
     field->Validate(buffer);
     if (field->ReadOnly() && State() != dsSetKey && State() != dsFilter)
         return;
-    QString text;
-    if (buffer) {
-        switch (field->DataType()) {
-        case ftString:
-        case ftFixedChar:
-        case ftWideString:
-        case ftGuid:
-            text = QString::fromUtf16(static_cast<const char16_t*>(buffer));
-            break;
-        case ftSmallint: text = QString::number(*static_cast<const qint16*>(buffer)); break;
-        case ftWord: text = QString::number(*static_cast<const quint16*>(buffer)); break;
-        case ftInteger:
-        case ftAutoInc: text = QString::number(*static_cast<const qint32*>(buffer)); break;
-        case ftLargeint: text = QString::number(*static_cast<const qint64*>(buffer)); break;
-        case ftBoolean:
-            text = *static_cast<const qint16*>(buffer) == 0 ? QStringLiteral("False") : QStringLiteral("True");
-            break;
-        case ftFloat:
-        case ftCurrency: text = FloatToStr(*static_cast<const double*>(buffer)); break;
-        case ftDate: text = TimeStampToText(TTimeStamp{0, *static_cast<const qint32*>(buffer)}); break;
-        case ftTime: text = TimeStampToText(TTimeStamp{*static_cast<const qint32*>(buffer), DateDelta}); break;
-        case ftDateTime: {
-            const double ms = *static_cast<const double*>(buffer);
-            const qint64 total = qint64(std::llround(ms));
-            text = TimeStampToText(TTimeStamp{int(total % MSecsPerDay), int(total / MSecsPerDay)});
-            break;
-        }
-        case ftBytes:
-            if (IsGuidField(field))
-                text = GuidFieldText(QByteArray(static_cast<const char*>(buffer), 16));
-            else
-                text = QString::fromLatin1(static_cast<const char*>(buffer), field->DataSize());
-            break;
-        default:
-            break;
-        }
-    }
+    const QString text =
+        daorecord::FieldDataText(field->DataType(), field->Size(), daorecord::IsGuidField(field), buffer);
     const int index = FieldIndex(field);
-    RecordTexts& texts = *Header(record)->texts;
+    TDaoRecordTexts& texts = *Header(record)->texts;
     if (index < 0 || size_t(index) >= texts.Count())
         return;
     texts.SetText(size_t(index), text);
@@ -2242,7 +1942,7 @@ void TDaoTable::InternalInitRecord(TRecordBuffer buffer)
     oldValues_ = AllocRecordBuffer();
     if (TRecordBuffer active = GetActiveRecordBuffer(); active && active != buffer)
         GetCurrentRecord(oldValues_);
-    RecordTexts& texts = *Header(buffer)->texts;
+    TDaoRecordTexts& texts = *Header(buffer)->texts;
     const int count = FieldDefs().Count();
     texts.Reset(size_t(count));
     const std::vector<TField*>& fields = DefinitionFields();
@@ -2322,39 +2022,8 @@ void TDaoTable::InternalEdit()
 
 TVariant TDaoTable::TextToEngineValue(const TField* field, int fieldType, const QString& text) const
 {
-    if (text.isEmpty())
-        return TVariant::Null();
-    switch (field->DataType()) {
-    case ftDate:
-    case ftTime:
-    case ftDateTime: {
-        const TVariant v = StringToTimeStampVariant(text);
-        if (v.IsNull())
-            throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
-        return v;
-    }
-    case ftBoolean: {
-        bool b = false;
-        if (!TextToBoolean(text, b))
-            throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
-        return TVariant(b);
-    }
-    case ftBytes:
-        if (fieldType == dao::dbGUID)
-            return TVariant(GuidTextToBytes(StripGuidText(text)));
-        return TVariant(text.toLatin1());
-    case ftMemo:
-    case ftFmtMemo:
-        return TVariant(EncryptText(text));
-    case ftBlob:
-    case ftGraphic:
-    case ftTypedBinary:
-        return TVariant(EncryptText(text).toLatin1());
-    case ftString:
-        return TVariant(EncryptText(text));
-    default:
-        return TVariant(text);
-    }
+    return daorecord::TextToEngineValue(field->DataType(), fieldType == dao::dbGUID, text,
+                                        [this](const QString& plain) { return EncryptText(plain); });
 }
 
 QString TDaoTable::EncryptText(const QString& text) const
@@ -2367,7 +2036,7 @@ QString TDaoTable::EncryptText(const QString& text) const
 
 void TDaoTable::WriteMarkedFields(TRecordBuffer buffer)
 {
-    RecordTexts& texts = *Header(buffer)->texts;
+    TDaoRecordTexts& texts = *Header(buffer)->texts;
     for (int i = 0; i < FieldDefs().Count() && size_t(i) < fieldObjects_.size(); ++i) {
         if (size_t(i) >= texts.mark.size() || !texts.mark[size_t(i)])
             continue;

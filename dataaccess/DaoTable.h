@@ -276,39 +276,6 @@ private:
     QByteArray ReadBlobData(TField* field, TRecordBuffer buffer);
     void StoreBlobData(TField* field, TRecordBuffer buffer, const QByteArray& data);
 
-    // A row's texts, one per field. A number, date or truth value read from the engine is kept
-    // as it came and gets its text on first use: most rows a cursor passes are read as values
-    // or not at all.
-    class RecordTexts {
-    public:
-        size_t Count() const { return text_.size(); }
-        void Resize(size_t count);
-        // Every text empty and unmarked.
-        void Reset(size_t count);
-        const QString& Text(size_t index);
-        void SetText(size_t index, QString text);
-        void SetValue(size_t index, const TVariant& value);
-        // The engine value whose text is not made yet; nullptr once it is.
-        const TVariant* PendingValue(size_t index) const
-        {
-            return value_[index].IsEmpty() ? nullptr : &value_[index];
-        }
-        // Written by the user since the row was read.
-        std::vector<bool> mark;
-
-    private:
-        std::vector<QString> text_;
-        std::vector<TVariant> value_;  // Empty where text_ holds the field's text
-    };
-    struct RecordHeader {
-        qint32 recNo;
-        RecordTexts* texts;
-        quint8 flag;
-        qint32 key;
-    };
-    static RecordHeader* Header(TRecordBuffer buffer);
-    char* CalcArea(TRecordBuffer buffer) const;
-
     void SQLChanged();
     void EmptyFieldInfo();
     void CheckRecordsetClosed(const char* message) const;

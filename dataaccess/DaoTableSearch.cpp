@@ -4,6 +4,8 @@
 
 #include "dataaccess/DaoTable.h"
 
+#include "dataaccess/DaoRecordBuffer.h"
+
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoDatabase.h"
 #include "platform/dao/DaoField.h"
@@ -14,6 +16,8 @@
 
 #include <QtEndian>
 #include <algorithm>
+
+using daorecord::Header;
 
 namespace {
 
@@ -467,7 +471,7 @@ void TDaoTable::SetRangeText(TRecordBuffer buffer, const QString& fieldName, con
     if (!buffer)
         DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
     const int index = FieldIndex(FieldByName(fieldName));
-    RecordTexts& texts = *Header(buffer)->texts;
+    TDaoRecordTexts& texts = *Header(buffer)->texts;
     if (index < 0 || size_t(index) >= texts.Count())
         DatabaseError(QStringLiteral("Invalid field name: ") + fieldName);
     texts.SetText(size_t(index), text);
@@ -486,7 +490,7 @@ void TDaoTable::ApplyRange()
         if (!buffer)
             return QString();
         QStringList lines;
-        RecordTexts& texts = *Header(buffer)->texts;
+        TDaoRecordTexts& texts = *Header(buffer)->texts;
         for (size_t i = 0; i < texts.Count(); ++i)
             lines << texts.Text(i);
         return lines.join(QLatin1Char('\n')).trimmed();
