@@ -2,6 +2,7 @@
 
 #include "dataaccess/DaoBlobStream.h"
 #include "dataaccess/DaoRecordBuffer.h"
+#include "dataaccess/DaoRowNumbers.h"
 
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoDatabase.h"
@@ -392,7 +393,7 @@ void TDaoTable::SetIndexName(const QString& name)
         indexName_ = name;
         CheckBrowseMode();
         ClearBuffers();
-        countChanged_ = true;
+        rows_.CountChanged();
         ActivateBuffers();
         First();
         return;
@@ -708,13 +709,7 @@ void TDaoTable::FillFieldObjects()
     }
 }
 
-void TDaoTable::ResetCursorCounters()
-{
-    countChanged_ = true;
-    curRec_ = -1;
-    highestSeen_ = -1;
-    cachedCount_ = -1;
-}
+void TDaoTable::ResetCursorCounters() { rows_.Reset(); }
 
 void TDaoTable::OpenDaoRecordset()
 {
@@ -742,8 +737,7 @@ void TDaoTable::OpenDaoRecordset()
         if (!recordset_->Updatable())
             readOnly_ = true;
         bookmarkable_ = recordset_->Bookmarkable();
-        bookmarkRecNos_.clear();
-        bookmarkKeys_.clear();
+        rows_.ForgetBookmarks();
         database_->RefreshDefinitions();
         if (!indexName_.isEmpty()) {
             try {
@@ -994,8 +988,7 @@ bool TDaoTable::Requery()
         ApplyQueryDefParameters(
             "TDaoTable.Requery: Invalid number of QueryDef parameters or parameter is not in valid format!");
         // The engine's recordset keeps the values it was opened with; a fresh one takes the new ones.
-        bookmarkRecNos_.clear();
-        bookmarkKeys_.clear();
+        rows_.ForgetBookmarks();
         ReopenDaoRecordset();
         return true;
     }
@@ -1020,12 +1013,11 @@ void TDaoTable::RequeryRecordset()
 {
     const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
-    bookmarkRecNos_.clear();
-    bookmarkKeys_.clear();
+    rows_.ForgetBookmarks();
     ClearBuffers();
     recordset_->Requery();
-    countChanged_ = true;
-    curRec_ = -1;
+    rows_.CountChanged();
+    rows_.SetCurrent(-1);
     ActivateBuffers();
     First();
 }
@@ -1067,26 +1059,7 @@ int TDaoTable::RecNoByPosition(dao::Recordset& rs, qint32 key)
     if (!useGetRecNo_)
         return -1;
     const int count = RecordCount();
-    const double p = std::max(0.0, rs.PercentPosition() - 2.0);
-    int n = int(std::lround(count * p / 100.0));
-    auto keyOf = [&rs]() -> qint32 { return qint32(rs.CurrentKey()); };
-    rs.MoveFirst();
-    if (n > 0)
-        rs.Move(n);
-    while (!rs.Eof() && keyOf() != key) {
-        rs.MoveNext();
-        ++n;
-    }
-    if (rs.Eof()) {
-        // The estimate overshot: count from the start.
-        n = 0;
-        rs.MoveFirst();
-        while (!rs.Eof() && keyOf() != key) {
-            rs.MoveNext();
-            ++n;
-        }
-    }
-    return rs.Eof() ? -1 : n;
+    return TDaoRowNumbers::PositionOf(rs, key, count);
 }
 
 // --- field and index definitions ---------------------------------------------------------------------
@@ -1349,7 +1322,7 @@ bool TDaoTable::FetchRecord(TRecordBuffer buffer)
     // and an Idle per row costs a file-lock round trip each.
     TDaoRecordHeader* header = Header(buffer);
     header->key = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
-    header->recNo = curRec_;
+    header->recNo = rows_.Current();
     header->flag = quint8(bfCurrent);
     TDaoRecordTexts& texts = *header->texts;
     const std::vector<TField*>& fields = DefinitionFields();
@@ -1389,8 +1362,7 @@ bool TDaoTable::FetchRecord(TRecordBuffer buffer)
 
 void TDaoTable::InternalFirst()
 {
-    curRec_ = -1;
-    forwardCounter_ = -1;
+    rows_.BeforeFirst();
     if (!recordset_ || (recordset_->Bof() && recordset_->Eof()) || tableType_ == dao::dbOpenForwardOnly)
         return;
     try {
@@ -1403,33 +1375,33 @@ void TDaoTable::InternalFirst()
 void TDaoTable::InternalLast()
 {
     if (!recordset_ || (recordset_->Bof() && recordset_->Eof())) {
-        curRec_ = -1;
+        rows_.SetCurrent(-1);
         return;
     }
     try {
         if (tableType_ == dao::dbOpenForwardOnly) {
             if (!recordset_->Eof()) {
                 // Before the first fetch the first row stands uncounted; it is passed too.
-                forwardCounter_ = std::max(forwardCounter_, 0);
+                int passed = std::max(rows_.Passed(), 0);
                 while (!recordset_->Eof()) {
                     recordset_->MoveNext();
-                    ++forwardCounter_;
+                    ++passed;
                 }
                 // The step onto EOF passes no row: the number is the last row's.
-                --forwardCounter_;
+                rows_.SetPassed(passed - 1);
             }
-            curRec_ = forwardCounter_;
+            rows_.SetCurrent(rows_.Passed());
             return;
         }
-        const int former = curRec_;
+        const int former = rows_.Current();
         recordset_->MoveLast();
         recordset_->MoveNext();
-        curRec_ = recordset_->RecordCount();
-        if (tableType_ == dao::dbOpenTable && (curRec_ > highestSeen_ || curRec_ < former)) {
-            curRec_ = CheckedTableCount();
-            highestSeen_ = curRec_;
+        rows_.SetCurrent(recordset_->RecordCount());
+        if (tableType_ == dao::dbOpenTable && (rows_.Current() > rows_.Highest() || rows_.Current() < former)) {
+            rows_.SetCurrent(CheckedTableCount());
+            rows_.SetHighest(rows_.Current());
         }
-        highestSeen_ = std::max(highestSeen_, curRec_);
+        rows_.RaiseHighest();
     } catch (const EDaoError&) {
     }
 }
@@ -1478,13 +1450,12 @@ TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doChec
         TGetResult result = grOK;
         switch (mode) {
         case gmNext:
-            if (!(forwardOnly && curRec_ == -1) && !recordset_->Eof())
+            if (!(forwardOnly && rows_.Current() == -1) && !recordset_->Eof())
                 recordset_->MoveNext();
             if (recordset_->Eof()) {
                 result = grEOF;
             } else {
-                ++curRec_;
-                ++forwardCounter_;
+                rows_.StepForward();
             }
             break;
         case gmPrior:
@@ -1495,8 +1466,7 @@ TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doChec
             if (recordset_->Bof()) {
                 result = grBOF;
             } else {
-                --curRec_;
-                --forwardCounter_;
+                rows_.StepBack();
             }
             break;
         case gmCurrent:
@@ -1506,7 +1476,7 @@ TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doChec
                 result = grEOF;
             break;
         }
-        highestSeen_ = result == grEOF ? curRec_ + 1 : std::max(highestSeen_, curRec_);
+        rows_.Fetched(result == grEOF);
         if (result != grOK)
             return result;
         // A row another user deleted is absent: a move steps over it.
@@ -1535,8 +1505,8 @@ void TDaoTable::InternalSetToRecord(TRecordBuffer buffer)
         return;
     if (header->flag == quint8(bfInserted) && header->key == 0)
         return;
-    const int former = curRec_;
-    curRec_ = header->recNo;
+    const int former = rows_.Current();
+    rows_.SetCurrent(header->recNo);
     if (tableType_ == dao::dbOpenForwardOnly || State() == dsSetKey)
         return;
     if (!bookmarkable_) {
@@ -1568,14 +1538,14 @@ void TDaoTable::MoveToRecNo(int former)
     // or from the first row when rows are skipped on the client.
     auto fromFirst = [this] {
         recordset_->MoveFirst();
-        if (curRec_ != 0)
-            recordset_->Move(curRec_);
+        if (rows_.Current() != 0)
+            recordset_->Move(rows_.Current());
     };
     try {
         if (rangeActive_ || (Filtered() && OnFilterRecord))
             fromFirst();
-        else if (curRec_ != former)
-            recordset_->Move(curRec_ - former);
+        else if (rows_.Current() != former)
+            recordset_->Move(rows_.Current() - former);
     } catch (const EDaoError&) {
         fromFirst();
     }
@@ -1592,8 +1562,8 @@ void TDaoTable::InternalGotoBookmark(const char* bookmark)
     const qint32 key = qFromLittleEndian<qint32>(bookmark);
     if (!bookmarkable_ || key == 0)
         Refuse("Bookmarks are not supported!");
-    const auto at = std::find(bookmarkKeys_.begin(), bookmarkKeys_.end(), key);
-    if (at == bookmarkKeys_.end())
+    const std::optional<int> recNo = rows_.RecNoOf(key);
+    if (!recNo)
         Refuse("Invalid Bookmark!");
     try {
         GotoRecordKey(key);
@@ -1604,7 +1574,7 @@ void TDaoTable::InternalGotoBookmark(const char* bookmark)
         InternalFirst();
         throw;
     }
-    curRec_ = bookmarkRecNos_[size_t(at - bookmarkKeys_.begin())];
+    rows_.SetCurrent(*recNo);
 }
 
 void TDaoTable::SetBookmarkStr(const TBookmarkStr& value)
@@ -1630,7 +1600,7 @@ bool TDaoTable::BookmarkValid(const TBookmark& bookmark)
     if (!recordsetOpen_ || bookmark.size() < 4 || !recordset_ || !bookmarkable_ || IsEmpty())
         return false;
     const qint32 key = qFromLittleEndian<qint32>(bookmark.constData());
-    if (key == 0 || std::find(bookmarkKeys_.begin(), bookmarkKeys_.end(), key) == bookmarkKeys_.end())
+    if (key == 0 || !rows_.Knows(key))
         return false;
     // Tried on a clone so the cursor stays where it is.
     try {
@@ -1667,13 +1637,7 @@ void TDaoTable::GetBookmarkData(TRecordBuffer buffer, void* data)
     qToLittleEndian<qint32>(header->key, data);
     if (header->key == 0)
         return;
-    const auto at = std::find(bookmarkRecNos_.begin(), bookmarkRecNos_.end(), header->recNo);
-    if (at != bookmarkRecNos_.end()) {
-        bookmarkKeys_[size_t(at - bookmarkRecNos_.begin())] = header->key;
-    } else {
-        bookmarkRecNos_.push_back(header->recNo);
-        bookmarkKeys_.push_back(header->key);
-    }
+    rows_.Remember(header->recNo, header->key);
 }
 
 void TDaoTable::SetBookmarkData(TRecordBuffer buffer, const void* data)
@@ -1694,21 +1658,21 @@ int TDaoTable::CountByWalking(TRecordBuffer until)
 {
     // Walks the accepted rows from the first; stops at the row of `until` when given.
     const qint32 wanted = until ? Header(until)->key : 0;
-    const int savedRec = curRec_;
+    const int savedRec = rows_.Current();
     const qint32 back = until ? wanted : (recordset_ && bookmarkable_ ? ReadBookmark(*recordset_) : 0);
     TRecordBuffer scratch = AllocRecordBuffer();
     int count = 0;
-    bool found = false;
     const TDataSetState saved = SetTempState(dsBrowse);
     try {
         InternalFirst();
-        while (GetRecord(scratch, gmNext, false) == grOK) {
-            ++count;
-            if (until && Header(scratch)->key == wanted) {
-                found = true;
-                break;
-            }
-        }
+        count = TDaoRowNumbers::CountWalked(
+            [&](qint32& key) {
+                if (GetRecord(scratch, gmNext, false) != grOK)
+                    return false;
+                key = Header(scratch)->key;
+                return true;
+            },
+            until ? std::optional<qint32>(wanted) : std::nullopt);
     } catch (...) {
         RestoreState(saved);
         FreeRecordBuffer(scratch);
@@ -1716,14 +1680,12 @@ int TDaoTable::CountByWalking(TRecordBuffer until)
     }
     RestoreState(saved);
     FreeRecordBuffer(scratch);
-    curRec_ = savedRec;
+    rows_.SetCurrent(savedRec);
     if (back != 0)
         GotoRecordKey(back);
     CursorPosChanged();
-    if (until)
-        return found ? count : -1;
-    cachedCount_ = count;
-    countChanged_ = false;
+    if (!until)
+        rows_.Walked(count);
     return count;
 }
 
@@ -1736,67 +1698,67 @@ int TDaoTable::GetRecNo()
     InternalSetToRecord(buffer);
     if (!useGetRecNo_)
         return -1;
-    if (curRec_ < -1)
-        recNoStale_ = true;
+    if (rows_.Current() < -1)
+        rows_.MarkStale();
     if (tableType_ == dao::dbOpenForwardOnly)
-        return curRec_ + 1;
+        return rows_.Current() + 1;
     if (recordset_->Bof())
         return -1;
     if ((Filtered() && OnFilterRecord) || rangeActive_)
         return buffer && bookmarkable_ ? CountByWalking(buffer) : -1;
-    if (recNoStale_ && buffer) {
+    if (rows_.Stale() && buffer) {
         RecomputeRecNo(buffer);
     } else if (tableType_ == dao::dbOpenDynaset || tableType_ == dao::dbOpenSnapshot
                || tableType_ == dao::dbOpenDynamic) {
         const int position = recordset_->AbsolutePosition();
         if (position >= 0)
-            curRec_ = position;
+            rows_.SetCurrent(position);
     }
-    return curRec_ + 1;
+    return rows_.Current() + 1;
 }
 
 void TDaoTable::RecomputeRecNo(TRecordBuffer buffer)
 {
     TDaoRecordHeader* header = Header(buffer);
-    curRec_ = -1;
+    rows_.SetCurrent(-1);
     if (tableType_ == dao::dbOpenDynaset || tableType_ == dao::dbOpenSnapshot || tableType_ == dao::dbOpenDynamic) {
-        curRec_ = recordset_->AbsolutePosition();
+        rows_.SetCurrent(recordset_->AbsolutePosition());
     } else {
         bool moved = false;
         try {
             recordset_->MoveNext();
             moved = true;
             if (recordset_->Eof())
-                curRec_ = recordset_->RecordCount() - 1;
+                rows_.SetCurrent(recordset_->RecordCount() - 1);
         } catch (const EDaoError&) {
         }
         if (moved)
             recordset_->MovePrevious();
-        if (curRec_ == -1) {
+        if (rows_.Current() == -1) {
             if (bookmarkable_) {
                 const qint32 key = header->key != 0 ? header->key : ReadLastModified(*recordset_);
                 auto clone = recordset_->Clone();
-                curRec_ = RecNoByPosition(*clone, key);
+                rows_.SetCurrent(RecNoByPosition(*clone, key));
                 clone->Close();
             } else {
                 while (!recordset_->Bof()) {
                     recordset_->MovePrevious();
-                    ++curRec_;
+                    rows_.SetCurrent(rows_.Current() + 1);
                 }
             }
         }
-        header->recNo = curRec_;
+        header->recNo = rows_.Current();
         if (bookmarkable_ && header->key != 0) {
             GotoRecordKey(header->key);
         } else {
             recordset_->MoveFirst();
-            if (curRec_ > 0)
-                recordset_->Move(curRec_);
+            if (rows_.Current() > 0)
+                recordset_->Move(rows_.Current());
         }
     }
-    if (curRec_ >= 0)
-        header->recNo = curRec_;
-    recNoStale_ = false;
+    if (rows_.Current() >= 0)
+        header->recNo = rows_.Current();
+    rows_.Recomputed();
 }
 
 void TDaoTable::SetRecNo(int value)
@@ -1807,7 +1769,7 @@ void TDaoTable::SetRecNo(int value)
     CursorPosChanged();
     DoBeforeScroll();
     if ((Filtered() && OnFilterRecord) || rangeActive_) {
-        const int savedRec = curRec_;
+        const int savedRec = rows_.Current();
         const qint32 back = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
         TRecordBuffer scratch = AllocRecordBuffer();
         const TDataSetState saved = SetTempState(dsBrowse);
@@ -1825,18 +1787,18 @@ void TDaoTable::SetRecNo(int value)
         FreeRecordBuffer(scratch);
         if (reached < value) {
             // Fewer rows than asked for: stay where we were.
-            curRec_ = savedRec;
+            rows_.SetCurrent(savedRec);
             if (back != 0)
                 GotoRecordKey(back);
         }
     } else {
-        curRec_ = value - 1;
+        rows_.SetCurrent(value - 1);
         recordset_->MoveFirst();
-        if (curRec_ > 0)
-            recordset_->Move(curRec_);
+        if (rows_.Current() > 0)
+            recordset_->Move(rows_.Current());
         if (recordset_->Eof()) {
             recordset_->MoveLast();
-            curRec_ = std::max(0, recordset_->AbsolutePosition());
+            rows_.SetCurrent(std::max(0, recordset_->AbsolutePosition()));
         }
     }
     Resync(rmExact | rmCenter);
@@ -1849,14 +1811,11 @@ int TDaoTable::GetRecordCount()
         return -1;
     if (tableType_ == dao::dbOpenForwardOnly)
         return -1;
-    if (useRecordCount_ && !countChanged_ && cachedCount_ >= 0) {
-        highestSeen_ = cachedCount_;
-        return cachedCount_;
-    }
-    countChanged_ = false;
+    if (const int kept = rows_.KeptCount(useRecordCount_); kept >= 0)
+        return kept;
     if (recordset_->Bof() && recordset_->Eof()) {
-        cachedCount_ = highestSeen_ = 0;
-        curRec_ = -1;
+        rows_.Counted(0);
+        rows_.SetCurrent(-1);
         return 0;
     }
     if ((Filtered() && OnFilterRecord) || rangeActive_)
@@ -1864,7 +1823,7 @@ int TDaoTable::GetRecordCount()
     int count = 0;
     if (tableType_ == dao::dbOpenTable) {
         count = recordset_->RecordCount();
-        if (count > highestSeen_) {
+        if (count > rows_.Highest()) {
             try {
                 count = CheckedTableCount();
             } catch (const EDaoError&) {
@@ -1874,13 +1833,12 @@ int TDaoTable::GetRecordCount()
         // Counted on a clone, so the table's own position is not disturbed.
         try {
             auto counter = recordset_->Clone();
-            counter->MoveLast();
-            count = counter->RecordCount();
+            count = TDaoRowNumbers::CountByMovingLast(*counter);
             counter->Close();
         } catch (const EDaoError&) {
         }
     }
-    cachedCount_ = highestSeen_ = count;
+    rows_.Counted(count);
     return count;
 }
 
@@ -2058,7 +2016,7 @@ void TDaoTable::ClearBlobMarks()
 
 void TDaoTable::InternalPost()
 {
-    recNoStale_ = false;
+    rows_.Recomputed();
     TDataSet::InternalPost();
     CheckActive();
     TRecordBuffer buffer = ActiveBuffer();
@@ -2112,9 +2070,7 @@ void TDaoTable::InternalPost()
             throw;
         }
     }
-    countChanged_ = true;
-    if (inserting)
-        ++highestSeen_;
+    rows_.Posted(inserting);
     // Stand on the row just written, so the window is read around it; its number comes from
     // the engine's position at once, so every buffer read around it is numbered right.
     if (bookmarkable_) {
@@ -2124,20 +2080,20 @@ void TDaoTable::InternalPost()
             Header(buffer)->key = key;
             GotoRecordKey(key);
         }
-        curRec_ = std::max(0, recordset_->AbsolutePosition());
+        rows_.SetCurrent(std::max(0, recordset_->AbsolutePosition()));
     } else if (inserting) {
         try {
             InternalLast();
         } catch (const EDaoError&) {
         }
-        curRec_ = std::max(0, curRec_ - 1);
+        rows_.SetCurrent(std::max(0, rows_.Current() - 1));
     }
-    Header(buffer)->recNo = curRec_;
+    Header(buffer)->recNo = rows_.Current();
     FreeRecordBuffer(oldValues_);
     ClearBlobMarks();
     if (database_)
         database_->Idle();
-    recNoStale_ = true;
+    rows_.MarkStale();
 }
 
 void TDaoTable::Post()
@@ -2153,11 +2109,10 @@ void TDaoTable::Post()
     posting_ = false;
     if (sortedBy_.Count() > 0 && refreshSorted_ && recordset_) {
         CheckBrowseMode();
-        bookmarkRecNos_.clear();
-        bookmarkKeys_.clear();
+        rows_.ForgetBookmarks();
         ClearBuffers();
         recordset_->Requery();
-        countChanged_ = true;
+        rows_.CountChanged();
         InternalFirst();
         ActivateBuffers();
         First();
@@ -2179,7 +2134,7 @@ void TDaoTable::InternalAddRecord(TRecordBuffer buffer, bool append)
             recordset_->CancelUpdate();
         throw;
     }
-    countChanged_ = true;
+    rows_.CountChanged();
     if (database_)
         database_->Idle();
 }
@@ -2199,20 +2154,6 @@ void TDaoTable::InternalCancel()
         database_->Idle();
 }
 
-void TDaoTable::ForgetBookmarkNumber(qint32 recNo)
-{
-    for (size_t i = 0; i < bookmarkRecNos_.size();) {
-        if (bookmarkRecNos_[i] == recNo) {
-            bookmarkRecNos_.erase(bookmarkRecNos_.begin() + qsizetype(i));
-            bookmarkKeys_.erase(bookmarkKeys_.begin() + qsizetype(i));
-            continue;
-        }
-        if (bookmarkRecNos_[i] > recNo)
-            --bookmarkRecNos_[i];
-        ++i;
-    }
-}
-
 void TDaoTable::InternalDelete()
 {
     TRecordBuffer buffer = ActiveBuffer();
@@ -2229,12 +2170,12 @@ void TDaoTable::InternalDelete()
             if (action == daRetry && OnDeleteError)
                 continue;
             if (action == daAbort || (gone && !OnDeleteError)) {
-                countChanged_ = true;
+                rows_.CountChanged();
                 RefreshKeepPosition();
                 return;
             }
             if (gone) {
-                countChanged_ = true;
+                rows_.CountChanged();
                 RefreshKeepPosition();
             }
             throw;
@@ -2242,10 +2183,10 @@ void TDaoTable::InternalDelete()
     }
     // Only a delete that happened moves the numbers of the rows after it.
     if (recNo >= 0)
-        ForgetBookmarkNumber(recNo);
+        rows_.Forget(recNo);
     if (database_)
         database_->Idle();
-    countChanged_ = true;
+    rows_.CountChanged();
     // The only row deleted: nothing is left to stand on.
     const bool empty = recordset_->Bof() && recordset_->Eof();
     if (!empty && recordset_->Eof())
@@ -2254,18 +2195,18 @@ void TDaoTable::InternalDelete()
         recordset_->MoveNext();
     if (recordset_->Eof() && !(recordset_->Bof() && recordset_->Eof()))
         recordset_->MoveLast();
-    curRec_ = (recordset_->Bof() || recordset_->Eof()) ? -1 : std::max(0, recordset_->AbsolutePosition());
+    rows_.SetCurrent((recordset_->Bof() || recordset_->Eof()) ? -1 : std::max(0, recordset_->AbsolutePosition()));
 }
 
 void TDaoTable::RefreshKeepPosition()
 {
-    countChanged_ = true;
+    rows_.CountChanged();
     try {
         Resync(rmExact | rmCenter);
         return;
     } catch (const Exception&) {
     }
-    const int remembered = curRec_;
+    const int remembered = rows_.Current();
     if (State() == dsBrowse)
         CheckBrowseMode();
     ClearBuffers();
@@ -2284,7 +2225,7 @@ void TDaoTable::RefreshKeepPosition()
 
 void TDaoTable::InternalRefresh()
 {
-    countChanged_ = true;
+    rows_.CountChanged();
     if (!recordset_)
         return;
     if (database_)

@@ -6,6 +6,7 @@
 #include "dataaccess/DaoCriteria.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoIndexDefs.h"
+#include "dataaccess/DaoRowNumbers.h"
 #include "dataaccess/DaoSupport.h"
 #include "platform/toolkit/DataSet.h"
 #include "platform/toolkit/DataSource.h"
@@ -338,7 +339,6 @@ private:
     int CheckedTableCount();
     // The record number of the active row worked out afresh from the engine.
     void RecomputeRecNo(TRecordBuffer buffer);
-    void ForgetBookmarkNumber(qint32 recNo);
     // Re-reads the window where it stands; re-opens when the row has gone.
     void RefreshKeepPosition();
     int FieldIndex(const TField* field) const;
@@ -412,14 +412,7 @@ private:
     quint64 definitionFieldsGeneration_ = 0;
 
     // Cursor.
-    int curRec_ = -1;
-    int forwardCounter_ = -1;
-    int highestSeen_ = -1;
-    int cachedCount_ = -1;
-    bool countChanged_ = true;
-    bool recNoStale_ = false;
-    std::vector<int> bookmarkRecNos_;
-    std::vector<qint32> bookmarkKeys_;
+    TDaoRowNumbers rows_;
     TRecordBuffer oldValues_ = nullptr;
     TRecordBuffer rangeStart_ = nullptr;
     TRecordBuffer rangeEnd_ = nullptr;

@@ -142,8 +142,7 @@ void TDaoTable::ApplyMasterLink()
 
 void TDaoTable::ReopenWithMasterCriteria()
 {
-    bookmarkRecNos_.clear();
-    bookmarkKeys_.clear();
+    rows_.ForgetBookmarks();
     if (!SourceIsTable() && !baseRecordset_) {
         // Nothing to restrict in place: the source is opened afresh with the criteria.
         OpenDaoRecordset();

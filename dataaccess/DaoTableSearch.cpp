@@ -111,7 +111,7 @@ void TDaoTable::MoveToFoundRow(dao::Recordset& clone, TResyncMode mode)
                           ? clone.AbsolutePosition()
                           : RecNoByPosition(clone, key);
     GotoRecordKey(key);
-    curRec_ = recNo;
+    rows_.SetCurrent(recNo);
     Resync(mode);
     DoAfterScroll();
 }
@@ -194,7 +194,7 @@ bool TDaoTable::Locate(const QString& keyFields, const TVariant& keyValues, TLoc
     TStringList fields, values;
     SplitKeys(keyFields, keyValues, fields, values);
     InternalSetToRecord(GetActiveRecordBuffer());
-    const int current = curRec_;
+    const int current = rows_.Current();
     if (!bookmarkable_)
         return LocateByWalking(fields, values, options);
     std::shared_ptr<dao::Recordset> clone;
@@ -223,7 +223,7 @@ bool TDaoTable::Locate(const QString& keyFields, const TVariant& keyValues, TLoc
 
 bool TDaoTable::LocateByWalking(const TStringList& fields, const TStringList& values, TLocateOptions options)
 {
-    const int remembered = curRec_;
+    const int remembered = rows_.Current();
     std::vector<int> columns;
     for (int i = 0; i < fields.Count(); ++i)
         columns.push_back(FieldIndex(FieldByName(fields.Get(i))));
@@ -253,7 +253,7 @@ bool TDaoTable::LocateByWalking(const TStringList& fields, const TStringList& va
     recordset_->MoveFirst();
     for (int row = 0; !recordset_->Eof(); ++row) {
         if (matches()) {
-            curRec_ = row;
+            rows_.SetCurrent(row);
             Resync(TResyncMode());
             DoAfterScroll();
             return true;
@@ -263,7 +263,7 @@ bool TDaoTable::LocateByWalking(const TStringList& fields, const TStringList& va
     recordset_->MoveFirst();
     if (remembered > 0)
         recordset_->Move(remembered);
-    curRec_ = remembered;
+    rows_.SetCurrent(remembered);
     Resync(rmExact | rmCenter);
     DoAfterScroll();
     return false;
@@ -281,7 +281,7 @@ bool TDaoTable::FindOnClone(const QString& keyFields, const TVariant& keyValues,
         (void)FieldByName(fields.Get(i));
     TRecordBuffer active = GetActiveRecordBuffer();
     InternalSetToRecord(active);
-    const int current = curRec_;
+    const int current = rows_.Current();
     if (!bookmarkable_)
         return false;
     const QString criteria = BuildLocateCriteria(fields, values, options);
@@ -371,7 +371,7 @@ TVariant TDaoTable::LookupNonDataFields(dao::Recordset& snapshot, const QString&
     // The snapshot's row is fetched as the table's own would be, then calculated.
     TRecordBuffer row = AllocRecordBuffer();
     std::vector<std::shared_ptr<dao::Field>> savedObjects = fieldObjects_;
-    const int savedRec = curRec_;
+    const int savedRec = rows_.Current();
     TVariant result;
     const TDataSetState saved = SetTempState(dsCalcFields);
     try {
@@ -383,7 +383,7 @@ TVariant TDaoTable::LookupNonDataFields(dao::Recordset& snapshot, const QString&
         const bool fetched = FetchRecord(row);
         bookmarkable_ = keepBookmarks;
         fieldObjects_ = savedObjects;
-        curRec_ = savedRec;
+        rows_.SetCurrent(savedRec);
         if (fetched) {
             lookupBuffer_ = row;
             GetCalcFields(row);
@@ -391,7 +391,7 @@ TVariant TDaoTable::LookupNonDataFields(dao::Recordset& snapshot, const QString&
         }
     } catch (...) {
         fieldObjects_ = savedObjects;
-        curRec_ = savedRec;
+        rows_.SetCurrent(savedRec);
         lookupBuffer_ = nullptr;
         RestoreState(saved);
         FreeRecordBuffer(row);
@@ -496,7 +496,7 @@ void TDaoTable::ApplyRange()
         return lines.join(QLatin1Char('\n')).trimmed();
     };
     rangeActive_ = !joined(rangeStart_).isEmpty() && !joined(rangeEnd_).isEmpty();
-    countChanged_ = true;
+    rows_.CountChanged();
     CheckBrowseMode();
     DataEvent(deDataSetChange, 0);
     First();
