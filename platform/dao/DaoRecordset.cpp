@@ -243,7 +243,7 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
         names << n;
         QString type = d.type ? StorageType(d.type) : QString();
         if (IsTextType(d.type))
-            type += QStringLiteral(" COLLATE ") + QLatin1String(jet::kTextCollation);
+            type += kDialect.TextColumnCollation();
         defs << QuoteName(n) + QLatin1Char(' ') + type;
     }
     auto src = std::make_shared<RecordsetSource>();
@@ -332,7 +332,7 @@ void RecordsetSource::EnsureTable() const
     table->store = store;
     table->columnsSql = copyColumnsSql;
     table->name = store->TakeTempTable(copyColumnsSql);
-    readTable = QStringLiteral("temp.") + QuoteName(table->name);
+    readTable = kDialect.TempTable(QuoteName(table->name));
     readColumns = copyNames;
     SetRowsFromReadTable();
     temp = table;
@@ -1283,7 +1283,7 @@ void Recordset::Edit()
     Store& store = *source_->store;
     store.LeaveSharedRead();
     if (lockEdits_ && !store.InTransaction()) {
-        store.Exec(QStringLiteral("BEGIN IMMEDIATE"));
+        store.Exec(kDialect.BeginWrite());
         holdingLock_ = true;
     }
     try {
