@@ -70,6 +70,30 @@ QString Encrypted(const QString& text, const std::function<QString(const QString
     return encrypt ? encrypt(text) : text;
 }
 
+// The native data of an integer field type.
+void WriteInteger(TFieldType type, qint64 v, void* buffer)
+{
+    if (type == ftSmallint)
+        *static_cast<qint16*>(buffer) = qint16(v);
+    else if (type == ftWord)
+        *static_cast<quint16*>(buffer) = quint16(v);
+    else if (type == ftLargeint)
+        *static_cast<qint64*>(buffer) = v;
+    else
+        *static_cast<qint32*>(buffer) = qint32(v);
+}
+
+// The native data of a date, time or date-time field type.
+void WriteStamp(TFieldType type, const TTimeStamp& stamp, void* buffer)
+{
+    if (type == ftDate)
+        *static_cast<qint32*>(buffer) = stamp.Date;
+    else if (type == ftTime)
+        *static_cast<qint32*>(buffer) = stamp.Time;
+    else
+        *static_cast<double*>(buffer) = double(stamp.Date) * MSecsPerDay + stamp.Time;
+}
+
 }  // namespace
 
 // --- buffers -----------------------------------------------------------------------------------------
@@ -176,15 +200,7 @@ bool ValueFieldData(TFieldType type, const TVariant& value, void* buffer)
     case ftLargeint: {
         if (kind != TVarType::Integer && kind != TVarType::Int64)
             return false;
-        const qint64 v = value.AsInt64();
-        if (type == ftSmallint)
-            *static_cast<qint16*>(buffer) = qint16(v);
-        else if (type == ftWord)
-            *static_cast<quint16*>(buffer) = quint16(v);
-        else if (type == ftLargeint)
-            *static_cast<qint64*>(buffer) = v;
-        else
-            *static_cast<qint32*>(buffer) = qint32(v);
+        WriteInteger(type, value.AsInt64(), buffer);
         return true;
     }
     case ftBoolean:
@@ -210,12 +226,7 @@ bool ValueFieldData(TFieldType type, const TVariant& value, void* buffer)
         const TTimeStamp stamp = DateTimeToTimeStamp(value.AsDateTime());
         if (stamp.Date < 1 || stamp.Time < 0 || stamp.Time >= MSecsPerDay)
             return false;
-        if (type == ftDate)
-            *static_cast<qint32*>(buffer) = stamp.Date;
-        else if (type == ftTime)
-            *static_cast<qint32*>(buffer) = stamp.Time;
-        else
-            *static_cast<double*>(buffer) = double(stamp.Date) * MSecsPerDay + stamp.Time;
+        WriteStamp(type, stamp, buffer);
         return true;
     }
     default:
@@ -246,14 +257,7 @@ bool TextFieldData(TFieldType type, int size, bool guid, const QString& text, vo
         qint64 v = 0;
         if (!TextToInteger(text, v))
             return false;
-        if (type == ftSmallint)
-            *static_cast<qint16*>(buffer) = qint16(v);
-        else if (type == ftWord)
-            *static_cast<quint16*>(buffer) = quint16(v);
-        else if (type == ftLargeint)
-            *static_cast<qint64*>(buffer) = v;
-        else
-            *static_cast<qint32*>(buffer) = qint32(v);
+        WriteInteger(type, v, buffer);
         return true;
     }
     case ftBoolean: {
@@ -277,12 +281,7 @@ bool TextFieldData(TFieldType type, int size, bool guid, const QString& text, vo
         TTimeStamp stamp;
         if (!TextToTimeStamp(text, stamp))
             return false;
-        if (type == ftDate)
-            *static_cast<qint32*>(buffer) = stamp.Date;
-        else if (type == ftTime)
-            *static_cast<qint32*>(buffer) = stamp.Time;
-        else
-            *static_cast<double*>(buffer) = double(stamp.Date) * MSecsPerDay + stamp.Time;
+        WriteStamp(type, stamp, buffer);
         return true;
     }
     case ftBytes: {
