@@ -1,6 +1,9 @@
 #include "dataaccess/DaoTable.h"
+#include "dataaccess/DaoTablePrivate.h"
 
 #include "dataaccess/DaoBlobStream.h"
+#include "dataaccess/DaoRecordBuffer.h"
+#include "dataaccess/DaoRowNumbers.h"
 
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoDatabase.h"
@@ -19,208 +22,24 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
+using daorecord::CalcArea;
+using daorecord::Header;
 
-constexpr int kGuidMarker = 47554944;
+namespace {
 
 [[noreturn]] void Refuse(const char* message) { DatabaseError(QString::fromLatin1(message)); }
 
 bool IsBlobKind(TFieldType type) { return IsBlobType(type); }
 
-bool IsGuidField(const TField* field)
-{
-    if (field->DataType() != ftBytes || !field->DataSet())
-        return false;
-    const TFieldDef* def = field->DataSet()->FieldDefs().FindDef(field->FieldName());
-    return def && def->Precision() == kGuidMarker;
-}
-
-QString GuidFieldText(const QByteArray& bytes)
-{
-    const QString guid = GuidBytesToText(bytes);
-    return guid.isEmpty() ? QString() : QStringLiteral("{guid ") + guid + QLatin1Char('}');
-}
-
-QString StripGuidText(QString text)
-{
-    if (text.startsWith(QLatin1String("{guid ")))
-        text.remove(0, 6);
-    if (text.endsWith(QLatin1String("}}")))
-        text.chop(1);
-    return text;
-}
-
-// The record text of an engine value that is no byte string.
-QString EngineValueText(const TVariant& value)
-{
-    switch (value.Type()) {
-    case TVarType::Date:
-        return DateTimeToStampText(value.AsDateTime());
-    case TVarType::Boolean:
-        return value.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
-    case TVarType::Double:
-    case TVarType::Currency:
-        return FloatToStr(value.AsFloat());
-    default:
-        return value.AsString();
-    }
-}
-
-// Values whose text is made only when it is read.
-bool KeptAsValue(TVarType type)
-{
-    switch (type) {
-    case TVarType::Boolean:
-    case TVarType::Integer:
-    case TVarType::Int64:
-    case TVarType::Double:
-    case TVarType::Currency:
-    case TVarType::Date:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// True when the double reads back unchanged from its FloatToStr text: some decimal of at most
-// the 15 digits that text keeps reads as this very double (m / 10^k is correctly rounded, both
-// being exact), and then that decimal is the text's value.
-bool FloatTextKeepsValue(double value)
-{
-    constexpr double kLimit = 1e15;
-    double scale = 1;
-    for (int k = 0; k <= 22 && std::fabs(value) * scale < kLimit; ++k, scale *= 10) {
-        const double m = std::nearbyint(value * scale);
-        if (std::fabs(m) < kLimit && m / scale == value)
-            return true;
-    }
-    return false;
-}
-
-// The field data a kept engine value gives, the same the text it stands for would give; false
-// when only reading the text can tell.
-bool ValueFieldData(TFieldType type, const TVariant& value, void* buffer)
-{
-    const TVarType kind = value.Type();
-    switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftAutoInc:
-    case ftWord:
-    case ftLargeint: {
-        if (kind != TVarType::Integer && kind != TVarType::Int64)
-            return false;
-        const qint64 v = value.AsInt64();
-        if (type == ftSmallint)
-            *static_cast<qint16*>(buffer) = qint16(v);
-        else if (type == ftWord)
-            *static_cast<quint16*>(buffer) = quint16(v);
-        else if (type == ftLargeint)
-            *static_cast<qint64*>(buffer) = v;
-        else
-            *static_cast<qint32*>(buffer) = qint32(v);
-        return true;
-    }
-    case ftBoolean:
-        if (kind != TVarType::Boolean)
-            return false;
-        *static_cast<qint16*>(buffer) = value.AsBoolean() ? 1 : 0;
-        return true;
-    case ftFloat:
-    case ftCurrency: {
-        if (kind != TVarType::Double && kind != TVarType::Currency)
-            return false;
-        const double v = value.AsFloat();
-        if (v != 0 && !FloatTextKeepsValue(v))
-            return false;
-        *static_cast<double*>(buffer) = v == 0 ? 0.0 : v;
-        return true;
-    }
-    case ftDate:
-    case ftTime:
-    case ftDateTime: {
-        if (kind != TVarType::Date)
-            return false;
-        const TTimeStamp stamp = DateTimeToTimeStamp(value.AsDateTime());
-        if (stamp.Date < 1 || stamp.Time < 0 || stamp.Time >= MSecsPerDay)
-            return false;
-        if (type == ftDate)
-            *static_cast<qint32*>(buffer) = stamp.Date;
-        else if (type == ftTime)
-            *static_cast<qint32*>(buffer) = stamp.Time;
-        else
-            *static_cast<double*>(buffer) = double(stamp.Date) * MSecsPerDay + stamp.Time;
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
 }  // namespace
 
 // --- record buffers ----------------------------------------------------------------------------------
 
-void TDaoTable::RecordTexts::Resize(size_t count)
-{
-    text_.resize(count);
-    value_.resize(count);
-    mark.resize(count, false);
-}
+int TDaoTable::GetRecordSize() { return daorecord::BufferSize(CalcFieldsSize()); }
 
-void TDaoTable::RecordTexts::Reset(size_t count)
-{
-    text_.assign(count, QString());
-    value_.assign(count, TVariant());
-    mark.assign(count, false);
-}
+TRecordBuffer TDaoTable::AllocRecordBuffer() { return daorecord::AllocBuffer(CalcFieldsSize(), FieldDefs().Count()); }
 
-const QString& TDaoTable::RecordTexts::Text(size_t index)
-{
-    if (!value_[index].IsEmpty()) {
-        text_[index] = EngineValueText(value_[index]);
-        value_[index] = TVariant();
-    }
-    return text_[index];
-}
-
-void TDaoTable::RecordTexts::SetText(size_t index, QString text)
-{
-    text_[index] = std::move(text);
-    value_[index] = TVariant();
-}
-
-void TDaoTable::RecordTexts::SetValue(size_t index, const TVariant& value)
-{
-    text_[index].clear();
-    value_[index] = value;
-}
-
-TDaoTable::RecordHeader* TDaoTable::Header(TRecordBuffer buffer) { return reinterpret_cast<RecordHeader*>(buffer); }
-
-char* TDaoTable::CalcArea(TRecordBuffer buffer) const { return buffer + sizeof(RecordHeader); }
-
-int TDaoTable::GetRecordSize() { return int(sizeof(RecordHeader)) + CalcFieldsSize(); }
-
-TRecordBuffer TDaoTable::AllocRecordBuffer()
-{
-    const int size = GetRecordSize();
-    auto* buffer = static_cast<char*>(::operator new(size_t(size)));
-    std::memset(buffer, 0, size_t(size));
-    auto* texts = new RecordTexts;
-    texts->Resize(size_t(FieldDefs().Count()));
-    Header(buffer)->texts = texts;
-    return buffer;
-}
-
-void TDaoTable::FreeRecordBuffer(TRecordBuffer& buffer)
-{
-    if (!buffer)
-        return;
-    delete Header(buffer)->texts;
-    ::operator delete(buffer);
-    buffer = nullptr;
-}
+void TDaoTable::FreeRecordBuffer(TRecordBuffer& buffer) { daorecord::FreeBuffer(buffer); }
 
 void TDaoTable::ClearCalcFields(TRecordBuffer buffer)
 {
@@ -237,34 +56,169 @@ QString TDaoTable::FieldText(TRecordBuffer buffer, int index) const
 
 bool TDaoTable::GetCurrentRecord(TRecordBuffer buffer)
 {
-    TRecordBuffer source = recordsetOpen_ && !IsEmpty() ? GetActiveRecordBuffer() : nullptr;
+    TRecordBuffer source = d_->recordsetOpen_ && !IsEmpty() ? GetActiveRecordBuffer() : nullptr;
     if (!source || !buffer)
         return false;
-    // A deep copy: each buffer owns its own texts.
-    RecordTexts* own = Header(buffer)->texts;
-    std::memcpy(buffer, source, size_t(GetRecordSize()));
-    if (!own)
-        own = new RecordTexts;
-    *own = *Header(source)->texts;
-    Header(buffer)->texts = own;
+    daorecord::CopyBuffer(buffer, source, CalcFieldsSize());
     return true;
 }
+
+// --- settings read and written as they stand ---------------------------------------------------------
+
+TDaoDatabase* TDaoTable::Database() const { return d_->database_; }
+
+QString TDaoTable::TableName() const { return d_->tableName_; }
+
+TStrings& TDaoTable::SQL() { return d_->sql_; }
+
+QString TDaoTable::QueryDefName() const { return d_->queryDefName_; }
+
+TStrings& TDaoTable::QueryDefSQLText() { return d_->queryDefSQLText_; }
+
+TStrings& TDaoTable::QueryDefParameters() { return d_->queryDefParameters_; }
+
+void TDaoTable::SetQueryDefParameters(const TStrings& lines) { d_->queryDefParameters_.Assign(lines); }
+
+QString TDaoTable::QueryDefParametersText() const { return d_->queryDefParameters_.Text(); }
+
+void TDaoTable::SetQueryDefParametersText(const QString& text) { d_->queryDefParameters_.SetText(text); }
+
+int TDaoTable::QueryDefODBCMaxRecords() const { return d_->queryDefODBCMaxRecords_; }
+
+void TDaoTable::SetQueryDefODBCMaxRecords(int value) { d_->queryDefODBCMaxRecords_ = value; }
+
+int TDaoTable::TableType() const { return d_->tableType_; }
+
+int TDaoTable::LockType() const { return d_->lockType_; }
+
+TOOSet TDaoTable::OpenOptions() const { return d_->openOptions_; }
+
+bool TDaoTable::ReadOnly() const { return d_->readOnly_; }
+
+QString TDaoTable::IndexName() const { return d_->indexName_; }
+
+TDaoIndexDefs& TDaoTable::IndexDefs() { return *d_->indexDefs_; }
+
+TStrings& TDaoTable::SortedBy() { return d_->sortedBy_; }
+
+QString TDaoTable::SortedByText() const { return d_->sortedBy_.Text(); }
+
+QString TDaoTable::Filter() const { return d_->filter_; }
+
+TDataSource* TDaoTable::MasterSource() const { return d_->masterLink_->DataSource(); }
+
+TStrings& TDaoTable::MasterFields() { return d_->masterFields_; }
+
+bool TDaoTable::MasterAutoActivate() const { return d_->masterAutoActivate_; }
+
+void TDaoTable::SetMasterAutoActivate(bool value) { d_->masterAutoActivate_ = value; }
+
+TParams& TDaoTable::Params() { return *d_->params_; }
+
+void TDaoTable::SetParams(const TParams& params) { d_->params_->AssignValues(params); }
+
+bool TDaoTable::ParamCheck() const { return d_->paramCheck_; }
+
+void TDaoTable::SetParamCheck(bool value) { d_->paramCheck_ = value; }
+
+bool TDaoTable::CacheMemos() const { return d_->cacheMemos_; }
+
+bool TDaoTable::CacheBlobs() const { return d_->cacheBlobs_; }
+
+bool TDaoTable::CacheLookups() const { return d_->cacheLookups_; }
+
+bool TDaoTable::ShowGUID() const { return d_->showGUID_; }
+
+TComponent* TDaoTable::Encrypter() const { return d_->encrypter_; }
+
+bool TDaoTable::DatabaseAutoActivate() const { return d_->databaseAutoActivate_; }
+
+void TDaoTable::SetDatabaseAutoActivate(bool value) { d_->databaseAutoActivate_ = value; }
+
+bool TDaoTable::UseBrackets() const { return d_->useBrackets_; }
+
+void TDaoTable::SetUseBrackets(bool value) { d_->useBrackets_ = value; }
+
+bool TDaoTable::UseCaptions() const { return d_->useCaptions_; }
+
+void TDaoTable::SetUseCaptions(bool value) { d_->useCaptions_ = value; }
+
+bool TDaoTable::UseDaoProperties() const { return d_->useDaoProperties_; }
+
+void TDaoTable::SetUseDaoProperties(bool value) { d_->useDaoProperties_ = value; }
+
+bool TDaoTable::UseGetRecNo() const { return d_->useGetRecNo_; }
+
+void TDaoTable::SetUseGetRecNo(bool value) { d_->useGetRecNo_ = value; }
+
+bool TDaoTable::UseRecordCount() const { return d_->useRecordCount_; }
+
+void TDaoTable::SetUseRecordCount(bool value) { d_->useRecordCount_ = value; }
+
+bool TDaoTable::AutoFindIndex() const { return d_->autoFindIndex_; }
+
+void TDaoTable::SetAutoFindIndex(bool value) { d_->autoFindIndex_ = value; }
+
+bool TDaoTable::RefreshSorted() const { return d_->refreshSorted_; }
+
+void TDaoTable::SetRefreshSorted(bool value) { d_->refreshSorted_ = value; }
+
+bool TDaoTable::WarnOnBadDatabase() const { return d_->warnOnBadDatabase_; }
+
+void TDaoTable::SetWarnOnBadDatabase(bool value) { d_->warnOnBadDatabase_ = value; }
+
+bool TDaoTable::ProcessMessages() const { return d_->processMessages_; }
+
+void TDaoTable::SetProcessMessages(bool value) { d_->processMessages_ = value; }
+
+TExportMethod TDaoTable::ExportMethod() const { return d_->exportMethod_; }
+
+void TDaoTable::SetExportMethod(TExportMethod method) { d_->exportMethod_ = method; }
+
+bool TDaoTable::BatchMode() const { return d_->batchMode_; }
+
+void TDaoTable::ForceReadOnly() { d_->readOnly_ = true; }
+
+TStrings& TDaoTable::KeyFieldList() { return d_->keyFieldList_; }
+
+bool TDaoTable::RangeActive() const { return d_->rangeActive_; }
+
+const TStringList& TDaoTable::DetailFieldList() const { return d_->detailFieldList_; }
+
+const TStringList& TDaoTable::MasterFieldList() const { return d_->masterFieldList_; }
+
+dao::Recordset* TDaoTable::Recordset() const { return d_->recordset_.get(); }
+
+bool TDaoTable::RecordsetOpen() const { return d_->recordsetOpen_; }
+
+int TDaoTable::OptionWordValue() const { return d_->optionWord_; }
+
+const QString& TDaoTable::SortText() const { return d_->sortText_; }
+
+const QStringList& TDaoTable::FieldDefaults() const { return d_->fieldDefaults_; }
+
+const QStringList& TDaoTable::FieldCaptions() const { return d_->fieldCaptions_; }
+
+const std::vector<bool>& TDaoTable::FieldUpdatable() const { return d_->fieldUpdatable_; }
+
+bool TDaoTable::IsCursorOpen() { return d_->recordsetOpen_; }
+
+bool TDaoTable::GetCanModify() { return d_->recordsetOpen_ && !d_->readOnly_; }
 
 // --- creation ----------------------------------------------------------------------------------------
 
 TDaoTable::TDaoTable(QObject* owner)
-    : TDataSet(owner),
-      indexDefs_(nullptr),
-      params_(std::make_unique<TParams>()),
-      masterLink_(std::make_unique<TMasterDataLink>(this))
+    : TDataSet(owner), d_(std::make_unique<Private>())
 {
-    sql_.OnChange = [this](TStrings*) { SQLChanged(); };
-    masterLink_->OnMasterChange = [this](TMasterDataLink*) { MasterChanged(); };
-    masterLink_->OnMasterDisable = [this](TMasterDataLink*) { MasterDisabled(); };
+    d_->params_ = std::make_unique<TParams>();
+    d_->masterLink_ = std::make_unique<TMasterDataLink>(this);
+    d_->sql_.OnChange = [this](TStrings*) { SQLChanged(); };
+    d_->masterLink_->OnMasterChange = [this](TMasterDataLink*) { MasterChanged(); };
+    d_->masterLink_->OnMasterDisable = [this](TMasterDataLink*) { MasterDisabled(); };
     auto indexDefs = std::make_unique<TDaoIndexDefs>(this);
-    indexDefs_ = indexDefs.get();
+    d_->indexDefs_ = indexDefs.get();
     AdoptIndexDefs(std::move(indexDefs));
-    fieldObjects_.resize(2);
+    d_->fieldObjects_.resize(2);
     IdentifierChars();
 }
 
@@ -274,21 +228,21 @@ TDaoTable::~TDaoTable()
     // A table destroyed half-loaded still closes, so it leaves its database's list.
     if (IsLoading())
         TComponent::Loaded();
-    if (recordsetOpen_) {
+    if (d_->recordsetOpen_) {
         try {
             Close();
         } catch (const Exception&) {
         }
     }
-    if (database_)
-        RemoveFreeNotification(database_);
-    if (encrypter_)
-        RemoveFreeNotification(encrypter_);
-    fieldObjects_.clear();
-    masterLink_.reset();
-    recordset_.reset();
-    baseRecordset_.reset();
-    FreeRecordBuffer(oldValues_);
+    if (d_->database_)
+        RemoveFreeNotification(d_->database_);
+    if (d_->encrypter_)
+        RemoveFreeNotification(d_->encrypter_);
+    d_->fieldObjects_.clear();
+    d_->masterLink_.reset();
+    d_->recordset_.reset();
+    d_->baseRecordset_.reset();
+    FreeRecordBuffer(d_->oldValues_);
     FreeRangeBuffers();
 }
 
@@ -305,28 +259,28 @@ void TDaoTable::InternalHandleException() { HandleException(std::current_excepti
 
 void TDaoTable::Notification(TComponent* component, TOperation operation)
 {
-    if (operation == opRemove && component && component == databaseComponent_) {
+    if (operation == opRemove && component && component == d_->databaseComponent_) {
         // Close first, so no open recordset outlives the database it came from.
-        if (recordsetOpen_) {
-            closingByDatabase_ = true;
+        if (d_->recordsetOpen_) {
+            d_->closingByDatabase_ = true;
             try {
                 Close();
             } catch (const Exception&) {
             }
-            closingByDatabase_ = false;
+            d_->closingByDatabase_ = false;
         }
-        database_ = nullptr;
-        databaseComponent_ = nullptr;
+        d_->database_ = nullptr;
+        d_->databaseComponent_ = nullptr;
     }
-    if (operation == opRemove && component && component == encrypter_.data()) {
-        if (recordsetOpen_) {
+    if (operation == opRemove && component && component == d_->encrypter_.data()) {
+        if (d_->recordsetOpen_) {
             try {
                 Close();
             } catch (const Exception&) {
             }
         }
-        encrypterValid_ = false;
-        encrypter_ = nullptr;
+        d_->encrypterValid_ = false;
+        d_->encrypter_ = nullptr;
     }
     TDataSet::Notification(component, operation);
 }
@@ -344,30 +298,30 @@ QByteArray TDaoTable::ReadBlobData(TField* field, TRecordBuffer buffer)
     const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
     const QString text = FieldText(buffer, index);
     const qint32 recNo = Header(buffer)->recNo;
-    const QString fallback = recNo == -1 && index >= 0 && index < fieldDefaults_.size() ? fieldDefaults_.at(index) : QString();
-    if ((memo && cacheMemos_) || (!memo && cacheBlobs_))
+    const QString fallback = recNo == -1 && index >= 0 && index < d_->fieldDefaults_.size() ? d_->fieldDefaults_.at(index) : QString();
+    if ((memo && d_->cacheMemos_) || (!memo && d_->cacheBlobs_))
         return BlobBytes(field, text.isEmpty() ? fallback : text);
     if (State() == dsInsert && recNo == -1)
         return BlobBytes(field, text.isEmpty() ? fallback : text);
-    if (!recordset_ || index < 0 || size_t(index) >= fieldObjects_.size())
+    if (!d_->recordset_ || index < 0 || size_t(index) >= d_->fieldObjects_.size())
         return QByteArray();
-    const qint32 back = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
+    const qint32 back = d_->bookmarkable_ ? ReadBookmark(*d_->recordset_) : 0;
     QByteArray data;
     try {
         if (Header(buffer)->key > 0)
             GotoRecordKey(Header(buffer)->key);
-        const TVariant value = fieldObjects_[size_t(index)]->Value();
+        const TVariant value = d_->fieldObjects_[size_t(index)]->Value();
         if (!value.IsClear()) {
             data = value.Type() == TVarType::Bytes ? value.AsBytes() : value.AsString().toUtf8();
-            if (encrypterValid_) {
-                encrypter_->setProperty("EncodedString", QString::fromUtf8(data));
-                data = encrypter_->property("DecodedString").toString().toUtf8();
+            if (d_->encrypterValid_) {
+                d_->encrypter_->setProperty("EncodedString", QString::fromUtf8(data));
+                data = d_->encrypter_->property("DecodedString").toString().toUtf8();
             }
         }
     } catch (const Exception&) {
         data.clear();
         // The row may have gone: the buffers are read again where the user stands.
-        if (tableType_ != dao::dbOpenForwardOnly)
+        if (d_->tableType_ != dao::dbOpenForwardOnly)
             RefreshKeepPosition();
     }
     if (back > 0) {
@@ -382,7 +336,7 @@ QByteArray TDaoTable::ReadBlobData(TField* field, TRecordBuffer buffer)
 void TDaoTable::StoreBlobData(TField* field, TRecordBuffer buffer, const QByteArray& data)
 {
     const int index = field->FieldNo() - 1;
-    RecordTexts& texts = *Header(buffer)->texts;
+    TDaoRecordTexts& texts = *Header(buffer)->texts;
     if (index < 0 || size_t(index) >= texts.Count())
         return;
     const bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
@@ -396,9 +350,9 @@ void TDaoTable::DefineProperties(TFiler& filer)
     filer.DefineProperty(
         QStringLiteral("ParamData"),
         [this](TReader& reader) {
-            params_->Clear();
+            d_->params_->Clear();
             reader.ReadCollection([this](TReader& r, int) {
-                auto* param = params_->CreateParam(ftUnknown, QString(), ptUnknown);
+                auto* param = d_->params_->CreateParam(ftUnknown, QString(), ptUnknown);
                 while (!r.EndOfList()) {
                     const QString prop = r.ReadPropName();
                     if (prop == QLatin1String("Name"))
@@ -415,8 +369,8 @@ void TDaoTable::DefineProperties(TFiler& filer)
             });
         },
         [this](TWriter& writer) {
-            writer.WriteCollection(params_->Count(), [this](TWriter& w, int i) {
-                const TParam* param = params_->Items(i);
+            writer.WriteCollection(d_->params_->Count(), [this](TWriter& w, int i) {
+                const TParam* param = d_->params_->Items(i);
                 w.WritePropName(QStringLiteral("Name"));
                 w.WriteString(param->Name());
                 w.WritePropName(QStringLiteral("DataType"));
@@ -429,17 +383,17 @@ void TDaoTable::DefineProperties(TFiler& filer)
                 }
             });
         },
-        filer.Ancestor() ? true : !params_->IsEmpty());
+        filer.Ancestor() ? true : !d_->params_->IsEmpty());
 }
 
 // --- properties --------------------------------------------------------------------------------------
 
 void TDaoTable::EmptyFieldInfo()
 {
-    fieldCaptions_.clear();
+    d_->fieldCaptions_.clear();
     if (!Active()) {
         FieldDefs().Clear();
-        indexDefs_->Clear();
+        d_->indexDefs_->Clear();
     }
 }
 
@@ -447,12 +401,12 @@ void TDaoTable::SetDatabase(TDaoDatabase* database)
 {
     if (Active())
         Refuse("TDaoTable.F_Set_Database: Cannot set Database while Table is Active!");
-    if (database_ == database)
+    if (d_->database_ == database)
         return;
-    if (database_)
-        RemoveFreeNotification(database_);
-    database_ = database;
-    databaseComponent_ = database;
+    if (d_->database_)
+        RemoveFreeNotification(d_->database_);
+    d_->database_ = database;
+    d_->databaseComponent_ = database;
     if (database)
         FreeNotification(database);
 }
@@ -461,66 +415,66 @@ void TDaoTable::SetTableName(const QString& name)
 {
     if (Active())
         Refuse("TDaoTable.F_Set_TableName: Cannot set TableName while Table is active!");
-    tableName_ = name;
+    d_->tableName_ = name;
     if (name.isEmpty())
         return;
-    sql_.Clear();
-    queryDefSQLText_.Clear();
-    queryDefParameters_.Clear();
-    sortedBy_.Clear();
+    d_->sql_.Clear();
+    d_->queryDefSQLText_.Clear();
+    d_->queryDefParameters_.Clear();
+    d_->sortedBy_.Clear();
     EmptyFieldInfo();
 }
 
 void TDaoTable::SetSQL(const TStrings& lines)
 {
-    sql_.Assign(lines);
+    d_->sql_.Assign(lines);
     if (lines.Count() == 0)
         return;
-    queryDefParameters_.Clear();
-    queryDefSQLText_.Clear();
+    d_->queryDefParameters_.Clear();
+    d_->queryDefSQLText_.Clear();
     EmptyFieldInfo();
 }
 
 void TDaoTable::SQLChanged()
 {
-    if (IsLoading() || !paramCheck_)
+    if (IsLoading() || !d_->paramCheck_)
         return;
     auto fresh = std::make_unique<TParams>();
-    fresh->ParseSQL(sql_.Text(), true);
-    fresh->AssignValues(*params_);
-    params_ = std::move(fresh);
+    fresh->ParseSQL(d_->sql_.Text(), true);
+    fresh->AssignValues(*d_->params_);
+    d_->params_ = std::move(fresh);
 }
 
 void TDaoTable::CheckRecordsetClosed(const char* message) const
 {
-    if (recordsetOpen_)
+    if (d_->recordsetOpen_)
         Refuse(message);
 }
 
 void TDaoTable::SetQueryDefName(const QString& name)
 {
     CheckRecordsetClosed("TDaoTable.F_Set_QueryDefName: Cannot set QueryDefName while Table is Active!");
-    if (database_ && database_->Connected())
-        database_->GetQueryDefSQLText(name, queryDefSQLText_);
-    queryDefName_ = name;
+    if (d_->database_ && d_->database_->Connected())
+        d_->database_->GetQueryDefSQLText(name, d_->queryDefSQLText_);
+    d_->queryDefName_ = name;
     if (name.isEmpty())
         return;
-    sql_.Clear();
-    queryDefParameters_.Clear();
-    masterFieldList_.Clear();
-    detailFieldList_.Clear();
-    masterFields_.Clear();
+    d_->sql_.Clear();
+    d_->queryDefParameters_.Clear();
+    d_->masterFieldList_.Clear();
+    d_->detailFieldList_.Clear();
+    d_->masterFields_.Clear();
     EmptyFieldInfo();
-    if (tableType_ == dao::dbOpenTable || tableType_ == dao::dbOpenDynamic)
-        tableType_ = dao::dbOpenDynaset;
+    if (d_->tableType_ == dao::dbOpenTable || d_->tableType_ == dao::dbOpenDynamic)
+        d_->tableType_ = dao::dbOpenDynaset;
 }
 
 QString TDaoTable::QueryDefType() const
 {
-    if (!database_ || !database_->Connected() || queryDefName_.isEmpty() || !database_->DatabaseObject())
+    if (!d_->database_ || !d_->database_->Connected() || d_->queryDefName_.isEmpty() || !d_->database_->DatabaseObject())
         return QString();
     try {
-        return QueryDefTypeName(database_->DatabaseObject()->QueryDefs().Item(queryDefName_)->Type());
+        return QueryDefTypeName(d_->database_->DatabaseObject()->QueryDefs().Item(d_->queryDefName_)->Type());
     } catch (const Exception&) {
         return QString();
     }
@@ -531,71 +485,71 @@ void TDaoTable::SetTableType(int value)
     if (Active())
         Refuse("TDaoTable.F_Set_TableType: Cannot set TableType while Table is active!");
     if (value == dao::dbOpenTable)
-        sortedBy_.Clear();
+        d_->sortedBy_.Clear();
     else
-        indexDefs_->Clear();
+        d_->indexDefs_->Clear();
     if (value == dao::dbOpenForwardOnly)
-        sortedBy_.Clear();
-    tableType_ = value;
+        d_->sortedBy_.Clear();
+    d_->tableType_ = value;
 }
 
 void TDaoTable::SetLockType(int value)
 {
     if (Active())
         Refuse("TDaoTable.F_Set_LockType: Cannot set LockType while Table is active!");
-    lockType_ = value;
+    d_->lockType_ = value;
 }
 
 void TDaoTable::SetOpenOptions(TOOSet options)
 {
-    const TOOSet old = openOptions_;
-    ReopenAfterChange([&] { openOptions_ = options; }, [&] { openOptions_ = old; });
+    const TOOSet old = d_->openOptions_;
+    ReopenAfterChange([&] { d_->openOptions_ = options; }, [&] { d_->openOptions_ = old; });
 }
 
 void TDaoTable::SetReadOnly(bool value)
 {
     if (Active())
         Refuse("TDaoTable.F_Set_ReadOnly: Cannot set ReadOnly while table is Active!");
-    readOnly_ = value || (database_ && database_->Connected() && database_->ReadOnly());
+    d_->readOnly_ = value || (d_->database_ && d_->database_->Connected() && d_->database_->ReadOnly());
 }
 
 bool TDaoTable::LockEdits() const
 {
-    if (!Active() || !recordsetOpen_ || !recordset_ || !database_)
+    if (!Active() || !d_->recordsetOpen_ || !d_->recordset_ || !d_->database_)
         return false;
-    if (database_->DatabaseType() == QLatin1String("ODBC") || database_->ReadOnly() || readOnly_)
+    if (d_->database_->DatabaseType() == QLatin1String("ODBC") || d_->database_->ReadOnly() || d_->readOnly_)
         return false;
-    if (tableType_ != dao::dbOpenTable && tableType_ != dao::dbOpenDynaset)
+    if (d_->tableType_ != dao::dbOpenTable && d_->tableType_ != dao::dbOpenDynaset)
         return false;
-    return recordset_->LockEdits();
+    return d_->recordset_->LockEdits();
 }
 
 void TDaoTable::SetIndexName(const QString& name)
 {
-    if (!name.isEmpty() && tableType_ != dao::dbOpenTable)
+    if (!name.isEmpty() && d_->tableType_ != dao::dbOpenTable)
         Refuse("TDaoTable.F_Set_IndexName: Indexes can be set only on Standard Tables!");
-    if (tableType_ == dao::dbOpenTable && (!name.isEmpty() || Active()))
-        sortedBy_.Clear();
-    if (Active() && recordsetOpen_ && tableType_ == dao::dbOpenTable) {
-        recordset_->SetIndex(name);
-        indexName_ = name;
+    if (d_->tableType_ == dao::dbOpenTable && (!name.isEmpty() || Active()))
+        d_->sortedBy_.Clear();
+    if (Active() && d_->recordsetOpen_ && d_->tableType_ == dao::dbOpenTable) {
+        d_->recordset_->SetIndex(name);
+        d_->indexName_ = name;
         CheckBrowseMode();
         ClearBuffers();
-        countChanged_ = true;
+        d_->rows_.CountChanged();
         ActivateBuffers();
         First();
         return;
     }
-    indexName_ = name;
+    d_->indexName_ = name;
 }
 
 int TDaoTable::IndexFieldCount() const
 {
-    if (tableType_ != dao::dbOpenTable || !database_ || !database_->Connected() || tableName_.isEmpty()
-        || indexName_.isEmpty() || !database_->DatabaseObject())
+    if (d_->tableType_ != dao::dbOpenTable || !d_->database_ || !d_->database_->Connected() || d_->tableName_.isEmpty()
+        || d_->indexName_.isEmpty() || !d_->database_->DatabaseObject())
         return 0;
     try {
-        return database_->DatabaseObject()->TableDefs().Item(tableName_)->Indexes().Item(indexName_)->Fields().Count();
+        return d_->database_->DatabaseObject()->TableDefs().Item(d_->tableName_)->Indexes().Item(d_->indexName_)->Fields().Count();
     } catch (const Exception&) {
         return 0;
     }
@@ -603,8 +557,8 @@ int TDaoTable::IndexFieldCount() const
 
 void TDaoTable::SetSortedBy(const TStrings& lines)
 {
-    TStringList old(sortedBy_);
-    ReopenAfterChange([&] { sortedBy_.Assign(lines); }, [&] { sortedBy_.Assign(old); });
+    TStringList old(d_->sortedBy_);
+    ReopenAfterChange([&] { d_->sortedBy_.Assign(lines); }, [&] { d_->sortedBy_.Assign(old); });
 }
 
 void TDaoTable::SetSortedByText(const QString& text)
@@ -616,18 +570,18 @@ void TDaoTable::SetSortedByText(const QString& text)
 
 void TDaoTable::SetFilterText(const QString& text)
 {
-    const QString old = filter_;
-    if (recordsetOpen_ && Filtered())
-        ReopenAfterChange([&] { filter_ = text; }, [&] { filter_ = old; });
+    const QString old = d_->filter_;
+    if (d_->recordsetOpen_ && Filtered())
+        ReopenAfterChange([&] { d_->filter_ = text; }, [&] { d_->filter_ = old; });
     else
-        filter_ = text;
+        d_->filter_ = text;
     TDataSet::SetFilterText(text);
 }
 
 void TDaoTable::SetFiltered(bool value)
 {
     const bool old = Filtered();
-    if (value == old || !recordsetOpen_) {
+    if (value == old || !d_->recordsetOpen_) {
         TDataSet::SetFiltered(value);
         return;
     }
@@ -637,7 +591,7 @@ void TDaoTable::SetFiltered(bool value)
 void TDaoTable::SetOnFilterRecord(TFilterRecordEvent handler)
 {
     TFilterRecordEvent old = OnFilterRecord;
-    if (recordsetOpen_ && Filtered())
+    if (d_->recordsetOpen_ && Filtered())
         ReopenAfterChange([&] { OnFilterRecord = handler; }, [&] { OnFilterRecord = old; });
     else
         OnFilterRecord = std::move(handler);
@@ -645,7 +599,7 @@ void TDaoTable::SetOnFilterRecord(TFilterRecordEvent handler)
 
 void TDaoTable::CloseOpenFirst()
 {
-    if (!recordsetOpen_ || IsLoading())
+    if (!d_->recordsetOpen_ || IsLoading())
         return;
     Close();
     Open();
@@ -654,35 +608,35 @@ void TDaoTable::CloseOpenFirst()
 
 void TDaoTable::SetCacheMemos(bool value)
 {
-    cacheMemos_ = value;
+    d_->cacheMemos_ = value;
     CloseOpenFirst();
 }
 
 void TDaoTable::SetCacheBlobs(bool value)
 {
-    cacheBlobs_ = value;
+    d_->cacheBlobs_ = value;
     CloseOpenFirst();
 }
 
 void TDaoTable::SetCacheLookups(bool value)
 {
-    cacheLookups_ = value;
+    d_->cacheLookups_ = value;
     CloseOpenFirst();
 }
 
 void TDaoTable::SetShowGUID(bool value)
 {
-    showGUID_ = value;
+    d_->showGUID_ = value;
     CloseOpenFirst();
 }
 
 void TDaoTable::SetEncrypter(TComponent* encrypter)
 {
-    if (encrypter_ == encrypter)
+    if (d_->encrypter_ == encrypter)
         return;
-    if (encrypter_)
-        RemoveFreeNotification(encrypter_);
-    encrypter_ = encrypter;
+    if (d_->encrypter_)
+        RemoveFreeNotification(d_->encrypter_);
+    d_->encrypter_ = encrypter;
     if (encrypter)
         FreeNotification(encrypter);
     CloseOpenFirst();
@@ -692,14 +646,14 @@ void TDaoTable::SetEncrypter(TComponent* encrypter)
 QString TDaoTable::SourceStamp(TVariant (dao::Recordset::*ofTable)() const,
                                TVariant (dao::QueryDef::*ofQuery)() const) const
 {
-    if (!recordsetOpen_ || !recordset_)
+    if (!d_->recordsetOpen_ || !d_->recordset_)
         return QString();
     try {
         TVariant v;
-        if (tableType_ == dao::dbOpenTable)
-            v = (recordset_.get()->*ofTable)();
-        else if (!queryDefName_.isEmpty() && database_ && database_->DatabaseObject())
-            v = (database_->DatabaseObject()->QueryDefs().Item(queryDefName_).get()->*ofQuery)();
+        if (d_->tableType_ == dao::dbOpenTable)
+            v = (d_->recordset_.get()->*ofTable)();
+        else if (!d_->queryDefName_.isEmpty() && d_->database_ && d_->database_->DatabaseObject())
+            v = (d_->database_->DatabaseObject()->QueryDefs().Item(d_->queryDefName_).get()->*ofQuery)();
         return v.IsClear() ? QString() : DateTimeToStr(v.AsDateTime());
     } catch (const Exception&) {
         return QString();
@@ -718,9 +672,9 @@ QString TDaoTable::TableLastUpdated() const
 
 void TDaoTable::SetBatchMode(bool value)
 {
-    batchMode_ = value;
+    d_->batchMode_ = value;
     if (!value)
-        posting_ = false;
+        d_->posting_ = false;
     if (value) {
         BeginBatchWrites();
         DisableControls();
@@ -730,30 +684,30 @@ void TDaoTable::SetBatchMode(bool value)
     EnableControls();
     if (Active())
         Resync(TResyncMode());
-    if (useGetRecNo_ && Active())
+    if (d_->useGetRecNo_ && Active())
         (void)RecNo();
 }
 
 dao::Database* TDaoTable::ConnectedDatabase() const
 {
-    return database_ && database_->Connected() ? database_->DatabaseObject() : nullptr;
+    return d_->database_ && d_->database_->Connected() ? d_->database_->DatabaseObject() : nullptr;
 }
 
 // The writes of a batch go to the engine as one transaction, unless one is open already.
 void TDaoTable::BeginBatchWrites()
 {
     dao::Database* db = ConnectedDatabase();
-    if (batchTransaction_ || !db || db->InTransaction() || !db->Updatable())
+    if (d_->batchTransaction_ || !db || db->InTransaction() || !db->Updatable())
         return;
     db->BeginTrans();
-    batchTransaction_ = true;
+    d_->batchTransaction_ = true;
 }
 
 void TDaoTable::EndBatchWrites()
 {
-    if (!batchTransaction_)
+    if (!d_->batchTransaction_)
         return;
-    batchTransaction_ = false;
+    d_->batchTransaction_ = false;
     dao::Database* db = ConnectedDatabase();
     if (db && db->InTransaction())
         db->CommitTrans();
@@ -762,46 +716,46 @@ void TDaoTable::EndBatchWrites()
 // A write of the batch failed: none of the batch is kept; what follows is a batch of its own.
 void TDaoTable::AbandonBatchWrites()
 {
-    if (!batchTransaction_)
+    if (!d_->batchTransaction_)
         return;
-    batchTransaction_ = false;
+    d_->batchTransaction_ = false;
     dao::Database* db = ConnectedDatabase();
     if (db && db->InTransaction())
         db->Rollback();
-    if (batchMode_)
+    if (d_->batchMode_)
         BeginBatchWrites();
 }
 
 void TDaoTable::GetLastDaoError(TDaoErrorRecord& record)
 {
-    if (database_ && database_->Connected())
-        database_->GetLastDaoError(record);
+    if (d_->database_ && d_->database_->Connected())
+        d_->database_->GetLastDaoError(record);
 }
 
 // --- opening -----------------------------------------------------------------------------------------
 
 void TDaoTable::ConnectDatabase()
 {
-    if (database_->Connected())
+    if (d_->database_->Connected())
         return;
-    if (!databaseAutoActivate_)
+    if (!d_->databaseAutoActivate_)
         Refuse("TDaoTable.OpenDaoRecordset: Database is NOT connected");
-    database_->SetConnected(true);
+    d_->database_->SetConnected(true);
 }
 
 void TDaoTable::ApplyQueryDefParameters(const char* failureMessage)
 {
     try {
-        auto query = database_->DatabaseObject()->QueryDefs().Item(queryDefName_);
+        auto query = d_->database_->DatabaseObject()->QueryDefs().Item(d_->queryDefName_);
         int line = 0;
         dao::Parameters& parameters = query->Parameters();
         for (int i = 0; i < parameters.Count(); ++i) {
             const auto& parameter = parameters.Item(i);
             if (parameter->Direction() != dao::dbParamInput && parameter->Direction() != dao::dbParamInputOutput)
                 continue;
-            if (line >= queryDefParameters_.Count())
+            if (line >= d_->queryDefParameters_.Count())
                 Refuse(failureMessage);
-            const QString text = queryDefParameters_.Get(line++);
+            const QString text = d_->queryDefParameters_.Get(line++);
             parameter->SetValue(text == QLatin1String("NULL") ? TVariant::Null() : TVariant(text));
         }
     } catch (const Exception&) {
@@ -809,62 +763,62 @@ void TDaoTable::ApplyQueryDefParameters(const char* failureMessage)
     }
 }
 
-bool TDaoTable::SourceIsTable() const { return !tableName_.isEmpty() && sql_.Count() == 0 && queryDefName_.isEmpty(); }
+bool TDaoTable::SourceIsTable() const { return !d_->tableName_.isEmpty() && d_->sql_.Count() == 0 && d_->queryDefName_.isEmpty(); }
 
 std::shared_ptr<dao::Recordset> TDaoTable::OpenSourceRecordset()
 {
-    dao::Database* db = database_->DatabaseObject();
-    if (!queryDefName_.isEmpty()) {
+    dao::Database* db = d_->database_->DatabaseObject();
+    if (!d_->queryDefName_.isEmpty()) {
         ApplyQueryDefParameters("TDaoTable.OpenDaoRecordset: Invalid number of QueryDef parameters or parameter is not "
                                 "in valid format!");
-        database_->GetQueryDefSQLText(queryDefName_, queryDefSQLText_);
-        auto query = db->QueryDefs().Item(queryDefName_);
-        query->SetMaxRecords(queryDefODBCMaxRecords_);
-        if (database_->QueryTimeout() != 60)
-            query->SetODBCTimeout(database_->QueryTimeout());
-        return query->OpenRecordset(tableType_, optionWord_ | dao::dbDeferRows, lockType_);
+        d_->database_->GetQueryDefSQLText(d_->queryDefName_, d_->queryDefSQLText_);
+        auto query = db->QueryDefs().Item(d_->queryDefName_);
+        query->SetMaxRecords(d_->queryDefODBCMaxRecords_);
+        if (d_->database_->QueryTimeout() != 60)
+            query->SetODBCTimeout(d_->database_->QueryTimeout());
+        return query->OpenRecordset(d_->tableType_, d_->optionWord_ | dao::dbDeferRows, d_->lockType_);
     }
-    QString source = tableName_;
-    if (sql_.Count() > 0) {
+    QString source = d_->tableName_;
+    if (d_->sql_.Count() > 0) {
         if (MasterSource())
             MasterValuesToParams();
-        source = SubstituteParams(sql_);
+        source = SubstituteParams(d_->sql_);
     }
-    return db->OpenRecordset(source, tableType_, optionWord_ | dao::dbDeferRows, lockType_);
+    return db->OpenRecordset(source, d_->tableType_, d_->optionWord_ | dao::dbDeferRows, d_->lockType_);
 }
 
 void TDaoTable::ApplySortAndFilter()
 {
-    if (sortedBy_.Count() > 0) {
-        sortText_ = SortTextOf(sortedBy_);
-        recordset_->SetSort(sortText_);
-        auto sorted = recordset_->OpenRecordset(tableType_, optionWord_ | dao::dbDeferRows);
-        recordset_->Close();
-        recordset_ = sorted;
+    if (d_->sortedBy_.Count() > 0) {
+        d_->sortText_ = SortTextOf(d_->sortedBy_);
+        d_->recordset_->SetSort(d_->sortText_);
+        auto sorted = d_->recordset_->OpenRecordset(d_->tableType_, d_->optionWord_ | dao::dbDeferRows);
+        d_->recordset_->Close();
+        d_->recordset_ = sorted;
     }
-    if (Filtered() && !filter_.isEmpty()) {
-        recordset_->SetFilter(filter_);
-        auto filtered = recordset_->OpenRecordset(tableType_, optionWord_ | dao::dbDeferRows);
-        recordset_->Close();
-        recordset_ = filtered;
+    if (Filtered() && !d_->filter_.isEmpty()) {
+        d_->recordset_->SetFilter(d_->filter_);
+        auto filtered = d_->recordset_->OpenRecordset(d_->tableType_, d_->optionWord_ | dao::dbDeferRows);
+        d_->recordset_->Close();
+        d_->recordset_ = filtered;
     }
 }
 
 void TDaoTable::BuildFieldLists()
 {
-    dao::Fields& fields = recordset_->Fields();
+    dao::Fields& fields = d_->recordset_->Fields();
     const int count = fields.Count();
-    fieldUpdatable_.assign(size_t(count), true);
-    fieldDefaults_ = QStringList();
+    d_->fieldUpdatable_.assign(size_t(count), true);
+    d_->fieldDefaults_ = QStringList();
     for (int i = 0; i < count; ++i)
-        fieldDefaults_ << QString();
-    if (readOnly_ || !useDaoProperties_)
+        d_->fieldDefaults_ << QString();
+    if (d_->readOnly_ || !d_->useDaoProperties_)
         return;
-    const bool jet = database_->EngineType() == dao::dbUseJet;
+    const bool jet = d_->database_->EngineType() == dao::dbUseJet;
     for (int i = 0; i < count; ++i) {
         const auto& field = fields.Item(i);
         const int attributes = field->Attributes();
-        fieldUpdatable_[size_t(i)] = (attributes & dao::dbUpdatableField) && !(attributes & dao::dbAutoIncrField)
+        d_->fieldUpdatable_[size_t(i)] = (attributes & dao::dbUpdatableField) && !(attributes & dao::dbAutoIncrField)
                                      && !(attributes & dao::dbSystemField);
         QString text;
         try {
@@ -882,61 +836,54 @@ void TDaoTable::BuildFieldLists()
         } catch (const Exception&) {
             text.clear();
         }
-        fieldDefaults_[i] = text;
+        d_->fieldDefaults_[i] = text;
     }
 }
 
 void TDaoTable::FillFieldObjects()
 {
-    dao::Fields& fields = recordset_->Fields();
-    fieldObjects_.assign(size_t(fields.Count()), nullptr);
-    fieldEngineTypes_.assign(size_t(fields.Count()), 0);
+    dao::Fields& fields = d_->recordset_->Fields();
+    d_->fieldObjects_.assign(size_t(fields.Count()), nullptr);
+    d_->fieldEngineTypes_.assign(size_t(fields.Count()), 0);
     for (int i = 0; i < fields.Count(); ++i) {
-        fieldObjects_[size_t(i)] = fields.Item(i);
-        fieldEngineTypes_[size_t(i)] = fields.Item(i)->Type();
+        d_->fieldObjects_[size_t(i)] = fields.Item(i);
+        d_->fieldEngineTypes_[size_t(i)] = fields.Item(i)->Type();
     }
 }
 
-void TDaoTable::ResetCursorCounters()
-{
-    countChanged_ = true;
-    curRec_ = -1;
-    highestSeen_ = -1;
-    cachedCount_ = -1;
-}
+void TDaoTable::ResetCursorCounters() { d_->rows_.Reset(); }
 
 void TDaoTable::OpenDaoRecordset()
 {
-    if (!database_)
+    if (!d_->database_)
         Refuse("TDaoTable.OpenDaoRecordset: Missing Database Property");
-    if (tableName_.isEmpty() && sql_.Count() == 0 && queryDefName_.isEmpty())
+    if (d_->tableName_.isEmpty() && d_->sql_.Count() == 0 && d_->queryDefName_.isEmpty())
         Refuse("TDaoTable.OpenDaoRecordset: Missing TableName or QueryDefName, or SQL is empty!");
     ConnectDatabase();
-    if (tableType_ == dao::dbOpenDynamic && database_->DatabaseType() != QLatin1String("ODBC"))
+    if (d_->tableType_ == dao::dbOpenDynamic && d_->database_->DatabaseType() != QLatin1String("ODBC"))
         Refuse("TDaoTable.OpenDaoRecordset: DynamicTables are for ODBC connections only!");
-    if (database_->ReadOnly() || tableType_ == dao::dbOpenForwardOnly || tableType_ == dao::dbOpenSnapshot)
-        readOnly_ = true;
-    optionWord_ = OptionWord(openOptions_);
-    if (baseRecordset_) {
+    if (d_->database_->ReadOnly() || d_->tableType_ == dao::dbOpenForwardOnly || d_->tableType_ == dao::dbOpenSnapshot)
+        d_->readOnly_ = true;
+    d_->optionWord_ = OptionWord(d_->openOptions_);
+    if (d_->baseRecordset_) {
         try {
-            baseRecordset_->Close();
+            d_->baseRecordset_->Close();
         } catch (const Exception&) {
         }
-        baseRecordset_.reset();
+        d_->baseRecordset_.reset();
     }
-    sortText_.clear();
-    recordset_ = OpenSourceRecordset();
+    d_->sortText_.clear();
+    d_->recordset_ = OpenSourceRecordset();
     try {
-        database_->Idle();
-        if (!recordset_->Updatable())
-            readOnly_ = true;
-        bookmarkable_ = recordset_->Bookmarkable();
-        bookmarkRecNos_.clear();
-        bookmarkKeys_.clear();
-        database_->RefreshDefinitions();
-        if (!indexName_.isEmpty()) {
+        d_->database_->Idle();
+        if (!d_->recordset_->Updatable())
+            d_->readOnly_ = true;
+        d_->bookmarkable_ = d_->recordset_->Bookmarkable();
+        d_->rows_.ForgetBookmarks();
+        d_->database_->RefreshDefinitions();
+        if (!d_->indexName_.isEmpty()) {
             try {
-                recordset_->SetIndex(indexName_);
+                d_->recordset_->SetIndex(d_->indexName_);
             } catch (const Exception&) {
             }
         }
@@ -944,10 +891,10 @@ void TDaoTable::OpenDaoRecordset()
         // Each step opens the next recordset from the one before; only the last reads rows.
         ApplySortAndFilter();
         ApplyMasterLink();
-        recordset_->ReadRows();
+        d_->recordset_->ReadRows();
         FillFieldObjects();
         ResetCursorCounters();
-        database_->Idle();
+        d_->database_->Idle();
     } catch (...) {
         CloseDaoRecordset();
         throw;
@@ -956,11 +903,11 @@ void TDaoTable::OpenDaoRecordset()
 
 void TDaoTable::CloseDaoRecordset()
 {
-    for (auto& field : fieldObjects_)
+    for (auto& field : d_->fieldObjects_)
         field.reset();
-    if (recordset_) {
+    if (d_->recordset_) {
         try {
-            recordset_->Close();
+            d_->recordset_->Close();
         } catch (const Exception&) {
         }
     }
@@ -968,37 +915,37 @@ void TDaoTable::CloseDaoRecordset()
 
 void TDaoTable::SetUpOpenFields()
 {
-    const bool savedInactive = masterInactive_;
-    masterInactive_ = true;
+    const bool savedInactive = d_->masterInactive_;
+    d_->masterInactive_ = true;
     for (int i = 0; i < FieldDefs().Count(); ++i) {
         TFieldDef* def = FieldDefs().Items(i);
         TField* field = def->Field();
         if (!field)
             continue;
-        if (size_t(i) < fieldUpdatable_.size() && !fieldUpdatable_[size_t(i)])
+        if (size_t(i) < d_->fieldUpdatable_.size() && !d_->fieldUpdatable_[size_t(i)])
             field->SetReadOnly(true);
         QString expression = field->DefaultExpression();
-        if (!expression.isEmpty() && i < fieldDefaults_.size()) {
+        if (!expression.isEmpty() && i < d_->fieldDefaults_.size()) {
             if (expression.startsWith(QLatin1Char('\'')))
                 expression.remove(0, 1);
             if (expression.endsWith(QLatin1Char('\'')))
                 expression.chop(1);
-            fieldDefaults_[i] = expression;
+            d_->fieldDefaults_[i] = expression;
         }
         if (field->DataType() == ftDateTime)
             field->SetDisplayWidth(20);
-        if (field->DataType() == ftMemo && cacheMemos_) {
+        if (field->DataType() == ftMemo && d_->cacheMemos_) {
             field->SetDisplayWidth(30);
             field->OnGetText = [this](TField* f, QString& text, bool) {
                 text = FieldText(GetActiveRecordBuffer(), f->FieldNo() - 1).section(QLatin1Char('\r'), 0, 0);
             };
         }
-        if (field->DataType() == ftBytes && def->Precision() == kGuidMarker) {
+        if (field->DataType() == ftBytes && def->Precision() == daorecord::kGuidMarker) {
             field->SetValidChars(QStringLiteral("-0123456789ABCDEFabcdef{}"));
-            if (showGUID_) {
+            if (d_->showGUID_) {
                 field->SetDisplayWidth(38);
                 field->OnGetText = [this](TField* f, QString& text, bool) {
-                    text = StripGuidText(FieldText(GetActiveRecordBuffer(), f->FieldNo() - 1));
+                    text = daorecord::StripGuidText(FieldText(GetActiveRecordBuffer(), f->FieldNo() - 1));
                 };
                 field->OnSetText = [](TField* f, const QString& text) {
                     if (text.size() == 38) {
@@ -1010,25 +957,25 @@ void TDaoTable::SetUpOpenFields()
             }
         }
     }
-    masterInactive_ = savedInactive;
+    d_->masterInactive_ = savedInactive;
 }
 
 void TDaoTable::LookUpEncrypter()
 {
-    encrypterValid_ = false;
-    if (!encrypter_)
+    d_->encrypterValid_ = false;
+    if (!d_->encrypter_)
         return;
-    const QMetaObject* meta = encrypter_->metaObject();
-    encrypterValid_ = meta->indexOfProperty("EncodedString") >= 0 && meta->indexOfProperty("DecodedString") >= 0;
+    const QMetaObject* meta = d_->encrypter_->metaObject();
+    d_->encrypterValid_ = meta->indexOfProperty("EncodedString") >= 0 && meta->indexOfProperty("DecodedString") >= 0;
 }
 
 void TDaoTable::RegisterWithDatabase()
 {
-    if (database_->OpenTables().IndexOfObject(this) < 0)
-        database_->OpenTables().AddObject(Name(), this);
-    if (database_->TrackTransactions() && database_->GetTransactionCount() > 0)
-        database_->AddTableToTransaction(Name(), 1);
-    database_->Idle();
+    if (d_->database_->OpenTables().IndexOfObject(this) < 0)
+        d_->database_->OpenTables().AddObject(Name(), this);
+    if (d_->database_->TrackTransactions() && d_->database_->GetTransactionCount() > 0)
+        d_->database_->AddTableToTransaction(Name(), 1);
+    d_->database_->Idle();
 }
 
 void TDaoTable::InternalOpen()
@@ -1037,41 +984,41 @@ void TDaoTable::InternalOpen()
     try {
         if (Name().isEmpty())
             SetName(QStringLiteral("DaoTable_") + QString::number(GetTickCount()));
-        initingFromOpen_ = true;
+        d_->initingFromOpen_ = true;
         try {
             InitFieldDefs();
         } catch (...) {
-            initingFromOpen_ = false;
+            d_->initingFromOpen_ = false;
             throw;
         }
-        initingFromOpen_ = false;
+        d_->initingFromOpen_ = false;
         if (DefaultFields() || FieldCount() == 0)
             CreateFields();
-        if (cacheLookups_)
+        if (d_->cacheLookups_)
             for (TField* field : Fields())
                 if (field->Lookup())
                     field->SetLookupCache(true);
         BindFields(true);
-        if (useCaptions_)
-            for (int i = 0; i < FieldDefs().Count() && i < fieldCaptions_.size(); ++i)
+        if (d_->useCaptions_)
+            for (int i = 0; i < FieldDefs().Count() && i < d_->fieldCaptions_.size(); ++i)
                 if (TField* field = FieldDefs().Items(i)->Field())
-                    field->SetDisplayLabel(fieldCaptions_.at(i));
-        SetBookmarkSize(bookmarkable_ ? 4 : 0);
-        recordSize_ = GetRecordSize();
+                    field->SetDisplayLabel(d_->fieldCaptions_.at(i));
+        SetBookmarkSize(d_->bookmarkable_ ? 4 : 0);
+        d_->recordSize_ = GetRecordSize();
         SetUpOpenFields();
         AllocRangeBuffers();
         LookUpEncrypter();
-        recordsetOpen_ = true;
-        if (tableType_ == dao::dbOpenTable) {
+        d_->recordsetOpen_ = true;
+        if (d_->tableType_ == dao::dbOpenTable) {
             try {
-                (void)recordset_->RecordCount();
+                (void)d_->recordset_->RecordCount();
             } catch (const Exception&) {
             }
         }
         InternalFirst();
         RegisterWithDatabase();
     } catch (...) {
-        recordsetOpen_ = false;
+        d_->recordsetOpen_ = false;
         BindFields(false);
         if (DefaultFields())
             DestroyFields();
@@ -1082,49 +1029,49 @@ void TDaoTable::InternalOpen()
 
 void TDaoTable::InternalClose()
 {
-    if (!recordsetOpen_)
+    if (!d_->recordsetOpen_)
         return;
     EndBatchWrites();
-    if (State() == dsEdit && recordset_) {
+    if (State() == dsEdit && d_->recordset_) {
         try {
-            recordset_->CancelUpdate();
+            d_->recordset_->CancelUpdate();
         } catch (const Exception&) {
         }
     }
-    recordsetOpen_ = false;
-    optionWord_ = 0;
+    d_->recordsetOpen_ = false;
+    d_->optionWord_ = 0;
     BindFields(false);
     if (DefaultFields())
         DestroyFields();
     CloseDaoRecordset();
-    if (baseRecordset_) {
+    if (d_->baseRecordset_) {
         try {
-            baseRecordset_->Close();
+            d_->baseRecordset_->Close();
         } catch (const Exception&) {
         }
-        baseRecordset_.reset();
+        d_->baseRecordset_.reset();
     }
-    recordset_.reset();
-    if (!closingByDatabase_ && database_) {
-        const int i = database_->OpenTables().IndexOfObject(this);
+    d_->recordset_.reset();
+    if (!d_->closingByDatabase_ && d_->database_) {
+        const int i = d_->database_->OpenTables().IndexOfObject(this);
         if (i >= 0)
-            database_->OpenTables().Delete(i);
+            d_->database_->OpenTables().Delete(i);
     }
-    closingByDatabase_ = false;
-    FreeRecordBuffer(oldValues_);
+    d_->closingByDatabase_ = false;
+    FreeRecordBuffer(d_->oldValues_);
     FreeRangeBuffers();
 }
 
 void TDaoTable::CloseByDatabase()
 {
-    closingByDatabase_ = true;
+    d_->closingByDatabase_ = true;
     try {
         Close();
     } catch (...) {
-        closingByDatabase_ = false;
+        d_->closingByDatabase_ = false;
         throw;
     }
-    closingByDatabase_ = false;
+    d_->closingByDatabase_ = false;
 }
 
 // --- re-opening and re-querying ----------------------------------------------------------------------
@@ -1142,13 +1089,13 @@ void TDaoTable::RestartRecordset()
 
 void TDaoTable::ReopenDaoRecordset()
 {
-    if (!recordsetOpen_)
+    if (!d_->recordsetOpen_)
         return;
     try {
         RestartRecordset();
     } catch (...) {
         // Never left open over a recordset that is gone.
-        if (!recordset_ || !recordset_->IsOpen()) {
+        if (!d_->recordset_ || !d_->recordset_->IsOpen()) {
             try {
                 Close();
             } catch (const Exception&) {
@@ -1161,7 +1108,7 @@ void TDaoTable::ReopenDaoRecordset()
 void TDaoTable::ReopenAfterChange(const std::function<void()>& apply, const std::function<void()>& restore)
 {
     apply();
-    if (!recordsetOpen_)
+    if (!d_->recordsetOpen_)
         return;
     try {
         RestartRecordset();
@@ -1177,18 +1124,17 @@ void TDaoTable::ReopenAfterChange(const std::function<void()>& apply, const std:
 
 bool TDaoTable::Requery()
 {
-    if (!recordsetOpen_ || !recordset_ || !recordset_->Restartable())
+    if (!d_->recordsetOpen_ || !d_->recordset_ || !d_->recordset_->Restartable())
         return false;
-    if (!queryDefName_.isEmpty()) {
+    if (!d_->queryDefName_.isEmpty()) {
         ApplyQueryDefParameters(
             "TDaoTable.Requery: Invalid number of QueryDef parameters or parameter is not in valid format!");
         // The engine's recordset keeps the values it was opened with; a fresh one takes the new ones.
-        bookmarkRecNos_.clear();
-        bookmarkKeys_.clear();
+        d_->rows_.ForgetBookmarks();
         ReopenDaoRecordset();
         return true;
     }
-    if (!MasterSource() || masterInactive_) {
+    if (!MasterSource() || d_->masterInactive_) {
         RequeryRecordset();
     } else {
         ReopenForMaster();
@@ -1198,7 +1144,7 @@ bool TDaoTable::Requery()
 
 void TDaoTable::RequeryIfRestartable()
 {
-    if (!recordsetOpen_ || !recordset_ || !recordset_->Restartable())
+    if (!d_->recordsetOpen_ || !d_->recordset_ || !d_->recordset_->Restartable())
         return;
     RequeryRecordset();
 }
@@ -1209,39 +1155,38 @@ void TDaoTable::RequeryRecordset()
 {
     const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
-    bookmarkRecNos_.clear();
-    bookmarkKeys_.clear();
+    d_->rows_.ForgetBookmarks();
     ClearBuffers();
-    recordset_->Requery();
-    countChanged_ = true;
-    curRec_ = -1;
+    d_->recordset_->Requery();
+    d_->rows_.CountChanged();
+    d_->rows_.SetCurrent(-1);
     ActivateBuffers();
     First();
 }
 
 int TDaoTable::ExecSQL(const TStrings& lines)
 {
-    if (!database_ || !database_->Connected() || !database_->DatabaseObject())
+    if (!d_->database_ || !d_->database_->Connected() || !d_->database_->DatabaseObject())
         Refuse("TDaoTable.ExecSQL: Cannot execute SQL query while Database is not Assigned or Connected!");
-    database_->DatabaseObject()->Execute(SubstituteParams(lines), execOptions_);
-    return database_->DatabaseObject()->RecordsAffected();
+    d_->database_->DatabaseObject()->Execute(SubstituteParams(lines), d_->execOptions_);
+    return d_->database_->DatabaseObject()->RecordsAffected();
 }
 
 int TDaoTable::ExecuteSQL()
 {
-    if (!database_ || !database_->Connected() || !database_->DatabaseObject())
+    if (!d_->database_ || !d_->database_->Connected() || !d_->database_->DatabaseObject())
         Refuse("TDaoTable.ExecuteSQL: Cannot execute SQL query while Database is not Assigned or Connected!");
-    database_->DatabaseObject()->Execute(SubstituteParams(sql_), execOptions_);
-    return database_->DatabaseObject()->RecordsAffected();
+    d_->database_->DatabaseObject()->Execute(SubstituteParams(d_->sql_), d_->execOptions_);
+    return d_->database_->DatabaseObject()->RecordsAffected();
 }
 
 QString TDaoTable::SubstituteParams(const TStrings& lines) const
 {
     QString text = JoinLines(lines);
-    if (!paramCheck_)
+    if (!d_->paramCheck_)
         return text;
-    for (int i = 0; i < params_->Count(); ++i) {
-        const TParam* param = params_->Items(i);
+    for (int i = 0; i < d_->params_->Count(); ++i) {
+        const TParam* param = d_->params_->Items(i);
         const QString token = QLatin1Char(':') + param->Name();
         if (param->IsNull())
             text = ReplaceParamToken(text, token, QString(), true);
@@ -1253,29 +1198,10 @@ QString TDaoTable::SubstituteParams(const TStrings& lines) const
 
 int TDaoTable::RecNoByPosition(dao::Recordset& rs, qint32 key)
 {
-    if (!useGetRecNo_)
+    if (!d_->useGetRecNo_)
         return -1;
     const int count = RecordCount();
-    const double p = std::max(0.0, rs.PercentPosition() - 2.0);
-    int n = int(std::lround(count * p / 100.0));
-    auto keyOf = [&rs]() -> qint32 { return qint32(rs.CurrentKey()); };
-    rs.MoveFirst();
-    if (n > 0)
-        rs.Move(n);
-    while (!rs.Eof() && keyOf() != key) {
-        rs.MoveNext();
-        ++n;
-    }
-    if (rs.Eof()) {
-        // The estimate overshot: count from the start.
-        n = 0;
-        rs.MoveFirst();
-        while (!rs.Eof() && keyOf() != key) {
-            rs.MoveNext();
-            ++n;
-        }
-    }
-    return rs.Eof() ? -1 : n;
+    return TDaoRowNumbers::PositionOf(rs, key, count);
 }
 
 // --- field and index definitions ---------------------------------------------------------------------
@@ -1322,18 +1248,18 @@ bool SizedCode(int code)
 void TDaoTable::InternalInitFieldDefs()
 {
     FieldDefs().Clear();
-    definitionFields_.clear();
-    fieldCaptions_.clear();
-    const bool openHere = !initingFromOpen_ && !recordsetOpen_;
+    d_->definitionFields_.clear();
+    d_->fieldCaptions_.clear();
+    const bool openHere = !d_->initingFromOpen_ && !d_->recordsetOpen_;
     if (openHere)
         OpenDaoRecordset();
     try {
-        const bool jet = database_ && database_->EngineType() == dao::dbUseJet;
-        if (size_t(fieldDefaults_.size()) < fieldObjects_.size())
-            while (size_t(fieldDefaults_.size()) < fieldObjects_.size())
-                fieldDefaults_ << QString();
-        for (size_t i = 0; i < fieldObjects_.size(); ++i) {
-            const auto& field = fieldObjects_[i];
+        const bool jet = d_->database_ && d_->database_->EngineType() == dao::dbUseJet;
+        if (size_t(d_->fieldDefaults_.size()) < d_->fieldObjects_.size())
+            while (size_t(d_->fieldDefaults_.size()) < d_->fieldObjects_.size())
+                d_->fieldDefaults_ << QString();
+        for (size_t i = 0; i < d_->fieldObjects_.size(); ++i) {
+            const auto& field = d_->fieldObjects_[i];
             if (!field)
                 continue;
             int code = field->Type();
@@ -1360,16 +1286,16 @@ void TDaoTable::InternalInitFieldDefs()
                 const QString defaultText = field->DefaultValue().toLower();
                 if (code == 40000 || (code == dao::dbLong && defaultText.contains(QLatin1String("genuniqueid")))
                     || (code == dao::dbGUID && defaultText.contains(QLatin1String("genguid"))))
-                    fieldDefaults_[int(i)].clear();
+                    d_->fieldDefaults_[int(i)].clear();
             }
-            const bool required = !readOnly_ && useDaoProperties_ && field->Required();
+            const bool required = !d_->readOnly_ && d_->useDaoProperties_ && field->Required();
             TFieldDef* def = FieldDefs().Add(name, FieldTypeOfCode(code), SizedCode(code) ? size : 0, required);
             if (def->DataType() == ftBlob)
-                fieldDefaults_[int(i)].clear();
+                d_->fieldDefaults_[int(i)].clear();
             const TVariant caption = field->Property(QStringLiteral("Caption"));
-            fieldCaptions_ << (useCaptions_ && !caption.IsEmpty() ? caption.AsString() : name);
+            d_->fieldCaptions_ << (d_->useCaptions_ && !caption.IsEmpty() ? caption.AsString() : name);
             if (code == dao::dbGUID)
-                def->SetPrecision(kGuidMarker);
+                def->SetPrecision(daorecord::kGuidMarker);
         }
         ReadIndexDefs();
     } catch (...) {
@@ -1383,11 +1309,11 @@ void TDaoTable::InternalInitFieldDefs()
 
 void TDaoTable::ReadIndexDefs()
 {
-    indexDefs_->Clear();
-    if (tableName_.isEmpty() || tableType_ != dao::dbOpenTable || !database_ || database_->EngineType() == dao::dbUseODBC
-        || !database_->DatabaseObject())
+    d_->indexDefs_->Clear();
+    if (d_->tableName_.isEmpty() || d_->tableType_ != dao::dbOpenTable || !d_->database_ || d_->database_->EngineType() == dao::dbUseODBC
+        || !d_->database_->DatabaseObject())
         return;
-    auto table = database_->DatabaseObject()->TableDefs().Item(tableName_);
+    auto table = d_->database_->DatabaseObject()->TableDefs().Item(d_->tableName_);
     dao::Indexes& indexes = table->Indexes();
     try {
         indexes.Refresh();
@@ -1416,7 +1342,7 @@ void TDaoTable::ReadIndexDefs()
             options |= ixUnique;
         if (descending.size() == names.size())
             options |= ixDescending;
-        TIndexDef* def = indexDefs_->Add(index->Name(), names.join(QLatin1Char(';')), options);
+        TIndexDef* def = d_->indexDefs_->Add(index->Name(), names.join(QLatin1Char(';')), options);
         if (def)
             def->SetDescFields(descending.join(QLatin1Char(';')));
     }
@@ -1425,7 +1351,7 @@ void TDaoTable::ReadIndexDefs()
 QString TDaoTable::FindIndexForFields(const QString& fields) const
 {
     QString result;
-    if (indexDefs_->Count() == 0 || tableType_ != dao::dbOpenTable || fields.isEmpty())
+    if (d_->indexDefs_->Count() == 0 || d_->tableType_ != dao::dbOpenTable || fields.isEmpty())
         return result;
     QString list = fields;
     const bool exact = list.startsWith(QLatin1Char('!'));
@@ -1438,8 +1364,8 @@ QString TDaoTable::FindIndexForFields(const QString& fields) const
                 return false;
         return true;
     };
-    for (int i = 0; i < indexDefs_->Count(); ++i) {
-        const TIndexDef* def = indexDefs_->Items(i);
+    for (int i = 0; i < d_->indexDefs_->Count(); ++i) {
+        const TIndexDef* def = d_->indexDefs_->Items(i);
         const QStringList have = def->Fields().split(QLatin1Char(';'), Qt::SkipEmptyParts);
         if (exact) {
             if (have.size() == wanted.size() && containsAll(have))
@@ -1459,7 +1385,7 @@ QString TDaoTable::FindIndexForFields(const QString& fields) const
 
 qint32 TDaoTable::ReadBookmark(dao::Recordset& rs)
 {
-    if (rs.Bof() || rs.Eof() || !bookmarkable_)
+    if (rs.Bof() || rs.Eof() || !d_->bookmarkable_)
         return 0;
     try {
         // The bookmark's four bytes are the key's low half, little-endian.
@@ -1472,7 +1398,7 @@ qint32 TDaoTable::ReadBookmark(dao::Recordset& rs)
 
 qint32 TDaoTable::ReadLastModified(dao::Recordset& rs)
 {
-    if ((rs.Bof() && rs.Eof()) || !bookmarkable_)
+    if ((rs.Bof() && rs.Eof()) || !d_->bookmarkable_)
         return 0;
     const QByteArray written = rs.LastModified();
     if (written.size() < 4)
@@ -1484,17 +1410,17 @@ bool TDaoTable::EngineEditsRow(qint32 key)
 {
     // Moving would end the engine's edit and with it the row as read when the edit began,
     // which the engine checks at Update to refuse overwriting another user's change.
-    return recordset_ && recordset_->EditMode() == dao::dbEditInProgress && ReadBookmark(*recordset_) == key;
+    return d_->recordset_ && d_->recordset_->EditMode() == dao::dbEditInProgress && ReadBookmark(*d_->recordset_) == key;
 }
 
 bool TDaoTable::GotoRecordKey(qint32 key)
 {
-    if (key == 0 || !recordset_)
+    if (key == 0 || !d_->recordset_)
         return false;
     QByteArray bookmark(4, '\0');
     qToLittleEndian<qint32>(key, bookmark.data());
     try {
-        recordset_->SetBookmark(bookmark);
+        d_->recordset_->SetBookmark(bookmark);
     } catch (const EDaoError& error) {
         if (error.Number() == dao::errRecordDeleted && State() == dsBrowse)
             First();
@@ -1508,61 +1434,61 @@ int TDaoTable::FieldIndex(const TField* field) const { return field->FieldNo() -
 QString TDaoTable::ValueToText(const TField* field, const TVariant& value, bool& fetched, int index)
 {
     const TFieldType type = field->DataType();
-    fetched = !IsBlobKind(type) || (type == ftMemo && cacheMemos_) || (type != ftMemo && cacheBlobs_);
+    fetched = !IsBlobKind(type) || (type == ftMemo && d_->cacheMemos_) || (type != ftMemo && d_->cacheBlobs_);
     if (!fetched) {
-        const int size = fieldObjects_[size_t(index)]->FieldSize();
+        const int size = d_->fieldObjects_[size_t(index)]->FieldSize();
         return size == 0 ? QString() : QString::number(size);
     }
     if (value.IsClear())
         return QString();
     if (value.Type() == TVarType::Bytes)
-        return IsGuidField(field) ? GuidFieldText(value.AsBytes()) : QString::fromLatin1(value.AsBytes());
-    return EngineValueText(value);
+        return daorecord::IsGuidField(field) ? daorecord::GuidFieldText(value.AsBytes()) : QString::fromLatin1(value.AsBytes());
+    return daorecord::EngineValueText(value);
 }
 
 const std::vector<TField*>& TDaoTable::DefinitionFields()
 {
     const size_t count = size_t(FieldDefs().Count());
-    if (definitionFieldsGeneration_ != Fields().Generation() || definitionFields_.size() != count) {
-        definitionFields_.resize(count);
+    if (d_->definitionFieldsGeneration_ != Fields().Generation() || d_->definitionFields_.size() != count) {
+        d_->definitionFields_.resize(count);
         for (size_t i = 0; i < count; ++i)
-            definitionFields_[i] = FieldDefs().Items(int(i))->Field();
-        definitionFieldsGeneration_ = Fields().Generation();
+            d_->definitionFields_[i] = FieldDefs().Items(int(i))->Field();
+        d_->definitionFieldsGeneration_ = Fields().Generation();
     }
-    return definitionFields_;
+    return d_->definitionFields_;
 }
 
 bool TDaoTable::FetchRecord(TRecordBuffer buffer)
 {
     // No engine Idle per row: the recordset refreshes its cache with every window it reads,
     // and an Idle per row costs a file-lock round trip each.
-    RecordHeader* header = Header(buffer);
-    header->key = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
-    header->recNo = curRec_;
+    TDaoRecordHeader* header = Header(buffer);
+    header->key = d_->bookmarkable_ ? ReadBookmark(*d_->recordset_) : 0;
+    header->recNo = d_->rows_.Current();
     header->flag = quint8(bfCurrent);
-    RecordTexts& texts = *header->texts;
+    TDaoRecordTexts& texts = *header->texts;
     const std::vector<TField*>& fields = DefinitionFields();
     const size_t count = fields.size();
     texts.Resize(count);
-    for (size_t i = 0; i < count && i < fieldObjects_.size(); ++i) {
+    for (size_t i = 0; i < count && i < d_->fieldObjects_.size(); ++i) {
         const TField* field = fields[i];
         if (!field)
             continue;
         try {
             bool fetched = false;
             const TFieldType type = field->DataType();
-            const bool wanted = !IsBlobKind(type) || (type == ftMemo && cacheMemos_) || (type != ftMemo && cacheBlobs_);
+            const bool wanted = !IsBlobKind(type) || (type == ftMemo && d_->cacheMemos_) || (type != ftMemo && d_->cacheBlobs_);
             static const TVariant notFetched;
             // Read in place: the value is copied once, into the row's texts or its text.
-            const TVariant& value = wanted ? fieldObjects_[i]->CurrentValue() : notFetched;
-            const bool decoded = encrypterValid_ && (type == ftString || IsBlobKind(type));
-            if (wanted && !decoded && KeptAsValue(value.Type())) {
+            const TVariant& value = wanted ? d_->fieldObjects_[i]->CurrentValue() : notFetched;
+            const bool decoded = d_->encrypterValid_ && (type == ftString || IsBlobKind(type));
+            if (wanted && !decoded && daorecord::KeptAsValue(value.Type())) {
                 texts.SetValue(i, value);
             } else {
                 QString text = ValueToText(field, value, fetched, int(i));
                 if (fetched && decoded) {
-                    encrypter_->setProperty("EncodedString", text);
-                    text = encrypter_->property("DecodedString").toString();
+                    d_->encrypter_->setProperty("EncodedString", text);
+                    text = d_->encrypter_->property("DecodedString").toString();
                 }
                 texts.SetText(i, std::move(text));
             }
@@ -1578,47 +1504,46 @@ bool TDaoTable::FetchRecord(TRecordBuffer buffer)
 
 void TDaoTable::InternalFirst()
 {
-    curRec_ = -1;
-    forwardCounter_ = -1;
-    if (!recordset_ || (recordset_->Bof() && recordset_->Eof()) || tableType_ == dao::dbOpenForwardOnly)
+    d_->rows_.BeforeFirst();
+    if (!d_->recordset_ || (d_->recordset_->Bof() && d_->recordset_->Eof()) || d_->tableType_ == dao::dbOpenForwardOnly)
         return;
     try {
-        recordset_->MoveFirst();
-        recordset_->MovePrevious();
+        d_->recordset_->MoveFirst();
+        d_->recordset_->MovePrevious();
     } catch (const Exception&) {
     }
 }
 
 void TDaoTable::InternalLast()
 {
-    if (!recordset_ || (recordset_->Bof() && recordset_->Eof())) {
-        curRec_ = -1;
+    if (!d_->recordset_ || (d_->recordset_->Bof() && d_->recordset_->Eof())) {
+        d_->rows_.SetCurrent(-1);
         return;
     }
     try {
-        if (tableType_ == dao::dbOpenForwardOnly) {
-            if (!recordset_->Eof()) {
+        if (d_->tableType_ == dao::dbOpenForwardOnly) {
+            if (!d_->recordset_->Eof()) {
                 // Before the first fetch the first row stands uncounted; it is passed too.
-                forwardCounter_ = std::max(forwardCounter_, 0);
-                while (!recordset_->Eof()) {
-                    recordset_->MoveNext();
-                    ++forwardCounter_;
+                d_->rows_.SetPassed(std::max(d_->rows_.Passed(), 0));
+                while (!d_->recordset_->Eof()) {
+                    d_->recordset_->MoveNext();
+                    d_->rows_.SetPassed(d_->rows_.Passed() + 1);
                 }
                 // The step onto EOF passes no row: the number is the last row's.
-                --forwardCounter_;
+                d_->rows_.SetPassed(d_->rows_.Passed() - 1);
             }
-            curRec_ = forwardCounter_;
+            d_->rows_.SetCurrent(d_->rows_.Passed());
             return;
         }
-        const int former = curRec_;
-        recordset_->MoveLast();
-        recordset_->MoveNext();
-        curRec_ = recordset_->RecordCount();
-        if (tableType_ == dao::dbOpenTable && (curRec_ > highestSeen_ || curRec_ < former)) {
-            curRec_ = CheckedTableCount();
-            highestSeen_ = curRec_;
+        const int former = d_->rows_.Current();
+        d_->recordset_->MoveLast();
+        d_->recordset_->MoveNext();
+        d_->rows_.SetCurrent(d_->recordset_->RecordCount());
+        if (d_->tableType_ == dao::dbOpenTable && (d_->rows_.Current() > d_->rows_.Highest() || d_->rows_.Current() < former)) {
+            d_->rows_.SetCurrent(CheckedTableCount());
+            d_->rows_.SetHighest(d_->rows_.Current());
         }
-        highestSeen_ = std::max(highestSeen_, curRec_);
+        d_->rows_.RaiseHighest();
     } catch (const EDaoError&) {
     }
 }
@@ -1626,8 +1551,8 @@ void TDaoTable::InternalLast()
 int TDaoTable::CheckedTableCount()
 {
     // A table's header count is checked against a full count of its rows.
-    const int header = recordset_->RecordCount();
-    auto snapshot = recordset_->OpenRecordset(dao::dbOpenSnapshot);
+    const int header = d_->recordset_->RecordCount();
+    auto snapshot = d_->recordset_->OpenRecordset(dao::dbOpenSnapshot);
     int rows = 0;
     try {
         if (!(snapshot->Bof() && snapshot->Eof())) {
@@ -1639,27 +1564,27 @@ int TDaoTable::CheckedTableCount()
         throw;
     }
     snapshot->Close();
-    if (rows != header && warnOnBadDatabase_)
-        DatabaseError(QStringLiteral("Database %1 needs to be repaired and compacted!").arg(database_->Database()));
+    if (rows != header && d_->warnOnBadDatabase_)
+        DatabaseError(QStringLiteral("Database %1 needs to be repaired and compacted!").arg(d_->database_->Database()));
     return rows;
 }
 
 TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck)
 {
-    if (!recordset_)
+    if (!d_->recordset_)
         return grError;
-    const bool forwardOnly = tableType_ == dao::dbOpenForwardOnly;
+    const bool forwardOnly = d_->tableType_ == dao::dbOpenForwardOnly;
     // While a batch posts with controls off, the window is not refilled row by row.
-    if (ControlsDisabled() && posting_ && batchMode_ && mode != gmCurrent && !(Filtered() && OnFilterRecord))
+    if (ControlsDisabled() && d_->posting_ && d_->batchMode_ && mode != gmCurrent && !(Filtered() && OnFilterRecord))
         return grEOF;
     // A pending engine edit is finished before the cursor reads other rows.
     if (State() == dsInsert) {
-        if (!(recordset_->Bof() && recordset_->Eof()))
+        if (!(d_->recordset_->Bof() && d_->recordset_->Eof()))
             CheckBrowseMode();
         return grError;
     }
     if (State() == dsEdit) {
-        if (recordset_->EditMode() == dao::dbEditInProgress)
+        if (d_->recordset_->EditMode() == dao::dbEditInProgress)
             CheckBrowseMode();
         return grError;
     }
@@ -1667,35 +1592,33 @@ TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doChec
         TGetResult result = grOK;
         switch (mode) {
         case gmNext:
-            if (!(forwardOnly && curRec_ == -1) && !recordset_->Eof())
-                recordset_->MoveNext();
-            if (recordset_->Eof()) {
+            if (!(forwardOnly && d_->rows_.Current() == -1) && !d_->recordset_->Eof())
+                d_->recordset_->MoveNext();
+            if (d_->recordset_->Eof()) {
                 result = grEOF;
             } else {
-                ++curRec_;
-                ++forwardCounter_;
+                d_->rows_.StepForward();
             }
             break;
         case gmPrior:
             if (forwardOnly)
                 return grBOF;
-            if (!recordset_->Bof())
-                recordset_->MovePrevious();
-            if (recordset_->Bof()) {
+            if (!d_->recordset_->Bof())
+                d_->recordset_->MovePrevious();
+            if (d_->recordset_->Bof()) {
                 result = grBOF;
             } else {
-                --curRec_;
-                --forwardCounter_;
+                d_->rows_.StepBack();
             }
             break;
         case gmCurrent:
-            if (recordset_->Bof())
+            if (d_->recordset_->Bof())
                 result = grBOF;
-            else if (recordset_->Eof())
+            else if (d_->recordset_->Eof())
                 result = grEOF;
             break;
         }
-        highestSeen_ = result == grEOF ? curRec_ + 1 : std::max(highestSeen_, curRec_);
+        d_->rows_.Fetched(result == grEOF);
         if (result != grOK)
             return result;
         // A row another user deleted is absent: a move steps over it.
@@ -1706,7 +1629,7 @@ TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doChec
         }
         ClearCalcFields(buffer);
         GetCalcFields(buffer);
-        if ((rangeActive_ && !RecordInRange(buffer)) || (Filtered() && OnFilterRecord && !RecordFilterAccepts(buffer))) {
+        if ((d_->rangeActive_ && !RecordInRange(buffer)) || (Filtered() && OnFilterRecord && !RecordFilterAccepts(buffer))) {
             if (mode == gmCurrent)
                 return grError;
             continue;
@@ -1717,23 +1640,23 @@ TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doChec
 
 void TDaoTable::InternalSetToRecord(TRecordBuffer buffer)
 {
-    if (!buffer || !recordset_ || (recordset_->Bof() && recordset_->Eof()))
+    if (!buffer || !d_->recordset_ || (d_->recordset_->Bof() && d_->recordset_->Eof()))
         return;
-    const RecordHeader* header = Header(buffer);
+    const TDaoRecordHeader* header = Header(buffer);
     if (header->flag != quint8(bfCurrent) && header->flag != quint8(bfInserted))
         return;
     if (header->flag == quint8(bfInserted) && header->key == 0)
         return;
-    const int former = curRec_;
-    curRec_ = header->recNo;
-    if (tableType_ == dao::dbOpenForwardOnly || State() == dsSetKey)
+    const int former = d_->rows_.Current();
+    d_->rows_.SetCurrent(header->recNo);
+    if (d_->tableType_ == dao::dbOpenForwardOnly || State() == dsSetKey)
         return;
-    if (!bookmarkable_) {
+    if (!d_->bookmarkable_) {
         MoveToRecNo(former);
         return;
     }
     if (header->key == 0 || State() == dsEdit || State() == dsInsert) {
-        if (bookmarkable_ && header->key != 0 && !EngineEditsRow(header->key))
+        if (d_->bookmarkable_ && header->key != 0 && !EngineEditsRow(header->key))
             GotoRecordKey(header->key);
         return;
     }
@@ -1756,15 +1679,15 @@ void TDaoTable::MoveToRecNo(int former)
     // Without bookmarks a row is reached by its number: a step from where the engine stands,
     // or from the first row when rows are skipped on the client.
     auto fromFirst = [this] {
-        recordset_->MoveFirst();
-        if (curRec_ != 0)
-            recordset_->Move(curRec_);
+        d_->recordset_->MoveFirst();
+        if (d_->rows_.Current() != 0)
+            d_->recordset_->Move(d_->rows_.Current());
     };
     try {
-        if (rangeActive_ || (Filtered() && OnFilterRecord))
+        if (d_->rangeActive_ || (Filtered() && OnFilterRecord))
             fromFirst();
-        else if (curRec_ != former)
-            recordset_->Move(curRec_ - former);
+        else if (d_->rows_.Current() != former)
+            d_->recordset_->Move(d_->rows_.Current() - former);
     } catch (const EDaoError&) {
         fromFirst();
     }
@@ -1772,17 +1695,17 @@ void TDaoTable::MoveToRecNo(int former)
 
 void TDaoTable::InternalGotoBookmark(const char* bookmark)
 {
-    if (!recordsetOpen_ || !recordset_)
+    if (!d_->recordsetOpen_ || !d_->recordset_)
         Refuse("TDaoTable.InternalGotoBookmark: Cannot goto Bookmark - Table is not Active");
     if (!bookmark)
         Refuse("Invalid Bookmark!");
-    if (recordset_->Bof() && recordset_->Eof())
+    if (d_->recordset_->Bof() && d_->recordset_->Eof())
         return;
     const qint32 key = qFromLittleEndian<qint32>(bookmark);
-    if (!bookmarkable_ || key == 0)
+    if (!d_->bookmarkable_ || key == 0)
         Refuse("Bookmarks are not supported!");
-    const auto at = std::find(bookmarkKeys_.begin(), bookmarkKeys_.end(), key);
-    if (at == bookmarkKeys_.end())
+    const std::optional<int> recNo = d_->rows_.RecNoOf(key);
+    if (!recNo)
         Refuse("Invalid Bookmark!");
     try {
         GotoRecordKey(key);
@@ -1793,12 +1716,12 @@ void TDaoTable::InternalGotoBookmark(const char* bookmark)
         InternalFirst();
         throw;
     }
-    curRec_ = bookmarkRecNos_[size_t(at - bookmarkKeys_.begin())];
+    d_->rows_.SetCurrent(*recNo);
 }
 
 void TDaoTable::SetBookmarkStr(const TBookmarkStr& value)
 {
-    if (value.isEmpty() || !bookmarkable_ || IsEmpty())
+    if (value.isEmpty() || !d_->bookmarkable_ || IsEmpty())
         return;
     InternalGotoBookmark(value.constData());
     Resync(rmExact | rmCenter);
@@ -1807,7 +1730,7 @@ void TDaoTable::SetBookmarkStr(const TBookmarkStr& value)
 TBookmarkStr TDaoTable::GetBookmarkStr()
 {
     TRecordBuffer buffer = GetActiveRecordBuffer();
-    if (!bookmarkable_ || !buffer)
+    if (!d_->bookmarkable_ || !buffer)
         return TBookmarkStr(BookmarkSize(), '\0');
     TBookmarkStr bookmark(4, '\0');
     GetBookmarkData(buffer, bookmark.data());
@@ -1816,14 +1739,14 @@ TBookmarkStr TDaoTable::GetBookmarkStr()
 
 bool TDaoTable::BookmarkValid(const TBookmark& bookmark)
 {
-    if (!recordsetOpen_ || bookmark.size() < 4 || !recordset_ || !bookmarkable_ || IsEmpty())
+    if (!d_->recordsetOpen_ || bookmark.size() < 4 || !d_->recordset_ || !d_->bookmarkable_ || IsEmpty())
         return false;
     const qint32 key = qFromLittleEndian<qint32>(bookmark.constData());
-    if (key == 0 || std::find(bookmarkKeys_.begin(), bookmarkKeys_.end(), key) == bookmarkKeys_.end())
+    if (key == 0 || !d_->rows_.Knows(key))
         return false;
     // Tried on a clone so the cursor stays where it is.
     try {
-        auto probe = recordset_->Clone();
+        auto probe = d_->recordset_->Clone();
         probe->SetBookmark(bookmark.left(4));
         const bool valid = !probe->Bof() && !probe->Eof();
         probe->Close();
@@ -1848,21 +1771,15 @@ int TDaoTable::CompareBookmarks(const TBookmark& bookmark1, const TBookmark& boo
 
 void TDaoTable::GetBookmarkData(TRecordBuffer buffer, void* data)
 {
-    if (!bookmarkable_) {
+    if (!d_->bookmarkable_) {
         qToLittleEndian<qint32>(0, data);
         return;
     }
-    const RecordHeader* header = Header(buffer);
+    const TDaoRecordHeader* header = Header(buffer);
     qToLittleEndian<qint32>(header->key, data);
     if (header->key == 0)
         return;
-    const auto at = std::find(bookmarkRecNos_.begin(), bookmarkRecNos_.end(), header->recNo);
-    if (at != bookmarkRecNos_.end()) {
-        bookmarkKeys_[size_t(at - bookmarkRecNos_.begin())] = header->key;
-    } else {
-        bookmarkRecNos_.push_back(header->recNo);
-        bookmarkKeys_.push_back(header->key);
-    }
+    d_->rows_.Remember(header->recNo, header->key);
 }
 
 void TDaoTable::SetBookmarkData(TRecordBuffer buffer, const void* data)
@@ -1875,29 +1792,29 @@ TBookmarkFlag TDaoTable::GetBookmarkFlag(TRecordBuffer buffer) { return TBookmar
 void TDaoTable::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag)
 {
     Header(buffer)->flag = quint8(flag);
-    if ((flag == bfEOF || flag == bfInserted) && batchMode_ && ControlsDisabled())
-        posting_ = true;
+    if ((flag == bfEOF || flag == bfInserted) && d_->batchMode_ && ControlsDisabled())
+        d_->posting_ = true;
 }
 
 int TDaoTable::CountByWalking(TRecordBuffer until)
 {
     // Walks the accepted rows from the first; stops at the row of `until` when given.
     const qint32 wanted = until ? Header(until)->key : 0;
-    const int savedRec = curRec_;
-    const qint32 back = until ? wanted : (recordset_ && bookmarkable_ ? ReadBookmark(*recordset_) : 0);
+    const int savedRec = d_->rows_.Current();
+    const qint32 back = until ? wanted : (d_->recordset_ && d_->bookmarkable_ ? ReadBookmark(*d_->recordset_) : 0);
     TRecordBuffer scratch = AllocRecordBuffer();
     int count = 0;
-    bool found = false;
     const TDataSetState saved = SetTempState(dsBrowse);
     try {
         InternalFirst();
-        while (GetRecord(scratch, gmNext, false) == grOK) {
-            ++count;
-            if (until && Header(scratch)->key == wanted) {
-                found = true;
-                break;
-            }
-        }
+        count = TDaoRowNumbers::CountWalked(
+            [&](qint32& key) {
+                if (GetRecord(scratch, gmNext, false) != grOK)
+                    return false;
+                key = Header(scratch)->key;
+                return true;
+            },
+            until ? std::optional<qint32>(wanted) : std::nullopt);
     } catch (...) {
         RestoreState(saved);
         FreeRecordBuffer(scratch);
@@ -1905,99 +1822,97 @@ int TDaoTable::CountByWalking(TRecordBuffer until)
     }
     RestoreState(saved);
     FreeRecordBuffer(scratch);
-    curRec_ = savedRec;
+    d_->rows_.SetCurrent(savedRec);
     if (back != 0)
         GotoRecordKey(back);
     CursorPosChanged();
-    if (until)
-        return found ? count : -1;
-    cachedCount_ = count;
-    countChanged_ = false;
+    if (!until)
+        d_->rows_.Walked(count);
     return count;
 }
 
 int TDaoTable::GetRecNo()
 {
-    if (!recordsetOpen_ || !recordset_)
+    if (!d_->recordsetOpen_ || !d_->recordset_)
         return -1;
     TRecordBuffer buffer = GetActiveRecordBuffer();
     UpdateCursorPos();
     InternalSetToRecord(buffer);
-    if (!useGetRecNo_)
+    if (!d_->useGetRecNo_)
         return -1;
-    if (curRec_ < -1)
-        recNoStale_ = true;
-    if (tableType_ == dao::dbOpenForwardOnly)
-        return curRec_ + 1;
-    if (recordset_->Bof())
+    if (d_->rows_.Current() < -1)
+        d_->rows_.MarkStale();
+    if (d_->tableType_ == dao::dbOpenForwardOnly)
+        return d_->rows_.Current() + 1;
+    if (d_->recordset_->Bof())
         return -1;
-    if ((Filtered() && OnFilterRecord) || rangeActive_)
-        return buffer && bookmarkable_ ? CountByWalking(buffer) : -1;
-    if (recNoStale_ && buffer) {
+    if ((Filtered() && OnFilterRecord) || d_->rangeActive_)
+        return buffer && d_->bookmarkable_ ? CountByWalking(buffer) : -1;
+    if (d_->rows_.Stale() && buffer) {
         RecomputeRecNo(buffer);
-    } else if (tableType_ == dao::dbOpenDynaset || tableType_ == dao::dbOpenSnapshot
-               || tableType_ == dao::dbOpenDynamic) {
-        const int position = recordset_->AbsolutePosition();
+    } else if (d_->tableType_ == dao::dbOpenDynaset || d_->tableType_ == dao::dbOpenSnapshot
+               || d_->tableType_ == dao::dbOpenDynamic) {
+        const int position = d_->recordset_->AbsolutePosition();
         if (position >= 0)
-            curRec_ = position;
+            d_->rows_.SetCurrent(position);
     }
-    return curRec_ + 1;
+    return d_->rows_.Current() + 1;
 }
 
 void TDaoTable::RecomputeRecNo(TRecordBuffer buffer)
 {
-    RecordHeader* header = Header(buffer);
-    curRec_ = -1;
-    if (tableType_ == dao::dbOpenDynaset || tableType_ == dao::dbOpenSnapshot || tableType_ == dao::dbOpenDynamic) {
-        curRec_ = recordset_->AbsolutePosition();
+    TDaoRecordHeader* header = Header(buffer);
+    d_->rows_.SetCurrent(-1);
+    if (d_->tableType_ == dao::dbOpenDynaset || d_->tableType_ == dao::dbOpenSnapshot || d_->tableType_ == dao::dbOpenDynamic) {
+        d_->rows_.SetCurrent(d_->recordset_->AbsolutePosition());
     } else {
         bool moved = false;
         try {
-            recordset_->MoveNext();
+            d_->recordset_->MoveNext();
             moved = true;
-            if (recordset_->Eof())
-                curRec_ = recordset_->RecordCount() - 1;
+            if (d_->recordset_->Eof())
+                d_->rows_.SetCurrent(d_->recordset_->RecordCount() - 1);
         } catch (const EDaoError&) {
         }
         if (moved)
-            recordset_->MovePrevious();
-        if (curRec_ == -1) {
-            if (bookmarkable_) {
-                const qint32 key = header->key != 0 ? header->key : ReadLastModified(*recordset_);
-                auto clone = recordset_->Clone();
-                curRec_ = RecNoByPosition(*clone, key);
+            d_->recordset_->MovePrevious();
+        if (d_->rows_.Current() == -1) {
+            if (d_->bookmarkable_) {
+                const qint32 key = header->key != 0 ? header->key : ReadLastModified(*d_->recordset_);
+                auto clone = d_->recordset_->Clone();
+                d_->rows_.SetCurrent(RecNoByPosition(*clone, key));
                 clone->Close();
             } else {
-                while (!recordset_->Bof()) {
-                    recordset_->MovePrevious();
-                    ++curRec_;
+                while (!d_->recordset_->Bof()) {
+                    d_->recordset_->MovePrevious();
+                    d_->rows_.SetCurrent(d_->rows_.Current() + 1);
                 }
             }
         }
-        header->recNo = curRec_;
-        if (bookmarkable_ && header->key != 0) {
+        header->recNo = d_->rows_.Current();
+        if (d_->bookmarkable_ && header->key != 0) {
             GotoRecordKey(header->key);
         } else {
-            recordset_->MoveFirst();
-            if (curRec_ > 0)
-                recordset_->Move(curRec_);
+            d_->recordset_->MoveFirst();
+            if (d_->rows_.Current() > 0)
+                d_->recordset_->Move(d_->rows_.Current());
         }
     }
-    if (curRec_ >= 0)
-        header->recNo = curRec_;
-    recNoStale_ = false;
+    if (d_->rows_.Current() >= 0)
+        header->recNo = d_->rows_.Current();
+    d_->rows_.Recomputed();
 }
 
 void TDaoTable::SetRecNo(int value)
 {
     CheckBrowseMode();
-    if (!recordsetOpen_ || !recordset_ || value < 1)
+    if (!d_->recordsetOpen_ || !d_->recordset_ || value < 1)
         return;
     CursorPosChanged();
     DoBeforeScroll();
-    if ((Filtered() && OnFilterRecord) || rangeActive_) {
-        const int savedRec = curRec_;
-        const qint32 back = bookmarkable_ ? ReadBookmark(*recordset_) : 0;
+    if ((Filtered() && OnFilterRecord) || d_->rangeActive_) {
+        const int savedRec = d_->rows_.Current();
+        const qint32 back = d_->bookmarkable_ ? ReadBookmark(*d_->recordset_) : 0;
         TRecordBuffer scratch = AllocRecordBuffer();
         const TDataSetState saved = SetTempState(dsBrowse);
         int reached = 0;
@@ -2014,18 +1929,18 @@ void TDaoTable::SetRecNo(int value)
         FreeRecordBuffer(scratch);
         if (reached < value) {
             // Fewer rows than asked for: stay where we were.
-            curRec_ = savedRec;
+            d_->rows_.SetCurrent(savedRec);
             if (back != 0)
                 GotoRecordKey(back);
         }
     } else {
-        curRec_ = value - 1;
-        recordset_->MoveFirst();
-        if (curRec_ > 0)
-            recordset_->Move(curRec_);
-        if (recordset_->Eof()) {
-            recordset_->MoveLast();
-            curRec_ = std::max(0, recordset_->AbsolutePosition());
+        d_->rows_.SetCurrent(value - 1);
+        d_->recordset_->MoveFirst();
+        if (d_->rows_.Current() > 0)
+            d_->recordset_->Move(d_->rows_.Current());
+        if (d_->recordset_->Eof()) {
+            d_->recordset_->MoveLast();
+            d_->rows_.SetCurrent(std::max(0, d_->recordset_->AbsolutePosition()));
         }
     }
     Resync(rmExact | rmCenter);
@@ -2034,26 +1949,23 @@ void TDaoTable::SetRecNo(int value)
 
 int TDaoTable::GetRecordCount()
 {
-    if (!recordsetOpen_ || !recordset_)
+    if (!d_->recordsetOpen_ || !d_->recordset_)
         return -1;
-    if (tableType_ == dao::dbOpenForwardOnly)
+    if (d_->tableType_ == dao::dbOpenForwardOnly)
         return -1;
-    if (useRecordCount_ && !countChanged_ && cachedCount_ >= 0) {
-        highestSeen_ = cachedCount_;
-        return cachedCount_;
-    }
-    countChanged_ = false;
-    if (recordset_->Bof() && recordset_->Eof()) {
-        cachedCount_ = highestSeen_ = 0;
-        curRec_ = -1;
+    if (const int kept = d_->rows_.KeptCount(d_->useRecordCount_); kept >= 0)
+        return kept;
+    if (d_->recordset_->Bof() && d_->recordset_->Eof()) {
+        d_->rows_.Counted(0);
+        d_->rows_.SetCurrent(-1);
         return 0;
     }
-    if ((Filtered() && OnFilterRecord) || rangeActive_)
+    if ((Filtered() && OnFilterRecord) || d_->rangeActive_)
         return CountByWalking(TRecordBuffer(nullptr));
     int count = 0;
-    if (tableType_ == dao::dbOpenTable) {
-        count = recordset_->RecordCount();
-        if (count > highestSeen_) {
+    if (d_->tableType_ == dao::dbOpenTable) {
+        count = d_->recordset_->RecordCount();
+        if (count > d_->rows_.Highest()) {
             try {
                 count = CheckedTableCount();
             } catch (const EDaoError&) {
@@ -2062,14 +1974,13 @@ int TDaoTable::GetRecordCount()
     } else {
         // Counted on a clone, so the table's own position is not disturbed.
         try {
-            auto counter = recordset_->Clone();
-            counter->MoveLast();
-            count = counter->RecordCount();
+            auto counter = d_->recordset_->Clone();
+            count = TDaoRowNumbers::CountByMovingLast(*counter);
             counter->Close();
         } catch (const EDaoError&) {
         }
     }
-    cachedCount_ = highestSeen_ = count;
+    d_->rows_.Counted(count);
     return count;
 }
 
@@ -2077,101 +1988,25 @@ int TDaoTable::GetRecordCount()
 
 bool TDaoTable::GetFieldData(TField* field, void* buffer)
 {
-    TRecordBuffer record = recordsetOpen_ ? GetActiveRecordBuffer() : nullptr;
+    TRecordBuffer record = d_->recordsetOpen_ ? GetActiveRecordBuffer() : nullptr;
     if (!record || !field)
         return false;
     if (field->FieldKind() == fkCalculated || field->FieldKind() == fkLookup)
         return ReadCalcField(CalcArea(record), field, buffer);
     const int index = FieldIndex(field);
-    RecordTexts& texts = *Header(record)->texts;
+    TDaoRecordTexts& texts = *Header(record)->texts;
     if (index < 0 || size_t(index) >= texts.Count())
         return false;  // no text: Null
     if (const TVariant* value = texts.PendingValue(size_t(index))) {
         if (!buffer)
             return true;
-        if (ValueFieldData(field->DataType(), *value, buffer))
+        if (daorecord::ValueFieldData(field->DataType(), *value, buffer))
             return true;
     }
     const QString& text = texts.Text(size_t(index));
     if (!buffer)
         return !text.isEmpty();
-    if (text.isEmpty())
-        return false;
-    switch (field->DataType()) {
-    case ftString:
-    case ftFixedChar:
-    case ftWideString:
-    case ftGuid: {
-        const int length = std::min<int>(int(text.size()), field->Size());
-        auto* out = static_cast<char16_t*>(buffer);
-        std::memcpy(out, text.utf16(), size_t(length) * sizeof(char16_t));
-        out[length] = 0;
-        return true;
-    }
-    case ftSmallint:
-    case ftInteger:
-    case ftAutoInc:
-    case ftWord:
-    case ftLargeint: {
-        qint64 v = 0;
-        if (!TextToInteger(text, v))
-            return false;
-        if (field->DataType() == ftSmallint)
-            *static_cast<qint16*>(buffer) = qint16(v);
-        else if (field->DataType() == ftWord)
-            *static_cast<quint16*>(buffer) = quint16(v);
-        else if (field->DataType() == ftLargeint)
-            *static_cast<qint64*>(buffer) = v;
-        else
-            *static_cast<qint32*>(buffer) = qint32(v);
-        return true;
-    }
-    case ftBoolean: {
-        bool v = false;
-        if (!TextToBoolean(text, v))
-            return false;
-        *static_cast<qint16*>(buffer) = v ? 1 : 0;
-        return true;
-    }
-    case ftFloat:
-    case ftCurrency: {
-        double v = 0;
-        if (!TextToFloat(text, v))
-            return false;
-        *static_cast<double*>(buffer) = v;
-        return true;
-    }
-    case ftDate:
-    case ftTime:
-    case ftDateTime: {
-        TTimeStamp stamp;
-        if (!TextToTimeStamp(text, stamp))
-            return false;
-        if (field->DataType() == ftDate)
-            *static_cast<qint32*>(buffer) = stamp.Date;
-        else if (field->DataType() == ftTime)
-            *static_cast<qint32*>(buffer) = stamp.Time;
-        else
-            *static_cast<double*>(buffer) = double(stamp.Date) * MSecsPerDay + stamp.Time;
-        return true;
-    }
-    case ftBytes: {
-        if (IsGuidField(field)) {
-            const QByteArray bytes = GuidTextToBytes(StripGuidText(text).toUpper());
-            if (bytes.isEmpty())
-                throw EConvertError(QStringLiteral("'%1' is not a valid GUID value").arg(text));
-            std::memcpy(buffer, bytes.constData(), 16);
-            return true;
-        }
-        const QByteArray bytes = text.toLatin1();
-        const int size = field->DataSize();
-        std::memset(buffer, 0, size_t(size));
-        std::memcpy(buffer, bytes.constData(), size_t(std::min<int>(size, int(bytes.size()))));
-        return true;
-    }
-    default:
-        return false;
-    }
+    return daorecord::TextFieldData(field->DataType(), field->Size(), daorecord::IsGuidField(field), text, buffer);
 }
 
 void TDaoTable::SetFieldData(TField* field, const void* buffer)
@@ -2186,45 +2021,10 @@ void TDaoTable::SetFieldData(TField* field, const void* buffer)
     field->Validate(buffer);
     if (field->ReadOnly() && State() != dsSetKey && State() != dsFilter)
         return;
-    QString text;
-    if (buffer) {
-        switch (field->DataType()) {
-        case ftString:
-        case ftFixedChar:
-        case ftWideString:
-        case ftGuid:
-            text = QString::fromUtf16(static_cast<const char16_t*>(buffer));
-            break;
-        case ftSmallint: text = QString::number(*static_cast<const qint16*>(buffer)); break;
-        case ftWord: text = QString::number(*static_cast<const quint16*>(buffer)); break;
-        case ftInteger:
-        case ftAutoInc: text = QString::number(*static_cast<const qint32*>(buffer)); break;
-        case ftLargeint: text = QString::number(*static_cast<const qint64*>(buffer)); break;
-        case ftBoolean:
-            text = *static_cast<const qint16*>(buffer) == 0 ? QStringLiteral("False") : QStringLiteral("True");
-            break;
-        case ftFloat:
-        case ftCurrency: text = FloatToStr(*static_cast<const double*>(buffer)); break;
-        case ftDate: text = TimeStampToText(TTimeStamp{0, *static_cast<const qint32*>(buffer)}); break;
-        case ftTime: text = TimeStampToText(TTimeStamp{*static_cast<const qint32*>(buffer), DateDelta}); break;
-        case ftDateTime: {
-            const double ms = *static_cast<const double*>(buffer);
-            const qint64 total = qint64(std::llround(ms));
-            text = TimeStampToText(TTimeStamp{int(total % MSecsPerDay), int(total / MSecsPerDay)});
-            break;
-        }
-        case ftBytes:
-            if (IsGuidField(field))
-                text = GuidFieldText(QByteArray(static_cast<const char*>(buffer), 16));
-            else
-                text = QString::fromLatin1(static_cast<const char*>(buffer), field->DataSize());
-            break;
-        default:
-            break;
-        }
-    }
+    const QString text =
+        daorecord::FieldDataText(field->DataType(), field->Size(), daorecord::IsGuidField(field), buffer);
     const int index = FieldIndex(field);
-    RecordTexts& texts = *Header(record)->texts;
+    TDaoRecordTexts& texts = *Header(record)->texts;
     if (index < 0 || size_t(index) >= texts.Count())
         return;
     texts.SetText(size_t(index), text);
@@ -2238,28 +2038,28 @@ void TDaoTable::SetFieldData(TField* field, const void* buffer)
 
 void TDaoTable::InternalInitRecord(TRecordBuffer buffer)
 {
-    FreeRecordBuffer(oldValues_);
-    oldValues_ = AllocRecordBuffer();
+    FreeRecordBuffer(d_->oldValues_);
+    d_->oldValues_ = AllocRecordBuffer();
     if (TRecordBuffer active = GetActiveRecordBuffer(); active && active != buffer)
-        GetCurrentRecord(oldValues_);
-    RecordTexts& texts = *Header(buffer)->texts;
+        GetCurrentRecord(d_->oldValues_);
+    TDaoRecordTexts& texts = *Header(buffer)->texts;
     const int count = FieldDefs().Count();
     texts.Reset(size_t(count));
     const std::vector<TField*>& fields = DefinitionFields();
     for (int i = 0; i < count; ++i) {
         if (TField* field = fields[size_t(i)]) {
             QString expression = field->DefaultExpression();
-            if (!expression.isEmpty() && i < fieldDefaults_.size()) {
+            if (!expression.isEmpty() && i < d_->fieldDefaults_.size()) {
                 if (expression.startsWith(QLatin1Char('\'')))
                     expression.remove(0, 1);
                 if (expression.endsWith(QLatin1Char('\'')))
                     expression.chop(1);
-                fieldDefaults_[i] = expression;
+                d_->fieldDefaults_[i] = expression;
                 texts.mark[size_t(i)] = true;
             }
         }
-        if (i < fieldDefaults_.size())
-            texts.SetText(size_t(i), fieldDefaults_.at(i));
+        if (i < d_->fieldDefaults_.size())
+            texts.SetText(size_t(i), d_->fieldDefaults_.at(i));
     }
     Header(buffer)->flag = quint8(bfInserted);
     Header(buffer)->key = 0;
@@ -2286,19 +2086,19 @@ TDataAction TDaoTable::AskErrorEvent(const TDataSetErrorEvent& event, const Exce
 
 void TDaoTable::InternalEdit()
 {
-    FreeRecordBuffer(oldValues_);
-    oldValues_ = AllocRecordBuffer();
-    GetCurrentRecord(oldValues_);
+    FreeRecordBuffer(d_->oldValues_);
+    d_->oldValues_ = AllocRecordBuffer();
+    GetCurrentRecord(d_->oldValues_);
     InternalSetToRecord(ActiveBuffer());
     for (;;) {
         try {
-            if (recordset_->EditMode() != dao::dbEditInProgress)
-                recordset_->Edit();
+            if (d_->recordset_->EditMode() != dao::dbEditInProgress)
+                d_->recordset_->Edit();
             break;
         } catch (const Exception& error) {
-            if (recordset_->EditMode() != dao::dbEditInProgress) {
+            if (d_->recordset_->EditMode() != dao::dbEditInProgress) {
                 try {
-                    recordset_->Move(0);
+                    d_->recordset_->Move(0);
                 } catch (const Exception&) {
                 }
             }
@@ -2322,61 +2122,30 @@ void TDaoTable::InternalEdit()
 
 TVariant TDaoTable::TextToEngineValue(const TField* field, int fieldType, const QString& text) const
 {
-    if (text.isEmpty())
-        return TVariant::Null();
-    switch (field->DataType()) {
-    case ftDate:
-    case ftTime:
-    case ftDateTime: {
-        const TVariant v = StringToTimeStampVariant(text);
-        if (v.IsNull())
-            throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
-        return v;
-    }
-    case ftBoolean: {
-        bool b = false;
-        if (!TextToBoolean(text, b))
-            throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
-        return TVariant(b);
-    }
-    case ftBytes:
-        if (fieldType == dao::dbGUID)
-            return TVariant(GuidTextToBytes(StripGuidText(text)));
-        return TVariant(text.toLatin1());
-    case ftMemo:
-    case ftFmtMemo:
-        return TVariant(EncryptText(text));
-    case ftBlob:
-    case ftGraphic:
-    case ftTypedBinary:
-        return TVariant(EncryptText(text).toLatin1());
-    case ftString:
-        return TVariant(EncryptText(text));
-    default:
-        return TVariant(text);
-    }
+    return daorecord::TextToEngineValue(field->DataType(), fieldType == dao::dbGUID, text,
+                                        [this](const QString& plain) { return EncryptText(plain); });
 }
 
 QString TDaoTable::EncryptText(const QString& text) const
 {
-    if (!encrypterValid_ || !encrypter_)
+    if (!d_->encrypterValid_ || !d_->encrypter_)
         return text;
-    encrypter_->setProperty("DecodedString", text);
-    return encrypter_->property("EncodedString").toString();
+    d_->encrypter_->setProperty("DecodedString", text);
+    return d_->encrypter_->property("EncodedString").toString();
 }
 
 void TDaoTable::WriteMarkedFields(TRecordBuffer buffer)
 {
-    RecordTexts& texts = *Header(buffer)->texts;
-    for (int i = 0; i < FieldDefs().Count() && size_t(i) < fieldObjects_.size(); ++i) {
+    TDaoRecordTexts& texts = *Header(buffer)->texts;
+    for (int i = 0; i < FieldDefs().Count() && size_t(i) < d_->fieldObjects_.size(); ++i) {
         if (size_t(i) >= texts.mark.size() || !texts.mark[size_t(i)])
             continue;
-        if (size_t(i) < fieldUpdatable_.size() && !fieldUpdatable_[size_t(i)])
+        if (size_t(i) < d_->fieldUpdatable_.size() && !d_->fieldUpdatable_[size_t(i)])
             continue;
         const TField* field = DefinitionFields()[size_t(i)];
         if (!field)
             continue;
-        fieldObjects_[size_t(i)]->SetValue(TextToEngineValue(field, fieldEngineTypes_[size_t(i)], texts.Text(size_t(i))));
+        d_->fieldObjects_[size_t(i)]->SetValue(TextToEngineValue(field, d_->fieldEngineTypes_[size_t(i)], texts.Text(size_t(i))));
     }
 }
 
@@ -2389,19 +2158,19 @@ void TDaoTable::ClearBlobMarks()
 
 void TDaoTable::InternalPost()
 {
-    recNoStale_ = false;
+    d_->rows_.Recomputed();
     TDataSet::InternalPost();
     CheckActive();
     TRecordBuffer buffer = ActiveBuffer();
     const bool inserting = State() == dsInsert;
     if (!inserting) {
         InternalSetToRecord(buffer);
-        if (recordset_->EditMode() != dao::dbEditInProgress) {
+        if (d_->recordset_->EditMode() != dao::dbEditInProgress) {
             try {
-                recordset_->Edit();
+                d_->recordset_->Edit();
             } catch (const Exception&) {
                 try {
-                    recordset_->Move(0);
+                    d_->recordset_->Move(0);
                 } catch (const Exception&) {
                 }
                 RefreshKeepPosition();
@@ -2412,28 +2181,28 @@ void TDaoTable::InternalPost()
     for (;;) {
         try {
             if (inserting)
-                recordset_->AddNew();
+                d_->recordset_->AddNew();
             WriteMarkedFields(buffer);
-            recordset_->Update();
+            d_->recordset_->Update();
             break;
         } catch (const Exception& error) {
             const TDataAction action = AskErrorEvent(OnPostError, error);
             if (inserting) {
-                if (recordset_->EditMode() == dao::dbEditAdd)
-                    recordset_->CancelUpdate();
+                if (d_->recordset_->EditMode() == dao::dbEditAdd)
+                    d_->recordset_->CancelUpdate();
                 if (action == daRetry)
                     continue;
             } else {
                 if (action == daRetry) {
-                    if (recordset_->EditMode() != dao::dbEditInProgress)
-                        recordset_->Edit();
+                    if (d_->recordset_->EditMode() != dao::dbEditInProgress)
+                        d_->recordset_->Edit();
                     continue;
                 }
-                if (!recordset_->LockEdits() && recordset_->EditMode() == dao::dbEditInProgress)
-                    recordset_->CancelUpdate();
-                if (recordset_->EditMode() != dao::dbEditInProgress) {
+                if (!d_->recordset_->LockEdits() && d_->recordset_->EditMode() == dao::dbEditInProgress)
+                    d_->recordset_->CancelUpdate();
+                if (d_->recordset_->EditMode() != dao::dbEditInProgress) {
                     try {
-                        recordset_->Move(0);
+                        d_->recordset_->Move(0);
                     } catch (const Exception&) {
                     }
                 }
@@ -2443,52 +2212,49 @@ void TDaoTable::InternalPost()
             throw;
         }
     }
-    countChanged_ = true;
-    if (inserting)
-        ++highestSeen_;
+    d_->rows_.Posted(inserting);
     // Stand on the row just written, so the window is read around it; its number comes from
     // the engine's position at once, so every buffer read around it is numbered right.
-    if (bookmarkable_) {
-        const bool jet = database_ && database_->EngineType() == dao::dbUseJet;
-        const qint32 key = jet || !inserting ? ReadLastModified(*recordset_) : ReadBookmark(*recordset_);
+    if (d_->bookmarkable_) {
+        const bool jet = d_->database_ && d_->database_->EngineType() == dao::dbUseJet;
+        const qint32 key = jet || !inserting ? ReadLastModified(*d_->recordset_) : ReadBookmark(*d_->recordset_);
         if (key != 0) {
             Header(buffer)->key = key;
             GotoRecordKey(key);
         }
-        curRec_ = std::max(0, recordset_->AbsolutePosition());
+        d_->rows_.SetCurrent(std::max(0, d_->recordset_->AbsolutePosition()));
     } else if (inserting) {
         try {
             InternalLast();
         } catch (const EDaoError&) {
         }
-        curRec_ = std::max(0, curRec_ - 1);
+        d_->rows_.SetCurrent(std::max(0, d_->rows_.Current() - 1));
     }
-    Header(buffer)->recNo = curRec_;
-    FreeRecordBuffer(oldValues_);
+    Header(buffer)->recNo = d_->rows_.Current();
+    FreeRecordBuffer(d_->oldValues_);
     ClearBlobMarks();
-    if (database_)
-        database_->Idle();
-    recNoStale_ = true;
+    if (d_->database_)
+        d_->database_->Idle();
+    d_->rows_.MarkStale();
 }
 
 void TDaoTable::Post()
 {
-    posting_ = true;
+    d_->posting_ = true;
     try {
         TDataSet::Post();
     } catch (...) {
-        posting_ = false;
+        d_->posting_ = false;
         AbandonBatchWrites();
         throw;
     }
-    posting_ = false;
-    if (sortedBy_.Count() > 0 && refreshSorted_ && recordset_) {
+    d_->posting_ = false;
+    if (d_->sortedBy_.Count() > 0 && d_->refreshSorted_ && d_->recordset_) {
         CheckBrowseMode();
-        bookmarkRecNos_.clear();
-        bookmarkKeys_.clear();
+        d_->rows_.ForgetBookmarks();
         ClearBuffers();
-        recordset_->Requery();
-        countChanged_ = true;
+        d_->recordset_->Requery();
+        d_->rows_.CountChanged();
         InternalFirst();
         ActivateBuffers();
         First();
@@ -2501,47 +2267,33 @@ void TDaoTable::InternalAddRecord(TRecordBuffer buffer, bool append)
         InternalLast();
         SetBookmarkFlag(buffer, bfEOF);
     }
-    recordset_->AddNew();
+    d_->recordset_->AddNew();
     try {
         WriteMarkedFields(buffer);
-        recordset_->Update();
+        d_->recordset_->Update();
     } catch (...) {
-        if (recordset_->EditMode() == dao::dbEditAdd)
-            recordset_->CancelUpdate();
+        if (d_->recordset_->EditMode() == dao::dbEditAdd)
+            d_->recordset_->CancelUpdate();
         throw;
     }
-    countChanged_ = true;
-    if (database_)
-        database_->Idle();
+    d_->rows_.CountChanged();
+    if (d_->database_)
+        d_->database_->Idle();
 }
 
 void TDaoTable::InternalCancel()
 {
-    posting_ = false;
-    if (recordset_ && recordset_->EditMode() == dao::dbEditInProgress) {
+    d_->posting_ = false;
+    if (d_->recordset_ && d_->recordset_->EditMode() == dao::dbEditInProgress) {
         try {
-            recordset_->CancelUpdate();
+            d_->recordset_->CancelUpdate();
         } catch (const Exception&) {
         }
     }
-    FreeRecordBuffer(oldValues_);
+    FreeRecordBuffer(d_->oldValues_);
     ClearBlobMarks();
-    if (database_)
-        database_->Idle();
-}
-
-void TDaoTable::ForgetBookmarkNumber(qint32 recNo)
-{
-    for (size_t i = 0; i < bookmarkRecNos_.size();) {
-        if (bookmarkRecNos_[i] == recNo) {
-            bookmarkRecNos_.erase(bookmarkRecNos_.begin() + qsizetype(i));
-            bookmarkKeys_.erase(bookmarkKeys_.begin() + qsizetype(i));
-            continue;
-        }
-        if (bookmarkRecNos_[i] > recNo)
-            --bookmarkRecNos_[i];
-        ++i;
-    }
+    if (d_->database_)
+        d_->database_->Idle();
 }
 
 void TDaoTable::InternalDelete()
@@ -2551,7 +2303,7 @@ void TDaoTable::InternalDelete()
     InternalSetToRecord(buffer);
     for (;;) {
         try {
-            recordset_->Delete();
+            d_->recordset_->Delete();
             break;
         } catch (const Exception& error) {
             const auto* engine = dynamic_cast<const EDaoError*>(&error);
@@ -2560,12 +2312,12 @@ void TDaoTable::InternalDelete()
             if (action == daRetry && OnDeleteError)
                 continue;
             if (action == daAbort || (gone && !OnDeleteError)) {
-                countChanged_ = true;
+                d_->rows_.CountChanged();
                 RefreshKeepPosition();
                 return;
             }
             if (gone) {
-                countChanged_ = true;
+                d_->rows_.CountChanged();
                 RefreshKeepPosition();
             }
             throw;
@@ -2573,30 +2325,30 @@ void TDaoTable::InternalDelete()
     }
     // Only a delete that happened moves the numbers of the rows after it.
     if (recNo >= 0)
-        ForgetBookmarkNumber(recNo);
-    if (database_)
-        database_->Idle();
-    countChanged_ = true;
+        d_->rows_.Forget(recNo);
+    if (d_->database_)
+        d_->database_->Idle();
+    d_->rows_.CountChanged();
     // The only row deleted: nothing is left to stand on.
-    const bool empty = recordset_->Bof() && recordset_->Eof();
-    if (!empty && recordset_->Eof())
-        recordset_->MoveLast();
+    const bool empty = d_->recordset_->Bof() && d_->recordset_->Eof();
+    if (!empty && d_->recordset_->Eof())
+        d_->recordset_->MoveLast();
     else if (!empty)
-        recordset_->MoveNext();
-    if (recordset_->Eof() && !(recordset_->Bof() && recordset_->Eof()))
-        recordset_->MoveLast();
-    curRec_ = (recordset_->Bof() || recordset_->Eof()) ? -1 : std::max(0, recordset_->AbsolutePosition());
+        d_->recordset_->MoveNext();
+    if (d_->recordset_->Eof() && !(d_->recordset_->Bof() && d_->recordset_->Eof()))
+        d_->recordset_->MoveLast();
+    d_->rows_.SetCurrent((d_->recordset_->Bof() || d_->recordset_->Eof()) ? -1 : std::max(0, d_->recordset_->AbsolutePosition()));
 }
 
 void TDaoTable::RefreshKeepPosition()
 {
-    countChanged_ = true;
+    d_->rows_.CountChanged();
     try {
         Resync(rmExact | rmCenter);
         return;
     } catch (const Exception&) {
     }
-    const int remembered = curRec_;
+    const int remembered = d_->rows_.Current();
     if (State() == dsBrowse)
         CheckBrowseMode();
     ClearBuffers();
@@ -2615,11 +2367,11 @@ void TDaoTable::RefreshKeepPosition()
 
 void TDaoTable::InternalRefresh()
 {
-    countChanged_ = true;
-    if (!recordset_)
+    d_->rows_.CountChanged();
+    if (!d_->recordset_)
         return;
-    if (database_)
-        database_->Idle();
+    if (d_->database_)
+        d_->database_->Idle();
     if (!ControlsDisabled())
         RefreshKeepPosition();
 }

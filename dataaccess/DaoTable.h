@@ -12,7 +12,6 @@
 #include "platform/toolkit/Params.h"
 #include "platform/toolkit/Strings.h"
 
-#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -39,104 +38,104 @@ public:
     // --- published properties ------------------------------------------------------------------
     QString ComponentVersion() const { return QStringLiteral("7.20"); }
     void SetComponentVersion(const QString&) {}
-    TDaoDatabase* Database() const { return database_; }
+    TDaoDatabase* Database() const;
     void SetDatabase(TDaoDatabase* database);
-    QString TableName() const { return tableName_; }
+    QString TableName() const;
     void SetTableName(const QString& name);
-    TStrings& SQL() { return sql_; }
+    TStrings& SQL();
     void SetSQL(const TStrings& lines);
-    QString QueryDefName() const { return queryDefName_; }
+    QString QueryDefName() const;
     void SetQueryDefName(const QString& name);
     // The stored query's type name; empty when it cannot be known.
     QString QueryDefType() const;
     void SetQueryDefType(const QString&) {}
-    TStrings& QueryDefSQLText() { return queryDefSQLText_; }
+    TStrings& QueryDefSQLText();
     void SetQueryDefSQLText(const TStrings&) {}
     // One line per input parameter of the stored query; "NULL" stands for Null.
-    TStrings& QueryDefParameters() { return queryDefParameters_; }
-    void SetQueryDefParameters(const TStrings& lines) { queryDefParameters_.Assign(lines); }
-    QString QueryDefParametersText() const { return queryDefParameters_.Text(); }
-    void SetQueryDefParametersText(const QString& text) { queryDefParameters_.SetText(text); }
-    int QueryDefODBCMaxRecords() const { return queryDefODBCMaxRecords_; }
-    void SetQueryDefODBCMaxRecords(int value) { queryDefODBCMaxRecords_ = value; }
-    int TableType() const { return tableType_; }
+    TStrings& QueryDefParameters();
+    void SetQueryDefParameters(const TStrings& lines);
+    QString QueryDefParametersText() const;
+    void SetQueryDefParametersText(const QString& text);
+    int QueryDefODBCMaxRecords() const;
+    void SetQueryDefODBCMaxRecords(int value);
+    int TableType() const;
     void SetTableType(int value);
-    int LockType() const { return lockType_; }
+    int LockType() const;
     void SetLockType(int value);
-    TOOSet OpenOptions() const { return openOptions_; }
+    TOOSet OpenOptions() const;
     void SetOpenOptions(TOOSet options);
-    bool ReadOnly() const { return readOnly_; }
+    bool ReadOnly() const;
     void SetReadOnly(bool value);
     bool LockEdits() const;
     void SetLockEdits(bool) {}
-    QString IndexName() const { return indexName_; }
+    QString IndexName() const;
     void SetIndexName(const QString& name);
     int IndexFieldCount() const;
     void SetIndexFieldCount(int) {}
-    TDaoIndexDefs& IndexDefs() { return *indexDefs_; }
-    TStrings& SortedBy() { return sortedBy_; }
+    TDaoIndexDefs& IndexDefs();
+    TStrings& SortedBy();
     void SetSortedBy(const TStrings& lines);
-    QString SortedByText() const { return sortedBy_.Text(); }
+    QString SortedByText() const;
     void SetSortedByText(const QString& text);
-    QString Filter() const { return filter_; }
+    QString Filter() const;
     void SetFilter(const QString& text) { SetFilterText(text); }
     void SetFiltered(bool value) override;
     // Re-opens an open, filtered recordset before the handler takes effect.
     void SetOnFilterRecord(TFilterRecordEvent handler);
-    TDataSource* MasterSource() const { return masterLink_->DataSource(); }
+    TDataSource* MasterSource() const;
     void SetMasterSource(TDataSource* source);
-    TStrings& MasterFields() { return masterFields_; }
+    TStrings& MasterFields();
     // Re-opens an active table, so the rows follow the new pairs.
     void SetMasterFields(const TStrings& lines);
-    bool MasterAutoActivate() const { return masterAutoActivate_; }
-    void SetMasterAutoActivate(bool value) { masterAutoActivate_ = value; }
-    TParams& Params() { return *params_; }
+    bool MasterAutoActivate() const;
+    void SetMasterAutoActivate(bool value);
+    TParams& Params();
     // Takes the values of same-named parameters.
-    void SetParams(const TParams& params) { params_->AssignValues(params); }
-    bool ParamCheck() const { return paramCheck_; }
-    void SetParamCheck(bool value) { paramCheck_ = value; }
-    bool CacheMemos() const { return cacheMemos_; }
+    void SetParams(const TParams& params);
+    bool ParamCheck() const;
+    void SetParamCheck(bool value);
+    bool CacheMemos() const;
     void SetCacheMemos(bool value);
-    bool CacheBlobs() const { return cacheBlobs_; }
+    bool CacheBlobs() const;
     void SetCacheBlobs(bool value);
-    bool CacheLookups() const { return cacheLookups_; }
+    bool CacheLookups() const;
     void SetCacheLookups(bool value);
-    bool ShowGUID() const { return showGUID_; }
+    bool ShowGUID() const;
     void SetShowGUID(bool value);
-    TComponent* Encrypter() const { return encrypter_; }
+    TComponent* Encrypter() const;
     void SetEncrypter(TComponent* encrypter);
-    bool DatabaseAutoActivate() const { return databaseAutoActivate_; }
-    void SetDatabaseAutoActivate(bool value) { databaseAutoActivate_ = value; }
-    bool UseBrackets() const { return useBrackets_; }
-    void SetUseBrackets(bool value) { useBrackets_ = value; }
-    bool UseCaptions() const { return useCaptions_; }
-    void SetUseCaptions(bool value) { useCaptions_ = value; }
-    bool UseDaoProperties() const { return useDaoProperties_; }
-    void SetUseDaoProperties(bool value) { useDaoProperties_ = value; }
-    bool UseGetRecNo() const { return useGetRecNo_; }
-    void SetUseGetRecNo(bool value) { useGetRecNo_ = value; }
-    bool UseRecordCount() const { return useRecordCount_; }
-    void SetUseRecordCount(bool value) { useRecordCount_ = value; }
-    bool AutoFindIndex() const { return autoFindIndex_; }
-    void SetAutoFindIndex(bool value) { autoFindIndex_ = value; }
-    bool RefreshSorted() const { return refreshSorted_; }
-    void SetRefreshSorted(bool value) { refreshSorted_ = value; }
-    bool WarnOnBadDatabase() const { return warnOnBadDatabase_; }
-    void SetWarnOnBadDatabase(bool value) { warnOnBadDatabase_ = value; }
+    bool DatabaseAutoActivate() const;
+    void SetDatabaseAutoActivate(bool value);
+    bool UseBrackets() const;
+    void SetUseBrackets(bool value);
+    bool UseCaptions() const;
+    void SetUseCaptions(bool value);
+    bool UseDaoProperties() const;
+    void SetUseDaoProperties(bool value);
+    bool UseGetRecNo() const;
+    void SetUseGetRecNo(bool value);
+    bool UseRecordCount() const;
+    void SetUseRecordCount(bool value);
+    bool AutoFindIndex() const;
+    void SetAutoFindIndex(bool value);
+    bool RefreshSorted() const;
+    void SetRefreshSorted(bool value);
+    bool WarnOnBadDatabase() const;
+    void SetWarnOnBadDatabase(bool value);
     QString TableDateCreated() const;
     void SetTableDateCreated(const QString&) {}
     QString TableLastUpdated() const;
     void SetTableLastUpdated(const QString&) {}
-    bool ProcessMessages() const { return processMessages_; }
-    void SetProcessMessages(bool value) { processMessages_ = value; }
-    TExportMethod ExportMethod() const { return exportMethod_; }
-    void SetExportMethod(TExportMethod method) { exportMethod_ = method; }
+    bool ProcessMessages() const;
+    void SetProcessMessages(bool value);
+    TExportMethod ExportMethod() const;
+    void SetExportMethod(TExportMethod method);
     TExportProgressEvent OnExportProgress;
     TImportProgressEvent OnImportProgress;
 
     // --- operations ----------------------------------------------------------------------------
     void SetBatchMode(bool value);
-    bool BatchMode() const { return batchMode_; }
+    bool BatchMode() const;
     // Fills the record through the connected database; leaves it alone otherwise.
     void GetLastDaoError(TDaoErrorRecord& record);
     void OpenDaoRecordset();
@@ -159,14 +158,14 @@ public:
     // Closes without touching the database's list of open tables (the database empties it).
     void CloseByDatabase();
     // The database turned read-only.
-    void ForceReadOnly() { readOnly_ = true; }
+    void ForceReadOnly();
 
     // Posts through the base and, with RefreshSorted, re-reads the sorted rows.
     void Post() override;
 
     // --- searches ------------------------------------------------------------------------------
     void SetKeyFields(const QString& names);
-    TStrings& KeyFieldList() { return keyFieldList_; }
+    TStrings& KeyFieldList();
     // A text key is searched lower-cased as a prefix; other keys by equality.
     bool FindKey(const std::vector<TVarRec>& keyValues);
     bool Locate(const QString& keyFields, const TVariant& keyValues, TLocateOptions options) override;
@@ -182,7 +181,7 @@ public:
     void SetRangeStart(const QString& fieldName, const QString& text);
     void SetRangeEnd(const QString& fieldName, const QString& text);
     void ApplyRange();
-    bool RangeActive() const { return rangeActive_; }
+    bool RangeActive() const;
     bool RecordInRange(TRecordBuffer buffer) const;
     // Kind 1: negative when a field is below its start text; kind 2: positive when above its end.
     int CompareRecordToKey(TRecordBuffer record, TRecordBuffer key, int kind) const;
@@ -196,19 +195,19 @@ public:
 
     // --- master-detail -------------------------------------------------------------------------
     void ParseMasterFields(const TStrings& lines);
-    const TStringList& DetailFieldList() const { return detailFieldList_; }
-    const TStringList& MasterFieldList() const { return masterFieldList_; }
+    const TStringList& DetailFieldList() const;
+    const TStringList& MasterFieldList() const;
     void MasterValuesToParams();
     void ReopenForMaster();
 
     // The engine recordset and its field objects (for the other units of this layer and tests).
-    dao::Recordset* Recordset() const { return recordset_.get(); }
-    bool RecordsetOpen() const { return recordsetOpen_; }
-    int OptionWordValue() const { return optionWord_; }
-    const QString& SortText() const { return sortText_; }
-    const QStringList& FieldDefaults() const { return fieldDefaults_; }
-    const QStringList& FieldCaptions() const { return fieldCaptions_; }
-    const std::vector<bool>& FieldUpdatable() const { return fieldUpdatable_; }
+    dao::Recordset* Recordset() const;
+    bool RecordsetOpen() const;
+    int OptionWordValue() const;
+    const QString& SortText() const;
+    const QStringList& FieldDefaults() const;
+    const QStringList& FieldCaptions() const;
+    const std::vector<bool>& FieldUpdatable() const;
 
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
@@ -234,7 +233,7 @@ protected:
     TGetResult GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) override;
     void InternalOpen() override;
     void InternalClose() override;
-    bool IsCursorOpen() override { return recordsetOpen_; }
+    bool IsCursorOpen() override;
     void InternalInitFieldDefs() override;
     void InternalFirst() override;
     void InternalLast() override;
@@ -254,7 +253,7 @@ protected:
     TBookmarkStr GetBookmarkStr() override;
     void SetBookmarkStr(const TBookmarkStr& value) override;
     void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override;
-    bool GetCanModify() override { return recordsetOpen_ && !readOnly_; }
+    bool GetCanModify() override;
     TDataSource* GetDataSource() override { return MasterSource(); }
     void DoOnNewRecord() override;
     bool FindRecord(bool restart, bool goForward) override;
@@ -275,39 +274,6 @@ private:
     QByteArray BlobBytes(const TField* field, const QString& text) const;
     QByteArray ReadBlobData(TField* field, TRecordBuffer buffer);
     void StoreBlobData(TField* field, TRecordBuffer buffer, const QByteArray& data);
-
-    // A row's texts, one per field. A number, date or truth value read from the engine is kept
-    // as it came and gets its text on first use: most rows a cursor passes are read as values
-    // or not at all.
-    class RecordTexts {
-    public:
-        size_t Count() const { return text_.size(); }
-        void Resize(size_t count);
-        // Every text empty and unmarked.
-        void Reset(size_t count);
-        const QString& Text(size_t index);
-        void SetText(size_t index, QString text);
-        void SetValue(size_t index, const TVariant& value);
-        // The engine value whose text is not made yet; nullptr once it is.
-        const TVariant* PendingValue(size_t index) const
-        {
-            return value_[index].IsEmpty() ? nullptr : &value_[index];
-        }
-        // Written by the user since the row was read.
-        std::vector<bool> mark;
-
-    private:
-        std::vector<QString> text_;
-        std::vector<TVariant> value_;  // Empty where text_ holds the field's text
-    };
-    struct RecordHeader {
-        qint32 recNo;
-        RecordTexts* texts;
-        quint8 flag;
-        qint32 key;
-    };
-    static RecordHeader* Header(TRecordBuffer buffer);
-    char* CalcArea(TRecordBuffer buffer) const;
 
     void SQLChanged();
     void EmptyFieldInfo();
@@ -371,96 +337,13 @@ private:
     int CheckedTableCount();
     // The record number of the active row worked out afresh from the engine.
     void RecomputeRecNo(TRecordBuffer buffer);
-    void ForgetBookmarkNumber(qint32 recNo);
     // Re-reads the window where it stands; re-opens when the row has gone.
     void RefreshKeepPosition();
     int FieldIndex(const TField* field) const;
     // The field of each definition, looked up again only when the dataset's fields change.
     const std::vector<TField*>& DefinitionFields();
 
-    // Settings.
-    TDaoDatabase* database_ = nullptr;
-    // The same object seen as a component, for the free notification of a database going away.
-    TComponent* databaseComponent_ = nullptr;
-    QString tableName_;
-    TStringList sql_;
-    QString queryDefName_;
-    TStringList queryDefSQLText_;
-    TStringList queryDefParameters_;
-    int queryDefODBCMaxRecords_ = 0;
-    int tableType_ = 2;
-    int lockType_ = 3;
-    TOOSet openOptions_ = 0;
-    bool readOnly_ = false;
-    QString indexName_;
-    TDaoIndexDefs* indexDefs_;  // owned by the base, which lends it to TDataSet callers
-    TStringList sortedBy_;
-    QString filter_;
-    TStringList masterFields_;
-    bool masterAutoActivate_ = true;
-    std::unique_ptr<TParams> params_;
-    bool paramCheck_ = true;
-    bool cacheMemos_ = false;
-    bool cacheBlobs_ = false;
-    bool cacheLookups_ = false;
-    bool showGUID_ = false;
-    QPointer<TComponent> encrypter_;
-    bool databaseAutoActivate_ = false;
-    bool useBrackets_ = true;
-    bool useCaptions_ = false;
-    bool useDaoProperties_ = true;
-    bool useGetRecNo_ = true;
-    bool useRecordCount_ = true;
-    bool autoFindIndex_ = true;
-    bool refreshSorted_ = false;
-    bool warnOnBadDatabase_ = false;
-    bool processMessages_ = false;
-    TExportMethod exportMethod_ = VisibleFields;
-
-    // Lists for the master link and the key search.
-    TStringList masterFieldList_, detailFieldList_, keyFieldList_;
-    std::unique_ptr<TMasterDataLink> masterLink_;
-
-    // Engine state.
-    std::shared_ptr<dao::Recordset> recordset_;
-    std::shared_ptr<dao::Recordset> baseRecordset_;
-    std::vector<std::shared_ptr<dao::Field>> fieldObjects_;
-    bool recordsetOpen_ = false;
-    bool batchMode_ = false;
-    bool batchTransaction_ = false;  // this table began the engine transaction of its batch
-    bool posting_ = false;
-    bool closingByDatabase_ = false;
-    bool masterInactive_ = true;
-    bool encrypterValid_ = false;
-    bool initingFromOpen_ = false;
-    bool bookmarkable_ = false;
-    int optionWord_ = 0;
-    QString sortText_;
-    const int execOptions_ = 128;
-    std::vector<bool> fieldUpdatable_;
-    QStringList fieldDefaults_;
-    QStringList fieldCaptions_;
-    std::vector<int> fieldEngineTypes_;
-    std::vector<TField*> definitionFields_;
-    quint64 definitionFieldsGeneration_ = 0;
-
-    // Cursor.
-    int curRec_ = -1;
-    int forwardCounter_ = -1;
-    int highestSeen_ = -1;
-    int cachedCount_ = -1;
-    bool countChanged_ = true;
-    bool recNoStale_ = false;
-    std::vector<int> bookmarkRecNos_;
-    std::vector<qint32> bookmarkKeys_;
-    TRecordBuffer oldValues_ = nullptr;
-    TRecordBuffer rangeStart_ = nullptr;
-    TRecordBuffer rangeEnd_ = nullptr;
-    bool rangeActive_ = false;
-    TRecordBuffer lookupBuffer_ = nullptr;
-    bool applyingMasterLink_ = false;
-    QString findFields_;
-    TVariant findValue_ = TVariant::Null();
-    TLocateOptions findOptions_;
-    int recordSize_ = 0;
+    // What the table keeps between calls (DaoTablePrivate.h).
+    struct Private;
+    std::unique_ptr<Private> d_;
 };

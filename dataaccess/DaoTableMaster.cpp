@@ -2,6 +2,7 @@
 // current values, and the re-opening when the master moves.
 
 #include "dataaccess/DaoTable.h"
+#include "dataaccess/DaoTablePrivate.h"
 
 #include "platform/dao/DaoDatabase.h"
 #include "platform/dao/DaoRecordset.h"
@@ -18,14 +19,14 @@ void TDaoTable::SetMasterSource(TDataSource* source)
     if (source && IsLinkedTo(source))
         DatabaseError(QStringLiteral("Circular links not allowed!"));
     if (!source)
-        masterFields_.Clear();
-    masterLink_->SetDataSource(source);
+        d_->masterFields_.Clear();
+    d_->masterLink_->SetDataSource(source);
     ReopenForLinkChange();
 }
 
 void TDaoTable::SetMasterFields(const TStrings& lines)
 {
-    masterFields_.SetText(lines.Text());
+    d_->masterFields_.SetText(lines.Text());
     ReopenForLinkChange();
 }
 
@@ -37,15 +38,15 @@ void TDaoTable::ReopenForLinkChange()
 
 void TDaoTable::ParseMasterFields(const TStrings& lines)
 {
-    detailFieldList_.Clear();
-    masterFieldList_.Clear();
+    d_->detailFieldList_.Clear();
+    d_->masterFieldList_.Clear();
     if (lines.Count() == 1 && lines.Get(0).contains(QLatin1Char(';'))) {
         for (QString name : lines.Get(0).split(QLatin1Char(';'))) {
             name = name.trimmed();
             if (name.isEmpty())
                 continue;
-            detailFieldList_.Add(name);
-            masterFieldList_.Add(name);
+            d_->detailFieldList_.Add(name);
+            d_->masterFieldList_.Add(name);
         }
     } else {
         for (int i = 0; i < lines.Count(); ++i) {
@@ -53,32 +54,32 @@ void TDaoTable::ParseMasterFields(const TStrings& lines)
             const int at = line.indexOf(kPairSeparator);
             if (at < 0)
                 continue;
-            detailFieldList_.Add(line.left(at).trimmed());
-            masterFieldList_.Add(line.mid(at + kPairSeparator.size()).trimmed());
+            d_->detailFieldList_.Add(line.left(at).trimmed());
+            d_->masterFieldList_.Add(line.mid(at + kPairSeparator.size()).trimmed());
         }
     }
-    masterLink_->SetFieldNames(masterFieldList_.ToStringList().join(QLatin1Char(';')));
+    d_->masterLink_->SetFieldNames(d_->masterFieldList_.ToStringList().join(QLatin1Char(';')));
 }
 
 QString TDaoTable::BuildMasterDetailCriteria() const
 {
-    if (detailFieldList_.Count() != masterFieldList_.Count())
+    if (d_->detailFieldList_.Count() != d_->masterFieldList_.Count())
         DatabaseError(QStringLiteral("The number of Master and Detail fields must be equal!"));
     const QString failure = QStringLiteral("Unable to build Master/Detail SQL Relationship!");
-    TDataSet* master = masterLink_->DataSet();
+    TDataSet* master = d_->masterLink_->DataSet();
     QStringList terms;
-    for (int i = 0; i < detailFieldList_.Count(); ++i) {
+    for (int i = 0; i < d_->detailFieldList_.Count(); ++i) {
         if (!master)
             DatabaseError(failure);
-        const TField* field = master->FieldByName(masterFieldList_.Get(i));
-        terms << CriteriaTerm(detailFieldList_.Get(i), useBrackets_, MasterComparison(*field, failure));
+        const TField* field = master->FieldByName(d_->masterFieldList_.Get(i));
+        terms << CriteriaTerm(d_->detailFieldList_.Get(i), d_->useBrackets_, MasterComparison(*field, failure));
     }
     return terms.join(QStringLiteral(" AND "));
 }
 
 QString TDaoTable::CombineCriteria(const QString& criteria) const
 {
-    const QString own = Filtered() ? filter_ : QString();
+    const QString own = Filtered() ? d_->filter_ : QString();
     if (criteria.isEmpty())
         return own;
     if (own.isEmpty())
@@ -90,10 +91,10 @@ void TDaoTable::MasterValuesToParams()
 {
     TDataSource* source = MasterSource();
     TDataSet* master = source ? source->DataSet() : nullptr;
-    if (!master || !master->Active() || master->State() == dsSetKey || !paramCheck_ || params_->IsEmpty())
+    if (!master || !master->Active() || master->State() == dsSetKey || !d_->paramCheck_ || d_->params_->IsEmpty())
         return;
     for (TField* field : master->Fields()) {
-        TParam* param = params_->FindParam(field->FieldName());
+        TParam* param = d_->params_->FindParam(field->FieldName());
         if (!param)
             continue;
         if (param->DataType() == ftUnknown)
@@ -106,45 +107,44 @@ void TDaoTable::MasterValuesToParams()
 void TDaoTable::ApplyMasterLink()
 {
     TDataSource* source = MasterSource();
-    masterInactive_ = !source || !source->DataSet();
-    if (masterInactive_)
+    d_->masterInactive_ = !source || !source->DataSet();
+    if (d_->masterInactive_)
         return;
     // The pairs are read at every opening, so a master opened later is followed too.
-    applyingMasterLink_ = true;
+    d_->applyingMasterLink_ = true;
     try {
-        ParseMasterFields(masterFields_);
-        if (!source->DataSet()->Active() && masterAutoActivate_)
+        ParseMasterFields(d_->masterFields_);
+        if (!source->DataSet()->Active() && d_->masterAutoActivate_)
             source->DataSet()->Open();
     } catch (...) {
-        applyingMasterLink_ = false;
+        d_->applyingMasterLink_ = false;
         throw;
     }
-    applyingMasterLink_ = false;
-    masterInactive_ = !masterLink_->Active();
-    if (masterInactive_ || !source->Enabled() || detailFieldList_.Count() == 0)
+    d_->applyingMasterLink_ = false;
+    d_->masterInactive_ = !d_->masterLink_->Active();
+    if (d_->masterInactive_ || !source->Enabled() || d_->detailFieldList_.Count() == 0)
         return;
     const QString criteria = CombineCriteria(BuildMasterDetailCriteria());
     if (SourceIsTable()) {
-        QString text = QStringLiteral("Select * From [") + tableName_ + QStringLiteral("] Where ") + criteria;
-        if (!sortText_.isEmpty())
-            text += QStringLiteral(" Order By ") + sortText_;
+        QString text = QStringLiteral("Select * From [") + d_->tableName_ + QStringLiteral("] Where ") + criteria;
+        if (!d_->sortText_.isEmpty())
+            text += QStringLiteral(" Order By ") + d_->sortText_;
         text += QLatin1Char(';');
-        auto fresh = database_->DatabaseObject()->OpenRecordset(text, tableType_, optionWord_, lockType_);
-        recordset_->Close();
-        recordset_ = fresh;
+        auto fresh = d_->database_->DatabaseObject()->OpenRecordset(text, d_->tableType_, d_->optionWord_, d_->lockType_);
+        d_->recordset_->Close();
+        d_->recordset_ = fresh;
         return;
     }
     // A query or SQL source is restricted as it stands, never replaced by the table's rows.
-    recordset_->SetFilter(criteria);
-    baseRecordset_ = recordset_;
-    recordset_ = baseRecordset_->OpenRecordset(tableType_, optionWord_);
+    d_->recordset_->SetFilter(criteria);
+    d_->baseRecordset_ = d_->recordset_;
+    d_->recordset_ = d_->baseRecordset_->OpenRecordset(d_->tableType_, d_->optionWord_);
 }
 
 void TDaoTable::ReopenWithMasterCriteria()
 {
-    bookmarkRecNos_.clear();
-    bookmarkKeys_.clear();
-    if (!SourceIsTable() && !baseRecordset_) {
+    d_->rows_.ForgetBookmarks();
+    if (!SourceIsTable() && !d_->baseRecordset_) {
         // Nothing to restrict in place: the source is opened afresh with the criteria.
         OpenDaoRecordset();
         return;
@@ -152,67 +152,67 @@ void TDaoTable::ReopenWithMasterCriteria()
     QString criteria = BuildMasterDetailCriteria();
     std::shared_ptr<dao::Recordset> fresh;
     if (SourceIsTable()) {
-        QString text = QStringLiteral("Select * From [") + tableName_ + QStringLiteral("] Where ")
+        QString text = QStringLiteral("Select * From [") + d_->tableName_ + QStringLiteral("] Where ")
                        + CombineCriteria(criteria);
-        if (!sortText_.isEmpty())
-            text += QStringLiteral(" Order By ") + sortText_;
+        if (!d_->sortText_.isEmpty())
+            text += QStringLiteral(" Order By ") + d_->sortText_;
         text += QLatin1Char(';');
-        fresh = database_->DatabaseObject()->OpenRecordset(text, tableType_, optionWord_, lockType_);
+        fresh = d_->database_->DatabaseObject()->OpenRecordset(text, d_->tableType_, d_->optionWord_, d_->lockType_);
     } else {
-        baseRecordset_->Requery();
-        baseRecordset_->SetFilter(criteria);
-        fresh = baseRecordset_->OpenRecordset(0, 9);
+        d_->baseRecordset_->Requery();
+        d_->baseRecordset_->SetFilter(criteria);
+        fresh = d_->baseRecordset_->OpenRecordset(0, 9);
     }
-    if (recordset_) {
+    if (d_->recordset_) {
         try {
-            recordset_->Close();
+            d_->recordset_->Close();
         } catch (const Exception&) {
         }
     }
-    recordset_ = fresh;
+    d_->recordset_ = fresh;
     FillFieldObjects();
     ResetCursorCounters();
     try {
-        (void)recordset_->RecordCount();
+        (void)d_->recordset_->RecordCount();
     } catch (const Exception&) {
     }
-    database_->Idle();
+    d_->database_->Idle();
 }
 
 void TDaoTable::MasterChanged()
 {
-    if (!Active() || applyingMasterLink_)
+    if (!Active() || d_->applyingMasterLink_)
         return;
     CheckBrowseMode();
-    if (!masterLink_->Active() || masterLink_->FieldCount() == 0)
+    if (!d_->masterLink_->Active() || d_->masterLink_->FieldCount() == 0)
         return;
-    if (sql_.Count() > 0)
+    if (d_->sql_.Count() > 0)
         MasterValuesToParams();
     ReopenForMaster();
 }
 
 void TDaoTable::MasterDisabled()
 {
-    if (applyingMasterLink_)
+    if (d_->applyingMasterLink_)
         return;
     if (Active())
         CheckBrowseMode();
-    masterInactive_ = !masterLink_->Active();
+    d_->masterInactive_ = !d_->masterLink_->Active();
 }
 
 void TDaoTable::ReopenForMaster()
 {
     if (IsDestroying())
         return;
-    masterInactive_ = !masterLink_->Active();
+    d_->masterInactive_ = !d_->masterLink_->Active();
     TDataSource* source = MasterSource();
-    if (!source || masterInactive_ || !source->Enabled() || source->State() == dsEdit || masterFieldList_.Count() == 0)
+    if (!source || d_->masterInactive_ || !source->Enabled() || source->State() == dsEdit || d_->masterFieldList_.Count() == 0)
         return;
     const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
     ClearBuffers();
     CloseDaoRecordset();
-    if (sql_.Count() > 0) {
+    if (d_->sql_.Count() > 0) {
         OpenDaoRecordset();
     } else {
         try {
@@ -227,14 +227,14 @@ void TDaoTable::ReopenForMaster()
 
 void TDaoTable::DoOnNewRecord()
 {
-    if (masterLink_->Active() && masterLink_->FieldCount() > 0)
+    if (d_->masterLink_->Active() && d_->masterLink_->FieldCount() > 0)
         CopyMasterValues();
     TDataSet::DoOnNewRecord();
 }
 
 void TDaoTable::CopyMasterValues()
 {
-    const std::vector<TField*>& masters = masterLink_->Fields();
-    for (size_t i = 0; i < masters.size() && int(i) < detailFieldList_.Count(); ++i)
-        FieldByName(detailFieldList_.Get(int(i)))->AssignValue(masters[i]);
+    const std::vector<TField*>& masters = d_->masterLink_->Fields();
+    for (size_t i = 0; i < masters.size() && int(i) < d_->detailFieldList_.Count(); ++i)
+        FieldByName(d_->detailFieldList_.Get(int(i)))->AssignValue(masters[i]);
 }

@@ -3,6 +3,9 @@
 // table moves only when a row is found.
 
 #include "dataaccess/DaoTable.h"
+#include "dataaccess/DaoTablePrivate.h"
+
+#include "dataaccess/DaoRecordBuffer.h"
 
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoDatabase.h"
@@ -14,6 +17,8 @@
 
 #include <QtEndian>
 #include <algorithm>
+
+using daorecord::Header;
 
 namespace {
 
@@ -53,7 +58,7 @@ QString PartialPattern(QString wanted)
 
 // --- lists and criteria --------------------------------------------------------------------------
 
-void TDaoTable::SetKeyFields(const QString& names) { ParseFieldList(names, keyFieldList_); }
+void TDaoTable::SetKeyFields(const QString& names) { ParseFieldList(names, d_->keyFieldList_); }
 
 void TDaoTable::SplitKeys(const QString& keyFields, const TVariant& keyValues, TStringList& fields,
                           TStringList& values) const
@@ -72,14 +77,14 @@ QString TDaoTable::BuildCriteria(const TStrings& fields, TStrings& values, TLoca
     for (int i = 0; i < fields.Count(); ++i) {
         const TField* field = FieldByName(fields.Get(i));
         if (IsNullKey(values, i)) {
-            terms << CriteriaTerm(fields.Get(i), useBrackets_, QStringLiteral("IS NULL"));
+            terms << CriteriaTerm(fields.Get(i), d_->useBrackets_, QStringLiteral("IS NULL"));
             continue;
         }
         QString value = values.Get(i);
         const QString comparison = KeyComparison(field->DataType(), IsGuidValidChars(field->ValidChars()), value,
                                                  options, QString::fromLatin1(failure));
         values.Put(i, value);
-        terms << CriteriaTerm(fields.Get(i), useBrackets_, comparison);
+        terms << CriteriaTerm(fields.Get(i), d_->useBrackets_, comparison);
     }
     return terms.join(QStringLiteral(" AND "));
 }
@@ -107,7 +112,7 @@ void TDaoTable::MoveToFoundRow(dao::Recordset& clone, TResyncMode mode)
                           ? clone.AbsolutePosition()
                           : RecNoByPosition(clone, key);
     GotoRecordKey(key);
-    curRec_ = recNo;
+    d_->rows_.SetCurrent(recNo);
     Resync(mode);
     DoAfterScroll();
 }
@@ -128,7 +133,7 @@ static void PlaceClone(dao::Recordset& clone, qint32 key, int recNo)
 
 // --- locate --------------------------------------------------------------------------------------
 
-bool TDaoTable::SearchAllowed() const { return !IsEmpty() && !(Filtered() && OnFilterRecord) && !rangeActive_; }
+bool TDaoTable::SearchAllowed() const { return !IsEmpty() && !(Filtered() && OnFilterRecord) && !d_->rangeActive_; }
 
 QString TDaoTable::LocateIndexName(const QString& keyFields) const
 {
@@ -136,17 +141,17 @@ QString TDaoTable::LocateIndexName(const QString& keyFields) const
         QString name = FindIndexForFields(QLatin1Char('!') + keyFields);
         return name.isEmpty() ? FindIndexForFields(keyFields) : name;
     };
-    if (autoFindIndex_) {
+    if (d_->autoFindIndex_) {
         const QString name = byFields();
-        return name.isEmpty() ? indexName_ : name;
+        return name.isEmpty() ? d_->indexName_ : name;
     }
-    return indexName_.isEmpty() ? byFields() : indexName_;
+    return d_->indexName_.isEmpty() ? byFields() : d_->indexName_;
 }
 
 std::shared_ptr<dao::Recordset> TDaoTable::SeekOnClone(const QString& index, const TStringList& fields,
                                                        const TStringList& values, TLocateOptions options)
 {
-    auto table = database_->DatabaseObject()->TableDefs().Item(tableName_);
+    auto table = d_->database_->DatabaseObject()->TableDefs().Item(d_->tableName_);
     dao::Fields& indexFields = table->Indexes().Item(index)->Fields();
     const int count = indexFields.Count();
     std::vector<TVariant> keys(size_t(count), TVariant::Null());
@@ -168,7 +173,7 @@ std::shared_ptr<dao::Recordset> TDaoTable::SeekOnClone(const QString& index, con
     keys.resize(size_t(used));
     const QString comparison =
         fields.Count() == count && !options.testFlag(loPartialKey) ? QStringLiteral("=") : QStringLiteral(">=");
-    auto clone = recordset_->Clone();
+    auto clone = d_->recordset_->Clone();
     try {
         clone->SetIndex(index);
         clone->MoveFirst();
@@ -185,17 +190,17 @@ std::shared_ptr<dao::Recordset> TDaoTable::SeekOnClone(const QString& index, con
 
 bool TDaoTable::Locate(const QString& keyFields, const TVariant& keyValues, TLocateOptions options)
 {
-    if (!SearchAllowed() || batchMode_ || !database_ || !database_->Connected())
+    if (!SearchAllowed() || d_->batchMode_ || !d_->database_ || !d_->database_->Connected())
         return false;
     TStringList fields, values;
     SplitKeys(keyFields, keyValues, fields, values);
     InternalSetToRecord(GetActiveRecordBuffer());
-    const int current = curRec_;
-    if (!bookmarkable_)
+    const int current = d_->rows_.Current();
+    if (!d_->bookmarkable_)
         return LocateByWalking(fields, values, options);
     std::shared_ptr<dao::Recordset> clone;
     RecordsetCloser closer(clone);
-    if (tableType_ == dao::dbOpenTable) {
+    if (d_->tableType_ == dao::dbOpenTable) {
         const QString index = LocateIndexName(fields.ToStringList().join(QLatin1Char(';')));
         if (index.isEmpty())
             DatabaseError(QStringLiteral(
@@ -205,7 +210,7 @@ bool TDaoTable::Locate(const QString& keyFields, const TVariant& keyValues, TLoc
             return false;
     } else {
         const QString criteria = BuildLocateCriteria(fields, values, options);
-        clone = recordset_->Clone();
+        clone = d_->recordset_->Clone();
         clone->MoveFirst();
         if (current > 0)
             clone->Move(current);
@@ -219,7 +224,7 @@ bool TDaoTable::Locate(const QString& keyFields, const TVariant& keyValues, TLoc
 
 bool TDaoTable::LocateByWalking(const TStringList& fields, const TStringList& values, TLocateOptions options)
 {
-    const int remembered = curRec_;
+    const int remembered = d_->rows_.Current();
     std::vector<int> columns;
     for (int i = 0; i < fields.Count(); ++i)
         columns.push_back(FieldIndex(FieldByName(fields.Get(i))));
@@ -228,7 +233,7 @@ bool TDaoTable::LocateByWalking(const TStringList& fields, const TStringList& va
     auto matches = [&]() {
         for (int k = 0; k < fields.Count(); ++k) {
             QString wanted = values.Get(k);
-            QString text = fieldObjects_[size_t(columns[size_t(k)])]->Value().AsString();
+            QString text = d_->fieldObjects_[size_t(columns[size_t(k)])]->Value().AsString();
             if (caseless) {
                 wanted = wanted.toLower();
                 text = text.toLower();
@@ -246,20 +251,20 @@ bool TDaoTable::LocateByWalking(const TStringList& fields, const TStringList& va
     CheckBrowseMode();
     CursorPosChanged();
     DoBeforeScroll();
-    recordset_->MoveFirst();
-    for (int row = 0; !recordset_->Eof(); ++row) {
+    d_->recordset_->MoveFirst();
+    for (int row = 0; !d_->recordset_->Eof(); ++row) {
         if (matches()) {
-            curRec_ = row;
+            d_->rows_.SetCurrent(row);
             Resync(TResyncMode());
             DoAfterScroll();
             return true;
         }
-        recordset_->MoveNext();
+        d_->recordset_->MoveNext();
     }
-    recordset_->MoveFirst();
+    d_->recordset_->MoveFirst();
     if (remembered > 0)
-        recordset_->Move(remembered);
-    curRec_ = remembered;
+        d_->recordset_->Move(remembered);
+    d_->rows_.SetCurrent(remembered);
     Resync(rmExact | rmCenter);
     DoAfterScroll();
     return false;
@@ -277,11 +282,11 @@ bool TDaoTable::FindOnClone(const QString& keyFields, const TVariant& keyValues,
         (void)FieldByName(fields.Get(i));
     TRecordBuffer active = GetActiveRecordBuffer();
     InternalSetToRecord(active);
-    const int current = curRec_;
-    if (!bookmarkable_)
+    const int current = d_->rows_.Current();
+    if (!d_->bookmarkable_)
         return false;
     const QString criteria = BuildLocateCriteria(fields, values, options);
-    std::shared_ptr<dao::Recordset> clone = recordset_->Clone();
+    std::shared_ptr<dao::Recordset> clone = d_->recordset_->Clone();
     RecordsetCloser closer(clone);
     PlaceClone(*clone, active ? Header(active)->key : 0, current);
     switch (kind) {
@@ -321,9 +326,9 @@ bool TDaoTable::FindKey(const std::vector<TVarRec>& keyValues)
     const int n = int(keyValues.size());
     QStringList names;
     for (int i = 0; i < n; ++i) {
-        if (i >= keyFieldList_.Count())
+        if (i >= d_->keyFieldList_.Count())
             throw EListError(QStringLiteral("List index out of bounds (%1)").arg(i));
-        names << keyFieldList_.Get(i);
+        names << d_->keyFieldList_.Get(i);
     }
     TVariant values;
     if (n == 1) {
@@ -339,61 +344,61 @@ bool TDaoTable::FindKey(const std::vector<TVarRec>& keyValues)
 
 void TDaoTable::SetFindRecordSearch(const QString& keyFields, const TVariant& keyValues, TLocateOptions options)
 {
-    findFields_ = keyFields;
-    findValue_ = keyValues;
-    findOptions_ = options;
+    d_->findFields_ = keyFields;
+    d_->findValue_ = keyValues;
+    d_->findOptions_ = options;
 }
 
 bool TDaoTable::FindRecord(bool restart, bool goForward)
 {
-    if (findFields_.isEmpty() || findValue_.IsNull())
+    if (d_->findFields_.isEmpty() || d_->findValue_.IsNull())
         return false;
     if (restart)
-        return goForward ? FindFirstMatch(findFields_, findValue_, findOptions_)
-                         : FindLastMatch(findFields_, findValue_, findOptions_);
-    return goForward ? FindNextMatch(findFields_, findValue_, findOptions_)
-                     : FindPriorMatch(findFields_, findValue_, findOptions_);
+        return goForward ? FindFirstMatch(d_->findFields_, d_->findValue_, d_->findOptions_)
+                         : FindLastMatch(d_->findFields_, d_->findValue_, d_->findOptions_);
+    return goForward ? FindNextMatch(d_->findFields_, d_->findValue_, d_->findOptions_)
+                     : FindPriorMatch(d_->findFields_, d_->findValue_, d_->findOptions_);
 }
 
 // --- lookup --------------------------------------------------------------------------------------
 
 TRecordBuffer TDaoTable::GetActiveRecordBuffer()
 {
-    return lookupBuffer_ ? lookupBuffer_ : TDataSet::GetActiveRecordBuffer();
+    return d_->lookupBuffer_ ? d_->lookupBuffer_ : TDataSet::GetActiveRecordBuffer();
 }
 
 TVariant TDaoTable::LookupNonDataFields(dao::Recordset& snapshot, const QString& resultFields)
 {
     // The snapshot's row is fetched as the table's own would be, then calculated.
     TRecordBuffer row = AllocRecordBuffer();
-    std::vector<std::shared_ptr<dao::Field>> savedObjects = fieldObjects_;
-    const int savedRec = curRec_;
+    std::vector<std::shared_ptr<dao::Field>> savedObjects = d_->fieldObjects_;
+    const int savedRec = d_->rows_.Current();
     TVariant result;
     const TDataSetState saved = SetTempState(dsCalcFields);
     try {
         dao::Fields& fields = snapshot.Fields();
-        for (int i = 0; i < fields.Count() && size_t(i) < fieldObjects_.size(); ++i)
-            fieldObjects_[size_t(i)] = fields.Item(i);
-        const bool keepBookmarks = bookmarkable_;
-        bookmarkable_ = false;
+        for (int i = 0; i < fields.Count() && size_t(i) < d_->fieldObjects_.size(); ++i)
+            d_->fieldObjects_[size_t(i)] = fields.Item(i);
+        const bool keepBookmarks = d_->bookmarkable_;
+        d_->bookmarkable_ = false;
         const bool fetched = FetchRecord(row);
-        bookmarkable_ = keepBookmarks;
-        fieldObjects_ = savedObjects;
-        curRec_ = savedRec;
+        d_->bookmarkable_ = keepBookmarks;
+        d_->fieldObjects_ = savedObjects;
+        d_->rows_.SetCurrent(savedRec);
         if (fetched) {
-            lookupBuffer_ = row;
+            d_->lookupBuffer_ = row;
             GetCalcFields(row);
             result = FieldValues(resultFields);
         }
     } catch (...) {
-        fieldObjects_ = savedObjects;
-        curRec_ = savedRec;
-        lookupBuffer_ = nullptr;
+        d_->fieldObjects_ = savedObjects;
+        d_->rows_.SetCurrent(savedRec);
+        d_->lookupBuffer_ = nullptr;
         RestoreState(saved);
         FreeRecordBuffer(row);
         throw;
     }
-    lookupBuffer_ = nullptr;
+    d_->lookupBuffer_ = nullptr;
     RestoreState(saved);
     FreeRecordBuffer(row);
     return result.IsEmpty() ? TVariant::Null() : result;
@@ -401,7 +406,7 @@ TVariant TDaoTable::LookupNonDataFields(dao::Recordset& snapshot, const QString&
 
 TVariant TDaoTable::Lookup(const QString& keyFields, const TVariant& keyValues, const QString& resultFields)
 {
-    if (IsEmpty() || batchMode_)
+    if (IsEmpty() || d_->batchMode_)
         return TVariant::Null();
     TStringList fields, values, results;
     SplitKeys(keyFields, keyValues, fields, values);
@@ -418,13 +423,13 @@ TVariant TDaoTable::Lookup(const QString& keyFields, const TVariant& keyValues, 
         nonData = nonData || field->FieldKind() != fkData;
     }
     TVariant result = TVariant::Null();
-    const QString savedFilter = recordset_->Filter();
+    const QString savedFilter = d_->recordset_->Filter();
     std::shared_ptr<dao::Recordset> snapshot;
     try {
         RecordsetCloser closer(snapshot);
-        recordset_->SetFilter(BuildKeyCriteria(fields, values));
-        database_->Idle();
-        snapshot = recordset_->OpenRecordset(dao::dbOpenSnapshot, dao::dbDenyRead);
+        d_->recordset_->SetFilter(BuildKeyCriteria(fields, values));
+        d_->database_->Idle();
+        snapshot = d_->recordset_->OpenRecordset(dao::dbOpenSnapshot, dao::dbDenyRead);
         if (!(snapshot->Bof() && snapshot->Eof())) {
             snapshot->MoveFirst();
             if (nonData) {
@@ -440,10 +445,10 @@ TVariant TDaoTable::Lookup(const QString& keyFields, const TVariant& keyValues, 
         }
     } catch (...) {
         // The table's own recordset keeps its filter whatever went wrong.
-        recordset_->SetFilter(savedFilter);
+        d_->recordset_->SetFilter(savedFilter);
         throw;
     }
-    recordset_->SetFilter(savedFilter);
+    d_->recordset_->SetFilter(savedFilter);
     return result;
 }
 
@@ -452,14 +457,14 @@ TVariant TDaoTable::Lookup(const QString& keyFields, const TVariant& keyValues, 
 void TDaoTable::AllocRangeBuffers()
 {
     FreeRangeBuffers();
-    rangeStart_ = AllocRecordBuffer();
-    rangeEnd_ = AllocRecordBuffer();
+    d_->rangeStart_ = AllocRecordBuffer();
+    d_->rangeEnd_ = AllocRecordBuffer();
 }
 
 void TDaoTable::FreeRangeBuffers()
 {
-    FreeRecordBuffer(rangeStart_);
-    FreeRecordBuffer(rangeEnd_);
+    FreeRecordBuffer(d_->rangeStart_);
+    FreeRecordBuffer(d_->rangeEnd_);
 }
 
 void TDaoTable::SetRangeText(TRecordBuffer buffer, const QString& fieldName, const QString& text)
@@ -467,7 +472,7 @@ void TDaoTable::SetRangeText(TRecordBuffer buffer, const QString& fieldName, con
     if (!buffer)
         DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
     const int index = FieldIndex(FieldByName(fieldName));
-    RecordTexts& texts = *Header(buffer)->texts;
+    TDaoRecordTexts& texts = *Header(buffer)->texts;
     if (index < 0 || size_t(index) >= texts.Count())
         DatabaseError(QStringLiteral("Invalid field name: ") + fieldName);
     texts.SetText(size_t(index), text);
@@ -475,10 +480,10 @@ void TDaoTable::SetRangeText(TRecordBuffer buffer, const QString& fieldName, con
 
 void TDaoTable::SetRangeStart(const QString& fieldName, const QString& text)
 {
-    SetRangeText(rangeStart_, fieldName, text);
+    SetRangeText(d_->rangeStart_, fieldName, text);
 }
 
-void TDaoTable::SetRangeEnd(const QString& fieldName, const QString& text) { SetRangeText(rangeEnd_, fieldName, text); }
+void TDaoTable::SetRangeEnd(const QString& fieldName, const QString& text) { SetRangeText(d_->rangeEnd_, fieldName, text); }
 
 void TDaoTable::ApplyRange()
 {
@@ -486,13 +491,13 @@ void TDaoTable::ApplyRange()
         if (!buffer)
             return QString();
         QStringList lines;
-        RecordTexts& texts = *Header(buffer)->texts;
+        TDaoRecordTexts& texts = *Header(buffer)->texts;
         for (size_t i = 0; i < texts.Count(); ++i)
             lines << texts.Text(i);
         return lines.join(QLatin1Char('\n')).trimmed();
     };
-    rangeActive_ = !joined(rangeStart_).isEmpty() && !joined(rangeEnd_).isEmpty();
-    countChanged_ = true;
+    d_->rangeActive_ = !joined(d_->rangeStart_).isEmpty() && !joined(d_->rangeEnd_).isEmpty();
+    d_->rows_.CountChanged();
     CheckBrowseMode();
     DataEvent(deDataSetChange, 0);
     First();
@@ -500,7 +505,7 @@ void TDaoTable::ApplyRange()
 
 bool TDaoTable::RecordInRange(TRecordBuffer buffer) const
 {
-    return CompareRecordToKey(buffer, rangeStart_, 1) >= 0 && CompareRecordToKey(buffer, rangeEnd_, 2) <= 0;
+    return CompareRecordToKey(buffer, d_->rangeStart_, 1) >= 0 && CompareRecordToKey(buffer, d_->rangeEnd_, 2) <= 0;
 }
 
 int TDaoTable::CompareRecordToKey(TRecordBuffer record, TRecordBuffer key, int kind) const

@@ -26,6 +26,8 @@ namespace {
 const jet::SqliteDialect kDialect;
 
 const QString kSource = QStringLiteral("DAO.DBEngine");
+// The schema name the damaged file is read under while it is salvaged.
+QString Damaged() { return QStringLiteral("damaged"); }
 
 [[noreturn]] void Raise(int number, const QString& text) { throw EDaoError(number, text, kSource); }
 
@@ -97,7 +99,7 @@ bool Healthy(const QString& path)
 {
     try {
         RawDb db(path, SQLITE_OPEN_READONLY);
-        return db.Single(QStringLiteral("PRAGMA integrity_check")) == QLatin1String("ok")
+        return kDialect.IntegrityPassed(db.Single(kDialect.IntegrityCheck()))
                && !db.Single(QStringLiteral("SELECT value FROM \"__dao_meta\" WHERE key='signature'")).isEmpty();
     } catch (const EDaoError&) {
         return false;
@@ -127,13 +129,10 @@ void Salvage(const QString& path, const QString& temp)
 {
     RawDb source(path);
     RawDb target(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    target.Exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    target.Exec(kDialect.RollbackJournal());
     sqlite3_stmt* s = nullptr;
     std::vector<std::pair<QString, QString>> objects;
-    const QByteArray list =
-        QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY type='index', %1")
-            .arg(kDialect.RowKey())
-            .toUtf8();
+    const QByteArray list = kDialect.SchemaObjectsQuery().toUtf8();
     if (sqlite3_prepare_v2(source.db, list.constData(), -1, &s, nullptr) == SQLITE_OK) {
         while (sqlite3_step(s) == SQLITE_ROW) {
             const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
@@ -145,25 +144,23 @@ void Salvage(const QString& path, const QString& temp)
     sqlite3_finalize(s);
     if (objects.empty())
         Raise(errDamaged, QStringLiteral("The database '%1' is damaged beyond repair: its table list cannot be read.").arg(Native(path)));
-    target.Exec(QStringLiteral("ATTACH DATABASE %1 AS damaged").arg(QuoteText(path)));
+    target.Exec(kDialect.Attach(path, Damaged()));
     // One transaction for the whole copy: the new file is written once.
     target.Exec(QStringLiteral("BEGIN"));
     for (const auto& [table, sql] : objects) {
         if (table.isEmpty())
             continue;
         target.Exec(sql);
-        if (table == QLatin1String("sqlite_sequence"))
+        if (kDialect.IsCounterStore(table))
             continue;
-        const QString quoted = QuoteName(table);
-        if (target.Exec(QStringLiteral("INSERT INTO main.%1 SELECT * FROM damaged.%1").arg(quoted)))
+        const QString quoted = kDialect.QuoteIdentifier(table);
+        if (target.Exec(kDialect.CopyRows(quoted, Damaged())))
             continue;
-        target.Exec(QStringLiteral("DELETE FROM main.%1").arg(quoted));
+        target.Exec(kDialect.ClearRows(quoted));
         // Row by row, passing over what cannot be read.
         sqlite3_stmt* row = nullptr;
-        const QString key = kDialect.RowKey();
-        const QByteArray next =
-            QStringLiteral("INSERT INTO main.%1 SELECT * FROM damaged.%1 WHERE %2=?1").arg(quoted, key).toUtf8();
-        const QByteArray keys = QStringLiteral("SELECT %2 FROM damaged.%1 ORDER BY %2").arg(quoted, key).toUtf8();
+        const QByteArray next = kDialect.CopyRow(quoted, Damaged()).toUtf8();
+        const QByteArray keys = kDialect.RowKeysQuery(quoted, Damaged()).toUtf8();
         std::vector<sqlite3_int64> rowKeys;
         if (sqlite3_prepare_v2(target.db, keys.constData(), -1, &row, nullptr) == SQLITE_OK)
             while (sqlite3_step(row) == SQLITE_ROW)
@@ -179,12 +176,12 @@ void Salvage(const QString& path, const QString& temp)
         sqlite3_finalize(row);
     }
     // Counters go on from the highest value ever handed out, or the highest key left.
-    target.Exec(QStringLiteral("INSERT OR REPLACE INTO main.sqlite_sequence SELECT * FROM damaged.sqlite_sequence"));
+    target.Exec(kDialect.CopyCounters(Damaged()));
     for (const auto& [table, sql] : objects)
         if (table.isEmpty())
             target.Exec(sql);
     target.Exec(QStringLiteral("COMMIT"));
-    target.Exec(QStringLiteral("DETACH DATABASE damaged"));
+    target.Exec(kDialect.Detach(Damaged()));
 }
 
 }  // namespace
@@ -206,7 +203,7 @@ void CompactDatabaseFile(const QString& sourceIn, const QString& targetIn, const
     RemoveStaleTemporaries(target, "compact");
     const QString temp = TempBeside(target, "compact");
     try {
-        store->Exec(QStringLiteral("VACUUM INTO %1").arg(QuoteText(temp)));
+        store->Exec(kDialect.CompactInto(temp));
         store->Close();
         {
             RawDb copy(temp);
@@ -250,7 +247,7 @@ void RepairDatabaseFile(const QString& pathIn)
         {
             RawDb db(path);
             QString error;
-            copied = db.Exec(QStringLiteral("VACUUM INTO %1").arg(QuoteText(temp)), &error);
+            copied = db.Exec(kDialect.CompactInto(temp), &error);
         }
         if (!copied || !Healthy(temp)) {
             RemoveFile(temp);

@@ -253,7 +253,8 @@ void CopyOnInto(RecordsetSource& copy, SqlStatement& select)
     Store& store = *copy.store;
     qint64 key = copy.copy->rows;
     const int width = int(copy.copy->width);
-    store.Run(QStringLiteral("SAVEPOINT dao_copy"));
+    const QString savepoint = QStringLiteral("dao_copy");
+    store.Run(kDialect.Savepoint(savepoint));
     try {
         copy.EnsureTable();
         SqlStatement& insert = store.Cached(CopyInsertSql(copy));
@@ -264,9 +265,10 @@ void CopyOnInto(RecordsetSource& copy, SqlStatement& select)
                 sqlite3_bind_value(insert.Get(), c + 2, sqlite3_column_value(select.Get(), c));
             insert.Step();
         } while (select.Step());
-        store.Run(QStringLiteral("RELEASE dao_copy"));
+        store.Run(kDialect.ReleaseSavepoint(savepoint));
     } catch (...) {
-        sqlite3_exec(store.Db(), "ROLLBACK TO dao_copy; RELEASE dao_copy", nullptr, nullptr, nullptr);
+        sqlite3_exec(store.Db(), kDialect.RollbackToSavepoint(savepoint).toUtf8().constData(), nullptr, nullptr,
+                     nullptr);
         throw;
     }
     copy.copy.reset();
@@ -286,7 +288,7 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
         names << n;
         QString type = d.type ? StorageType(d.type) : QString();
         if (IsTextType(d.type))
-            type += QStringLiteral(" COLLATE ") + QLatin1String(jet::kTextCollation);
+            type += kDialect.TextColumnCollation();
         defs << QuoteName(n) + QLatin1Char(' ') + type;
     }
     auto src = std::make_shared<RecordsetSource>();
@@ -381,7 +383,7 @@ void RecordsetSource::EnsureTable() const
     table->store = store;
     table->columnsSql = copyColumnsSql;
     table->name = store->TakeTempTable(copyColumnsSql);
-    readTable = QStringLiteral("temp.") + QuoteName(table->name);
+    readTable = kDialect.TempTable(QuoteName(table->name));
     readColumns = copyNames;
     SetRowsFromReadTable();
     temp = table;
@@ -1340,7 +1342,7 @@ void Recordset::Edit()
     Store& store = *source_->store;
     store.LeaveSharedRead();
     if (lockEdits_ && !store.InTransaction()) {
-        store.Exec(QStringLiteral("BEGIN IMMEDIATE"));
+        store.Exec(kDialect.BeginWrite());
         holdingLock_ = true;
     }
     try {

@@ -23,6 +23,8 @@ const QString kSource = QStringLiteral("DAO.Database");
 // Every piece of SQL whose spelling is the engine's.
 const jet::SqliteDialect kDialect;
 const char* const kSignature = "dao-sqlite-store";
+// The savepoint of a write inside a transaction already open.
+QString WriteSavepoint() { return QStringLiteral("dao_write"); }
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -38,24 +40,6 @@ const QStringList& CatalogueTables()
                                    QStringLiteral("__dao_indexes"), QStringLiteral("__dao_queries")};
     return names;
 }
-
-const char* const kCatalogueSql =
-    "CREATE TABLE \"__dao_meta\"(key TEXT PRIMARY KEY, value);"
-    "CREATE TABLE \"__dao_tables\"(name TEXT PRIMARY KEY COLLATE NOCASE, attributes INTEGER NOT NULL DEFAULT 0,"
-    " date_created REAL, last_updated REAL);"
-    "CREATE TABLE \"__dao_fields\"(table_name TEXT NOT NULL COLLATE NOCASE, ordinal INTEGER NOT NULL,"
-    " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, size INTEGER NOT NULL DEFAULT 0,"
-    " attributes INTEGER NOT NULL DEFAULT 0, default_value TEXT, required INTEGER NOT NULL DEFAULT 0,"
-    " allow_zero_length INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(table_name, name));"
-    "CREATE TABLE \"__dao_field_properties\"(table_name TEXT NOT NULL COLLATE NOCASE,"
-    " field_name TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE, value,"
-    " PRIMARY KEY(table_name, field_name, name));"
-    "CREATE TABLE \"__dao_indexes\"(table_name TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE,"
-    " ordinal INTEGER NOT NULL, is_primary INTEGER NOT NULL DEFAULT 0, is_unique INTEGER NOT NULL DEFAULT 0,"
-    " required INTEGER NOT NULL DEFAULT 0, ignore_nulls INTEGER NOT NULL DEFAULT 0, fields TEXT NOT NULL,"
-    " PRIMARY KEY(table_name, name));"
-    "CREATE TABLE \"__dao_queries\"(name TEXT PRIMARY KEY COLLATE NOCASE, sql TEXT NOT NULL,"
-    " type INTEGER NOT NULL DEFAULT 0, date_created REAL, last_updated REAL);";
 
 QString HashPassword(const QString& salt, const QString& password)
 {
@@ -334,13 +318,13 @@ void Store::Connect(const QString& path, bool readOnly)
     sqlite3_busy_timeout(db_, 5000);
     // Rows are read twice when a dynaset opens (keys, then rows); mapped pages make the second
     // reading cheap. Temporary tables (snapshots) stay in memory.
-    sqlite3_exec(db_, "PRAGMA mmap_size=268435456; PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, kDialect.ConnectionSettings().toUtf8().constData(), nullptr, nullptr, nullptr);
     jet::RegisterJetFunctions(db_);
 }
 
 void Store::LoadMeta()
 {
-    SqlStatement has(db_, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='__dao_meta'"));
+    SqlStatement has(db_, kDialect.TableExistsQuery(QStringLiteral("__dao_meta")));
     has.Step();
     if (sqlite3_column_int(has.Get(), 0) == 0)
         Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path_)));
@@ -427,7 +411,7 @@ std::shared_ptr<Store> Store::Open(const OpenArguments& arguments)
                       .arg(Native(path), Native(LockFile::PathFor(path)), Native(QFileInfo(path).absolutePath())));
         if (arguments.exclusive) {
             // Other connections without a lock file slot are kept out as well.
-            store->Exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
+            store->Exec(kDialect.ExclusiveLocking());
         }
         store->Reload();
     } catch (...) {
@@ -475,7 +459,7 @@ void Store::Create(const QString& pathIn, int collatingOrder, const QString& for
     if (sqlite3_open_v2(QFile::encodeName(temp).constData(), &db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr) != SQLITE_OK)
         fail(db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("no file"));
-    QString sql = QStringLiteral("PRAGMA journal_mode=DELETE; BEGIN;") + QString::fromLatin1(kCatalogueSql);
+    QString sql = kDialect.RollbackJournal() + QStringLiteral("; BEGIN;") + kDialect.CatalogueSchema();
     auto meta = [&](const QString& key, const QString& value) {
         sql += QStringLiteral("INSERT INTO \"__dao_meta\" VALUES(%1, %2);").arg(QuoteText(key), QuoteText(value));
     };
@@ -585,7 +569,7 @@ void Store::Reload()
     }
     // Tables made without the catalogue, and the catalogue itself as system objects.
     {
-        SqlStatement s(db_, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY ") + kDialect.RowKey());
+        SqlStatement s(db_, kDialect.TableListQuery());
         while (s.Step()) {
             const QString name = Text(s.Get(), 0);
             const QString createSql = Text(s.Get(), 1);
@@ -594,9 +578,9 @@ void Store::Reload()
             TableDefData t;
             t.name = name;
             t.attributes = CatalogueTables().contains(name) ? int(0x80000002u) : 0;
-            SqlStatement info(db_, QStringLiteral("PRAGMA table_info(%1)").arg(QuoteName(name)));
+            SqlStatement info(db_, kDialect.ColumnListQuery(name));
             while (info.Step()) {
-                const bool autoInc = createSql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+                const bool autoInc = kDialect.DeclaresCounter(createSql);
                 t.fields.push_back(InferField(Text(info.Get(), 1), Text(info.Get(), 2),
                                               sqlite3_column_int(info.Get(), 5) != 0, autoInc));
             }
@@ -634,7 +618,7 @@ void Store::Reload()
         }
         tableInfos_.push_back(std::move(info));
     }
-    SqlStatement version(db_, QStringLiteral("PRAGMA data_version"));
+    SqlStatement version(db_, kDialect.DataVersionQuery());
     if (version.Step())
         dataVersion_ = sqlite3_column_int64(version.Get(), 0);
     version.Reset();
@@ -728,9 +712,9 @@ QString ColumnSql(const FieldDef& f)
 {
     QString sql = QuoteName(f.name) + QLatin1Char(' ') + StorageType(f.type);
     if (f.IsCounter())
-        return sql + QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
+        return sql + kDialect.CounterColumn();
     if (IsTextType(f.type))
-        sql += QStringLiteral(" COLLATE ") + QLatin1String(jet::kTextCollation);
+        sql += kDialect.TextColumnCollation();
     if (f.type == dbBoolean) {
         const QString def = DefaultClause(f.defaultValue, f.type);
         sql += QStringLiteral(" NOT NULL ") + (def.isEmpty() || def == QLatin1String("DEFAULT NULL") ? QStringLiteral("DEFAULT 0") : def);
@@ -758,7 +742,7 @@ void Store::CreateTable(const TableDefData& tableIn)
     if (table.name.trimmed().isEmpty())
         Raise(errInvalidArgument, QStringLiteral("Invalid argument: a table needs a name."));
     if (FindTableDef(table.name) || FindQueryDef(table.name) || table.name.startsWith(QLatin1String("__dao"), Qt::CaseInsensitive)
-        || table.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+        || kDialect.IsEngineName(table.name))
         Raise(errObjectExists, QStringLiteral("Table '%1' already exists.").arg(table.name));
     if (table.fields.empty())
         Raise(3264, QStringLiteral("No field defined--cannot append TableDef or Index."));
@@ -882,7 +866,7 @@ void Store::RebuildTable(const TableDefData& table)
     }
     qint64 sequence = -1;
     {
-        SqlStatement seq(db_, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=?1"));
+        SqlStatement seq(db_, kDialect.CounterQuery());
         seq.Bind(1, TVariant(table.name));
         if (seq.Step())
             sequence = sqlite3_column_int64(seq.Get(), 0);
@@ -893,10 +877,10 @@ void Store::RebuildTable(const TableDefData& table)
     Exec(QStringLiteral("DROP TABLE %1").arg(name));
     Exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(temp, name));
     if (sequence >= 0) {
-        RunWith(db_, QStringLiteral("UPDATE sqlite_sequence SET seq=max(seq, ?2) WHERE name=?1"),
+        RunWith(db_, kDialect.RaiseCounterStatement(),
                 {TVariant(table.name), TVariant(sequence)});
         if (sqlite3_changes(db_) == 0)
-            RunWith(db_, QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES(?1, ?2)"),
+            RunWith(db_, kDialect.InsertCounterStatement(),
                     {TVariant(table.name), TVariant(sequence)});
     }
     for (const auto& index : table.indexes)
@@ -1031,7 +1015,7 @@ void Store::BeginWrite()
 {
     CheckWritable();
     LeaveSharedRead();
-    Run(InTransaction() ? QStringLiteral("SAVEPOINT dao_write") : QStringLiteral("BEGIN IMMEDIATE"));
+    Run(InTransaction() ? kDialect.Savepoint(WriteSavepoint()) : kDialect.BeginWrite());
 }
 
 void Store::BeginSharedRead()
@@ -1103,7 +1087,7 @@ QString Store::TakeTempTable(const QString& columnsSql)
         return name;
     }
     const QString name = QStringLiteral("__dao_snap_%1").arg(++tempTableCount_);
-    Exec(QStringLiteral("CREATE TEMP TABLE %1(%2)").arg(QuoteName(name), columnsSql));
+    Exec(kDialect.CreateTempTable(QuoteName(name), columnsSql));
     return name;
 }
 
@@ -1113,12 +1097,12 @@ void Store::GiveBackTempTable(const QString& columnsSql, const QString& name)
         return;
     constexpr size_t kKeptAlike = 4;
     if (freeTempTables_.count(columnsSql) < kKeptAlike) {
-        Run(QStringLiteral("DELETE FROM temp.%1").arg(QuoteName(name)));
+        Run(QStringLiteral("DELETE FROM ") + kDialect.TempTable(QuoteName(name)));
         freeTempTables_.emplace(columnsSql, name);
         return;
     }
     ForgetStatements(QuoteName(name));
-    Exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QuoteName(name)));
+    Exec(QStringLiteral("DROP TABLE IF EXISTS ") + kDialect.TempTable(QuoteName(name)));
 }
 
 void Store::ForgetStatements(const QString& naming)
@@ -1135,7 +1119,7 @@ void Store::BeginTransaction()
     LeaveSharedRead();
     if (InTransaction())
         Raise(errInvalidOperation, QStringLiteral("Invalid operation: a transaction is already open."));
-    Run(QStringLiteral("BEGIN IMMEDIATE"));
+    Run(kDialect.BeginWrite());
 }
 
 void Store::CommitTransaction()
@@ -1161,7 +1145,7 @@ void Store::Commit()
     if (!InTransaction())
         return;
     // Inside a held transaction (a pessimistic edit or a batch) a write ends its savepoint only.
-    SqlStatement& probe = Cached(QStringLiteral("RELEASE dao_write"));
+    SqlStatement& probe = Cached(kDialect.ReleaseSavepoint(WriteSavepoint()));
     const int rc = sqlite3_step(probe.Get());
     sqlite3_reset(probe.Get());
     if (rc != SQLITE_DONE)
@@ -1174,7 +1158,8 @@ void Store::Rollback()
     if (!InTransaction())
         return;
     char* error = nullptr;
-    if (sqlite3_exec(db_, "ROLLBACK TO dao_write; RELEASE dao_write", nullptr, nullptr, &error) != SQLITE_OK) {
+    if (sqlite3_exec(db_, kDialect.RollbackToSavepoint(WriteSavepoint()).toUtf8().constData(), nullptr, nullptr, &error)
+        != SQLITE_OK) {
         sqlite3_free(error);
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     }
@@ -1188,7 +1173,7 @@ void Store::RefreshCache()
     // Within a shared read no other connection can write: one look is enough.
     if (ownsSharedRead_ && sharedReadRefreshed_)
         return;
-    SqlStatement& s = Cached(QStringLiteral("PRAGMA data_version"));
+    SqlStatement& s = Cached(kDialect.DataVersionQuery());
     qint64 version = dataVersion_;
     if (s.Step())
         version = sqlite3_column_int64(s.Get(), 0);

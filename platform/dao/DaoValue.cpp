@@ -2,6 +2,7 @@
 
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
+#include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
 
 #include <QLocale>
@@ -409,16 +410,22 @@ TVariant EvaluateDefault(const QString& defaultText, int fieldType)
     return TVariant();
 }
 
+namespace {
+
+// Every piece of SQL whose spelling is the engine's.
+const jet::SqliteDialect kDialect;
+
+}  // namespace
+
 QString DefaultClause(const QString& defaultText, int fieldType)
 {
     const QString lower = defaultText.trimmed().toLower();
-    const QString nowExpr = QStringLiteral("(julianday('now','localtime') - 2415018.5)");
     if (lower == QLatin1String("now()"))
-        return QStringLiteral("DEFAULT ") + nowExpr;
+        return QStringLiteral("DEFAULT ") + kDialect.NowValue();
     if (lower == QLatin1String("date()"))
-        return QStringLiteral("DEFAULT (CAST(julianday('now','localtime') - 2415018.5 AS INTEGER))");
+        return QStringLiteral("DEFAULT ") + kDialect.TodayValue();
     if (lower == QLatin1String("time()"))
-        return QStringLiteral("DEFAULT ((julianday('now','localtime') - 2415018.5) - CAST(julianday('now','localtime') - 2415018.5 AS INTEGER))");
+        return QStringLiteral("DEFAULT ") + kDialect.TimeOfDayValue();
     const TVariant v = EvaluateDefault(defaultText, fieldType);
     switch (v.Type()) {
     case TVarType::Empty:
@@ -426,7 +433,7 @@ QString DefaultClause(const QString& defaultText, int fieldType)
     case TVarType::Null:
         return QStringLiteral("DEFAULT NULL");
     case TVarType::Boolean:
-        return v.AsBoolean() ? QStringLiteral("DEFAULT -1") : QStringLiteral("DEFAULT 0");
+        return QStringLiteral("DEFAULT ") + kDialect.BooleanLiteral(v.AsBoolean());
     case TVarType::Integer:
     case TVarType::Int64:
         return QStringLiteral("DEFAULT ") + QString::number(v.AsInt64());
@@ -441,18 +448,8 @@ QString DefaultClause(const QString& defaultText, int fieldType)
     }
 }
 
-QString QuoteName(const QString& name)
-{
-    QString n = name;
-    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + n + QLatin1Char('"');
-}
+QString QuoteName(const QString& name) { return kDialect.QuoteIdentifier(name); }
 
-QString QuoteText(const QString& text)
-{
-    QString n = text;
-    n.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + n + QLatin1Char('\'');
-}
+QString QuoteText(const QString& text) { return kDialect.TextLiteral(text); }
 
 }  // namespace dao

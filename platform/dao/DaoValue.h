@@ -30,12 +30,12 @@ bool IsTextType(int fieldType);
 // True/False, Null), Now(), Date(), Time() or a new GUID (GenGUID()); Empty when it is something else.
 TVariant EvaluateDefault(const QString& defaultText, int fieldType);
 
-// The SQLite DEFAULT clause for a default-value text, empty when it cannot be one.
+// The engine's DEFAULT clause for a default-value text, empty when it cannot be one.
 QString DefaultClause(const QString& defaultText, int fieldType);
 
-// A double-quoted SQL identifier.
+// The engine's quoted identifier and text literal (the dialect's QuoteIdentifier and
+// TextLiteral), for the store's own statements.
 QString QuoteName(const QString& name);
-// A single-quoted SQL text literal.
 QString QuoteText(const QString& text);
 
 }  // namespace dao

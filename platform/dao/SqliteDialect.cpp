@@ -153,4 +153,163 @@ QString SqliteDialect::Limit(qint64 rows) const
 
 QString SqliteDialect::BoundValue(int number) const { return QStringLiteral(":c%1").arg(number); }
 
+QString SqliteDialect::TextColumnCollation() const
+{
+    return QStringLiteral(" COLLATE ") + QLatin1String(kTextCollation);
+}
+
+QString SqliteDialect::CounterColumn() const { return QStringLiteral(" PRIMARY KEY AUTOINCREMENT"); }
+
+QString SqliteDialect::TempTable(const QString& quotedName) const { return QStringLiteral("temp.") + quotedName; }
+
+QString SqliteDialect::CreateTempTable(const QString& quotedName, const QString& columnsSql) const
+{
+    return QStringLiteral("CREATE TEMP TABLE %1(%2)").arg(quotedName, columnsSql);
+}
+
+bool SqliteDialect::IsEngineName(const QString& name) const
+{
+    return name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
+}
+
+QString SqliteDialect::TableListQuery() const
+{
+    return QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE "
+                          "'!' ORDER BY ")
+           + RowKey();
+}
+
+QString SqliteDialect::TableExistsQuery(const QString& name) const
+{
+    return QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=%1").arg(TextLiteral(name));
+}
+
+QString SqliteDialect::ColumnListQuery(const QString& table) const
+{
+    return QStringLiteral("PRAGMA table_info(%1)").arg(QuoteIdentifier(table));
+}
+
+bool SqliteDialect::DeclaresCounter(const QString& createSql) const
+{
+    return createSql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+}
+
+QString SqliteDialect::CounterQuery() const { return QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=?1"); }
+
+QString SqliteDialect::RaiseCounterStatement() const
+{
+    return QStringLiteral("UPDATE sqlite_sequence SET seq=max(seq, ?2) WHERE name=?1");
+}
+
+QString SqliteDialect::InsertCounterStatement() const
+{
+    return QStringLiteral("INSERT INTO sqlite_sequence(name, seq) VALUES(?1, ?2)");
+}
+
+QString SqliteDialect::DataVersionQuery() const { return QStringLiteral("PRAGMA data_version"); }
+
+QString SqliteDialect::ConnectionSettings() const
+{
+    return QStringLiteral("PRAGMA mmap_size=268435456; PRAGMA temp_store=MEMORY");
+}
+
+QString SqliteDialect::ExclusiveLocking() const { return QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"); }
+
+QString SqliteDialect::RollbackJournal() const { return QStringLiteral("PRAGMA journal_mode=DELETE"); }
+
+QString SqliteDialect::BeginWrite() const { return QStringLiteral("BEGIN IMMEDIATE"); }
+
+QString SqliteDialect::Savepoint(const QString& name) const { return QStringLiteral("SAVEPOINT ") + name; }
+
+QString SqliteDialect::ReleaseSavepoint(const QString& name) const { return QStringLiteral("RELEASE ") + name; }
+
+QString SqliteDialect::RollbackToSavepoint(const QString& name) const
+{
+    return QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(name);
+}
+
+QString SqliteDialect::CompactInto(const QString& path) const
+{
+    return QStringLiteral("VACUUM INTO %1").arg(TextLiteral(path));
+}
+
+QString SqliteDialect::IntegrityCheck() const { return QStringLiteral("PRAGMA integrity_check"); }
+
+bool SqliteDialect::IntegrityPassed(const QString& answer) const { return answer == QLatin1String("ok"); }
+
+QString SqliteDialect::SchemaObjectsQuery() const
+{
+    return QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY type='index', %1")
+        .arg(RowKey());
+}
+
+bool SqliteDialect::IsCounterStore(const QString& table) const { return table == QLatin1String("sqlite_sequence"); }
+
+QString SqliteDialect::Attach(const QString& path, const QString& alias) const
+{
+    return QStringLiteral("ATTACH DATABASE %1 AS %2").arg(TextLiteral(path), alias);
+}
+
+QString SqliteDialect::Detach(const QString& alias) const { return QStringLiteral("DETACH DATABASE ") + alias; }
+
+QString SqliteDialect::CopyRows(const QString& quotedTable, const QString& from) const
+{
+    return QStringLiteral("INSERT INTO main.%1 SELECT * FROM %2.%1").arg(quotedTable, from);
+}
+
+QString SqliteDialect::CopyRow(const QString& quotedTable, const QString& from) const
+{
+    return CopyRows(quotedTable, from) + QStringLiteral(" WHERE %1=?1").arg(RowKey());
+}
+
+QString SqliteDialect::ClearRows(const QString& quotedTable) const
+{
+    return QStringLiteral("DELETE FROM main.%1").arg(quotedTable);
+}
+
+QString SqliteDialect::RowKeysQuery(const QString& quotedTable, const QString& from) const
+{
+    return QStringLiteral("SELECT %3 FROM %2.%1 ORDER BY %3").arg(quotedTable, from, RowKey());
+}
+
+QString SqliteDialect::CopyCounters(const QString& from) const
+{
+    return QStringLiteral("INSERT OR REPLACE INTO main.sqlite_sequence SELECT * FROM %1.sqlite_sequence").arg(from);
+}
+
+QString SqliteDialect::CatalogueSchema() const
+{
+    return QStringLiteral(
+        "CREATE TABLE \"__dao_meta\"(key TEXT PRIMARY KEY, value);"
+        "CREATE TABLE \"__dao_tables\"(name TEXT PRIMARY KEY COLLATE NOCASE, attributes INTEGER NOT NULL DEFAULT 0,"
+        " date_created REAL, last_updated REAL);"
+        "CREATE TABLE \"__dao_fields\"(table_name TEXT NOT NULL COLLATE NOCASE, ordinal INTEGER NOT NULL,"
+        " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, size INTEGER NOT NULL DEFAULT 0,"
+        " attributes INTEGER NOT NULL DEFAULT 0, default_value TEXT, required INTEGER NOT NULL DEFAULT 0,"
+        " allow_zero_length INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(table_name, name));"
+        "CREATE TABLE \"__dao_field_properties\"(table_name TEXT NOT NULL COLLATE NOCASE,"
+        " field_name TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE, value,"
+        " PRIMARY KEY(table_name, field_name, name));"
+        "CREATE TABLE \"__dao_indexes\"(table_name TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE,"
+        " ordinal INTEGER NOT NULL, is_primary INTEGER NOT NULL DEFAULT 0, is_unique INTEGER NOT NULL DEFAULT 0,"
+        " required INTEGER NOT NULL DEFAULT 0, ignore_nulls INTEGER NOT NULL DEFAULT 0, fields TEXT NOT NULL,"
+        " PRIMARY KEY(table_name, name));"
+        "CREATE TABLE \"__dao_queries\"(name TEXT PRIMARY KEY COLLATE NOCASE, sql TEXT NOT NULL,"
+        " type INTEGER NOT NULL DEFAULT 0, date_created REAL, last_updated REAL);");
+}
+
+// Day numbers count from 30 December 1899, Julian day 2415018.5.
+QString SqliteDialect::NowValue() const { return QStringLiteral("(julianday('now','localtime') - 2415018.5)"); }
+
+QString SqliteDialect::TodayValue() const
+{
+    return QStringLiteral("(CAST(julianday('now','localtime') - 2415018.5 AS INTEGER))");
+}
+
+QString SqliteDialect::TimeOfDayValue() const
+{
+    return QStringLiteral(
+        "((julianday('now','localtime') - 2415018.5) - CAST(julianday('now','localtime') - 2415018.5 AS INTEGER))");
+}
+
 }  // namespace jet

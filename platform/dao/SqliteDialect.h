@@ -87,6 +87,92 @@ public:
     qint64 LastInsertedKey(sqlite3* db) const;
     // " LIMIT n" after a SELECT, keeping its first n rows.
     QString Limit(qint64 rows) const;
+
+    // --- columns and tables --------------------------------------------------------------------
+    // Follows a text column's type: the column compares and sorts as Jet compares text.
+    QString TextColumnCollation() const;
+    // Follows a counter column's type: the column is the row key, and its values are never
+    // handed out twice, not even after the highest row was deleted.
+    QString CounterColumn() const;
+    // The name of a temporary table (one the connection alone sees) of that quoted name.
+    QString TempTable(const QString& quotedName) const;
+    QString CreateTempTable(const QString& quotedName, const QString& columnsSql) const;
+    // Names the engine keeps for its own objects; no table of the program may take one.
+    bool IsEngineName(const QString& name) const;
+
+    // --- catalogues -----------------------------------------------------------------------------
+    // The statements that make the tables of the program's own catalogue (tables, fields, their
+    // properties, indexes, saved queries, the file's settings) in a new file; names compare
+    // without case.
+    QString CatalogueSchema() const;
+
+    // --- the engine's own catalogue --------------------------------------------------------------
+    // The tables of the file, the engine's own left out, as rows (name, create statement) in the
+    // order they were made.
+    QString TableListQuery() const;
+    // One row, one count: 1 when the file has a table of that name.
+    QString TableExistsQuery(const QString& name) const;
+    // The columns of a table, a row each: name at 1, declared type at 2, key flag at 5.
+    QString ColumnListQuery(const QString& table) const;
+    // The create statement of a table (as TableListQuery gives it) declares a counter column.
+    bool DeclaresCounter(const QString& createSql) const;
+    // A table's counter kept apart from its rows: ?1 the table's name; one row, the highest value
+    // handed out, when the table has one.
+    QString CounterQuery() const;
+    // Raises a table's kept counter to ?2 (never lowers it): ?1 the table's name. Changes
+    // nothing when the table has no kept counter yet.
+    QString RaiseCounterStatement() const;
+    // Keeps ?2 as the counter of table ?1.
+    QString InsertCounterStatement() const;
+    // One row, one number that changes whenever another connection committed a change.
+    QString DataVersionQuery() const;
+
+    // --- connections and transactions -----------------------------------------------------------
+    // Settings every connection of the store gets: rows read twice when a dynaset opens (keys,
+    // then rows) come from mapped pages the second time; temporary tables stay in memory.
+    QString ConnectionSettings() const;
+    // Other connections, with or without a lock file slot, are kept out while this one is open.
+    QString ExclusiveLocking() const;
+    // A journal beside the file while a transaction writes, gone when it ends: a file other
+    // engines' tools can copy when no one has it open.
+    QString RollbackJournal() const;
+    // Begins a transaction that takes the write lock at once, so a write never waits halfway.
+    QString BeginWrite() const;
+    // A nested write inside an open transaction, kept or undone on its own.
+    QString Savepoint(const QString& name) const;
+    QString ReleaseSavepoint(const QString& name) const;
+    // Undoes the savepoint's writes and ends it.
+    QString RollbackToSavepoint(const QString& name) const;
+
+    // --- compaction and repair -------------------------------------------------------------------
+    // Writes a compacted copy of the whole file to a new file at `path`.
+    QString CompactInto(const QString& path) const;
+    // One row per fault found in the file; a single IntegrityPassed row when there is none.
+    QString IntegrityCheck() const;
+    bool IntegrityPassed(const QString& answer) const;
+    // Every table and index of the file as rows (type, name, create statement): tables first,
+    // each kind in the order made. A table row's type is "table".
+    QString SchemaObjectsQuery() const;
+    // The engine's table of kept counters, which a copy takes over whole.
+    bool IsCounterStore(const QString& table) const;
+    // Another file seen through this connection under the schema name `alias`, and let go.
+    QString Attach(const QString& path, const QString& alias) const;
+    QString Detach(const QString& alias) const;
+    // The rows of a quoted table copied from the same table of schema `from`; every row, one row
+    // (its key ?1), or none left.
+    QString CopyRows(const QString& quotedTable, const QString& from) const;
+    QString CopyRow(const QString& quotedTable, const QString& from) const;
+    QString ClearRows(const QString& quotedTable) const;
+    // The row keys of a quoted table of schema `from`, in order.
+    QString RowKeysQuery(const QString& quotedTable, const QString& from) const;
+    // The counters kept in schema `from` taken over, replacing those of the same tables.
+    QString CopyCounters(const QString& from) const;
+
+    // --- column defaults -------------------------------------------------------------------------
+    // The moment, the day and the time of day at which a row is added, as Jet's date values.
+    QString NowValue() const;
+    QString TodayValue() const;
+    QString TimeOfDayValue() const;
 };
 
 }  // namespace jet
