@@ -513,7 +513,8 @@ void TfCarVantel::BuildTotalsPanel()
 {
     // The columns are as wide as their captions and a whole date need at the panel's font, with a
     // gap between caption and box; the totals take what is left of the panel.
-    constexpr int kGap = 4;
+    constexpr int kGap = 5;
+    constexpr int kColumnGap = 4;
     constexpr int kBoxFrame = 8;
     const QFontMetrics metrics(Panel3->font());
     const auto captionWidth = [&metrics](std::initializer_list<const char*> captions) {
@@ -528,11 +529,11 @@ void TfCarVantel::BuildTotalsPanel()
         check->resize(check->sizeHint().width(), check->height());
         checksRight = std::max(checksRight, check->x() + check->width());
     }
-    const int orderLeft = checksRight + kGap;
+    const int orderLeft = checksRight + kColumnGap;
     const int orderCaption = captionWidth({"Поръчка №", "Дата", "Плащане"});
-    const int invoiceLeft = orderLeft + orderCaption + boxWidth + kGap;
+    const int invoiceLeft = orderLeft + orderCaption + boxWidth + kColumnGap;
     const int invoiceCaption = captionWidth({"Фактура №", "Дата ф-ра"});
-    const int totalsLeft = invoiceLeft + invoiceCaption + boxWidth + kGap;
+    const int totalsLeft = invoiceLeft + invoiceCaption + boxWidth + kColumnGap;
     const int totalsCaption = captionWidth({"Сума", "ДДС", "Общо"});
 
     const auto edit = [this](const char* name, const char* caption, const char* field, TDataSource* source, int left,
@@ -574,7 +575,7 @@ void TfCarVantel::BuildTotalsPanel()
     int row = -1;
     for (const auto& t : totals) {
         TDBEdit* total = edit(t.name, t.caption, t.field, DM->srcSaleTotalQuery, totalsLeft, row++, totalsCaption,
-                              Panel3->width() - kGap - totalsLeft - totalsCaption)
+                              Panel3->width() - 2 - totalsLeft - totalsCaption)
                              .second;
         total->SetReadOnly(true);
         total->setAlignment(Qt::AlignRight);

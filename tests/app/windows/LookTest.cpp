@@ -11,7 +11,7 @@
 
 namespace {
 
-// The captions of `window` whose text comes nearer than 4 pixels to the box to their right on
+// The captions of `window` whose text comes nearer than 5 pixels to the box to their right on
 // the same row, as "name: caption".
 QStringList TouchingCaptions(const QWidget* window)
 {
@@ -26,7 +26,7 @@ QStringList TouchingCaptions(const QWidget* window)
         for (const QWidget* box : label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             if (box == label || box->isHidden() || qobject_cast<const QLabel*>(box)) continue;
             if (box->x() <= label->x() || box->y() > middle || box->y() + box->height() < middle) continue;
-            if (textRight + 4 > box->x()) touching << label->objectName() + QStringLiteral(": ") + text;
+            if (textRight + 5 > box->x()) touching << label->objectName() + QStringLiteral(": ") + text;
         }
     }
     return touching;
