@@ -3,7 +3,11 @@
 
 #include "ProgramFixture.h"
 
+#include "app/windows/uCasheBox.h"
+#include "app/windows/uOrderForm.h"
 #include "dataaccess/DaoTable.h"
+#include "platform/toolkit/Fields.h"
+#include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/DBControls.h"
 
 #include <QLineEdit>
@@ -113,6 +117,32 @@ TEST_F(LookTest, TheOrderWindowIsOneGrey)
     EXPECT_EQ(at(fCarVantel->gbCar, QPoint(fCarVantel->gbCar->width() - 5, fCarVantel->gbCar->height() - 6)), face);
     EXPECT_EQ(at(fCarVantel->Client, QPoint(fCarVantel->Client->width() / 2, fCarVantel->gbCar->height() + 7)),
               face);
+}
+
+TEST_F(LookTest, TheCashJournalShowsEveryValueWholeInItsColumns)
+{
+    LoginAsAdministrator();
+    Seed("cash_period.sql");
+    CreateReportTemplates(*application_);
+    fSetings->cbxCashBoxNum->SetText(QStringLiteral("1"));
+    fCasheBox->Today = [] { return TDateTime(46174); };
+    host_.AnswerForm(QStringLiteral("ReportPreview"), mrOk);
+    OpenWindow("fCasheBox", [](TForm&) {
+        fCasheBox->bPrintClick(nullptr);
+        return mrCancel;
+    });
+    TDBGrid* grid = fOrderForm->DBGrid1;
+    TDataSet* journal = grid->DataSet();
+    ASSERT_TRUE(journal && journal->Active());
+    int rows = 0;
+    for (journal->First(); !journal->Eof(); journal->Next(), ++rows)
+        for (int i = 0; i < grid->Columns().Count(); ++i) {
+            TColumn* column = grid->Columns()[i];
+            const QString text = column->Field() ? column->Field()->DisplayText() : QString();
+            EXPECT_LE(grid->fontMetrics().horizontalAdvance(text) + 5, column->Width())
+                << column->FieldName().toStdString() << ": " << text.toStdString();
+        }
+    EXPECT_GE(rows, 9);
 }
 
 }  // namespace

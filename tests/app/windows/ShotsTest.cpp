@@ -5,11 +5,14 @@
 #include "ProgramFixture.h"
 
 #include "app/windows/uCasheBox.h"
+#include "app/windows/uDebit.h"
+#include "app/windows/uOrderForm.h"
 #include "app/windows/uDeliverySearchForm.h"
 #include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/report/ReportPreview.h"
+#include "platform/toolkit/gui/MaskEdit.h"
 #include "platform/toolkit/gui/StandardControls.h"
 
 #include <QApplication>
@@ -87,9 +90,17 @@ TEST_F(ShotsTest, TheCashBoxWithADayItsJournalAndItsClosings)
     LogInOn("cash_period.sql");
     fSetings->cbxCashBoxNum->SetText(QStringLiteral("1"));
     fCasheBox->Today = [] { return TDateTime(46174); };
-    SnapModal("fCasheBox", QStringLiteral("cash-box"));
-    fCasheBox->bDailyClick(nullptr);
-    SnapModal("fOrderForm", QStringLiteral("journal"));
+    const QString journalPdf = ShotsFolder() + QStringLiteral("/journal.pdf");
+    host_.OnForm(QStringLiteral("ReportPreview"), [journalPdf](TForm& form) {
+        static_cast<TReportPreview&>(form).SaveToPdf(journalPdf);
+        return mrOk;
+    });
+    SnapModal("fCasheBox", QStringLiteral("cash-box"), [](TForm&) {});
+    OpenWindow("fCasheBox", [](TForm&) {
+        fCasheBox->bPrintClick(nullptr);
+        Snap(*fOrderForm, QStringLiteral("journal"));
+        return mrCancel;
+    });
     SnapModal("fCashFinish", QStringLiteral("closings"));
 }
 
@@ -149,7 +160,11 @@ TEST_F(ShotsTest, TheSalesSearchAndTheProfit)
     // Searching with no criteria finds every order.
     ASSERT_EQ(OpenWindow("fSearchForm", [](TForm&) { return mrYes; }), mrYes);
     SnapModal("fSearchResult", QStringLiteral("sales-search-result"));
-    SnapModal("fDebit", QStringLiteral("profit"));
+    SnapModal("fDebit", QStringLiteral("profit"), [](TForm&) {
+        fDebit->meStartDate->SetText(QStringLiteral("01/03/2026"));
+        fDebit->meEndDate->SetText(QStringLiteral("01/04/2026"));
+        fDebit->FlatButton1Click(nullptr);
+    });
 }
 
 TEST_F(ShotsTest, TheSettingsAndTheLogin)
