@@ -206,6 +206,15 @@ void ZeroWhenEmpty(TDataSet* dataSet, const char* field)
         dataSet->FieldByName(QString::fromUtf8(field))->SetAsString(QStringLiteral("0"));
 }
 
+// The cash box counts pay by its payment date; a row stored without one (the base-salary grid
+// has no such column) would be paid out of no day at all.
+void TodayWhenNoPaymentDate(TDataSet* dataSet)
+{
+    TField* paid = dataSet->FieldByName(QStringLiteral("payment_date"));
+    if (paid->IsNull())
+        paid->SetAsDateTime(Date());
+}
+
 void ClampField(TDataSet* dataSet, const char* name)
 {
     TField* field = dataSet->FieldByName(QString::fromUtf8(name));
@@ -812,6 +821,7 @@ void TDM::tblEmployeePaymentBeforePost(TDataSet* dataSet)
     TField* box = dataSet->FieldByName(QStringLiteral("cashbox_num"));
     if (box->IsNull() || box->AsInteger() == 0)
         box->SetAsInteger(SettingsCashBox());
+    TodayWhenNoPaymentDate(dataSet);
     Stamp(dataSet);
     ZeroWhenEmpty(dataSet, "payment");
 }
@@ -831,6 +841,7 @@ void TDM::tblEmployeeWorkBeforePost(TDataSet* dataSet)
     TField* box = dataSet->FieldByName(QStringLiteral("cashbox_num"));
     if (box->IsNull() || box->AsInteger() == 0)
         box->SetAsInteger(SettingsCashBox());
+    TodayWhenNoPaymentDate(dataSet);
     Stamp(dataSet);
     ZeroWhenEmpty(dataSet, "payment");
 }

@@ -283,9 +283,13 @@ void TDBCheckBox::focusOutEvent(QFocusEvent* event)
 TDBComboBox::TDBComboBox(QWidget* parent) : TComboBox(parent)
 {
     FollowField(binding_.Link(), this, [this] { ShowField(); }, [this] { binding_.StoreText(Text()); });
-    connect(this, QOverload<int>::of(&QComboBox::activated), this, [this] { Guarded([this] { UserChanged(); }); });
-    if (lineEdit())
-        connect(lineEdit(), &QLineEdit::textEdited, this, [this] { Guarded([this] { UserChanged(); }); });
+}
+
+// The record takes the person's choice before the OnChange handler runs: a handler that puts the
+// record into edit would otherwise show the field again over the choice and lose it.
+void TDBComboBox::Change()
+{
+    if (UserChanged()) TComboBox::Change();
 }
 
 void TDBComboBox::ShowField()
@@ -295,12 +299,13 @@ void TDBComboBox::ShowField()
     if (text != Text()) SetText(text);
 }
 
-void TDBComboBox::UserChanged()
+bool TDBComboBox::UserChanged()
 {
     const QString chosen = Text();
-    if (!AcceptChange(binding_, [this] { ShowField(); })) return;
+    if (!AcceptChange(binding_, [this] { ShowField(); })) return false;
     if (Text() != chosen) SetText(chosen);
     binding_.SetModified();
+    return true;
 }
 
 void TDBComboBox::keyPressEvent(QKeyEvent* event)

@@ -126,12 +126,13 @@ public:
     void SetReadOnly(bool readOnly) { binding_.SetReadOnly(readOnly); }
 
 protected:
+    void Change() override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void ShowField();
-    void UserChanged();
+    bool UserChanged();
     TFieldLinkBinding binding_;
 };
 

@@ -5,6 +5,7 @@
 #include "ProgramFixture.h"
 
 #include "app/windows/uArticlesWork.h"
+#include "app/windows/uCasheBox.h"
 #include "app/windows/uEmployee.h"
 #include "controls/FlatButton.h"
 #include "controls/Viewcomb.h"
@@ -576,6 +577,28 @@ TEST_F(EmployeeTest, ATodaysPaymentCountsInTheSettingsCashBox)
                              : QStringList())
             << box;
     }
+}
+
+// The base-salary grid has no payment date, and the work grid's may be left empty: such rows
+// are paid today, and today's cash box counts them.
+TEST_F(EmployeeTest, RowsStoredWithoutAPaymentDateArePaidTodayFromTheCashBox)
+{
+    Open();
+    fSetings->cbxCashBoxNum->SetText(QStringLiteral("3"));
+    NewPayment(kMaria);
+    Set(DM->tblEmployeePayment, "work", QStringLiteral("Диагностика"));
+    Set(DM->tblEmployeePayment, "payment", 35.5);
+    DM->tblEmployeeWork->Append();
+    Set(DM->tblEmployeeWork, "payment", 600.0);
+    window->bSaveClick(nullptr);
+    const QString today = QString::number(Date(), 'f', 1);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT payment_date, payed FROM employee_payment WHERE work = 'Диагностика'")),
+              (TRows{{today, "-1"}}));
+    EXPECT_EQ(Rows(QStringLiteral("SELECT payment_date, payed FROM employee_working WHERE payment = 600")),
+              (TRows{{today, "-1"}}));
+    fCasheBox->bDailyClick(nullptr);
+    EXPECT_EQ(fCasheBox->dbePaymentSum->Text(), QStringLiteral("35.5"));
+    EXPECT_EQ(fCasheBox->dbeWorkSum->Text(), QStringLiteral("600"));
 }
 
 // --- a look at it ----------------------------------------------------------------------------------

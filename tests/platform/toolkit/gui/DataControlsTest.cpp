@@ -380,6 +380,42 @@ TEST_F(DataControlsTest, CheckBoxWritesItsValuesAndLookupWritesTheKey)
     EXPECT_EQ(list.RecNo(), 1);  // reading the list did not move it
 }
 
+// A choice whose OnChange handler edits the record (another field) is kept, not shown over.
+TEST_F(DataControlsTest, AComboChoiceSurvivesAnOnChangeThatEditsTheRecord)
+{
+    for (const bool handlerEdits : {true, false}) {
+        SCOPED_TRACE(handlerEdits);
+        GridTestDataSet data;
+        data.rows = {{1, "", 2}};
+        TDataSource source;
+        source.SetDataSet(&data);
+        TForm form;
+        auto* layout = new QVBoxLayout(&form);
+        auto* combo = new TDBComboBox(&form);
+        combo->Items().Add("в брой");
+        combo->Items().Add("по банка");
+        combo->SetDataSource(&source);
+        combo->SetDataField("name");
+        layout->addWidget(combo);
+        int changes = 0;
+        combo->OnChange = [&](QObject*) {
+            ++changes;
+            if (!handlerEdits) return;
+            if (data.State() == dsBrowse) data.Edit();
+            data.FieldByName("qty")->SetAsInteger(combo->ItemIndex());
+        };
+        data.Open();
+        form.show();
+        combo->setCurrentIndex(1);
+        emit combo->activated(1);
+        EXPECT_EQ(changes, 1);
+        EXPECT_EQ(combo->Text(), "по банка");
+        data.Post();
+        EXPECT_EQ(data.rows[0].name, "по банка");
+        EXPECT_EQ(data.rows[0].qty, handlerEdits ? 1 : 2);
+    }
+}
+
 TEST_F(DataControlsTest, NavigatorButtonsFollowTheDataset)
 {
     DataForm form;
