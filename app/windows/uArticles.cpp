@@ -42,7 +42,7 @@ TfArticles::TfArticles(QWidget* parent) : TForm(parent)
     DBGrid1->OnKeyDown = [this](QObject* s, int& key, Qt::KeyboardModifiers m) { EscapeCloses(s, key, m); };
 
     Place<TLabel>(this, "lblArtNom", QStringLiteral("№"), 8, 350, 16, 16);
-    tbxArtNom = Place<TEdit>(this, "tbxArtNom", 24, 346, 90, 22);
+    tbxArtNom = Place<TEdit>(this, "tbxArtNom", 27, 346, 90, 22);
     Place<TLabel>(this, "lblSearchValue", QStringLiteral("Име"), 122, 350, 30, 16);
     tbxSearchValue = Place<TEdit>(this, "tbxSearchValue", 154, 346, 260, 22);
     tbxArtNom->OnChange = [this](QObject* s) { tbxArtNomChange(s); };

@@ -70,7 +70,7 @@ TfArticlesGrouped::TfArticlesGrouped(QWidget* parent) : TForm(parent)
     };
 
     Place<TLabel>(this, "lblArtNom", QStringLiteral("№"), 8, 210, 16, 16);
-    tbxArtNom = Place<TEdit>(this, "tbxArtNom", 24, 206, 90, 22);
+    tbxArtNom = Place<TEdit>(this, "tbxArtNom", 27, 206, 90, 22);
     Place<TLabel>(this, "lblSearchValue", QStringLiteral("Име"), 122, 210, 30, 16);
     tbxSearchValue = Place<TEdit>(this, "tbxSearchValue", 154, 206, 250, 22);
     tbxArtNom->OnChange = [this](QObject* s) { tbxArtNomChange(s); };

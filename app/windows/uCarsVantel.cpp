@@ -169,7 +169,8 @@ TfCarVantel::TfCarVantel(QWidget* parent) : TForm(parent)
     SetBorderStyle(bsSingle);
     SetPosition(poScreenCenter);
     SetHelpContext(1);
-    resize(784, 509);
+    // As wide as the window may grow: the order's boxes need every pixel at a wide font.
+    resize(800, 509);
 
     // The menu bar takes the top; everything else sits on the client area below it.
     auto* frame = new QVBoxLayout(this);
@@ -510,26 +511,54 @@ void TfCarVantel::BuildFirmPanel()
 
 void TfCarVantel::BuildTotalsPanel()
 {
+    // The columns are as wide as their captions and a whole date need at the panel's font, with a
+    // gap between caption and box; the totals take what is left of the panel.
+    constexpr int kGap = 5;
+    constexpr int kColumnGap = 4;
+    constexpr int kBoxFrame = 8;
+    const QFontMetrics metrics(Panel3->font());
+    const auto captionWidth = [&metrics](std::initializer_list<const char*> captions) {
+        int widest = 0;
+        for (const char* caption : captions)
+            widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(caption)));
+        return widest + kGap;
+    };
+    const int boxWidth = metrics.horizontalAdvance(QStringLiteral("00.00.0000")) + kBoxFrame;
+    int checksRight = 0;
+    for (TCheckBox* check : {cbxInvoice, cbxAnnul, cbxFinnished, cbxPayed}) {
+        check->resize(check->sizeHint().width(), check->height());
+        checksRight = std::max(checksRight, check->x() + check->width());
+    }
+    const int orderLeft = checksRight + kColumnGap;
+    const int orderCaption = captionWidth({"Поръчка №", "Дата", "Плащане"});
+    const int invoiceLeft = orderLeft + orderCaption + boxWidth + kColumnGap;
+    const int invoiceCaption = captionWidth({"Фактура №", "Дата ф-ра"});
+    const int totalsLeft = invoiceLeft + invoiceCaption + boxWidth + kColumnGap;
+    const int totalsCaption = captionWidth({"Сума", "ДДС", "Общо"});
+
     const auto edit = [this](const char* name, const char* caption, const char* field, TDataSource* source, int left,
                              int row, int labelWidth, int width) {
         const int top = 24 + row * 24;
         auto* label = Place<TLabel>(Panel3, (QByteArray("lbl") + name).constData(), QString::fromUtf8(caption), left,
-                                    top + 2, labelWidth - 2, 18);
+                                    top + 2, labelWidth - kGap, 18);
         auto* control = Place<TDBEdit>(Panel3, name, left + labelWidth, top, width, 20);
         control->SetDataSource(source);
         control->SetDataField(QString::fromLatin1(field));
         label->SetFocusControl(control);
         return std::pair{label, control};
     };
-    std::tie(lblSaleNum, DBE_sale_num) = edit("DBE_sale_num", "Поръчка №", "sale_num", DM->srcSale, 176, 0, 72, 64);
-    std::tie(lblSaleDate, DBE_sale_date) = edit("DBE_sale_date", "Дата", "sale_date", DM->srcSale, 176, 1, 72, 64);
+    std::tie(lblSaleNum, DBE_sale_num) =
+        edit("DBE_sale_num", "Поръчка №", "sale_num", DM->srcSale, orderLeft, 0, orderCaption, boxWidth);
+    std::tie(lblSaleDate, DBE_sale_date) =
+        edit("DBE_sale_date", "Дата", "sale_date", DM->srcSale, orderLeft, 1, orderCaption, boxWidth);
     std::tie(lblInvoiceNum, DBE_invoice_num) =
-        edit("DBE_invoice_num", "Фактура №", "invoice_num", DM->srcSale, 318, 0, 72, 64);
+        edit("DBE_invoice_num", "Фактура №", "invoice_num", DM->srcSale, invoiceLeft, 0, invoiceCaption, boxWidth);
     std::tie(lblInvoiceDate, DBE_invoice_date) =
-        edit("DBE_invoice_date", "Дата ф-ра", "invoice_date", DM->srcSale, 318, 1, 72, 64);
+        edit("DBE_invoice_date", "Дата ф-ра", "invoice_date", DM->srcSale, invoiceLeft, 1, invoiceCaption, boxWidth);
     DBE_invoice_num->SetMaxLength(10);
-    lbl_tax_kind = Place<TLabel>(Panel3, "lbl_tax_kind", QStringLiteral("Плащане"), 176, 74, 70, 18);
-    DBC_tax_kind = Place<TDBComboBox>(Panel3, "DBC_tax_kind", 248, 72, 96, 20);
+    lbl_tax_kind =
+        Place<TLabel>(Panel3, "lbl_tax_kind", QStringLiteral("Плащане"), orderLeft, 74, orderCaption - kGap, 18);
+    DBC_tax_kind = Place<TDBComboBox>(Panel3, "DBC_tax_kind", orderLeft + orderCaption, 72, boxWidth + 16, 20);
     DBC_tax_kind->SetDataSource(DM->srcSale);
     DBC_tax_kind->SetDataField(QStringLiteral("piment_type"));
     DBC_tax_kind->Items().Add(QStringLiteral("в брой"));
@@ -545,7 +574,9 @@ void TfCarVantel::BuildTotalsPanel()
                   {&TfCarVantel::DBE_Total, "DBE_Total", "Общо", "Total"}};
     int row = -1;
     for (const auto& t : totals) {
-        TDBEdit* total = edit(t.name, t.caption, t.field, DM->srcSaleTotalQuery, 460, row++, 40, Panel3->width() - 506).second;
+        TDBEdit* total = edit(t.name, t.caption, t.field, DM->srcSaleTotalQuery, totalsLeft, row++, totalsCaption,
+                              Panel3->width() - 2 - totalsLeft - totalsCaption)
+                             .second;
         total->SetReadOnly(true);
         total->setAlignment(Qt::AlignRight);
         this->*t.member = total;

@@ -136,8 +136,8 @@ void TfCasheBox::BuildPeriodBar()
 {
     Label1 = Place<TLabel>(this, "Label1", QStringLiteral("от"), 8, 12, 18, 17);
     meStartDate = Place<TMaskEdit>(this, "meStartDate", 28, 8, 82, 24);
-    Label2 = Place<TLabel>(this, "Label2", QStringLiteral("до"), 118, 12, 18, 17);
-    meEndDate = Place<TMaskEdit>(this, "meEndDate", 138, 8, 82, 24);
+    Label2 = Place<TLabel>(this, "Label2", QStringLiteral("до"), 116, 12, 18, 17);
+    meEndDate = Place<TMaskEdit>(this, "meEndDate", 140, 8, 82, 24);
     for (TMaskEdit* edit : {meStartDate, meEndDate}) {
         edit->SetEditMask(kDateMask);
         edit->OnExit = Bind(this, &TfCasheBox::meDateExit);

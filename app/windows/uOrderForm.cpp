@@ -38,6 +38,8 @@ TfOrderForm::TfOrderForm(QWidget* parent) : TForm(parent)
                          {"sum", "Сума", 48},
                          {"total", "Всичко", 56}});
     FitColumns();
+    // The columns are the printout's, fitted to its type: the window shows them in that type.
+    DBGrid1->setFont(TReport::ColumnFont());
     DBGrid1->SetReadOnly(true);
     Anchor(DBGrid1, akLeft | akTop | akRight | akBottom);
     bSearch = Place<TFlatButton>(this, "bSearch", QStringLiteral("&Печат"), 580, 384, 80, 27);
@@ -67,8 +69,10 @@ void TfOrderForm::FormShow(QObject*)
 void TfOrderForm::FitColumns()
 {
     const QFontMetricsF metrics(TReport::ColumnFont());
+    // Room for the grid's cell padding on both sides and its line.
+    constexpr int kCellMargins = 5;
     const auto fit = [&metrics](int width, const QString& text) {
-        return std::max(width, int(std::ceil(metrics.horizontalAdvance(text))) + 2);
+        return std::max(width, int(std::ceil(metrics.horizontalAdvance(text))) + kCellMargins);
     };
     TDBGridColumns& columns = DBGrid1->Columns();
     const int date = fit(kDateWidth, QStringLiteral("00.00.0000 00:00:00"));

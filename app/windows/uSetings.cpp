@@ -99,13 +99,13 @@ TfSetings::TfSetings(QWidget* parent) : TForm(parent)
     BuildPage2(Notebook1->AddPage(QStringLiteral("Management")));
     BuildPage3(Notebook1->AddPage(QStringLiteral("Rights")));
 
-    OKBtn = Place<TFlatButton>(this, "OKBtn", QStringLiteral("&OK"), 120, 330, 92, 28);
+    OKBtn = Place<TFlatButton>(this, "OKBtn", QStringLiteral("&OK"), 124, 330, 92, 28);
     OKBtn->SetModalResult(mrOk);
     OKBtn->SetDefault(true);
-    CancelBtn = Place<TFlatButton>(this, "CancelBtn", QStringLiteral("&Отказ"), 220, 330, 92, 28);
+    CancelBtn = Place<TFlatButton>(this, "CancelBtn", QStringLiteral("&Отказ"), 224, 330, 92, 28);
     CancelBtn->SetModalResult(mrCancel);
     CancelBtn->SetCancel(true);
-    FlatButton3 = Place<TFlatButton>(this, "FlatButton3", QStringLiteral("&По дефиниция"), 8, 330, 104, 28);
+    FlatButton3 = Place<TFlatButton>(this, "FlatButton3", QStringLiteral("&По дефиниция"), 8, 330, 110, 28);
 
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));

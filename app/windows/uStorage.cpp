@@ -155,11 +155,11 @@ void TfStorage::BuildStorePanel()
     dbeStoreName->OnDropDown = Bind(this, &TfStorage::dbeStoreNameDropDown);
 
     Place<TLabel>(panel, "lblUpDelivery", QStringLiteral("Надценка"), 8, 334, 62, 16);
-    edUpDelivery = Place<TEdit>(panel, "edUpDelivery", 75, 330, 28, 22);
+    edUpDelivery = Place<TEdit>(panel, "edUpDelivery", 79, 330, 28, 22);
     edUpDelivery->SetMaxLength(2);
     edUpDelivery->SetText(QStringLiteral("40"));
     edUpDelivery->OnKeyPress = Bind(this, &TfStorage::edUpDeliveryKeyPress);
-    cbUpDelivery = Place<TCheckBox>(panel, "cbUpDelivery", QStringLiteral("% = Прод."), 108, 332, 90, 20);
+    cbUpDelivery = Place<TCheckBox>(panel, "cbUpDelivery", QStringLiteral("% = Прод."), 111, 332, 90, 20);
     cbUpDelivery->SetChecked(true);
 }
 

@@ -330,7 +330,15 @@ bool TFormButton::DialogChar(QChar ch, TShiftState)
 
 // -- TForm
 
-TForm::TForm(QWidget* parent) : QWidget(parent, Qt::Window), TControl(this) {}
+TForm::TForm(QWidget* parent) : QWidget(parent, Qt::Window), TControl(this)
+{
+    // A form is button-face grey like its panels, and its buttons and frames take that grey
+    // over, so that one window shows one grey.
+    SetColor(clBtnFace);
+    QPalette faces = palette();
+    faces.setColor(QPalette::Button, ToQColor(clBtnFace));
+    setPalette(faces);
+}
 
 TForm::~TForm()
 {

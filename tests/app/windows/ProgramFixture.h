@@ -36,6 +36,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -73,7 +74,10 @@ inline QStringList ClippedCaptions(const QWidget* window)
     for (const QWidget* control : window->findChildren<QWidget*>()) {
         QString text;
         int room = control->width();
-        if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
+        if (const auto* tool = qobject_cast<const QToolButton*>(control);
+            tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly) {
+            continue;  // its caption is only a hint
+        } else if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
             text = button->text();
             // A check box or radio button gives its mark and gap; a push button its frame.
             room -= (qobject_cast<const QCheckBox*>(control) || qobject_cast<const QRadioButton*>(control)) ? 22 : 6;

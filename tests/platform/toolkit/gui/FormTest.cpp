@@ -510,3 +510,25 @@ TEST_F(FormTest, ClickOnAPlainControlRaisesOnClick)
 }
 
 }  // namespace
+
+namespace {
+
+// A form, a panel and a group box on it show one grey, the button face's, as its buttons do.
+TEST(FormLook, TheFormItsPanelsAndItsGroupBoxesShowTheButtonFaceGrey)
+{
+    TForm form;
+    form.resize(300, 200);
+    auto* panel = new TPanel(&form);
+    panel->setGeometry(10, 10, 100, 80);
+    auto* group = new TGroupBox(&form);
+    group->setGeometry(150, 10, 120, 120);
+    auto* button = new TButton(&form);
+    EXPECT_EQ(button->palette().color(QPalette::Button), ToQColor(clBtnFace));
+    const QImage shot = form.grab().toImage();
+    const QColor face = ToQColor(clBtnFace);
+    EXPECT_EQ(shot.pixelColor(5, 190), face);      // the form
+    EXPECT_EQ(shot.pixelColor(60, 50), face);      // the panel
+    EXPECT_EQ(group->palette().color(QPalette::Window), face);
+}
+
+}  // namespace
