@@ -265,9 +265,7 @@ protected:
     }
     void GoToOrder(qint32 id)
     {
-        DM->tblSale->SetKeyFields(QStringLiteral("id"));
-        ASSERT_TRUE(DM->tblSale->FindKey({QString::number(id)}));
-        fCarVantel->ShowCurrentSale();
+        ShowOrder(id);
     }
 
     QString shots_;

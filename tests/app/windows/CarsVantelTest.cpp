@@ -381,9 +381,7 @@ protected:
     static void GoToOrder(qint32 id)
     {
         if (id == 0) return;
-        DM->tblSale->SetKeyFields(QStringLiteral("id"));
-        ASSERT_TRUE(DM->tblSale->FindKey({QString::number(id)}));
-        fCarVantel->ShowCurrentSale();
+        ShowOrder(id);
     }
 
     // Every order's status, stamp and count as the file holds them.

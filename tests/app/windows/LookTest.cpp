@@ -74,9 +74,7 @@ TEST_F(LookTest, TheOrderWindowShowsItsNumbersAndDatesWhole)
     fSetings->cbxOnlythisF->SetChecked(false);
     fCarVantel->Show();
     fCarVantel->ApplySaleFilter();
-    DM->tblSale->SetKeyFields(QStringLiteral("id"));
-    ASSERT_TRUE(DM->tblSale->FindKey({QStringLiteral("1")}));
-    fCarVantel->ShowCurrentSale();
+    ShowOrder(1);
     DM->tblSaleTotalQuery->Requery();
 
     EXPECT_EQ(fCarVantel->DBE_invoice_num->Text(), QStringLiteral("7"));

@@ -165,9 +165,7 @@ TEST_F(OrderPicksTest, TheFirmButtonOpensTheChooserOnTheOrdersFirm)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(QStringLiteral("bound %1, choose %2").arg(c.sourceBound).arg(c.choose).toStdString());
-        DM->tblSale->SetKeyFields(QStringLiteral("id"));
-        ASSERT_TRUE(DM->tblSale->FindKey({QStringLiteral("2")}));
-        fCarVantel->ShowCurrentSale();
+        ShowOrder(2);
         DM->tblMyFirm->First();
         DM->srcMyFirm->SetDataSet(c.sourceBound ? DM->tblMyFirm : nullptr);
         QString openedOn;
@@ -203,9 +201,7 @@ TEST_F(OrderPicksTest, ChoosingAFirmWhileEditingKeepsTheOrderOnScreen)
         SCOPED_TRACE(c.onlyThisCash);
         Tick(fSetings->cbxOnlythisCash, false);
         fCarVantel->ApplySaleFilter();
-        DM->tblSale->SetKeyFields(QStringLiteral("id"));
-        ASSERT_TRUE(DM->tblSale->FindKey({QStringLiteral("2")}));
-        fCarVantel->ShowCurrentSale();
+        ShowOrder(2);
         fCarVantel->Rollback1Click(nullptr);
         ASSERT_FALSE(app::OrderLocked);
         app::OrderDirty = true;

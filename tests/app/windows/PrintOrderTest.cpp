@@ -58,9 +58,7 @@ protected:
     void GoToOrder(int id)
     {
         app::OrderDirty = app::CarEdited = app::ClientEdited = false;
-        DM->tblSale->SetKeyFields(QStringLiteral("id"));
-        ASSERT_TRUE(DM->tblSale->FindKey({QString::number(id)})) << id;
-        fCarVantel->ShowCurrentSale();
+        ShowOrder(id);
         DM->tblSaleTotalQuery->Requery();
     }
     int ShownOrder() const { return DM->tblSale->FieldByName(QStringLiteral("id"))->AsInteger(); }

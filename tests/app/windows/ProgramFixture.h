@@ -20,6 +20,7 @@
 #include "app/windows/uSetings.h"
 #include "controls/FlatCore.h"
 #include "dataaccess/DaoDataBase.h"
+#include "dataaccess/DaoTable.h"
 #include "platform/os/Files.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/ScriptedUiHost.h"
@@ -105,6 +106,14 @@ inline void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers =
     QApplication::sendEvent(target, &release);
 }
 inline void PressKey(QWidget* target, int key, const QString& text) { PressKey(target, key, Qt::NoModifier, text); }
+
+// Puts the order list on order `id` and shows it in the main window, as a click in the list does.
+inline void ShowOrder(qint32 id)
+{
+    DM->tblSale->SetKeyFields(QStringLiteral("id"));
+    ASSERT_TRUE(DM->tblSale->FindKey({QString::number(id)})) << "no order " << id;
+    fCarVantel->ShowCurrentSale();
+}
 
 class ProgramTest : public ::testing::Test {
 protected:

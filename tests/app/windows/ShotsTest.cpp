@@ -70,9 +70,7 @@ TEST_F(ShotsTest, TheMainWindowWithAFinishedOrderAndItsInvoice)
     fSetings->cbxOnlythisF->SetChecked(false);
     fCarVantel->Show();
     fCarVantel->ApplySaleFilter();
-    DM->tblSale->SetKeyFields(QStringLiteral("id"));
-    ASSERT_TRUE(DM->tblSale->FindKey({QStringLiteral("1")}));
-    fCarVantel->ShowCurrentSale();
+    ShowOrder(1);
     DM->tblSaleTotalQuery->Requery();
     Snap(*fCarVantel, QStringLiteral("main-window"));
 

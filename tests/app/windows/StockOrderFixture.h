@@ -102,9 +102,7 @@ protected:
         Tick(fSetings->cbxOnlythisF, false);
         fCarVantel->ApplySaleFilter();
         DM->tblSale->RequeryIfRestartable();
-        DM->tblSale->SetKeyFields(QStringLiteral("id"));
-        ASSERT_TRUE(DM->tblSale->FindKey({QString::number(id)}));
-        fCarVantel->ShowCurrentSale();
+        ShowOrder(id);
     }
 
     QString Field(qint32 order, const char* field) const
