@@ -870,6 +870,32 @@ struct JetTranslator::Impl {
         s.sources.push_back(std::move(src));
     }
 
+    // The terms of a condition joined by AND at its top, in their order.
+    static std::vector<const Expr*> Conjuncts(const Expr& condition)
+    {
+        if (condition.kind == Expr::Kind::Binary && condition.op == QLatin1String("AND")) {
+            std::vector<const Expr*> terms = Conjuncts(*condition.args[0]);
+            for (const Expr* t : Conjuncts(*condition.args[1]))
+                terms.push_back(t);
+            return terms;
+        }
+        return {&condition};
+    }
+
+    // The name of a term "name = constant" (either way round), or nullptr.
+    static const Expr* PinnedName(const Expr& term)
+    {
+        if (term.kind != Expr::Kind::Binary || term.op != QLatin1String("=") || term.negated)
+            return nullptr;
+        for (size_t side = 0; side < 2; ++side) {
+            const Expr& name = *term.args[side];
+            const Expr& value = *term.args[1 - side];
+            if (name.kind == Expr::Kind::Name && value.kind == Expr::Kind::Literal && value.literal != LiteralKind::Null)
+                return &name;
+        }
+        return nullptr;
+    }
+
     // The grouping expression of a saved query's GROUP BY item that no top-level HAVING term
     // "item = constant" fixes; empty unless exactly one is free, so that the query has at most
     // one row for each value of it.
@@ -877,29 +903,11 @@ struct JetTranslator::Impl {
     {
         if (q.groupBy.empty() || q.top >= 0)
             return nullptr;
-        std::vector<const Expr*> terms;
-        std::vector<const Expr*> pending;
-        if (q.having)
-            pending.push_back(q.having.get());
-        while (!pending.empty()) {
-            const Expr* e = pending.back();
-            pending.pop_back();
-            if (e->kind == Expr::Kind::Binary && e->op == QLatin1String("AND")) {
-                pending.push_back(e->args[0].get());
-                pending.push_back(e->args[1].get());
-            } else {
-                terms.push_back(e);
-            }
-        }
+        const std::vector<const Expr*> terms = q.having ? Conjuncts(*q.having) : std::vector<const Expr*>{};
         auto fixed = [&](const Expr& g) {
             for (const Expr* t : terms)
-                if (t->kind == Expr::Kind::Binary && t->op == QLatin1String("=") && !t->negated)
-                    for (int side = 0; side < 2; ++side)
-                        if (t->args[size_t(side)]->kind == Expr::Kind::Name
-                            && t->args[size_t(1 - side)]->kind == Expr::Kind::Literal
-                            && t->args[size_t(1 - side)]->literal != LiteralKind::Null
-                            && SameName(ExprText(*t->args[size_t(side)]), ExprText(g)))
-                            return true;
+                if (const Expr* name = PinnedName(*t); name && SameName(ExprText(*name), ExprText(g)))
+                    return true;
             return false;
         };
         const Expr* free = nullptr;
@@ -1045,10 +1053,10 @@ struct JetTranslator::Impl {
     // a sort it could not skip when it reads every row. A statement with a condition of its own
     // keeps them all: the sort they need lets SQLite pick its rows through an index of the
     // condition instead of reading the table in key order.
-    QStringList GroupingNeeded(const SelectStmt& select, Scope& s, const QStringList& parts,
+    QStringList GroupingNeeded(bool hasWhere, Scope& s, const SelectStmt& select, const QStringList& parts,
                                const std::vector<Typed>& typed)
     {
-        if (select.where)
+        if (hasWhere)
             return parts;
         JoinFacts facts;
         facts.nullable.assign(s.sources.size(), 0);
@@ -1081,6 +1089,30 @@ struct JetTranslator::Impl {
                   && fixed[size_t(typed[i].source)]))
                 needed << parts[qsizetype(i)];
         return needed;
+    }
+
+    // A HAVING term "grouping column = constant" keeps the groups of the rows it keeps: it goes
+    // into the WHERE terms, so that SQLite groups only those rows, and the column leaves the
+    // grouping while another stays, as it has one value in all of them. SQLite would otherwise
+    // sort every row by it, which a correlated read of the query pays for each outer row.
+    void PinGroupsByRows(std::vector<const Expr*>& havingTerms, Scope& s, QStringList& whereTerms,
+                         QStringList& groupParts, std::vector<Typed>& groupTyped)
+    {
+        for (auto term = havingTerms.begin(); term != havingTerms.end();) {
+            const Expr* name = PinnedName(**term);
+            const std::optional<Typed> column = name ? FindColumn(s, *name) : std::nullopt;
+            const qsizetype at = column ? groupParts.indexOf(column->sql) : -1;
+            if (at < 0) {
+                ++term;
+                continue;
+            }
+            whereTerms << EmitCondition(**term, s, Clause::Where).sql;
+            if (groupParts.size() > 1) {
+                groupParts.removeAt(at);
+                groupTyped.erase(groupTyped.begin() + at);
+            }
+            term = havingTerms.erase(term);
+        }
     }
 
     void ExpandItems(const SelectStmt& select, Scope& s)
@@ -1202,19 +1234,35 @@ struct JetTranslator::Impl {
         }
         r.itemsSql = itemParts.join(QStringLiteral(", "));
 
+        QStringList whereTerms;
+        if (select.where)
+            whereTerms << EmitCondition(*select.where, s, Clause::Where).sql;
+        std::vector<const Expr*> havingTerms = select.having ? Conjuncts(*select.having) : std::vector<const Expr*>{};
+        const size_t havingTermCount = havingTerms.size();
+        if (select.top < 0)
+            PinGroupsByRows(havingTerms, s, whereTerms, groupParts, groupTyped);
+
         QString tail;
-        if (select.where) {
-            const Typed w = EmitCondition(*select.where, s, Clause::Where);
-            tail += QStringLiteral(" WHERE ") + w.sql;
-            r.whereSql = w.sql;
+        if (!whereTerms.isEmpty()) {
+            r.whereSql = whereTerms.size() == 1 ? whereTerms[0] : u'(' + whereTerms.join(QStringLiteral(") AND (")) + u')';
+            tail += QStringLiteral(" WHERE ") + r.whereSql;
         }
         const qsizetype groupTailAt = tail.size();
         if (!groupParts.isEmpty())
-            tail += QStringLiteral(" GROUP BY ") + GroupingNeeded(select, s, groupParts, groupTyped).join(QStringLiteral(", "));
-        if (select.having) {
+            tail += QStringLiteral(" GROUP BY ")
+                    + GroupingNeeded(!whereTerms.isEmpty(), s, select, groupParts, groupTyped).join(QStringLiteral(", "));
+        if (havingTerms.size() == havingTermCount && select.having) {
             const Typed h = EmitCondition(*select.having, s, Clause::Having);
             CheckGrouped(h);
             tail += QStringLiteral(" HAVING ") + h.sql;
+        } else if (!havingTerms.empty()) {
+            QStringList parts;
+            for (const Expr* term : havingTerms) {
+                const Typed h = EmitCondition(*term, s, Clause::Having);
+                CheckGrouped(h);
+                parts << h.sql;
+            }
+            tail += QStringLiteral(" HAVING ") + (parts.size() == 1 ? parts[0] : u'(' + parts.join(QStringLiteral(") AND (")) + u')');
         }
         if (!select.orderBy.empty()) {
             QStringList parts;

@@ -227,6 +227,18 @@ const std::vector<QueryCase>& Cases()
          "SELECT sale_id, Sum(sale_quantity) AS q FROM sale_detail GROUP BY sale_id HAVING Sum(sale_quantity) > 1 "
          "ORDER BY sale_id DESC",
          {}, {}, {}, {{"3", "2"}, {"2", "3"}, {"1", "4"}}, true},
+        // A HAVING term fixing a grouping column keeps exactly the groups it kept.
+        {"HAVING fixing a text grouping column keeps both spellings in one group",
+         "SELECT article_name, article_code, Sum(delivery_quantity) AS q FROM delivery_detail "
+         "GROUP BY article_name, article_code HAVING article_name = 'масло'",
+         {}, {}, {}, {{"масло", "A1", "14"}}, false, true},
+        {"HAVING fixing the only grouping column to no value gives no row",
+         "SELECT sale_id, Sum(sale_quantity) AS q FROM sale_detail GROUP BY sale_id HAVING 99 = sale_id", {}, {}, {},
+         {}},
+        {"HAVING fixing a grouping column beside an aggregate term and a WHERE",
+         "SELECT sale_id, service, Sum(sale_quantity) AS q FROM sale_detail WHERE sale_price > 0 "
+         "GROUP BY sale_id, service HAVING service = False AND Sum(sale_quantity) > 1",
+         {}, {}, {}, {{"1", "0", "4"}, {"2", "0", "2"}, {"3", "0", "2"}}},
         {"comma join", "SELECT sale.id FROM sale, myfirm WHERE sale.myfirm_id = myfirm.id AND sale.sale_num = 1", {}, {},
          {}, {{"1"}}},
         {"TOP", "SELECT TOP 2 id FROM sale", {}, {}, {}, {{"1"}, {"2"}}, true},
