@@ -11,7 +11,9 @@
 #include "platform/toolkit/gui/MaskEdit.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QPointer>
+#include <algorithm>
 
 TDBGrid* PlaceGrid(QWidget* parent, const char* name, TDataSource* source, int left, int top, int width, int height)
 {
@@ -157,6 +159,55 @@ bool SearchKeyQuietly(TDaoTable* table, const QString& keyFields, const QString&
     }
 }
 
+namespace {
+
+class TResizeWatch : public QObject {
+public:
+    TResizeWatch(QWidget* watched, std::function<void()> resized) : QObject(watched), resized_(std::move(resized))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize) resized_();
+        return false;
+    }
+
+private:
+    std::function<void()> resized_;
+};
+
+}  // namespace
+
+void WatchResize(QWidget* watched, std::function<void()> resized) { new TResizeWatch(watched, std::move(resized)); }
+
+void StretchColumn(TDBGrid* grid, int stretch)
+{
+    const int least = grid->Columns()[stretch]->Width();
+    const auto fit = [grid, stretch, least] {
+        int others = 0;
+        for (int i = 0; i < grid->Columns().Count(); ++i)
+            if (i != stretch && grid->Columns()[i]->Visible()) others += grid->Columns()[i]->Width();
+        // A change of width lays the columns out anew, which closes an open cell editor.
+        const int width = std::max(least, grid->viewport()->width() - others);
+        if (grid->Columns()[stretch]->Width() != width) grid->Columns()[stretch]->SetWidth(width);
+    };
+    // The grid sizes its viewport more than once while it lays itself out; the room is what it
+    // has once that is done.
+    WatchResize(grid->viewport(), [grid, fit] { QMetaObject::invokeMethod(grid, fit, Qt::QueuedConnection); });
+}
+
+void WidenToTitles(TDBGrid* grid)
+{
+    const QFontMetrics titles(grid->TitleFont());
+    for (int i = 0; i < grid->Columns().Count(); ++i) {
+        TColumn* column = grid->Columns()[i];
+        column->SetWidth(std::max(column->Width(), titles.horizontalAdvance(column->Title().Caption()) + 10));
+    }
+}
+
 void HandleGridKeys(QChar& key, const TGridKeys& keys)
 {
     const std::function<void()>* action = key == QLatin1Char('\x1b') ? &keys.Escape
@@ -189,6 +240,37 @@ void PaintStockColours(TDBGrid* grid, const QString& quantityField, const QStrin
         grid->DefaultDrawColumnCell(rect, dataCol, column, state);
     };
 }
+
+namespace {
+
+// The dataset's own list of its money fields, kept with it for the hook that formats them.
+constexpr const char* kMoneyFields = "moneyFields";
+
+void FormatMoneyFields(TDataSet* dataset)
+{
+    for (const QString& name : dataset->property(kMoneyFields).toStringList())
+        if (auto* field = qobject_cast<TNumericField*>(dataset->FindField(name)))
+            field->SetDisplayFormat(QStringLiteral("0.00"));
+}
+
+}  // namespace
+
+void ShowToTheCent(TDataSet* dataset, std::initializer_list<const char*> fields)
+{
+    QStringList money = dataset->property(kMoneyFields).toStringList();
+    const bool hooked = !money.isEmpty();
+    for (const char* field : fields)
+        if (!money.contains(QString::fromLatin1(field))) money << QString::fromLatin1(field);
+    dataset->setProperty(kMoneyFields, money);
+    if (!hooked)
+        dataset->AfterOpen = [previous = std::move(dataset->AfterOpen)](TDataSet* opened) {
+            FormatMoneyFields(opened);
+            if (previous) previous(opened);
+        };
+    if (dataset->Active()) FormatMoneyFields(dataset);
+}
+
+QString MoneyText(double value) { return QString::number(value, 'f', 2); }
 
 TFlatLook* PlaceFlatLook(TForm* form, TFlatLookMenus menus, bool gradient)
 {

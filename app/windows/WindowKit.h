@@ -138,6 +138,15 @@ struct TColumnSpec {
 void SetColumns(TDBGrid* grid, std::initializer_list<TColumnSpec> columns);
 void SetColumns(TDBGrid* grid, std::span<const TColumnSpec> columns);
 
+// Runs `resized` whenever `watched` changes size, as long as it lives.
+void WatchResize(QWidget* watched, std::function<void()> resized);
+// Column `stretch` of `grid` takes the room the other columns leave in the grid, never less than
+// the width it has now: the columns fill the grid as it follows its window, and only a window
+// made smaller than its design shows the horizontal bar.
+void StretchColumn(TDBGrid* grid, int stretch);
+// Every column of `grid` made at least as wide as its title, so that no title is cut.
+void WidenToTitles(TDBGrid* grid);
+
 // Which edges of its parent a control keeps its distance to when the parent is resized.
 enum TAnchor { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 // `control` keeps its distances to the anchored edges of its parent from now on: anchored left
@@ -179,6 +188,15 @@ void PaintStockColours(TDBGrid* grid, const QString& quantityField = QStringLite
                        const QString& serviceField = QStringLiteral("service"));
 // The colour a row of `dataset` gets by that rule; clDefault for an ordinary row.
 TColor StockColour(TDataSet* dataset, const QString& quantityField, const QString& serviceField);
+
+// --- money -------------------------------------------------------------------------------------
+
+// The money fields of `dataset` (prices, sums, values) show two decimals, "12.50", as a shop
+// reads them, from now on and after every open, which makes a table's fields anew. Fields that
+// are not numbers (amounts the database already formats) are left as they are.
+void ShowToTheCent(TDataSet* dataset, std::initializer_list<const char*> fields);
+// `value` as money is shown: two decimals.
+QString MoneyText(double value);
 
 // --- the flat look -----------------------------------------------------------------------------
 

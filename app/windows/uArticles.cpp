@@ -39,6 +39,7 @@ TfArticles::TfArticles(QWidget* parent) : TForm(parent)
     }
     SortOnTitleClick(DBGrid1, DM->tblQTAQAll);
     PaintStockColours(DBGrid1);
+    ShowToTheCent(DM->tblQTAQAll, {"sale_price"});
     DBGrid1->OnKeyDown = [this](QObject* s, int& key, Qt::KeyboardModifiers m) { EscapeCloses(s, key, m); };
 
     Place<TLabel>(this, "lblArtNom", QStringLiteral("№"), 8, 350, 16, 16);

@@ -62,6 +62,7 @@ TfArticlesGrouped::TfArticlesGrouped(QWidget* parent) : TForm(parent)
     DBGrid1->Columns()[3]->SetAlignment(Qt::AlignRight);
     SortOnTitleClick(DBGrid1, DM->tblFiFoQuery);
     PaintStockColours(DBGrid1);
+    ShowToTheCent(DM->tblFiFoQuery, {"sale_price"});
     DBGrid1->OnDblClick = [this](QObject* s) { DBGrid1DblClick(s); };
     DBGrid1->OnKeyUp = [this](QObject* s, int&, Qt::KeyboardModifiers) { PanelSync(s); };
     DBGrid1->OnMouseUp = [this](QObject* s, TMouseButton button, Qt::KeyboardModifiers, int, int) {

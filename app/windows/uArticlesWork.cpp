@@ -63,6 +63,7 @@ TfArticlesWork::TfArticlesWork(QWidget* parent) : TForm(parent)
                          {"sale_quantity", "Кол.", 60},
                          {"dimention", "Мярка", 60}});
     PaintStockColours(DBGrid1, QString());
+    ShowToTheCent(DM->tblQueryEmploeeWork, {"total_sale_sum"});
 
     pnlButtons = Place<TPanel>(this, "pnlButtons", 0, 404, width(), 56);
     pnlButtons->SetBevelOuter(bvNone);

@@ -620,6 +620,7 @@ void TfCarVantel::BuildLines()
                            {"TotalSaleSum", "Стойност", 63}});
     for (int column : {0, 5})
         MyDBGrid1->Columns()[column]->Title().SetAlignment(Qt::AlignHCenter);
+    ShowToTheCent(DM->tblSaleDetail, {"sale_price", "delivery_price"});
     // A title is read whole; the name takes what the others leave.
     const QFontMetrics title(MyDBGrid1->TitleFont());
     int others = 0;
@@ -2024,7 +2025,10 @@ bool TfCarVantel::OpenCashPeriod(const QString& box, const QString& from, const 
         fCasheBox->lblLastFinished->SetCaption(QStringLiteral("Последно приключване ") + current("from_date"));
         FilterBy(closings, QStringLiteral("[finished]=True AND [cashbox_nom]=") + box +
                                QStringLiteral(" AND [to_date]<DateValue(\"") + from + QStringLiteral("\")"));
-        fCasheBox->eOldBalance->SetText(current("All_calculation"));
+        // The old balance shows as money, like the new one beside it.
+        TField* oldBalance = closings->FieldByName(QStringLiteral("All_calculation"));
+        fCasheBox->eOldBalance->SetText(closings->IsEmpty() || oldBalance->IsNull() ? QString()
+                                                                                   : MoneyText(oldBalance->AsFloat()));
         fCasheBox->lblSaldoDate->SetCaption(QStringLiteral("Старото салдо е от дата  ") + current("to_date"));
 
         for (TDaoTable* table : CashDatasets()) table->QueryDefParameters().SetText(box + '\n' + from + '\n' + to);

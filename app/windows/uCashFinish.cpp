@@ -26,6 +26,7 @@ TfCashFinish::TfCashFinish(QWidget* parent) : TForm(parent)
                          {"finished_date", "Приключено на", 136},
                          {"finished_seller_id", "Приключил", 80}});
     DBGrid1->SetReadOnly(true);
+    ShowToTheCent(DM->tblCashBox, {"accepted_money", "given_money", "All_calculation"});
     DBGrid1->OnKeyDown = Bind(this, &TfCashFinish::DBGrid1KeyDown);
     Anchor(DBGrid1, akLeft | akTop | akRight | akBottom);
     FlatButton1 = Place<TFlatButton>(this, "FlatButton1", QStringLiteral("&Печат"), 596, 364, 80, 27);

@@ -199,6 +199,11 @@ void TfCasheBox::BuildSummary()
         this->*t.Member = box;
     }
     dbeTakedTotalSum->OnExit = Bind(this, &TfCasheBox::TakeTotalExit);
+    ShowToTheCent(DM->tblCashTTotal, {"TakedTotalSum"});
+    ShowToTheCent(DM->tblCashSTotal, {"TotalSale"});
+    ShowToTheCent(DM->tblCashGTotal, {"GiveTotal"});
+    ShowToTheCent(DM->tblCashDTotal, {"Total"});
+    for (TDaoTable* paid : {DM->tblCashEPTotal, DM->tblCashEWTotal}) ShowToTheCent(paid, {"PaymentSum"});
 
     auto plainBox = [this](const char* name, const char* labelName, const char* caption, int left, int top,
                            const QString& text) {
@@ -246,6 +251,9 @@ void TfCasheBox::BuildGrids()
     DBGridG4 = grid(page(Notebook2, "Wages"), "DBGridG4", DM->srcCashEWork);
     SetColumns(DBGridG4, {{"payment_date", "Дата", 90}, {"employee_name", "Име", 200}, {"payment", "Платени", 100}});
     for (TDBGrid* g : {DBGridT2, DBGridG2, DBGridG3, DBGridG4}) g->SetReadOnly(true);
+    ShowToTheCent(DM->tblCashTakings, {"take"});
+    ShowToTheCent(DM->tblCashGiveIn, {"give"});
+    for (TDaoTable* paid : {DM->tblCashEPayment, DM->tblCashEWork}) ShowToTheCent(paid, {"payment"});
 
     TabSet1 = Place<TTabSet>(this, "TabSet1", 8, 366, 784, 24);
     TabSet1->Tabs().Add(QStringLiteral(" Постъпления "));

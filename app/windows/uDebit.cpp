@@ -42,23 +42,14 @@ const char* const kDebitSumSql =
     "delivery_price,0)*[sale_quantity]),0) AS OK FROM sale INNER JOIN sale_detail ON sale.id=sale_detail.sale_id "
     "WHERE sale.invoice_annul=False";
 
-// Sums of prices show to the stotinka, as the sale sums do, not as a double's binary fractions.
-void ShowToTheCent(TDaoTable* table, std::initializer_list<const char*> fields)
-{
-    for (const char* name : fields)
-        if (auto* field = qobject_cast<TNumericField*>(table->FindField(QString::fromLatin1(name))))
-            field->SetDisplayFormat(QStringLiteral("0.00"));
-}
-
-// Re-opens `table` on `sql` under the hourglass, its `sums` shown to the stotinka; closed again
-// when the engine refuses it.
-void OpenOn(TDaoTable* table, const QString& sql, std::initializer_list<const char*> sums)
+// Re-opens `table` on `sql` under the hourglass; closed again when the engine refuses it.
+void OpenOn(TDaoTable* table, const QString& sql)
 {
     if (!DM->VantelDataBase->Connected()) return;
     THourglass hourglass;
     table->Close();
     table->SQL().SetText(sql);
-    // Its controls show the rows once the sums have their format.
+    // Its controls show the rows once the money has its format.
     table->DisableControls();
     try {
         table->Open();
@@ -67,7 +58,6 @@ void OpenOn(TDaoTable* table, const QString& sql, std::initializer_list<const ch
         table->EnableControls();
         throw;
     }
-    ShowToTheCent(table, sums);
     table->EnableControls();
     TApplication::ProcessMessages();
     DM->VantelDataBase->Idle();
@@ -99,6 +89,8 @@ TfDebit::TfDebit(QWidget* parent) : TForm(parent)
                          {"TotalSaleSum", "Общ Прод.", 70, TColumnAlign::Right},
                          {"DebitSum", "Дебит", 60, TColumnAlign::Right}});
     DBGrid1->SetReadOnly(true);
+    ShowToTheCent(DM->tblDebitQuery, {"delivery_price", "sale_price", "TotalDeliverySum", "DebitSum"});
+    ShowToTheCent(DM->tblDebSum, {"OK"});
     DBGrid1->OnKeyPress = Bind(this, &TfDebit::DBGrid1KeyPress);
     DBGrid1->OnDblClick = Bind(this, &TfDebit::DBGrid1DblClick);
     Anchor(DBGrid1, akLeft | akTop | akRight | akBottom);
@@ -165,12 +157,12 @@ void TfDebit::RunDebitQuery(const QString& box, const QString& start, const QStr
     // The lines in the order they were sold, as a person reads a period.
     conditions.insert(conditions.size() - 1, QStringLiteral(" ORDER BY sale.sale_date, sale.sale_num, "
                                                             "sale_detail.cur_prod_count"));
-    OpenOn(DM->tblDebitQuery, QString::fromUtf8(kDebitQuerySql) + conditions, {"TotalDeliverySum", "DebitSum"});
+    OpenOn(DM->tblDebitQuery, QString::fromUtf8(kDebitQuerySql) + conditions);
 }
 
 void TfDebit::RunDebitSum(const QString& box, const QString& start, const QString& end)
 {
-    OpenOn(DM->tblDebSum, QString::fromUtf8(kDebitSumSql) + PeriodConditions(box, start, end), {"OK"});
+    OpenOn(DM->tblDebSum, QString::fromUtf8(kDebitSumSql) + PeriodConditions(box, start, end));
 }
 
 void TfDebit::Calculate()

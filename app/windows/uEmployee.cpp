@@ -185,6 +185,9 @@ void TfEmployee::BuildGrids()
                          {"seller_id", "Платено от", 80},
                          {"cashbox_num", "Каса", 40}});
     DBGrid1->Hide();
+    ShowToTheCent(DM->tblEmployeeWork, {"payment"});
+    ShowToTheCent(DM->tblEmployeePayment, {"work_price", "payment"});
+    ShowToTheCent(DM->EmployeeWorkRep, {"payment"});
 
     for (auto [menu, item, name, itemName, grid] :
          {std::tuple{&pmWork, &N1, "pmWork", "N1", DBGrid2}, std::tuple{&pmPayment, &N2, "pmPayment", "N2", DBGrid3}}) {

@@ -20,20 +20,22 @@ TfFirmSet* fFirmSet = nullptr;
 
 namespace {
 
+// Room for a firm's usual values; the letterhead, the longest, takes what the others leave.
 const TColumnSpec kColumns[] = {
-    {"myfirm_name", "Име на фирма", 160},
-    {"mol", "МОЛ", 120},
-    {"mytax_num", "Булстат:", 90},
-    {"mybulstat", "ЕИК /ЕГН/ЛНЧ:", 100},
-    {"DDS", "ДДС%", 45},
-    {"bank_name", "Име на банка", 120},
-    {"bank_account", "Банк. сметка (IBAN)", 190},
-    {"code_bank", "Банков код (BIC)", 110},
-    {"bank_tax_account", "Банков код по ДДС", 120},
-    {"address", "Адрес", 160},
-    {"phone", "Телефон", 90},
-    {"antette", "Антетка", 200},
+    {"myfirm_name", "Име на фирма", 120},
+    {"mol", "МОЛ", 100},
+    {"mytax_num", "Булстат:", 80},
+    {"mybulstat", "ЕИК /ЕГН/ЛНЧ:", 90},
+    {"DDS", "ДДС%", 40},
+    {"bank_name", "Име на банка", 90},
+    {"bank_account", "Банк. сметка (IBAN)", 160},
+    {"code_bank", "Банков код (BIC)", 90},
+    {"bank_tax_account", "Банков код по ДДС", 100},
+    {"address", "Адрес", 100},
+    {"phone", "Телефон", 75},
+    {"antette", "Антетка", 60},
 };
+constexpr int kLetterheadColumn = 11;
 
 TDaoTable* Firms()
 {
@@ -52,7 +54,7 @@ TfFirmSet::TfFirmSet(QWidget* parent) : TForm(parent)
     setObjectName(QStringLiteral("fFirmSet"));
     SetCaption(QStringLiteral("фирми"));
     SetPosition(poScreenCenter);
-    resize(900, 440);
+    resize(1240, 440);
 
     Place<TLabel>(this, "Label1", QStringLiteral("Търсене по име на наша фирма :"), 8, 12, 220, 16);
     tbxSearchValue = Place<TEdit>(this, "tbxSearchValue", 232, 8, 260, 22);
@@ -60,6 +62,8 @@ TfFirmSet::TfFirmSet(QWidget* parent) : TForm(parent)
 
     DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcMyFirm, 8, 38, width() - 16, height() - 86);
     SetColumns(DBGrid1, kColumns);
+    WidenToTitles(DBGrid1);
+    StretchColumn(DBGrid1, kLetterheadColumn);
     DBGrid1->OnKeyDown = Bind(this, &TfFirmSet::DBGrid1KeyDown);
     Anchor(DBGrid1, akLeft | akTop | akRight | akBottom);
 

@@ -104,25 +104,6 @@ bool FirstLotOf(TDataSet* article, TStockLot& lot)
     return any;
 }
 
-// Runs `resized` whenever the watched widget changes size.
-class TResizeWatch : public QObject {
-public:
-    TResizeWatch(QWidget* watched, std::function<void()> resized) : QObject(watched), resized_(std::move(resized))
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Resize) resized_();
-        return false;
-    }
-
-private:
-    std::function<void()> resized_;
-};
-
 // The controls of a dataset kept off until given back, and given back on every path.
 class TControlsOff {
 public:
@@ -230,8 +211,11 @@ TfSearch::TfSearch(QWidget* parent) : TForm(parent)
     }
     Anchor(DBGrid1, akLeft | akTop | akRight | akBottom);
     // The room is known once the grid has laid out its row indicator and bars.
-    new TResizeWatch(DBGrid1->viewport(), [this] { FitNameColumn(); });
+    WatchResize(DBGrid1->viewport(), [this] { FitNameColumn(); });
     PaintStockColours(DBGrid1);
+    // The per-article query gives its average delivery price already as money text.
+    ShowToTheCent(DM->tblArticleTotalQuery, {"sale_price", "delivery_price"});
+    ShowToTheCent(DM->tblFiFoQuery, {"sale_price"});
     // The per-article rows have no supplier of their own: the column shows their first lot's.
     DBGrid1->OnDrawColumnCell = [this, paint = DBGrid1->OnDrawColumnCell](QObject* sender, const QRect& rect,
                                                                         int dataCol, TColumn* column,

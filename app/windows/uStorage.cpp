@@ -233,6 +233,7 @@ void TfStorage::BuildLines()
                          {"dimention", "Мярка", 50},
                          {"service", "Услуга", 56, TColumnAlign::Auto, false, {"True", "False"}}});
     DBGrid1->SetReadOnly(true);
+    ShowToTheCent(DM->tblDeliveryDetail, {"delivery_price", "sale_price"});
     DBGrid1->OnColExit = Bind(this, &TfStorage::DBGrid1ColExit);
     DBGrid1->OnKeyPress = Bind(this, &TfStorage::DBGrid1KeyPress);
     DBGrid1->OnKeyDown = Bind(this, &TfStorage::DBGrid1KeyDown);

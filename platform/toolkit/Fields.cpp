@@ -613,6 +613,13 @@ void TGuidField::SetSize(int size)
 
 // --- numbers ------------------------------------------------------------------------------------
 
+void TNumericField::SetDisplayFormat(const QString& format)
+{
+    if (displayFormat_ == format) return;
+    displayFormat_ = format;
+    if (DataSet() != nullptr && DataSet()->Active()) DataSet()->DataEvent(deDataSetChange, 0);
+}
+
 QString TNumericField::FormatNumber(double value, bool displayText, int defaultDecimals) const
 {
     const QString format = (!displayText && !editFormat_.isEmpty()) ? editFormat_ : displayFormat_;

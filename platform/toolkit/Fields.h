@@ -297,7 +297,8 @@ class TNumericField : public TField {
     Q_OBJECT
 public:
     QString DisplayFormat() const { return displayFormat_; }
-    void SetDisplayFormat(const QString& format) { displayFormat_ = format; }
+    // The controls showing the field show it in the new format at once.
+    void SetDisplayFormat(const QString& format);
     QString EditFormat() const { return editFormat_; }
     void SetEditFormat(const QString& format) { editFormat_ = format; }
 

@@ -559,7 +559,7 @@ void DayInTheShopTest::CashBox()
                                    box.dbeDeliveryTotal->Text(), box.dbePaymentSum->Text(),  box.dbeWorkSum->Text(),
                                    box.eTakeTotal->Text(),       box.eGiveTotal->Text(),     box.eOldBalance->Text(),
                                    box.eNewBalance->Text()}.join(QLatin1Char('|'));
-        EXPECT_EQ(shown, QStringLiteral("1000|168|30|576|24|300|1168|930|0|238.00"));
+        EXPECT_EQ(shown, QStringLiteral("1000.00|168.00|30.00|576.00|24.00|300.00|1168|930|0|238.00"));
         Shot(&form, "07-cash-box");
 
         PreviewTo("07-cash-journal.pdf", [&box] { box.bPrintClick(nullptr); });

@@ -1011,7 +1011,7 @@ TEST_F(OrderLinesTest, TheHintTellsTheLinesStockAndDeliveryPrice)
 {
     Lines()->First();
     fCarVantel->MyDBGrid1MouseMove(Grid(), Qt::NoModifier, 10, 30);
-    EXPECT_EQ(Grid()->Hint(), QStringLiteral("Маслен филтър < кол. 3 > - д.ц. 8"));
+    EXPECT_EQ(Grid()->Hint(), QStringLiteral("Маслен филтър < кол. 3 > - д.ц. 8.00"));
     Tick(fSetings->cbMessages, false);
     Grid()->viewport()->repaint();
     EXPECT_FALSE(Grid()->ShowHint());

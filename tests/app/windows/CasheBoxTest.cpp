@@ -154,19 +154,19 @@ TEST_F(CasheBoxTest, TotalsAndBalancesOfADayOfEachBoxAndOfTheMonth)
         // Orders unpaid, annulled, unfinished, of box 2 or of the next day are left out; the
         // takings row of 00:00 on 02/06 belongs to 02/06; the May closing is monthly.
         {"box 1, 01/06", 1, "01/06/2026", "02/06/2026",
-         {"150.25", "173.4", "40", "120.48", "50", "60", "323.65", "270.48", "500", "553.17",
+         {"150.25", "173.40", "40.00", "120.48", "50.00", "60.00", "323.65", "270.48", "500.00", "553.17",
           "Старото салдо е от дата  30.05.2026", "Последно приключване 30.05.2026"}},
         {"box 1, 02/06", 1, "02/06/2026", "03/06/2026",
-         {"30", "96", "10", "0", "0", "0", "126", "10", "500", "616.00", "Старото салдо е от дата  30.05.2026",
+         {"30.00", "96.00", "10.00", "0", "0", "0", "126", "10", "500.00", "616.00", "Старото салдо е от дата  30.05.2026",
           "Последно приключване 30.05.2026"}},
         {"box 2, 01/06", 2, "01/06/2026", "02/06/2026",
-         {"70", "240", "15", "12", "7", "0", "310", "34", "777", "1053.00", "Старото салдо е от дата  31.05.2026",
+         {"70.00", "240.00", "15.00", "12.00", "7.00", "0", "310", "34", "777.00", "1053.00", "Старото салдо е от дата  31.05.2026",
           "Последно приключване 31.05.2026"}},
         {"box 1, June", 1, "01/06/2026", "01/07/2026",
-         {"180.25", "269.4", "50", "120.48", "50", "60", "449.65", "280.48", "500", "669.17",
+         {"180.25", "269.40", "50.00", "120.48", "50.00", "60.00", "449.65", "280.48", "500.00", "669.17",
           "Старото салдо е от дата  30.05.2026", "Последно приключване 30.05.2026"}},
         {"box 1, an empty day", 1, "10/06/2026", "11/06/2026",
-         {"0", "0", "0", "0", "0", "0", "0", "0", "500", "500.00", "Старото салдо е от дата  30.05.2026",
+         {"0", "0", "0", "0", "0", "0", "0", "0", "500.00", "500.00", "Старото салдо е от дата  30.05.2026",
           "Последно приключване 30.05.2026"}},
         {"box 1, before any daily closing", 1, "30/05/2026", "31/05/2026",
          {"0", "0", "0", "0", "0", "0", "0", "0", "0", "0.00", "Старото салдо е от дата  ",
@@ -208,7 +208,7 @@ TEST_F(CasheBoxTest, ClosingADayWritesItsRowOnceAndFeedsTheNextDay)
     // The closed day opened again shows the same; the next day starts from its balance.
     box->bDailyClick(nullptr);
     EXPECT_EQ(box->eNewBalance->Text(), QStringLiteral("553.17"));
-    EXPECT_EQ(box->eOldBalance->Text(), QStringLiteral("500"));
+    EXPECT_EQ(box->eOldBalance->Text(), QStringLiteral("500.00"));
     today = kDay1 + 1;
     box->bDailyClick(nullptr);
     EXPECT_EQ(box->eOldBalance->Text(), QStringLiteral("553.17"));
@@ -241,7 +241,7 @@ TEST_F(CasheBoxTest, ATwoDayClosingIsNotDailyAndAMonthlyOneNeverFeedsABalance)
               (TRows{{"46174.0", "46175.0", "0"}}));
     today = kDay1 + 2;
     box->bDailyClick(nullptr);
-    EXPECT_EQ(box->eOldBalance->Text(), QStringLiteral("500"));
+    EXPECT_EQ(box->eOldBalance->Text(), QStringLiteral("500.00"));
 }
 
 TEST_F(CasheBoxTest, AnsweringNoOrAFailedPostWritesNothingAndLeavesTheButtonOn)

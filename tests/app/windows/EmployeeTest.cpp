@@ -597,8 +597,8 @@ TEST_F(EmployeeTest, RowsStoredWithoutAPaymentDateArePaidTodayFromTheCashBox)
     EXPECT_EQ(Rows(QStringLiteral("SELECT payment_date, payed FROM employee_working WHERE payment = 600")),
               (TRows{{today, "-1"}}));
     fCasheBox->bDailyClick(nullptr);
-    EXPECT_EQ(fCasheBox->dbePaymentSum->Text(), QStringLiteral("35.5"));
-    EXPECT_EQ(fCasheBox->dbeWorkSum->Text(), QStringLiteral("600"));
+    EXPECT_EQ(fCasheBox->dbePaymentSum->Text(), QStringLiteral("35.50"));
+    EXPECT_EQ(fCasheBox->dbeWorkSum->Text(), QStringLiteral("600.00"));
 }
 
 // --- a look at it ----------------------------------------------------------------------------------

@@ -3,14 +3,23 @@
 
 #include "ProgramFixture.h"
 
+#include "app/windows/uCashFinish.h"
 #include "app/windows/uCasheBox.h"
+#include "app/windows/uDebit.h"
+#include "app/windows/uFirmSet.h"
 #include "app/windows/uOrderForm.h"
+#include "app/windows/uSearch.h"
+#include "app/windows/uStorage.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/DBControls.h"
+#include "platform/toolkit/gui/MaskEdit.h"
 
+#include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStyle>
 
 namespace {
@@ -44,12 +53,67 @@ int TextRoom(const QLineEdit* edit)
            margins.right();
 }
 
+// The texts the grid shows in the column of `field`, row by row.
+QStringList ColumnTexts(TDBGrid* grid, const char* field)
+{
+    QStringList texts;
+    for (int column = 0; column < grid->Columns().Count(); ++column) {
+        if (grid->Columns()[column]->FieldName() != QLatin1String(field)) continue;
+        for (int row = 0; row < grid->model()->rowCount(); ++row) texts << grid->CellText(row, column, false);
+    }
+    return texts;
+}
+
+// The texts of `texts` that are not money as a shop writes it: digits, a point and two decimals
+// (an empty cell is no money at all and passes).
+QStringList NotToTheCent(const QStringList& texts)
+{
+    static const QRegularExpression money(QStringLiteral("^-?\\d+\\.\\d\\d$"));
+    QStringList wrong;
+    for (const QString& text : texts)
+        if (!text.isEmpty() && !money.match(text).hasMatch()) wrong << text;
+    return wrong;
+}
+
+// The columns of `grid` that end past what its viewport shows, as "field: right edge".
+QStringList ColumnsPastTheEdge(TDBGrid* grid)
+{
+    QStringList past;
+    const int room = grid->viewport()->width();
+    for (int section = 0; section < grid->horizontalHeader()->count(); ++section) {
+        const int right = grid->horizontalHeader()->sectionPosition(section) +
+                          grid->horizontalHeader()->sectionSize(section);
+        if (right > room)
+            past << grid->model()->headerData(section, Qt::Horizontal).toString() + QStringLiteral(": ") +
+                        QString::number(right) + QStringLiteral(" > ") + QString::number(room);
+    }
+    return past;
+}
+
 class LookTest : public ProgramTest {
 protected:
     void TearDown() override
     {
         if (fCarVantel) fCarVantel->Hide();
         ProgramTest::TearDown();
+    }
+    // The program after a start on a shop seeded from `fixture`.
+    void LogInOn(const char* fixture)
+    {
+        LoginAsAdministrator();
+        Seed(fixture);
+        Restart();
+        LoginAsAdministrator();
+        app::MainFormReady = true;
+    }
+    // Shows the window modally and runs `look` in it once it is laid out.
+    void LookAt(const char* name, const std::function<void(TForm&)>& look)
+    {
+        OpenWindow(name, [&](TForm& form) {
+            for (int i = 0; i < 3; ++i) QApplication::processEvents();
+            look(form);
+            return mrCancel;
+        });
     }
 };
 
@@ -141,6 +205,95 @@ TEST_F(LookTest, TheCashJournalShowsEveryValueWholeInItsColumns)
                 << column->FieldName().toStdString() << ": " << text.toStdString();
         }
     EXPECT_GE(rows, 9);
+}
+
+// --- money and quantities ----------------------------------------------------------------------
+
+TEST_F(LookTest, TheStockWindowShowsPricesToTheCentAndQuantitiesAsTheyAre)
+{
+    LogInOn("stock_lots.sql");
+    fCarVantel->Show();
+    LookAt("fSearch", [](TForm&) {
+        const QStringList sale = ColumnTexts(fSearch->DBGrid1, "sale_price");
+        EXPECT_TRUE(sale.contains(QStringLiteral("12.50"))) << sale.join(' ').toStdString();
+        EXPECT_EQ(NotToTheCent(sale), QStringList());
+        EXPECT_EQ(NotToTheCent(ColumnTexts(fSearch->DBGrid1, "delivery_price")), QStringList());
+        const QStringList stock = ColumnTexts(fSearch->DBGrid1, "total_quty");
+        EXPECT_TRUE(stock.contains(QStringLiteral("0.5")) && stock.contains(QStringLiteral("10")))
+            << stock.join(' ').toStdString();
+    });
+}
+
+TEST_F(LookTest, TheProfitWindowShowsItsPricesAndSumsToTheCent)
+{
+    LogInOn("sales_profit.sql");
+    app::CurrentFirmId = 1;
+    LookAt("fDebit", [](TForm&) {
+        fDebit->meStartDate->SetText(QStringLiteral("01/03/2026"));
+        fDebit->meEndDate->SetText(QStringLiteral("01/04/2026"));
+        fDebit->FlatButton1Click(nullptr);
+        const QStringList sale = ColumnTexts(fDebit->DBGrid1, "sale_price");
+        EXPECT_TRUE(sale.contains(QStringLiteral("12.50"))) << sale.join(' ').toStdString();
+        for (const char* money : {"delivery_price", "sale_price", "TotalDeliverySum", "TotalSaleSum", "DebitSum"}) {
+            SCOPED_TRACE(money);
+            EXPECT_EQ(NotToTheCent(ColumnTexts(fDebit->DBGrid1, money)), QStringList());
+        }
+        EXPECT_TRUE(ColumnTexts(fDebit->DBGrid1, "sale_quantity").contains(QStringLiteral("3")));
+        EXPECT_EQ(fDebit->DBE_sale_num->Text(), QStringLiteral("68.00"));
+    });
+}
+
+TEST_F(LookTest, TheDeliveryLinesShowPricesToTheCentAndQuantitiesAsTheyAre)
+{
+    LogInOn("stores_deliveries.sql");
+    fSetings->cbxOnlythisCash->SetChecked(false);
+    fStorage->SetDeliveryReadOnly(true);
+    fStorage->SetStoreReadOnly(true);
+    LookAt("fStorage", [](TForm&) {
+        EXPECT_EQ(ColumnTexts(fStorage->DBGrid1, "delivery_price"), QStringList({"8.00", "30.00"}));
+        EXPECT_EQ(ColumnTexts(fStorage->DBGrid1, "sale_price"), QStringList({"12.50", "45.00"}));
+        EXPECT_EQ(ColumnTexts(fStorage->DBGrid1, "delivery_quantity"), QStringList({"10", "2"}));
+    });
+}
+
+TEST_F(LookTest, TheCashBoxShowsItsMoneyToTheCent)
+{
+    LogInOn("cash_period.sql");
+    fSetings->cbxCashBoxNum->SetText(QStringLiteral("1"));
+    fCasheBox->Today = [] { return TDateTime(46174); };
+    LookAt("fCasheBox", [](TForm&) {
+        // Beside the income and expense, which show the sum as it is, every figure has its stotinki.
+        for (TEdit* figure : std::initializer_list<TEdit*>{
+                 fCasheBox->dbeTakedTotalSum, fCasheBox->dbeTotalSale, fCasheBox->dbeGiveTotal,
+                 fCasheBox->dbeDeliveryTotal, fCasheBox->dbePaymentSum, fCasheBox->dbeWorkSum,
+                 fCasheBox->eOldBalance, fCasheBox->eNewBalance}) {
+            SCOPED_TRACE(figure->objectName().toStdString());
+            EXPECT_EQ(NotToTheCent({figure->Text()}), QStringList());
+        }
+        EXPECT_EQ(fCasheBox->dbeTotalSale->Text(), QStringLiteral("173.40"));
+        EXPECT_EQ(fCasheBox->eOldBalance->Text(), QStringLiteral("500.00"));
+        EXPECT_EQ(ColumnTexts(fCasheBox->DBGridT1, "take"), QStringList({"100.00", "50.25"}));
+        EXPECT_EQ(ColumnTexts(fCasheBox->DBGridG1, "give"), QStringList({"40.00", ""}));
+    });
+    LookAt("fCashFinish", [](TForm&) {
+        for (const char* money : {"accepted_money", "given_money", "All_calculation"}) {
+            SCOPED_TRACE(money);
+            const QStringList texts = ColumnTexts(fCashFinish->DBGrid1, money);
+            EXPECT_FALSE(texts.isEmpty());
+            EXPECT_EQ(NotToTheCent(texts), QStringList());
+        }
+    });
+}
+
+// --- grids that fit ----------------------------------------------------------------------------
+
+TEST_F(LookTest, TheFirmsGridShowsEveryColumnInItsWindow)
+{
+    LogInOn("shop_lists.sql");
+    LookAt("fFirmSet", [](TForm&) {
+        EXPECT_EQ(ColumnsPastTheEdge(fFirmSet->DBGrid1), QStringList());
+        EXPECT_FALSE(fFirmSet->DBGrid1->horizontalScrollBar()->isVisible());
+    });
 }
 
 }  // namespace
