@@ -42,6 +42,8 @@ TPickListForm::TPickListForm(const TDesign& design, QWidget* parent)
 
     DBGrid1 = PlaceGrid(this, "DBGrid1", design.Source, 8, 56, width() - 16, height() - 104);
     SetColumns(DBGrid1, design.Columns);
+    // The last column takes the room the others leave as the window is made wider.
+    StretchColumn(DBGrid1, DBGrid1->Columns().Count() - 1);
     SortOnTitleClick(DBGrid1, table_);
     DBGrid1->OnKeyDown = Bind(this, &TPickListForm::DBGrid1KeyDown);
     DBGrid1->OnDblClick = Bind(this, &TPickListForm::DBGrid1DblClick);

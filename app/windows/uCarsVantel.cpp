@@ -632,6 +632,7 @@ void TfCarVantel::BuildLines()
     }
     MyDBGrid1->Columns()[1]->SetWidth(MyDBGrid1->width() - others -
                                       MyDBGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 6);
+    StretchColumn(MyDBGrid1, 1);
 
     const int top = pnlLines->height() - 25;
     const auto pair = [this, top](const char* coverName, const char* boundName, const char* field, const char* hint,

@@ -10,7 +10,7 @@ namespace {
 const TColumnSpec kColumns[] = {
     {"firm_name", "Име на фирма", 140}, {"name", "Клиент", 140},   {"address2", "Адрес на регистрация", 150},
     {"tax_num", "НДР №", 90},           {"bulstat", "Булстат", 90}, {"address", "Адрес на лицето", 150},
-    {"egn", "ЕГН", 90},                 {"phone", "Телефон", 100},  {"phone2", "Факс", 100},
+    {"egn", "ЕГН", 90},                 {"phone", "Телефон", 100},  {"phone2", "Факс", 90},
 };
 
 const TPickListForm::TSearchSpec kSearches[] = {

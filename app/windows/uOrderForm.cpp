@@ -41,6 +41,7 @@ TfOrderForm::TfOrderForm(QWidget* parent) : TForm(parent)
     // The columns are the printout's, fitted to its type: the window shows them in that type.
     DBGrid1->setFont(TReport::ColumnFont());
     DBGrid1->SetReadOnly(true);
+    ShowToTheCent(DM->tblMemTable, {"dds", "sum", "total"});
     Anchor(DBGrid1, akLeft | akTop | akRight | akBottom);
     bSearch = Place<TFlatButton>(this, "bSearch", QStringLiteral("&Печат"), 580, 384, 80, 27);
     FlatButton1 = Place<TFlatButton>(this, "FlatButton1", QStringLiteral("&Изход"), 672, 384, 80, 27);

@@ -351,7 +351,7 @@ TEST_F(CasheBoxTest, ANewMoneyRowLandsInTheOpenBoxAndToday)
     box->MoneyGridExit(grid);
     EXPECT_EQ(Rows(QStringLiteral("SELECT cashbox_num, date, give, seller_id FROM give_in WHERE name = 'Нов'")),
               (TRows{{"2", QString::number(qint64(Date())) + ".0", "12.5", app::CurrentSellerId}}));
-    EXPECT_EQ(box->dbeGiveTotal->Text(), QStringLiteral("12.5"));
+    EXPECT_EQ(box->dbeGiveTotal->Text(), QStringLiteral("12.50"));
 
     // Leaving an empty grid adds no row.
     today = kDay1 + 20;
@@ -453,7 +453,7 @@ TEST_F(CasheBoxTest, ThePrintoutCarriesTheGridsColumnsAndTheSummary)
     EXPECT_EQ(report.lblTitle->Caption(), QStringLiteral("Отчет за каса № 1"));
     EXPECT_EQ(report.lblIncomeValue->Caption(), QStringLiteral("323.65"));
     EXPECT_EQ(report.lblExpenseValue->Caption(), QStringLiteral("270.48"));
-    EXPECT_EQ(report.lblOldBalanceValue->Caption(), QStringLiteral("500"));
+    EXPECT_EQ(report.lblOldBalanceValue->Caption(), QStringLiteral("500.00"));
     EXPECT_EQ(report.lblNewBalanceValue->Caption(), QStringLiteral("553.17"));
     EXPECT_EQ(report.lblSaldoDate->Caption(), QStringLiteral("Старото салдо е от дата  30.05.2026"));
 

@@ -296,4 +296,28 @@ TEST_F(LookTest, TheFirmsGridShowsEveryColumnInItsWindow)
     });
 }
 
+TEST_F(LookTest, NoGridOfAnyWindowRunsPastItsEdge)
+{
+    LogInOn("shop_lists.sql");
+    fCarVantel->Show();
+    const auto gridsOf = [](QWidget& window) {
+        for (TDBGrid* grid : window.findChildren<TDBGrid*>()) {
+            if (!grid->isVisible()) continue;
+            SCOPED_TRACE(grid->objectName().toStdString());
+            EXPECT_EQ(ColumnsPastTheEdge(grid), QStringList());
+        }
+    };
+    {
+        SCOPED_TRACE("fCarVantel");
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        gridsOf(*fCarVantel);
+    }
+    for (const char* name : {"fFirmSet", "fCars", "fClients", "fModel", "fSearch", "fStorage", "fArticles",
+                             "fArticlesWork", "fArticlesGrouped", "fSearchResult", "fDebit", "fCasheBox",
+                             "fCashFinish", "fOrderForm", "fEmployee", "fDeliverySearchResult"}) {
+        SCOPED_TRACE(name);
+        LookAt(name, gridsOf);
+    }
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/toolkit/gui/GridTestDataSet.h"
 
 #include "platform/toolkit/DataSource.h"
+#include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBControls.h"
 #include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/Form.h"
@@ -89,6 +90,19 @@ TEST_F(DataControlsTest, EditsShowTheCurrentRecordAndFollowMoves)
     EXPECT_EQ(form.grid->Columns().Count(), 3);  // one per field while none are added
     EXPECT_EQ(form.grid->model()->rowCount(), 3);
     EXPECT_EQ(form.grid->CellText(2, 1, false), "Washer");
+}
+
+TEST_F(DataControlsTest, AnEditShowsANewDisplayFormatAtOnce)
+{
+    DataForm form;
+    form.Open();
+    form.grid->setFocus();
+    auto* qty = qobject_cast<TNumericField*>(form.data.FieldByName(QStringLiteral("qty")));
+    ASSERT_NE(qty, nullptr);
+    qty->SetDisplayFormat(QStringLiteral("0.00"));
+    EXPECT_EQ(form.qtyEdit->text(), QStringLiteral("5.00"));
+    qty->SetDisplayFormat(QString());
+    EXPECT_EQ(form.qtyEdit->text(), QStringLiteral("5"));
 }
 
 TEST_F(DataControlsTest, TypingInAnEditEditsTheRecordAndPostWritesIt)
