@@ -85,8 +85,8 @@ TfDebit::TfDebit(QWidget* parent) : TForm(parent)
                          {"sale_price", "Прод.", 52, TColumnAlign::Right},
                          {"sale_quantity", "Кол.", 40, TColumnAlign::Right},
                          {"discount", "Отст.", 40, TColumnAlign::Right},
-                         {"TotalDeliverySum", "Общ Дост.", 70, TColumnAlign::Right},
-                         {"TotalSaleSum", "Общ Прод.", 70, TColumnAlign::Right},
+                         {"TotalDeliverySum", "Общ Дост.", 76, TColumnAlign::Right},
+                         {"TotalSaleSum", "Общ Прод.", 76, TColumnAlign::Right},
                          {"DebitSum", "Дебит", 60, TColumnAlign::Right}});
     DBGrid1->SetReadOnly(true);
     ShowToTheCent(DM->tblDebitQuery, {"delivery_price", "sale_price", "TotalDeliverySum", "DebitSum"});

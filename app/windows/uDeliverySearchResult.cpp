@@ -22,10 +22,10 @@ TfDeliverySearchResult::TfDeliverySearchResult(QWidget* parent) : TForm(parent)
     DBGrid1 = PlaceGrid(this, "DBGrid1", DM->srcMyPersonalQuery, 8, 8, 584, 300);
     SetColumns(DBGrid1, {{"id", "Дост.№", 60},
                          {"cashbox_num", "Каса №", 60},
-                         {"supplier", "Доставчик", 170},
+                         {"supplier", "Доставчик", 164},
                          {"delivery_date", "Дост. дата", 90},
                          {"invoice_num", "Фактура №", 80},
-                         {"invoice_date", "Фактура дата", 90}});
+                         {"invoice_date", "Фактура дата", 96}});
     DBGrid1->SetReadOnly(true);
     DBGrid1->SetOptions(DBGrid1->Options() | dgRowSelect);
     DBGrid1->OnDblClick = Bind(this, &TfDeliverySearchResult::bOKClick);

@@ -75,6 +75,22 @@ QStringList NotToTheCent(const QStringList& texts)
     return wrong;
 }
 
+// The titles of `grid` cut by their column, as "title: width needed > width".
+QStringList CutTitles(TDBGrid* grid)
+{
+    QStringList cut;
+    const QFontMetrics titles(grid->TitleFont());
+    for (int i = 0; i < grid->Columns().Count(); ++i) {
+        TColumn* column = grid->Columns()[i];
+        const QString title = column->Title().Caption();
+        const int needed = titles.horizontalAdvance(title) + 4;
+        if (column->Visible() && needed > column->Width())
+            cut << title + QStringLiteral(": ") + QString::number(needed) + QStringLiteral(" > ") +
+                       QString::number(column->Width());
+    }
+    return cut;
+}
+
 // The columns of `grid` that end past what its viewport shows, as "field: right edge".
 QStringList ColumnsPastTheEdge(TDBGrid* grid)
 {
@@ -296,7 +312,7 @@ TEST_F(LookTest, TheFirmsGridShowsEveryColumnInItsWindow)
     });
 }
 
-TEST_F(LookTest, NoGridOfAnyWindowRunsPastItsEdge)
+TEST_F(LookTest, NoGridOfAnyWindowRunsPastItsEdgeOrCutsATitle)
 {
     LogInOn("shop_lists.sql");
     fCarVantel->Show();
@@ -305,6 +321,7 @@ TEST_F(LookTest, NoGridOfAnyWindowRunsPastItsEdge)
             if (!grid->isVisible()) continue;
             SCOPED_TRACE(grid->objectName().toStdString());
             EXPECT_EQ(ColumnsPastTheEdge(grid), QStringList());
+            EXPECT_EQ(CutTitles(grid), QStringList());
         }
     };
     {
