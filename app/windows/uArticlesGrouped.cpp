@@ -225,7 +225,8 @@ void TfArticlesGrouped::FillPanel()
     e_artnom->SetText(F(rows, "article_code")->AsString());
     e_name->SetText(F(rows, "article_name")->AsString());
     e_nal->SetText(F(rows, "total_quty")->AsString());
-    e_prod->SetText(F(rows, "sale_price")->AsString());
+    // The price as the grid shows it, to the stotinka.
+    e_prod->SetText(F(rows, "sale_price")->DisplayText());
     e_dos->SetText(F(rows, "delivery_price")->AsString());
 }
 

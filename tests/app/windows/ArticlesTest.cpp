@@ -258,4 +258,19 @@ TEST_F(ArticlesTest, TheGroupedPricesLineUpOnTheRight)
     fCarVantel->N14Click(fCarVantel);
 }
 
+TEST_F(ArticlesTest, ThePricePanelShowsTheRowsPricesToTheCent)
+{
+    Open();
+    host_.OnForm(QStringLiteral("fArticlesGrouped"), [&](TForm&) {
+        SortBy(DM->tblFiFoQuery, QStringLiteral("article_code"));
+        DM->tblFiFoQuery->Next();  // F100
+        fArticlesGrouped->PanelSync(fArticlesGrouped->DBGrid1);
+        EXPECT_EQ(fArticlesGrouped->e_prod->Text(), QStringLiteral("12.50"));
+        EXPECT_EQ(fArticlesGrouped->e_dos->Text(), QStringLiteral("8.50"));
+        EXPECT_EQ(fArticlesGrouped->e_nal->Text(), QStringLiteral("12"));
+        return mrCancel;
+    });
+    fCarVantel->N14Click(fCarVantel);
+}
+
 }  // namespace
