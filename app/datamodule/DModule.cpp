@@ -543,6 +543,29 @@ double TDM::ScalarOf(const QString& sql, const TSqlParams& params)
     return value;
 }
 
+QHash<qint32, double> TDM::StockOfLots(const QList<qint32>& lots)
+{
+    QHash<qint32, double> stock;
+    if (lots.isEmpty()) return stock;
+    QStringList ids;
+    for (const qint32 lot : lots)
+        ids << QString::number(lot);
+    TDaoTable probe;
+    probe.SetDatabase(VantelDataBase);
+    probe.SetReadOnly(true);
+    probe.SetQueryDefName(QStringLiteral("QATQAll"));
+    // A filter on the lot picks the lots' rows before the query sums them.
+    probe.SetFilter(QStringLiteral("[delivery_detail_id] IN (%1)").arg(ids.join(QLatin1Char(','))));
+    probe.SetFiltered(true);
+    probe.Open();
+    const TField* lot = probe.FieldByName(QStringLiteral("delivery_detail_id"));
+    const TField* quantity = probe.FieldByName(QStringLiteral("total_quty"));
+    for (probe.First(); !probe.Eof(); probe.Next())
+        stock.insert(lot->AsInteger(), quantity->AsFloat());
+    probe.Close();
+    return stock;
+}
+
 bool TDM::StoreInUse(qint32 storeId)
 {
     return AnyRow(QStringLiteral("SELECT id FROM delivery WHERE store_id=:id;"), {{QStringLiteral("id"), storeId}});

@@ -8,6 +8,8 @@
 #include "platform/toolkit/Component.h"
 #include "platform/toolkit/Variant.h"
 
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <utility>
@@ -79,6 +81,9 @@ public:
     bool DeliveryInUse(qint32 deliveryId);
     // Whether the shop has any delivery line at all.
     bool AnyDeliveryLine();
+    // The stock of each of these lots as the stock query `QATQAll` counts it; a lot it does not
+    // list is left out. Only those lots are read, so the cost does not grow with the history.
+    QHash<qint32, double> StockOfLots(const QList<qint32>& lots);
     // The windows' deletes by SQL ("DELETE * FROM ... WHERE id="), refused with the text of the
     // record rule while the row is in use; the caller re-queries.
     void DeleteDeliveryLine(qint32 deliveryDetailId);

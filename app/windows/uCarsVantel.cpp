@@ -1831,7 +1831,7 @@ void TfCarVantel::MyDBGrid1EditButtonClick(QObject*)
     if (MyDBGrid1->ReadOnly() || app::OrderLocked || !fSearch) return;
     {
         THourglass hourglass;
-        DM->tblQTAQAll->Requery();
+        // The lookup lists the stock through its own queries; the stock window's is not read.
         TApplication::ProcessMessages();
         DM->VantelDataBase->Idle();
         fSearch->PrepareStock(KeepsStockView());
@@ -2107,7 +2107,8 @@ void TfCarVantel::BindFinishing()
 void TfCarVantel::Commit1Click(QObject*)
 {
     if (!CheckConnection()) return;
-    DM->tblQTAQAll->Requery();
+    // The whole stock is not read here: the finish reads its own lots, and the stock window
+    // reads the whole stock again when it opens.
     TApplication::ProcessMessages();
     DM->VantelDataBase->Idle();
     if (app::OrderLocked) return;
@@ -2231,19 +2232,16 @@ void TfCarVantel::MarkOrderSold()
 }
 
 // Each line's stock as it stands with this order counted as sold, its own quantity added back.
+// Only the order's own lots are read, so a finish costs the same however long the history.
 void TfCarVantel::RecountLineStock()
 {
-    TDaoTable* stock = DM->tblQTAQAll;
     TApplication::ProcessMessages();
-    // One read of the whole stock: a second re-query right after it would read the same rows.
-    stock->Requery();
-    DM->VantelDataBase->Idle();
-    // One pass over the stock, not one search per line.
-    QHash<qint32, double> lotStock;
-    for (stock->First(); !stock->Eof(); stock->Next())
-        lotStock.insert(FieldOf(stock, "delivery_detail_id")->AsInteger(), FieldOf(stock, "total_quty")->AsFloat());
     // The lines' stock is stored all at once or not at all.
-    InLinesBatch([&lotStock](TDaoTable* lines) {
+    InLinesBatch([](TDaoTable* lines) {
+        QList<qint32> lots;
+        for (lines->First(); !lines->Eof(); lines->Next())
+            if (const TField* lot = FieldOf(lines, "delivery_detail_id"); !lot->IsNull()) lots << lot->AsInteger();
+        const QHash<qint32, double> lotStock = DM->StockOfLots(lots);
         for (lines->First(); !lines->Eof(); lines->Next()) {
             const TField* lot = FieldOf(lines, "delivery_detail_id");
             lines->Edit();
@@ -2253,6 +2251,7 @@ void TfCarVantel::RecountLineStock()
             lines->Post();
         }
     });
+    DM->VantelDataBase->Idle();
 }
 
 void TfCarVantel::SetFinishedBox(bool finished)

@@ -258,12 +258,14 @@ void CopyOnInto(RecordsetSource& copy, SqlStatement& select)
     try {
         copy.EnsureTable();
         SqlStatement& insert = store.Cached(CopyInsertSql(copy));
+        ResetOnExit done{insert};
+        // Every row binds every value, so the bindings are not cleared between rows.
         do {
-            ResetOnExit next{insert};
             insert.BindKey(1, ++key);
             for (int c = 0; c < width; ++c)
                 sqlite3_bind_value(insert.Get(), c + 2, sqlite3_column_value(select.Get(), c));
             insert.Step();
+            sqlite3_reset(insert.Get());
         } while (select.Step());
         store.Run(kDialect.ReleaseSavepoint(savepoint));
     } catch (...) {
