@@ -1053,7 +1053,7 @@ struct JetTranslator::Impl {
     // a sort it could not skip when it reads every row. A statement with a condition of its own
     // keeps them all: the sort they need lets SQLite pick its rows through an index of the
     // condition instead of reading the table in key order.
-    QStringList GroupingNeeded(bool hasWhere, Scope& s, const SelectStmt& select, const QStringList& parts,
+    QStringList GroupingNeeded(const SelectStmt& select, bool hasWhere, Scope& s, const QStringList& parts,
                                const std::vector<Typed>& typed)
     {
         if (hasWhere)
@@ -1250,7 +1250,7 @@ struct JetTranslator::Impl {
         const qsizetype groupTailAt = tail.size();
         if (!groupParts.isEmpty())
             tail += QStringLiteral(" GROUP BY ")
-                    + GroupingNeeded(!whereTerms.isEmpty(), s, select, groupParts, groupTyped).join(QStringLiteral(", "));
+                    + GroupingNeeded(select, !whereTerms.isEmpty(), s, groupParts, groupTyped).join(QStringLiteral(", "));
         if (havingTerms.size() == havingTermCount && select.having) {
             const Typed h = EmitCondition(*select.having, s, Clause::Having);
             CheckGrouped(h);

@@ -225,16 +225,10 @@ TEST_F(DaoRecordsetTest, FilterAndSortApplyToARecordsetOpenedFromIt)
 TEST_F(DaoRecordsetTest, ASnapshotOfManyRowsReadsFindsAndFiltersAsASmallOne)
 {
     constexpr int kMany = 20000;
-    char* error = nullptr;
-    ASSERT_EQ(sqlite3_exec(db->GetStore()->Db(),
-                           QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                                          "INSERT INTO parts(name, price, qty, active) SELECT 'p' || i, i, i % 7, -1 FROM n")
-                               .arg(kMany)
-                               .toUtf8()
-                               .constData(),
-                           nullptr, nullptr, &error),
-              SQLITE_OK)
-        << error;
+    ASSERT_NO_FATAL_FAILURE(
+        FillStraight(*db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                         "INSERT INTO parts(name, price, qty, active) SELECT 'p' || i, i, i % 7, -1 FROM n")
+                              .arg(kMany)));
     for (const bool many : {false, true}) {
         SCOPED_TRACE(many);
         auto snap = many ? Parts(dbOpenSnapshot)
@@ -265,17 +259,11 @@ TEST_F(DaoRecordsetTest, ASnapshotOfManyRowsReadsFindsAndFiltersAsASmallOne)
 TEST_F(DaoRecordsetTest, ALargeSortedCopyKeepsEveryRowInOrderEveryTime)
 {
     constexpr int kMany = 3000;
-    char* error = nullptr;
-    ASSERT_EQ(sqlite3_exec(db->GetStore()->Db(),
-                           QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                                          "INSERT INTO parts(name, price, qty, active, note) SELECT 'p' || i, i / 4.0, "
-                                          "(i * 7919) % %1, -1, CASE WHEN i % 3 = 0 THEN NULL ELSE 'n' || i END FROM n")
-                               .arg(kMany)
-                               .toUtf8()
-                               .constData(),
-                           nullptr, nullptr, &error),
-              SQLITE_OK)
-        << error;
+    ASSERT_NO_FATAL_FAILURE(
+        FillStraight(*db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                         "INSERT INTO parts(name, price, qty, active, note) SELECT 'p' || i, i / 4.0, "
+                                         "(i * 7919) % %1, -1, CASE WHEN i % 3 = 0 THEN NULL ELSE 'n' || i END FROM n")
+                              .arg(kMany)));
     const QString sql = QStringLiteral("SELECT a.name, a.price, a.qty, a.note FROM parts AS a INNER JOIN parts AS b ON "
                                        "a.id = b.id WHERE a.name LIKE 'p*' ORDER BY a.qty DESC, a.name");
     for (int time = 1; time <= 3; ++time) {

@@ -307,12 +307,10 @@ TEST_F(DaoStoreTest, RepairSalvagesTheReadableRowsOfADamagedTable)
 {
     {
         auto db = MakeShop();
-        // Many rows in one transaction, straight through SQLite: the filling is not under test.
-        ASSERT_EQ(sqlite3_exec(db->GetStore()->Db(),
-                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-                               "INSERT INTO parts (name, qty, note) SELECT 'bulk ' || i, 1, printf('%.300c', 'x') FROM n",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
+        ASSERT_NO_FATAL_FAILURE(
+            FillStraight(*db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                                             "2000) INSERT INTO parts (name, qty, note) SELECT 'bulk ' || i, 1, "
+                                             "printf('%.300c', 'x') FROM n")));
         db->Close();
     }
     // Spoil a page in the middle of the file, where only row data lives.

@@ -8,10 +8,12 @@
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoRecordset.h"
 #include "platform/dao/DaoTableDef.h"
+#include "platform/dao/DaoStore.h"
 #include "support/FolderState.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <functional>
 #include <memory>
@@ -29,6 +31,17 @@ inline int ErrorOf(const std::function<void()>& call)
         return e.Number();
     }
     return 0;
+}
+
+// Runs `sql` on the database's file straight through SQLite, for filling that is not under
+// test (many rows at once); fails the test with the engine's message.
+inline void FillStraight(Database& db, const QString& sql)
+{
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db.GetStore()->Db(), sql.toUtf8().constData(), nullptr, nullptr, &error);
+    const QString message = QString::fromUtf8(error ? error : "");
+    sqlite3_free(error);
+    ASSERT_EQ(rc, SQLITE_OK) << message.toStdString();
 }
 
 struct PartRow {
