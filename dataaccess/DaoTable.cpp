@@ -986,29 +986,17 @@ void TDaoTable::NoteInTransaction()
 
 void TDaoTable::ReadAfterRollback()
 {
-    if (!d_->recordsetOpen_)
+    if (!d_->recordsetOpen_ || !d_->recordset_)
         return;
     if (State() == dsEdit || State() == dsInsert)
         Cancel();
-    const TRecordBuffer active = IsEmpty() ? nullptr : ActiveBuffer();
-    const qint32 key = active ? Header(active)->key : 0;
-    if (!Requery())
+    // Rows read by their keys are read again where the dataset stands (a row of the
+    // transaction's own is gone, and skipped as a deleted one); a copy made inside the
+    // transaction is made again.
+    if (d_->recordset_->Updatable())
+        RefreshKeepPosition();
+    else if (!Requery())
         RestartRecordset();
-    if (key == 0 || IsEmpty() || !d_->bookmarkable_)
-        return;
-    QByteArray bookmark(4, '\0');
-    qToLittleEndian<qint32>(key, bookmark.data());
-    try {
-        auto clone = d_->recordset_->Clone();
-        clone->SetBookmark(bookmark);
-        if (!clone->Bof() && !clone->Eof())
-            MoveToFoundRow(*clone, rmExact | rmCenter);
-        clone->Close();
-    } catch (const EDaoError& error) {
-        // The row was the transaction's own: the dataset stays on its first row.
-        if (error.Number() != dao::errInvalidBookmark && error.Number() != dao::errRecordDeleted)
-            throw;
-    }
 }
 
 void TDaoTable::InternalOpen()

@@ -203,6 +203,59 @@ TEST_F(FinishOrderTest, ALinePostThatFailsStopsTheFinishAndLeavesTheOrderUnfinis
     EXPECT_FALSE(Shown(kFinished));
 }
 
+// The engine refuses one write of the finish: nothing of it is kept, no row is left in edit for
+// the next move to post, the message gives the engine's reason, and the finish then succeeds.
+TEST_F(FinishOrderTest, AFinishThatFailsAtAnyWriteLeavesTheOrderAsItWas)
+{
+    const struct {
+        const char* name;
+        const char* refuse;
+    } cases[] = {
+        {"the stamps", "BEFORE UPDATE OF tax_rate ON sale"},
+        {"the totals", "BEFORE UPDATE OF sum_sale_total ON sale"},
+        {"the invoice number", "BEFORE UPDATE OF invoice_num ON sale"},
+        {"the invoice date", "BEFORE UPDATE OF invoice_date ON sale"},
+        {"the sold mark", "BEFORE UPDATE OF seller_id ON sale"},
+        {"a line's stock", "BEFORE UPDATE OF quantity_reminder ON sale_detail"},
+    };
+    const QString stamps = QStringLiteral(
+        "SELECT coalesce(sale_num,'') || '|' || coalesce(tax_rate,'') || '|' || coalesce(sum_sale_total,'') || '|' || "
+        "coalesce(invoice_num,'') || '|' || coalesce(invoice,'') || '|' || coalesce(invoice_accept,'') || '|' || "
+        "coalesce(seller_id,'') || '|' || coalesce(last_modified,'') || '|' || "
+        "(SELECT group_concat(quantity_reminder) FROM sale_detail WHERE sale_id=sale.id) FROM sale WHERE id=%1");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearOrders();
+        const qint32 order = NewOrder({{"2", 1, 12.5}, {"3", 1, 12.5}});
+        Execute(QStringLiteral("UPDATE sale SET sale_num=NULL WHERE id=%1").arg(order));
+        DM->tblSale->Refresh();
+        const TRows before = Rows(stamps.arg(order));
+        Execute(QStringLiteral("CREATE TRIGGER refuse %1 BEGIN SELECT RAISE(ABORT, 'отказано'); END")
+                    .arg(QString::fromLatin1(c.refuse)));
+        host_.ClearShown();
+        fCarVantel->cbxInvoice->SetChecked(true);
+        host_.AnswerQuestion(kToInvoice, mrYes);
+        fCarVantel->Commit1Click(nullptr);
+        Execute(QStringLiteral("DROP TRIGGER refuse"));
+        EXPECT_TRUE(Shown(kFailed)) << host_.Texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(Shown(QStringLiteral("отказано")));
+        EXPECT_FALSE(Shown(kFinished));
+        EXPECT_EQ(Rows(stamps.arg(order)), before);
+        EXPECT_EQ(DM->tblSale->State(), dsBrowse);
+        EXPECT_EQ(DM->tblSaleDetail->State(), dsBrowse);
+        EXPECT_FALSE(fCarVantel->cbxFinnished->Checked());
+        EXPECT_FALSE(app::OrderLocked);
+        // The order on screen is the one as stored, and it finishes now.
+        EXPECT_EQ(ShownOrder(), order);
+        EXPECT_TRUE(DM->tblSale->FieldByName(QStringLiteral("sale_num"))->IsNull());
+        host_.AnswerQuestion(kToInvoice, mrYes);
+        fCarVantel->Commit1Click(nullptr);
+        EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+        EXPECT_EQ(Field(order, "invoice_num"), QStringLiteral("1"));
+        EXPECT_EQ(Reminders(order), (QStringList{"5", "4"}));
+    }
+}
+
 TEST_F(FinishOrderTest, AnInvoiceNumberThatCannotBeDrawnStopsTheFinish)
 {
     const qint32 order = NewOrder({{"4", 1, 30, 0, "-1"}});
