@@ -17,6 +17,7 @@
 #include "platform/os/StopPoint.h"
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/DBControls.h"
@@ -980,10 +981,16 @@ void TfStorage::StampFinishedDelivery(bool wasPaid)
 {
     TDaoTable* delivery = DM->tblDelivery;
     TDaoTable* lines = DM->tblDeliveryDetail;
+    const qint32 finishing = F(delivery, "id")->AsInteger();
     if (StoreSelected()) {
         DM->tblStore->Edit();
         DM->tblStore->Post();
         StopPoint(kFinishStop);
+        // The store's post reads its deliveries again from their first: the one being finished
+        // is found again, and no other is stamped.
+        if (F(delivery, "id")->AsInteger() != finishing &&
+            !delivery->Locate(QStringLiteral("id"), TVariant(finishing), {}))
+            throw Exception(QStringLiteral("Доставката не бе намерена !"));
     }
     delivery->Edit();
     const TDaoTable* totals = DM->tblQDeliveryTotal;
