@@ -2341,6 +2341,11 @@ void TfCarVantel::FinishOrder()
     } catch (const std::exception& error) {
         // Nothing of the finish was kept: the order waits as it was, still to be finished.
         if (writing) {
+            try {
+                if (sale->State() == dsEdit) sale->Cancel();
+            } catch (const std::exception&) {
+                // The row is read again when the order is next shown.
+            }
             app::OrderDirty = dirty;
             SetFinishedBox(IsSaleRow() && FieldOf(sale, "invoice_accept")->AsBoolean());
         }

@@ -445,6 +445,8 @@ bool TfEmployee::StoreEmployee()
         transaction.Commit();
         return true;
     } catch (const std::exception&) {
+        // Nothing left pending either, for the next move to store by half.
+        if (Editing(employee)) employee->Cancel();
         adding_ = false;
         app::NewEmployee = false;
         AttachPaymentGrids(true);
