@@ -721,6 +721,10 @@ TControlSubClass::TControlSubClass(TFlatLook* flatLook, QWidget* control)
         });
     }
     connect(control, &QObject::destroyed, this, [this] { delete this; });
+    // Done here, not by the painters: switching the frame from a paint would ask for another.
+    if (qobject_cast<QComboBox*>(control) || qobject_cast<TEdit*>(control) || qobject_cast<TMemo*>(control) ||
+        qobject_cast<TListBox*>(control))
+        TurnFrameOff();
 }
 
 TControlSubClass::~TControlSubClass()
@@ -888,7 +892,6 @@ void TControlSubClass::PaintCombo(QPainter& canvas, bool lookup)
 {
     const TFlatLookColors& colors = flatLook_->Colors();
     auto* combo = static_cast<QComboBox*>(control_.data());
-    TurnFrameOff();
     const TColor parent = ParentColor();
     const TColor color = ControlColor();
     const bool enabled = combo->isEnabled();
@@ -945,7 +948,6 @@ void TControlSubClass::PaintCombo(QPainter& canvas, bool lookup)
 void TControlSubClass::PaintBorder(QPainter& canvas)
 {
     const TFlatLookColors& colors = flatLook_->Colors();
-    TurnFrameOff();
     const bool singleBorder = !qobject_cast<TListBox*>(control_.data());
     TColor color;
     if (hot_ || focused_)
