@@ -139,9 +139,37 @@ TEST_F(LookTest, NoWindowCutsACaptionOrRunsOneIntoItsBox)
     for (int i = 0; i < application_->FormCount(); ++i) {
         TForm* window = application_->Forms(i);
         SCOPED_TRACE(window->objectName().toStdString());
-        EXPECT_EQ(ClippedCaptions(window), QStringList());
-        EXPECT_EQ(TouchingCaptions(window), QStringList());
+        EXPECT_EQ(ClippedCaptions(window).join(QStringLiteral(" | ")).toStdString(), "");
+        EXPECT_EQ(TouchingCaptions(window).join(QStringLiteral(" | ")).toStdString(), "");
     }
+}
+
+TEST_F(LookTest, ALongOwnFirmNameWrapsWithinItsPanel)
+{
+    LoginAsAdministrator();
+    Seed("invoice.sql");
+    Execute(QStringLiteral("UPDATE myfirm SET myfirm_name = 'Автосервиз Тест ЕООД' WHERE id = 1"));
+    Restart();
+    LoginAsAdministrator();
+    fSetings->cbxShowUPayed->SetChecked(true);
+    fSetings->cbxOnlythisF->SetChecked(false);
+    fCarVantel->Show();
+    fCarVantel->ApplySaleFilter();
+    ShowOrder(1);
+    ASSERT_EQ(fCarVantel->DBTName->text(), QStringLiteral("Автосервиз Тест ЕООД"));
+    EXPECT_EQ(ClippedCaptions(fCarVantel).join(QStringLiteral(" | ")).toStdString(), "");
+    // The panel's lines lie inside it, clear of each other, and the panel clear of the box below.
+    const QList<QLabel*> lines = fCarVantel->pnlMyFirm->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    for (const QLabel* line : lines) {
+        EXPECT_TRUE(fCarVantel->pnlMyFirm->rect().contains(line->geometry())) << line->objectName().toStdString();
+        for (const QLabel* other : lines)
+            if (line != other && line->y() <= other->y()) {
+                EXPECT_FALSE(line->geometry().intersects(other->geometry()))
+                    << line->objectName().toStdString() << " " << other->objectName().toStdString();
+            }
+    }
+    EXPECT_TRUE(fCarVantel->Panel2->rect().contains(fCarVantel->cbxSastavil_mol->geometry()));
+    EXPECT_FALSE(fCarVantel->pnlMyFirm->geometry().intersects(fCarVantel->cbxSastavil_mol->geometry()));
 }
 
 TEST_F(LookTest, TheOrderWindowShowsItsNumbersAndDatesWhole)
@@ -278,11 +306,11 @@ TEST_F(LookTest, TheCashBoxShowsItsMoneyToTheCent)
     fSetings->cbxCashBoxNum->SetText(QStringLiteral("1"));
     fCasheBox->Today = [] { return TDateTime(46174); };
     LookAt("fCasheBox", [](TForm&) {
-        // Beside the income and expense, which show the sum as it is, every figure has its stotinki.
+        // Every figure has its stotinki, the income and expense summed from them too.
         for (TEdit* figure : std::initializer_list<TEdit*>{
                  fCasheBox->dbeTakedTotalSum, fCasheBox->dbeTotalSale, fCasheBox->dbeGiveTotal,
                  fCasheBox->dbeDeliveryTotal, fCasheBox->dbePaymentSum, fCasheBox->dbeWorkSum,
-                 fCasheBox->eOldBalance, fCasheBox->eNewBalance}) {
+                 fCasheBox->eTakeTotal, fCasheBox->eGiveTotal, fCasheBox->eOldBalance, fCasheBox->eNewBalance}) {
             SCOPED_TRACE(figure->objectName().toStdString());
             EXPECT_EQ(NotToTheCent({figure->Text()}), QStringList());
         }
