@@ -106,6 +106,21 @@ QStringList ColumnsPastTheEdge(TDBGrid* grid)
     return past;
 }
 
+// Every shown box of `panel` lies inside it, none over another.
+void ExpectBoxesInsideAndApart(const QWidget* panel)
+{
+    const QList<QWidget*> boxes = panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QWidget* box : boxes) {
+        if (box->isHidden()) continue;
+        EXPECT_TRUE(panel->rect().contains(box->geometry())) << box->objectName().toStdString();
+        for (const QWidget* other : boxes) {
+            if (other == box || other->isHidden()) continue;
+            EXPECT_FALSE(box->geometry().intersects(other->geometry()))
+                << box->objectName().toStdString() << " " << other->objectName().toStdString();
+        }
+    }
+}
+
 class LookTest : public ProgramTest {
 protected:
     void TearDown() override
@@ -121,6 +136,20 @@ protected:
         Restart();
         LoginAsAdministrator();
         app::MainFormReady = true;
+    }
+    // The main window on the invoiced order of invoice.sql, the shop changed first by `sql`.
+    void ShowTheInvoicedOrder(const char* sql = nullptr)
+    {
+        LoginAsAdministrator();
+        Seed("invoice.sql");
+        if (sql) Execute(QString::fromUtf8(sql));
+        Restart();
+        LoginAsAdministrator();
+        fSetings->cbxShowUPayed->SetChecked(true);
+        fSetings->cbxOnlythisF->SetChecked(false);
+        fCarVantel->Show();
+        fCarVantel->ApplySaleFilter();
+        ShowOrder(1);
     }
     // Shows the window modally and runs `look` in it once it is laid out.
     void LookAt(const char* name, const std::function<void(TForm&)>& look)
@@ -146,43 +175,17 @@ TEST_F(LookTest, NoWindowCutsACaptionOrRunsOneIntoItsBox)
 
 TEST_F(LookTest, ALongOwnFirmNameWrapsWithinItsPanel)
 {
-    LoginAsAdministrator();
-    Seed("invoice.sql");
-    Execute(QStringLiteral("UPDATE myfirm SET myfirm_name = 'Автосервиз Тест ЕООД' WHERE id = 1"));
-    Restart();
-    LoginAsAdministrator();
-    fSetings->cbxShowUPayed->SetChecked(true);
-    fSetings->cbxOnlythisF->SetChecked(false);
-    fCarVantel->Show();
-    fCarVantel->ApplySaleFilter();
-    ShowOrder(1);
+    ShowTheInvoicedOrder("UPDATE myfirm SET myfirm_name = 'Автосервиз Тест ЕООД' WHERE id = 1");
     ASSERT_EQ(fCarVantel->DBTName->text(), QStringLiteral("Автосервиз Тест ЕООД"));
     EXPECT_EQ(ClippedCaptions(fCarVantel).join(QStringLiteral(" | ")).toStdString(), "");
-    // The panel's lines lie inside it, clear of each other, and the panel clear of the box below.
-    const QList<QLabel*> lines = fCarVantel->pnlMyFirm->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
-    for (const QLabel* line : lines) {
-        EXPECT_TRUE(fCarVantel->pnlMyFirm->rect().contains(line->geometry())) << line->objectName().toStdString();
-        for (const QLabel* other : lines)
-            if (line != other && line->y() <= other->y()) {
-                EXPECT_FALSE(line->geometry().intersects(other->geometry()))
-                    << line->objectName().toStdString() << " " << other->objectName().toStdString();
-            }
-    }
+    ExpectBoxesInsideAndApart(fCarVantel->pnlMyFirm);
     EXPECT_TRUE(fCarVantel->Panel2->rect().contains(fCarVantel->cbxSastavil_mol->geometry()));
     EXPECT_FALSE(fCarVantel->pnlMyFirm->geometry().intersects(fCarVantel->cbxSastavil_mol->geometry()));
 }
 
 TEST_F(LookTest, TheOrderWindowShowsItsNumbersAndDatesWhole)
 {
-    LoginAsAdministrator();
-    Seed("invoice.sql");
-    Restart();
-    LoginAsAdministrator();
-    fSetings->cbxShowUPayed->SetChecked(true);
-    fSetings->cbxOnlythisF->SetChecked(false);
-    fCarVantel->Show();
-    fCarVantel->ApplySaleFilter();
-    ShowOrder(1);
+    ShowTheInvoicedOrder();
     DM->tblSaleTotalQuery->Requery();
 
     EXPECT_EQ(fCarVantel->DBE_invoice_num->Text(), QStringLiteral("7"));
@@ -197,17 +200,7 @@ TEST_F(LookTest, TheOrderWindowShowsItsNumbersAndDatesWhole)
         EXPECT_LE(box->fontMetrics().horizontalAdvance(box->Text()), TextRoom(box));
         EXPECT_LE(box->fontMetrics().horizontalAdvance(value), TextRoom(box));
     }
-    // Every box of the panel lies inside it, none over another.
-    const QList<QWidget*> boxes = fCarVantel->Panel3->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (const QWidget* box : boxes) {
-        if (box->isHidden()) continue;
-        EXPECT_TRUE(fCarVantel->Panel3->rect().contains(box->geometry())) << box->objectName().toStdString();
-        for (const QWidget* other : boxes) {
-            if (other == box || other->isHidden()) continue;
-            EXPECT_FALSE(box->geometry().intersects(other->geometry()))
-                << box->objectName().toStdString() << " " << other->objectName().toStdString();
-        }
-    }
+    ExpectBoxesInsideAndApart(fCarVantel->Panel3);
 }
 
 TEST_F(LookTest, TheOrderWindowIsOneGrey)
