@@ -73,8 +73,10 @@ QString RepairCopyFile()
 QStringList DatabaseLeftovers(const QString& database)
 {
     QStringList found;
-    for (const QString& file : {RepairCopyFile(), database + QStringLiteral("-journal")})
-        if (FileExists(ResolveFileNameCase(file))) found << QFileInfo(ResolveFileNameCase(file)).absoluteFilePath();
+    for (const QString& name : {RepairCopyFile(), database + QStringLiteral("-journal")}) {
+        const QString file = ResolveFileNameCase(name);
+        if (FileExists(file)) found << QFileInfo(file).absoluteFilePath();
+    }
     found << TDaoDatabase::MaintenanceLeftovers(database);
     found.removeDuplicates();
     return found;

@@ -187,7 +187,6 @@ std::shared_ptr<Store> OpenAlone(const QString& source, const QString& password,
     return Store::Open(args);
 }
 
-
 // Copies what can be read from a damaged file into a new one, table by table and, where a
 // table cannot be read whole, row by row.
 void Salvage(const QString& path, const QString& temp)
@@ -336,7 +335,6 @@ void RepairDatabaseFile(const QString& pathIn)
         if (!copied || !Healthy(temp)) {
             RemoveFile(temp);
             Salvage(path, temp);
-            StopPoint("repair-salvaged");
         }
         if (!Healthy(temp))
             Raise(errDamaged, QStringLiteral("The database '%1' cannot be repaired; it is left as it was.").arg(Native(path)));
