@@ -8,6 +8,7 @@
 #include "platform/toolkit/Strings.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -138,6 +139,9 @@ public:
     // Maintenance of a database file nobody has open.
     void RepairAccessDatabase(const QString& fileName, const QString& password);
     void CompactAccessDatabase(const QString& fileName, const QString& password);
+    // What interrupted compactions and repairs of `fileName` (of this and earlier versions) can
+    // have left in its folder, as full paths; some of it may be the only copy of the data.
+    static QStringList MaintenanceLeftovers(const QString& fileName);
     // The stored query's SQL text; empty on any error.
     void GetQueryDefSQLText(const QString& queryName, TStrings& text);
     // The engine versions that can be made, sorted; the caller frees the list.

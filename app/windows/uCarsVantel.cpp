@@ -495,7 +495,9 @@ void TfCarVantel::BuildClientPanel()
 
 void TfCarVantel::BuildFirmPanel()
 {
-    pnlMyFirm->resize(pnlMyFirm->width(), 72);
+    // A firm's name wider than the panel goes on in a second line; the numbers follow below it.
+    constexpr int kLine = 17;
+    pnlMyFirm->resize(pnlMyFirm->width(), 5 * kLine + 4);
     const auto text = [this](const char* name, const char* field, TDataSource* source, int top) {
         auto* label = Place<TDBText>(pnlMyFirm, name, 4, top, pnlMyFirm->width() - 8, 16);
         label->SetDataSource(source);
@@ -503,12 +505,15 @@ void TfCarVantel::BuildFirmPanel()
         return label;
     };
     DBTName = text("DBTName", "myfirm_name", DM->srcMyFirm, 3);
-    DBTTax_nom = text("DBTTax_nom", "mytax_num", DM->srcMyFirm, 20);
-    DBTMyBulstat = text("DBTMyBulstat", "mybulstat", DM->srcMyFirm, 37);
-    Place<TLabel>(pnlMyFirm, "lblDDS", QStringLiteral("ДДС %"), 4, 54, 50, 16);
-    DBText_DDS = text("DBText_DDS", "tax_rate", DM->srcSale, 54);
-    DBText_DDS->setGeometry(56, 54, pnlMyFirm->width() - 60, 16);
+    DBTName->SetWordWrap(true);
+    DBTName->resize(DBTName->width(), 2 * kLine - 1);
+    DBTTax_nom = text("DBTTax_nom", "mytax_num", DM->srcMyFirm, 3 + 2 * kLine);
+    DBTMyBulstat = text("DBTMyBulstat", "mybulstat", DM->srcMyFirm, 3 + 3 * kLine);
+    Place<TLabel>(pnlMyFirm, "lblDDS", QStringLiteral("ДДС %"), 4, 3 + 4 * kLine, 50, 16);
+    DBText_DDS = text("DBText_DDS", "tax_rate", DM->srcSale, 3 + 4 * kLine);
+    DBText_DDS->setGeometry(56, 3 + 4 * kLine, pnlMyFirm->width() - 60, 16);
     cbxSastavil_mol->move(cbxSastavil_mol->x(), pnlMyFirm->y() + pnlMyFirm->height() + 2);
+    Panel2->resize(Panel2->width(), std::max(Panel2->height(), cbxSastavil_mol->y() + cbxSastavil_mol->height() + 2));
 }
 
 void TfCarVantel::BuildTotalsPanel()
