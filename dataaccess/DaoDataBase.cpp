@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <exception>
 
 namespace {
 
@@ -566,6 +567,60 @@ void TDaoDatabase::GetQueryDefSQLText(const QString& queryName, TStrings& text)
         text.Clear();
     }
 }
+
+// --- transactions ------------------------------------------------------------------------------------
+
+void TDaoDatabase::BeginTrans()
+{
+    if (!connected_ || !databaseObject_)
+        DatabaseError(QStringLiteral("TDaoDatabase.BeginTrans: Database is not connected!"));
+    databaseObject_->BeginTrans();
+    if (trackTransactions_)
+        transactions_.Add(QString());
+}
+
+void TDaoDatabase::CommitTrans()
+{
+    if (!connected_ || !databaseObject_)
+        DatabaseError(QStringLiteral("TDaoDatabase.CommitTrans: Database is not connected!"));
+    databaseObject_->CommitTrans();
+    if (transactions_.Count() > 0)
+        transactions_.Delete(transactions_.Count() - 1);
+}
+
+void TDaoDatabase::Rollback()
+{
+    QStringList touched;
+    const bool tracked = transactions_.Count() > 0;
+    if (tracked) {
+        TStringList entry;
+        entry.SetCommaText(transactions_.Get(transactions_.Count() - 1));
+        for (int i = 0; i < entry.Count(); ++i)
+            touched << entry.Names(i);
+        transactions_.Delete(transactions_.Count() - 1);
+    }
+    if (!connected_ || !databaseObject_)
+        return;
+    // A statement that failed may have ended the transaction in the engine already.
+    if (databaseObject_->InTransaction())
+        databaseObject_->Rollback();
+    std::exception_ptr firstError;
+    for (int i = 0; i < openTables_.Count(); ++i) {
+        auto* table = static_cast<TDaoTable*>(openTables_.GetObject(i));
+        if (!table || (tracked && !touched.contains(table->Name())))
+            continue;
+        try {
+            table->ReadAfterRollback();
+        } catch (const std::exception&) {
+            if (!firstError)
+                firstError = std::current_exception();
+        }
+    }
+    if (firstError)
+        std::rethrow_exception(firstError);
+}
+
+bool TDaoDatabase::InTransaction() const { return connected_ && databaseObject_ && databaseObject_->InTransaction(); }
 
 void TDaoDatabase::AddTableToTransaction(const QString& name, int value)
 {

@@ -14,7 +14,9 @@
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
+#include "dataaccess/DaoTransaction.h"
 #include "memtable/MemTable.h"
+#include "platform/os/StopPoint.h"
 #include "platform/report/ReportLabel.h"
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/Fields.h"
@@ -508,6 +510,9 @@ void TfCasheBox::AppendClosing()
 {
     TDaoTable* closings = DM->tblCashBox;
     if (!closings->Active()) closings->Open();
+    // The row is kept only when all of its post went well: a closing said to have failed was
+    // not stored, and closing again stores it once.
+    TDaoTransaction transaction(*DM->VantelDataBase);
     closings->Append();
     try {
         auto set = [closings](const char* field) { return closings->FieldByName(QString::fromLatin1(field)); };
@@ -521,6 +526,8 @@ void TfCasheBox::AppendClosing()
         set("finished_date")->SetAsDateTime(Now());
         set("finished")->SetAsBoolean(app::DailyCashBox);
         closings->Post();
+        StopPoint("closing a cash period");
+        transaction.Commit();
     } catch (...) {
         if (closings->State() == dsInsert) closings->Cancel();
         throw;

@@ -11,6 +11,7 @@
 #include "memtable/MemTable.h"
 #include "platform/report/ReportExpr.h"
 #include "platform/report/ReportLabel.h"
+#include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBControls.h"
 #include "platform/toolkit/gui/DBGrid.h"
@@ -19,6 +20,7 @@
 
 #include <QProcess>
 #include <QTest>
+#include <utility>
 
 namespace {
 
@@ -261,6 +263,29 @@ TEST_F(CasheBoxTest, AnsweringNoOrAFailedPostWritesNothingAndLeavesTheButtonOn)
     EXPECT_EQ(Closings(), 3);
     EXPECT_TRUE(box->bEnd->Enabled());
     EXPECT_NE(DM->tblCashBox->State(), dsInsert);
+}
+
+// The row is written, then its post fails on the way out: the closing said not to be saved is
+// not stored, and closing again stores it once.
+TEST_F(CasheBoxTest, AClosingWhosePostFailsAfterItsRowIsNotStoredAndIsStoredOnceAgain)
+{
+    fSetings->cbMessages->SetChecked(false);
+    box->bDailyClick(nullptr);
+    TDaoTable* closings = DM->tblCashBox;
+    const auto rule = closings->AfterPost;
+    bool failed = false;
+    closings->AfterPost = [&](TDataSet* dataSet) {
+        if (rule) rule(dataSet);
+        if (!std::exchange(failed, true)) throw Exception(QStringLiteral("прекъсване"));
+    };
+    box->bEnd->Click();
+    EXPECT_EQ(host_.Texts(), (QStringList{kNotSaved}));
+    EXPECT_EQ(Closings(), 3);
+    EXPECT_TRUE(box->bEnd->Enabled());
+    box->bEnd->Click();
+    closings->AfterPost = rule;
+    EXPECT_EQ(Closings(), 4);
+    EXPECT_FALSE(box->bEnd->Enabled());
 }
 
 // --- failed openings ---------------------------------------------------------------------------
