@@ -74,6 +74,8 @@ constexpr int kToolBarWidth = 42;
 // The left button column: wide enough for its longest caption at the default font.
 constexpr int kColumnWidth = 150;
 constexpr int kColumnButtonWidth = kColumnWidth - 16;
+// The line grid's article name column.
+constexpr int kNameColumn = 1;
 
 template <class TBox>
 bool SettingOn(TBox* TfSetings::*box)
@@ -1897,7 +1899,11 @@ void TfCarVantel::MyDBGrid1Exit(QObject*)
 void TfCarVantel::popAppendClick(QObject*)
 {
     if (!CheckConnection() || app::OrderLocked) return;
+    // A new line starts in its name: the column is chosen on the line being left, so choosing
+    // it is no column exit of the new line.
+    MyDBGrid1->SetSelectedIndex(kNameColumn);
     DM->tblSaleDetail->Append();
+    MyDBGrid1->SetFocus();
 }
 
 void TfCarVantel::popClearClick(QObject*)

@@ -144,10 +144,12 @@ TEST_F(DataControlsTest, LeavingAnEditWritesTheFieldAndABadNumberIsReported)
     form.qtyEdit->setFocus();
     form.qtyEdit->selectAll();
     QTest::keyClicks(form.qtyEdit, "abc");
+    EXPECT_EQ(form.qtyEdit->Text(), "12");  // letters an integer cannot hold are refused as typed
+    QTest::keyClicks(form.qtyEdit, "1-2");
     form.nameEdit->setFocus();
     ASSERT_EQ(host.CountOf(TShownRecord::Message), 1);  // the conversion error, shown
     EXPECT_TRUE(form.qtyEdit->hasFocus());                // and the focus kept for a fix
-    EXPECT_EQ(form.qtyEdit->Text(), "abc");
+    EXPECT_EQ(form.qtyEdit->Text(), "1-2");
 }
 
 TEST_F(DataControlsTest, TypingIsRefusedWhenTheRecordCannotBeEdited)
