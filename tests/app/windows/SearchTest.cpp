@@ -1,3 +1,4 @@
+#include "GridPrintout.h"
 #include "StockOrderFixture.h"
 
 #include "app/reports/uUniversalReport.h"
@@ -504,6 +505,50 @@ TEST_F(SearchTest, PrintingListsTheStockShown)
                                      [](const TShownRecord& shown) { return shown.Name == QLatin1String("fSearch"); });
     ASSERT_NE(search, host_.Shown().end());
     EXPECT_EQ(search->Result, TfSearch::kDeliveryResult);
+}
+
+// Under the list the stock's value at delivery and at sale prices: the lots in stock of
+// tests/fixtures/stock_lots.sql are worth 70 + 40 + 36 + 0 + 5.5 delivered and
+// 125 + 62.5 + 50 + 30000 + 9 for sale; two of lot 2 sold take 16 and 25 off.
+TEST_F(SearchTest, ThePrintedStockCarriesItsValueAtDeliveryAndSalePrices)
+{
+    const struct {
+        const char* name;
+        bool dynamic;
+        bool perArticle;
+        bool sold;
+        const char* delivered;
+        const char* forSale;
+    } cases[] = {
+        {"no dynamic check: read once for the paper", false, false, false, "151.50", "30246.50"},
+        {"per delivery line", true, false, false, "151.50", "30246.50"},
+        {"per article", true, true, false, "151.50", "30246.50"},
+        {"after a sale", true, false, true, "135.50", "30221.50"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tick(fSetings->cbxDynamic, c.dynamic);
+        if (c.sold) Sell(2, 2);
+        fSetings->rbtFiFo->SetChecked(c.perArticle);
+        fSetings->rbtAllDelivery->SetChecked(!c.perArticle);
+        // The view is kept only from a finished order.
+        Tick(fCarVantel->cbxFinnished, true);
+        const auto printed = host_.PrintedFiles().size();
+        PrintFromTheNextPreview(host_);
+        host_.OnForm(QStringLiteral("fSearch"), [](TForm&) {
+            fSearch->fbPrint->Click();
+            return mrNone;
+        });
+        fCarVantel->Availability1Click(nullptr);
+        // The window's activation, queued while it was shown, is delivered before the next opening.
+        TApplication::ProcessMessages();
+        EXPECT_EQ(app::PerArticle, c.perArticle);
+        ASSERT_EQ(host_.PrintedFiles().size(), printed + 1);
+        const QString text = LastPrintout(host_).simplified();
+        for (const QString& total : {QStringLiteral("Всичко по доставка : %1").arg(QString::fromLatin1(c.delivered)),
+                                     QStringLiteral("Всичко за продажба : %1").arg(QString::fromLatin1(c.forSale))})
+            EXPECT_TRUE(text.contains(total)) << total.toStdString() << "\n" << text.toStdString();
+    }
 }
 
 // A new user's look at the stock window in both views and at the order after each finish: every
