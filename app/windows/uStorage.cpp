@@ -867,6 +867,8 @@ void TfStorage::Delete1Click(QObject*)
     try {
         DM->DeleteDeliveryLine(id.toInt());
         lines->RequeryIfRestartable();
+        // The header's totals are the lines': they follow the line gone.
+        DM->tblQDeliveryTotal->RequeryIfRestartable();
     } catch (const std::exception&) {
         Tell(kNotDeleted);
     }
@@ -880,7 +882,8 @@ void TfStorage::bAddClick(QObject*)
         return;
     TDaoTable* delivery = DM->tblDelivery;
     TDaoTable* lines = DM->tblDeliveryDetail;
-    if (HasRow(lines) && F(lines, "article_name")->AsString().isEmpty()) {
+    // A delivery without lines has no name either: there is nothing to finish.
+    if (!HasRow(lines) || F(lines, "article_name")->AsString().isEmpty()) {
         Tell(QStringLiteral("Не сте въвели име на номенклатура !"));
         return;
     }

@@ -172,6 +172,64 @@ TEST_F(StorageTest, FinishingWithAnUnnamedLineIsRefusedAndWritesNothing)
     EXPECT_EQ(Rows("SELECT seller_id, delivery_piment FROM delivery WHERE id=5"), (TRows{{"", "0"}}));
 }
 
+TEST_F(StorageTest, FinishingADeliveryWithoutLinesIsRefusedAndWritesNothing)
+{
+    Open();
+    fSetings->cbMessages->SetChecked(true);
+    InStorage([&](TfStorage& w) {
+        SelectStore(w, 1);
+        host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+        w.bNewClick(&w);
+        host_.ClearShown();
+        w.bAdd->Click();
+        EXPECT_TRUE(Shown(QStringLiteral("Не сте въвели име на номенклатура !")));
+        EXPECT_FALSE(Shown(QStringLiteral("Доставката бе приключена !")));
+        EXPECT_TRUE(w.MustFinish());
+        EXPECT_TRUE(w.Editing());
+    });
+    EXPECT_EQ(Rows("SELECT seller_id, delivery_piment FROM delivery WHERE id=5"), (TRows{{"", "0"}}));
+}
+
+// Delivery 4 of two lots at 20 % VAT, the one of the fixture (9 x 5) and one added (10 x 2),
+// loses them one by one: the header follows.
+TEST_F(StorageTest, TheHeaderShowsTheDeliverysTotalsAfterALineIsDeleted)
+{
+    Seed("stores_deliveries.sql");
+    Execute(QStringLiteral("INSERT INTO delivery_detail (id, delivery_id, store_id, article_code, article_name, "
+                           "sale_price, service, delivery_price, delivery_quantity) "
+                           "VALUES (6, 4, 2, 'K1', 'Крушка', 3, 0, 10, 2)"));
+    Open(nullptr);
+    AllowChanges(true);
+    fSetings->cbMessages->SetChecked(true);
+    const struct {
+        const char* line;
+        const char* header;  // "Сума в лева", "ДДС" and "Общо"
+    } cases[] = {{nullptr, "65.00|13.00|78.00"}, {"6", "45.00|9.00|54.00"}, {"5", "||"}};
+    InStorage([&](TfStorage& w) {
+        Browse(w, 4);
+        w.bSearchClick(&w);
+        ASSERT_TRUE(w.Editing());
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.line ? c.line : "before");
+            if (c.line) {
+                DM->tblDeliveryDetail->SetKeyFields(QStringLiteral("id"));
+                ASSERT_TRUE(DM->tblDeliveryDetail->FindKey({QString::fromLatin1(c.line)}));
+                host_.AnswerQuestion(QStringLiteral("Текущия ред от таблицата ще бъде премахнат !"), mrYes);
+                w.Delete1->Click();
+                EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM delivery_detail WHERE id=%1")
+                                     .arg(QString::fromLatin1(c.line))),
+                          0);
+            }
+            EXPECT_EQ(QStringList({w.dbeCurrencyValue->Text(), w.dbeDeliveryTaxValue->Text(), w.dbeDeliverySum->Text()})
+                          .join(QLatin1Char('|')),
+                      QString::fromLatin1(c.header));
+            const TDaoTable* totals = DM->tblQDeliveryTotal;
+            EXPECT_EQ(totals->IsEmpty() ? QString() : totals->FieldByName(QStringLiteral("DeliveryTotal"))->AsString(),
+                      QString::fromLatin1(c.header).section(QLatin1Char('|'), 2));
+        }
+    });
+}
+
 struct MarkupCase {
     const char* name;
     const char* deliveryPrice;
@@ -240,10 +298,12 @@ TEST_F(StorageTest, TotalsStoredWhenADeliveryIsFinished)
         const char* header;  // the three texts of the header
         const char* sum;
         const char* tax;
+        const char* rate;  // stored at all
     } cases[] = {
-        {1, "140.00|28.00|168.00", "140.0", "28.0"},
-        {2, "430.28|86.06|516.34", "430.2826", "86.05652"},
-        {3, "||", "0.0", "0.0"},
+        {1, "140.00|28.00|168.00", "140.0", "28.0", "1"},
+        {2, "430.28|86.06|516.34", "430.2826", "86.05652", "1"},
+        // Without lines there is nothing to finish: nothing is stored.
+        {3, "||", "", "", "0"},
     };
     Open();
     AllowChanges(true);
@@ -262,7 +322,7 @@ TEST_F(StorageTest, TotalsStoredWhenADeliveryIsFinished)
             EXPECT_EQ(Rows(QStringLiteral("SELECT delivery_sum, delivery_tax_value, currency_rate IS NOT NULL FROM "
                                           "delivery WHERE id=%1")
                                .arg(c.delivery)),
-                      (TRows{{QString::fromLatin1(c.sum), QString::fromLatin1(c.tax), "1"}}));
+                      (TRows{{QString::fromLatin1(c.sum), QString::fromLatin1(c.tax), QString::fromLatin1(c.rate)}}));
         }
         // A rate changed and the edit left: the stored totals follow at once.
         Browse(w, 1);
