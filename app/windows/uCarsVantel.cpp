@@ -1268,7 +1268,7 @@ void TfCarVantel::ShowStatusBoxes()
     // Showing an order must not write to it: the boxes' handlers store what they show.
     for (const auto& [box, field] : boxes)
         SetCheckedQuietly(box, any && FieldOf(DM->tblSale, field)->AsBoolean());
-    ShowInvoiceButtons();
+    ShowStatusBoxEffects();
 }
 
 namespace {
@@ -2062,6 +2062,8 @@ namespace {
 constexpr TColor kBoxOnColor = 7105791;
 constexpr TColor kBoxOffColor = 6316128;
 
+void ShowBoxColour(TCheckBox* box) { box->SetFontColor(box->Checked() ? kBoxOnColor : kBoxOffColor); }
+
 // A typed invoice number: 0 for none ("" or "0"), -1 for a text that is no number.
 qint64 TypedInvoiceNumber(const QString& text)
 {
@@ -2373,7 +2375,7 @@ void TfCarVantel::cbxAnnulClick(QObject*)
     if (!IsSaleRow()) return;
     StoreStatusBox(cbxAnnul, "invoice_annul");
     if (cbxAnnul->Checked() && cbxPayed->Checked()) cbxPayed->SetChecked(false);
-    cbxAnnul->SetFontColor(cbxAnnul->Checked() ? kBoxOnColor : kBoxOffColor);
+    ShowBoxColour(cbxAnnul);
 }
 
 void TfCarVantel::cbxPayedClick(QObject*)
@@ -2383,32 +2385,36 @@ void TfCarVantel::cbxPayedClick(QObject*)
 
 void TfCarVantel::cbxFinnishedClick(QObject*)
 {
-    cbxFinnished->SetFontColor(cbxFinnished->Checked() ? kBoxOnColor : kBoxOffColor);
+    ShowBoxColour(cbxFinnished);
 }
 
 void TfCarVantel::cbxInvoiceClick(QObject*)
 {
     if (!IsSaleRow()) return;
-    if (app::MissingStock) {
+    const bool invoice = cbxInvoice->Checked();
+    // An order short of stock cannot become an invoice: ticking the box annuls it, and says so
+    // first. Unticking it never annuls.
+    if (invoice && app::MissingStock) {
+        ShowWarning(QStringLiteral("Поради изписана липсваща стока от склада,\rтази поръчка не може да се приключи !"),
+                    false);
         SetCheckedQuietly(cbxInvoice, false);
         cbxAnnul->SetChecked(true);
+        ShowWarning(QStringLiteral("Поръчката бе анулирана !"), false);
         return;
     }
-    const bool invoice = cbxInvoice->Checked();
-    ShowInvoiceButtons();
+    ShowInvoiceChoice();
     if (invoice) cbxAnnul->SetChecked(false);
-    DBE_invoice_num->SetReadOnly(!invoice);
 }
 
 void TfCarVantel::DBC_tax_kindChange(QObject*)
 {
     if (!IsSaleRow()) return;
     TDaoTable* sale = DM->tblSale;
-    const bool cash = DBC_tax_kind->ItemIndex() == 0;
-    // Cash marks paid only an order that passed the finish.
-    if (cash && !cbxFinnished->Checked()) return;
+    // The payment kind never changes whether the order is finished: cash only confirms a finished
+    // one, and the bank leaves it as it is.
+    if (DBC_tax_kind->ItemIndex() != 0 || !cbxFinnished->Checked()) return;
     if (sale->State() == dsBrowse) sale->Edit();
-    FieldOf(sale, "invoice_accept")->SetAsBoolean(cash);
+    FieldOf(sale, "invoice_accept")->SetAsBoolean(true);
 }
 
 void TfCarVantel::DBE_invoice_numKeyPress(QObject*, QChar& key)
@@ -2480,11 +2486,19 @@ int TagOf(QObject* sender)
 
 }  // namespace
 
-void TfCarVantel::ShowInvoiceButtons()
+void TfCarVantel::ShowInvoiceChoice()
 {
     const bool invoice = cbxInvoice->Checked();
     fbtPrint->setVisible(invoice);
     fbtView->SetCaption(invoice ? QStringLiteral("&Преглед фактура") : QStringLiteral("&Преглед проформа"));
+    DBE_invoice_num->SetReadOnly(!invoice);
+}
+
+void TfCarVantel::ShowStatusBoxEffects()
+{
+    ShowInvoiceChoice();
+    ShowBoxColour(cbxAnnul);
+    ShowBoxColour(cbxFinnished);
 }
 
 void TfCarVantel::Print3Click(QObject* sender)

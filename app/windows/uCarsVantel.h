@@ -405,8 +405,10 @@ private:
     void SetFinishedBox(bool finished);
     void UndoSold();
     void StoreStatusBox(TCheckBox* box, const char* field);
-    // `fbtPrint` only for an invoice; `fbtView` says what it shows.
-    void ShowInvoiceButtons();
+    // `fbtPrint` only for an invoice; `fbtView` says what it shows; the number typed only for one.
+    void ShowInvoiceChoice();
+    // What the status boxes' handlers show for the boxes as they stand, without storing them.
+    void ShowStatusBoxEffects();
     // Refuses, saying so, an invoice that is not finished or has no number.
     bool InvoiceReadyToPrint();
     void PrintInvoice();

@@ -1,5 +1,9 @@
 #include "StockOrderFixture.h"
 
+#include "platform/toolkit/gui/DBGrid.h"
+
+#include <memory>
+
 namespace {
 
 using FinishOrderTest = StockOrderTest;
@@ -301,6 +305,116 @@ TEST_F(FinishOrderTest, TheInvoiceBoxOnAShortOrderAnnulsIt)
     EXPECT_TRUE(fCarVantel->fbtPrint->isHidden());
     EXPECT_EQ(fCarVantel->fbtView->Caption(), QStringLiteral("&Преглед проформа"));
     EXPECT_TRUE(fCarVantel->DBE_invoice_num->ReadOnly());
+}
+
+// Ticking the box on an order short of stock says so before it annuls it; unticking it, or
+// emptying the number (which unticks it), leaves the order as it is.
+TEST_F(FinishOrderTest, TheInvoiceBoxOnAShortOrderSaysItAndAnnulsOnlyWhenTicked)
+{
+    const qint32 order = NewOrder({{"2", 6, 12.5}});
+    fCarVantel->activateWindow();
+    // Each message, with the order's annulled mark as it was then.
+    const auto said = std::make_shared<QStringList>();
+    host_.OnForm(
+        QStringLiteral("fMyMessage"),
+        [this, said, order](TForm&) {
+            *said << fMyMessage->Label1->Caption() + QLatin1Char('|') + Field(order, "invoice_annul");
+            return mrOk;
+        },
+        -1);
+    const auto click = [] {
+        TCheckBox* box = fCarVantel->cbxInvoice;
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    };
+    const auto emptyTheNumber = [] {
+        TEdit* number = fCarVantel->DBE_invoice_num;
+        number->setFocus();
+        number->selectAll();
+        QTest::keyClick(number, Qt::Key_Backspace);
+        fCarVantel->cbxPayed->setFocus();
+    };
+    const struct {
+        const char* name;
+        bool ticked;  // before
+        std::function<void()> act;
+        bool annulled;
+    } cases[] = {
+        {"unticked", true, click, false},
+        {"the number emptied", true, emptyTheNumber, false},
+        {"ticked", false, click, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tick(fCarVantel->cbxInvoice, c.ticked);
+        fCarVantel->DBE_invoice_num->SetReadOnly(!c.ticked);
+        TApplication::ProcessMessages();
+        // The grid marks the short line as it paints it.
+        app::MissingStock = false;
+        fCarVantel->MyDBGrid1->grab();
+        ASSERT_TRUE(app::MissingStock);
+        said->clear();
+        c.act();
+        TApplication::ProcessMessages();
+        EXPECT_FALSE(fCarVantel->cbxInvoice->Checked());
+        EXPECT_EQ(Field(order, "invoice_annul"), c.annulled ? QStringLiteral("-1") : QStringLiteral("0"));
+        EXPECT_EQ(fCarVantel->cbxAnnul->Checked(), c.annulled);
+        const QStringList told = {kShort + QStringLiteral(",\rтази поръчка не може да се приключи !|0"),
+                                  QStringLiteral("Поръчката бе анулирана !|-1")};
+        EXPECT_EQ(*said, c.annulled ? told : QStringList());
+    }
+}
+
+// Showing an order shows its boxes as their handlers would, without writing to it: the number is
+// typed only on an invoice, the annulled and finished boxes take their colours.
+TEST_F(FinishOrderTest, MovingBetweenOrdersShowsEachOnesStatusBoxes)
+{
+    ClearOrders();
+    const struct {
+        const char* name;
+        const char* values;  // invoice, invoice_accept, invoice_annul
+    } orders[] = {
+        {"an invoice", "-1, -1, 0"},
+        {"a pro-forma", "0, -1, 0"},
+        {"an annulled invoice", "-1, 0, -1"},
+        {"an unfinished pro-forma", "0, 0, 0"},
+    };
+    for (size_t i = 0; i < std::size(orders); ++i)
+        Execute(QStringLiteral("INSERT INTO sale (id, myfirm_id, cashbox_num, seller_id, sale_num, invoice, "
+                               "invoice_accept, invoice_annul, invoice_piment) VALUES (%1, 1, 1, 1, %1, %2, 0)")
+                    .arg(i + 1)
+                    .arg(QString::fromLatin1(orders[i].values)));
+    const TRows before = Rows(QStringLiteral("SELECT * FROM sale ORDER BY id"));
+    constexpr TColor kOn = 7105791;
+    constexpr TColor kOff = 6316128;
+    for (const int i : {0, 1, 2, 0, 3, 2, 1}) {
+        SCOPED_TRACE(orders[i].name);
+        GoToOrder(i + 1);
+        const QStringList values = QString::fromLatin1(orders[i].values).split(QStringLiteral(", "));
+        EXPECT_EQ(fCarVantel->DBE_invoice_num->ReadOnly(), values[0] == QLatin1String("0"));
+        EXPECT_EQ(fCarVantel->cbxFinnished->FontColor(), values[1] == QLatin1String("0") ? kOff : kOn);
+        EXPECT_EQ(fCarVantel->cbxAnnul->FontColor(), values[2] == QLatin1String("0") ? kOff : kOn);
+    }
+    EXPECT_EQ(Rows(QStringLiteral("SELECT * FROM sale ORDER BY id")), before);
+}
+
+// Choosing "по банка" for a finished order keeps it finished: its goods stay out of stock.
+TEST_F(FinishOrderTest, TheBankNeverUnfinishesAFinishedOrder)
+{
+    const qint32 order = NewOrder({{"2", 3, 12.5}});
+    fCarVantel->Commit1Click(nullptr);
+    ASSERT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+    Edit();
+    fCarVantel->activateWindow();
+    TDBComboBox* kind = fCarVantel->DBC_tax_kind;
+    kind->setFocus();
+    QTest::keyClick(kind, Qt::Key_Down);
+    ASSERT_EQ(kind->Text(), QStringLiteral("по банка"));
+    fCarVantel->cbxPayed->setFocus();
+    if (DM->tblSale->State() != dsBrowse) DM->tblSale->Post();
+    EXPECT_EQ(Field(order, "piment_type"), QStringLiteral("по банка"));
+    EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+    EXPECT_TRUE(fCarVantel->cbxFinnished->Checked());
+    EXPECT_EQ(DM->StockOfLots({2}).value(2), 2.0);
 }
 
 TEST_F(FinishOrderTest, CashMarksFinishedOnlyAFinishedOrder)
