@@ -39,6 +39,8 @@ QImage SplashPicture(int width, int height)
 
 }  // namespace
 
+QImage TfSplashForm::Picture() { return SplashPicture(583, 215); }
+
 TfSplashForm::TfSplashForm(QWidget* parent) : TForm(parent)
 {
     setObjectName(QStringLiteral("fSplashForm"));
@@ -51,7 +53,7 @@ TfSplashForm::TfSplashForm(QWidget* parent) : TForm(parent)
     Panel1->SetBevelOuter(bvNone);
     Image1 = Place<TImage>(Panel1, "Image1", 0, 0, 583, 215);
     Image1->SetStretch(true);
-    Image1->SetImage(SplashPicture(583, 215));
+    Image1->SetImage(Picture());
     Label1 = Place<TLabel>(Panel1, "Label1", QStringLiteral("Моля почакайте ..."), 24, 170, 300, 24);
     Label1->SetFontColor(0xFFFFFF);
     Label2 = Place<TLabel>(Panel1, "Label2", QStringLiteral("CarVantel"), 380, 170, 180, 24);

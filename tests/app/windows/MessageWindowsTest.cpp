@@ -2,6 +2,7 @@
 // and the about box, each run through the scripted UI host.
 
 #include "app/windows/About.h"
+#include "app/windows/uSplash.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
 #include "controls/FlatButton.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -183,6 +185,36 @@ TEST(AboutBoxTest, ShowsNameAndVersionAndOpensTheFirstHelpFound)
             EXPECT_EQ(host.Shown().back().Text, c.opened);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The box shows the splash's picture, painted whole inside its place, above the name.
+TEST(AboutBoxTest, ShowsTheProgramsPicture)
+{
+    TScriptedUiHost host;
+    TScopedUiHost installed(host);
+    TAboutBox about;
+    QImage shown;
+    host.OnForm(QStringLiteral("AboutBox"), [&](TForm& form) {
+        shown = static_cast<TAboutBox&>(form).ProgramIcon->grab().toImage();
+        // With CARVANTEL_SCREENSHOT set, the picture of the box is kept there.
+        const QString keep = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
+        if (!keep.isEmpty()) form.grab().save(keep + QStringLiteral(".about.png"));
+        return mrOk;
+    });
+    about.ShowModal();
+    ASSERT_FALSE(about.ProgramIcon->Picture().Empty());
+    EXPECT_EQ(about.ProgramIcon->Picture().Image(), TfSplashForm::Picture());
+    ASSERT_FALSE(shown.isNull());
+    // The picture's colours reach the middle of its place and both its sides.
+    const QColor background = about.palette().color(QPalette::Window);
+    for (const QPoint at : {QPoint(shown.width() / 2, shown.height() / 2), QPoint(2, shown.height() / 2),
+                            QPoint(shown.width() - 3, shown.height() / 2)})
+        EXPECT_NE(shown.pixelColor(at), background) << at.x();
+    EXPECT_GE(about.AppName->y(), about.ProgramIcon->geometry().bottom());
 }
 
 }  // namespace
