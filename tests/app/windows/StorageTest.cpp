@@ -73,6 +73,14 @@ protected:
         GoToDelivery(id);
         w.LocateDeliveryStore();
     }
+    // A new delivery of the first store, answered Yes; its id.
+    qint32 NewDelivery(TfStorage& w)
+    {
+        SelectStore(w, 1);
+        host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+        w.bNewClick(&w);
+        return DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger();
+    }
     static void SelectColumn(TfStorage& w, const char* field)
     {
         for (int i = 0; i < w.DBGrid1->Columns().Count(); ++i)
@@ -166,10 +174,7 @@ TEST_F(StorageTest, FinishingWithAnUnnamedLineOrNoLineIsRefusedAndWritesNothing)
         SCOPED_TRACE(c.name);
         qint32 id = 0;
         InStorage([&](TfStorage& w) {
-            SelectStore(w, 1);
-            host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
-            w.bNewClick(&w);
-            id = DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger();
+            id = NewDelivery(w);
             if (c.line) {
                 w.Add1Click(&w);
                 SetLine("delivery_price", QStringLiteral("5"));
@@ -380,10 +385,7 @@ TEST_F(StorageTest, ADeliveryLeftUnfinishedIsReadyToFinishOrRemoveNextTime)
         qint32 id = 0;
         host_.ClearShown();
         InStorage([&](TfStorage& w) {
-            SelectStore(w, 1);
-            host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
-            w.bNewClick(&w);
-            id = DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger();
+            id = NewDelivery(w);
             if (c.line) {
                 w.Add1Click(&w);
                 SetLine("article_name", QStringLiteral("Крушка H4"));
