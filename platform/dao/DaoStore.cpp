@@ -3,6 +3,7 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoValue.h"
+#include "platform/dao/JetFunctions.h"
 #include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
 
@@ -202,6 +203,8 @@ bool SqlStatement::Step()
     if (code == SQLITE_READONLY_ROLLBACK)
         RaiseNeedsRecovery(db_);
     // Errors raised from a registered function carry the engine's own error in their text.
+    if (const std::optional<jet::FunctionError> error = jet::FunctionErrorOf(message))
+        Raise(error->number, error->description);
     if ((code & 0xff) == SQLITE_CONSTRAINT) {
         const QString lower = message.toLower();
         if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)

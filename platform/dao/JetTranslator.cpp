@@ -495,6 +495,15 @@ struct JetTranslator::Impl {
         return true;
     }
 
+    // A text the translator made from a literal, bound as the literal would be.
+    QString TextValue(const QString& text)
+    {
+        if (!bound)
+            return dialect.TextLiteral(text);
+        bound->push_back(TVariant(text));
+        return dialect.BoundValue(firstBound + int(bound->size()) - 1);
+    }
+
     Typed EmitLiteral(const Expr& e)
     {
         Typed t = EmitLiteralText(e);
@@ -549,7 +558,8 @@ struct JetTranslator::Impl {
             return v;
         Typed t;
         Absorb(t, v);
-        t.sql = QStringLiteral("(-%1)").arg(v.sql);
+        // Apart, so that a negative operand never makes "--", which SQLite reads as a comment.
+        t.sql = QStringLiteral("(- %1)").arg(v.sql);
         t.type = IsTextType(v.type) || v.type == 0 ? dao::dbDouble : v.type == dao::dbBoolean ? dao::dbInteger : v.type;
         t.constant = v.constant;
         t.constValue = -v.constValue;
@@ -810,7 +820,7 @@ struct JetTranslator::Impl {
             const bool lower = is("LCase");
             if (IsTextLiteral(*e.args[0])) {
                 const QString& text = e.args[0]->text;
-                t.sql = dialect.TextLiteral(lower ? text.toLower() : text.toUpper());
+                t.sql = TextValue(lower ? text.toLower() : text.toUpper());
                 return t;
             }
             values(0);

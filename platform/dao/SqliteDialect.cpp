@@ -15,7 +15,11 @@ QString SqliteDialect::QuoteIdentifier(const QString& name) const
 
 QString SqliteDialect::TextLiteral(const QString& text) const
 {
-    return QLatin1Char('\'') + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+    const QString quoted = QLatin1Char('\'') + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+    if (!text.contains(QChar(0)))
+        return quoted;
+    // SQLite reads a statement only up to a NUL, so the character is made by a function.
+    return u'(' + QString(quoted).replace(QChar(0), QStringLiteral("' || char(0) || '")) + u')';
 }
 
 QString SqliteDialect::BooleanLiteral(bool value) const

@@ -48,7 +48,7 @@ class SqliteDialect {
 public:
     // "name" with inner double quotes doubled.
     QString QuoteIdentifier(const QString& name) const;
-    // 'text' with inner single quotes doubled.
+    // 'text' with inner single quotes doubled; a NUL in it is made by char(0) in parentheses.
     QString TextLiteral(const QString& text) const;
     QString BooleanLiteral(bool value) const;
     QString IntegerLiteral(qint64 value) const;
