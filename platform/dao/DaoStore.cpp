@@ -289,6 +289,7 @@ void Store::Close()
     sharedReadDepth_ = 0;
     statements_.clear();
     freeTempTables_.clear();
+    largeCopies_.clear();
     translations_.clear();
     if (db_) {
         sqlite3_close_v2(db_);
@@ -917,6 +918,26 @@ void Store::AddIndex(const QString& tableName, const IndexDef& index)
         TouchTable(table.name);
     });
     Reload();
+}
+
+void Store::SetIndexStatistics(const QString& tableName, const QString& indexName, qint64 rows,
+                               const std::vector<qint64>& rowsPerValue)
+{
+    CheckOpen();
+    CheckWritable();
+    const TableDefData* t = FindTableDef(tableName);
+    const IndexDef* index = t ? t->FindIndex(indexName) : nullptr;
+    if (!index)
+        Raise(errNotInCollection, QStringLiteral("Item not found in this collection: no index '%1' of '%2'.")
+                                      .arg(indexName, tableName));
+    const QString table = t->name;
+    const QString name = SqliteIndexName(t->name, index->name);
+    WriteAtOnce(*this, [&] {
+        Run(kDialect.PlannerStatisticsTable());
+        RunWith(db_, kDialect.ClearIndexStatistics(), {TVariant(table), TVariant(name)});
+        RunWith(db_, kDialect.AddIndexStatistics(),
+                {TVariant(table), TVariant(name), TVariant(kDialect.IndexStatisticsText(rows, rowsPerValue))});
+    });
 }
 
 void Store::DeleteIndex(const QString& tableName, const QString& indexName)
