@@ -399,11 +399,13 @@ private:
     bool InvoiceNumberFree();
     void DrawInvoiceNum();
     void StampOrder();
+    bool InvoiceWanted();
     void NumberInvoice();
-    void MarkOrderSold();
+    bool IntoOwnCashBox();
+    void MarkOrderSold(bool intoOwnCashBox);
     void RecountLineStock();
+    bool WriteFinish(bool invoiceWanted, bool intoOwnCashBox);
     void SetFinishedBox(bool finished);
-    void UndoSold();
     void StoreStatusBox(TCheckBox* box, const char* field);
     // `fbtPrint` only for an invoice; `fbtView` says what it shows.
     void ShowInvoiceButtons();

@@ -149,6 +149,9 @@ public:
     // Settings every connection of the store gets: rows read twice when a dynaset opens (keys,
     // then rows) come from mapped pages the second time; temporary tables stay in memory.
     QString ConnectionSettings() const;
+    // How long any connection, opening or writing, waits for another connection's lock before
+    // it gives up with "locked".
+    int BusyTimeoutMilliseconds() const { return 5000; }
     // Other connections, with or without a lock file slot, are kept out while this one is open.
     QString ExclusiveLocking() const;
     // A journal beside the file while a transaction writes, gone when it ends: a file other

@@ -179,7 +179,8 @@ TEST_F(FinishOrderTest, AnotherStationsInvoiceStoredWhileTheCashBoxIsAskedKeepsI
         },
         2);
     fCarVantel->Commit1Click(nullptr);
-    EXPECT_EQ(Field(order, "invoice_num"), QStringLiteral("42"));
+    // The number is drawn when the finish writes, after every question: the next one free.
+    EXPECT_EQ(Field(order, "invoice_num"), QStringLiteral("44"));
     EXPECT_EQ(Field(order, "cashbox_num"), QStringLiteral("1"));
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(DISTINCT invoice_num) FROM sale WHERE invoice_num>0")), 3);
 }
@@ -200,6 +201,59 @@ TEST_F(FinishOrderTest, ALinePostThatFailsStopsTheFinishAndLeavesTheOrderUnfinis
     EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("0"));
     EXPECT_FALSE(fCarVantel->cbxFinnished->Checked());
     EXPECT_FALSE(Shown(kFinished));
+}
+
+// The engine refuses one write of the finish: nothing of it is kept, no row is left in edit for
+// the next move to post, the message gives the engine's reason, and the finish then succeeds.
+TEST_F(FinishOrderTest, AFinishThatFailsAtAnyWriteLeavesTheOrderAsItWas)
+{
+    const struct {
+        const char* name;
+        const char* refuse;
+    } cases[] = {
+        {"the stamps", "BEFORE UPDATE OF tax_rate ON sale"},
+        {"the totals", "BEFORE UPDATE OF sum_sale_total ON sale"},
+        {"the invoice number", "BEFORE UPDATE OF invoice_num ON sale"},
+        {"the invoice date", "BEFORE UPDATE OF invoice_date ON sale"},
+        {"the sold mark", "BEFORE UPDATE OF seller_id ON sale"},
+        {"a line's stock", "BEFORE UPDATE OF quantity_reminder ON sale_detail"},
+    };
+    const QString stamps = QStringLiteral(
+        "SELECT coalesce(sale_num,'') || '|' || coalesce(tax_rate,'') || '|' || coalesce(sum_sale_total,'') || '|' || "
+        "coalesce(invoice_num,'') || '|' || coalesce(invoice,'') || '|' || coalesce(invoice_accept,'') || '|' || "
+        "coalesce(seller_id,'') || '|' || coalesce(last_modified,'') || '|' || "
+        "(SELECT group_concat(quantity_reminder) FROM sale_detail WHERE sale_id=sale.id) FROM sale WHERE id=%1");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearOrders();
+        const qint32 order = NewOrder({{"2", 1, 12.5}, {"3", 1, 12.5}});
+        Execute(QStringLiteral("UPDATE sale SET sale_num=NULL WHERE id=%1").arg(order));
+        DM->tblSale->Refresh();
+        const TRows before = Rows(stamps.arg(order));
+        Execute(QStringLiteral("CREATE TRIGGER refuse %1 BEGIN SELECT RAISE(ABORT, 'отказано'); END")
+                    .arg(QString::fromLatin1(c.refuse)));
+        host_.ClearShown();
+        fCarVantel->cbxInvoice->SetChecked(true);
+        host_.AnswerQuestion(kToInvoice, mrYes);
+        fCarVantel->Commit1Click(nullptr);
+        Execute(QStringLiteral("DROP TRIGGER refuse"));
+        EXPECT_TRUE(Shown(kFailed)) << host_.Texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(Shown(QStringLiteral("отказано")));
+        EXPECT_FALSE(Shown(kFinished));
+        EXPECT_EQ(Rows(stamps.arg(order)), before);
+        EXPECT_EQ(DM->tblSale->State(), dsBrowse);
+        EXPECT_EQ(DM->tblSaleDetail->State(), dsBrowse);
+        EXPECT_FALSE(fCarVantel->cbxFinnished->Checked());
+        EXPECT_FALSE(app::OrderLocked);
+        // The order on screen is the one as stored, and it finishes now.
+        EXPECT_EQ(ShownOrder(), order);
+        EXPECT_TRUE(DM->tblSale->FieldByName(QStringLiteral("sale_num"))->IsNull());
+        host_.AnswerQuestion(kToInvoice, mrYes);
+        fCarVantel->Commit1Click(nullptr);
+        EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+        EXPECT_EQ(Field(order, "invoice_num"), QStringLiteral("1"));
+        EXPECT_EQ(Reminders(order), (QStringList{"5", "4"}));
+    }
 }
 
 TEST_F(FinishOrderTest, AnInvoiceNumberThatCannotBeDrawnStopsTheFinish)
@@ -378,20 +432,19 @@ TEST_F(FinishOrderTest, AnotherStationsOrderStoredWhileTheOrderIsStampedKeepsIts
 {
     const qint32 order = NewOrder({{"4", 1, 30, 0, "-1"}});
     Execute(QStringLiteral("UPDATE sale SET sale_num=NULL WHERE id=%1").arg(order));
-    TDaoTable* sale = DM->tblSale;
-    sale->Refresh();
-    const auto rule = sale->BeforePost;
+    DM->tblSale->Refresh();
     bool stored = false;
-    // The first post of the finish: another station stores the next order number meanwhile.
-    sale->BeforePost = [&](TDataSet* dataset) {
-        if (rule) rule(dataset);
-        if (!std::exchange(stored, true))
-            Execute(QStringLiteral("INSERT INTO sale (myfirm_id, cashbox_num, seller_id, sale_num, invoice_accept, "
-                                   "invoice_annul, invoice_piment) SELECT 1, 1, 1, coalesce(Max(sale_num), 0) + 1, -1, 0, 0 "
-                                   "FROM sale"));
-    };
+    // While the finish asks whether to invoice, another station stores the next order number;
+    // once the finish writes its stamps, no other station writes until it has ended.
+    fCarVantel->cbxInvoice->SetChecked(true);
+    host_.OnForm(QStringLiteral("fMyMessage"), [&](TForm&) {
+        stored = true;
+        Execute(QStringLiteral("INSERT INTO sale (myfirm_id, cashbox_num, seller_id, sale_num, invoice_accept, "
+                               "invoice_annul, invoice_piment) SELECT 1, 1, 1, coalesce(Max(sale_num), 0) + 1, -1, 0, 0 "
+                               "FROM sale"));
+        return mrNo;
+    });
     fCarVantel->Commit1Click(nullptr);
-    sale->BeforePost = rule;
     EXPECT_TRUE(stored);
     EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
     EXPECT_EQ(Field(order, "sale_num"), QStringLiteral("2"));

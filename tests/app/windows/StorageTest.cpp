@@ -294,6 +294,83 @@ TEST_F(StorageTest, ADeliveryPaidBeforeKeepsItsCashBoxWhenFinishedAgain)
               (TRows{{"1", "1", "-1"}, {"2", "3", "-1"}}));
 }
 
+// A new delivery left unfinished when the window closed is on screen again at the next showing,
+// ready to finish or to remove, and the window works meanwhile.
+TEST_F(StorageTest, ADeliveryLeftUnfinishedIsReadyToFinishOrRemoveNextTime)
+{
+    const struct {
+        const char* name;
+        bool line;
+        bool finish;  // or remove
+    } cases[] = {{"finished next time", true, true}, {"removed next time", false, false}};
+    Open();
+    AllowChanges(true);
+    fSetings->cbMessages->SetChecked(true);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        qint32 id = 0;
+        host_.ClearShown();
+        InStorage([&](TfStorage& w) {
+            SelectStore(w, 1);
+            host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+            w.bNewClick(&w);
+            id = DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger();
+            if (c.line) {
+                w.Add1Click(&w);
+                SetLine("article_name", QStringLiteral("Крушка H4"));
+                SetLine("delivery_price", QStringLiteral("1.5"));
+                SetLine("delivery_quantity", QStringLiteral("2"));
+                DM->tblDeliveryDetail->Post();
+            }
+            host_.AnswerQuestion(QStringLiteral("трябва да приключите доставката"), mrNo);
+        });
+        EXPECT_TRUE(Shown(QStringLiteral("За да няма загуба на данни,\rтрябва да приключите доставката !")));
+        EXPECT_EQ(Rows(QStringLiteral("SELECT seller_id FROM delivery WHERE id=%1").arg(id)), (TRows{{""}}));
+
+        InStorage([&](TfStorage& w) {
+            EXPECT_TRUE(w.TreeView1->isEnabled());
+            EXPECT_EQ(DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger(), id);
+            EXPECT_EQ(w.eDeliveryID->Text(), QString::number(id));
+            EXPECT_TRUE(w.Editing());
+            EXPECT_TRUE(w.MustFinish());
+            // The arrows move through the store's deliveries and back.
+            w.bLeftClick(&w);
+            EXPECT_NE(DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger(), id);
+            w.bRightClick(&w);
+            ASSERT_EQ(DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger(), id);
+            host_.ClearShown();
+            host_.AnswerQuestion(QStringLiteral("Наистина ли искате това ?"), mrYes);
+            if (c.finish) {
+                w.cDeliveryPiment->SetChecked(true);
+                w.bAddClick(&w);
+                EXPECT_TRUE(Shown(QStringLiteral("Доставката бе приключена !")));
+            } else {
+                w.bDelClick(&w);
+            }
+            EXPECT_FALSE(w.MustFinish());
+            EXPECT_FALSE(w.Editing());
+            host_.ClearShown();
+        });
+        EXPECT_FALSE(Shown(QStringLiteral("трябва да приключите доставката")));
+        if (c.finish) {
+            EXPECT_EQ(Rows(QStringLiteral("SELECT seller_id, delivery_piment, cashbox_num, delivery_sum FROM delivery "
+                                          "WHERE id=%1")
+                               .arg(id)),
+                      (TRows{{app::CurrentSellerId, "-1", "3", "3.0"}}));
+        } else {
+            EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM delivery WHERE id=%1").arg(id)), 0);
+        }
+        // No other delivery was stamped: only the one finished in the first case.
+        EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM delivery WHERE seller_id IS NOT NULL")), 1);
+
+        // The next showing is as any other.
+        InStorage([&](TfStorage& w) {
+            EXPECT_TRUE(w.TreeView1->isEnabled());
+            EXPECT_FALSE(w.MustFinish());
+        });
+    }
+}
+
 TEST_F(StorageTest, DeletesAsATable)
 {
     struct Case {
