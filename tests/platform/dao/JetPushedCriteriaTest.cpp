@@ -153,6 +153,49 @@ TEST_P(JetPushedCriteriaTest, GivesTheRowsOfTheWholeQueryAndReachesTheRowsItName
     }
 }
 
+// A dataset's filter on grouping columns goes before the grouping of the saved query it reads,
+// in the form for picked rows; the rows are those of the whole query filtered after.
+TEST(JetPushedFilterTest, AFilterOnGroupingColumnsPicksTheRowsItNamesThroughTheirIndex)
+{
+    const struct {
+        const char* query;
+        const char* filter;
+        const char* plan;  // empty: the filter cannot go before the grouping
+    } cases[] = {
+        {"QATQAll", "[article_code] = 'a1'", "SEARCH delivery_detail USING INDEX ix_lot_code (article_code=?)"},
+        {"QATQAll", "[delivery_detail_id] IN (1, 3, 5)", "SEARCH delivery_detail USING INTEGER PRIMARY KEY (rowid=?)"},
+        {"QFIFO", "[article_name] = 'масло' AND [sale_price] = 10",
+         "SEARCH delivery_detail USING INDEX ix_lot_name (article_name=?)"},
+        {"MyQuty", "[delivery_detail_id] = 2", "SEARCH sale_detail USING INDEX ix_line_lot (delivery_detail_id=?)"},
+        {"QATQAll", "[total_quty] > 3", ""},
+    };
+    FixtureDb db;
+    db.Exec("CREATE INDEX ix_lot_code ON delivery_detail (article_code); "
+            "CREATE INDEX ix_lot_name ON delivery_detail (article_name); "
+            "CREATE INDEX ix_line_lot ON sale_detail (delivery_detail_id)");
+    FixtureCatalog catalog;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter);
+        const jet::Statement whole = jet::Translate(*catalog.FindQuery(QString::fromUtf8(c.query)), catalog);
+        const QString filter = QString::fromUtf8(c.filter);
+        const auto before = jet::TranslateGroupCriteria(filter, whole.columns, 1);
+        ASSERT_EQ(before.has_value(), *c.plan != 0);
+        const auto after = db.Rows(QStringLiteral("SELECT * FROM (%1) WHERE %2")
+                                       .arg(whole.sql, jet::TranslateCriteria(filter, whole.columns)));
+        EXPECT_FALSE(after.empty());
+        if (!before)
+            continue;
+        QString picked = whole.grouped.Filtered(before->sql).Sql();
+        for (size_t i = 0; i < before->values.size(); ++i) {
+            const TVariant& v = before->values[i];
+            picked.replace(QStringLiteral(":c%1").arg(i + 1),
+                           v.IsText() ? QStringLiteral("'%1'").arg(v.AsString()) : v.AsString());
+        }
+        EXPECT_EQ(Folded(db.Rows(picked)), Folded(after)) << picked.toStdString();
+        EXPECT_TRUE(Plan(db, picked, {}).contains(QString::fromUtf8(c.plan))) << Plan(db, picked, {}).toStdString();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Shop, JetPushedCriteriaTest, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<PushCase>& info) { return CaseName(info.param.name); });
 
