@@ -3,6 +3,7 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoValue.h"
+#include "platform/dao/JetFunctions.h"
 #include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
 
@@ -202,6 +203,8 @@ bool SqlStatement::Step()
     if (code == SQLITE_READONLY_ROLLBACK)
         RaiseNeedsRecovery(db_);
     // Errors raised from a registered function carry the engine's own error in their text.
+    if (const std::optional<jet::FunctionError> error = jet::FunctionErrorOf(message))
+        Raise(error->number, error->description);
     if ((code & 0xff) == SQLITE_CONSTRAINT) {
         const QString lower = message.toLower();
         if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
@@ -286,6 +289,7 @@ void Store::Close()
     sharedReadDepth_ = 0;
     statements_.clear();
     freeTempTables_.clear();
+    largeCopies_.clear();
     translations_.clear();
     if (db_) {
         sqlite3_close_v2(db_);
@@ -936,6 +940,26 @@ void Store::AddIndex(const QString& tableName, const IndexDef& index)
         TouchTable(table.name);
     });
     Reload();
+}
+
+void Store::SetIndexStatistics(const QString& tableName, const QString& indexName, qint64 rows,
+                               const std::vector<qint64>& rowsPerValue)
+{
+    CheckOpen();
+    CheckWritable();
+    const TableDefData* t = FindTableDef(tableName);
+    const IndexDef* index = t ? t->FindIndex(indexName) : nullptr;
+    if (!index)
+        Raise(errNotInCollection, QStringLiteral("Item not found in this collection: no index '%1' of '%2'.")
+                                      .arg(indexName, tableName));
+    const QString table = t->name;
+    const QString name = SqliteIndexName(t->name, index->name);
+    WriteAtOnce(*this, [&] {
+        Run(kDialect.PlannerStatisticsTable());
+        RunWith(db_, kDialect.ClearIndexStatistics(), {TVariant(table), TVariant(name)});
+        RunWith(db_, kDialect.AddIndexStatistics(),
+                {TVariant(table), TVariant(name), TVariant(kDialect.IndexStatisticsText(rows, rowsPerValue))});
+    });
 }
 
 void Store::DeleteIndex(const QString& tableName, const QString& indexName)

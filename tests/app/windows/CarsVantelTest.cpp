@@ -73,6 +73,9 @@ TEST_F(ProgramTest, RecordExistsBindsOneLiteralAndRaisesOnWhatItCannotAsk)
     // What is no literal, no plain name or no table is never read as "no such row".
     EXPECT_THROW(exists("seller", "seller_name", QStringLiteral("'x' OR 1=1")), std::exception);
     EXPECT_THROW(exists("seller; DELETE FROM logs", "id", QStringLiteral("1")), std::exception);
+    // A name with a line break after it is no plain name: refused before any SQL is made.
+    EXPECT_THROW(exists("seller\n", "id", QStringLiteral("1")), EDatabaseError);
+    EXPECT_THROW(exists("seller", "id\n", QStringLiteral("1")), EDatabaseError);
     EXPECT_THROW(exists("nosuchtable", "id", QStringLiteral("1")), std::exception);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM logs")), 1);
     EXPECT_FALSE(DM->tblMyPersonalQuery->Active());
