@@ -1272,10 +1272,13 @@ void TfCarVantel::ShowStatusBoxes()
     const bool any = IsSaleRow();
     const std::pair<TCheckBox*, const char*> boxes[] = {
         {cbxInvoice, "invoice"}, {cbxAnnul, "invoice_annul"}, {cbxFinnished, "invoice_accept"}, {cbxPayed, "invoice_piment"}};
-    // Showing an order must not write to it: the boxes' handlers store what they show.
+    // Showing an order must not write to it: the boxes' handlers store what they show. What
+    // they show besides is shown here.
     for (const auto& [box, field] : boxes)
         SetCheckedQuietly(box, any && FieldOf(DM->tblSale, field)->AsBoolean());
-    ShowInvoiceButtons();
+    ShowInvoiceChoice();
+    ColourStatusBox(cbxAnnul);
+    ColourStatusBox(cbxFinnished);
 }
 
 namespace {
@@ -2278,10 +2281,15 @@ void TfCarVantel::RecountLineStock()
     DM->VantelDataBase->Idle();
 }
 
+void TfCarVantel::ColourStatusBox(TCheckBox* box)
+{
+    box->SetFontColor(box->Checked() ? kBoxOnColor : kBoxOffColor);
+}
+
 void TfCarVantel::SetFinishedBox(bool finished)
 {
     SetCheckedQuietly(cbxFinnished, finished);
-    cbxFinnished->SetFontColor(finished ? kBoxOnColor : kBoxOffColor);
+    ColourStatusBox(cbxFinnished);
 }
 
 // The stamps, the invoice number, the sold mark and the lines' stock, written in one
@@ -2402,7 +2410,7 @@ void TfCarVantel::cbxAnnulClick(QObject*)
     if (!IsSaleRow()) return;
     StoreStatusBox(cbxAnnul, "invoice_annul");
     if (cbxAnnul->Checked() && cbxPayed->Checked()) cbxPayed->SetChecked(false);
-    cbxAnnul->SetFontColor(cbxAnnul->Checked() ? kBoxOnColor : kBoxOffColor);
+    ColourStatusBox(cbxAnnul);
 }
 
 void TfCarVantel::cbxPayedClick(QObject*)
@@ -2412,32 +2420,33 @@ void TfCarVantel::cbxPayedClick(QObject*)
 
 void TfCarVantel::cbxFinnishedClick(QObject*)
 {
-    cbxFinnished->SetFontColor(cbxFinnished->Checked() ? kBoxOnColor : kBoxOffColor);
+    ColourStatusBox(cbxFinnished);
 }
 
 void TfCarVantel::cbxInvoiceClick(QObject*)
 {
     if (!IsSaleRow()) return;
-    if (app::MissingStock) {
+    const bool invoice = cbxInvoice->Checked();
+    // Only asking for an invoice annuls a short order, and never without a word: unticking, or
+    // emptying the number, leaves it as it is.
+    if (invoice && app::MissingStock) {
+        ShowWarning(QStringLiteral("Поради изписана липсваща стока от склада,\rтази поръчка не може да се приключи "
+                                   "!\rПоръчката ще бъде анулирана !"),
+                    false);
         SetCheckedQuietly(cbxInvoice, false);
+        ShowInvoiceChoice();
         cbxAnnul->SetChecked(true);
         return;
     }
-    const bool invoice = cbxInvoice->Checked();
-    ShowInvoiceButtons();
+    ShowInvoiceChoice();
     if (invoice) cbxAnnul->SetChecked(false);
-    DBE_invoice_num->SetReadOnly(!invoice);
 }
 
 void TfCarVantel::DBC_tax_kindChange(QObject*)
 {
-    if (!IsSaleRow()) return;
-    TDaoTable* sale = DM->tblSale;
-    const bool cash = DBC_tax_kind->ItemIndex() == 0;
-    // Cash marks paid only an order that passed the finish.
-    if (cash && !cbxFinnished->Checked()) return;
-    if (sale->State() == dsBrowse) sale->Edit();
-    FieldOf(sale, "invoice_accept")->SetAsBoolean(cash);
+    // The kind is the combo's own field. Whether the order is finished is the finish's to say:
+    // neither kind takes goods out of stock or puts them back, nor moves the order in or out of
+    // the cash box.
 }
 
 void TfCarVantel::DBE_invoice_numKeyPress(QObject*, QChar& key)
@@ -2509,11 +2518,12 @@ int TagOf(QObject* sender)
 
 }  // namespace
 
-void TfCarVantel::ShowInvoiceButtons()
+void TfCarVantel::ShowInvoiceChoice()
 {
     const bool invoice = cbxInvoice->Checked();
     fbtPrint->setVisible(invoice);
     fbtView->SetCaption(invoice ? QStringLiteral("&Преглед фактура") : QStringLiteral("&Преглед проформа"));
+    DBE_invoice_num->SetReadOnly(!invoice);
 }
 
 void TfCarVantel::Print3Click(QObject* sender)

@@ -903,6 +903,8 @@ void TfStorage::Delete1Click(QObject*)
     try {
         DM->DeleteDeliveryLine(id.toInt());
         lines->RequeryIfRestartable();
+        // The header shows the totals of the lines that are left.
+        DM->tblQDeliveryTotal->Requery();
     } catch (const std::exception&) {
         Tell(kNotDeleted);
     }
@@ -916,7 +918,8 @@ void TfStorage::bAddClick(QObject*)
         return;
     TDaoTable* delivery = DM->tblDelivery;
     TDaoTable* lines = DM->tblDeliveryDetail;
-    if (HasRow(lines) && F(lines, "article_name")->AsString().isEmpty()) {
+    // A delivery without lines has no name either: there is nothing to finish.
+    if (!HasRow(lines) || F(lines, "article_name")->AsString().isEmpty()) {
         Tell(QStringLiteral("Не сте въвели име на номенклатура !"));
         return;
     }

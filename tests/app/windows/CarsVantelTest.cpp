@@ -498,7 +498,12 @@ TEST_F(OrderWindowTest, TheStatusBoxesMirrorTheRow)
                  {2, true, false, true, true},
                  {3, false, true, false, false},
                  {4, true, true, false, true},
-                 {5, false, false, false, true}};
+                 {5, false, false, false, true},
+                 {2, true, false, true, true},
+                 {3, false, true, false, false},
+                 {1, false, false, true, true}};
+    constexpr TColor kOn = 7105791, kOff = 6316128;
+    const QString before = OrderRows();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.order);
         GoToOrder(c.order);
@@ -506,7 +511,14 @@ TEST_F(OrderWindowTest, TheStatusBoxesMirrorTheRow)
         EXPECT_EQ(fCarVantel->cbxAnnul->Checked(), c.annulled);
         EXPECT_EQ(fCarVantel->cbxFinnished->Checked(), c.finished);
         EXPECT_EQ(fCarVantel->cbxPayed->Checked(), c.paid);
+        // What the boxes do is shown too: the number typed only for an invoice, the two colours.
+        EXPECT_EQ(fCarVantel->DBE_invoice_num->ReadOnly(), !c.invoice);
+        EXPECT_EQ(fCarVantel->fbtPrint->isHidden(), !c.invoice);
+        EXPECT_EQ(fCarVantel->cbxAnnul->FontColor(), c.annulled ? kOn : kOff);
+        EXPECT_EQ(fCarVantel->cbxFinnished->FontColor(), c.finished ? kOn : kOff);
     }
+    // None of it was written.
+    EXPECT_EQ(OrderRows(), before);
 }
 
 TEST_F(OrderWindowTest, AnOrdersCarAndClientAreFoundByTheirWholeIdNeverByAPrefix)
