@@ -17,24 +17,21 @@ TAboutBox::TAboutBox(QWidget* parent) : TForm(parent), programFile_(TApplication
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
     SetClientWidth(300);
-    SetClientHeight(198);
+    SetClientHeight(200);
 
-    // The splash's picture, whole, across the box.
-    ProgramIcon = Place<TImage>(this, "ProgramIcon", 16, 12, 268, 99);
-    ProgramIcon->SetImage(TfSplashForm::Picture());
-    ProgramIcon->SetStretch(true);
-    ProgramIcon->SetProportional(true);
-    ProgramIcon->SetCenter(true);
-    AppName = Place<TLabel>(this, "AppName", 16, 122, 268, 24);
+    // The splash's picture, whole, at the box's width.
+    ProgramIcon = Place<TImage>(this, "ProgramIcon", 16, 16, 268, 99);
+    ProgramIcon->SetImage(TfSplashForm::Picture(ProgramIcon->width(), ProgramIcon->height()));
+    AppName = Place<TLabel>(this, "AppName", 16, 124, 268, 24);
     AppName->SetAutoSize(false);
     AppName->SetAlignment(taCenter);
 
-    bOk = Place<TFlatButton>(this, "bOk", QStringLiteral("&OK"), 100, 158, 88, 27);
+    bOk = Place<TFlatButton>(this, "bOk", QStringLiteral("&OK"), 100, 160, 88, 27);
     bOk->SetModalResult(mrOk);
     bOk->SetDefault(true);
     bOk->SetCancel(true);
 
-    bHelp = Place<TFlatButton>(this, "bHelp", QStringLiteral("&Help"), 196, 158, 88, 27);
+    bHelp = Place<TFlatButton>(this, "bHelp", QStringLiteral("&Help"), 196, 160, 88, 27);
     bHelp->OnClick = Bind(this, &TAboutBox::bHelpClick);
 
     OnShow = Bind(this, &TAboutBox::FormShow);

@@ -459,7 +459,7 @@ void TfSearch::bDelClick(QObject*) {}
 void TfSearch::fbPrintClick(QObject*)
 {
     if (!fUniversalReportPlus) return;
-    // Without the dynamic check the totals were never read: they are read once for the paper.
+    // Without the dynamic check the totals were never read; they print as last read otherwise.
     if (!DM->tblArticleTotalq->Active()) DM->tblArticleTotalq->Open();
     fUniversalReportPlus->PrintGrid(DBGrid1);
 }

@@ -19,8 +19,8 @@ public:
     ~TfSplashForm() override;
 
     static QString VersionText() { return QStringLiteral("CarVantel v4.04"); }
-    // The program's picture, at the splash's size; the about box shows it too.
-    static QImage Picture();
+    // The program's picture at the size asked for; the splash shows it whole, the about box too.
+    static QImage Picture(int width, int height);
 
     void FormShow(QObject* sender);
     void FormActivate(QObject* sender);
