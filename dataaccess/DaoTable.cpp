@@ -1155,7 +1155,9 @@ bool TDaoTable::Requery()
         ReopenDaoRecordset();
         return true;
     }
-    if (!MasterSource() || d_->masterInactive_) {
+    // Linked without field pairs the table follows no master, and the master's re-open would
+    // leave it as it was.
+    if (!MasterSource() || d_->masterInactive_ || d_->masterFieldList_.Count() == 0) {
         RequeryRecordset();
     } else {
         ReopenForMaster();
