@@ -424,7 +424,7 @@ void TfStorage::FillStoreTree()
     if (!CheckConnection())
         return;
     TDaoTable* stores = DM->tblStore;
-    DM->tblDeliveryDetail->DisableControls();
+    const TControlsOff linesOff(DM->tblDeliveryDetail);
     TreeView1->Items().Clear();
     dbeStoreName->Items().Clear();
     TTreeNode* root = TreeView1->Items().AddChild(nullptr, QStringLiteral("Складове"));
@@ -438,7 +438,6 @@ void TfStorage::FillStoreTree()
         dbeStoreName->Items().Add(name);
     }
     root->Expand(true);
-    DM->tblDeliveryDetail->EnableControls();
 }
 
 void TfStorage::LocateDeliveryStore()
@@ -778,9 +777,8 @@ void TfStorage::DBGrid1ColExit(QObject*)
             F(lines, "sale_price")->SetAsFloat(price);
         }
     }
-    lines->DisableControls();
+    const TControlsOff linesOff(lines);
     lines->Refresh();
-    lines->EnableControls();
 }
 
 void TfStorage::DBGrid1KeyPress(QObject*, QChar& key)
@@ -902,7 +900,7 @@ void TfStorage::bAddClick(QObject*)
     SetStoreReadOnly(true);
     if (!app::LinesPosted && !mustFinish_)
         return;
-    lines->DisableControls();
+    TControlsOff linesOff(lines);
     try {
         StampFinishedDelivery(wasPaid);
         if (Messages())
@@ -912,9 +910,9 @@ void TfStorage::bAddClick(QObject*)
         app::LinesPosted = false;
         mustFinish_ = false;
         delivery->Last();
-        lines->EnableControls();
+        linesOff.Enable();
     } catch (const std::exception&) {
-        lines->EnableControls();
+        linesOff.Enable();
         FinishFailed();
     }
 }
