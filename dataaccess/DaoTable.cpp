@@ -860,6 +860,7 @@ void TDaoTable::OpenDaoRecordset()
     if (d_->tableName_.isEmpty() && d_->sql_.Count() == 0 && d_->queryDefName_.isEmpty())
         Refuse("TDaoTable.OpenDaoRecordset: Missing TableName or QueryDefName, or SQL is empty!");
     ConnectDatabase();
+    NoteInTransaction();
     if (d_->tableType_ == dao::dbOpenDynamic && d_->database_->DatabaseType() != QLatin1String("ODBC"))
         Refuse("TDaoTable.OpenDaoRecordset: DynamicTables are for ODBC connections only!");
     if (d_->database_->ReadOnly() || d_->tableType_ == dao::dbOpenForwardOnly || d_->tableType_ == dao::dbOpenSnapshot)
@@ -973,9 +974,29 @@ void TDaoTable::RegisterWithDatabase()
 {
     if (d_->database_->OpenTables().IndexOfObject(this) < 0)
         d_->database_->OpenTables().AddObject(Name(), this);
-    if (d_->database_->TrackTransactions() && d_->database_->GetTransactionCount() > 0)
-        d_->database_->AddTableToTransaction(Name(), 1);
+    NoteInTransaction();
     d_->database_->Idle();
+}
+
+void TDaoTable::NoteInTransaction()
+{
+    if (d_->database_ && d_->database_->TrackTransactions() && d_->database_->GetTransactionCount() > 0)
+        d_->database_->AddTableToTransaction(Name(), 1);
+}
+
+void TDaoTable::ReadAfterRollback()
+{
+    if (!d_->recordsetOpen_ || !d_->recordset_)
+        return;
+    if (State() == dsEdit || State() == dsInsert)
+        Cancel();
+    // Rows read by their keys are read again where the dataset stands (a row of the
+    // transaction's own is gone, and skipped as a deleted one); a copy made inside the
+    // transaction is made again.
+    if (d_->recordset_->Updatable())
+        RefreshKeepPosition();
+    else if (!Requery())
+        RestartRecordset();
 }
 
 void TDaoTable::InternalOpen()
@@ -1153,6 +1174,7 @@ void TDaoTable::RequeryIfRestartable()
 // numbers of the old rows no longer hold.
 void TDaoTable::RequeryRecordset()
 {
+    NoteInTransaction();
     const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
     d_->rows_.ForgetBookmarks();
@@ -1573,6 +1595,7 @@ TGetResult TDaoTable::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doChec
 {
     if (!d_->recordset_)
         return grError;
+    NoteInTransaction();
     const bool forwardOnly = d_->tableType_ == dao::dbOpenForwardOnly;
     // While a batch posts with controls off, the window is not refilled row by row.
     if (ControlsDisabled() && d_->posting_ && d_->batchMode_ && mode != gmCurrent && !(Filtered() && OnFilterRecord))
@@ -2086,6 +2109,7 @@ TDataAction TDaoTable::AskErrorEvent(const TDataSetErrorEvent& event, const Exce
 
 void TDaoTable::InternalEdit()
 {
+    NoteInTransaction();
     FreeRecordBuffer(d_->oldValues_);
     d_->oldValues_ = AllocRecordBuffer();
     GetCurrentRecord(d_->oldValues_);
@@ -2158,6 +2182,7 @@ void TDaoTable::ClearBlobMarks()
 
 void TDaoTable::InternalPost()
 {
+    NoteInTransaction();
     d_->rows_.Recomputed();
     TDataSet::InternalPost();
     CheckActive();
@@ -2263,6 +2288,7 @@ void TDaoTable::Post()
 
 void TDaoTable::InternalAddRecord(TRecordBuffer buffer, bool append)
 {
+    NoteInTransaction();
     if (append) {
         InternalLast();
         SetBookmarkFlag(buffer, bfEOF);
@@ -2298,6 +2324,7 @@ void TDaoTable::InternalCancel()
 
 void TDaoTable::InternalDelete()
 {
+    NoteInTransaction();
     TRecordBuffer buffer = ActiveBuffer();
     const qint32 recNo = buffer ? Header(buffer)->recNo : -1;
     InternalSetToRecord(buffer);
@@ -2367,6 +2394,7 @@ void TDaoTable::RefreshKeepPosition()
 
 void TDaoTable::InternalRefresh()
 {
+    NoteInTransaction();
     d_->rows_.CountChanged();
     if (!d_->recordset_)
         return;

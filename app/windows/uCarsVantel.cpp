@@ -37,8 +37,10 @@
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoInfo.h"
 #include "dataaccess/DaoTable.h"
+#include "dataaccess/DaoTransaction.h"
 #include "platform/dao/DaoError.h"
 #include "platform/os/Files.h"
+#include "platform/os/StopPoint.h"
 #include "platform/report/ReportDBText.h"
 #include "platform/report/ReportLabel.h"
 #include "platform/toolkit/Exceptions.h"
@@ -493,7 +495,9 @@ void TfCarVantel::BuildClientPanel()
 
 void TfCarVantel::BuildFirmPanel()
 {
-    pnlMyFirm->resize(pnlMyFirm->width(), 72);
+    // A firm's name wider than the panel goes on in a second line; the numbers follow below it.
+    constexpr int kLine = 17;
+    pnlMyFirm->resize(pnlMyFirm->width(), 5 * kLine + 4);
     const auto text = [this](const char* name, const char* field, TDataSource* source, int top) {
         auto* label = Place<TDBText>(pnlMyFirm, name, 4, top, pnlMyFirm->width() - 8, 16);
         label->SetDataSource(source);
@@ -501,12 +505,15 @@ void TfCarVantel::BuildFirmPanel()
         return label;
     };
     DBTName = text("DBTName", "myfirm_name", DM->srcMyFirm, 3);
-    DBTTax_nom = text("DBTTax_nom", "mytax_num", DM->srcMyFirm, 20);
-    DBTMyBulstat = text("DBTMyBulstat", "mybulstat", DM->srcMyFirm, 37);
-    Place<TLabel>(pnlMyFirm, "lblDDS", QStringLiteral("ДДС %"), 4, 54, 50, 16);
-    DBText_DDS = text("DBText_DDS", "tax_rate", DM->srcSale, 54);
-    DBText_DDS->setGeometry(56, 54, pnlMyFirm->width() - 60, 16);
+    DBTName->SetWordWrap(true);
+    DBTName->resize(DBTName->width(), 2 * kLine - 1);
+    DBTTax_nom = text("DBTTax_nom", "mytax_num", DM->srcMyFirm, 3 + 2 * kLine);
+    DBTMyBulstat = text("DBTMyBulstat", "mybulstat", DM->srcMyFirm, 3 + 3 * kLine);
+    Place<TLabel>(pnlMyFirm, "lblDDS", QStringLiteral("ДДС %"), 4, 3 + 4 * kLine, 50, 16);
+    DBText_DDS = text("DBText_DDS", "tax_rate", DM->srcSale, 3 + 4 * kLine);
+    DBText_DDS->setGeometry(56, 3 + 4 * kLine, pnlMyFirm->width() - 60, 16);
     cbxSastavil_mol->move(cbxSastavil_mol->x(), pnlMyFirm->y() + pnlMyFirm->height() + 2);
+    Panel2->resize(Panel2->width(), std::max(Panel2->height(), cbxSastavil_mol->y() + cbxSastavil_mol->height() + 2));
 }
 
 void TfCarVantel::BuildTotalsPanel()
@@ -1259,10 +1266,13 @@ void TfCarVantel::ShowStatusBoxes()
     const bool any = IsSaleRow();
     const std::pair<TCheckBox*, const char*> boxes[] = {
         {cbxInvoice, "invoice"}, {cbxAnnul, "invoice_annul"}, {cbxFinnished, "invoice_accept"}, {cbxPayed, "invoice_piment"}};
-    // Showing an order must not write to it: the boxes' handlers store what they show.
+    // Showing an order must not write to it: the boxes' handlers store what they show. What
+    // they show besides is shown here.
     for (const auto& [box, field] : boxes)
         SetCheckedQuietly(box, any && FieldOf(DM->tblSale, field)->AsBoolean());
-    ShowInvoiceButtons();
+    ShowInvoiceChoice();
+    ColourStatusBox(cbxAnnul);
+    ColourStatusBox(cbxFinnished);
 }
 
 namespace {
@@ -2101,6 +2111,9 @@ qint32 BookOf(TDataSet* sale)
     return FieldOf(sale, "kochan_num")->AsInteger();
 }
 
+// Where a test may end the process between two writes of a finish.
+constexpr const char* kFinishStop = "finishing an order";
+
 // Whether the order is short of stock: a line of goods whose lot holds less than it takes.
 bool AnyLineShort(TDataSet* lines)
 {
@@ -2203,9 +2216,11 @@ void TfCarVantel::StampOrder()
     FieldOf(sale, "tax_rate")->SetAsInteger(FieldOf(DM->tblMyFirm, "DDS")->AsInteger());
     if (FieldOf(sale, "kochan_num")->IsNull()) FieldOf(sale, "kochan_num")->SetAsInteger(0);
     sale->Post();
+    StopPoint(kFinishStop);
     TApplication::ProcessMessages();
     DM->VantelDataBase->Idle();
     DrawSaleNum();
+    StopPoint(kFinishStop);
     // The totals of the rate just stored.
     DM->tblSaleTotalQuery->Requery();
     DM->tblSaleTotalQuery->RequeryIfRestartable();
@@ -2213,28 +2228,44 @@ void TfCarVantel::StampOrder()
     FieldOf(sale, "sum_sale_total")->SetAsString(FieldOf(DM->tblSaleTotalQuery, "Total")->AsString());
     FieldOf(sale, "tax_value")->SetAsString(FieldOf(DM->tblSaleTotalQuery, "SaleDDS")->AsString());
     sale->Post();
+    StopPoint(kFinishStop);
     // Whatever reads the car and client next reads the order's; found through the key, not by
     // walking every car and client of the shop's history.
     if (shownCarId_) DM->tblCar->Locate(QStringLiteral("id"), TVariant(shownCarId_), {});
     if (shownClientId_) DM->tblClient->Locate(QStringLiteral("id"), TVariant(shownClientId_), {});
 }
 
-// Numbers the invoice when the operator asks for it and it has none.
+// Whether the finish numbers the invoice: the operator asked for one, it has no number yet and
+// says Yes to the question.
+bool TfCarVantel::InvoiceWanted()
+{
+    return cbxInvoice->Checked() && FieldOf(DM->tblSale, "invoice_num")->AsInteger() < 1 &&
+           SettingOn(&TfSetings::cbMessages) &&
+           ShowWarning(QStringLiteral("Искате ли поръчката да бъде\rтрансформирана във фактура ?"), true);
+}
+
 void TfCarVantel::NumberInvoice()
 {
     TDaoTable* sale = DM->tblSale;
-    const TField* number = FieldOf(sale, "invoice_num");
-    if (!cbxInvoice->Checked() || number->AsInteger() >= 1 || !SettingOn(&TfSetings::cbMessages) ||
-        !ShowWarning(QStringLiteral("Искате ли поръчката да бъде\rтрансформирана във фактура ?"), true))
-        return;
     DrawInvoiceNum();
+    StopPoint(kFinishStop);
     sale->Edit();
     FieldOf(sale, "invoice_date")->SetAsDateTime(Now());
     FieldOf(sale, "invoice")->SetAsBoolean(true);
     sale->Post();
+    StopPoint(kFinishStop);
 }
 
-void TfCarVantel::MarkOrderSold()
+// Whether the finished order counts in the operator's cash box: one of box 0 always, one of
+// another box when the operator says so.
+bool TfCarVantel::IntoOwnCashBox()
+{
+    const QString box = FieldOf(DM->tblSale, "cashbox_num")->AsString();
+    return box == QLatin1String("0") || box == fSetings->cbxCashBoxNum->Text() ||
+           ShowWarning(QStringLiteral("Тази поръчка е от друга каса !\rПромяната ще я запише във вашата каса !"), true);
+}
+
+void TfCarVantel::MarkOrderSold(bool intoOwnCashBox)
 {
     TDaoTable* sale = DM->tblSale;
     app::MissingStock = false;
@@ -2243,13 +2274,9 @@ void TfCarVantel::MarkOrderSold()
     FieldOf(sale, "invoice_annul")->SetAsBoolean(false);
     FieldOf(sale, "seller_id")->SetAsString(app::CurrentSellerId);
     FieldOf(sale, "last_modified")->SetAsDateTime(Now());
-    const QString ownBox = fSetings->cbxCashBoxNum->Text();
-    TField* box = FieldOf(sale, "cashbox_num");
-    if (box->AsString() == QLatin1String("0")) box->SetAsString(ownBox);
-    if (box->AsString() != ownBox &&
-        ShowWarning(QStringLiteral("Тази поръчка е от друга каса !\rПромяната ще я запише във вашата каса !"), true))
-        box->SetAsString(ownBox);
+    if (intoOwnCashBox) FieldOf(sale, "cashbox_num")->SetAsString(fSetings->cbxCashBoxNum->Text());
     sale->Post();
+    StopPoint(kFinishStop);
 }
 
 // Each line's stock as it stands with this order counted as sold, its own quantity added back.
@@ -2257,7 +2284,6 @@ void TfCarVantel::MarkOrderSold()
 void TfCarVantel::RecountLineStock()
 {
     TApplication::ProcessMessages();
-    // The lines' stock is stored all at once or not at all.
     InLinesBatch([](TDaoTable* lines) {
         QList<qint32> lots;
         for (lines->First(); !lines->Eof(); lines->Next())
@@ -2270,22 +2296,52 @@ void TfCarVantel::RecountLineStock()
             FieldOf(lines, "quantity_reminder")
                 ->SetAsFloat(found == lotStock.cend() ? 0.0 : *found + FieldOf(lines, "sale_quantity")->AsFloat());
             lines->Post();
+            StopPoint(kFinishStop);
         }
     });
     DM->VantelDataBase->Idle();
 }
 
+void TfCarVantel::ColourStatusBox(TCheckBox* box)
+{
+    box->SetFontColor(box->Checked() ? kBoxOnColor : kBoxOffColor);
+}
+
 void TfCarVantel::SetFinishedBox(bool finished)
 {
     SetCheckedQuietly(cbxFinnished, finished);
-    cbxFinnished->SetFontColor(finished ? kBoxOnColor : kBoxOffColor);
+    ColourStatusBox(cbxFinnished);
+}
+
+// The stamps, the invoice number, the sold mark and the lines' stock, written in one
+// transaction: the lots are counted under the write lock, and a stop anywhere leaves the order
+// finished with its stock taken or as it was. The questions are asked before, so no station
+// waits on a person. True when the order is finished, false when it is short of stock (its
+// stamps are kept).
+bool TfCarVantel::WriteFinish(bool invoiceWanted, bool intoOwnCashBox)
+{
+    TDaoTable* sale = DM->tblSale;
+    TDaoTransaction transaction(*DM->VantelDataBase);
+    StampOrder();
+    if (invoiceWanted) NumberInvoice();
+    MarkOrderSold(intoOwnCashBox);
+    RecountLineStock();
+    const bool finished = !AnyLineShort(DM->tblSaleDetail);
+    sale->Edit();
+    FieldOf(sale, "invoice_accept")->SetAsBoolean(finished);
+    if (finished) FieldOf(sale, "invoice")->SetAsBoolean(cbxInvoice->Checked());
+    sale->Post();
+    StopPoint(kFinishStop);
+    transaction.Commit();
+    return finished;
 }
 
 void TfCarVantel::FinishOrder()
 {
     TDaoTable* sale = DM->tblSale;
     if (!IsSaleRow()) return;
-    bool markedSold = false;
+    bool writing = false;
+    bool dirty = app::OrderDirty;
     try {
         if (app::CarEdited) InsertCar();
         if (app::ClientEdited) InsertClient();
@@ -2300,54 +2356,35 @@ void TfCarVantel::FinishOrder()
         }
         if (!InvoiceNumberFree()) return;
         RequeryLines();
-        StampOrder();
-        NumberInvoice();
-        markedSold = true;
-        MarkOrderSold();
-        RecountLineStock();
-        if (AnyLineShort(lines)) {
+        const bool invoiceWanted = InvoiceWanted();
+        const bool intoOwnCashBox = IntoOwnCashBox();
+        dirty = app::OrderDirty;
+        writing = true;
+        const bool finished = WriteFinish(invoiceWanted, intoOwnCashBox);
+        lines->First();
+        SetFinishedBox(finished);
+        if (!finished) {
             app::MissingStock = true;
-            sale->Edit();
-            FieldOf(sale, "invoice_accept")->SetAsBoolean(false);
-            sale->Post();
-            SetFinishedBox(false);
-            lines->First();
             ShowWarning(QStringLiteral("Поради изписана липсваща стока от склада,\rтази поръчка не може да се приключи !"),
                         false);
             return;
         }
-        lines->First();
-        sale->Edit();
-        FieldOf(sale, "invoice_accept")->SetAsBoolean(true);
-        SetFinishedBox(true);
-        FieldOf(sale, "invoice")->SetAsBoolean(cbxInvoice->Checked());
-        sale->Post();
         app::OrderDirty = false;
         if (SettingOn(&TfSetings::cbMessages)) ShowWarning(QStringLiteral("Поръчката бе приключена !"), false);
         LockEditing();
     } catch (const std::exception& error) {
-        if (markedSold) UndoSold();
+        // Nothing of the finish was kept: the order waits as it was, still to be finished.
+        if (writing) {
+            try {
+                if (sale->State() == dsEdit) sale->Cancel();
+            } catch (const std::exception&) {
+                // The row is read again when the order is next shown.
+            }
+            app::OrderDirty = dirty;
+            SetFinishedBox(IsSaleRow() && FieldOf(sale, "invoice_accept")->AsBoolean());
+        }
         ShowWarning(ProcessStoppedText(error), false);
     }
-}
-
-// A finish that failed once the order counted as sold leaves it unfinished, as far as it can.
-void TfCarVantel::UndoSold()
-{
-    TDaoTable* sale = DM->tblSale;
-    try {
-        if (DM->tblSaleDetail->State() != dsBrowse) DM->tblSaleDetail->Cancel();
-        if (sale->State() != dsBrowse) sale->Cancel();
-        sale->Edit();
-        FieldOf(sale, "invoice_accept")->SetAsBoolean(false);
-        sale->Post();
-    } catch (const std::exception&) {
-        try {
-            if (sale->State() != dsBrowse) sale->Cancel();
-        } catch (const std::exception&) {
-        }
-    }
-    SetFinishedBox(false);
 }
 
 void TfCarVantel::fbtAnulaClick(QObject*)
@@ -2394,7 +2431,7 @@ void TfCarVantel::cbxAnnulClick(QObject*)
     if (!IsSaleRow()) return;
     StoreStatusBox(cbxAnnul, "invoice_annul");
     if (cbxAnnul->Checked() && cbxPayed->Checked()) cbxPayed->SetChecked(false);
-    cbxAnnul->SetFontColor(cbxAnnul->Checked() ? kBoxOnColor : kBoxOffColor);
+    ColourStatusBox(cbxAnnul);
 }
 
 void TfCarVantel::cbxPayedClick(QObject*)
@@ -2404,32 +2441,33 @@ void TfCarVantel::cbxPayedClick(QObject*)
 
 void TfCarVantel::cbxFinnishedClick(QObject*)
 {
-    cbxFinnished->SetFontColor(cbxFinnished->Checked() ? kBoxOnColor : kBoxOffColor);
+    ColourStatusBox(cbxFinnished);
 }
 
 void TfCarVantel::cbxInvoiceClick(QObject*)
 {
     if (!IsSaleRow()) return;
-    if (app::MissingStock) {
+    const bool invoice = cbxInvoice->Checked();
+    // Only asking for an invoice annuls a short order, and never without a word: unticking, or
+    // emptying the number, leaves it as it is.
+    if (invoice && app::MissingStock) {
+        ShowWarning(QStringLiteral("Поради изписана липсваща стока от склада,\rтази поръчка не може да се приключи "
+                                   "!\rПоръчката ще бъде анулирана !"),
+                    false);
         SetCheckedQuietly(cbxInvoice, false);
+        ShowInvoiceChoice();
         cbxAnnul->SetChecked(true);
         return;
     }
-    const bool invoice = cbxInvoice->Checked();
-    ShowInvoiceButtons();
+    ShowInvoiceChoice();
     if (invoice) cbxAnnul->SetChecked(false);
-    DBE_invoice_num->SetReadOnly(!invoice);
 }
 
 void TfCarVantel::DBC_tax_kindChange(QObject*)
 {
-    if (!IsSaleRow()) return;
-    TDaoTable* sale = DM->tblSale;
-    const bool cash = DBC_tax_kind->ItemIndex() == 0;
-    // Cash marks paid only an order that passed the finish.
-    if (cash && !cbxFinnished->Checked()) return;
-    if (sale->State() == dsBrowse) sale->Edit();
-    FieldOf(sale, "invoice_accept")->SetAsBoolean(cash);
+    // The kind is the combo's own field. Whether the order is finished is the finish's to say:
+    // neither kind takes goods out of stock or puts them back, nor moves the order in or out of
+    // the cash box.
 }
 
 void TfCarVantel::DBE_invoice_numKeyPress(QObject*, QChar& key)
@@ -2501,11 +2539,12 @@ int TagOf(QObject* sender)
 
 }  // namespace
 
-void TfCarVantel::ShowInvoiceButtons()
+void TfCarVantel::ShowInvoiceChoice()
 {
     const bool invoice = cbxInvoice->Checked();
     fbtPrint->setVisible(invoice);
     fbtView->SetCaption(invoice ? QStringLiteral("&Преглед фактура") : QStringLiteral("&Преглед проформа"));
+    DBE_invoice_num->SetReadOnly(!invoice);
 }
 
 void TfCarVantel::Print3Click(QObject* sender)

@@ -29,6 +29,16 @@ const QString kDatabaseFile = QStringLiteral("CarVantel.mdb");
 const QString kAdministrator = QStringLiteral("Администратор");
 // DAO's "the engine version cannot open this file".
 constexpr int kWrongDaoVersion = 3447;
+// DAO's "locked by another connection" and "file already in use": another program holds the
+// file (writing, compacting or repairing it) for longer than an opening waits.
+constexpr int kDatabaseLocked = 3260;
+constexpr int kFileInUse = 3045;
+const QString kDatabaseBusy = QStringLiteral("Базата данни е заета от друга програма !\rОпитайте отново след малко.");
+
+bool IsBusyRefusal(int daoError)
+{
+    return daoError == kDatabaseLocked || daoError == kFileInUse;
+}
 
 bool Warn(const QString& text, bool withCancel = false)
 {
@@ -114,7 +124,15 @@ void TfPasswordDlg::FormCreate(QObject*)
     if (DM) DM->VantelDataBase->SetConnected(false);
     const QString database = ResolveFileNameCase(kDatabaseFile);
     const QString emptyBase = TemplateFile();
-    if (!FileExists(database) && FileExists(emptyBase)) {
+    const QStringList leftovers = FileExists(database) ? QStringList() : DatabaseLeftovers(database);
+    if (!leftovers.isEmpty()) {
+        // The data may live on only in these: an empty database under the name would hide them.
+        Warn(QStringLiteral("Базата данни ") + kDatabaseFile + QStringLiteral(" липсва в папка\r") +
+             QDir::toNativeSeparators(QDir::currentPath()) +
+             QStringLiteral("\rно там са останали файлове от прекъснато сбиване или поправка:\r") +
+             QDir::toNativeSeparators(leftovers.join(QLatin1Char('\r'))) +
+             QStringLiteral("\rПразна база данни не е създадена. Възстановете базата от тези файлове !"));
+    } else if (!FileExists(database) && FileExists(emptyBase)) {
         const QString made = QDir::current().filePath(kDatabaseFile);
         if (CopyDatabaseFile(emptyBase, made))
             app::TemplateCopy = made;
@@ -245,8 +263,11 @@ bool TfPasswordDlg::ConnectAndOpen()
             return true;
         }
         // The program never runs on closed datasets: the login is refused and said why.
+        TDaoErrorRecord error;
+        database->GetLastDaoError(error);
         database->SetConnected(false);
-        Warn(QStringLiteral("Грешка при отваряне на данните !\r") + failure);
+        const bool busy = IsBusyRefusal(error.Number) && error.Description == failure;
+        Warn(QStringLiteral("Грешка при отваряне на данните !\r") + (busy ? kDatabaseBusy : failure));
         return false;
     }
 
@@ -258,6 +279,8 @@ bool TfPasswordDlg::ConnectAndOpen()
         complaint = QStringLiteral("Сменете DAO версията за достъп !");
         if (memo) memo->Add(complaint);
         if (fSetings) fSetings->cbxDaoVersion->setEnabled(true);
+    } else if (IsBusyRefusal(app::LastDaoError.Number)) {
+        complaint = kDatabaseBusy;
     }
     if (memo) {
         memo->Add(QStringLiteral(" "));

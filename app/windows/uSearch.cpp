@@ -1,7 +1,7 @@
 #include "app/windows/uSearch.h"
 
 #include "app/datamodule/DModule.h"
-#include "app/reports/uUniversalReport.h"
+#include "app/reports/uUniversalReportPlus.h"
 #include "app/util/AppFlags.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/Placing.h"
@@ -441,7 +441,10 @@ void TfSearch::bDelClick(QObject*) {}
 
 void TfSearch::fbPrintClick(QObject*)
 {
-    if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1);
+    if (!fUniversalReportPlus) return;
+    // Without the dynamic check the totals were never read; they print as last read otherwise.
+    if (!DM->tblArticleTotalq->Active()) DM->tblArticleTotalq->Open();
+    fUniversalReportPlus->PrintGrid(DBGrid1);
 }
 
 void TfSearch::FormCloseQuery(QObject*, bool& canClose)

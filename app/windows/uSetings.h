@@ -130,8 +130,12 @@ private:
     void EnableGuardedControls();
     // Repair or compaction: the two differ in the engine call and the words.
     void Maintain(bool compact);
+    // After repair or compaction: connects and opens the datasets again, or says it could not
+    // and offers the login.
+    void Reconnect();
     void ChooseProfile(TMenuItem* chosen, bool warnings, bool messages);
-    // Finds or adds the seller row for the login name and `password`, and records the move to it.
+    // Finds or adds the seller row for the login name and `password`, and records the move to
+    // it, in one transaction; raises with nothing changed when a write is refused.
     void MoveOperatorToPassword(const QString& password);
 };
 

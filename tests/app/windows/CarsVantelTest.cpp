@@ -73,6 +73,9 @@ TEST_F(ProgramTest, RecordExistsBindsOneLiteralAndRaisesOnWhatItCannotAsk)
     // What is no literal, no plain name or no table is never read as "no such row".
     EXPECT_THROW(exists("seller", "seller_name", QStringLiteral("'x' OR 1=1")), std::exception);
     EXPECT_THROW(exists("seller; DELETE FROM logs", "id", QStringLiteral("1")), std::exception);
+    // A name with a line break after it is no plain name: refused before any SQL is made.
+    EXPECT_THROW(exists("seller\n", "id", QStringLiteral("1")), EDatabaseError);
+    EXPECT_THROW(exists("seller", "id\n", QStringLiteral("1")), EDatabaseError);
     EXPECT_THROW(exists("nosuchtable", "id", QStringLiteral("1")), std::exception);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM logs")), 1);
     EXPECT_FALSE(DM->tblMyPersonalQuery->Active());
@@ -495,7 +498,12 @@ TEST_F(OrderWindowTest, TheStatusBoxesMirrorTheRow)
                  {2, true, false, true, true},
                  {3, false, true, false, false},
                  {4, true, true, false, true},
-                 {5, false, false, false, true}};
+                 {5, false, false, false, true},
+                 {2, true, false, true, true},
+                 {3, false, true, false, false},
+                 {1, false, false, true, true}};
+    constexpr TColor kOn = 7105791, kOff = 6316128;
+    const QString before = OrderRows();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.order);
         GoToOrder(c.order);
@@ -503,7 +511,14 @@ TEST_F(OrderWindowTest, TheStatusBoxesMirrorTheRow)
         EXPECT_EQ(fCarVantel->cbxAnnul->Checked(), c.annulled);
         EXPECT_EQ(fCarVantel->cbxFinnished->Checked(), c.finished);
         EXPECT_EQ(fCarVantel->cbxPayed->Checked(), c.paid);
+        // What the boxes do is shown too: the number typed only for an invoice, the two colours.
+        EXPECT_EQ(fCarVantel->DBE_invoice_num->ReadOnly(), !c.invoice);
+        EXPECT_EQ(fCarVantel->fbtPrint->isHidden(), !c.invoice);
+        EXPECT_EQ(fCarVantel->cbxAnnul->FontColor(), c.annulled ? kOn : kOff);
+        EXPECT_EQ(fCarVantel->cbxFinnished->FontColor(), c.finished ? kOn : kOff);
     }
+    // None of it was written.
+    EXPECT_EQ(OrderRows(), before);
 }
 
 TEST_F(OrderWindowTest, AnOrdersCarAndClientAreFoundByTheirWholeIdNeverByAPrefix)

@@ -219,6 +219,37 @@ TEST_F(EmployeeTest, SavingLeavesStoredRowsInTheirCashBox)
     EXPECT_EQ(Rows(QStringLiteral("SELECT id, cashbox_num, payment FROM employee_working")), (TRows{{"1", "2", "800.0"}}));
 }
 
+// The engine refuses the last of the save's writes: neither the employee's change nor any pay
+// row is stored, nothing is left in edit, and the window says so.
+TEST_F(EmployeeTest, ASaveThatFailsAtAPayRowStoresNoneOfIt)
+{
+    Open();
+    GoTo(kIvan);
+    AllowChanges();
+    window->bEditClick(nullptr);
+    DM->tblEmployee->Edit();
+    Set(DM->tblEmployee, "job", QStringLiteral("Старши монтьор"));
+    TDaoTable* payments = DM->tblEmployeePayment;
+    payments->Append();
+    Set(payments, "work", QStringLiteral("Смяна на гуми"));
+    Set(payments, "payment", 24);
+    TDaoTable* work = DM->tblEmployeeWork;
+    work->Append();
+    Set(work, "payment", 900);
+    ASSERT_EQ(DM->tblEmployee->State(), dsEdit);
+    Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON employee_working BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    window->bSaveClick(nullptr);
+    Execute(QStringLiteral("DROP TRIGGER refuse"));
+    EXPECT_TRUE(Shown(QStringLiteral("Поради възникнала грешка,\rданните не бяха записани !")));
+    EXPECT_EQ(Rows(QStringLiteral("SELECT job FROM employee WHERE id = 1")), (TRows{{"Монтьор"}}));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM employee_payment")), 1);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM employee_working")), 1);
+    for (TDataSet* rows : {static_cast<TDataSet*>(DM->tblEmployee), static_cast<TDataSet*>(payments),
+                           static_cast<TDataSet*>(work)})
+        EXPECT_EQ(rows->State(), dsBrowse) << rows->objectName().toStdString();
+    EXPECT_EQ(DM->tblEmployee->FieldByName(QStringLiteral("job"))->AsString(), QStringLiteral("Монтьор"));
+}
+
 TEST_F(EmployeeTest, ANewPaymentRowTakesTheSettingsCashBox)
 {
     for (const char* box : {"1", "2"}) {

@@ -71,6 +71,16 @@ inline sqlite3* OpenDatabaseFile(const QString& path, int flags)
     return db;
 }
 
+// True when the lines of a word-wrapped label need more height than it has, or one of its
+// words more width.
+inline bool WrappedTextCut(const QLabel* label)
+{
+    const QRect room = label->contentsRect();
+    const QRect needed =
+        label->fontMetrics().boundingRect(QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, label->text());
+    return needed.height() > room.height() || needed.width() > room.width();
+}
+
 // The controls of `window` whose caption does not fit in them at their font, as
 // "name: caption"; a person would see those cut.
 inline QStringList ClippedCaptions(const QWidget* window)
@@ -79,14 +89,18 @@ inline QStringList ClippedCaptions(const QWidget* window)
     for (const QWidget* control : window->findChildren<QWidget*>()) {
         QString text;
         int room = control->width();
+        bool wrapped = false;
         if (const auto* tool = qobject_cast<const QToolButton*>(control);
             tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly) {
             continue;  // its caption is only a hint
+        } else if (const auto* lines = qobject_cast<const QLabel*>(control); lines && lines->wordWrap()) {
+            text = lines->text();
+            wrapped = true;
         } else if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
             text = button->text();
             // A check box or radio button gives its mark and gap; a push button its frame.
             room -= (qobject_cast<const QCheckBox*>(control) || qobject_cast<const QRadioButton*>(control)) ? 22 : 6;
-        } else if (const auto* label = qobject_cast<const QLabel*>(control); label && !label->wordWrap()) {
+        } else if (const auto* label = qobject_cast<const QLabel*>(control)) {
             text = label->text();
         } else if (const auto* flat = dynamic_cast<const TFlatCustomControl*>(control)) {
             text = flat->Caption();
@@ -94,8 +108,9 @@ inline QStringList ClippedCaptions(const QWidget* window)
         }
         text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
         if (text.isEmpty() || control->isHidden()) continue;
-        if (control->fontMetrics().horizontalAdvance(text) > room)
-            clipped << control->objectName() + QStringLiteral(": ") + text;
+        const bool cut = wrapped ? WrappedTextCut(static_cast<const QLabel*>(control))
+                                 : control->fontMetrics().horizontalAdvance(text) > room;
+        if (cut) clipped << control->objectName() + QStringLiteral(": ") + text;
     }
     return clipped;
 }

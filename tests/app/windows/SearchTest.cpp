@@ -1,6 +1,7 @@
+#include "GridPrintout.h"
 #include "StockOrderFixture.h"
 
-#include "app/reports/uUniversalReport.h"
+#include "app/CarVantel.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uSearch.h"
 #include "app/windows/uStorage.h"
@@ -488,22 +489,44 @@ TEST_F(SearchTest, TheMenuOpensTheWindowToBrowseAndItIsBackToPickingAfter)
     fCarVantel->MyDBGrid1EditButtonClick(nullptr);
 }
 
-TEST_F(SearchTest, PrintingListsTheStockShown)
+TEST_F(SearchTest, PrintingListsTheStockShownWithItsValueAtBothPrices)
 {
-    new TfUniversalReport(application_.get());
-    host_.OnForm(QStringLiteral("fSearch"), [](TForm&) {
-        fSearch->fbPrint->Click();
-        return mrNone;
-    });
-    fCarVantel->Availability1Click(nullptr);
-    bool previewed = false;
-    for (const TShownRecord& shown : host_.Shown())
-        previewed = previewed || (shown.Kind == TShownRecord::Form && shown.Name != QLatin1String("fSearch"));
-    EXPECT_TRUE(previewed);
-    const auto search = std::find_if(host_.Shown().begin(), host_.Shown().end(),
-                                     [](const TShownRecord& shown) { return shown.Name == QLatin1String("fSearch"); });
-    ASSERT_NE(search, host_.Shown().end());
-    EXPECT_EQ(search->Result, TfSearch::kDeliveryResult);
+    // Lots in stock: 10 x 7 + 5 x 8 + 4 x 9 + 1000 x 0 + 0.5 x 11 delivered, and at 12.5, 30 and
+    // 18 for sale; the lot sold out below counts in neither.
+    Execute(QStringLiteral("INSERT INTO delivery_detail (id, delivery_id, store_id, article_code, article_name, "
+                           "sale_price, dimention, service, delivery_price, delivery_quantity) VALUES "
+                           "(6, 2, 1, 'S1', 'Свещ', 4, 'бр.', 0, 3, 2)"));
+    Sell(6, 2);
+    CreateReportTemplates(*application_);
+    const struct {
+        const char* name;
+        bool dynamic;
+    } cases[] = {{"without the dynamic check", false}, {"read again on opening", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tick(fSetings->cbxDynamic, c.dynamic);
+        host_.ClearShown();
+        PrintFromTheNextPreview(host_);
+        host_.OnForm(QStringLiteral("fSearch"), [](TForm&) {
+            QTest::mouseClick(fSearch->fbPrint, Qt::LeftButton);
+            return mrNone;
+        });
+        fCarVantel->Availability1Click(nullptr);
+        const auto search = std::find_if(host_.Shown().begin(), host_.Shown().end(), [](const TShownRecord& shown) {
+            return shown.Name == QLatin1String("fSearch");
+        });
+        ASSERT_NE(search, host_.Shown().end());
+        EXPECT_EQ(search->Result, TfSearch::kDeliveryResult);
+        const QString text = LastPrintout(host_);
+        for (const char* part : {"Налични", "Маслен филтър", "Castrol"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+        const auto total = [&text](const char* caption) {
+            const QRegularExpression line(QString::fromUtf8(caption) + QStringLiteral("\\s*(\\S+)"));
+            return line.match(text).captured(1);
+        };
+        EXPECT_EQ(total("Всичко по доставка :"), QStringLiteral("151.50")) << text.toStdString();
+        EXPECT_EQ(total("Всичко за продажба :"), QStringLiteral("30246.50")) << text.toStdString();
+    }
 }
 
 // A new user's look at the stock window in both views and at the order after each finish: every

@@ -11,6 +11,7 @@
 #include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/Tabs.h"
 
+#include <QTest>
 #include <functional>
 
 namespace {
@@ -138,6 +139,87 @@ TEST_F(ProgramTest, APasswordChangeMovesTheOperatorToTheSellerWithTheNewPassword
     fSetings->FlatButton1Click(nullptr);
     EXPECT_TRUE(Shown(QStringLiteral("не може да бъде съхранен")));
     EXPECT_EQ(app::OperatorPassword, QStringLiteral("new"));
+}
+
+// A password change the database refuses is said and changes nothing: not the settings file,
+// not the seller and logs rows, not the password the next login asks for.
+TEST_F(ProgramTest, APasswordChangeTheDatabaseRefusesChangesNeitherTheFileNorTheRows)
+{
+    LoginAsAdministrator();
+    const QByteArray settings = SettingsBytes();
+    const TRows sellers = Rows(QStringLiteral("SELECT id, seller_name, seller_password FROM seller ORDER BY id"));
+    const TRows logins = Rows(QStringLiteral("SELECT id, seller_id, previous_id FROM logs ORDER BY id"));
+    const QString seller = app::CurrentSellerId;
+    const struct {
+        const char* name;
+        TDaoTable* closed;
+    } cases[] = {
+        {"seller table closed", DM->tblSeller},
+        {"logs table closed, after the seller row was written", DM->tblLogins},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.closed->Close();
+        host_.ClearShown();
+        QTest::keyClicks(fSetings->eNewPass, QStringLiteral("new"));
+        QTest::keyClicks(fSetings->eNewPass2, QStringLiteral("new"));
+        fSetings->FlatButton1->Click();
+        EXPECT_TRUE(Shown(QStringLiteral("Паролата не е променена !")));
+        EXPECT_FALSE(Shown(QStringLiteral("Паролата е променена успешно")));
+        EXPECT_EQ(SettingsBytes(), settings);
+        EXPECT_TRUE(app::OperatorPassword.isEmpty());
+        EXPECT_EQ(app::CurrentSellerId, seller);
+        EXPECT_EQ(Rows(QStringLiteral("SELECT id, seller_name, seller_password FROM seller ORDER BY id")), sellers);
+        EXPECT_EQ(Rows(QStringLiteral("SELECT id, seller_id, previous_id FROM logs ORDER BY id")), logins);
+        c.closed->Open();
+        fSetings->ClearPasswordEdits();
+    }
+    // The same change with the tables open goes through.
+    QTest::keyClicks(fSetings->eNewPass, QStringLiteral("new"));
+    QTest::keyClicks(fSetings->eNewPass2, QStringLiteral("new"));
+    fSetings->FlatButton1->Click();
+    EXPECT_TRUE(Shown(QStringLiteral("Паролата е променена успешно")));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM seller WHERE seller_password='new'")), 1);
+    EXPECT_EQ(app::OperatorPassword, QStringLiteral("new"));
+}
+
+// After repair or compaction the program reconnects; when it cannot, it says so and offers the
+// login, and never goes on with the datasets closed.
+TEST_F(ProgramTest, AFailedReconnectAfterMaintenanceIsToldAndOffersTheLogin)
+{
+    LoginAsAdministrator();
+    ASSERT_TRUE(QFile::copy(Path("EmptyBase.mdb"), Path("NoLogs.mdb")));
+    Execute(QStringLiteral("DROP TABLE logs"), "NoLogs.mdb");
+    const struct {
+        const char* name;
+        QString database;
+    } cases[] = {
+        {"the connection refused", Path("Nowhere.mdb")},
+        {"the datasets cannot open", Path("NoLogs.mdb")},
+    };
+    bool loginOffered = false;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fPasswordDlg->eDataBase->SetText(QStringLiteral("CarVantel.MDB"));
+        if (!DM->VantelDataBase->Connected()) LoginAsAdministrator();
+        // The login dialog names the database the program goes back to.
+        fPasswordDlg->eDataBase->SetText(c.database);
+        host_.ClearShown();
+        host_.AnswerQuestion(QStringLiteral("Връзката с базата данни не бе възстановена !"), mrYes);
+        loginOffered = false;
+        host_.OnForm(QStringLiteral("fPasswordDlg"), [&](TForm&) {
+            loginOffered = true;
+            return mrCancel;
+        });
+        fSetings->eRepbaseName->SetText(QStringLiteral("carvantel.mdb"));
+        fSetings->fbtCompact->Click();
+        EXPECT_TRUE(Shown(QStringLiteral("Базата е сбита успешно !")));
+        EXPECT_TRUE(Shown(QStringLiteral("Връзката с базата данни не бе възстановена !")));
+        EXPECT_TRUE(loginOffered);
+        EXPECT_FALSE(DM->VantelDataBase->Connected());
+        EXPECT_FALSE(DM->tblSale->Active());
+        EXPECT_FALSE(DM->tblSeller->Active());
+    }
 }
 
 TEST_F(ProgramTest, OkFiltersTheOrderListShowsTheCashBoxAndSaves)

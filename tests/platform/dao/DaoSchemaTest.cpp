@@ -28,6 +28,46 @@ TEST_F(DaoSchemaTest, TableDefsListUserTablesAndFlagSystemOnes)
     EXPECT_EQ(ErrorOf([&] { defs[QStringLiteral("nope")]; }), errFieldNotFound);
 }
 
+// The figures an index is given guide the planner of every connection opened after, whatever
+// few rows the file holds; they are no table of the program's.
+TEST_F(DaoSchemaTest, IndexStatisticsGuideThePlanFromTheNextConnection)
+{
+    auto db = MakeShop();
+    auto parts = db->TableDefs()[QStringLiteral("parts")];
+    auto byQty = parts->CreateIndex(QStringLiteral("ByQty"));
+    byQty->Fields().Append(byQty->CreateField(QStringLiteral("qty")));
+    parts->Indexes().Append(byQty);
+    const auto planAfter = [&](qint64 perName, qint64 perQty) {
+        db->SetIndexStatistics(QStringLiteral("parts"), QStringLiteral("ByName"), 100000, {perName});
+        db->SetIndexStatistics(QStringLiteral("PARTS"), QStringLiteral("byqty"), 100000, {perQty});
+        db->Close();
+        db = Open();
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db->GetStore()->Db(),
+                                     "EXPLAIN QUERY PLAN SELECT id FROM parts WHERE name = 'x' AND qty = 5", -1, &s,
+                                     nullptr),
+                  SQLITE_OK);
+        QString plan;
+        while (sqlite3_step(s) == SQLITE_ROW)
+            plan += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 3)));
+        sqlite3_finalize(s);
+        return plan;
+    };
+    EXPECT_TRUE(planAfter(50000, 2).contains(QLatin1String("ByQty"))) << planAfter(50000, 2).toStdString();
+    EXPECT_TRUE(planAfter(1, 20000).contains(QLatin1String("ByName"))) << planAfter(1, 20000).toStdString();
+    EXPECT_EQ(ErrorOf([&] { db->SetIndexStatistics(QStringLiteral("parts"), QStringLiteral("nosuch"), 1, {1}); }),
+              errNotInCollection);
+    QStringList user;
+    for (const auto& t : db->TableDefs())
+        if (!(t->Attributes() & dbSystemObject))
+            user << t->Name();
+    EXPECT_EQ(user, QStringList{QStringLiteral("parts")});
+    db->Close();
+    auto readOnly = Open(QString(), false, true);
+    EXPECT_EQ(ErrorOf([&] { readOnly->SetIndexStatistics(QStringLiteral("parts"), QStringLiteral("ByName"), 1, {1}); }),
+              errReadOnlyDatabase);
+}
+
 TEST_F(DaoSchemaTest, FieldsAndIndexesReadBackAsDefined)
 {
     MakeShop()->Close();
