@@ -315,10 +315,11 @@ void TDM::CreateDatabase()
     VantelDataBase->SetSaveUserName(true);
     VantelDataBase->SetDatabasePassword(QString::fromLatin1(shopschema::kDatabasePassword));
     // A shop file from an earlier version gets the indexes the queries of this one read through,
-    // and its lines stored without a discount the 0 they meant.
+    // room for whole VAT numbers, and its lines stored without a discount the 0 they meant.
     VantelDataBase->OnAfterConnect = [](TDaoDatabase* database) {
         if (dao::Database* db = database->DatabaseObject()) {
             shopschema::AddMissingIndexes(*db);
+            shopschema::WidenTextColumns(*db);
             shopschema::ZeroEmptyDiscounts(*db);
         }
     };

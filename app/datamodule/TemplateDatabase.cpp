@@ -12,6 +12,7 @@
 #include "platform/dao/DaoTableDef.h"
 
 #include <QFile>
+#include <functional>
 
 namespace shopschema {
 
@@ -63,11 +64,11 @@ std::vector<TTableDesign> BuildTables()
                  {{"client_id", "client_id"}, {"car_number", "car_number"}}});
     t.push_back({"client",
                  {Id(), Text("name", 50), Text("address", 50), Text("phone", 25), Text("egn", 10),
-                  Text("firm_name", 50), Text("tax_num", 10), Text("bulstat", 12), Text("address2", 50),
+                  Text("firm_name", 50), Text("tax_num", 15), Text("bulstat", 15), Text("address2", 50),
                   Text("phone2", 25), Col("free", K::Bool), Stamp("created")},
                  {{"name", "name"}, {"firm_name", "firm_name"}}});
     t.push_back({"myfirm",
-                 {Id(), Text("myfirm_name", 50), Text("mytax_num", 10), Text("mybulstat", 12), Text("mol", 60),
+                 {Id(), Text("myfirm_name", 50), Text("mytax_num", 15), Text("mybulstat", 15), Text("mol", 60),
                   Text("address", 50), Text("phone", 25), Col("DDS", K::Int16), Text("bank_name", 50),
                   Text("code_bank", 11), Text("bank_account", 34), Text("bank_tax_account", 10),
                   Col("deleted", K::Bool), Text("antette", 255)},
@@ -262,7 +263,12 @@ QString DisplayFormat(TColumnKind kind)
     }
 }
 
-void AddMissingIndexes(dao::Database& db)
+namespace {
+
+// Runs `upgrade` on each table of the schema the file has, with its design; nothing on a
+// read-only file.
+void UpgradeStoredTables(dao::Database& db,
+                         const std::function<void(const TTableDesign&, dao::TableDef&)>& upgrade)
 {
     if (!db.Updatable())
         return;
@@ -273,14 +279,36 @@ void AddMissingIndexes(dao::Database& db)
         } catch (const EDaoError&) {
             continue;  // a table the file does not have is no business of this
         }
+        upgrade(design, *table);
+    }
+}
+
+}  // namespace
+
+void AddMissingIndexes(dao::Database& db)
+{
+    UpgradeStoredTables(db, [](const TTableDesign& design, dao::TableDef& table) {
         for (const TIndexDesign& index : design.Indexes) {
             bool present = false;
-            for (int i = 0; i < table->Indexes().Count() && !present; ++i)
-                present = table->Indexes().Item(i)->Name().compare(index.Name, Qt::CaseInsensitive) == 0;
+            for (int i = 0; i < table.Indexes().Count() && !present; ++i)
+                present = table.Indexes().Item(i)->Name().compare(index.Name, Qt::CaseInsensitive) == 0;
             if (!present)
-                AppendIndex(*table, index.Name, index.Fields, false);
+                AppendIndex(table, index.Name, index.Fields, false);
         }
-    }
+    });
+}
+
+void WidenTextColumns(dao::Database& db)
+{
+    UpgradeStoredTables(db, [](const TTableDesign& design, dao::TableDef& table) {
+        for (const TColumnDesign& column : design.Columns) {
+            if (column.Kind != K::Text || !table.Fields().Contains(column.Name))
+                continue;
+            const auto& field = table.Fields().Item(column.Name);
+            if (field->Type() == dao::dbText && field->Size() < column.Size)
+                field->SetSize(column.Size);
+        }
+    });
 }
 
 void ZeroEmptyDiscounts(dao::Database& db)

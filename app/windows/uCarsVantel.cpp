@@ -1211,14 +1211,8 @@ template <class F>
 void TfCarVantel::WithLinesDisabled(F&& requery)
 {
     TDaoTable* lines = DM->tblSaleDetail;
-    lines->DisableControls();
-    try {
-        requery(lines);
-    } catch (...) {
-        lines->EnableControls();
-        throw;
-    }
-    lines->EnableControls();
+    const TControlsOff linesOff(lines);
+    requery(lines);
 }
 
 void TfCarVantel::ApplySaleFilter()
@@ -1431,27 +1425,46 @@ void TfCarVantel::FillModelList(QObject*)
 void TfCarVantel::dbcbMarkChange(QObject* sender)
 {
     app::CarEdited = true;
+    MarkOrderTyped(sender);
     FillModelList(sender);
 }
 
-void TfCarVantel::dbcbModelChange(QObject*)
+void TfCarVantel::dbcbModelChange(QObject* sender)
 {
     app::CarEdited = true;
+    MarkOrderTyped(sender);
 }
 
-void TfCarVantel::dbeCarNumberChange(QObject*)
+void TfCarVantel::dbeCarNumberChange(QObject* sender)
 {
     app::CarEdited = true;
+    MarkOrderTyped(sender);
 }
 
-void TfCarVantel::dbcbGorivoChange(QObject*)
+void TfCarVantel::dbcbGorivoChange(QObject* sender)
 {
     app::CarEdited = true;
+    MarkOrderTyped(sender);
 }
 
-void TfCarVantel::dbeNameChange(QObject*)
+void TfCarVantel::dbeNameChange(QObject* sender)
 {
     app::ClientEdited = true;
+    MarkOrderTyped(sender);
+}
+
+void TfCarVantel::MarkOrderTyped(QObject* sender)
+{
+    // A panel filled from its row is not the person's change; a combo tells only of those.
+    const auto* edit = qobject_cast<const TEdit*>(sender);
+    if (!edit || edit->Modified()) app::OrderDirty = true;
+}
+
+bool TfCarVantel::PanelHoldsText(const std::vector<TPanelField>& panel) const
+{
+    for (const auto& [control, field] : panel)
+        if (control != dbcbGorivo && !PanelText(control).trimmed().isEmpty()) return true;
+    return false;
 }
 
 // --- moving through the orders -----------------------------------------------------------------
@@ -1508,8 +1521,14 @@ void TfCarVantel::KeepOrderUnfinished()
     // waits unfinished, its goods back in stock. With no order on screen there is nothing to
     // keep (an Edit would start a new one).
     if (IsSaleRow()) {
+        // What was typed into the panels is stored as the finish would store it, and the order
+        // names it, so that it is there when the order is shown again.
+        if (app::CarEdited && PanelHoldsText(CarPanel())) InsertCar();
+        if (app::ClientEdited && PanelHoldsText(ClientPanel())) InsertClient();
         TDaoTable* sale = DM->tblSale;
         sale->Edit();
+        if (shownCarId_) FieldOf(sale, "car_id")->SetAsInteger(shownCarId_);
+        if (shownClientId_) FieldOf(sale, "client_id")->SetAsInteger(shownClientId_);
         FieldOf(sale, "seller_id")->SetAsString(app::CurrentSellerId);
         FieldOf(sale, "last_modified")->SetAsDateTime(Now());
         FieldOf(sale, "invoice_accept")->SetAsBoolean(false);
@@ -1750,9 +1769,8 @@ void TfCarVantel::InLinesBatch(F&& work)
     const auto leaveBatch = [lines] {
         lines->SetBatchMode(false);
         lines->Refresh();
-        lines->EnableControls();
     };
-    lines->DisableControls();
+    const TControlsOff linesOff(lines);
     try {
         lines->SetBatchMode(true);
         lines->Refresh();
@@ -1761,6 +1779,9 @@ void TfCarVantel::InLinesBatch(F&& work)
         try {
             // The line whose post failed is not posted again on the way out.
             if (lines->State() != dsBrowse) lines->Cancel();
+        } catch (const std::exception&) {
+        }
+        try {
             leaveBatch();
         } catch (const std::exception&) {
         }

@@ -388,6 +388,10 @@ private:
     void FocusCarPanel();
     // Each panel edit takes no more than its field holds.
     void FitPanelsToFields();
+    // The person typed into a panel: the order is changed, so leaving it asks.
+    void MarkOrderTyped(QObject* sender);
+    // Some text besides the fuel, which a cleared panel also shows.
+    bool PanelHoldsText(const std::vector<TPanelField>& panel) const;
     // Runs `requery` with the lines' controls disabled.
     template <class F>
     void WithLinesDisabled(F&& requery);

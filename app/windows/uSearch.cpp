@@ -104,23 +104,6 @@ bool FirstLotOf(TDataSet* article, TStockLot& lot)
     return any;
 }
 
-// The controls of a dataset kept off until given back, and given back on every path.
-class TControlsOff {
-public:
-    explicit TControlsOff(TDataSet* dataSet) : dataSet_(dataSet) { dataSet_->DisableControls(); }
-    ~TControlsOff() { Enable(); }
-    void Enable()
-    {
-        if (std::exchange(off_, false)) dataSet_->EnableControls();
-    }
-    TControlsOff(const TControlsOff&) = delete;
-    TControlsOff& operator=(const TControlsOff&) = delete;
-
-private:
-    TDataSet* dataSet_;
-    bool off_ = true;
-};
-
 // The lot's stock, article and prices into the line, its quantity kept within the stock.
 void FillLine(TDataSet* lines, const TStockLot& lot)
 {

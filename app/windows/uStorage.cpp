@@ -459,7 +459,7 @@ void TfStorage::FillStoreTree()
     if (!CheckConnection())
         return;
     TDaoTable* stores = DM->tblStore;
-    DM->tblDeliveryDetail->DisableControls();
+    const TControlsOff linesOff(DM->tblDeliveryDetail);
     TreeView1->Items().Clear();
     dbeStoreName->Items().Clear();
     TTreeNode* root = TreeView1->Items().AddChild(nullptr, QStringLiteral("Складове"));
@@ -473,7 +473,6 @@ void TfStorage::FillStoreTree()
         dbeStoreName->Items().Add(name);
     }
     root->Expand(true);
-    DM->tblDeliveryDetail->EnableControls();
 }
 
 void TfStorage::LocateDeliveryStore()
@@ -814,9 +813,8 @@ void TfStorage::DBGrid1ColExit(QObject*)
             F(lines, "sale_price")->SetAsFloat(price);
         }
     }
-    lines->DisableControls();
+    const TControlsOff linesOff(lines);
     lines->Refresh();
-    lines->EnableControls();
 }
 
 void TfStorage::DBGrid1KeyPress(QObject*, QChar& key)
@@ -927,7 +925,7 @@ void TfStorage::bAddClick(QObject*)
     const bool wasPaid = any && F(delivery, "delivery_piment")->AsBoolean();
     const qint32 finishing = any ? F(delivery, "id")->AsInteger() : 0;
     const bool stamp = app::LinesPosted || mustFinish_;
-    lines->DisableControls();
+    TControlsOff linesOff(lines);
     try {
         // The paid mark, the stamps and the totals are stored together or not at all.
         TDaoTransaction transaction(*DM->VantelDataBase);
@@ -937,16 +935,14 @@ void TfStorage::bAddClick(QObject*)
             StampFinishedDelivery(wasPaid);
         transaction.Commit();
     } catch (const std::exception&) {
-        lines->EnableControls();
+        linesOff.Enable();
         FinishFailed();
         return;
     }
     SetHeaderEditsReadOnly(true);
     SetStoreReadOnly(true);
-    if (!stamp) {
-        lines->EnableControls();
+    if (!stamp)
         return;
-    }
     if (finishing == unfinishedDelivery_)
         unfinishedDelivery_ = 0;
     if (Messages())
@@ -956,7 +952,6 @@ void TfStorage::bAddClick(QObject*)
     app::LinesPosted = false;
     mustFinish_ = false;
     delivery->Last();
-    lines->EnableControls();
 }
 
 // Nothing half-stamped stays pending for the next move to post; the flags stay, so closing still

@@ -852,22 +852,23 @@ void Store::UpdateField(const QString& tableName, const QString& fieldName, cons
     const QString table = t->name;
     const FieldDef& old = *t->FindField(fieldName);
     const bool rulesChange = old.required != field.required || old.allowZeroLength != field.allowZeroLength
-                             || old.defaultValue != field.defaultValue;
+                             || old.defaultValue != field.defaultValue || old.size != field.size;
     TableDefData rebuilt = *t;
     for (auto& f : rebuilt.fields)
         if (f.name.compare(fieldName, Qt::CaseInsensitive) == 0) {
             f.required = field.required;
             f.allowZeroLength = field.allowZeroLength;
             f.defaultValue = field.defaultValue;
+            f.size = field.size;
         }
     WriteAtOnce(*this, [&] {
         if (rulesChange && !rebuilt.IsSystem())
             RebuildTable(rebuilt);
         RunWith(db_,
-                QStringLiteral("UPDATE \"__dao_fields\" SET default_value=?1, required=?2, allow_zero_length=?3"
-                               " WHERE table_name=?4 AND name=?5"),
+                QStringLiteral("UPDATE \"__dao_fields\" SET default_value=?1, required=?2, allow_zero_length=?3, size=?4"
+                               " WHERE table_name=?5 AND name=?6"),
                 {TVariant(field.defaultValue), TVariant(field.required ? 1 : 0), TVariant(field.allowZeroLength ? 1 : 0),
-                 TVariant(table), TVariant(fieldName)});
+                 TVariant(field.size), TVariant(table), TVariant(fieldName)});
         RunWith(db_, QStringLiteral("DELETE FROM \"__dao_field_properties\" WHERE table_name=?1 AND field_name=?2"),
                 {TVariant(table), TVariant(fieldName)});
         SqlStatement p(db_, QStringLiteral("INSERT INTO \"__dao_field_properties\"(table_name, field_name, name, value) VALUES(?1,?2,?3,?4)"));

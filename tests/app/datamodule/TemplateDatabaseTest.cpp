@@ -38,8 +38,8 @@ const std::map<QString, QString>& ExpectedTables()
                 "frame_num text 25, motor_num text 25, power int16, tank_type text 15, made_year date, doors int16, "
                 "alarm text 20, imobilaizer text 10, free bool, created date-time"},
         {"client", "id counter, name text 50, address text 50, phone text 25, egn text 10, firm_name text 50, "
-                   "tax_num text 10, bulstat text 12, address2 text 50, phone2 text 25, free bool, created date-time"},
-        {"myfirm", "id counter, myfirm_name text 50, mytax_num text 10, mybulstat text 12, mol text 60, address text 50, "
+                   "tax_num text 15, bulstat text 15, address2 text 50, phone2 text 25, free bool, created date-time"},
+        {"myfirm", "id counter, myfirm_name text 50, mytax_num text 15, mybulstat text 15, mol text 60, address text 50, "
                    "phone text 25, DDS int16, bank_name text 50, code_bank text 11, bank_account text 34, "
                    "bank_tax_account text 10, deleted bool, antette text 255"},
         {"employee", "id counter, employee_name text 60, egn text 10, phone text 24, address text 50, job text 40, "

@@ -591,6 +591,41 @@ TEST_F(StorageTest, LineSearchesOnlyMove)
     EXPECT_EQ(Rows("SELECT count(*), max(last_modified), max(seller_id) FROM delivery_detail")[0].join('|'), before);
 }
 
+// A post the engine refuses while the line grid's controls are off (another station changed the
+// line meanwhile) leaves the grid following its lines: the next move shows in it.
+TEST_F(StorageTest, AfterARefusedPostTheLineGridShowsTheNextMove)
+{
+    Open();
+    AllowChanges(true);
+    InStorage([&](TfStorage& w) {
+        Browse(w, 1);
+        w.bSearchClick(&w);
+        TDaoTable* lines = DM->tblDeliveryDetail;
+        lines->First();
+        TypeIntoCell(w.DBGrid1, lines->FieldByName(QStringLiteral("delivery_quantity")), QStringLiteral("7"));
+        Execute(QStringLiteral("UPDATE delivery_detail SET delivery_quantity=3, last_modified=46100 WHERE id=1"));
+        host_.ClearShown();
+        // The person clicks the next cell of the line: leaving the column posts it.
+        const QModelIndex next =
+            w.DBGrid1->model()->index(w.DBGrid1->currentIndex().row(), w.DBGrid1->SelectedIndex() + 1);
+        QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {}, w.DBGrid1->visualRect(next).center());
+        EXPECT_TRUE(Shown(QStringLiteral("The record was changed by another user")));
+        EXPECT_FALSE(lines->ControlsDisabled());
+
+        QTest::keyClick(w.DBGrid1, Qt::Key_Down);
+        ASSERT_EQ(Line("id"), QStringLiteral("2"));
+        SelectColumn(w, "article_name");
+        const QModelIndex shown = w.DBGrid1->currentIndex();
+        EXPECT_EQ(w.DBGrid1->model()->index(shown.row(), w.DBGrid1->SelectedIndex()).data().toString(),
+                  QStringLiteral("Накладки предни"));
+        // A line added is a row more on screen, and the current one.
+        w.Add1->Click();
+        EXPECT_EQ(w.DBGrid1->verticalHeader()->count(), 3);
+        EXPECT_EQ(w.DBGrid1->currentIndex().row(), 2);
+        lines->Cancel();
+    });
+}
+
 TEST_F(StorageTest, AMinusNeverReachesThePriceOrQuantity)
 {
     Open();

@@ -166,6 +166,51 @@ TEST_F(DaoSchemaTest, ChangedFieldRulesHoldForSqlAndRecordsetsAlike)
     EXPECT_FALSE(t->NoMatch());
 }
 
+// A stored text field takes a new size as Jet's ALTER COLUMN gives it: every row, key and the
+// counter's next value kept, the index still there; a size a stored value does not fit is
+// refused and changes nothing.
+TEST_F(DaoSchemaTest, AStoredTextFieldIsResizedWithItsRowsKept)
+{
+    auto db = MakeShop();
+    const QString longName = QStringLiteral("Маслен филтър за дизел");  // 22 characters
+    EXPECT_EQ(ErrorOf([&] { db->Execute(QStringLiteral("INSERT INTO parts (name) VALUES ('%1')").arg(longName)); }),
+              errFieldTooLong);
+    auto name = db->TableDefs()[QStringLiteral("parts")]->Fields()[QStringLiteral("name")];
+    name->SetSize(30);
+    db->Execute(QStringLiteral("INSERT INTO parts (name) VALUES ('%1')").arg(longName));
+    EXPECT_EQ(ErrorOf([&] { name->SetSize(5); }), errFieldTooLong);
+    EXPECT_EQ(name->Size(), 30);
+    EXPECT_EQ(ErrorOf([&] { name->SetSize(0); }), errInvalidArgument);
+    auto price = db->TableDefs()[QStringLiteral("parts")]->Fields()[QStringLiteral("price")];
+    EXPECT_EQ(ErrorOf([&] { price->SetSize(4); }), errInvalidOperation);
+    db->Close();
+
+    auto again = Open();
+    auto parts = again->TableDefs()[QStringLiteral("parts")];
+    EXPECT_EQ(parts->Fields()[QStringLiteral("name")]->Size(), 30);
+    EXPECT_TRUE(parts->Fields()[QStringLiteral("name")]->Required());
+    EXPECT_EQ(parts->Fields()[QStringLiteral("name")]->Property(QStringLiteral("Caption")).AsString(),
+              QStringLiteral("Part name"));
+    auto rs = again->OpenRecordset(QStringLiteral("SELECT id, name FROM parts ORDER BY id"));
+    EXPECT_EQ(Names(*rs).size(), 6);
+    rs->MoveLast();
+    EXPECT_EQ(rs->Fields()[0]->Value().AsInteger(), 6);
+    EXPECT_EQ(rs->Fields()[1]->Value().AsString(), longName);
+    again->Execute(QStringLiteral("INSERT INTO parts (name) VALUES ('x')"));
+    auto t = again->OpenRecordset(QStringLiteral("parts"), dbOpenTable);
+    t->SetIndex(QStringLiteral("ByName"));
+    t->Seek(QStringLiteral("="), {TVariant("x")});
+    ASSERT_FALSE(t->NoMatch());
+    EXPECT_EQ(t->Fields()[QStringLiteral("id")]->Value().AsInteger(), 7);
+    t->Close();
+    again->Close();
+
+    auto readOnly = Open(QString(), false, true);
+    EXPECT_EQ(ErrorOf([&] { readOnly->TableDefs()[QStringLiteral("parts")]->Fields()[QStringLiteral("name")]->SetSize(40); }),
+              errReadOnlyDatabase);
+    EXPECT_EQ(readOnly->TableDefs()[QStringLiteral("parts")]->Fields()[QStringLiteral("name")]->Size(), 30);
+}
+
 TEST_F(DaoSchemaTest, TableNamesAreChecked)
 {
     auto db = MakeShop();
