@@ -282,6 +282,11 @@ TDM::~TDM()
         DM = nullptr;
     CheckDatabase->SetActive(false);
     dbInfo->SetActive(false);
+    // What is still being edited here was refused on the way out, and the person was told;
+    // closing would only try the post again where nothing can report it.
+    for (const TDataSetDesign& d : kDataSets)
+        if (TDaoTable* t = this->*d.Member; t && (t->State() == dsEdit || t->State() == dsInsert))
+            t->Cancel();
     // Details first, so no master link outlives its source.
     for (const TDataSetDesign& d : kDataSets)
         if (TDaoTable* t = this->*d.Member)

@@ -14,6 +14,8 @@
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
 #include "dataaccess/DaoTransaction.h"
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoError.h"
 #include "platform/os/StopPoint.h"
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/DateTime.h"
@@ -814,7 +816,17 @@ void TfStorage::DBGrid1ColExit(QObject*)
         }
     }
     const TControlsOff linesOff(lines);
-    lines->Refresh();
+    try {
+        lines->Refresh();
+    } catch (const EDaoError& error) {
+        // Another station changed the line meanwhile: this change was not saved and never can
+        // be, so the line is read again as it now stands, for the person to repeat the change.
+        if (error.Number() != dao::errWriteConflict)
+            throw;
+        lines->Cancel();
+        lines->Refresh();
+        throw;
+    }
 }
 
 void TfStorage::DBGrid1KeyPress(QObject*, QChar& key)

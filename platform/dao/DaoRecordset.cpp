@@ -1372,9 +1372,22 @@ void Recordset::Edit()
         original_ = std::move(original);
         editKey_ = key;
         editMode_ = dbEditInProgress;
+        begunKey_ = key;
+        begunOriginal_ = original_;
     } catch (...) {
         ReleaseLock();
         throw;
+    }
+}
+
+void Recordset::ResumeEdit()
+{
+    const bool sameRow = begunKey_ != 0 && pos_ >= 0 && pos_ < qint64(keys_.size()) && keys_[size_t(pos_)] == begunKey_;
+    std::vector<TVariant> begun = sameRow ? begunOriginal_ : std::vector<TVariant>();
+    Edit();
+    if (sameRow) {
+        original_ = begun;
+        begunOriginal_ = std::move(begun);
     }
 }
 
@@ -1605,6 +1618,8 @@ void Recordset::Update()
         Insert();
     else
         Rewrite();
+    begunKey_ = 0;
+    begunOriginal_.clear();
     editMode_ = dbEditNone;
     editBuffer_.clear();
     assigned_.clear();

@@ -611,6 +611,10 @@ TEST_F(StorageTest, AfterARefusedPostTheLineGridShowsTheNextMove)
         QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {}, w.DBGrid1->visualRect(next).center());
         EXPECT_TRUE(Shown(QStringLiteral("The record was changed by another user")));
         EXPECT_FALSE(lines->ControlsDisabled());
+        // The refused change is not kept for a second post over the other station's line: the
+        // line is read again as that station left it.
+        EXPECT_EQ(lines->State(), dsBrowse);
+        EXPECT_EQ(Line("delivery_quantity"), QStringLiteral("3"));
 
         QTest::keyClick(w.DBGrid1, Qt::Key_Down);
         ASSERT_EQ(Line("id"), QStringLiteral("2"));
