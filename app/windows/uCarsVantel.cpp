@@ -11,6 +11,7 @@
 #include "app/util/NumberDraw.h"
 #include "app/util/Utilities.h"
 #include "app/windows/About.h"
+#include "app/windows/CarVantelPrivate.h"
 #include "app/windows/OrderWindowHooks.h"
 #include "app/windows/CaptionFiles.h"
 #include "app/windows/WindowKit.h"
@@ -66,6 +67,8 @@
 #include <QTextStream>
 #include <limits>
 
+using namespace main_window;
+
 TfCarVantel* fCarVantel = nullptr;
 
 namespace {
@@ -74,12 +77,6 @@ constexpr int kToolBarWidth = 42;
 // The left button column: wide enough for its longest caption at the default font.
 constexpr int kColumnWidth = 150;
 constexpr int kColumnButtonWidth = kColumnWidth - 16;
-
-template <class TBox>
-bool SettingOn(TBox* TfSetings::*box)
-{
-    return fSetings && (fSetings->*box)->Checked();
-}
 
 // The datasets the login opens, in their order.
 std::vector<TDataSet*> OpenedDatasets()
@@ -233,7 +230,6 @@ void TfCarVantel::ConnectListWindows()
 
 namespace {
 
-using M = TfCarVantel;
 const TMenuSpec<M> kMainMenu[] = {
     {"", "Action1", "&Операции   ", "", nullptr, &M::Action1},
     {"Action1", "New1", "&Нова поръчка", "F5", &M::Append1Click, &M::New1},
@@ -1148,40 +1144,16 @@ namespace {
 const TColor kFirmGrey = 6316128;
 const TColor kEveryFirmRed = 7105791;
 
-TField* FieldOf(TDataSet* dataset, const char* name)
-{
-    return dataset->FieldByName(QString::fromLatin1(name));
-}
-
-
 // Goes to the row of `table` whose id is the value of `key`; false for a Null key or no row.
 bool FindById(TDaoTable* table, const TField* key)
 {
     return table->Active() && !key->IsNull() && SearchKey(table, QStringLiteral("id"), key->AsString());
 }
 
-// Runs the box's change without its click handler.
-void SetCheckedQuietly(TCheckBox* box, bool checked)
-{
-    TNotifyEvent handler = std::exchange(box->OnClick, nullptr);
-    try {
-        box->SetChecked(checked);
-    } catch (...) {
-        box->OnClick = std::move(handler);
-        throw;
-    }
-    box->OnClick = std::move(handler);
-}
-
 // A text as a literal of a filter expression.
 QString FilterText(const QString& text)
 {
     return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
-bool IsSaleRow()
-{
-    return DM->tblSale->Active() && !DM->tblSale->IsEmpty();
 }
 
 }  // namespace
@@ -1206,14 +1178,6 @@ void FilterBy(TDaoTable* table, const QString& filter)
 }
 
 }  // namespace
-
-template <class F>
-void TfCarVantel::WithLinesDisabled(F&& requery)
-{
-    TDaoTable* lines = DM->tblSaleDetail;
-    const TControlsOff linesOff(lines);
-    requery(lines);
-}
 
 void TfCarVantel::ApplySaleFilter()
 {
@@ -1558,29 +1522,6 @@ void TfCarVantel::Refresh2Click(QObject*)
 
 // --- a new order -------------------------------------------------------------------------------
 
-namespace {
-
-// The highest number `sql` reads through the scratch query: 0 when there is none yet, -1 when
-// it cannot be read. The scratch query is closed after.
-int HighestNumber(const QString& sql, const TSqlParams& params = {})
-{
-    int highest = -1;
-    try {
-        const TField* found = DM->OpenQuery(sql, params)->Fields().Fields(0);
-        highest = found->IsNull() ? 0 : found->AsInteger();
-    } catch (const std::exception&) {
-        highest = -1;
-    }
-    try {
-        DM->tblMyPersonalQuery->Close();
-    } catch (const std::exception&) {
-        // Closing the scratch query cannot change the number read.
-    }
-    return highest;
-}
-
-}  // namespace
-
 int TfCarVantel::MaxSaleNum()
 {
     TDaoTable* sale = DM->tblSale;
@@ -1761,34 +1702,6 @@ void TfCarVantel::fbtClientSearchClick(QObject*)
 }
 
 // --- the lines ---------------------------------------------------------------------------------
-
-template <class F>
-void TfCarVantel::InLinesBatch(F&& work)
-{
-    TDaoTable* lines = DM->tblSaleDetail;
-    const auto leaveBatch = [lines] {
-        lines->SetBatchMode(false);
-        lines->Refresh();
-    };
-    const TControlsOff linesOff(lines);
-    try {
-        lines->SetBatchMode(true);
-        lines->Refresh();
-        work(lines);
-    } catch (...) {
-        try {
-            // The line whose post failed is not posted again on the way out.
-            if (lines->State() != dsBrowse) lines->Cancel();
-        } catch (const std::exception&) {
-        }
-        try {
-            leaveBatch();
-        } catch (const std::exception&) {
-        }
-        throw;
-    }
-    leaveBatch();
-}
 
 void TfCarVantel::RenumberLines()
 {
