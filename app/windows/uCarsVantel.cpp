@@ -2,18 +2,12 @@
 
 #include "app/datamodule/DModule.h"
 #include "app/datamodule/TemplateDatabase.h"
-#include "app/reports/OrderRows.h"
-#include "app/reports/uInvoiceReport.h"
-#include "app/reports/uOrderReport.h"
 #include "app/util/AppFlags.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
-#include "app/util/NumberDraw.h"
-#include "app/util/Utilities.h"
 #include "app/windows/About.h"
 #include "app/windows/CarVantelPrivate.h"
 #include "app/windows/OrderWindowHooks.h"
-#include "app/windows/CaptionFiles.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uArticles.h"
 #include "app/windows/uArticlesGrouped.h"
@@ -25,7 +19,6 @@
 #include "app/windows/uEmployee.h"
 #include "app/windows/uFirmSet.h"
 #include "app/windows/uModel.h"
-#include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "app/windows/uSearch.h"
 #include "app/windows/uSearchForm.h"
@@ -38,16 +31,11 @@
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoInfo.h"
 #include "dataaccess/DaoTable.h"
-#include "dataaccess/DaoTransaction.h"
 #include "platform/dao/DaoError.h"
 #include "platform/os/Files.h"
-#include "platform/os/StopPoint.h"
-#include "platform/report/ReportDBText.h"
-#include "platform/report/ReportLabel.h"
 #include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
-#include "platform/toolkit/gui/DBControls.h"
 #include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/ImageList.h"
 #include "platform/toolkit/gui/Menus.h"
@@ -58,14 +46,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QLayout>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QTextStream>
-#include <limits>
 
 using namespace main_window;
 
@@ -571,7 +557,7 @@ bool TfCarVantel::OpenDatasets(QString* failure)
     }
 }
 
-// --- what the settings and login windows change here ------------------------------------------
+// --- what the settings and login windows change here -------------------------------------------
 
 void TfCarVantel::ShowCashBoxNumber(const QString& number)
 {
