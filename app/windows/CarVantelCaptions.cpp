@@ -4,7 +4,6 @@
 #include "app/windows/WindowKit.h"
 #include "platform/os/Files.h"
 #include "platform/toolkit/gui/Application.h"
-#include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/StandardControls.h"
 
 #include <QDir>
