@@ -1155,7 +1155,9 @@ bool TDaoTable::Requery()
         ReopenDaoRecordset();
         return true;
     }
-    if (!MasterSource() || d_->masterInactive_) {
+    // Linked without field pairs the table follows no master, and the master's re-open would
+    // leave it as it was.
+    if (!MasterSource() || d_->masterInactive_ || d_->masterFieldList_.Count() == 0) {
         RequeryRecordset();
     } else {
         ReopenForMaster();
@@ -2190,9 +2192,11 @@ void TDaoTable::InternalPost()
     const bool inserting = State() == dsInsert;
     if (!inserting) {
         InternalSetToRecord(buffer);
+        // The engine's edit may have been left since this dataset's Edit (a move, a refused
+        // post): it is taken up again against the row as it was read then.
         if (d_->recordset_->EditMode() != dao::dbEditInProgress) {
             try {
-                d_->recordset_->Edit();
+                d_->recordset_->ResumeEdit();
             } catch (const Exception&) {
                 try {
                     d_->recordset_->Move(0);
@@ -2220,7 +2224,7 @@ void TDaoTable::InternalPost()
             } else {
                 if (action == daRetry) {
                     if (d_->recordset_->EditMode() != dao::dbEditInProgress)
-                        d_->recordset_->Edit();
+                        d_->recordset_->ResumeEdit();
                     continue;
                 }
                 if (!d_->recordset_->LockEdits() && d_->recordset_->EditMode() == dao::dbEditInProgress)

@@ -20,7 +20,8 @@ namespace {
 
 bool IsPlainName(const QString& name)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    // Anchored to the very end: "$" alone lets a line break through after the name.
+    static const QRegularExpression plain(QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*")));
     return plain.match(name).hasMatch();
 }
 

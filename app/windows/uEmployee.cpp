@@ -547,14 +547,8 @@ void TfEmployee::DBGrid3ColExit(QObject*)
             paid->SetAsFloat(payment);
         }
     }
-    payments->DisableControls();
-    try {
-        payments->Refresh();
-    } catch (...) {
-        payments->EnableControls();
-        throw;
-    }
-    payments->EnableControls();
+    const TControlsOff paymentsOff(payments);
+    payments->Refresh();
 }
 
 void TfEmployee::DBGrid3EditButtonClick(QObject*)

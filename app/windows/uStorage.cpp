@@ -14,6 +14,8 @@
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
 #include "dataaccess/DaoTransaction.h"
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoError.h"
 #include "platform/os/StopPoint.h"
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/DateTime.h"
@@ -459,7 +461,7 @@ void TfStorage::FillStoreTree()
     if (!CheckConnection())
         return;
     TDaoTable* stores = DM->tblStore;
-    DM->tblDeliveryDetail->DisableControls();
+    const TControlsOff linesOff(DM->tblDeliveryDetail);
     TreeView1->Items().Clear();
     dbeStoreName->Items().Clear();
     TTreeNode* root = TreeView1->Items().AddChild(nullptr, QStringLiteral("Складове"));
@@ -473,7 +475,6 @@ void TfStorage::FillStoreTree()
         dbeStoreName->Items().Add(name);
     }
     root->Expand(true);
-    DM->tblDeliveryDetail->EnableControls();
 }
 
 void TfStorage::LocateDeliveryStore()
@@ -814,9 +815,18 @@ void TfStorage::DBGrid1ColExit(QObject*)
             F(lines, "sale_price")->SetAsFloat(price);
         }
     }
-    lines->DisableControls();
-    lines->Refresh();
-    lines->EnableControls();
+    const TControlsOff linesOff(lines);
+    try {
+        lines->Refresh();
+    } catch (const EDaoError& error) {
+        // Another station changed the line meanwhile: this change was not saved and never can
+        // be, so the line is read again as it now stands, for the person to repeat the change.
+        if (error.Number() != dao::errWriteConflict)
+            throw;
+        lines->Cancel();
+        lines->Refresh();
+        throw;
+    }
 }
 
 void TfStorage::DBGrid1KeyPress(QObject*, QChar& key)
@@ -903,6 +913,8 @@ void TfStorage::Delete1Click(QObject*)
     try {
         DM->DeleteDeliveryLine(id.toInt());
         lines->RequeryIfRestartable();
+        // The header shows the totals of the lines that are left.
+        DM->tblQDeliveryTotal->Requery();
     } catch (const std::exception&) {
         Tell(kNotDeleted);
     }
@@ -916,7 +928,8 @@ void TfStorage::bAddClick(QObject*)
         return;
     TDaoTable* delivery = DM->tblDelivery;
     TDaoTable* lines = DM->tblDeliveryDetail;
-    if (HasRow(lines) && F(lines, "article_name")->AsString().isEmpty()) {
+    // A delivery without lines has no name either: there is nothing to finish.
+    if (!HasRow(lines) || F(lines, "article_name")->AsString().isEmpty()) {
         Tell(QStringLiteral("Не сте въвели име на номенклатура !"));
         return;
     }
@@ -924,7 +937,7 @@ void TfStorage::bAddClick(QObject*)
     const bool wasPaid = any && F(delivery, "delivery_piment")->AsBoolean();
     const qint32 finishing = any ? F(delivery, "id")->AsInteger() : 0;
     const bool stamp = app::LinesPosted || mustFinish_;
-    lines->DisableControls();
+    TControlsOff linesOff(lines);
     try {
         // The paid mark, the stamps and the totals are stored together or not at all.
         TDaoTransaction transaction(*DM->VantelDataBase);
@@ -934,16 +947,14 @@ void TfStorage::bAddClick(QObject*)
             StampFinishedDelivery(wasPaid);
         transaction.Commit();
     } catch (const std::exception&) {
-        lines->EnableControls();
+        linesOff.Enable();
         FinishFailed();
         return;
     }
     SetHeaderEditsReadOnly(true);
     SetStoreReadOnly(true);
-    if (!stamp) {
-        lines->EnableControls();
+    if (!stamp)
         return;
-    }
     if (finishing == unfinishedDelivery_)
         unfinishedDelivery_ = 0;
     if (Messages())
@@ -953,7 +964,6 @@ void TfStorage::bAddClick(QObject*)
     app::LinesPosted = false;
     mustFinish_ = false;
     delivery->Last();
-    lines->EnableControls();
 }
 
 // Nothing half-stamped stays pending for the next move to post; the flags stay, so closing still

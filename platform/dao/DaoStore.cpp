@@ -3,6 +3,7 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoValue.h"
+#include "platform/dao/JetFunctions.h"
 #include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
 
@@ -202,6 +203,8 @@ bool SqlStatement::Step()
     if (code == SQLITE_READONLY_ROLLBACK)
         RaiseNeedsRecovery(db_);
     // Errors raised from a registered function carry the engine's own error in their text.
+    if (const std::optional<jet::FunctionError> error = jet::FunctionErrorOf(message))
+        Raise(error->number, error->description);
     if ((code & 0xff) == SQLITE_CONSTRAINT) {
         const QString lower = message.toLower();
         if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
@@ -286,6 +289,7 @@ void Store::Close()
     sharedReadDepth_ = 0;
     statements_.clear();
     freeTempTables_.clear();
+    largeCopies_.clear();
     translations_.clear();
     if (db_) {
         sqlite3_close_v2(db_);
@@ -848,22 +852,23 @@ void Store::UpdateField(const QString& tableName, const QString& fieldName, cons
     const QString table = t->name;
     const FieldDef& old = *t->FindField(fieldName);
     const bool rulesChange = old.required != field.required || old.allowZeroLength != field.allowZeroLength
-                             || old.defaultValue != field.defaultValue;
+                             || old.defaultValue != field.defaultValue || old.size != field.size;
     TableDefData rebuilt = *t;
     for (auto& f : rebuilt.fields)
         if (f.name.compare(fieldName, Qt::CaseInsensitive) == 0) {
             f.required = field.required;
             f.allowZeroLength = field.allowZeroLength;
             f.defaultValue = field.defaultValue;
+            f.size = field.size;
         }
     WriteAtOnce(*this, [&] {
         if (rulesChange && !rebuilt.IsSystem())
             RebuildTable(rebuilt);
         RunWith(db_,
-                QStringLiteral("UPDATE \"__dao_fields\" SET default_value=?1, required=?2, allow_zero_length=?3"
-                               " WHERE table_name=?4 AND name=?5"),
+                QStringLiteral("UPDATE \"__dao_fields\" SET default_value=?1, required=?2, allow_zero_length=?3, size=?4"
+                               " WHERE table_name=?5 AND name=?6"),
                 {TVariant(field.defaultValue), TVariant(field.required ? 1 : 0), TVariant(field.allowZeroLength ? 1 : 0),
-                 TVariant(table), TVariant(fieldName)});
+                 TVariant(field.size), TVariant(table), TVariant(fieldName)});
         RunWith(db_, QStringLiteral("DELETE FROM \"__dao_field_properties\" WHERE table_name=?1 AND field_name=?2"),
                 {TVariant(table), TVariant(fieldName)});
         SqlStatement p(db_, QStringLiteral("INSERT INTO \"__dao_field_properties\"(table_name, field_name, name, value) VALUES(?1,?2,?3,?4)"));
@@ -936,6 +941,26 @@ void Store::AddIndex(const QString& tableName, const IndexDef& index)
         TouchTable(table.name);
     });
     Reload();
+}
+
+void Store::SetIndexStatistics(const QString& tableName, const QString& indexName, qint64 rows,
+                               const std::vector<qint64>& rowsPerValue)
+{
+    CheckOpen();
+    CheckWritable();
+    const TableDefData* t = FindTableDef(tableName);
+    const IndexDef* index = t ? t->FindIndex(indexName) : nullptr;
+    if (!index)
+        Raise(errNotInCollection, QStringLiteral("Item not found in this collection: no index '%1' of '%2'.")
+                                      .arg(indexName, tableName));
+    const QString table = t->name;
+    const QString name = SqliteIndexName(t->name, index->name);
+    WriteAtOnce(*this, [&] {
+        Run(kDialect.PlannerStatisticsTable());
+        RunWith(db_, kDialect.ClearIndexStatistics(), {TVariant(table), TVariant(name)});
+        RunWith(db_, kDialect.AddIndexStatistics(),
+                {TVariant(table), TVariant(name), TVariant(kDialect.IndexStatisticsText(rows, rowsPerValue))});
+    });
 }
 
 void Store::DeleteIndex(const QString& tableName, const QString& indexName)

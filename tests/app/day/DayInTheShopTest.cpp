@@ -207,11 +207,7 @@ protected:
         pdfs_ << name;
     }
     // Typed key by key, as a person types.
-    static void TypeInto(QWidget* edit, const QString& text)
-    {
-        edit->setFocus();
-        for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
+    static void TypeInto(QWidget* edit, const QString& text) { TypeKeys(edit, text); }
     static void Set(TDataSet* rows, const char* field, const TVariant& value)
     {
         rows->FieldByName(QString::fromLatin1(field))->SetAsVariant(value);

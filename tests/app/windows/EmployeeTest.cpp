@@ -68,9 +68,8 @@ protected:
     // Typed as a person types, over what the edit held.
     static void Type(TDBEdit* edit, const QString& text)
     {
-        edit->setFocus();
         edit->selectAll();
-        for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        TypeKeys(edit, text);
     }
     void GoTo(const QString& name)
     {
@@ -437,6 +436,30 @@ TEST_F(EmployeeTest, APickAfterMovingToAnotherRowWritesNothing)
     TCloseAction action = caHide;
     window->FormClose(window, action);
     EXPECT_FALSE(fArticlesWork->isVisible());
+}
+
+// With nothing sold to pick from, "&Избор" writes nothing into the payment row, so "&Запис"
+// stores the row as it was.
+TEST_F(EmployeeTest, APickFromAnEmptyListWritesNothing)
+{
+    Execute(QStringLiteral("DELETE FROM sale_detail"));
+    Open();
+    GoTo(kIvan);
+    fSetings->cbMessages->SetChecked(true);
+    window->DBGrid3EditButtonClick(nullptr);
+    ASSERT_TRUE(fArticlesWork->isVisible());
+    ASSERT_TRUE(DM->tblQueryEmploeeWork->IsEmpty());
+    host_.ClearShown();
+    host_.AnswerQuestion(QStringLiteral("плащането за извършената работа"), mrYes);
+    QTest::mouseClick(fArticlesWork->FlatButton2, Qt::LeftButton);
+    EXPECT_FALSE(Shown(QStringLiteral("плащането за извършената работа")));
+    EXPECT_EQ(DM->tblEmployeePayment->State(), dsBrowse);
+    EXPECT_EQ(Get(DM->tblEmployeePayment, "work"), QStringLiteral("Смяна на масло"));
+    EXPECT_FALSE(DM->tblEmployeePayment->ControlsDisabled());
+    fArticlesWork->Close();
+    window->bSaveClick(nullptr);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT work, work_price, payment FROM employee_payment")),
+              (TRows{{"Смяна на масло", "50.0", "20.0"}}));
 }
 
 // --- deletes --------------------------------------------------------------------------------------

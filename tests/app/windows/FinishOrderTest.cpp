@@ -1,5 +1,7 @@
 #include "StockOrderFixture.h"
 
+#include "platform/toolkit/gui/DBGrid.h"
+
 namespace {
 
 using FinishOrderTest = StockOrderTest;
@@ -332,48 +334,95 @@ TEST_F(FinishOrderTest, AnnullingAsksAndUnpaysAndAnAnnulledOrderIsNotFinished)
     EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("0"));
 }
 
-TEST_F(FinishOrderTest, TheInvoiceBoxOnAShortOrderAnnulsIt)
+TEST_F(FinishOrderTest, TickingTheInvoiceBoxOnAShortOrderSaysSoAndAnnulsItNothingElseDoes)
 {
-    const qint32 order = NewOrder({{"2", 6, 12.5}});
-    app::MissingStock = true;
-    fCarVantel->cbxInvoice->SetChecked(true);
-    EXPECT_FALSE(fCarVantel->cbxInvoice->Checked());
-    EXPECT_TRUE(fCarVantel->cbxAnnul->Checked());
-    EXPECT_EQ(Field(order, "invoice_annul"), QStringLiteral("-1"));
+    const QString kAnnulledShort = QStringLiteral(
+        "Поради изписана липсваща стока от склада,\rтази поръчка не може да се приключи !\rПоръчката ще бъде анулирана !");
+    const struct {
+        const char* name;
+        bool invoiceBefore;
+        std::function<void()> act;
+        bool annulled;
+    } cases[] = {
+        {"ticked by a click", false, [] { QTest::mouseClick(fCarVantel->cbxInvoice, Qt::LeftButton); }, true},
+        {"unticked by a click", true, [] { QTest::mouseClick(fCarVantel->cbxInvoice, Qt::LeftButton); }, false},
+        {"its number emptied", true,
+         [] {
+             fCarVantel->DBE_invoice_num->SetText(QString());
+             fCarVantel->DBE_invoice_numExit(fCarVantel->DBE_invoice_num);
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qint32 order = NewOrder({{"2", 6, 12.5}});
+        Tick(fCarVantel->cbxInvoice, c.invoiceBefore);
+        // The grid paints the line of six from a lot of five as short.
+        fCarVantel->MyDBGrid1->grab();
+        ASSERT_TRUE(app::MissingStock);
+        host_.ClearShown();
+        c.act();
+        EXPECT_FALSE(fCarVantel->cbxInvoice->Checked());
+        EXPECT_EQ(fCarVantel->cbxAnnul->Checked(), c.annulled);
+        EXPECT_EQ(Field(order, "invoice_annul"), c.annulled ? QStringLiteral("-1") : QStringLiteral("0"));
+        EXPECT_EQ(Shown(kAnnulledShort), c.annulled);
+        // Said before it is done: the message is the first thing shown.
+        if (c.annulled) {
+            EXPECT_EQ(host_.Texts().value(0), kAnnulledShort);
+        }
+        EXPECT_TRUE(fCarVantel->DBE_invoice_num->ReadOnly());
+        EXPECT_TRUE(fCarVantel->fbtPrint->isHidden());
+    }
     // An order of enough stock: the box switches between invoice and pro-forma.
     const qint32 other = NewOrder({{"4", 1, 30, 0, "-1"}});
     Tick(fCarVantel->cbxAnnul, true);
     app::MissingStock = false;
-    fCarVantel->cbxInvoice->SetChecked(true);
+    QTest::mouseClick(fCarVantel->cbxInvoice, Qt::LeftButton);
+    ASSERT_TRUE(fCarVantel->cbxInvoice->Checked());
     EXPECT_FALSE(fCarVantel->cbxAnnul->Checked());
     EXPECT_EQ(Field(other, "invoice_annul"), QStringLiteral("0"));
     EXPECT_FALSE(fCarVantel->fbtPrint->isHidden());
     EXPECT_EQ(fCarVantel->fbtView->Caption(), QStringLiteral("&Преглед фактура"));
     EXPECT_FALSE(fCarVantel->DBE_invoice_num->ReadOnly());
-    fCarVantel->cbxInvoice->SetChecked(false);
+    QTest::mouseClick(fCarVantel->cbxInvoice, Qt::LeftButton);
     ASSERT_FALSE(fCarVantel->cbxInvoice->Checked());
     EXPECT_TRUE(fCarVantel->fbtPrint->isHidden());
     EXPECT_EQ(fCarVantel->fbtView->Caption(), QStringLiteral("&Преглед проформа"));
     EXPECT_TRUE(fCarVantel->DBE_invoice_num->ReadOnly());
 }
 
-TEST_F(FinishOrderTest, CashMarksFinishedOnlyAFinishedOrder)
+// Neither kind finishes an open order or opens a finished one: the stock it took stays taken.
+TEST_F(FinishOrderTest, APaymentKindNeverChangesWhetherTheOrderIsFinished)
 {
     const struct {
         int item;
         bool finished;
-        const char* accept;
-    } cases[] = {{0, false, "0"}, {0, true, "-1"}, {1, false, "0"}, {1, true, "0"}};
+    } cases[] = {{0, false}, {0, true}, {1, false}, {1, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.item * 2 + c.finished);
-        const qint32 order = NewOrder({{"4", 1, 30, 0, "-1"}});
-        Execute(QStringLiteral("UPDATE sale SET invoice_accept=0 WHERE id=%1").arg(order));
-        DM->tblSale->Refresh();
-        Tick(fCarVantel->cbxFinnished, c.finished);
-        fCarVantel->DBC_tax_kind->SetItemIndex(c.item);
-        fCarVantel->DBC_tax_kindChange(nullptr);
+        // Three of the five of lot 2.
+        const qint32 order = NewOrder({{"2", 3, 12.5}});
+        if (c.finished) {
+            fCarVantel->Commit1Click(nullptr);
+            ASSERT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+            Edit();
+        }
+        TDBComboBox* kind = fCarVantel->DBC_tax_kind;
+        kind->setFocus();
+        kind->setCurrentIndex(c.item);
+        emit kind->activated(c.item);
+        fCarVantel->dbeCarNumber->setFocus();
         if (DM->tblSale->State() != dsBrowse) DM->tblSale->Post();
-        EXPECT_EQ(Field(order, "invoice_accept"), QString::fromLatin1(c.accept));
+        EXPECT_EQ(Field(order, "piment_type"), kind->Items()[c.item]);
+        EXPECT_EQ(Field(order, "invoice_accept"), c.finished ? QStringLiteral("-1") : QStringLiteral("0"));
+        EXPECT_EQ(fCarVantel->cbxFinnished->Checked(), c.finished);
+        TDaoTable* stock = DM->tblQTAQAll;
+        stock->Open();
+        stock->Requery();
+        ASSERT_TRUE(stock->Locate(QStringLiteral("delivery_detail_id"), TVariant(2), {}));
+        EXPECT_EQ(stock->FieldByName(QStringLiteral("total_quty"))->AsFloat(), c.finished ? 2 : 5);
+        // The next order's stock is not this one's.
+        Execute(QStringLiteral("DELETE FROM sale_detail WHERE sale_id=%1").arg(order));
     }
 }
 

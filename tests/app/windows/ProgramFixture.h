@@ -22,7 +22,9 @@
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/os/Files.h"
+#include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/ScriptedUiHost.h"
 #include "platform/toolkit/gui/StandardControls.h"
 
@@ -33,10 +35,12 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
@@ -121,6 +125,28 @@ inline void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers =
     QApplication::sendEvent(target, &release);
 }
 inline void PressKey(QWidget* target, int key, const QString& text) { PressKey(target, key, Qt::NoModifier, text); }
+
+// Typed key by key into the focused `edit`, as a person types; any letter, Cyrillic too.
+inline void TypeKeys(QWidget* edit, const QString& text)
+{
+    edit->setFocus();
+    for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+// Types `text` into the grid's cell of `field` on its current row as a person does: the first key
+// opens the cell's editor, the rest go into it; the editor is then written to the row.
+inline void TypeIntoCell(TDBGrid* grid, TField* field, const QString& text)
+{
+    grid->setFocus();
+    grid->SetSelectedField(field);
+    QTest::keyClicks(grid, text.left(1));
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* open : grid->viewport()->findChildren<QLineEdit*>())
+        if (open->isVisible()) editor = open;
+    ASSERT_NE(editor, nullptr) << "no cell editor for " << field->FieldName().toStdString();
+    QTest::keyClicks(editor, text.mid(1));
+    grid->CommitEditor();
+}
 
 // Puts the order list on order `id` and shows it in the main window, as a click in the list does.
 inline void ShowOrder(qint32 id)

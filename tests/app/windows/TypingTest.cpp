@@ -52,7 +52,7 @@ void ClickAt(QWidget* widget, QPoint point)
 }
 
 // Keys typed one by one into whatever has the focus, at a person's pace.
-void TypeKeys(const QString& text)
+void TypeAtPace(const QString& text)
 {
     for (QChar ch : text) {
         QWidget* target = QApplication::focusWidget();
@@ -130,7 +130,7 @@ TEST_F(TypingTest, CtrlInsStartsTheNewLineInItsNameColumn)
     Press(Qt::Key_Insert, Qt::ControlModifier);
     EXPECT_EQ(DM->tblSaleDetail->State(), dsInsert);
     EXPECT_EQ(Selected(), "article_name");
-    TypeKeys(QStringLiteral("Смяна на масло"));
+    TypeAtPace(QStringLiteral("Смяна на масло"));
     ClickCell(Lines(), "sale_price");
     EXPECT_EQ(Text(DM->tblSaleDetail, "article_name"), "Смяна на масло");
     EXPECT_EQ(Text(DM->tblSaleDetail, "sale_price"), "0");
@@ -143,7 +143,7 @@ TEST_F(TypingTest, AClickIntoANewLinesNameCellKeepsTheLine)
     ClickCell(Lines(), "article_name");
     EXPECT_EQ(DM->tblSaleDetail->State(), dsInsert);
     EXPECT_EQ(Selected(), "article_name");
-    TypeKeys(QStringLiteral("Труд"));
+    TypeAtPace(QStringLiteral("Труд"));
     ClickCell(Lines(), "sale_price");
     EXPECT_EQ(Text(DM->tblSaleDetail, "article_name"), "Труд");
     EXPECT_EQ(Selected(), "sale_price");
@@ -154,7 +154,7 @@ TEST_F(TypingTest, LettersInAQuantityAreRefusedAsTyped)
     OrderWithALine();
     ClickCell(Lines(), "sale_quantity");
     host_.ClearShown();
-    TypeKeys(QStringLiteral("2abc"));
+    TypeAtPace(QStringLiteral("2abc"));
     Press(Qt::Key_Return);
     EXPECT_EQ(host_.Texts().join(QLatin1Char('|')).toStdString(), "");
     EXPECT_EQ(Text(DM->tblSaleDetail, "sale_quantity"), "2");
@@ -165,7 +165,7 @@ TEST_F(TypingTest, ANumberThatDoesNotConvertIsSaidOnceAndTheCellKeepsIt)
     OrderWithALine();
     ClickCell(Lines(), "sale_quantity");
     host_.ClearShown();
-    TypeKeys(QStringLiteral("1.2.3"));
+    TypeAtPace(QStringLiteral("1.2.3"));
     Press(Qt::Key_Return);
     EXPECT_EQ(host_.Shown().size(), 1u) << host_.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Selected(), "sale_quantity");
@@ -190,7 +190,7 @@ TEST_F(TypingTest, ShiftTabOnATypedNewLineThenClosingDoesNotCrash)
 {
     OrderWithALine();
     Press(Qt::Key_Insert, Qt::ControlModifier);
-    TypeKeys(QStringLiteral("Труд"));
+    TypeAtPace(QStringLiteral("Труд"));
     Press(Qt::Key_Backtab, Qt::ShiftModifier);
     fCarVantel->Hide();
     QTest::qWait(kPace);
@@ -206,9 +206,9 @@ TEST_F(TypingTest, AFirmTypedIntoANewRowAtOnceIsStoredWhole)
         Press(Qt::Key_Insert);
         EXPECT_EQ(DM->tblMyFirm->State(), dsInsert);
         ClickCell(grid, "myfirm_name");
-        TypeKeys(QStringLiteral("Гама ЕООД"));
+        TypeAtPace(QStringLiteral("Гама ЕООД"));
         ClickCell(grid, "mol");
-        TypeKeys(QStringLiteral("Иван"));
+        TypeAtPace(QStringLiteral("Иван"));
         ClickCell(grid, "mytax_num");
         DM->tblMyFirm->Post();
         return mrCancel;
@@ -226,10 +226,10 @@ TEST_F(TypingTest, DISABLED_ADateTypedWithItsSeparatorsIntoTheMaskedDate)
         TfEmployee& w = *fEmployee;
         w.bYesClick(nullptr);
         w.DBEdit9->setFocus();
-        TypeKeys(QStringLiteral("Стоян"));
+        TypeAtPace(QStringLiteral("Стоян"));
         w.DBEdit4->setFocus();
         QTest::qWait(kPace);
-        TypeKeys(QStringLiteral("01.12.2026"));
+        TypeAtPace(QStringLiteral("01.12.2026"));
         EXPECT_EQ(w.MaskEdit1->Text().toStdString(), "01.12.2026");
         w.bSaveClick(nullptr);
         host_.AnswerQuestion(QStringLiteral("Искате ли да съхраните промените ?"), mrNo);
