@@ -23,19 +23,6 @@
 
 namespace {
 
-// A text field of a fixed size: an editor takes no more than it holds.
-bool IsSizedText(const TField* field)
-{
-    switch (field->DataType()) {
-    case ftString:
-    case ftFixedChar:
-    case ftWideString:
-        return field->Size() > 0;
-    default:
-        return false;
-    }
-}
-
 bool IsNumeric(const TField* field)
 {
     switch (field->DataType()) {
@@ -77,7 +64,8 @@ public:
             edit_->setFrame(false);
             layout->addWidget(edit_);
         }
-        if (TField* field = column->Field(); field && IsSizedText(field)) edit_->setMaxLength(field->Size());
+        // A cell takes no more than its field holds.
+        if (const int limit = TFieldBinding::MaxLengthOf(column->Field()); limit > 0) edit_->setMaxLength(limit);
         edit_->installEventFilter(this);
         if (combo_) combo_->installEventFilter(this);
         if (column->ButtonStyle() == cbsEllipsis) {

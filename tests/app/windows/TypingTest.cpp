@@ -130,8 +130,11 @@ TEST_F(TypingTest, CtrlInsStartsTheNewLineInItsNameColumn)
     Press(Qt::Key_Insert, Qt::ControlModifier);
     EXPECT_EQ(DM->tblSaleDetail->State(), dsInsert);
     EXPECT_EQ(Selected(), "article_name");
+    const QString make = fCarVantel->dbcbMark->Text();
     TypeAtPace(QStringLiteral("Смяна на масло"));
     ClickCell(Lines(), "sale_price");
+    // The keys went to the cell, none to the car's make.
+    EXPECT_EQ(fCarVantel->dbcbMark->Text(), make);
     EXPECT_EQ(Text(DM->tblSaleDetail, "article_name"), "Смяна на масло");
     EXPECT_EQ(Text(DM->tblSaleDetail, "sale_price"), "0");
 }

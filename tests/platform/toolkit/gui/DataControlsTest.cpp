@@ -172,6 +172,38 @@ TEST_F(DataControlsTest, TypingIsRefusedWhenTheRecordCannotBeEdited)
     EXPECT_EQ(form.nameEdit->Text(), "Boltx");
 }
 
+// Nothing typed is cut silently: an edit, a combo and a grid cell stop where the field does
+// (the name holds 20 characters), so the person sees it as typed.
+TEST_F(DataControlsTest, TypingStopsWhereTheFieldsSizeDoes)
+{
+    const QString typed = QStringLiteral("Болт с шестостенна глава");
+    auto type = [](QWidget* target, const QString& text) {
+        for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    };
+    DataForm form;
+    auto* combo = new TDBComboBox(&form);
+    combo->SetDataSource(&form.source);
+    combo->SetDataField("name");
+    form.layout()->addWidget(combo);
+    form.Open();
+
+    form.nameEdit->setFocus();
+    form.nameEdit->selectAll();
+    type(form.nameEdit, typed);
+    EXPECT_EQ(form.nameEdit->Text(), typed.left(20));
+    form.data.Cancel();
+    combo->setFocus();
+    combo->lineEdit()->selectAll();
+    type(combo->lineEdit(), typed);
+    EXPECT_EQ(combo->Text(), typed.left(20));
+    form.data.Cancel();
+    form.SelectGridCell("name");
+    type(form.grid, typed.left(1));
+    ASSERT_NE(form.GridEditor(), nullptr);
+    type(form.GridEditor(), typed.mid(1));
+    EXPECT_EQ(form.GridEditor()->text(), typed.left(20));
+}
+
 TEST_F(DataControlsTest, TypingInTheGridEditsAndLeavingTheRowPosts)
 {
     DataForm form;
