@@ -163,19 +163,27 @@ TEST_F(TypingTest, LettersInAQuantityAreRefusedAsTyped)
     EXPECT_EQ(Text(DM->tblSaleDetail, "sale_quantity"), "2");
 }
 
-TEST_F(TypingTest, ANumberThatDoesNotConvertIsSaidOnceAndTheCellKeepsIt)
+// Letters are refused as typed; a number that still does not convert is said once when the
+// cell is left, by Enter or by a click on another cell, and the person stays with the text.
+class UnconvertibleQuantityTest : public TypingTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UnconvertibleQuantityTest, IsSaidOnceAndTheCellKeepsIt)
 {
     OrderWithALine();
     ClickCell(Lines(), "sale_quantity");
     host_.ClearShown();
     TypeAtPace(QStringLiteral("1.2.3"));
-    Press(Qt::Key_Return);
+    if (GetParam()) ClickCell(Lines(), "sale_price");
+    else Press(Qt::Key_Return);
     EXPECT_EQ(host_.Shown().size(), 1u) << host_.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Selected(), "sale_quantity");
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->text().toStdString(), "1.2.3");
 }
+
+INSTANTIATE_TEST_SUITE_P(LeftBy, UnconvertibleQuantityTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "AClick" : "Enter"; });
 
 TEST_F(TypingTest, AUnitChosenFromThePickListIsKept)
 {
