@@ -3,6 +3,7 @@
 
 #include "dataaccess/DaoRowNumbers.h"
 #include "dataaccess/DaoTable.h"
+#include "platform/toolkit/Exceptions.h"
 
 #include <QPointer>
 #include <QString>
@@ -90,3 +91,9 @@ struct TDaoTable::Private {
     TLocateOptions findOptions_;
     int recordSize_ = 0;
 };
+
+namespace daotable {
+
+[[noreturn]] inline void Refuse(const char* message) { DatabaseError(QString::fromLatin1(message)); }
+
+}  // namespace daotable
