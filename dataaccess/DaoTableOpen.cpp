@@ -211,11 +211,7 @@ void TDaoTable::SetUpOpenFields()
             field->SetReadOnly(true);
         QString expression = field->DefaultExpression();
         if (!expression.isEmpty() && i < d_->fieldDefaults_.size()) {
-            if (expression.startsWith(QLatin1Char('\'')))
-                expression.remove(0, 1);
-            if (expression.endsWith(QLatin1Char('\'')))
-                expression.chop(1);
-            d_->fieldDefaults_[i] = expression;
+            d_->fieldDefaults_[i] = daotable::UnquotedDefault(expression);
         }
         if (field->DataType() == ftDateTime)
             field->SetDisplayWidth(20);

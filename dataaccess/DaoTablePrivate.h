@@ -96,4 +96,14 @@ namespace daotable {
 
 [[noreturn]] inline void Refuse(const char* message) { DatabaseError(QString::fromLatin1(message)); }
 
+// A default is stored as the engine writes it, a text default in quotes; a new row takes it bare.
+inline QString UnquotedDefault(QString expression)
+{
+    if (expression.startsWith(QLatin1Char('\'')))
+        expression.remove(0, 1);
+    if (expression.endsWith(QLatin1Char('\'')))
+        expression.chop(1);
+    return expression;
+}
+
 }  // namespace daotable

@@ -67,11 +67,7 @@ void TDaoTable::InternalInitRecord(TRecordBuffer buffer)
         if (TField* field = fields[size_t(i)]) {
             QString expression = field->DefaultExpression();
             if (!expression.isEmpty() && i < d_->fieldDefaults_.size()) {
-                if (expression.startsWith(QLatin1Char('\'')))
-                    expression.remove(0, 1);
-                if (expression.endsWith(QLatin1Char('\'')))
-                    expression.chop(1);
-                d_->fieldDefaults_[i] = expression;
+                d_->fieldDefaults_[i] = daotable::UnquotedDefault(expression);
                 texts.mark[size_t(i)] = true;
             }
         }
