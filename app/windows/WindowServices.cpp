@@ -1,6 +1,7 @@
 #include "app/windows/WindowServices.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/settings/SettingsStore.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "controls/FlatButton.h"
@@ -58,6 +59,18 @@ bool CheckConnection()
         fPasswordDlg->ShowModal();
     }
     return false;
+}
+
+void OfferLogin()
+{
+    if (fPasswordDlg) fPasswordDlg->ShowModal();
+}
+
+void SaveSettingsOrTell()
+{
+    THourglass hourglass;
+    const QString failure = WriteSettings();
+    if (!failure.isEmpty()) ShowWarning(failure, false);
 }
 
 bool RecordExists(const QString& table, const QString& field, const TVariant& value)

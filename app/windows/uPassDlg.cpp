@@ -10,7 +10,6 @@
 #include "app/windows/uEmployee.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
-#include "app/windows/uSetings.h"
 #include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoDataBase.h"
@@ -96,11 +95,19 @@ TfPasswordDlg::TfPasswordDlg(QWidget* parent) : TForm(parent)
     OnCloseQuery = Bind(this, &TfPasswordDlg::FormCloseQuery);
 
     if (!fPasswordDlg) fPasswordDlg = this;
+    settingsSource_.LoginName = [this] { return eLoginName->Text(); };
+    settingsSource_.DatabaseName = [this] { return eDataBase->Text(); };
+    settingsSource_.Collect = [this](TSettingsRecord& record) { CollectLoginSettings(record); };
+    settingsSource_.CheckTypedPassword = [this] {
+        if (SavePassword->Checked()) EncodeText(ePassword->Text(), Key());
+    };
+    if (!LoginSettings()) SetLoginSettings(&settingsSource_);
     PlaceFlatLook(this);
 }
 
 TfPasswordDlg::~TfPasswordDlg()
 {
+    if (LoginSettings() == &settingsSource_) SetLoginSettings(nullptr);
     if (fPasswordDlg == this) fPasswordDlg = nullptr;
 }
 
@@ -154,15 +161,14 @@ void TfPasswordDlg::FormShow(QObject*)
     app::CurrentFirmId = file.IntValue(QStringLiteral("CurrentFirmID"), 1);
     if (fStorage) fStorage->edUpDelivery->SetText(file.TextOr(QStringLiteral("UpDelivery"), QStringLiteral("40")));
     if (fEmployee) fEmployee->edUpDelivery->SetText(file.TextOr(QStringLiteral("UpEmploee"), QStringLiteral("40")));
-    if (fSetings) fSetings->LoadSettingsFrom(file);
+    LoadWindowSettings(file);
     eDataBase->setEnabled(true);
     loggedDatabase_ = eDataBase->Text();
     loggedPassword_ = ePassword->Text();
 }
 
-TSettingsRecord TfPasswordDlg::CollectSettings() const
+void TfPasswordDlg::CollectLoginSettings(TSettingsRecord& r) const
 {
-    TSettingsRecord r;
     r.Database = loggedDatabase_;
     r.Password = loggedPassword_;
     r.SavePassword = SavePassword->Checked();
@@ -171,48 +177,11 @@ TSettingsRecord TfPasswordDlg::CollectSettings() const
     r.CurrentFirmId = app::CurrentFirmId;
     r.OperatorPassword = app::OperatorPassword;
     if (const TMainWindowServices* main = MainWindow()) r.EnglishLanguage = main->EnglishLanguage();
-    if (const TfSetings* s = fSetings) {
-        r.LoginName = s->eOperatorName->Text();
-        r.CurrentBook = s->cbxKochanNom->Text();
-        r.CurrentCasheBox = s->cbxCashBoxNum->Text();
-        r.Dao = s->cbxDaoVersion->Text();
-        r.CurrentFirm = s->eFirmName->Text();
-        if (s->eArchiveCount->Text().isEmpty()) s->eArchiveCount->SetText(QStringLiteral("10"));
-        r.ArchiveCount = s->eArchiveCount->Text();
-        r.ChangeSaleData = s->cbChangeSaleData->Checked();
-        r.Messages = s->cbMessages->Checked();
-        r.Warnings = s->cbWarnings->Checked();
-        r.OnlyForThisFirm = s->cbxOnlythisF->Checked();
-        r.DontShowAnullDock = s->cbxDontShowAnullDock->Checked();
-        r.ShowUPayed = s->cbxShowUPayed->Checked();
-        r.SpeedButtons = s->cbSpeedButtons->Checked();
-        r.AllDelivery = s->rbtAllDelivery->Checked();
-        r.FiFo = s->rbtFiFo->Checked();
-        r.CashHrono = s->rbtCashHrono->Checked();
-        r.CashGiveTake = s->rbtCashGiveTake->Checked();
-        r.ChangeLanguage = s->cbxChangeLanguage->Checked();
-        r.DynamCheck = s->cbxDynamic->Checked();
-        r.AutoDPrint = s->cbAutoDPrint->Checked();
-        r.AutoArchive = s->cbAutoArchive->Checked();
-    }
-    return r;
 }
 
 void TfPasswordDlg::SaveSettings()
 {
-    THourglass hourglass;
-    TStringList lines;
-    try {
-        lines = SettingsLines(CollectSettings());
-        // The typed password is kept only after it logged in, but one the file could never
-        // keep is refused now.
-        if (SavePassword->Checked()) EncodeText(ePassword->Text(), Key());
-    } catch (const EConvertError& error) {
-        Warn(error.Message());
-        return;
-    }
-    if (lines.Text().isEmpty()) return;
-    if (!TSettingsFile::Save(lines)) Warn(QStringLiteral("Програмата не може да съхрани промените."));
+    SaveSettingsOrTell();
 }
 
 void TfPasswordDlg::FormCloseQuery(QObject*, bool& canClose)
@@ -233,7 +202,7 @@ bool TfPasswordDlg::Login()
         eLoginName->SetFocus();
         return false;
     }
-    const QString operatorName = fSetings ? fSetings->eOperatorName->Text() : kAdministrator;
+    const QString operatorName = WindowSettings() ? WindowSettings()->OperatorName() : kAdministrator;
     if (ePassword->Text() != app::OperatorPassword || eLoginName->Text() != operatorName) {
         Warn(QStringLiteral("Сбъркали сте името или паролата !\rМоля, въведете ги отново !"));
         ePassword->SetFocus();
@@ -246,9 +215,9 @@ bool TfPasswordDlg::ConnectAndOpen()
 {
     TDaoDatabase* database = DM->VantelDataBase;
     if (database->Connected()) database->SetConnected(false);
-    if (fSetings && !fSetings->cbxDaoVersion->Text().isEmpty()) {
+    if (const TSettingsWindowSource* settings = WindowSettings(); settings && !settings->DaoVersion().isEmpty()) {
         try {
-            database->SetVersion(fSetings->cbxDaoVersion->Text());
+            database->SetVersion(settings->DaoVersion());
         } catch (const std::exception&) {
             // An engine version that cannot be made: the connection below tells.
         }
@@ -278,7 +247,7 @@ bool TfPasswordDlg::ConnectAndOpen()
     if (app::LastDaoError.Number == kWrongDaoVersion) {
         complaint = QStringLiteral("Сменете DAO версията за достъп !");
         if (memo) memo->Add(complaint);
-        if (fSetings) fSetings->cbxDaoVersion->setEnabled(true);
+        if (const TSettingsWindowSource* settings = WindowSettings()) settings->AllowDaoVersionChoice();
     } else if (IsBusyRefusal(app::LastDaoError.Number)) {
         complaint = kDatabaseBusy;
     }

@@ -3,14 +3,12 @@
 #include "app/datamodule/DModule.h"
 #include "app/datamodule/TemplateDatabase.h"
 #include "app/settings/PasswordScrambling.h"
-#include "app/settings/SettingsFile.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/WindowServices.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
-#include "app/windows/uPassDlg.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoConnectionCheck.h"
 #include "dataaccess/DaoDataBase.h"
@@ -127,12 +125,19 @@ TfSetings::TfSetings(QWidget* parent) : TForm(parent)
     OnClose = Bind(this, &TfSetings::FormClose);
 
     if (!fSetings) fSetings = this;
+    settingsSource_.Load = [this](const TSettingsFile& file) { LoadSettingsFrom(file); };
+    settingsSource_.Collect = [this](TSettingsRecord& record) { CollectWindowSettings(record); };
+    settingsSource_.OperatorName = [this] { return eOperatorName->Text(); };
+    settingsSource_.DaoVersion = [this] { return cbxDaoVersion->Text(); };
+    settingsSource_.AllowDaoVersionChoice = [this] { cbxDaoVersion->setEnabled(true); };
+    if (!WindowSettings()) SetWindowSettings(&settingsSource_);
     if (DM) DM->WindowHooks.CashBoxNumberText = [this] { return cbxCashBoxNum->Text(); };
     PlaceFlatLook(this);
 }
 
 TfSetings::~TfSetings()
 {
+    if (WindowSettings() == &settingsSource_) SetWindowSettings(nullptr);
     if (fSetings == this) fSetings = nullptr;
 }
 
@@ -374,6 +379,32 @@ void TfSetings::LoadSettingsFrom(const TSettingsFile& file)
     app::OperatorPassword = DecodeText(file.Value(QStringLiteral("PWD")), QString::fromLatin1(kPasswordKey));
 }
 
+void TfSetings::CollectWindowSettings(TSettingsRecord& record)
+{
+    record.LoginName = eOperatorName->Text();
+    record.CurrentBook = cbxKochanNom->Text();
+    record.CurrentCasheBox = cbxCashBoxNum->Text();
+    record.Dao = cbxDaoVersion->Text();
+    record.CurrentFirm = eFirmName->Text();
+    if (eArchiveCount->Text().isEmpty()) eArchiveCount->SetText(QStringLiteral("10"));
+    record.ArchiveCount = eArchiveCount->Text();
+    record.ChangeSaleData = cbChangeSaleData->Checked();
+    record.Messages = cbMessages->Checked();
+    record.Warnings = cbWarnings->Checked();
+    record.OnlyForThisFirm = cbxOnlythisF->Checked();
+    record.DontShowAnullDock = cbxDontShowAnullDock->Checked();
+    record.ShowUPayed = cbxShowUPayed->Checked();
+    record.SpeedButtons = cbSpeedButtons->Checked();
+    record.AllDelivery = rbtAllDelivery->Checked();
+    record.FiFo = rbtFiFo->Checked();
+    record.CashHrono = rbtCashHrono->Checked();
+    record.CashGiveTake = rbtCashGiveTake->Checked();
+    record.ChangeLanguage = cbxChangeLanguage->Checked();
+    record.DynamCheck = cbxDynamic->Checked();
+    record.AutoDPrint = cbAutoDPrint->Checked();
+    record.AutoArchive = cbAutoArchive->Checked();
+}
+
 int TfSetings::CountDatabaseUsers()
 {
     if (!DM->dbInfo) return -1;
@@ -414,7 +445,7 @@ void TfSetings::OKBtnClick(QObject*)
         main->ShowCurrentSale();
     }
     if (main) main->ShowCashBoxNumber(cbxCashBoxNum->Text());
-    if (fPasswordDlg) fPasswordDlg->SaveSettings();
+    SaveSettingsOrTell();
     if (main) main->ShowLanguageMenu(cbxChangeLanguage->Checked());
 }
 
@@ -448,7 +479,7 @@ void TfSetings::FlatButton1Click(QObject*)
         }
     }
     app::OperatorPassword = password;
-    if (fPasswordDlg) fPasswordDlg->SaveSettings();
+    SaveSettingsOrTell();
     eOperatorName->setEnabled(false);
     QString told = QStringLiteral("Паролата е променена успешно .\r");
     if (!password.isEmpty()) told += QStringLiteral("Запомнихте ли я ?");
@@ -487,7 +518,7 @@ void UndoPasswordChange(dao::Database& database, std::initializer_list<TDaoTable
 
 void TfSetings::MoveOperatorToPassword(const QString& password)
 {
-    const QString name = fPasswordDlg ? fPasswordDlg->eLoginName->Text() : eOperatorName->Text();
+    const QString name = LoginSettings() ? LoginSettings()->LoginName() : eOperatorName->Text();
     TDaoTable* seller = DM->tblSeller;
     TDaoTable* logins = DM->tblLogins;
     dao::Database* database = DM->VantelDataBase->DatabaseObject();
@@ -721,10 +752,11 @@ void TfSetings::Maintain(bool compact)
 void TfSetings::Reconnect()
 {
     TMainWindowServices* main = MainWindow();
-    if (!main || !fPasswordDlg) return;
+    const TLoginSettingsSource* login = LoginSettings();
+    if (!main || !login) return;
     TDaoDatabase* database = DM->VantelDataBase;
     QString failure;
-    if (main->ConnectDatabase(fPasswordDlg->eDataBase->Text(), database)) {
+    if (main->ConnectDatabase(login->DatabaseName(), database)) {
         if (main->OpenDatasets(&failure)) return;
         database->SetConnected(false);
     } else {
@@ -735,7 +767,7 @@ void TfSetings::Reconnect()
     if (Warn(QStringLiteral("Връзката с базата данни не бе възстановена !\r") + failure +
                  QStringLiteral("\rИскате ли да се свържете отново ?"),
              true))
-        fPasswordDlg->ShowModal();
+        OfferLogin();
 }
 
 void TfSetings::FlatButton2Click(QObject*)

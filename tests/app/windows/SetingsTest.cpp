@@ -238,6 +238,39 @@ TEST_F(ProgramTest, OkFiltersTheOrderListShowsTheCashBoxAndSaves)
     EXPECT_TRUE(SettingsBytes().contains("\r\nChangeLanguage=Yes\r\n"));
 }
 
+// The login dialog and the settings window write the file through one place: whichever saves,
+// the file holds the same lines, the login's own values and the settings window's alike.
+TEST_F(ProgramTest, TheSettingsWindowWritesTheSameFileAsTheLoginDialog)
+{
+    const QByteArray pwd = EncodeText(QStringLiteral("тайна"), QString::fromLatin1(kPasswordKey)).toUtf8();
+    WriteSettings("Database=CarVantel.MDB\r\nLogin Name=" + QStringLiteral("Мария").toUtf8() + "\r\nSP=Yes\r\nPWD=" +
+                  pwd + "\r\nCurrentFirmID=4\r\nUpDelivery=25\r\n");
+    Restart();
+    ASSERT_EQ(Login(QStringLiteral("Мария"), QStringLiteral("тайна")), mrOk);
+    fSetings->cbxCashBoxNum->SetText(QStringLiteral("5"));
+    fSetings->cbxKochanNom->SetText(QStringLiteral("2"));
+    fSetings->eFirmName->SetText(QStringLiteral("Автосервиз Изток"));
+    fSetings->cbxShowUPayed->SetChecked(false);
+    fSetings->cbxDynamic->SetChecked(false);
+
+    fSetings->eArchiveCount->SetText(QString());
+    fPasswordDlg->SaveSettings();
+    const QByteArray byLogin = SettingsBytes();
+    ASSERT_TRUE(QFile::remove(Path("Set.dll")));
+    fSetings->eArchiveCount->SetText(QString());
+    fSetings->OKBtnClick(nullptr);
+    const QByteArray bySettingsWindow = SettingsBytes();
+
+    EXPECT_EQ(bySettingsWindow, byLogin);
+    for (const QByteArray& line :
+         {QByteArray("Database=CarVantel.MDB\r\n"), "\r\nLogin Name=" + QStringLiteral("Мария").toUtf8() + "\r\n",
+          QByteArray("\r\nCurrentCasheBox=5\r\n"), QByteArray("\r\nCurrentBook=2\r\n"),
+          QByteArray("\r\nArchiveCount=10\r\n"), QByteArray("\r\nCurrentFirmID=4\r\n"),
+          QByteArray("\r\nUpDelivery=25\r\n"), QByteArray("\r\nShowUPayed=No\r\n"),
+          QByteArray("\r\nDynamCheck=No\r\n"), "\r\nPWD=" + pwd + "\r\n"})
+        EXPECT_TRUE(bySettingsWindow.contains(line)) << line.constData();
+}
+
 TEST_F(ProgramTest, AllowingChangesAnsweredWithHelpStaysOff)
 {
     host_.AnswerQuestion(QStringLiteral("В този режим можете да променяте"), mrNo);
