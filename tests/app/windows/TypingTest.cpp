@@ -57,7 +57,7 @@ void TypeAtPace(const QString& text)
     for (QChar ch : text) {
         QWidget* target = QApplication::focusWidget();
         ASSERT_NE(target, nullptr);
-        QTest::sendKeyEvent(QTest::Click, target, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
+        SendCharacter(target, ch);
         QTest::qWait(kPace);
     }
 }
