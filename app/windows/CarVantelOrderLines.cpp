@@ -240,7 +240,11 @@ void TfCarVantel::MyDBGrid1Exit(QObject*)
 void TfCarVantel::popAppendClick(QObject*)
 {
     if (!CheckConnection() || app::OrderLocked) return;
+    // A new line starts in its name: the column is chosen on the line being left, so choosing
+    // it is no column exit of the new line.
+    MyDBGrid1->SetSelectedField(FieldOf(DM->tblSaleDetail, "article_name"));
     DM->tblSaleDetail->Append();
+    MyDBGrid1->SetFocus();
 }
 
 void TfCarVantel::popClearClick(QObject*)

@@ -78,6 +78,13 @@ bool IsOpen(const TDataSet* dataSet)
     throw EDatabaseError(DataSetPrefix(dataSet) + message);
 }
 
+// What a person may type into a field of each kind: the characters its text can be read from.
+const QString kIntegerChars = QStringLiteral("+-0123456789");
+const QString kDecimalChars = kIntegerChars + QStringLiteral(".,");
+const QString kFloatChars = kDecimalChars + QStringLiteral("eE");
+const QString kDateChars = QStringLiteral("0123456789./-");
+const QString kTimeChars = QStringLiteral("0123456789:");
+
 bool ParseDouble(const QString& text, double& out)
 {
     QString t = text.trimmed();
@@ -628,8 +635,11 @@ QString TNumericField::FormatNumber(double value, bool displayText, int defaultD
     return FloatToStr(value);
 }
 
-TIntegerField::TIntegerField(QObject* owner) : TNumericField(ftInteger, 0, owner) {}
-TIntegerField::TIntegerField(TFieldType type, QObject* owner) : TNumericField(type, 0, owner) {}
+TIntegerField::TIntegerField(QObject* owner) : TIntegerField(ftInteger, owner) {}
+TIntegerField::TIntegerField(TFieldType type, QObject* owner) : TNumericField(type, 0, owner)
+{
+    SetValidChars(kIntegerChars);
+}
 
 qint64 TIntegerField::TypeMin() const { return std::numeric_limits<qint32>::min(); }
 qint64 TIntegerField::TypeMax() const { return std::numeric_limits<qint32>::max(); }
@@ -739,7 +749,7 @@ void TWordField::WriteInteger(qint32 value)
 
 TAutoIncField::TAutoIncField(QObject* owner) : TIntegerField(ftAutoInc, owner) {}
 
-TLargeintField::TLargeintField(QObject* owner) : TNumericField(ftLargeint, 0, owner) {}
+TLargeintField::TLargeintField(QObject* owner) : TNumericField(ftLargeint, 0, owner) { SetValidChars(kIntegerChars); }
 
 qint64 TLargeintField::AsLargeInt() const
 {
@@ -862,8 +872,11 @@ void TBooleanField::SetAsVariant(const TVariant& value)
 
 // --- floats -------------------------------------------------------------------------------------
 
-TFloatField::TFloatField(QObject* owner) : TNumericField(ftFloat, 0, owner) {}
-TFloatField::TFloatField(TFieldType type, QObject* owner) : TNumericField(type, 0, owner) {}
+TFloatField::TFloatField(QObject* owner) : TFloatField(ftFloat, owner) {}
+TFloatField::TFloatField(TFieldType type, QObject* owner) : TNumericField(type, 0, owner)
+{
+    SetValidChars(kFloatChars);
+}
 
 double TFloatField::AsFloat() const
 {
@@ -937,7 +950,7 @@ TVariant TCurrencyField::AsVariant() const
 
 // --- BCD ----------------------------------------------------------------------------------------
 
-TBCDField::TBCDField(QObject* owner) : TNumericField(ftBCD, 4, owner) {}
+TBCDField::TBCDField(QObject* owner) : TNumericField(ftBCD, 4, owner) { SetValidChars(kDecimalChars); }
 
 double TBCDField::AsFloat() const
 {
@@ -997,8 +1010,11 @@ void TBCDField::SetAsVariant(const TVariant& value)
 
 // --- dates --------------------------------------------------------------------------------------
 
-TDateTimeField::TDateTimeField(QObject* owner) : TField(ftDateTime, 0, owner) {}
-TDateTimeField::TDateTimeField(TFieldType type, QObject* owner) : TField(type, 0, owner) {}
+TDateTimeField::TDateTimeField(QObject* owner) : TDateTimeField(ftDateTime, owner) {}
+TDateTimeField::TDateTimeField(TFieldType type, QObject* owner) : TField(type, 0, owner)
+{
+    SetValidChars(type == ftDate ? kDateChars : type == ftTime ? kTimeChars : kDateChars + kTimeChars + QLatin1Char(' '));
+}
 
 TDateTime TDateTimeField::AsDateTime() const
 {

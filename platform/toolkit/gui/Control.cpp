@@ -130,6 +130,30 @@ TControl* TControl::Of(const QWidget* widget)
     return nullptr;
 }
 
+namespace {
+
+// The widget a popup window was opened from; null for any other window.
+QWidget* PopupOpener(const QWidget* window)
+{
+    return window->windowType() == Qt::Popup ? window->parentWidget() : nullptr;
+}
+
+}  // namespace
+
+TControl* TControl::FocusOwnerOf(const QWidget* widget)
+{
+    for (QWidget* w = const_cast<QWidget*>(widget); w; w = w->isWindow() ? PopupOpener(w) : w->parentWidget())
+        if (auto* control = dynamic_cast<TControl*>(w)) return control;
+    return nullptr;
+}
+
+bool TControl::Holds(const QWidget* ancestor, const QWidget* widget)
+{
+    for (const QWidget* w = widget; w; w = w->isWindow() ? PopupOpener(w) : w->parentWidget())
+        if (w == ancestor) return true;
+    return false;
+}
+
 void TControl::SetHint(const QString& hint)
 {
     hint_ = hint;

@@ -53,6 +53,11 @@ public:
     QWidget* Widget() const { return self_; }
     // The nearest control at or above `widget` (an inner editor belongs to its grid or combo).
     static TControl* Of(const QWidget* widget);
+    // The same for the widget holding the focus: a popup it opened (a combo's list) is still
+    // that control, so opening and closing the list is no exit and no entry.
+    static TControl* FocusOwnerOf(const QWidget* widget);
+    // `widget` is `ancestor` or lies within it, popups it opened included.
+    static bool Holds(const QWidget* ancestor, const QWidget* widget);
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;

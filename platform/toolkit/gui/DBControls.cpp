@@ -99,8 +99,7 @@ void TDBEdit::UpdateReadOnly() { setReadOnly(!binding_.CanEdit()); }
 void TDBEdit::ShowField()
 {
     if (binding_.Changing()) return;
-    TField* field = binding_.BoundField();
-    if (field && field->DataType() == ftString && field->Size() > 0) SetMaxLength(field->Size());
+    if (const int limit = binding_.MaxLength(); limit > 0) SetMaxLength(limit);
     const QString text = hasFocus() && binding_.CanEdit() ? binding_.EditText() : binding_.DisplayText();
     if (text != Text()) SetText(text);
     UpdateReadOnly();
@@ -295,6 +294,7 @@ void TDBComboBox::Change()
 void TDBComboBox::ShowField()
 {
     if (binding_.Changing()) return;
+    if (const int limit = binding_.MaxLength(); limit > 0) SetMaxLength(limit);
     const QString text = binding_.EditText();
     if (text != Text()) SetText(text);
 }

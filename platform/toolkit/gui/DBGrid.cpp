@@ -9,12 +9,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <algorithm>
@@ -42,7 +44,7 @@ bool IsNumeric(const TField* field)
 // an ellipsis column.
 class TGridEditor : public QWidget {
 public:
-    TGridEditor(QWidget* parent, TColumn* column, TDBGrid* grid) : QWidget(parent)
+    TGridEditor(QWidget* parent, TColumn* column, TDBGrid* grid) : QWidget(parent), grid_(grid)
     {
         auto* layout = new QHBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -62,8 +64,10 @@ public:
             edit_->setFrame(false);
             layout->addWidget(edit_);
         }
-        if (TField* field = column->Field(); field && field->DataType() == ftString && field->Size() > 0)
-            edit_->setMaxLength(field->Size());
+        // A cell takes no more than its field holds.
+        if (const int limit = TFieldBinding::MaxLengthOf(column->Field()); limit > 0) edit_->setMaxLength(limit);
+        edit_->installEventFilter(this);
+        if (combo_) combo_->installEventFilter(this);
         if (column->ButtonStyle() == cbsEllipsis) {
             auto* button = new QToolButton(this);
             button->setText(QStringLiteral("..."));
@@ -83,7 +87,19 @@ public:
     }
     QLineEdit* LineEdit() const { return edit_; }
 
+protected:
+    // A character the field cannot hold is refused as it is typed.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || (watched != edit_ && watched != combo_)) return false;
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text.size() != 1 || !text[0].isPrint() || grid_->CellBinding().IsValidChar(text[0])) return false;
+        QApplication::beep();
+        return true;
+    }
+
 private:
+    TDBGrid* grid_;
     QLineEdit* edit_ = nullptr;
     QComboBox* combo_ = nullptr;
 };
@@ -172,6 +188,8 @@ public:
         const int rows = grid_->link_->Active() ? grid_->link_->RecordCount() : 0;
         const int columns = grid_->columns_.Count();
         if (reset || rows != rows_ || columns != columns_) {
+            // The view would drop an open editor with the rows, and the focus with it.
+            grid_->CloseOpenEditor();
             beginResetModel();
             rows_ = rows;
             columns_ = columns;
@@ -241,10 +259,7 @@ public:
         static_cast<TGridEditor*>(editor)->SetText(text);
     }
 
-    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override
-    {
-        Guarded([&] { grid_->CommitEditor(); });
-    }
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override { grid_->StoreEditor(); }
 
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override
     {
@@ -281,14 +296,14 @@ private:
                 grid_->EditButtonClicked();
                 return true;
             }
-            emit commitData(editor);
-            grid_->setCurrentIndex(grid_->moveCursor(QAbstractItemView::MoveNext, Qt::NoModifier));
+            if (grid_->StoreEditor())
+                grid_->setCurrentIndex(grid_->moveCursor(QAbstractItemView::MoveNext, Qt::NoModifier));
             return true;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
             if (!(grid_->Options() & dgTabs) && plain) {
-                emit commitData(editor);
-                grid_->focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+                if (grid_->StoreEditor())
+                    grid_->focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
                 return true;
             }
             return false;
@@ -460,7 +475,7 @@ void TDBGridColumns::EndUpdate()
 TDBGrid::TDBGrid(QWidget* parent)
     : QTableView(parent), TControl(this), link_(std::make_unique<TGridLink>(this)), model_(new TGridModel(this)),
       delegate_(new TGridDelegate(this)), cellBinding_(std::make_unique<TCellBinding>(this)), columns_(this),
-      rowBar_(new QScrollBar(Qt::Vertical, this))
+      rowBar_(new QScrollBar(Qt::Vertical, this)), clickEdit_(new QTimer(this))
 {
     setModel(model_);
     setItemDelegate(delegate_);
@@ -491,9 +506,13 @@ TDBGrid::TDBGrid(QWidget* parent)
             if (OnCellClick) OnCellClick(this, columns_.Items(index.column()));
         });
     });
+    clickEdit_->setSingleShot(true);
+    connect(clickEdit_, &QTimer::timeout, this, [this] {
+        if (clickEditCell_ == currentIndex() && !EditorMode()) edit(currentIndex());
+    });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        const bool wasIn = old && (old == this || isAncestorOf(old));
-        const bool isIn = now && (now == this || isAncestorOf(now));
+        const bool wasIn = TControl::Holds(this, old);
+        const bool isIn = TControl::Holds(this, now);
         if (wasIn && !isIn) Guarded([this] { LeftGrid(); });
     });
     ApplyOptions();
@@ -561,6 +580,11 @@ TField* TDBGrid::SelectedField() const
 void TDBGrid::SetSelectedIndex(int index)
 {
     if (index < 0 || index >= columns_.Count() || index == selectedIndex_) return;
+    // Without rows there is no cell to select; the column waits for the first one.
+    if (model_->rowCount() == 0) {
+        selectedIndex_ = index;
+        return;
+    }
     setCurrentIndex(model_->index(std::max(0, link_->ActiveRecord()), index));
 }
 
@@ -744,6 +768,32 @@ void TDBGrid::CommitEditor()
     }
 }
 
+bool TDBGrid::StoreEditor()
+{
+    if (refusing_) return false;
+    if (!editorModified_) return true;
+    bool stored = false;
+    {
+        // The refusal is said once: the message box taking the focus is no leaving of the cell.
+        const QScopedValueRollback refusing(refusing_, true);
+        Guarded([&] {
+            CommitEditor();
+            stored = true;
+        });
+    }
+    if (!stored)
+        if (QWidget* editor = OpenEditor()) editor->setFocus();
+    return stored;
+}
+
+void TDBGrid::CloseOpenEditor()
+{
+    QWidget* editor = OpenEditor();
+    if (!editor) return;
+    editorModified_ = false;
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void TDBGrid::RefreshEditor()
 {
     if (auto* cell = dynamic_cast<TGridEditor*>(OpenEditor())) {
@@ -885,7 +935,7 @@ void TDBGrid::CancelEdit()
 
 void TDBGrid::LeftGrid()
 {
-    CommitEditor();
+    if (!StoreEditor()) return;
     TDataSet* data = DataSet();
     if ((options_ & dgCancelOnExit) && data && link_->Active() && data->State() == dsInsert && !data->Modified())
         data->Cancel();
@@ -911,6 +961,7 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
 {
     TDataSet* data = DataSet();
     if (!data || !link_->Active() || columns_.Count() == 0) return currentIndex();
+    if (!StoreEditor()) return currentIndex();
     int column = std::clamp(currentIndex().isValid() ? currentIndex().column() : selectedIndex_, 0, columns_.Count() - 1);
     auto visibleColumn = [this](int from, int step) {
         for (int c = from; c >= 0 && c < columns_.Count(); c += step)
@@ -987,7 +1038,35 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
 bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
     if (index.isValid() && !CanEditColumn(index.column())) return false;
-    return QTableView::edit(index, trigger, event);
+    if (trigger == SelectedClicked) {
+        // A click on the selected cell edits it once no double click follows. Qt's own wait
+        // would drop the keys typed meanwhile; this one gives way to the first of them.
+        if (!(editTriggers() & SelectedClicked)) return false;
+        clickEditCell_ = index;
+        clickEdit_->start(QApplication::doubleClickInterval());
+        return true;
+    }
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened) clickEdit_->stop();
+    return opened;
+}
+
+void TDBGrid::focusInEvent(QFocusEvent* event)
+{
+    QTableView::focusInEvent(event);
+    // The keys go to the open cell: the grid given the focus hands it on to its editor.
+    if (QWidget* editor = OpenEditor(); editor && state() == EditingState) editor->setFocus();
+}
+
+void TDBGrid::mousePressEvent(QMouseEvent* event)
+{
+    // A click on another cell leaves this one: a value the field refuses keeps the person here.
+    const QModelIndex target = indexAt(event->position().toPoint());
+    if (target.isValid() && target != currentIndex() && !StoreEditor()) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* event)

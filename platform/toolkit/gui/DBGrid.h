@@ -20,6 +20,7 @@
 #include <vector>
 
 class QScrollBar;
+class QTimer;
 class TDBGrid;
 
 enum TColumnButtonStyle { cbsAuto, cbsEllipsis, cbsNone };
@@ -207,6 +208,11 @@ public:
     void ColumnsChanged();
     void EditorTyped();
     void CommitEditor();
+    // The editor's change into the record before the cell is left; false (the refusal said,
+    // the editor keeping its text and the focus) when the field refuses it.
+    bool StoreEditor();
+    // Closes the open editor, the focus staying with the grid.
+    void CloseOpenEditor();
     void EditButtonClicked();
     bool EditorModified() const { return editorModified_; }
 
@@ -218,6 +224,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void updateGeometries() override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     friend class TGridLink;
@@ -250,6 +258,8 @@ private:
     TDBGridColumns columns_;
     QScrollBar* rowBar_;
     QPointer<QWidget> editor_;
+    QTimer* clickEdit_;
+    QPersistentModelIndex clickEditCell_;
     TCanvas canvas_;
     TDBGridOptions options_ = dgDefaultOptions;
     TColor fixedColor_ = clBtnFace;
@@ -258,6 +268,7 @@ private:
     bool defaultDrawing_ = true;
     bool syncing_ = false;
     bool editorModified_ = false;
+    bool refusing_ = false;
     bool layingOut_ = false;
     bool placingBar_ = false;
     QSize sizedFor_;

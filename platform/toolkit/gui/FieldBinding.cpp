@@ -2,6 +2,8 @@
 
 #include "platform/toolkit/DataSet.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsTextField(const TField* field)
@@ -62,6 +64,21 @@ void TFieldBinding::StoreText(const QString& text) const
         field->Clear();
     else
         field->SetText(text);
+}
+
+int TFieldBinding::MaxLength() const { return MaxLengthOf(BoundField()); }
+
+int TFieldBinding::MaxLengthOf(const TField* field)
+{
+    if (!field) return 0;
+    switch (field->DataType()) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+        return std::max(0, field->Size());
+    default:
+        return 0;
+    }
 }
 
 bool TFieldBinding::IsValidChar(QChar ch) const

@@ -39,6 +39,10 @@ public:
     void StoreText(const QString& text) const;
     // A character the field accepts.
     bool IsValidChar(QChar ch) const;
+    // The most characters a text field holds, so the editor stops where the field does; 0 when
+    // the field sets no such limit.
+    int MaxLength() const;
+    static int MaxLengthOf(const TField* field);
 
 private:
     bool changing_ = false;

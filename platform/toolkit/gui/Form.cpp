@@ -267,15 +267,17 @@ private:
 
     void NotifyFocus(QWidget* old, QWidget* now)
     {
-        TControl* from = old ? TControl::Of(old) : nullptr;
-        TControl* to = now ? TControl::Of(now) : nullptr;
+        // An exit handler may delete either widget (a grid closing its cell editor): nothing
+        // is read from one after the handlers ran unless it is still there.
+        TControl* from = old ? TControl::FocusOwnerOf(old) : nullptr;
+        TControl* to = now ? TControl::FocusOwnerOf(now) : nullptr;
         QPointer<QWidget> toWidget(to ? to->Widget() : nullptr);
+        QPointer<TForm> fromForm(old ? TForm::ParentForm(old) : nullptr);
+        QPointer<TForm> toForm(now ? TForm::ParentForm(now) : nullptr);
         if (from != to) {
             if (from && from->OnExit) from->OnExit(from->Widget());
             if (toWidget && to->OnEnter) to->OnEnter(toWidget.data());
         }
-        TForm* fromForm = old ? TForm::ParentForm(old) : nullptr;
-        TForm* toForm = now ? TForm::ParentForm(now) : nullptr;
         if (fromForm) fromForm->NotifyFocusChanged();
         if (toForm && toForm != fromForm) toForm->NotifyFocusChanged();
     }

@@ -1,5 +1,9 @@
 #include "platform/toolkit/gui/MaskEdit.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
 namespace {
 
 struct TMaskParts {
@@ -148,4 +152,44 @@ bool TMaskEdit::IsEmpty() const
     for (size_t i = 0; i < positions_.size() && qsizetype(i) < shown.size(); ++i)
         if (!positions_[i].literal && shown[qsizetype(i)] != blank_ && shown[qsizetype(i)] != QLatin1Char(' ')) return false;
     return true;
+}
+
+void TMaskEdit::focusInEvent(QFocusEvent* event)
+{
+    TEdit::focusInEvent(event);
+    // Typing starts at the mask's beginning: text set before the focus came leaves the cursor
+    // past its end, where the mask takes nothing.
+    if (!positions_.empty() && event->reason() != Qt::MouseFocusReason) setCursorPosition(0);
+}
+
+void TMaskEdit::mousePressEvent(QMouseEvent* event)
+{
+    TEdit::mousePressEvent(event);
+    if (!positions_.empty() && IsEmpty()) setCursorPosition(0);
+}
+
+void TMaskEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (StepsOverSeparator(event->text())) {
+        event->accept();
+        return;
+    }
+    TEdit::keyPressEvent(event);
+}
+
+bool TMaskEdit::StepsOverSeparator(const QString& typed)
+{
+    // A separator typed where the mask has one steps over it, whichever separator the person
+    // uses ("01.12.2026" into "##/##/####").
+    if (positions_.empty() || typed.size() != 1 || hasSelectedText()) return false;
+    const QChar c = typed[0];
+    if (!c.isPunct() && !c.isSymbol()) return false;
+    size_t pos = size_t(cursorPosition());
+    if (pos < positions_.size() && positions_[pos].literal) {
+        while (pos < positions_.size() && positions_[pos].literal) ++pos;
+        setCursorPosition(int(pos));
+        return true;
+    }
+    // The edit steps over a separator by itself once the blanks before it are filled.
+    return pos > 0 && pos <= positions_.size() && positions_[pos - 1].literal;
 }

@@ -32,7 +32,13 @@ public:
     // Qt's form of a mask, and the text a mask keeps of what is shown (for tests and grids).
     static QString QtInputMask(const QString& editMask);
 
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    bool StepsOverSeparator(const QString& typed);
     struct TPosition {
         bool literal;
         QChar ch;

@@ -235,7 +235,9 @@ protected:
     // view, or by its article in the per-article view.
     void PickLine(double quantity, TLot lot, bool perArticle, const char* shot = nullptr)
     {
-        fCarVantel->popAppendClick(nullptr);
+        TDBGrid* lines = fCarVantel->MyDBGrid1;
+        lines->setFocus();
+        QTest::keyClick(lines, Qt::Key_Insert, Qt::ControlModifier);
         ASSERT_EQ(DM->tblSaleDetail->State(), dsInsert);
         Set(DM->tblSaleDetail, "sale_quantity", quantity);
         host_.OnForm(QStringLiteral("fSearch"), [this, lot, perArticle, shot](TForm& form) {
@@ -321,17 +323,23 @@ void DayInTheShopTest::OwnFirm()
 {
     host_.OnForm(QStringLiteral("fFirmSet"), [this](TForm& form) {
         TDaoTable* firms = DM->tblMyFirm;
-        firms->Append();
-        Set(firms, "myfirm_name", kFirm);
-        Set(firms, "mol", QStringLiteral("Петър Петров"));
-        Set(firms, "address", QStringLiteral("София, бул. Витоша 10"));
-        Set(firms, "mytax_num", QStringLiteral("1112223330"));
-        Set(firms, "mybulstat", QStringLiteral("111222333"));
-        Set(firms, "phone", QStringLiteral("02 9876543"));
-        Set(firms, "DDS", 20);
-        Set(firms, "bank_name", QStringLiteral("Първа банка"));
-        Set(firms, "code_bank", QStringLiteral("FINVBGSF"));
-        Set(firms, "bank_account", QStringLiteral("BG18FINV91501014771636"));
+        TDBGrid* grid = fFirmSet->DBGrid1;
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Insert);
+        EXPECT_EQ(firms->State(), dsInsert);
+        const std::pair<const char*, QString> typed[] = {
+            {"myfirm_name", kFirm},
+            {"mol", QStringLiteral("Петър Петров")},
+            {"address", QStringLiteral("София, бул. Витоша 10")},
+            {"mytax_num", QStringLiteral("1112223330")},
+            {"mybulstat", QStringLiteral("111222333")},
+            {"phone", QStringLiteral("02 9876543")},
+            {"DDS", QStringLiteral("20")},
+            {"bank_name", QStringLiteral("Първа банка")},
+            {"code_bank", QStringLiteral("FINVBGSF")},
+            {"bank_account", QStringLiteral("BG18FINV91501014771636")},
+        };
+        for (const auto& [field, text] : typed) TypeIntoCell(grid, firms->FieldByName(QString::fromLatin1(field)), text);
         firms->Post();
         fFirmSet->cbxOnlyThis->SetChecked(true);
         Shot(&form, "02-firms");
@@ -406,7 +414,7 @@ void DayInTheShopTest::FirstOrder()
 {
     order1_ = NewOrder();
     TypeInto(fCarVantel->dbeCarNumber, kCar);
-    fCarVantel->dbcbMark->SetText(QStringLiteral("Opel"));
+    TypeInto(fCarVantel->dbcbMark->lineEdit(), QStringLiteral("Opel"));
     TypeInto(fCarVantel->dbeName, kClient);
     TypeInto(fCarVantel->dbePhone, QStringLiteral("0888123456"));
     EXPECT_TRUE(app::CarEdited);

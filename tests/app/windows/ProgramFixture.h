@@ -126,11 +126,17 @@ inline void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers =
 }
 inline void PressKey(QWidget* target, int key, const QString& text) { PressKey(target, key, Qt::NoModifier, text); }
 
+// One character as a keyboard gives it: the key is the character's own code, Cyrillic too.
+inline void SendCharacter(QWidget* target, QChar ch)
+{
+    QTest::sendKeyEvent(QTest::Click, target, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
+}
+
 // Typed key by key into the focused `edit`, as a person types; any letter, Cyrillic too.
 inline void TypeKeys(QWidget* edit, const QString& text)
 {
     edit->setFocus();
-    for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    for (QChar ch : text) SendCharacter(edit, ch);
 }
 
 // Types `text` into the grid's cell of `field` on its current row as a person does: the first key
@@ -139,12 +145,12 @@ inline void TypeIntoCell(TDBGrid* grid, TField* field, const QString& text)
 {
     grid->setFocus();
     grid->SetSelectedField(field);
-    QTest::keyClicks(grid, text.left(1));
+    SendCharacter(grid, text[0]);
     QLineEdit* editor = nullptr;
     for (QLineEdit* open : grid->viewport()->findChildren<QLineEdit*>())
         if (open->isVisible()) editor = open;
     ASSERT_NE(editor, nullptr) << "no cell editor for " << field->FieldName().toStdString();
-    QTest::keyClicks(editor, text.mid(1));
+    for (QChar ch : text.mid(1)) SendCharacter(editor, ch);
     grid->CommitEditor();
 }
 

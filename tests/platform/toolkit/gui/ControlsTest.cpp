@@ -33,6 +33,27 @@ TEST(ControlsTest, DateMaskKeepsItsBlanksSoAnEmptyDateIsKnown)
     EXPECT_EQ(edit.Text(), "01/02/2003");
 }
 
+// A date typed as a person types it: the edit given the focus with its text set, the
+// separators typed where the mask has its own, whichever of them the person uses.
+TEST(ControlsTest, ADateTypedWithItsSeparatorsFillsTheMask)
+{
+    for (const char* typed : {"01.12.2026", "01/12/2026", "01-12-2026", "01122026"}) {
+        TForm form;
+        auto* other = new TEdit(&form);
+        auto* edit = new TMaskEdit(&form);
+        edit->move(0, 30);
+        edit->SetEditMask("##/##/####");
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        other->setFocus();
+        edit->SetText("  /  /    ");
+        edit->setFocus();
+        QTest::keyClicks(edit, typed);
+        EXPECT_EQ(edit->Text(), "01/12/2026") << typed;
+    }
+}
+
 TEST(ControlsTest, MaskWithoutLiteralsGivesOnlyTheTypedCharacters)
 {
     TMaskEdit edit;

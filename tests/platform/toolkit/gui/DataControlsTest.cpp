@@ -144,10 +144,12 @@ TEST_F(DataControlsTest, LeavingAnEditWritesTheFieldAndABadNumberIsReported)
     form.qtyEdit->setFocus();
     form.qtyEdit->selectAll();
     QTest::keyClicks(form.qtyEdit, "abc");
+    EXPECT_EQ(form.qtyEdit->Text(), "12");  // letters an integer cannot hold are refused as typed
+    QTest::keyClicks(form.qtyEdit, "1-2");
     form.nameEdit->setFocus();
     ASSERT_EQ(host.CountOf(TShownRecord::Message), 1);  // the conversion error, shown
     EXPECT_TRUE(form.qtyEdit->hasFocus());                // and the focus kept for a fix
-    EXPECT_EQ(form.qtyEdit->Text(), "abc");
+    EXPECT_EQ(form.qtyEdit->Text(), "1-2");
 }
 
 TEST_F(DataControlsTest, TypingIsRefusedWhenTheRecordCannotBeEdited)
@@ -168,6 +170,38 @@ TEST_F(DataControlsTest, TypingIsRefusedWhenTheRecordCannotBeEdited)
     form.data.Edit();
     QTest::keyClicks(form.nameEdit, "x");  // an edit started by the program lets typing in
     EXPECT_EQ(form.nameEdit->Text(), "Boltx");
+}
+
+// Nothing typed is cut silently: an edit, a combo and a grid cell stop where the field does
+// (the name holds 20 characters), so the person sees it as typed.
+TEST_F(DataControlsTest, TypingStopsWhereTheFieldsSizeDoes)
+{
+    const QString typed = QStringLiteral("Болт с шестостенна глава");
+    auto type = [](QWidget* target, const QString& text) {
+        for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    };
+    DataForm form;
+    auto* combo = new TDBComboBox(&form);
+    combo->SetDataSource(&form.source);
+    combo->SetDataField("name");
+    form.layout()->addWidget(combo);
+    form.Open();
+
+    form.nameEdit->setFocus();
+    form.nameEdit->selectAll();
+    type(form.nameEdit, typed);
+    EXPECT_EQ(form.nameEdit->Text(), typed.left(20));
+    form.data.Cancel();
+    combo->setFocus();
+    combo->lineEdit()->selectAll();
+    type(combo->lineEdit(), typed);
+    EXPECT_EQ(combo->Text(), typed.left(20));
+    form.data.Cancel();
+    form.SelectGridCell("name");
+    type(form.grid, typed.left(1));
+    ASSERT_NE(form.GridEditor(), nullptr);
+    type(form.GridEditor(), typed.mid(1));
+    EXPECT_EQ(form.GridEditor()->text(), typed.left(20));
 }
 
 TEST_F(DataControlsTest, TypingInTheGridEditsAndLeavingTheRowPosts)

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -306,6 +307,25 @@ TEST_F(FormTest, EnterClicksDefaultAndEscapeClicksCancel)
     // Enter on the keypad counts as Enter.
     QTest::keyClick(form.edit, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(form.okClicks, 2);
+}
+
+// A grid closing its cell editor on the way out deletes the widget that had the focus: the
+// focus moves on, and nothing reads the deleted widget afterwards.
+TEST_F(FormTest, AnExitHandlerMayDeleteTheWidgetThatLostTheFocus)
+{
+    DialogForm form;
+    form.ShowActive();
+    int enters = 0;
+    form.check->OnEnter = [&](QObject*) { ++enters; };
+    form.edit->OnExit = [&form](QObject*) {
+        // The handler goes with its edit: nothing of it is touched after the delete.
+        delete std::exchange(form.edit, nullptr);
+    };
+    form.edit->setFocus();
+    QTest::keyClick(form.edit, Qt::Key_Tab);
+    EXPECT_EQ(form.edit, nullptr);
+    EXPECT_TRUE(form.check->hasFocus());
+    EXPECT_EQ(enters, 1);
 }
 
 TEST_F(FormTest, EnterOnAFocusedButtonClicksThatButton)
