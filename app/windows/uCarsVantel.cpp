@@ -2304,6 +2304,9 @@ void TfCarVantel::FinishOrder()
         app::OrderDirty = false;
         if (SettingOn(&TfSetings::cbMessages)) ShowWarning(QStringLiteral("Поръчката бе приключена !"), false);
         LockEditing();
+    } catch (const EAbort&) {
+        // A value an edit refused: it has been said, and the edit keeps it to put right.
+        if (markedSold) UndoSold();
     } catch (const std::exception& error) {
         if (markedSold) UndoSold();
         ShowWarning(ProcessStoppedText(error), false);

@@ -15,6 +15,7 @@
 #include "dataaccess/DaoTable.h"
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/DBControls.h"
@@ -893,6 +894,9 @@ void TfStorage::bAddClick(QObject*)
                 F(delivery, "store_id")->SetAsString(F(DM->tblStore, "id")->AsString());
             F(delivery, "delivery_piment")->SetAsBoolean(cDeliveryPiment->Checked());
             delivery->Post();
+        } catch (const EAbort&) {
+            // A value the header refused: it has been said, and the edit keeps it to put right.
+            return;
         } catch (const std::exception&) {
             FinishFailed();
             return;

@@ -9,6 +9,9 @@
 #include "platform/toolkit/Fields.h"
 
 #include <QString>
+#include <functional>
+
+class QWidget;
 
 class TFieldBinding {
 public:
@@ -56,9 +59,20 @@ public:
     bool StartEdit() override { return link_.Edit(); }
     bool Editing() const override { return link_.Editing(); }
     bool ControlReadOnly() const override { return readOnly_; }
-    void SetModified() override { link_.SetModified(); }
+    void SetModified() override
+    {
+        refusalSaid_ = false;
+        link_.SetModified();
+    }
+
+    // Hands the control's value to the field through `store`. A value the field refuses is said
+    // once: a second try with no change between only beeps. Either way the focus goes back to
+    // `control`, which keeps the text, and the post or move that wanted the value stops
+    // silently (EAbort).
+    void StoreRefusingOnce(QWidget* control, const std::function<void()>& store);
 
 private:
     TFieldDataLink link_;
     bool readOnly_ = false;
+    bool refusalSaid_ = false;
 };

@@ -517,3 +517,46 @@ TEST_F(StorageTest, TheWindowsAsAPersonSeesThem)
 }
 
 }  // namespace
+
+TEST_F(StorageTest, ABadDeliveryDateIsSaidOnceAndNeverReachesTheDelivery)
+{
+    // How the person tries to go on with "31.02.2026" in the date: leaves the edit and then
+    // clicks "Приключване", clicks it straight away, or finishes with the focus still in the edit.
+    enum TWay { LeaveThenFinish, ClickFinish, FinishFromTheEdit };
+    Open();
+    InStorage([&](TfStorage& w) {
+        for (const TWay way : {LeaveThenFinish, ClickFinish, FinishFromTheEdit}) {
+            SCOPED_TRACE(int(way));
+            SelectStore(w, 1);
+            host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+            w.bNewClick(&w);
+            const QString delivery = DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsString();
+            QApplication::setActiveWindow(&w);
+            TDBEdit* date = w.dbeDeliveryDate;
+            date->setFocus();
+            date->selectAll();
+            QTest::keyClicks(date, QStringLiteral("31.02.2026"));
+            host_.ClearShown();
+            if (way == LeaveThenFinish) w.dbeSupplier->setFocus();
+            if (way == FinishFromTheEdit)
+                w.bAddClick(&w);
+            else
+                QTest::mouseClick(w.bAdd, Qt::LeftButton);
+            ASSERT_EQ(host_.Texts().size(), 1u) << host_.Texts().join(QStringLiteral(" | ")).toStdString();
+            EXPECT_TRUE(host_.Texts()[0].contains(QStringLiteral("'31.02.2026'")));
+            EXPECT_EQ(QApplication::focusWidget(), date);
+            EXPECT_EQ(date->Text(), QStringLiteral("31.02.2026"));
+            EXPECT_TRUE(w.Editing());
+            EXPECT_EQ(Rows(QStringLiteral("SELECT delivery_date FROM delivery WHERE id=") + delivery), (TRows{{""}}));
+
+            // Put right, the date goes in with the finish.
+            date->selectAll();
+            QTest::keyClicks(date, QStringLiteral("28.02.2026"));
+            host_.ClearShown();
+            QTest::mouseClick(w.bAdd, Qt::LeftButton);
+            EXPECT_FALSE(Shown(QStringLiteral("'28.02.2026'")));
+            EXPECT_EQ(Rows(QStringLiteral("SELECT delivery_date FROM delivery WHERE id=") + delivery),
+                      (TRows{{"46081.0"}}));
+        }
+    });
+}
