@@ -188,7 +188,7 @@ void TBandReport::Print(QPrinter& printer)
 void TBandReport::SaveToPdf(const QString& fileName)
 {
     if (fileName.isEmpty())
-        ReportError(Name(), QStringLiteral("No PDF file name is given"));
+        ReportError(Name(), QCoreApplication::translate("Report", "No PDF file name is given"));
     Prepare();
     WritePdf(pages_, page_, fileName, title_, Name());
 }

@@ -3,6 +3,7 @@
 #include "platform/report/ReportError.h"
 #include "platform/toolkit/gui/UiHost.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -159,10 +160,10 @@ void PrintPages(const std::vector<TReportPage>& pages, const TReportPageSetup& s
 {
     printer.setFullPage(true);
     if (!printer.setPageLayout(setup.PageLayout()))
-        ReportError(owner, QStringLiteral("The printer cannot take the paper size"));
+        ReportError(owner, QCoreApplication::translate("Report", "The printer cannot take the paper size"));
     QPainter painter;
     if (!painter.begin(&printer))
-        ReportError(owner, QStringLiteral("The printer '%1' cannot be started").arg(printer.printerName()));
+        ReportError(owner, QCoreApplication::translate("Report", "The printer '%1' cannot be started").arg(printer.printerName()));
     PaintPages(pages, printer, painter);
     painter.end();
 }
@@ -171,16 +172,16 @@ void WritePdf(const std::vector<TReportPage>& pages, const TReportPageSetup& set
               const QString& title, const QString& owner)
 {
     if (fileName.isEmpty())
-        ReportError(owner, QStringLiteral("No PDF file name is given"));
+        ReportError(owner, QCoreApplication::translate("Report", "No PDF file name is given"));
     QPdfWriter writer(fileName);
     writer.setTitle(title);
     writer.setPageLayout(setup.PageLayout());
     QPainter painter;
     if (!painter.begin(&writer))
-        ReportError(owner, QStringLiteral("Cannot write the file '%1'").arg(fileName));
+        ReportError(owner, QCoreApplication::translate("Report", "Cannot write the file '%1'").arg(fileName));
     PaintPages(pages, writer, painter);
     if (!painter.end())
-        ReportError(owner, QStringLiteral("Cannot write the file '%1'").arg(fileName));
+        ReportError(owner, QCoreApplication::translate("Report", "Cannot write the file '%1'").arg(fileName));
 }
 
 void PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& title,
@@ -190,5 +191,5 @@ void PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPage
         PrintPages(pages, setup, printer, owner);
     });
     if (!printed)
-        ReportError(owner, QStringLiteral("No printer is installed"));
+        ReportError(owner, QCoreApplication::translate("Report", "No printer is installed"));
 }

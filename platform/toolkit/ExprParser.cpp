@@ -4,6 +4,7 @@
 #include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QtEndian>
 #include <cmath>
@@ -18,8 +19,8 @@ bool IsNumberType(int t)
            t == ftAutoInc || t == ftLargeint;
 }
 
-[[noreturn]] void NotFound(const QString& name) { DatabaseError(QStringLiteral("Field '%1' not found").arg(name)); }
-[[noreturn]] void TypeMismatch() { DatabaseError(QStringLiteral("Type mismatch in expression")); }
+[[noreturn]] void NotFound(const QString& name) { DatabaseError(QCoreApplication::translate("Toolkit", "Field '%1' not found").arg(name)); }
+[[noreturn]] void TypeMismatch() { DatabaseError(QCoreApplication::translate("Toolkit", "Type mismatch in expression")); }
 
 // ---- tokens
 
@@ -75,7 +76,7 @@ public:
 
     [[noreturn]] static void Fail(int position, const QString& what)
     {
-        DatabaseError(QStringLiteral("Error in filter expression at position %1: %2").arg(position).arg(what));
+        DatabaseError(QCoreApplication::translate("Toolkit", "Error in filter expression at position %1: %2").arg(position).arg(what));
     }
 
 private:
@@ -196,9 +197,9 @@ public:
 
     NodePtr ParseAll()
     {
-        if (tok_.kind == Tok::End) Lexer::Fail(1, QStringLiteral("the expression is empty"));
+        if (tok_.kind == Tok::End) Lexer::Fail(1, QCoreApplication::translate("Toolkit", "the expression is empty"));
         NodePtr root = ParseOr();
-        if (tok_.kind != Tok::End) Lexer::Fail(tok_.position, QStringLiteral("unexpected '%1'").arg(Shown(tok_)));
+        if (tok_.kind != Tok::End) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "unexpected '%1'").arg(Shown(tok_)));
         return root;
     }
 
@@ -229,7 +230,7 @@ private:
     {
         if (!IsSymbol(symbol)) {
             const QString found = tok_.kind == Tok::End ? QStringLiteral("the end") : QLatin1Char('\'') + Shown(tok_) + QLatin1Char('\'');
-            Lexer::Fail(tok_.position, QStringLiteral("'%1' expected instead of %2").arg(QLatin1String(symbol), found));
+            Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "'%1' expected instead of %2").arg(QLatin1String(symbol), found));
         }
         Advance();
     }
@@ -286,7 +287,7 @@ private:
                 negated = true;
                 Advance();
             }
-            if (!IsKeyword("NULL")) Lexer::Fail(tok_.position, QStringLiteral("NULL expected"));
+            if (!IsKeyword("NULL")) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "NULL expected"));
             Advance();
             return MakeUnary(negated ? TExprOperator::NotBlank : TExprOperator::IsBlank, std::move(left));
         }
@@ -294,7 +295,7 @@ private:
         if (IsKeyword("NOT")) {
             negatedLike = true;
             Advance();
-            if (!IsKeyword("LIKE")) Lexer::Fail(tok_.position, QStringLiteral("LIKE expected"));
+            if (!IsKeyword("LIKE")) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "LIKE expected"));
         }
         if (IsKeyword("LIKE")) {
             Advance();
@@ -355,13 +356,13 @@ private:
     {
         const Token t = tok_;
         switch (t.kind) {
-        case Tok::End: Lexer::Fail(t.position, QStringLiteral("operand expected at the end"));
+        case Tok::End: Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "operand expected at the end"));
         case Tok::Text: Advance(); return MakeConstant(TVariant(t.text), ftString);
         case Tok::Number: Advance(); return NumberConstant(t);
         case Tok::Date: {
             Advance();
             TDateTime day = 0;
-            if (!TryStrToDateTime(t.text, day)) Lexer::Fail(t.position, QStringLiteral("'%1' is not a valid date").arg(t.text));
+            if (!TryStrToDateTime(t.text, day)) Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(t.text));
             return MakeConstant(TVariant::FromDate(day), LiteralTypeOfDate(day));
         }
         case Tok::Symbol:
@@ -371,7 +372,7 @@ private:
                 Expect(")");
                 return inner;
             }
-            Lexer::Fail(t.position, QStringLiteral("operand expected instead of '%1'").arg(t.text));
+            Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "operand expected instead of '%1'").arg(t.text));
         case Tok::Name: break;
         }
         Advance();
@@ -381,7 +382,7 @@ private:
             if (t.text.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0) return MakeConstant(TVariant(false), ftBoolean);
             for (const char* word : {"AND", "OR", "NOT", "IS", "LIKE"})
                 if (t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
-                    Lexer::Fail(t.position, QStringLiteral("operand expected instead of '%1'").arg(t.text));
+                    Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "operand expected instead of '%1'").arg(t.text));
             if (IsSymbol("(")) return Function(t);
         }
         return Field(t);
@@ -397,7 +398,7 @@ private:
             if (ok) return MakeConstant(TVariant(v), ftFloat);
         }
         const double d = t.text.toDouble(&ok);
-        if (!ok) Lexer::Fail(t.position, QStringLiteral("'%1' is not a valid number").arg(t.text));
+        if (!ok) Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "'%1' is not a valid number").arg(t.text));
         return MakeConstant(TVariant(d), ftFloat);
     }
 
@@ -405,7 +406,7 @@ private:
     {
         Advance();  // '('
         NodePtr argument = ParseOr();
-        if (IsSymbol(",")) Lexer::Fail(tok_.position, QStringLiteral("%1 takes one argument").arg(name.text.toUpper()));
+        if (IsSymbol(",")) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "%1 takes one argument").arg(name.text.toUpper()));
         Expect(")");
         if (name.text.compare(QLatin1String("UPPER"), Qt::CaseInsensitive) == 0)
             return MakeUnary(TExprOperator::Upper, std::move(argument));
@@ -416,12 +417,12 @@ private:
                 TDateTime day = 0;
                 if (!TryStrToDate(argument->Value.AsString(), day))
                     Lexer::Fail(name.position,
-                                QStringLiteral("'%1' is not a valid date").arg(argument->Value.AsString()));
+                                QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(argument->Value.AsString()));
                 return MakeConstant(TVariant::FromDate(DateOf(day)), ftDate);
             }
             return MakeUnary(TExprOperator::DateValue, std::move(argument));
         }
-        Lexer::Fail(name.position, QStringLiteral("unknown function '%1'").arg(name.text));
+        Lexer::Fail(name.position, QCoreApplication::translate("Toolkit", "unknown function '%1'").arg(name.text));
     }
 
     NodePtr Field(const Token& t)
@@ -449,7 +450,7 @@ private:
         const QString text = constant->Value.AsString();
         if (IsDateType(field->FieldType)) {
             TDateTime day = 0;
-            if (!TryStrToDateTime(text, day)) Lexer::Fail(position, QStringLiteral("'%1' is not a valid date").arg(text));
+            if (!TryStrToDateTime(text, day)) Lexer::Fail(position, QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(text));
             constant->Value = TVariant::FromDate(day);
             constant->FieldType = LiteralTypeOfDate(day);
         } else if (IsNumberType(field->FieldType)) {
@@ -678,7 +679,7 @@ private:
             if (v.IsClear()) return TVariant::Null();
             if (KindOf(v) == Kind::Date || KindOf(v) == Kind::Number) return TVariant::FromDate(DateOf(v.AsFloat()));
             TDateTime day = 0;
-            if (!TryStrToDate(v.AsString(), day)) DatabaseError(QStringLiteral("'%1' is not a valid date").arg(v.AsString()));
+            if (!TryStrToDate(v.AsString(), day)) DatabaseError(QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(v.AsString()));
             return TVariant::FromDate(DateOf(day));
         }
         default: return TVariant();
@@ -741,7 +742,7 @@ public:
         Emit(root);
         constexpr int header = 10;
         const qint64 total = header + nodes_.size() + literals_.size();
-        if (total > 0xFFFF) DatabaseError(QStringLiteral("Filter expression is too long"));
+        if (total > 0xFFFF) DatabaseError(QCoreApplication::translate("Toolkit", "Filter expression is too long"));
         QByteArray data(header, '\0');
         qToLittleEndian(quint16(1), data.data());
         qToLittleEndian(quint16(total), data.data() + 2);

@@ -1014,7 +1014,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
         case Qt::Key_Delete:
             if (ctrl && (options_ & dgEditing) && !readOnly_ && data->CanModify() && !data->IsEmpty()) {
                 if (!(options_ & dgConfirmDelete) ||
-                    MessageDlg(QStringLiteral("Delete record?"), mtConfirmation, mbOKCancel) == mrOk)
+                    MessageDlg(QCoreApplication::translate("Toolkit", "Delete record?"), mtConfirmation, mbOKCancel) == mrOk)
                     data->Delete();
             } else {
                 handled = false;
