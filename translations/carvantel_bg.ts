@@ -622,8 +622,8 @@
         <translation>Файлът &apos;%1&apos; не може да се запише</translation>
     </message>
     <message>
-        <source>No printer is installed</source>
-        <translation>Няма инсталиран принтер</translation>
+        <source>No printer is installed: save the document as a PDF file</source>
+        <translation>Няма инсталиран принтер: запишете документа като PDF файл</translation>
     </message>
 </context>
 <context>

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -184,12 +185,31 @@ void WritePdf(const std::vector<TReportPage>& pages, const TReportPageSetup& set
         ReportError(owner, QCoreApplication::translate("Report", "Cannot write the file '%1'").arg(fileName));
 }
 
-void PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& title,
-                        const QString& owner)
+QString AskPdfFileName(const QString& dialogTitle, const QString& documentName)
 {
-    const bool printed = UiHost().PrintDocument(title.isEmpty() ? owner : title, [&](QPrinter& printer) {
-        PrintPages(pages, setup, printer, owner);
-    });
-    if (!printed)
-        ReportError(owner, QCoreApplication::translate("Report", "No printer is installed"));
+    static const QRegularExpression notInFileNames(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    TFileDialogRequest request;
+    request.Save = true;
+    request.Title = dialogTitle;
+    request.Filter = QStringLiteral("PDF файлове|*.pdf|Всички файлове|*.*");
+    request.DefaultExt = QStringLiteral("pdf");
+    const QString name = QString(documentName).replace(notInFileNames, QStringLiteral("_")).trimmed();
+    request.FileName = name.isEmpty() ? QString() : name + QStringLiteral(".pdf");
+    return UiHost().FileDialog(request);
+}
+
+bool PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& title,
+                        const QString& documentName, const QString& owner)
+{
+    const QString name = documentName.isEmpty() ? owner : documentName;
+    if (UiHost().PrintDocument(name, [&](QPrinter& printer) { PrintPages(pages, setup, printer, owner); }))
+        return true;
+    // No printer: the document still comes out, as the file the person names.
+    const QString fileName =
+        AskPdfFileName(QCoreApplication::translate("Report", "No printer is installed: save the document as a PDF file"),
+                       name);
+    if (fileName.isEmpty())
+        return false;
+    WritePdf(pages, setup, fileName, title, owner);
+    return true;
 }
