@@ -88,6 +88,13 @@ TEST_F(ProgramTranslationTest, WhatAPersonMeetsIsBulgarianWithTheTranslationAndE
          [&] { Open(QString(), false, true)->Execute(QStringLiteral("UPDATE parts SET qty=1"), dbFailOnError); },
          "3027\rCannot update. Database or object is read-only.",
          "3027\rНе може да се запише. Базата данни или обектът са само за четене."},
+        {"a read-only field (3164)",
+         [&] {
+             auto doubled = db->OpenRecordset(QStringLiteral("SELECT id, qty * 2 AS twice FROM parts"), dbOpenDynaset);
+             doubled->Edit();
+             doubled->Fields()[QStringLiteral("twice")]->SetValue(TVariant(4));
+         },
+         "3164\rField 'twice' cannot be updated.", "3164\rПолето 'twice' не може да се променя."},
         {"duplicate (3022)",
          [&] { db->Execute(QStringLiteral("INSERT INTO parts (id, name) VALUES (5, 'x')"), dbFailOnError); },
          "3022\rThe changes you requested", "3022\rПромените в таблицата не бяха записани"},

@@ -1,6 +1,7 @@
 #include "platform/toolkit/gui/GridTestDataSet.h"
 
 #include "platform/toolkit/DataSource.h"
+#include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBControls.h"
 #include "platform/toolkit/gui/DBGrid.h"
@@ -148,6 +149,24 @@ TEST_F(DataControlsTest, LeavingAnEditWritesTheFieldAndABadNumberIsReported)
     ASSERT_EQ(host.CountOf(TShownRecord::Message), 1);  // the conversion error, shown
     EXPECT_TRUE(form.qtyEdit->hasFocus());                // and the focus kept for a fix
     EXPECT_EQ(form.qtyEdit->Text(), "abc");
+
+    // Said once: leaving again and the post that wants the value stop without a second word.
+    form.nameEdit->setFocus();
+    EXPECT_THROW(form.data.Post(), EAbort);
+    EXPECT_EQ(host.CountOf(TShownRecord::Message), 1);
+    EXPECT_TRUE(form.qtyEdit->hasFocus());
+    EXPECT_EQ(form.qtyEdit->Text(), "abc");
+    EXPECT_EQ(form.data.rows[0].qty, 5);  // nothing written
+
+    // Another bad value typed is said again; a good one goes in with the post.
+    QTest::keyClicks(form.qtyEdit, "d");
+    form.nameEdit->setFocus();
+    EXPECT_EQ(host.CountOf(TShownRecord::Message), 2);
+    form.qtyEdit->selectAll();
+    QTest::keyClicks(form.qtyEdit, "7");
+    form.data.Post();
+    EXPECT_EQ(host.CountOf(TShownRecord::Message), 2);
+    EXPECT_EQ(form.data.rows[0].qty, 7);
 }
 
 TEST_F(DataControlsTest, TypingIsRefusedWhenTheRecordCannotBeEdited)
