@@ -118,7 +118,11 @@ public:
     bool StartEdit() override { return grid_->link_->Edit(); }
     bool Editing() const override { return grid_->link_->Editing(); }
     bool ControlReadOnly() const override { return !grid_->CanEditColumn(grid_->selectedIndex_); }
-    void SetModified() override { grid_->editorModified_ = true; }
+    void SetModified() override
+    {
+        ForgetRefusal();
+        grid_->editorModified_ = true;
+    }
 
 private:
     TDBGrid* grid_;
@@ -282,13 +286,16 @@ private:
                 return true;
             }
             emit commitData(editor);
-            grid_->setCurrentIndex(grid_->moveCursor(QAbstractItemView::MoveNext, Qt::NoModifier));
+            // A refused value keeps the person in the cell with the text.
+            if (!grid_->editorModified_)
+                grid_->setCurrentIndex(grid_->moveCursor(QAbstractItemView::MoveNext, Qt::NoModifier));
             return true;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
             if (!(grid_->Options() & dgTabs) && plain) {
                 emit commitData(editor);
-                grid_->focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+                if (!grid_->editorModified_)
+                    grid_->focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
                 return true;
             }
             return false;
@@ -735,7 +742,7 @@ void TDBGrid::CommitEditor()
     // The flag goes first: a refused value is reported by the caller and not stored twice.
     editorModified_ = false;
     try {
-        cellBinding_->StoreText(cell->Text());
+        cellBinding_->StoreRefusingOnce(editor, [&] { cellBinding_->StoreText(cell->Text()); });
     } catch (...) {
         editorModified_ = true;
         throw;
@@ -754,7 +761,7 @@ void TDBGrid::RefreshEditor()
 void TDBGrid::EditorTyped()
 {
     if (cellBinding_->BeginChange()) {
-        editorModified_ = true;
+        cellBinding_->SetModified();
         return;
     }
     QApplication::beep();

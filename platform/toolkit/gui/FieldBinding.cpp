@@ -75,7 +75,7 @@ bool TFieldBinding::IsValidChar(QChar ch) const
     return !field || field->IsValidChar(ch);
 }
 
-void TFieldLinkBinding::StoreRefusingOnce(QWidget* control, const std::function<void()>& store)
+void TFieldBinding::StoreRefusingOnce(QWidget* control, const std::function<void()>& store)
 {
     try {
         store();

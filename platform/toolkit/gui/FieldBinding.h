@@ -43,8 +43,19 @@ public:
     // A character the field accepts.
     bool IsValidChar(QChar ch) const;
 
+    // Hands the control's value to the field through `store`. A value the field refuses is said
+    // once: a second try with no change between only beeps. Either way the focus goes back to
+    // `control`, which keeps the text, and the post or move that wanted the value stops
+    // silently (EAbort).
+    void StoreRefusingOnce(QWidget* control, const std::function<void()>& store);
+
+protected:
+    // The person changed the value: a refusal of the new one is said again.
+    void ForgetRefusal() { refusalSaid_ = false; }
+
 private:
     bool changing_ = false;
+    bool refusalSaid_ = false;
 };
 
 // The binding of a single-field control: its own field data link.
@@ -61,18 +72,11 @@ public:
     bool ControlReadOnly() const override { return readOnly_; }
     void SetModified() override
     {
-        refusalSaid_ = false;
+        ForgetRefusal();
         link_.SetModified();
     }
-
-    // Hands the control's value to the field through `store`. A value the field refuses is said
-    // once: a second try with no change between only beeps. Either way the focus goes back to
-    // `control`, which keeps the text, and the post or move that wanted the value stops
-    // silently (EAbort).
-    void StoreRefusingOnce(QWidget* control, const std::function<void()>& store);
 
 private:
     TFieldDataLink link_;
     bool readOnly_ = false;
-    bool refusalSaid_ = false;
 };

@@ -206,6 +206,35 @@ TEST_F(DataControlsTest, TypingInTheGridEditsAndLeavingTheRowPosts)
     EXPECT_EQ(form.nameEdit->Text(), "Nut");
 }
 
+TEST_F(DataControlsTest, ABadNumberTypedInTheGridIsSaidOnceAndNeverPosted)
+{
+    // The ways a person goes on from the cell: down to the next row, Enter, Tab, and then the post.
+    const struct {
+        const char* name;
+        Qt::Key key;
+    } ways[] = {{"down", Qt::Key_Down}, {"enter", Qt::Key_Return}, {"tab", Qt::Key_Tab}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        host.ClearShown();
+        DataForm form;
+        form.Open();
+        form.SelectGridCell("qty");
+        QTest::keyClicks(form.grid, "1");
+        ASSERT_NE(form.GridEditor(), nullptr);
+        QTest::keyClicks(form.GridEditor(), "-2");
+        QTest::keyClick(form.GridEditor(), way.key);
+        EXPECT_EQ(host.CountOf(TShownRecord::Message), 1) << host.Texts().join(QLatin1Char('|')).toStdString();
+        if (form.data.State() == dsEdit) {
+            EXPECT_THROW(form.data.Post(), EAbort);
+        }
+        EXPECT_EQ(host.CountOf(TShownRecord::Message), 1) << host.Texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(form.data.rows[0].qty, 5);  // nothing written
+        EXPECT_EQ(form.data.RecNo(), 1);
+        ASSERT_NE(form.GridEditor(), nullptr);  // the person is still in the cell, with the text
+        EXPECT_EQ(form.GridEditor()->text(), "1-2");
+    }
+}
+
 TEST_F(DataControlsTest, EscapeInTheGridUndoesTheCellThenCancelsTheRecord)
 {
     DataForm form;
