@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 #include <stdexcept>
 
 namespace bench {
@@ -73,6 +74,51 @@ qint64 Sqlite::Int(const char* sql)
     const qint64 v = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
     sqlite3_reset(s);
     return v;
+}
+
+void PrintPlan(sqlite3* db, const QString& title, const QString& sql)
+{
+    std::fprintf(stderr, "-- %s\n%s\n", title.toUtf8().constData(), sql.toUtf8().constData());
+    sqlite3_stmt* s = nullptr;
+    const QByteArray explain = QStringLiteral("EXPLAIN QUERY PLAN ").toUtf8() + sql.toUtf8();
+    if (sqlite3_prepare_v2(db, explain.constData(), -1, &s, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "   (no plan: %s)\n", sqlite3_errmsg(db));
+        return;
+    }
+    while (sqlite3_step(s) == SQLITE_ROW)
+        std::fprintf(stderr, "   %d/%d %s\n", sqlite3_column_int(s, 0), sqlite3_column_int(s, 1),
+                     reinterpret_cast<const char*>(sqlite3_column_text(s, 3)));
+    sqlite3_finalize(s);
+}
+
+void PrintPlans(sqlite3* db, const QString& title, const QStringList& statements)
+{
+    for (const QString& sql : statements)
+        if (sql.startsWith(QLatin1String("SELECT")) || sql.startsWith(QLatin1String("INSERT INTO temp")))
+            PrintPlan(db, title, sql);
+}
+
+StatementLog::StatementLog(sqlite3* db) : db_(db)
+{
+    sqlite3_trace_v2(db_, SQLITE_TRACE_STMT, &StatementLog::Trace, this);
+}
+
+StatementLog::~StatementLog() { sqlite3_trace_v2(db_, 0, nullptr, nullptr); }
+
+int StatementLog::Trace(unsigned type, void* self, void* statement, void*)
+{
+    if (type != SQLITE_TRACE_STMT)
+        return 0;
+    auto* log = static_cast<StatementLog*>(self);
+    auto* stmt = static_cast<sqlite3_stmt*>(statement);
+    const QString text = QString::fromUtf8(sqlite3_sql(stmt));
+    if (log->seen_.contains(text))
+        return 0;
+    log->seen_ << text;
+    char* expanded = sqlite3_expanded_sql(stmt);
+    log->statements_ << (expanded ? QString::fromUtf8(expanded) : text);
+    sqlite3_free(expanded);
+    return 0;
 }
 
 void Exec(sqlite3* db, const char* sql)

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QSet>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 #include <initializer_list>
@@ -34,6 +36,27 @@ public:
 private:
     sqlite3* db_ = nullptr;
     std::map<std::string, sqlite3_stmt*> statements_;
+};
+
+// Prints EXPLAIN QUERY PLAN of `sql` on `db` under a title, to the error stream.
+void PrintPlan(sqlite3* db, const QString& title, const QString& sql);
+// The same for each of the statements that read rows or copy them into a temporary table.
+void PrintPlans(sqlite3* db, const QString& title, const QStringList& statements);
+
+// The statements a connection runs while the log lives, their values written in, each once.
+class StatementLog {
+public:
+    explicit StatementLog(sqlite3* db);
+    ~StatementLog();
+    StatementLog(const StatementLog&) = delete;
+    StatementLog& operator=(const StatementLog&) = delete;
+    const QStringList& Statements() const { return statements_; }
+
+private:
+    static int Trace(unsigned type, void* self, void* statement, void*);
+    sqlite3* db_;
+    QStringList statements_;
+    QSet<QString> seen_;
 };
 
 // Runs statements that return no rows; raises the engine's message.

@@ -15,6 +15,7 @@
 #include "app/windows/uDebit.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
+#include "platform/dao/DaoDatabase.h"
 #include "platform/dao/DaoStore.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/StandardControls.h"
@@ -143,9 +144,17 @@ void BM_ProfitMonthVersusHandWritten(benchmark::State& state)
         benchmark::DoNotOptimize(ByHand(store->Db(), kLinesByHand, 13));
         benchmark::DoNotOptimize(ByHand(store->Db(), kTotalByHand, 0));
     };
-    // Once untimed: the first reader of a freshly opened file pays for mapping its pages.
-    runWindow();
+    // Once untimed: the first reader of a freshly opened file pays for mapping its pages. The
+    // plans of both sides are printed then.
+    {
+        sqlite3* db = dm.VantelDataBase->DatabaseObject()->GetStore()->Db();
+        const bench::StatementLog log(db);
+        runWindow();
+        bench::PrintPlans(db, QStringLiteral("the profit window"), log.Statements());
+    }
     runByHand();
+    for (const char* sql : {kLinesByHand, kTotalByHand})
+        bench::PrintPlan(store->Db(), QStringLiteral("by hand"), QString::fromLatin1(sql));
     using Clock = bench::CpuClock;
     Clock::duration windowTime{}, handTime{};
     for (auto _ : state) {

@@ -8,7 +8,11 @@
 //  - moving to the next order with its linked datasets: years / one year at most 1.5;
 //  - the data of one order's printout (car, client, firm, lines, totals): years / one year at most 1.5;
 //  - QATQAll opened and walked: at most 1.5 x the best hand-written SQL;
-//  - one article's stock through the stock query: at most 10 x the indexed hand-written query;
+//  - one article's stock through the stock query: at most 10 x the indexed hand-written query,
+//    through a filter of the stock dataset and through a statement over the stock query (years /
+//    one year at most 1.5 for the statement);
+//  - the stock window's lists, per article (QFIFO) and per lot (tblArticleTotalQuery), filtered
+//    on [total_quty]>0, opened and walked: at most 1.5 x hand-written SQL giving the same rows;
 //  - 1,000 order lines appended through the table dataset in batch mode: at most 3 x hand-written
 //    inserts in one transaction.
 
@@ -21,6 +25,8 @@
 #include "app/util/AppGlobals.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
+#include "platform/dao/DaoDatabase.h"
+#include "platform/dao/DaoStore.h"
 #include "platform/dao/JetSql.h"
 #include "platform/report/BandReport.h"
 #include "platform/toolkit/DataSource.h"
@@ -240,15 +246,38 @@ const char* const kOrderHeadByHand[] = {
     "SELECT f.* FROM myfirm f JOIN sale s ON f.id=s.myfirm_id WHERE s.id=?1",
 };
 const char* const kNextOrderByHand = "SELECT * FROM sale WHERE id>?1 ORDER BY id LIMIT 1";
-// The stock of every lot: delivered less what finished, not annulled orders took from it.
+// The stock of a lot: delivered less what finished, not annulled orders took from it.
+#define STOCK_OF_LOT                                                                                                   \
+    "dd.delivery_quantity - coalesce((SELECT sum(sd.sale_quantity) FROM sale_detail sd JOIN sale s "                 \
+    "ON s.id=sd.sale_id WHERE sd.delivery_detail_id=dd.id AND s.invoice_accept=-1 AND s.invoice_annul=0), 0)"
 #define STOCK_BY_HAND(where)                                                                                           \
     "SELECT dd.id, dd.article_code, dd.article_name, dd.delivery_price, d.delivery_tax, dd.dimention, dd.producer, "   \
-    "dd.service, dd.delivery_quantity - coalesce((SELECT sum(sd.sale_quantity) FROM sale_detail sd JOIN sale s "       \
-    "ON s.id=sd.sale_id WHERE sd.delivery_detail_id=dd.id AND s.invoice_accept=-1 AND s.invoice_annul=0), 0), "         \
-    "dd.sale_price, d.delivery_tax_value FROM delivery_detail dd JOIN delivery d ON d.id=dd.delivery_id " where      \
-    " ORDER BY dd.id"
+    "dd.service, " STOCK_OF_LOT ", dd.sale_price, d.delivery_tax_value FROM delivery_detail dd "                        \
+    "JOIN delivery d ON d.id=dd.delivery_id " where " ORDER BY dd.id"
 const char* const kStockByHand = STOCK_BY_HAND("");
 const char* const kArticleStockByHand = STOCK_BY_HAND("WHERE dd.article_code=?1");
+// One article's stock as a statement over the stock query reads it, and by hand.
+const char* const kArticleStockStatement =
+    "SELECT QATQAll.article_code, QATQAll.article_name, Sum(QATQAll.total_quty) AS stock FROM QATQAll "
+    "WHERE QATQAll.article_code='%1' GROUP BY QATQAll.article_code, QATQAll.article_name;";
+const char* const kArticleStockSumByHand =
+    "SELECT dd.article_code, dd.article_name, sum(" STOCK_OF_LOT ") FROM delivery_detail dd "
+    "JOIN delivery d ON d.id=dd.delivery_id WHERE dd.article_code=?1 GROUP BY dd.article_code, dd.article_name";
+// The stock window's lists of what is in stock: per article and sale price, and per lot with
+// its store, each lot's sales summed in one pass over the sales.
+#define SOLD_PER_LOT                                                                                                   \
+    "WITH sold AS (SELECT sd.delivery_detail_id AS lot, sum(sd.sale_quantity) AS quantity FROM sale_detail sd "       \
+    "JOIN sale s ON s.id=sd.sale_id WHERE s.invoice_accept=-1 AND s.invoice_annul=0 GROUP BY sd.delivery_detail_id) "
+const char* const kArticlesInStockByHand =
+    SOLD_PER_LOT "SELECT count(dd.id), dd.article_code, dd.article_name, dd.dimention, dd.service, "
+    "sum(dd.delivery_quantity - coalesce(sold.quantity, 0)) AS stock, dd.sale_price, printf('%.2f', avg(dd.delivery_price)) "
+    "FROM delivery_detail dd LEFT JOIN sold ON sold.lot=dd.id "
+    "GROUP BY dd.article_code, dd.article_name, dd.dimention, dd.service, dd.sale_price HAVING stock > 0";
+const char* const kLotsInStockByHand =
+    SOLD_PER_LOT "SELECT dd.id, dd.article_code, dd.article_name, dd.delivery_price, d.delivery_tax, dd.dimention, "
+    "dd.producer, dd.service, dd.delivery_quantity - coalesce(sold.quantity, 0) AS stock, dd.sale_price, "
+    "d.delivery_tax_value, st.store_name FROM delivery_detail dd JOIN delivery d ON d.id=dd.delivery_id "
+    "JOIN store st ON st.id=d.store_id LEFT JOIN sold ON sold.lot=dd.id WHERE stock > 0 ORDER BY dd.id";
 const char* const kAppendByHand =
     "INSERT INTO sale_detail(cur_prod_count, sale_id, article_code, article_name, sale_price, discount, sale_quantity, "
     "delivery_detail_id) VALUES(?1, ?2, ?3, ?4, ?5, 0, ?6, ?7)";
@@ -427,6 +456,87 @@ void BM_StockOfOneArticle(benchmark::State& state)
     });
 }
 
+// Prints, once for each shop, the plans of the statements the program ran for `run` and of the
+// hand-written one.
+template <class Run>
+void PrintPlans(Shop& shop, const char* name, Run&& run, const char* byHand)
+{
+    static QStringList printed;
+    const QString title = QStringLiteral("%1, %2 orders").arg(QLatin1String(name)).arg(shop.orders);
+    if (printed.contains(title))
+        return;
+    printed << title;
+    sqlite3* db = shop.dm.VantelDataBase->DatabaseObject()->GetStore()->Db();
+    QStringList statements;
+    {
+        const bench::StatementLog log(db);
+        run();
+        statements = log.Statements();
+    }
+    bench::PrintPlans(db, title + QStringLiteral(": the program"), statements);
+    bench::PrintPlan(shop.sql.Db(), title + QStringLiteral(": by hand"), QString::fromLatin1(byHand));
+}
+
+// Opens a dataset, reads every value of every row and closes it; the rows read.
+int OpenAndWalk(TDaoTable* d)
+{
+    d->Open();
+    const int rows = WalkDataSet(d);
+    d->Close();
+    return rows;
+}
+
+// The rows are the same on both sides.
+template <class Program, class Hand>
+Figures MeasureSameRows(benchmark::State& state, int runs, Program&& program, Hand&& hand)
+{
+    int programRows = 0, handRows = 0;
+    const Figures f = Measure(runs, [&](int) { programRows = program(); }, [&](int) { handRows = hand(); });
+    if (programRows != handRows)
+        state.SkipWithError("the program's rows are not the hand-written ones");
+    return f;
+}
+
+void BM_StockOfOneArticleByStatement(benchmark::State& state)
+{
+    BothSizes(state, 10, true, [&state](Shop& shop) {
+        TDaoTable stock;
+        stock.SetDatabase(shop.dm.VantelDataBase);
+        stock.SetReadOnly(true);
+        stock.SQL().SetText(QString::fromLatin1(kArticleStockStatement).arg(QString::fromLatin1(shop.sampleArticle)));
+        const auto program = [&] { return OpenAndWalk(&stock); };
+        const auto hand = [&] { return shop.sql.Walk(kArticleStockSumByHand, {}, shop.sampleArticle); };
+        PrintPlans(shop, "one article's stock by a statement", program, kArticleStockSumByHand);
+        return MeasureSameRows(state, 20, program, hand);
+    });
+}
+
+void BM_ArticlesInStock(benchmark::State& state)
+{
+    BothSizes(state, 1.5, false, [&state](Shop& shop) {
+        TDaoTable* stock = shop.dm.tblFiFoQuery;
+        stock->SetFilter(QStringLiteral("[total_quty]>0"));
+        stock->SetFiltered(true);
+        const auto program = [&] { return OpenAndWalk(stock); };
+        const auto hand = [&] { return shop.sql.Walk(kArticlesInStockByHand); };
+        PrintPlans(shop, "QFIFO filtered on [total_quty]>0", program, kArticlesInStockByHand);
+        const Figures f = MeasureSameRows(state, 5, program, hand);
+        stock->SetFiltered(false);
+        return f;
+    });
+}
+
+void BM_LotsInStock(benchmark::State& state)
+{
+    BothSizes(state, 1.5, false, [&state](Shop& shop) {
+        TDaoTable* stock = shop.dm.tblArticleTotalQuery;
+        const auto program = [&] { return OpenAndWalk(stock); };
+        const auto hand = [&] { return shop.sql.Walk(kLotsInStockByHand); };
+        PrintPlans(shop, "tblArticleTotalQuery filtered on [total_quty]>0", program, kLotsInStockByHand);
+        return MeasureSameRows(state, 5, program, hand);
+    });
+}
+
 void BM_AppendOrderLinesInBatch(benchmark::State& state)
 {
     BothSizes(state, 3, false, [](Shop& shop) {
@@ -475,6 +585,9 @@ BENCHMARK(BM_NextOrderWithLinkedDataSets)->Unit(benchmark::kMillisecond)->Iterat
 BENCHMARK(BM_PrintOneOrder)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_StockOfEveryLot)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_StockOfOneArticle)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_StockOfOneArticleByStatement)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ArticlesInStock)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LotsInStock)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_AppendOrderLinesInBatch)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

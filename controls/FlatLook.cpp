@@ -209,6 +209,8 @@ TFlatLook::TFlatLook(TForm* owner) : TComponent(owner), form_(owner), font_(QApp
     if (const QScreen* screen = QGuiApplication::primaryScreen()) trueColor_ = screen->depth() > 15;
     selectFontColor_ = fontColor_;
     SetGlobalColors();
+    // Menus made on the form later are told from the other components made there.
+    if (owner) owner->installEventFilter(this);
 }
 
 TFlatLook::~TFlatLook()
@@ -219,6 +221,10 @@ TFlatLook::~TFlatLook()
         if (!item) continue;
         item->OnDrawItem = nullptr;
         item->OnMeasureItem = nullptr;
+    }
+    for (const QPointer<QWidget>& bar : hookedBars_) {
+        if (auto* toolBar = qobject_cast<TToolBar*>(bar.data())) toolBar->OnCustomDrawButton = nullptr;
+        if (auto* controlBar = qobject_cast<TControlBar*>(bar.data())) controlBar->OnBandPaint = nullptr;
     }
 }
 
@@ -384,7 +390,52 @@ void TFlatLook::HookComponent(QObject* component, bool hook, bool repaint)
         }
         return;
     }
+    if (auto* toolBar = qobject_cast<TToolBar*>(component)) {
+        if (flatControls_.Contains(xcToolbar)) HookToolBar(toolBar, hook, repaint);
+        return;
+    }
+    if (auto* controlBar = qobject_cast<TControlBar*>(component)) {
+        if (flatControls_.Contains(xcControlbar)) HookControlBar(controlBar, hook, repaint);
+        return;
+    }
     if (auto* control = qobject_cast<QWidget*>(component)) HookControl(control, hook, repaint);
+}
+
+bool TFlatLook::HooksBar(const QWidget* bar) const
+{
+    return std::any_of(hookedBars_.begin(), hookedBars_.end(), [bar](const auto& p) { return p == bar; });
+}
+
+void TFlatLook::HookToolBar(TToolBar* bar, bool hook, bool repaint)
+{
+    bar->SetFlat(true);
+    if (hook && !HooksBar(bar) && (!bar->OnCustomDrawButton || overrideOwnerDraw_)) {
+        bar->OnCustomDrawButton = [this](TToolBar* sender, TToolButton* button, QPainter& canvas,
+                                         TCustomDrawState state, bool& defaultDraw) {
+            ToolBarDrawButton(sender, button, canvas, state, defaultDraw);
+        };
+        hookedBars_.emplace_back(bar);
+    } else if (!hook && HooksBar(bar)) {
+        bar->OnCustomDrawButton = nullptr;
+        std::erase_if(hookedBars_, [bar](const auto& p) { return p == bar || !p; });
+    }
+    if (repaint) {
+        bar->update();
+        for (int i = 0; i < bar->ButtonCount(); ++i) bar->Buttons(i)->update();
+    }
+}
+
+void TFlatLook::HookControlBar(TControlBar* bar, bool hook, bool repaint)
+{
+    if (hook && !HooksBar(bar) && (!bar->OnBandPaint || overrideOwnerDraw_)) {
+        bar->OnBandPaint = [this](TControlBar* sender, QWidget* control, QPainter& canvas, const QRect& rect,
+                                  TBandPaintOptions& options) { ControlBarPaintBand(sender, control, canvas, rect, options); };
+        hookedBars_.emplace_back(bar);
+    } else if (!hook && HooksBar(bar)) {
+        bar->OnBandPaint = nullptr;
+        std::erase_if(hookedBars_, [bar](const auto& p) { return p == bar || !p; });
+    }
+    if (repaint) bar->update();
 }
 
 void TFlatLook::HookControl(QWidget* control, bool hook, bool repaint)
@@ -462,8 +513,28 @@ void TFlatLook::HookMenuItems(TMenuItem* item)
     walk(parent);
 }
 
+void TFlatLook::WatchLateChild(QObject* child)
+{
+    // Still being made: what it is shows only once it is whole, at the latest when it opens.
+    if (!child->isWidgetType()) child->installEventFilter(this);
+}
+
 bool TFlatLook::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ChildAdded && watched == form_) {
+        if (active_ && autoDetect_) WatchLateChild(static_cast<QChildEvent*>(event)->child());
+        return false;
+    }
+    if (event->type() == MenuShowingEvent()) {
+        if (auto* late = qobject_cast<TMenu*>(watched)) {
+            late->removeEventFilter(this);
+            if (active_ && autoDetect_) {
+                HookComponent(late, true, true);
+                if (late == form_->Menu()) RedrawMenuBar();
+            }
+        }
+        return false;
+    }
     auto* menu = qobject_cast<QMenu*>(watched);
     if (!menu || event->type() != QEvent::Paint || paintingBorder_ || !active_ || !flatMenu_) return false;
     paintingBorder_ = true;
@@ -550,7 +621,7 @@ void TFlatLook::DrawMenuItem(TMenuItem* item, QPainter& canvas, QRect rect, bool
     }
 
     if (item->Checked()) DrawCheckedItem(item, canvas, selected, checkBox, !image.isNull(), enabled);
-    DrawIcon(canvas, barItem, item->Checked(), enabled, false, selected, iconColumn, image);
+    DrawIcon(canvas, false, barItem, item->Checked(), enabled, false, selected, iconColumn, image);
     if (separator) {
         const int y = r.Top + int(std::nearbyint(r.Height() / 2.0));
         Fill(canvas, {textRect.Left + 7, y, textRect.Right, y + 1}, colors_.Separator);
@@ -591,13 +662,17 @@ void TFlatLook::DrawCheckedItem(TMenuItem* item, QPainter& canvas, bool selected
     Line(canvas, L + 4, B - 2, R - 2, T + 3, tick);
 }
 
-void TFlatLook::DrawIcon(QPainter& canvas, bool barItem, bool checked, bool enabled, bool pressed, bool selected,
-                         const TFlatRect& rect, const QImage& source)
+void TFlatLook::DrawIcon(QPainter& canvas, bool toolButton, bool barItem, bool checked, bool enabled, bool pressed,
+                         bool selected, const TFlatRect& rect, const QImage& source)
 {
     if (source.isNull() || source.width() == 0) return;
     QImage image = source.convertToFormat(QImage::Format_RGB32);
     int y = rect.Top + 3;
     int x = image.width() < iconWidth_ ? rect.Left + (iconWidth_ - image.width()) / 2 - 1 : rect.Left + 2;
+    if (toolButton) {
+        x = rect.Left;
+        y = rect.Top + 1;
+    }
     if (barItem) x = rect.Left + 1;
     if (selected && enabled && !checked && !barItem && !pressed) {
         --x;
@@ -612,7 +687,8 @@ void TFlatLook::DrawIcon(QPainter& canvas, bool barItem, bool checked, bool enab
     if (!selected && enabled && !checked && trueColor_) eachPixel([&](TColor c) { return LightenColor(c, dimLevel_); });
     if (!enabled) eachPixel([&](TColor c) { return LightenColor(GrayColor(c, grayLevel_), 40); });
     if (selected && enabled && !checked) {
-        const TColor shadow = DarkenColor(colors_.Select, 50);
+        const TColor select = toolButton && trueColor_ && !useSystemColors_ ? LightenColor(selectColor_, 68) : colors_.Select;
+        const TColor shadow = DarkenColor(select, 50);
         for (int py = 0; py < source.height(); ++py)
             for (int px = 0; px < source.width(); ++px)
                 if (FlatFromQRgb(source.pixel(px, py)) != FlatFromQRgb(source.pixel(0, source.height() - 1)))
@@ -708,6 +784,118 @@ void TFlatLook::DrawWindowBorder(QPainter& canvas, int width, int height)
     Fill(canvas, {R - 2, T, R, T + 2}, clBtnFace);
 }
 
+// --- tool bars and control bars -----------------------------------------------------------------
+
+void TFlatLook::DrawArrow(QPainter& canvas, int x, int y, TColor color)
+{
+    Fill(canvas, {x, y, x + 5, y + 1}, color);
+    Fill(canvas, {x + 1, y + 1, x + 4, y + 2}, color);
+    Fill(canvas, {x + 2, y + 2, x + 3, y + 3}, color);
+}
+
+void TFlatLook::ToolBarDrawButton(TToolBar* bar, TToolButton* button, QPainter& canvas, TCustomDrawState state,
+                                  bool& defaultDraw)
+{
+    defaultDraw = false;
+    SetGlobalColors();
+    const TColor barColor = BackgroundOf(bar);
+    const TColor hotColor = trueColor_ && !useSystemColors_ ? LightenColor(selectColor_, 68) : colors_.Select;
+    const TColor face = trueColor_ ? LightenColor(barColor, 16) : barColor;
+    TFlatRect r{0, 0, button->width(), button->height()};
+    if (button->Style() == tbsSeparator || button->Style() == tbsDivider) {
+        DrawToolSeparator(button, canvas, face, barColor);
+        return;
+    }
+    Fill(canvas, r, face);
+    const bool hot = state & cdsHot;
+    const bool hasMenu = button->menu() != nullptr;
+    std::optional<TColor> brush;
+    bool framed = false;
+    if (hot) {
+        brush = (state & (cdsChecked | cdsSelected)) || button->Down() ? colors_.CheckAreaSelected : hotColor;
+        framed = true;
+    } else if (state & cdsChecked) {
+        brush = colors_.CheckArea;
+        framed = true;
+    } else if (state & cdsIndeterminate) {
+        brush = hotColor;
+    } else if (hasMenu && state == 0) {
+        brush = barColor;
+    }
+    r.Top += 1;
+    if (brush) Fill(canvas, r, *brush);
+    const bool dropDown = button->Style() == tbsDropDown;
+    if (framed) {
+        if (dropDown) {
+            // The arrow's part is framed on its own, 13 pixels from the right.
+            Frame(canvas, {r.Left, r.Top + 1, r.Right - 12, r.Bottom - 1}, colors_.SelectBorder);
+            Frame(canvas, {r.Right - 13, r.Top + 1, r.Right - 1, r.Bottom - 1}, colors_.SelectBorder);
+        } else {
+            Frame(canvas, {r.Left, r.Top + 1, r.Right - 1, r.Bottom - 1}, colors_.SelectBorder);
+        }
+    }
+    if ((state & cdsSelected) && hasMenu) DrawTopMenuItem(canvas, barColor, r);
+    if (dropDown) DrawArrow(canvas, r.Right - 10, r.Top + (r.Height() - 3) / 2 + 1);
+    DrawToolButtonPicture(bar, button, canvas, r, state, brush.value_or(face));
+}
+
+void TFlatLook::DrawToolButtonPicture(TToolBar* bar, TToolButton* button, QPainter& canvas, const TFlatRect& rect,
+                                      TCustomDrawState state, TColor brush)
+{
+    const bool hot = state & cdsHot;
+    const bool enabled = !(state & cdsDisabled);
+    TFlatRect r = rect;
+    if (button->Style() == tbsDropDown) r.Right -= 12;
+    const TImageList* images = bar->Images();
+    const int index = button->ImageIndex();
+    const bool hasImage = images && index >= 0 && index < images->Count();
+    if (hasImage) {
+        // The picture is laid on the button's face, which its transparent pixels show.
+        QImage picture(images->Width(), images->Height(), QImage::Format_RGB32);
+        picture.fill(Q(brush));
+        {
+            QPainter onFace(&picture);
+            images->Draw(onFace, 0, 0, index, true);
+        }
+        TFlatRect place = r;
+        place.Left = int(std::lround((r.Width() - picture.width()) / 2.0 + r.Left));
+        place.Top += 2;
+        place.Bottom = place.Top + picture.height() + 6;
+        DrawIcon(canvas, true, false, state & cdsChecked, enabled, state & cdsSelected, hot, place, picture);
+    }
+    const QString caption = StripAccel(button->Caption());
+    if (caption.isEmpty() || (hasImage && !bar->ShowCaptions())) return;
+    TFlatRect text = r;
+    if (hasImage) text.Top = text.Bottom - QFontMetrics(font_).height() - 6;
+    if (button->Down() && !enabled) text = Shrunk(text, 1, 1);
+    DrawItemText(canvas, caption, DT_CENTER, font_, false, false, enabled, hot, text, QString(), brush);
+}
+
+void TFlatLook::DrawToolSeparator(TToolButton* separator, QPainter& canvas, TColor face, TColor barColor)
+{
+    const TFlatRect r{0, 0, separator->width(), separator->height()};
+    Fill(canvas, r, face);
+    if (separator->Tag() <= 0) return;
+    const int middle = r.Left + r.Width() / 2;
+    Fill(canvas, {middle, r.Top + 2, middle + 1, r.Bottom - 1}, DarkenColor(barColor, 30));
+}
+
+void TFlatLook::ControlBarPaintBand(TControlBar* bar, QWidget*, QPainter& canvas, const QRect& rect,
+                                    TBandPaintOptions& options)
+{
+    SetGlobalColors();
+    options = 0;
+    const TColor barColor = BackgroundOf(bar);
+    const TFlatRect r{rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+    Fill(canvas, r, trueColor_ ? LightenColor(barColor, 6) : barColor);
+    int darkness = 30;
+    for (int y = r.Top + 5; y <= r.Bottom - 5; ++y) {
+        if (y % 2 != 0) continue;
+        Line(canvas, r.Left + 3, y, r.Left + 6, y, DarkenColor(barColor, darkness));
+        darkness += 7;
+    }
+}
+
 // --- the hook on a control ---------------------------------------------------------------------
 
 TControlSubClass::TControlSubClass(TFlatLook* flatLook, QWidget* control)
@@ -721,6 +909,10 @@ TControlSubClass::TControlSubClass(TFlatLook* flatLook, QWidget* control)
         });
     }
     connect(control, &QObject::destroyed, this, [this] { delete this; });
+    // Done here, not by the painters: switching the frame from a paint would ask for another.
+    if (qobject_cast<QComboBox*>(control) || qobject_cast<TEdit*>(control) || qobject_cast<TMemo*>(control) ||
+        qobject_cast<TListBox*>(control))
+        TurnFrameOff();
 }
 
 TControlSubClass::~TControlSubClass()
@@ -888,7 +1080,6 @@ void TControlSubClass::PaintCombo(QPainter& canvas, bool lookup)
 {
     const TFlatLookColors& colors = flatLook_->Colors();
     auto* combo = static_cast<QComboBox*>(control_.data());
-    TurnFrameOff();
     const TColor parent = ParentColor();
     const TColor color = ControlColor();
     const bool enabled = combo->isEnabled();
@@ -935,17 +1126,12 @@ void TControlSubClass::PaintCombo(QPainter& canvas, bool lookup)
         Fill(canvas, {button.Left - 5, button.Top, button.Left, button.Bottom}, color);
         Fill(canvas, {button.Left - 1, button.Top, button.Left, button.Bottom}, v);
     }
-    const int x = client.Right - 10;
-    const int top = client.Top + (lookup ? 8 : 10);
-    Fill(canvas, {x, top, x + 5, top + 1}, arrow);
-    Fill(canvas, {x + 1, top + 1, x + 4, top + 2}, arrow);
-    Fill(canvas, {x + 2, top + 2, x + 3, top + 3}, arrow);
+    TFlatLook::DrawArrow(canvas, client.Right - 10, client.Top + (lookup ? 8 : 10), arrow);
 }
 
 void TControlSubClass::PaintBorder(QPainter& canvas)
 {
     const TFlatLookColors& colors = flatLook_->Colors();
-    TurnFrameOff();
     const bool singleBorder = !qobject_cast<TListBox*>(control_.data());
     TColor color;
     if (hot_ || focused_)

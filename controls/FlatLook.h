@@ -1,11 +1,15 @@
 #pragma once
 // The flat look of a whole window: dropped on a form, the component owner-draws every item of the
 // form's main and pop-up menus flat (a shaded icon column, a filled selection with a thin border,
-// square check marks, a flat pop-up border with a shadow) and hooks each qualifying standard
-// control, so that the control paints itself and then gets a flat frame, button and marks over it.
+// square check marks, a flat pop-up border with a shadow), paints the buttons of its tool bars and
+// the bands of its control bars flat, and hooks each qualifying standard control, so that the
+// control paints itself and then gets a flat frame, button and marks over it. With AutoDetect on,
+// a menu made after the component was attached is made flat when it is first shown.
 
 #include "controls/FlatCanvas.h"
 #include "platform/toolkit/Component.h"
+#include "platform/toolkit/gui/ControlBar.h"
+#include "platform/toolkit/gui/ToolBar.h"
 
 #include <QFont>
 #include <QImage>
@@ -104,6 +108,7 @@ public:
     bool Active() const { return active_; }
     // Hooks or unhooks everything the form has and repaints it.
     void SetActive(bool active);
+    // Menus made later on the form are made flat when first shown.
     bool AutoDetect() const { return autoDetect_; }
     void SetAutoDetect(bool on) { autoDetect_ = on; }
     QFont Font() const { return font_; }
@@ -177,6 +182,8 @@ public:
     void HookMenuItems(TMenuItem* item);
     // True when `item` carries this component's draw handler.
     bool HooksItem(const TMenuItem* item) const;
+    // True when the bar carries this component's paint handler.
+    bool HooksBar(const QWidget* bar) const;
     // The hook on `control`; null when it has none.
     TControlSubClass* HookOf(const QWidget* control) const;
 
@@ -187,8 +194,9 @@ public:
     void DrawMenuItem(TMenuItem* item, QPainter& canvas, QRect rect, bool selected);
     void DrawCheckedItem(TMenuItem* item, QPainter& canvas, bool selected, const TFlatRect& checkRect, bool hasImage,
                          bool enabled);
-    void DrawIcon(QPainter& canvas, bool barItem, bool checked, bool enabled, bool pressed, bool selected,
-                  const TFlatRect& rect, const QImage& image);
+    // `toolButton`: the picture of a tool button, at the rectangle's corner; else of a menu item.
+    void DrawIcon(QPainter& canvas, bool toolButton, bool barItem, bool checked, bool enabled, bool pressed,
+                  bool selected, const TFlatRect& rect, const QImage& image);
     // `background` is the colour under the text, for the underlays of a default item.
     void DrawItemText(QPainter& canvas, const QString& text, unsigned flags, const QFont& font, bool barItem,
                       bool isDefault, bool enabled, bool selected, const TFlatRect& rect, const QString& shortCut,
@@ -198,6 +206,14 @@ public:
     // The flat border and shadow of a pop-up `width` x `height`, drawn over its edge.
     void DrawWindowBorder(QPainter& canvas, int width, int height);
 
+    // The handlers planted in tool bars and control bars.
+    void ToolBarDrawButton(TToolBar* bar, TToolButton* button, QPainter& canvas, TCustomDrawState state,
+                           bool& defaultDraw);
+    void ControlBarPaintBand(TControlBar* bar, QWidget* control, QPainter& canvas, const QRect& rect,
+                             TBandPaintOptions& options);
+    // A downward triangle of three rows, five pixels wide at its top row, which starts at (x, y).
+    static void DrawArrow(QPainter& canvas, int x, int y, TColor color = clBlack);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -205,6 +221,14 @@ private:
     void HookMenu(TMenuItem* root, bool hook);
     void HookItem(TMenuItem* item, bool hook);
     void HookControl(QWidget* control, bool hook, bool repaint);
+    void HookToolBar(TToolBar* bar, bool hook, bool repaint);
+    void HookControlBar(TControlBar* bar, bool hook, bool repaint);
+    // A separator or divider between tool buttons.
+    void DrawToolSeparator(TToolButton* separator, QPainter& canvas, TColor face, TColor barColor);
+    void DrawToolButtonPicture(TToolBar* bar, TToolButton* button, QPainter& canvas, const TFlatRect& rect,
+                               TCustomDrawState state, TColor brush);
+    // Made later on the form: watched until it shows whether it is a menu, and hooked then.
+    void WatchLateChild(QObject* child);
     bool IsBarItem(const TMenuItem* item) const;
     void RedrawMenuBar();
     void Rehook();
@@ -238,6 +262,7 @@ private:
     bool trueColor_ = true;
     TFlatLookColors colors_;
     std::vector<QPointer<TMenuItem>> hookedItems_;
+    std::vector<QPointer<QWidget>> hookedBars_;
     std::vector<QPointer<QWidget>> borderedMenus_;
     bool paintingBorder_ = false;
 };

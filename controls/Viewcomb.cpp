@@ -68,8 +68,8 @@ void TDBViewCombo::Rebuild()
     // Rows are told apart by their bookmarks, so two rows with the same text stay two entries.
     TBookmark current = dataSet->GetBookmark();
     int index = -1;
-    dataSet->DisableControls();
-    try {
+    {
+        const TControlsOff rowsOff(dataSet);
         dataSet->First();
         for (int count = 0; !dataSet->Eof(); ++count) {
             Items().Add(dataSet->FieldByName(FDataLink.FieldName())->AsString());
@@ -77,12 +77,8 @@ void TDBViewCombo::Rebuild()
             dataSet->Next();
         }
         dataSet->GotoBookmark(current);
-    } catch (...) {
-        dataSet->EnableControls();
-        throw;
+        dataSet->FreeBookmark(current);
     }
-    dataSet->FreeBookmark(current);
-    dataSet->EnableControls();
     const QScopedValueRollback busy(FBusy, true);
     SetIndex(index);
     FSavedIndex = index;

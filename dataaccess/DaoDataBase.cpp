@@ -7,6 +7,7 @@
 #include "platform/dao/DaoEngine.h"
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoErrors.h"
+#include "platform/dao/DaoMaintenance.h"
 #include "platform/dao/DaoStore.h"
 #include "platform/dao/DaoWorkspace.h"
 #include "platform/os/Files.h"
@@ -15,25 +16,21 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <exception>
 
 namespace {
 
-// The temporary name a compaction asks for, and what the engine and the swap make of it.
-const char* const kCompactPrefix = "mdb";
-
-// Removes what interrupted compactions of earlier runs left in the folder: files named as this
-// component names its compaction temporaries (the prefix, six letters or digits, ".tmp") and
-// the engine's copies and journals of them. A moved-aside original (".old") is never removed:
-// it may be the only copy left.
-void RemoveStaleCompactions(const QString& folder)
+// Earlier versions of this compaction moved the original aside before the compacted copy took
+// its name: "mdb" and six letters or digits, ".tmp" (the copy), ".tmp.old" (the original), and
+// the engine's own temporaries of that copy.
+const QRegularExpression& EarlierCompactionNames()
 {
-    static const QRegularExpression own(QStringLiteral("^%1[A-Za-z0-9]{6}\\.tmp(\\.compact-[0-9a-f]{1,8}(-journal)?)?$")
-                                            .arg(QLatin1String(kCompactPrefix)));
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
-        if (own.match(name).hasMatch())
-            QFile::remove(dir.filePath(name));
+    static const QRegularExpression names(
+        QStringLiteral("^mdb[A-Za-z0-9]{6}\\.tmp(\\.old|\\.compact-[0-9a-f]{1,8}(-journal)?)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return names;
 }
 
 const QString kVersion35 = QStringLiteral("3.5");
@@ -542,28 +539,21 @@ void TDaoDatabase::RepairAccessDatabase(const QString& fileName, const QString& 
 
 void TDaoDatabase::CompactAccessDatabase(const QString& fileName, const QString& password)
 {
-    QString folder = ExtractFilePath(fileName);
-    if (folder.isEmpty())
-        folder = QDir::currentPath();
-    RemoveStaleCompactions(folder);
-    const QString tempName = GetTempFileName(folder, QString::fromLatin1(kCompactPrefix));
-    if (tempName.isEmpty())
-        DatabaseError(QStringLiteral("Cannot make a temporary file in %1").arg(folder));
-    DeleteFile(tempName);
     const QString pwd = password.isEmpty() ? QString() : QStringLiteral(";pwd=") + password;
-    engine_->CompactDatabase(fileName, tempName, QString(), 0, pwd);
-    // The original steps aside first, so that neither copy is lost if the swap fails half-way.
-    const QString aside = tempName + QStringLiteral(".old");
-    if (!RenameFile(fileName, aside)) {
-        DeleteFile(tempName);
-        DatabaseError(QStringLiteral("Cannot replace %1 with its compacted copy").arg(fileName));
-    }
-    if (!RenameFile(tempName, fileName)) {
-        RenameFile(aside, fileName);
-        DeleteFile(tempName);
-        DatabaseError(QStringLiteral("Cannot replace %1 with its compacted copy").arg(fileName));
-    }
-    DeleteFile(aside);
+    // The compacted copy takes the file's name in one rename: there is never a moment without
+    // the database under its name, and nothing of an earlier run is removed.
+    engine_->CompactDatabaseInPlace(fileName, pwd);
+}
+
+QStringList TDaoDatabase::MaintenanceLeftovers(const QString& fileName)
+{
+    QStringList found = dao::MaintenanceLeftovers(fileName);
+    const QDir folder = QFileInfo(ExpandFileName(fileName)).absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        if (EarlierCompactionNames().match(name).hasMatch())
+            found << folder.filePath(name);
+    found.sort();
+    return found;
 }
 
 void TDaoDatabase::GetQueryDefSQLText(const QString& queryName, TStrings& text)
@@ -577,6 +567,60 @@ void TDaoDatabase::GetQueryDefSQLText(const QString& queryName, TStrings& text)
         text.Clear();
     }
 }
+
+// --- transactions ------------------------------------------------------------------------------------
+
+void TDaoDatabase::BeginTrans()
+{
+    if (!connected_ || !databaseObject_)
+        DatabaseError(QStringLiteral("TDaoDatabase.BeginTrans: Database is not connected!"));
+    databaseObject_->BeginTrans();
+    if (trackTransactions_)
+        transactions_.Add(QString());
+}
+
+void TDaoDatabase::CommitTrans()
+{
+    if (!connected_ || !databaseObject_)
+        DatabaseError(QStringLiteral("TDaoDatabase.CommitTrans: Database is not connected!"));
+    databaseObject_->CommitTrans();
+    if (transactions_.Count() > 0)
+        transactions_.Delete(transactions_.Count() - 1);
+}
+
+void TDaoDatabase::Rollback()
+{
+    QStringList touched;
+    const bool tracked = transactions_.Count() > 0;
+    if (tracked) {
+        TStringList entry;
+        entry.SetCommaText(transactions_.Get(transactions_.Count() - 1));
+        for (int i = 0; i < entry.Count(); ++i)
+            touched << entry.Names(i);
+        transactions_.Delete(transactions_.Count() - 1);
+    }
+    if (!connected_ || !databaseObject_)
+        return;
+    // A statement that failed may have ended the transaction in the engine already.
+    if (databaseObject_->InTransaction())
+        databaseObject_->Rollback();
+    std::exception_ptr firstError;
+    for (int i = 0; i < openTables_.Count(); ++i) {
+        auto* table = static_cast<TDaoTable*>(openTables_.GetObject(i));
+        if (!table || (tracked && !touched.contains(table->Name())))
+            continue;
+        try {
+            table->ReadAfterRollback();
+        } catch (const std::exception&) {
+            if (!firstError)
+                firstError = std::current_exception();
+        }
+    }
+    if (firstError)
+        std::rethrow_exception(firstError);
+}
+
+bool TDaoDatabase::InTransaction() const { return connected_ && databaseObject_ && databaseObject_->InTransaction(); }
 
 void TDaoDatabase::AddTableToTransaction(const QString& name, int value)
 {

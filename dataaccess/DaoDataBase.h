@@ -8,6 +8,7 @@
 #include "platform/toolkit/Strings.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -138,12 +139,28 @@ public:
     // Maintenance of a database file nobody has open.
     void RepairAccessDatabase(const QString& fileName, const QString& password);
     void CompactAccessDatabase(const QString& fileName, const QString& password);
+    // What interrupted compactions and repairs of `fileName` (of this and earlier versions) can
+    // have left in its folder, as full paths; some of it may be the only copy of the data.
+    static QStringList MaintenanceLeftovers(const QString& fileName);
     // The stored query's SQL text; empty on any error.
     void GetQueryDefSQLText(const QString& queryName, TStrings& text);
     // The engine versions that can be made, sorted; the caller frees the list.
     TStringList* DaoVersionsList();
     int GetTransactionCount() const { return transactions_.Count(); }
     void AddTableToTransaction(const QString& name, int value);
+
+    // --- transactions --------------------------------------------------------------------------
+    // One transaction over the posts, deletes and statements of every table of this database
+    // until CommitTrans or Rollback. The write lock is taken at once: what the tables read
+    // inside it no other station changes before the commit. Raises the engine's error when the
+    // lock cannot be had or a transaction is open already.
+    void BeginTrans();
+    void CommitTrans();
+    // Keeps none of the transaction's writes and reads again every open table that wrote or read
+    // inside it (every open table when transactions are not tracked), so that no buffer shows a
+    // row as it was never stored. Raises the first error of a table's reading, after all were read.
+    void Rollback();
+    bool InTransaction() const;
     // Closes every table of OpenTables (each told it is closed by the database).
     void CloseTables();
 

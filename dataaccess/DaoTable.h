@@ -159,6 +159,10 @@ public:
     void CloseByDatabase();
     // The database turned read-only.
     void ForceReadOnly();
+    // The rows as stored after a transaction they were written or read in was rolled back: an
+    // edit is cancelled, the rows are read afresh, and the dataset stays on its row while that
+    // row is stored (on the first row otherwise).
+    void ReadAfterRollback();
 
     // Posts through the base and, with RefreshSorted, re-reads the sorted rows.
     void Post() override;
@@ -316,6 +320,8 @@ private:
     void SetUpOpenFields();
     void LookUpEncrypter();
     void RegisterWithDatabase();
+    // Records the table in the database's open transaction, for its re-reading at a rollback.
+    void NoteInTransaction();
     void MasterChanged();
 
     qint32 ReadBookmark(dao::Recordset& rs);

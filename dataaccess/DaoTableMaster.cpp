@@ -208,6 +208,7 @@ void TDaoTable::ReopenForMaster()
     TDataSource* source = MasterSource();
     if (!source || d_->masterInactive_ || !source->Enabled() || source->State() == dsEdit || d_->masterFieldList_.Count() == 0)
         return;
+    NoteInTransaction();
     const dao::SharedRead read(ConnectedDatabase());
     CheckBrowseMode();
     ClearBuffers();

@@ -3,6 +3,7 @@
 
 #include "dataaccess/DaoRowNumbers.h"
 #include "dataaccess/DaoTable.h"
+#include "platform/toolkit/Exceptions.h"
 
 #include <QPointer>
 #include <QString>
@@ -90,3 +91,19 @@ struct TDaoTable::Private {
     TLocateOptions findOptions_;
     int recordSize_ = 0;
 };
+
+namespace daotable {
+
+[[noreturn]] inline void Refuse(const char* message) { DatabaseError(QString::fromLatin1(message)); }
+
+// A default is stored as the engine writes it, a text default in quotes; a new row takes it bare.
+inline QString UnquotedDefault(QString expression)
+{
+    if (expression.startsWith(QLatin1Char('\'')))
+        expression.remove(0, 1);
+    if (expression.endsWith(QLatin1Char('\'')))
+        expression.chop(1);
+    return expression;
+}
+
+}  // namespace daotable

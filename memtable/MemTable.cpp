@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -1353,17 +1354,22 @@ TVariant Arithmetic(int op, const TVariant& a, const TVariant& b)
     try {
         if (op == opAdd && (a.IsText() || b.IsText())) return TVariant(a.AsString() + b.AsString());
         const bool date = IsDateKind(a) || IsDateKind(b);
+        // Whole numbers stay whole while the result fits in 64 bits.
+        qint64 whole = 0;
         const bool integral = IsIntegral(a) && IsIntegral(b);
         switch (op) {
         case opAdd:
             if (date) return TVariant::FromDate(a.AsFloat() + b.AsFloat());
-            return integral ? TVariant(a.AsInt64() + b.AsInt64()) : TVariant(a.AsFloat() + b.AsFloat());
+            if (integral && !__builtin_add_overflow(a.AsInt64(), b.AsInt64(), &whole)) return TVariant(whole);
+            return TVariant(a.AsFloat() + b.AsFloat());
         case opSubtract:
             if (IsDateKind(a) && IsDateKind(b)) return TVariant(a.AsFloat() - b.AsFloat());
             if (date) return TVariant::FromDate(a.AsFloat() - b.AsFloat());
-            return integral ? TVariant(a.AsInt64() - b.AsInt64()) : TVariant(a.AsFloat() - b.AsFloat());
+            if (integral && !__builtin_sub_overflow(a.AsInt64(), b.AsInt64(), &whole)) return TVariant(whole);
+            return TVariant(a.AsFloat() - b.AsFloat());
         case opMultiply:
-            return integral ? TVariant(a.AsInt64() * b.AsInt64()) : TVariant(a.AsFloat() * b.AsFloat());
+            if (integral && !__builtin_mul_overflow(a.AsInt64(), b.AsInt64(), &whole)) return TVariant(whole);
+            return TVariant(a.AsFloat() * b.AsFloat());
         case opDivide: {
             const double divisor = b.AsFloat();
             if (divisor == 0) return TVariant::Null();
@@ -1372,6 +1378,7 @@ TVariant Arithmetic(int op, const TVariant& a, const TVariant& b)
         default: {
             const qint64 divisor = b.AsInt64();
             if (divisor == 0) return TVariant::Null();
+            if (divisor == -1) return TVariant(qint64(0));  // the lowest number % -1 would trap
             return TVariant(a.AsInt64() % divisor);
         }
         }
@@ -1413,7 +1420,8 @@ private:
         case opNot: return v.IsClear() ? TVariant(true) : TVariant(!Truth(v));
         case opMinus:
             if (v.IsClear()) return TVariant::Null();
-            return IsIntegral(v) ? TVariant(-v.AsInt64()) : TVariant(-v.AsFloat());
+            if (IsIntegral(v) && v.AsInt64() != std::numeric_limits<qint64>::min()) return TVariant(-v.AsInt64());
+            return TVariant(-v.AsFloat());
         case opUpper: return v.IsClear() ? v : TVariant(v.AsString().toUpper());
         case opLower: return v.IsClear() ? v : TVariant(v.AsString().toLower());
         case opDateValue: {

@@ -132,10 +132,6 @@
         <translation>Базата данни &apos;%1&apos; не може да се поправи; оставена е непроменена.</translation>
     </message>
     <message>
-        <source>The repaired copy of &apos;%1&apos; could not be put in its place; the original is unchanged.</source>
-        <translation>Поправеното копие на &apos;%1&apos; не можа да застане на мястото й; оригиналът не е променен.</translation>
-    </message>
-    <message>
         <source>Operation is not supported for this type of object: a saved query keeps its name.</source>
         <translation>Операцията не се поддържа за този вид обект: записаната заявка запазва името си.</translation>
     </message>
@@ -503,6 +499,22 @@
         <source>Number of query values and destination fields are not the same.</source>
         <translation>Броят на стойностите в заявката и на целевите полета не съвпада.</translation>
     </message>
+    <message>
+        <source>The copy &apos;%1&apos; could not be written to the disk.</source>
+        <translation>Копието &apos;%1&apos; не можа да бъде записано на диска.</translation>
+    </message>
+    <message>
+        <source>The new copy of &apos;%1&apos; could not be put in its place; the original is unchanged.</source>
+        <translation>Новото копие на &apos;%1&apos; не можа да застане на мястото й; оригиналът не е променен.</translation>
+    </message>
+    <message>
+        <source>Could not open the database &apos;%1&apos;; another connection kept it locked for longer than %2 seconds.</source>
+        <translation>Базата данни &apos;%1&apos; не може да се отвори; друга връзка я държи заключена повече от %2 секунди.</translation>
+    </message>
+    <message>
+        <source>Overflow</source>
+        <translation>Препълване</translation>
+    </message>
 </context>
 <context>
     <name>DataAccess</name>
@@ -517,6 +529,10 @@
     <message>
         <source>&apos;%1&apos; is not a valid boolean value</source>
         <translation>&apos;%1&apos; не е валидна логическа стойност</translation>
+    </message>
+    <message>
+        <source>Database %1 needs to be repaired and compacted!</source>
+        <translation>Базата данни %1 трябва да бъде поправена и компактирана!</translation>
     </message>
 </context>
 <context>

@@ -282,6 +282,11 @@ TDM::~TDM()
         DM = nullptr;
     CheckDatabase->SetActive(false);
     dbInfo->SetActive(false);
+    // What is still being edited here was refused on the way out, and the person was told;
+    // closing would only try the post again where nothing can report it.
+    for (const TDataSetDesign& d : kDataSets)
+        if (TDaoTable* t = this->*d.Member; t && (t->State() == dsEdit || t->State() == dsInsert))
+            t->Cancel();
     // Details first, so no master link outlives its source.
     for (const TDataSetDesign& d : kDataSets)
         if (TDaoTable* t = this->*d.Member)
@@ -315,10 +320,11 @@ void TDM::CreateDatabase()
     VantelDataBase->SetSaveUserName(true);
     VantelDataBase->SetDatabasePassword(QString::fromLatin1(shopschema::kDatabasePassword));
     // A shop file from an earlier version gets the indexes the queries of this one read through,
-    // and its lines stored without a discount the 0 they meant.
+    // room for whole VAT numbers, and its lines stored without a discount the 0 they meant.
     VantelDataBase->OnAfterConnect = [](TDaoDatabase* database) {
         if (dao::Database* db = database->DatabaseObject()) {
             shopschema::AddMissingIndexes(*db);
+            shopschema::WidenTextColumns(*db);
             shopschema::ZeroEmptyDiscounts(*db);
         }
     };

@@ -12,6 +12,7 @@
 #include "platform/dao/DaoTableDef.h"
 
 #include <QFile>
+#include <functional>
 
 namespace shopschema {
 
@@ -63,11 +64,11 @@ std::vector<TTableDesign> BuildTables()
                  {{"client_id", "client_id"}, {"car_number", "car_number"}}});
     t.push_back({"client",
                  {Id(), Text("name", 50), Text("address", 50), Text("phone", 25), Text("egn", 10),
-                  Text("firm_name", 50), Text("tax_num", 10), Text("bulstat", 12), Text("address2", 50),
+                  Text("firm_name", 50), Text("tax_num", 15), Text("bulstat", 15), Text("address2", 50),
                   Text("phone2", 25), Col("free", K::Bool), Stamp("created")},
                  {{"name", "name"}, {"firm_name", "firm_name"}}});
     t.push_back({"myfirm",
-                 {Id(), Text("myfirm_name", 50), Text("mytax_num", 10), Text("mybulstat", 12), Text("mol", 60),
+                 {Id(), Text("myfirm_name", 50), Text("mytax_num", 15), Text("mybulstat", 15), Text("mol", 60),
                   Text("address", 50), Text("phone", 25), Col("DDS", K::Int16), Text("bank_name", 50),
                   Text("code_bank", 11), Text("bank_account", 34), Text("bank_tax_account", 10),
                   Col("deleted", K::Bool), Text("antette", 255)},
@@ -144,6 +145,32 @@ std::vector<TTableDesign> BuildTables()
                   Stamp("last_modified")},
                  {{"date", "date"}, {"cashbox_num", "cashbox_num"}}});
     return t;
+}
+
+// What the planner assumes of a shop some years old: a table's rows and, for each of its
+// indexes, the rows one value picks. A period of orders, takings or pay is then read through its
+// dates, not through the firm, the cash box or the person that most rows share.
+struct TIndexFigures {
+    const char* table;
+    qint64 rows;
+    std::vector<std::pair<const char*, std::vector<qint64>>> indexes;
+};
+
+const std::vector<TIndexFigures>& ShopStatistics()
+{
+    static const std::vector<TIndexFigures> figures = {
+        {"sale", 100000, {{"sale_num", {1}}, {"sale_date", {30}}, {"client_id", {5}}, {"car_id", {5}},
+                          {"myfirm_id", {50000}}, {"invoice_num", {10}}}},
+        {"sale_detail", 400000, {{"sale_id", {4}}, {"delivery_detail_id", {8}}, {"article_code", {80}},
+                                 {"lot_sales", {8, 1, 1}}}},
+        {"delivery", 5000, {{"store_id", {2500}}, {"delivery_date", {2}}, {"invoice_num", {2}}}},
+        {"delivery_detail", 50000, {{"delivery_id", {10}}, {"article_code", {10}}, {"article_name", {10}}}},
+        {"employee_payment", 5000, {{"employee_id", {500}}, {"payment_date", {2}}}},
+        {"employee_working", 5000, {{"employee_id", {500}}, {"payment_date", {2}}}},
+        {"takings", 5000, {{"date", {2}}, {"cashbox_num", {2500}}}},
+        {"give_in", 5000, {{"date", {2}}, {"cashbox_num", {2500}}}},
+    };
+    return figures;
 }
 
 std::vector<TQueryDesign> BuildQueries()
@@ -236,7 +263,12 @@ QString DisplayFormat(TColumnKind kind)
     }
 }
 
-void AddMissingIndexes(dao::Database& db)
+namespace {
+
+// Runs `upgrade` on each table of the schema the file has, with its design; nothing on a
+// read-only file.
+void UpgradeStoredTables(dao::Database& db,
+                         const std::function<void(const TTableDesign&, dao::TableDef&)>& upgrade)
 {
     if (!db.Updatable())
         return;
@@ -247,14 +279,36 @@ void AddMissingIndexes(dao::Database& db)
         } catch (const EDaoError&) {
             continue;  // a table the file does not have is no business of this
         }
+        upgrade(design, *table);
+    }
+}
+
+}  // namespace
+
+void AddMissingIndexes(dao::Database& db)
+{
+    UpgradeStoredTables(db, [](const TTableDesign& design, dao::TableDef& table) {
         for (const TIndexDesign& index : design.Indexes) {
             bool present = false;
-            for (int i = 0; i < table->Indexes().Count() && !present; ++i)
-                present = table->Indexes().Item(i)->Name().compare(index.Name, Qt::CaseInsensitive) == 0;
+            for (int i = 0; i < table.Indexes().Count() && !present; ++i)
+                present = table.Indexes().Item(i)->Name().compare(index.Name, Qt::CaseInsensitive) == 0;
             if (!present)
-                AppendIndex(*table, index.Name, index.Fields, false);
+                AppendIndex(table, index.Name, index.Fields, false);
         }
-    }
+    });
+}
+
+void WidenTextColumns(dao::Database& db)
+{
+    UpgradeStoredTables(db, [](const TTableDesign& design, dao::TableDef& table) {
+        for (const TColumnDesign& column : design.Columns) {
+            if (column.Kind != K::Text || !table.Fields().Contains(column.Name))
+                continue;
+            const auto& field = table.Fields().Item(column.Name);
+            if (field->Type() == dao::dbText && field->Size() < column.Size)
+                field->SetSize(column.Size);
+        }
+    });
 }
 
 void ZeroEmptyDiscounts(dao::Database& db)
@@ -280,6 +334,9 @@ void CreateTemplateDatabase(const QString& path)
             AppendTable(*db, table);
         for (const TQueryDesign& query : ShopQueries())
             db->CreateQueryDef(query.Name, query.Sql);
+        for (const TIndexFigures& table : ShopStatistics())
+            for (const auto& [index, rowsPerValue] : table.indexes)
+                db->SetIndexStatistics(QString::fromUtf8(table.table), QString::fromUtf8(index), table.rows, rowsPerValue);
         db->Close();
     } catch (...) {
         QFile::remove(path);

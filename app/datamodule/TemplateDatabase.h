@@ -59,6 +59,10 @@ QString DisplayFormat(TColumnKind kind);
 // Gives a shop database made by an earlier version of the program the indexes it lacks; the
 // rows stay as they are. Does nothing on a read-only database.
 void AddMissingIndexes(dao::Database& db);
+// Widens the text columns a shop database made by an earlier version keeps narrower than this
+// one's (VAT numbers of 15 characters), every row kept; never narrows one. Does nothing on a
+// read-only database.
+void WidenTextColumns(dao::Database& db);
 // Gives the order lines an earlier version stored without a discount the discount 0, so that the
 // totals, which multiply by it, count them. Writes only when there are such lines; does nothing
 // on a read-only database.

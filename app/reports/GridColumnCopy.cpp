@@ -98,7 +98,8 @@ bool CopyGridColumns(TDBGrid* grid, TBandReport& report, TReportBand* header, TR
             Place(headerSlots[i], left, column->Width());
             headerSlots[i]->SetCaption(column->Title().Caption());
         }
-        if (i < detailSlots.size() && detailSlots[i]) {
+        // A column of a field the rows lack (a view without it) is printed empty, as it is shown.
+        if (i < detailSlots.size() && detailSlots[i] && dataSet->FindField(column->FieldName())) {
             Place(detailSlots[i], left, column->Width());
             detailSlots[i]->SetExpression(prefix + column->FieldName());
         }

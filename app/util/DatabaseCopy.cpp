@@ -1,5 +1,6 @@
 #include "app/util/DatabaseCopy.h"
 
+#include "dataaccess/DaoDataBase.h"
 #include "platform/os/Files.h"
 
 #include <QDir>
@@ -62,4 +63,21 @@ bool CopyDatabaseFile(const QString& source, const QString& target)
         return false;
     }
     return true;
+}
+
+QString RepairCopyFile()
+{
+    return QDir::current().filePath(QStringLiteral("Temp.mdb"));
+}
+
+QStringList DatabaseLeftovers(const QString& database)
+{
+    QStringList found;
+    for (const QString& name : {RepairCopyFile(), database + QStringLiteral("-journal")}) {
+        const QString file = ResolveFileNameCase(name);
+        if (FileExists(file)) found << QFileInfo(file).absoluteFilePath();
+    }
+    found << TDaoDatabase::MaintenanceLeftovers(database);
+    found.removeDuplicates();
+    return found;
 }

@@ -1,6 +1,7 @@
 #include "app/windows/About.h"
 
 #include "app/windows/WindowKit.h"
+#include "app/windows/uSplash.h"
 #include "controls/FlatButton.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/Shell.h"
@@ -16,17 +17,21 @@ TAboutBox::TAboutBox(QWidget* parent) : TForm(parent), programFile_(TApplication
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
     SetClientWidth(300);
-    SetClientHeight(170);
+    SetClientHeight(200);
 
-    ProgramIcon = Place<TImage>(this, "ProgramIcon", 16, 16, 48, 48);
-    AppName = Place<TLabel>(this, "AppName", 80, 28, 204, 24);
+    // The splash's picture, whole, at the box's width.
+    ProgramIcon = Place<TImage>(this, "ProgramIcon", 16, 16, 268, 99);
+    ProgramIcon->SetImage(TfSplashForm::Picture(ProgramIcon->width(), ProgramIcon->height()));
+    AppName = Place<TLabel>(this, "AppName", 16, 124, 268, 24);
+    AppName->SetAutoSize(false);
+    AppName->SetAlignment(taCenter);
 
-    bOk = Place<TFlatButton>(this, "bOk", QStringLiteral("&OK"), 100, 128, 88, 27);
+    bOk = Place<TFlatButton>(this, "bOk", QStringLiteral("&OK"), 100, 160, 88, 27);
     bOk->SetModalResult(mrOk);
     bOk->SetDefault(true);
     bOk->SetCancel(true);
 
-    bHelp = Place<TFlatButton>(this, "bHelp", QStringLiteral("&Help"), 196, 128, 88, 27);
+    bHelp = Place<TFlatButton>(this, "bHelp", QStringLiteral("&Help"), 196, 160, 88, 27);
     bHelp->OnClick = Bind(this, &TAboutBox::bHelpClick);
 
     OnShow = Bind(this, &TAboutBox::FormShow);

@@ -1,5 +1,5 @@
 #pragma once
-// The about box: the program's name and version. Made when opened, freed when closed.
+// The about box: the program's picture, name and version. Made when opened, freed when closed.
 
 #include "platform/toolkit/gui/Form.h"
 

@@ -280,7 +280,7 @@ TFlatLook* PlaceFlatLook(TForm* form, TFlatLookMenus menus, bool gradient)
     look->SetAutoDetect(flatMenus);
     look->SetFlatMenu(flatMenus);
     look->SetGradient(gradient);
-    look->SetFlatControls(TFlatControls::UpTo(xcGroupBox).Without(xcToolbar).Without(xcListBox));
+    look->SetFlatControls(TFlatControls::UpTo(xcGroupBox).Without(xcListBox));
     look->SetActive(true);
     return look;
 }

@@ -204,9 +204,9 @@ class TFlatLook;
 class TForm;
 enum class TFlatLookMenus { Flat, Plain };
 // Gives `form` the program's flat look, active at once: menus owner-drawn (pop-ups with the flat
-// border and late items picked up, unless `menus` is Plain), standard controls repainted flat
-// except tool bars and list boxes, the icon column as a gradient when `gradient`. Call it after
-// the form's controls are placed.
+// border, and menus made later made flat when first shown, unless `menus` is Plain), tool bars
+// and standard controls painted flat except list boxes, the icon column as a gradient when
+// `gradient`. Call it after the form's controls are placed.
 TFlatLook* PlaceFlatLook(TForm* form, TFlatLookMenus menus = TFlatLookMenus::Flat, bool gradient = false);
 
 // --- date edits --------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "app/windows/WindowServices.h"
 
 #include "app/datamodule/DModule.h"
+#include "app/settings/SettingsStore.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uPassDlg.h"
 #include "controls/FlatButton.h"
@@ -20,7 +21,8 @@ namespace {
 
 bool IsPlainName(const QString& name)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    // Anchored to the very end: "$" alone lets a line break through after the name.
+    static const QRegularExpression plain(QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*")));
     return plain.match(name).hasMatch();
 }
 
@@ -58,6 +60,18 @@ bool CheckConnection()
         fPasswordDlg->ShowModal();
     }
     return false;
+}
+
+void OfferLogin()
+{
+    if (fPasswordDlg) fPasswordDlg->ShowModal();
+}
+
+void SaveSettingsOrTell()
+{
+    THourglass hourglass;
+    const QString failure = WriteSettings();
+    if (!failure.isEmpty()) ShowWarning(failure, false);
 }
 
 bool RecordExists(const QString& table, const QString& field, const TVariant& value)

@@ -12,6 +12,10 @@
 bool ShowWarning(const QString& text, bool withCancel);
 // True when the database answers; else offers to reconnect through the login dialog.
 bool CheckConnection();
+// Shows the login dialog, for another try at connecting.
+void OfferLogin();
+// Writes the settings file (SettingsStore.h) under the hourglass; tells when it could not.
+void SaveSettingsOrTell();
 // True when `table` has a row whose `field` equals `value` (bound, never pasted). A table or
 // field that is no plain name is refused with an error.
 bool RecordExists(const QString& table, const QString& field, const TVariant& value);

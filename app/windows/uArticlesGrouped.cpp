@@ -264,18 +264,14 @@ void TfArticlesGrouped::bYesClick(QObject*)
         Close();
         return;
     }
-    lines->DisableControls();
-    try {
+    {
+        const TControlsOff linesOff(lines);
         lines->Edit();
         for (const char* field : {"article_code", "article_name", "dimention", "service", "sale_price"})
             F(lines, field)->SetValue(F(rows, field)->Value());
         F(lines, "delivery_price")->SetAsString(F(rows, "delivery_price")->AsString());
         lines->Post();
-    } catch (...) {
-        lines->EnableControls();
-        throw;
     }
-    lines->EnableControls();
     Close();
 }
 
@@ -318,15 +314,12 @@ bool TfArticlesGrouped::ChangePrices(const QString& article, double price)
                                    QuotedSqlText(article)));
         change->ExecuteSQL();
         TApplication::ProcessMessages();
-        rows->DisableControls();
+        const TControlsOff rowsOff(rows);
         rows->Requery();
         rows->Refresh();
-        rows->EnableControls();
         return true;
     } catch (const std::exception&) {
         change->Close();
-        if (rows->ControlsDisabled())
-            rows->EnableControls();
         return false;
     }
 }

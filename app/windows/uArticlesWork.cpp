@@ -16,6 +16,8 @@
 #include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/StandardControls.h"
 
+#include <QScopeGuard>
+
 TfArticlesWork* fArticlesWork = nullptr;
 
 namespace {
@@ -179,6 +181,9 @@ bool TfArticlesWork::TargetIsCurrent() const
 
 void TfArticlesWork::FlatButton2Click(QObject*)
 {
+    const TDataSet* lines = DM->tblQueryEmploeeWork;
+    // Nothing listed, nothing to pick: the payment row keeps what it has.
+    if (!lines->Active() || lines->IsEmpty()) return;
     if (fSetings->cbMessages->Checked() || fSetings->cbWarnings->Checked()) {
         if (!ShowWarning(
                 QStringLiteral("Искате ли да промените стойността на \rплащането за извършената работа ?"), true))
@@ -189,23 +194,17 @@ void TfArticlesWork::FlatButton2Click(QObject*)
         Close();
         return;
     }
-    const TDataSet* lines = DM->tblQueryEmploeeWork;
     TDaoTable* payments = DM->tblEmployeePayment;
-    app::PaymentChanged = true;
-    payments->DisableControls();
-    try {
+    {
+        app::PaymentChanged = true;
+        const auto changed = qScopeGuard([] { app::PaymentChanged = false; });
+        const TControlsOff paymentsOff(payments);
         payments->Edit();
         FieldOf(payments, "work")->SetAsString(FieldOf(lines, "article_name")->AsString());
         const double price = FieldOf(lines, "total_sale_sum")->AsFloat();
         FieldOf(payments, "work_price")->SetAsFloat(price);
         const QString percent = target_.PercentText ? target_.PercentText() : QString();
         if (!percent.isEmpty()) FieldOf(payments, "payment")->SetAsFloat(RoundMoney(price * percent.toInt() / 100));
-    } catch (...) {
-        payments->EnableControls();
-        app::PaymentChanged = false;
-        throw;
     }
-    payments->EnableControls();
-    app::PaymentChanged = false;
     Close();
 }

@@ -388,6 +388,10 @@ private:
     void FocusCarPanel();
     // Each panel edit takes no more than its field holds.
     void FitPanelsToFields();
+    // The person typed into a panel: the order is changed, so leaving it asks.
+    void MarkOrderTyped(QObject* sender);
+    // Some text besides the fuel, which a cleared panel also shows.
+    bool PanelHoldsText(const std::vector<TPanelField>& panel) const;
     // Runs `requery` with the lines' controls disabled.
     template <class F>
     void WithLinesDisabled(F&& requery);
@@ -399,14 +403,19 @@ private:
     bool InvoiceNumberFree();
     void DrawInvoiceNum();
     void StampOrder();
+    bool InvoiceWanted();
     void NumberInvoice();
-    void MarkOrderSold();
+    bool IntoOwnCashBox();
+    void MarkOrderSold(bool intoOwnCashBox);
     void RecountLineStock();
+    bool WriteFinish(bool invoiceWanted, bool intoOwnCashBox);
+    // A status box's colour says whether it is ticked.
+    static void ColourStatusBox(TCheckBox* box);
     void SetFinishedBox(bool finished);
-    void UndoSold();
     void StoreStatusBox(TCheckBox* box, const char* field);
-    // `fbtPrint` only for an invoice; `fbtView` says what it shows.
-    void ShowInvoiceButtons();
+    // `fbtPrint` only for an invoice, and its number typed only then; `fbtView` says what it
+    // shows.
+    void ShowInvoiceChoice();
     // Refuses, saying so, an invoice that is not finished or has no number.
     bool InvoiceReadyToPrint();
     void PrintInvoice();

@@ -14,7 +14,9 @@
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
+#include "dataaccess/DaoTransaction.h"
 #include "memtable/MemTable.h"
+#include "platform/os/StopPoint.h"
 #include "platform/report/ReportLabel.h"
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/Fields.h"
@@ -213,10 +215,10 @@ void TfCasheBox::BuildSummary()
         box->SetText(text);
         return box;
     };
-    eTakeTotal = plainBox("eTakeTotal", "Label9", "Общо приход", 8, 94, QStringLiteral("0.00"));
-    eGiveTotal = plainBox("eGiveTotal", "Label10", "Общо разход", 220, 120, QStringLiteral("0.00"));
-    eOldBalance = plainBox("eOldBalance", "Label11", "Старо салдо", 440, 16, QStringLiteral("0"));
-    eNewBalance = plainBox("eNewBalance", "Label12", "Ново салдо", 440, 42, QStringLiteral("0"));
+    eTakeTotal = plainBox("eTakeTotal", "Label9", "Общо приход", 8, 94, MoneyText(0));
+    eGiveTotal = plainBox("eGiveTotal", "Label10", "Общо разход", 220, 120, MoneyText(0));
+    eOldBalance = plainBox("eOldBalance", "Label11", "Старо салдо", 440, 16, MoneyText(0));
+    eNewBalance = plainBox("eNewBalance", "Label12", "Ново салдо", 440, 42, MoneyText(0));
     QFont bold = eNewBalance->font();
     bold.setBold(true);
     eNewBalance->setFont(bold);
@@ -296,8 +298,8 @@ bool TfCasheBox::OpenPeriod(const QString& box, const QString& from, const QStri
     THourglass hourglass;
     if (!MainWindow()->OpenCashPeriod(box, from, to)) return false;
     for (TDBEdit* total : {dbeTakedTotalSum, dbeTotalSale, dbeGiveTotal, dbeDeliveryTotal, dbePaymentSum, dbeWorkSum})
-        if (total->Text().isEmpty()) total->SetText(QStringLiteral("0"));
-    if (eOldBalance->Text().isEmpty()) eOldBalance->SetText(QStringLiteral("0"));
+        if (total->Text().isEmpty()) total->SetText(MoneyText(0));
+    if (eOldBalance->Text().isEmpty()) eOldBalance->SetText(MoneyText(0));
     periodBox_ = box.toInt();
     TryStrToDate(from, periodFrom_);
     TryStrToDate(to, periodTo_);
@@ -310,7 +312,7 @@ bool TfCasheBox::OpenPeriod(const QString& box, const QString& from, const QStri
 double TfCasheBox::CalcIncome()
 {
     const double income = TotalOf(DM->tblCashTTotal, "TakedTotalSum") + TotalOf(DM->tblCashSTotal, "TotalSale");
-    eTakeTotal->SetText(FloatToStr(income));
+    eTakeTotal->SetText(MoneyText(income));
     ShowNewBalance();
     return income;
 }
@@ -319,7 +321,7 @@ double TfCasheBox::CalcExpense()
 {
     const double expense = TotalOf(DM->tblCashGTotal, "GiveTotal") + TotalOf(DM->tblCashDTotal, "Total") +
                            TotalOf(DM->tblCashEPTotal, "PaymentSum") + TotalOf(DM->tblCashEWTotal, "PaymentSum");
-    eGiveTotal->SetText(FloatToStr(expense));
+    eGiveTotal->SetText(MoneyText(expense));
     ShowNewBalance();
     return expense;
 }
@@ -329,7 +331,7 @@ void TfCasheBox::ShowNewBalance()
 {
     if (!periodOpen_) return;
     const double balance = eTakeTotal->Text().toDouble() - eGiveTotal->Text().toDouble() + eOldBalance->Text().toDouble();
-    eNewBalance->SetText(QString::number(balance, 'f', 2));
+    eNewBalance->SetText(MoneyText(balance));
 }
 
 void TfCasheBox::DisableGrids()
@@ -471,7 +473,7 @@ void TfCasheBox::ExpenseTotalChange(QObject*) { CalcExpense(); }
 
 void TfCasheBox::TakeTotalExit(QObject*)
 {
-    if (dbeTakedTotalSum->Text().isEmpty()) dbeTakedTotalSum->SetText(QStringLiteral("0"));
+    if (dbeTakedTotalSum->Text().isEmpty()) dbeTakedTotalSum->SetText(MoneyText(0));
 }
 
 // --- closing -----------------------------------------------------------------------------------
@@ -482,8 +484,8 @@ void TfCasheBox::bEndClick(QObject*)
     // Off before anything is asked or written: a second click meanwhile writes nothing.
     bEnd->SetEnabled(false);
     if (fSetings->cbMessages->Checked() &&
-        !ShowWarning(QStringLiteral("Искате ли да приключите периода\rот ") + PeriodFrom() + QStringLiteral(" до ") +
-                         PeriodTo() + QStringLiteral(" !"),
+        !ShowWarning(QStringLiteral("Искате ли да приключите периода\rот ") + DateToStr(periodFrom_) +
+                         QStringLiteral(" до ") + DateToStr(periodTo_) + QStringLiteral(" !"),
                      true)) {
         bEnd->SetEnabled(true);
         return;
@@ -508,6 +510,9 @@ void TfCasheBox::AppendClosing()
 {
     TDaoTable* closings = DM->tblCashBox;
     if (!closings->Active()) closings->Open();
+    // The row is kept only when all of its post went well: a closing said to have failed was
+    // not stored, and closing again stores it once.
+    TDaoTransaction transaction(*DM->VantelDataBase);
     closings->Append();
     try {
         auto set = [closings](const char* field) { return closings->FieldByName(QString::fromLatin1(field)); };
@@ -521,6 +526,8 @@ void TfCasheBox::AppendClosing()
         set("finished_date")->SetAsDateTime(Now());
         set("finished")->SetAsBoolean(app::DailyCashBox);
         closings->Post();
+        StopPoint("closing a cash period");
+        transaction.Commit();
     } catch (...) {
         if (closings->State() == dsInsert) closings->Cancel();
         throw;
@@ -578,7 +585,7 @@ void TfCasheBox::PrintGrid(TDBGrid* grid)
 {
     TReport& report = *Report;
     CopyGridColumns(grid, report, report.ColumnHeaderBand1, report.DetailBand1);
-    const QString from = PeriodFrom(), to = PeriodTo();
+    const QString from = DateToStr(periodFrom_), to = DateToStr(periodTo_);
     report.lblVersion->SetCaption(QStringLiteral("CarVantel v4.04 ®"));
     report.lblPeriod->SetCaption(QStringLiteral("от ") + from + QStringLiteral(" до ") + to);
     report.lblPeriod2->SetCaption(QStringLiteral("Отчет от ") + from + QStringLiteral(" до ") + to);

@@ -49,16 +49,16 @@ void OpenOn(TDaoTable* table, const QString& sql)
     THourglass hourglass;
     table->Close();
     table->SQL().SetText(sql);
-    // Its controls show the rows once the money has its format.
-    table->DisableControls();
-    try {
-        table->Open();
-    } catch (...) {
-        table->Close();
-        table->EnableControls();
-        throw;
+    {
+        // Its controls show the rows once the money has its format.
+        const TControlsOff tableOff(table);
+        try {
+            table->Open();
+        } catch (...) {
+            table->Close();
+            throw;
+        }
     }
-    table->EnableControls();
     TApplication::ProcessMessages();
     DM->VantelDataBase->Idle();
 }
@@ -168,7 +168,7 @@ void TfDebit::RunDebitSum(const QString& box, const QString& start, const QStrin
 void TfDebit::Calculate()
 {
     TDaoTable* lines = DM->tblDebitQuery;
-    lines->DisableControls();
+    TControlsOff linesOff(lines);
     try {
         RunDebitQuery(CasheBoxNum->Text(), meStartDate->Text(), meEndDate->Text());
         RunDebitSum(CasheBoxNum->Text(), meStartDate->Text(), meEndDate->Text());
@@ -176,11 +176,9 @@ void TfDebit::Calculate()
         // Neither the list nor a total of an earlier run may stand for this one.
         lines->Close();
         DM->tblDebSum->Close();
-        lines->EnableControls();
+        linesOff.Enable();
         ShowWarning(QStringLiteral("Процесът е прекратен поради грешка \r") + QString::fromUtf8(error.what()), false);
-        return;
     }
-    lines->EnableControls();
 }
 
 void TfDebit::FormShow(QObject*)

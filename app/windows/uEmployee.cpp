@@ -11,6 +11,8 @@
 #include "controls/FlatButton.h"
 #include "controls/Viewcomb.h"
 #include "dataaccess/DaoTable.h"
+#include "dataaccess/DaoTransaction.h"
+#include "platform/os/StopPoint.h"
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/Fields.h"
@@ -29,6 +31,9 @@ namespace {
 
 const QString kInvalidDate = QStringLiteral("Невалидна дата !");
 const QString kNotDeleted = QStringLiteral("Поради възникнала грешка, записът не бе премахнат !");
+const QString kNotSaved = QStringLiteral("Поради възникнала грешка,\rданните не бяха записани !");
+// Where a test may end the process between two writes of a save.
+constexpr const char* kSaveStop = "saving an employee";
 
 // Questions are asked only while the settings allow them; unasked, the action goes ahead.
 bool Ask(const QString& question)
@@ -423,6 +428,34 @@ void TfEmployee::PostPendingRow(TDataSet* rows)
     rows->Post();
 }
 
+// The employee and the pay rows typed for it, stored together or not at all. False when they
+// were not: what was typed is dropped, the window shows the employees as stored.
+bool TfEmployee::StoreEmployee()
+{
+    TDaoTable* employee = DM->tblEmployee;
+    try {
+        TDaoTransaction transaction(*DM->VantelDataBase);
+        employee->Edit();
+        employee->Post();
+        StopPoint(kSaveStop);
+        PostPendingRow(DM->tblEmployeePayment);
+        StopPoint(kSaveStop);
+        PostPendingRow(DM->tblEmployeeWork);
+        StopPoint(kSaveStop);
+        transaction.Commit();
+        return true;
+    } catch (const std::exception&) {
+        // Nothing left pending either, for the next move to store by half.
+        if (Editing(employee)) employee->Cancel();
+        adding_ = false;
+        app::NewEmployee = false;
+        AttachPaymentGrids(true);
+        SetReadOnly(true);
+        cbxNames->Rebuild();
+        return false;
+    }
+}
+
 void TfEmployee::bSaveClick(QObject*)
 {
     if (!CheckConnection()) return;
@@ -443,10 +476,10 @@ void TfEmployee::bSaveClick(QObject*)
         }
         MaskEdit1->Hide();
     }
-    employee->Edit();
-    employee->Post();
-    PostPendingRow(DM->tblEmployeePayment);
-    PostPendingRow(DM->tblEmployeeWork);
+    if (!StoreEmployee()) {
+        Tell(kNotSaved);
+        return;
+    }
 
     SetReadOnly(true);
     const QString name = FieldOf(employee, "employee_name")->AsString();
@@ -514,14 +547,8 @@ void TfEmployee::DBGrid3ColExit(QObject*)
             paid->SetAsFloat(payment);
         }
     }
-    payments->DisableControls();
-    try {
-        payments->Refresh();
-    } catch (...) {
-        payments->EnableControls();
-        throw;
-    }
-    payments->EnableControls();
+    const TControlsOff paymentsOff(payments);
+    payments->Refresh();
 }
 
 void TfEmployee::DBGrid3EditButtonClick(QObject*)

@@ -105,6 +105,7 @@ private:
     void AttachPaymentGrids(bool attach);
     // Posts a payment or base-salary row that has changes, for the current employee.
     void PostPendingRow(TDataSet* rows);
+    bool StoreEmployee();
     // The overlay's date into the employee row; false when it is no date.
     bool ApplyOverlayDate();
     void DeleteRow(TDataSet* rows);

@@ -10,7 +10,6 @@
 #include "app/windows/uEmployee.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
-#include "app/windows/uSetings.h"
 #include "app/windows/uStorage.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoDataBase.h"
@@ -29,6 +28,16 @@ const QString kDatabaseFile = QStringLiteral("CarVantel.mdb");
 const QString kAdministrator = QStringLiteral("Администратор");
 // DAO's "the engine version cannot open this file".
 constexpr int kWrongDaoVersion = 3447;
+// DAO's "locked by another connection" and "file already in use": another program holds the
+// file (writing, compacting or repairing it) for longer than an opening waits.
+constexpr int kDatabaseLocked = 3260;
+constexpr int kFileInUse = 3045;
+const QString kDatabaseBusy = QStringLiteral("Базата данни е заета от друга програма !\rОпитайте отново след малко.");
+
+bool IsBusyRefusal(int daoError)
+{
+    return daoError == kDatabaseLocked || daoError == kFileInUse;
+}
 
 bool Warn(const QString& text, bool withCancel = false)
 {
@@ -86,11 +95,19 @@ TfPasswordDlg::TfPasswordDlg(QWidget* parent) : TForm(parent)
     OnCloseQuery = Bind(this, &TfPasswordDlg::FormCloseQuery);
 
     if (!fPasswordDlg) fPasswordDlg = this;
+    settingsSource_.LoginName = [this] { return eLoginName->Text(); };
+    settingsSource_.DatabaseName = [this] { return eDataBase->Text(); };
+    settingsSource_.Collect = [this](TSettingsRecord& record) { CollectLoginSettings(record); };
+    settingsSource_.CheckTypedPassword = [this] {
+        if (SavePassword->Checked()) EncodeText(ePassword->Text(), Key());
+    };
+    if (!LoginSettings()) SetLoginSettings(&settingsSource_);
     PlaceFlatLook(this);
 }
 
 TfPasswordDlg::~TfPasswordDlg()
 {
+    if (LoginSettings() == &settingsSource_) SetLoginSettings(nullptr);
     if (fPasswordDlg == this) fPasswordDlg = nullptr;
 }
 
@@ -114,7 +131,15 @@ void TfPasswordDlg::FormCreate(QObject*)
     if (DM) DM->VantelDataBase->SetConnected(false);
     const QString database = ResolveFileNameCase(kDatabaseFile);
     const QString emptyBase = TemplateFile();
-    if (!FileExists(database) && FileExists(emptyBase)) {
+    const QStringList leftovers = FileExists(database) ? QStringList() : DatabaseLeftovers(database);
+    if (!leftovers.isEmpty()) {
+        // The data may live on only in these: an empty database under the name would hide them.
+        Warn(QStringLiteral("Базата данни ") + kDatabaseFile + QStringLiteral(" липсва в папка\r") +
+             QDir::toNativeSeparators(QDir::currentPath()) +
+             QStringLiteral("\rно там са останали файлове от прекъснато сбиване или поправка:\r") +
+             QDir::toNativeSeparators(leftovers.join(QLatin1Char('\r'))) +
+             QStringLiteral("\rПразна база данни не е създадена. Възстановете базата от тези файлове !"));
+    } else if (!FileExists(database) && FileExists(emptyBase)) {
         const QString made = QDir::current().filePath(kDatabaseFile);
         if (CopyDatabaseFile(emptyBase, made))
             app::TemplateCopy = made;
@@ -136,15 +161,14 @@ void TfPasswordDlg::FormShow(QObject*)
     app::CurrentFirmId = file.IntValue(QStringLiteral("CurrentFirmID"), 1);
     if (fStorage) fStorage->edUpDelivery->SetText(file.TextOr(QStringLiteral("UpDelivery"), QStringLiteral("40")));
     if (fEmployee) fEmployee->edUpDelivery->SetText(file.TextOr(QStringLiteral("UpEmploee"), QStringLiteral("40")));
-    if (fSetings) fSetings->LoadSettingsFrom(file);
+    LoadWindowSettings(file);
     eDataBase->setEnabled(true);
     loggedDatabase_ = eDataBase->Text();
     loggedPassword_ = ePassword->Text();
 }
 
-TSettingsRecord TfPasswordDlg::CollectSettings() const
+void TfPasswordDlg::CollectLoginSettings(TSettingsRecord& r) const
 {
-    TSettingsRecord r;
     r.Database = loggedDatabase_;
     r.Password = loggedPassword_;
     r.SavePassword = SavePassword->Checked();
@@ -153,48 +177,11 @@ TSettingsRecord TfPasswordDlg::CollectSettings() const
     r.CurrentFirmId = app::CurrentFirmId;
     r.OperatorPassword = app::OperatorPassword;
     if (const TMainWindowServices* main = MainWindow()) r.EnglishLanguage = main->EnglishLanguage();
-    if (const TfSetings* s = fSetings) {
-        r.LoginName = s->eOperatorName->Text();
-        r.CurrentBook = s->cbxKochanNom->Text();
-        r.CurrentCasheBox = s->cbxCashBoxNum->Text();
-        r.Dao = s->cbxDaoVersion->Text();
-        r.CurrentFirm = s->eFirmName->Text();
-        if (s->eArchiveCount->Text().isEmpty()) s->eArchiveCount->SetText(QStringLiteral("10"));
-        r.ArchiveCount = s->eArchiveCount->Text();
-        r.ChangeSaleData = s->cbChangeSaleData->Checked();
-        r.Messages = s->cbMessages->Checked();
-        r.Warnings = s->cbWarnings->Checked();
-        r.OnlyForThisFirm = s->cbxOnlythisF->Checked();
-        r.DontShowAnullDock = s->cbxDontShowAnullDock->Checked();
-        r.ShowUPayed = s->cbxShowUPayed->Checked();
-        r.SpeedButtons = s->cbSpeedButtons->Checked();
-        r.AllDelivery = s->rbtAllDelivery->Checked();
-        r.FiFo = s->rbtFiFo->Checked();
-        r.CashHrono = s->rbtCashHrono->Checked();
-        r.CashGiveTake = s->rbtCashGiveTake->Checked();
-        r.ChangeLanguage = s->cbxChangeLanguage->Checked();
-        r.DynamCheck = s->cbxDynamic->Checked();
-        r.AutoDPrint = s->cbAutoDPrint->Checked();
-        r.AutoArchive = s->cbAutoArchive->Checked();
-    }
-    return r;
 }
 
 void TfPasswordDlg::SaveSettings()
 {
-    THourglass hourglass;
-    TStringList lines;
-    try {
-        lines = SettingsLines(CollectSettings());
-        // The typed password is kept only after it logged in, but one the file could never
-        // keep is refused now.
-        if (SavePassword->Checked()) EncodeText(ePassword->Text(), Key());
-    } catch (const EConvertError& error) {
-        Warn(error.Message());
-        return;
-    }
-    if (lines.Text().isEmpty()) return;
-    if (!TSettingsFile::Save(lines)) Warn(QStringLiteral("Програмата не може да съхрани промените."));
+    SaveSettingsOrTell();
 }
 
 void TfPasswordDlg::FormCloseQuery(QObject*, bool& canClose)
@@ -215,7 +202,7 @@ bool TfPasswordDlg::Login()
         eLoginName->SetFocus();
         return false;
     }
-    const QString operatorName = fSetings ? fSetings->eOperatorName->Text() : kAdministrator;
+    const QString operatorName = WindowSettings() ? WindowSettings()->OperatorName() : kAdministrator;
     if (ePassword->Text() != app::OperatorPassword || eLoginName->Text() != operatorName) {
         Warn(QStringLiteral("Сбъркали сте името или паролата !\rМоля, въведете ги отново !"));
         ePassword->SetFocus();
@@ -228,9 +215,9 @@ bool TfPasswordDlg::ConnectAndOpen()
 {
     TDaoDatabase* database = DM->VantelDataBase;
     if (database->Connected()) database->SetConnected(false);
-    if (fSetings && !fSetings->cbxDaoVersion->Text().isEmpty()) {
+    if (const TSettingsWindowSource* settings = WindowSettings(); settings && !settings->DaoVersion().isEmpty()) {
         try {
-            database->SetVersion(fSetings->cbxDaoVersion->Text());
+            database->SetVersion(settings->DaoVersion());
         } catch (const std::exception&) {
             // An engine version that cannot be made: the connection below tells.
         }
@@ -245,8 +232,11 @@ bool TfPasswordDlg::ConnectAndOpen()
             return true;
         }
         // The program never runs on closed datasets: the login is refused and said why.
+        TDaoErrorRecord error;
+        database->GetLastDaoError(error);
         database->SetConnected(false);
-        Warn(QStringLiteral("Грешка при отваряне на данните !\r") + failure);
+        const bool busy = IsBusyRefusal(error.Number) && error.Description == failure;
+        Warn(QStringLiteral("Грешка при отваряне на данните !\r") + (busy ? kDatabaseBusy : failure));
         return false;
     }
 
@@ -257,7 +247,9 @@ bool TfPasswordDlg::ConnectAndOpen()
     if (app::LastDaoError.Number == kWrongDaoVersion) {
         complaint = QStringLiteral("Сменете DAO версията за достъп !");
         if (memo) memo->Add(complaint);
-        if (fSetings) fSetings->cbxDaoVersion->setEnabled(true);
+        if (const TSettingsWindowSource* settings = WindowSettings()) settings->AllowDaoVersionChoice();
+    } else if (IsBusyRefusal(app::LastDaoError.Number)) {
+        complaint = kDatabaseBusy;
     }
     if (memo) {
         memo->Add(QStringLiteral(" "));

@@ -1,9 +1,9 @@
 #pragma once
-// The login dialog: who works and on which database. It owns the settings file (loaded when
-// shown, written whole by SaveSettings) and, on "&Старт", checks the operator against it,
-// connects the database and opens the data module's datasets.
+// The login dialog: who works and on which database. It loads the settings file when shown,
+// writes it whole by SaveSettings (SettingsStore.h) and, on "&Старт", checks the operator against
+// it, connects the database and opens the data module's datasets.
 
-#include "app/settings/SettingsFile.h"
+#include "app/settings/SettingsStore.h"
 #include "platform/toolkit/gui/Form.h"
 
 class TEdit;
@@ -17,7 +17,8 @@ public:
     explicit TfPasswordDlg(QWidget* parent = nullptr);
     ~TfPasswordDlg() override;
 
-    // Writes the settings file from the controls it mirrors; a failure is told, nothing more.
+    // Writes the settings file from what this dialog and the settings window show
+    // (SettingsStore.h); a failure is told, nothing more.
     void SaveSettings();
     // The scrambling of the saved passwords (PasswordScrambling.h).
     static QString EncodeText(const QString& text, const QString& key);
@@ -43,7 +44,8 @@ public:
 
 
 private:
-    TSettingsRecord CollectSettings() const;
+    // The dialog's side of the settings (SettingsStore.h).
+    void CollectLoginSettings(TSettingsRecord& record) const;
     // Steps 4 to 8 of the login check; true when the dialog may close with OK.
     bool Login();
     bool ConnectAndOpen();
@@ -52,6 +54,7 @@ private:
     // loaded): what the settings file keeps, so a failed try is never offered again.
     QString loggedDatabase_ = QStringLiteral("CarVantel.MDB");
     QString loggedPassword_;
+    TLoginSettingsSource settingsSource_;
 };
 
 extern TfPasswordDlg* fPasswordDlg;

@@ -1,7 +1,7 @@
 #include "app/windows/uSearch.h"
 
 #include "app/datamodule/DModule.h"
-#include "app/reports/uUniversalReport.h"
+#include "app/reports/uUniversalReportPlus.h"
 #include "app/util/AppFlags.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/Placing.h"
@@ -103,23 +103,6 @@ bool FirstLotOf(TDataSet* article, TStockLot& lot)
     found->Close();
     return any;
 }
-
-// The controls of a dataset kept off until given back, and given back on every path.
-class TControlsOff {
-public:
-    explicit TControlsOff(TDataSet* dataSet) : dataSet_(dataSet) { dataSet_->DisableControls(); }
-    ~TControlsOff() { Enable(); }
-    void Enable()
-    {
-        if (std::exchange(off_, false)) dataSet_->EnableControls();
-    }
-    TControlsOff(const TControlsOff&) = delete;
-    TControlsOff& operator=(const TControlsOff&) = delete;
-
-private:
-    TDataSet* dataSet_;
-    bool off_ = true;
-};
 
 // The lot's stock, article and prices into the line, its quantity kept within the stock.
 void FillLine(TDataSet* lines, const TStockLot& lot)
@@ -458,7 +441,10 @@ void TfSearch::bDelClick(QObject*) {}
 
 void TfSearch::fbPrintClick(QObject*)
 {
-    if (fUniversalReport) fUniversalReport->PrintGrid(DBGrid1);
+    if (!fUniversalReportPlus) return;
+    // Without the dynamic check the totals were never read; they print as last read otherwise.
+    if (!DM->tblArticleTotalq->Active()) DM->tblArticleTotalq->Open();
+    fUniversalReportPlus->PrintGrid(DBGrid1);
 }
 
 void TfSearch::FormCloseQuery(QObject*, bool& canClose)

@@ -3,21 +3,22 @@
 #include "app/datamodule/DModule.h"
 #include "app/datamodule/TemplateDatabase.h"
 #include "app/settings/PasswordScrambling.h"
-#include "app/settings/SettingsFile.h"
 #include "app/util/AppGlobals.h"
 #include "app/util/DatabaseCopy.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/WindowServices.h"
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/uMyMessage.h"
-#include "app/windows/uPassDlg.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoConnectionCheck.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoInfo.h"
 #include "dataaccess/DaoTable.h"
+#include "platform/dao/DaoDatabase.h"
 #include "platform/os/Files.h"
+#include "platform/os/StopPoint.h"
 #include "platform/toolkit/DateTime.h"
+#include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/Menus.h"
@@ -124,12 +125,19 @@ TfSetings::TfSetings(QWidget* parent) : TForm(parent)
     OnClose = Bind(this, &TfSetings::FormClose);
 
     if (!fSetings) fSetings = this;
+    settingsSource_.Load = [this](const TSettingsFile& file) { LoadSettingsFrom(file); };
+    settingsSource_.Collect = [this](TSettingsRecord& record) { CollectWindowSettings(record); };
+    settingsSource_.OperatorName = [this] { return eOperatorName->Text(); };
+    settingsSource_.DaoVersion = [this] { return cbxDaoVersion->Text(); };
+    settingsSource_.AllowDaoVersionChoice = [this] { cbxDaoVersion->setEnabled(true); };
+    if (!WindowSettings()) SetWindowSettings(&settingsSource_);
     if (DM) DM->WindowHooks.CashBoxNumberText = [this] { return cbxCashBoxNum->Text(); };
     PlaceFlatLook(this);
 }
 
 TfSetings::~TfSetings()
 {
+    if (WindowSettings() == &settingsSource_) SetWindowSettings(nullptr);
     if (fSetings == this) fSetings = nullptr;
 }
 
@@ -371,6 +379,32 @@ void TfSetings::LoadSettingsFrom(const TSettingsFile& file)
     app::OperatorPassword = DecodeText(file.Value(QStringLiteral("PWD")), QString::fromLatin1(kPasswordKey));
 }
 
+void TfSetings::CollectWindowSettings(TSettingsRecord& record)
+{
+    record.LoginName = eOperatorName->Text();
+    record.CurrentBook = cbxKochanNom->Text();
+    record.CurrentCasheBox = cbxCashBoxNum->Text();
+    record.Dao = cbxDaoVersion->Text();
+    record.CurrentFirm = eFirmName->Text();
+    if (eArchiveCount->Text().isEmpty()) eArchiveCount->SetText(QStringLiteral("10"));
+    record.ArchiveCount = eArchiveCount->Text();
+    record.ChangeSaleData = cbChangeSaleData->Checked();
+    record.Messages = cbMessages->Checked();
+    record.Warnings = cbWarnings->Checked();
+    record.OnlyForThisFirm = cbxOnlythisF->Checked();
+    record.DontShowAnullDock = cbxDontShowAnullDock->Checked();
+    record.ShowUPayed = cbxShowUPayed->Checked();
+    record.SpeedButtons = cbSpeedButtons->Checked();
+    record.AllDelivery = rbtAllDelivery->Checked();
+    record.FiFo = rbtFiFo->Checked();
+    record.CashHrono = rbtCashHrono->Checked();
+    record.CashGiveTake = rbtCashGiveTake->Checked();
+    record.ChangeLanguage = cbxChangeLanguage->Checked();
+    record.DynamCheck = cbxDynamic->Checked();
+    record.AutoDPrint = cbAutoDPrint->Checked();
+    record.AutoArchive = cbAutoArchive->Checked();
+}
+
 int TfSetings::CountDatabaseUsers()
 {
     if (!DM->dbInfo) return -1;
@@ -411,7 +445,7 @@ void TfSetings::OKBtnClick(QObject*)
         main->ShowCurrentSale();
     }
     if (main) main->ShowCashBoxNumber(cbxCashBoxNum->Text());
-    if (fPasswordDlg) fPasswordDlg->SaveSettings();
+    SaveSettingsOrTell();
     if (main) main->ShowLanguageMenu(cbxChangeLanguage->Checked());
 }
 
@@ -434,35 +468,83 @@ void TfSetings::FlatButton1Click(QObject*)
         return;
     }
     const QString password = eNewPass->Text();
+    // The database first, the settings file only once the database took it: the two never
+    // disagree about the password.
+    if (Connected()) {
+        try {
+            MoveOperatorToPassword(password);
+        } catch (const std::exception& error) {
+            Warn(QStringLiteral("Паролата не е променена !\r") + ProcessStoppedText(error));
+            return;
+        }
+    }
     app::OperatorPassword = password;
-    if (fPasswordDlg) fPasswordDlg->SaveSettings();
+    SaveSettingsOrTell();
     eOperatorName->setEnabled(false);
-    if (Connected()) MoveOperatorToPassword(password);
     QString told = QStringLiteral("Паролата е променена успешно .\r");
     if (!password.isEmpty()) told += QStringLiteral("Запомнихте ли я ?");
     Warn(told);
     ClearPasswordEdits();
 }
 
+namespace {
+
+// What a refused password change began is taken back: the rows as they were, the datasets
+// showing them.
+void UndoPasswordChange(dao::Database& database, std::initializer_list<TDaoTable*> tables)
+{
+    for (TDaoTable* table : tables) {
+        try {
+            if (table->State() == dsEdit || table->State() == dsInsert) table->Cancel();
+        } catch (const std::exception&) {
+        }
+    }
+    try {
+        database.Rollback();
+    } catch (const std::exception&) {
+        // Nothing was begun that needs undoing.
+    }
+    for (TDaoTable* table : tables) {
+        if (!table->Active()) continue;
+        try {
+            table->Close();
+            table->Open();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+}  // namespace
+
 void TfSetings::MoveOperatorToPassword(const QString& password)
 {
-    const QString name = fPasswordDlg ? fPasswordDlg->eLoginName->Text() : eOperatorName->Text();
+    const QString name = LoginSettings() ? LoginSettings()->LoginName() : eOperatorName->Text();
     TDaoTable* seller = DM->tblSeller;
-    MainWindow()->FindOrAddSeller(name, password);
-    seller->Edit();
-    seller->FieldByName(QStringLiteral("seller_password"))->SetAsString(password);
-    seller->Post();
-    TApplication::ProcessMessages();
-    DM->VantelDataBase->Idle();
-
     TDaoTable* logins = DM->tblLogins;
-    logins->Append();
-    logins->FieldByName(QStringLiteral("cashebox_num"))->SetAsString(cbxCashBoxNum->Text());
-    logins->FieldByName(QStringLiteral("previous_id"))->SetAsString(app::CurrentSellerId);
-    app::CurrentSellerId = seller->FieldByName(QStringLiteral("id"))->AsString();
-    logins->FieldByName(QStringLiteral("seller_id"))->SetAsString(app::CurrentSellerId);
-    logins->FieldByName(QStringLiteral("login_time"))->SetAsDateTime(Now());
-    logins->Post();
+    dao::Database* database = DM->VantelDataBase->DatabaseObject();
+    if (!database) throw EDatabaseError(QStringLiteral("Database is not connected!"));
+    const QString previousSeller = app::CurrentSellerId;
+    // The seller row and the logs row are written together or not at all.
+    database->BeginTrans();
+    try {
+        MainWindow()->FindOrAddSeller(name, password);
+        seller->Edit();
+        seller->FieldByName(QStringLiteral("seller_password"))->SetAsString(password);
+        seller->Post();
+
+        logins->Append();
+        logins->FieldByName(QStringLiteral("cashebox_num"))->SetAsString(cbxCashBoxNum->Text());
+        logins->FieldByName(QStringLiteral("previous_id"))->SetAsString(app::CurrentSellerId);
+        app::CurrentSellerId = seller->FieldByName(QStringLiteral("id"))->AsString();
+        logins->FieldByName(QStringLiteral("seller_id"))->SetAsString(app::CurrentSellerId);
+        logins->FieldByName(QStringLiteral("login_time"))->SetAsDateTime(Now());
+        logins->Post();
+        database->CommitTrans();
+    } catch (...) {
+        app::CurrentSellerId = previousSeller;
+        UndoPasswordChange(*database, {seller, logins});
+        throw;
+    }
     TApplication::ProcessMessages();
     DM->VantelDataBase->Idle();
 }
@@ -647,9 +729,10 @@ void TfSetings::Maintain(bool compact)
             if (DM->dbInfo) memo.AddStrings(DM->dbInfo->LoggedNowUsers());
             fErrorDescription->Show();
         }
-    } else if (!CopyDatabaseFile(database->Database(), QDir::current().filePath(QStringLiteral("Temp.mdb")))) {
+    } else if (!CopyDatabaseFile(database->Database(), RepairCopyFile())) {
         Warn(QStringLiteral("Не може да се създаде копие на базата!"));
     } else {
+        StopPoint("maintain-copied");
         const QString file = ResolveFileNameCase(eRepbaseName->Text());
         try {
             if (compact)
@@ -663,9 +746,28 @@ void TfSetings::Maintain(bool compact)
                  eRepbaseName->Text() + QStringLiteral(" !"));
         }
     }
+    if (wasConnected) Reconnect();
+}
+
+void TfSetings::Reconnect()
+{
     TMainWindowServices* main = MainWindow();
-    if (wasConnected && main && fPasswordDlg && main->ConnectDatabase(fPasswordDlg->eDataBase->Text(), database))
-        main->OpenDatasets();
+    const TLoginSettingsSource* login = LoginSettings();
+    if (!main || !login) return;
+    TDaoDatabase* database = DM->VantelDataBase;
+    QString failure;
+    if (main->ConnectDatabase(login->DatabaseName(), database)) {
+        if (main->OpenDatasets(&failure)) return;
+        database->SetConnected(false);
+    } else {
+        failure = app::LastDaoError.Description;
+    }
+    // As at the login, the program never runs on closed datasets: it is said, and the login
+    // offered.
+    if (Warn(QStringLiteral("Връзката с базата данни не бе възстановена !\r") + failure +
+                 QStringLiteral("\rИскате ли да се свържете отново ?"),
+             true))
+        OfferLogin();
 }
 
 void TfSetings::FlatButton2Click(QObject*)

@@ -1,11 +1,11 @@
 #pragma once
 // The settings window: the options the other windows read straight from its controls, the
 // operator's password change, and the upkeep of the database file (repair, compaction, archive
-// copy). The settings file mirrors the controls; the login dialog reads and writes it.
+// copy). The settings file mirrors the controls; it is read and written through SettingsStore.h.
 
+#include "app/settings/SettingsStore.h"
 #include "platform/toolkit/gui/Form.h"
 
-class TSettingsFile;
 class TCheckBox;
 class TRadioButton;
 class TComboBox;
@@ -123,6 +123,8 @@ public:
     TMenuItem* N3 = nullptr;
 
 private:
+    // The window's part of the settings file (SettingsStore.h).
+    void CollectWindowSettings(TSettingsRecord& record);
     void BuildPage0(QWidget* page);
     void BuildPage1(QWidget* page);
     void BuildPage2(QWidget* page);
@@ -130,9 +132,15 @@ private:
     void EnableGuardedControls();
     // Repair or compaction: the two differ in the engine call and the words.
     void Maintain(bool compact);
+    // After repair or compaction: connects and opens the datasets again, or says it could not
+    // and offers the login.
+    void Reconnect();
     void ChooseProfile(TMenuItem* chosen, bool warnings, bool messages);
-    // Finds or adds the seller row for the login name and `password`, and records the move to it.
+    // Finds or adds the seller row for the login name and `password`, and records the move to
+    // it, in one transaction; raises with nothing changed when a write is refused.
     void MoveOperatorToPassword(const QString& password);
+
+    TSettingsWindowSource settingsSource_;
 };
 
 extern TfSetings* fSetings;

@@ -11,33 +11,34 @@
 
 TfSplashForm* fSplashForm = nullptr;
 
-namespace {
-
-QImage SplashPicture(int width, int height)
+QImage TfSplashForm::Picture(int width, int height)
 {
+    // Drawn on the splash's own size and scaled, so a smaller copy keeps its proportions sharp.
+    constexpr qreal kWidth = 583, kHeight = 215;
     QImage picture(width, height, QImage::Format_RGB32);
     QPainter painter(&picture);
-    QLinearGradient sky(0, 0, width, height);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.scale(width / kWidth, height / kHeight);
+    const QRectF whole(0, 0, kWidth, kHeight);
+    QLinearGradient sky(0, 0, kWidth, kHeight);
     sky.setColorAt(0, QColor(24, 52, 104));
     sky.setColorAt(1, QColor(96, 140, 200));
-    painter.fillRect(picture.rect(), sky);
-    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(whole, sky);
     painter.setPen(QPen(QColor(255, 255, 255, 90), 3));
-    painter.drawRoundedRect(QRectF(12, 12, width - 24, height - 24), 12, 12);
+    painter.drawRoundedRect(QRectF(12, 12, kWidth - 24, kHeight - 24), 12, 12);
     QFont font = painter.font();
     font.setPointSize(30);
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(QRect(0, 30, width, 70), Qt::AlignCenter, QStringLiteral("CarVantel"));
+    painter.drawText(QRectF(0, 30, kWidth, 70), Qt::AlignCenter, QStringLiteral("CarVantel"));
     font.setPointSize(11);
     font.setBold(false);
     painter.setFont(font);
-    painter.drawText(QRect(0, 96, width, 24), Qt::AlignCenter, QStringLiteral("Автосервиз и магазин за части"));
+    painter.drawText(QRectF(0, 96, kWidth, 24), Qt::AlignCenter, QStringLiteral("Автосервиз и магазин за части"));
     return picture;
 }
-
-}  // namespace
 
 TfSplashForm::TfSplashForm(QWidget* parent) : TForm(parent)
 {
@@ -51,7 +52,7 @@ TfSplashForm::TfSplashForm(QWidget* parent) : TForm(parent)
     Panel1->SetBevelOuter(bvNone);
     Image1 = Place<TImage>(Panel1, "Image1", 0, 0, 583, 215);
     Image1->SetStretch(true);
-    Image1->SetImage(SplashPicture(583, 215));
+    Image1->SetImage(Picture(583, 215));
     Label1 = Place<TLabel>(Panel1, "Label1", QStringLiteral("Моля почакайте ..."), 24, 170, 300, 24);
     Label1->SetFontColor(0xFFFFFF);
     Label2 = Place<TLabel>(Panel1, "Label2", QStringLiteral("CarVantel"), 380, 170, 180, 24);

@@ -4,6 +4,8 @@
 
 #include "platform/toolkit/gui/Form.h"
 
+#include <QImage>
+
 class TPanel;
 class TImage;
 class TLabel;
@@ -17,6 +19,8 @@ public:
     ~TfSplashForm() override;
 
     static QString VersionText() { return QStringLiteral("CarVantel v4.04"); }
+    // The program's picture at the size asked for; the splash shows it whole, the about box too.
+    static QImage Picture(int width, int height);
 
     void FormShow(QObject* sender);
     void FormActivate(QObject* sender);

@@ -13,6 +13,10 @@
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
+#include "dataaccess/DaoTransaction.h"
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoError.h"
+#include "platform/os/StopPoint.h"
 #include "platform/toolkit/DataSource.h"
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/Exceptions.h"
@@ -34,6 +38,8 @@ namespace {
 const QString kEditCaption = QStringLiteral("&Редакция");
 const QString kSearchCaption = QStringLiteral("&Търсене");
 const QString kNotDeleted = QStringLiteral("Поради възникнала грешка, записът не бе премахнат !");
+// Where a test may end the process between two writes of a delivery's finish.
+constexpr const char* kFinishStop = "finishing a delivery";
 const QString kPaidHint =
     QStringLiteral("Сложете отметка на \"Платено\",\rсамо ако плащането е от вашата каса !");
 
@@ -399,6 +405,7 @@ void TfStorage::FormShow(QObject*)
     bSearch->SetCaption(ChangeSaleData() ? kEditCaption : kSearchCaption);
     bSearch->setEnabled(ChangeSaleData() || eDeliveryID->isEnabled());
     UpdateLineMenu();
+    ShowUnfinishedDelivery();
 }
 
 void TfStorage::FormCloseQuery(QObject*, bool& canClose)
@@ -413,7 +420,36 @@ void TfStorage::FormCloseQuery(QObject*, bool& canClose)
     if ((app::DeliveryChanged || mustFinish_) &&
         Confirm(QStringLiteral("За да няма загуба на данни,\rтрябва да приключите доставката !")))
         bAddClick(this);
+    if (editing_ || mustFinish_)
+        LeaveDeliveryUnfinished();
     canClose = true;
+}
+
+void TfStorage::LeaveDeliveryUnfinished()
+{
+    TreeView1->setEnabled(true);
+    SetDeliveryReadOnly(true);
+    mustFinish_ = false;
+    app::LinesPosted = false;
+    app::DeliveryChanged = false;
+}
+
+void TfStorage::ShowUnfinishedDelivery()
+{
+    if (unfinishedDelivery_ == 0 || !CheckConnection())
+        return;
+    TDaoTable* delivery = DM->tblDelivery;
+    delivery->SetKeyFields(QStringLiteral("id"));
+    if (!delivery->FindKey({unfinishedDelivery_})) {
+        delivery->SetMasterSource(nullptr);
+        if (!delivery->FindKey({unfinishedDelivery_})) {
+            unfinishedDelivery_ = 0;  // removed meanwhile
+            return;
+        }
+    }
+    LocateDeliveryStore();
+    SetDeliveryReadOnly(false);
+    mustFinish_ = true;
 }
 
 void TfStorage::bCloseClick(QObject*) { Close(); }
@@ -425,7 +461,7 @@ void TfStorage::FillStoreTree()
     if (!CheckConnection())
         return;
     TDaoTable* stores = DM->tblStore;
-    DM->tblDeliveryDetail->DisableControls();
+    const TControlsOff linesOff(DM->tblDeliveryDetail);
     TreeView1->Items().Clear();
     dbeStoreName->Items().Clear();
     TTreeNode* root = TreeView1->Items().AddChild(nullptr, QStringLiteral("Складове"));
@@ -439,7 +475,6 @@ void TfStorage::FillStoreTree()
         dbeStoreName->Items().Add(name);
     }
     root->Expand(true);
-    DM->tblDeliveryDetail->EnableControls();
 }
 
 void TfStorage::LocateDeliveryStore()
@@ -702,6 +737,7 @@ void TfStorage::bNewClick(QObject*)
     F(delivery, "store_id")->SetAsString(F(DM->tblStore, "id")->AsString());
     F(delivery, "cashbox_num")->SetAsString(SettingsCashBox());
     delivery->Post();
+    unfinishedDelivery_ = F(delivery, "id")->AsInteger();
     mustFinish_ = true;
     TreeView1->setEnabled(false);
     app::LinesPosted = true;
@@ -779,9 +815,18 @@ void TfStorage::DBGrid1ColExit(QObject*)
             F(lines, "sale_price")->SetAsFloat(price);
         }
     }
-    lines->DisableControls();
-    lines->Refresh();
-    lines->EnableControls();
+    const TControlsOff linesOff(lines);
+    try {
+        lines->Refresh();
+    } catch (const EDaoError& error) {
+        // Another station changed the line meanwhile: this change was not saved and never can
+        // be, so the line is read again as it now stands, for the person to repeat the change.
+        if (error.Number() != dao::errWriteConflict)
+            throw;
+        lines->Cancel();
+        lines->Refresh();
+        throw;
+    }
 }
 
 void TfStorage::DBGrid1KeyPress(QObject*, QChar& key)
@@ -868,6 +913,8 @@ void TfStorage::Delete1Click(QObject*)
     try {
         DM->DeleteDeliveryLine(id.toInt());
         lines->RequeryIfRestartable();
+        // The header shows the totals of the lines that are left.
+        DM->tblQDeliveryTotal->Requery();
     } catch (const std::exception&) {
         Tell(kNotDeleted);
     }
@@ -881,46 +928,45 @@ void TfStorage::bAddClick(QObject*)
         return;
     TDaoTable* delivery = DM->tblDelivery;
     TDaoTable* lines = DM->tblDeliveryDetail;
-    if (HasRow(lines) && F(lines, "article_name")->AsString().isEmpty()) {
+    // A delivery without lines has no name either: there is nothing to finish.
+    if (!HasRow(lines) || F(lines, "article_name")->AsString().isEmpty()) {
         Tell(QStringLiteral("Не сте въвели име на номенклатура !"));
         return;
     }
     const bool any = delivery->Active() && !delivery->IsEmpty();
     const bool wasPaid = any && F(delivery, "delivery_piment")->AsBoolean();
-    if (editing_ && any) {
-        try {
-            delivery->Edit();
-            if (StoreSelected())
-                F(delivery, "store_id")->SetAsString(F(DM->tblStore, "id")->AsString());
-            F(delivery, "delivery_piment")->SetAsBoolean(cDeliveryPiment->Checked());
-            delivery->Post();
-        } catch (const EAbort&) {
-            // A value the header refused: it has been said, and the edit keeps it to put right.
-            return;
-        } catch (const std::exception&) {
-            FinishFailed();
-            return;
-        }
+    const qint32 finishing = any ? F(delivery, "id")->AsInteger() : 0;
+    const bool stamp = app::LinesPosted || mustFinish_;
+    TControlsOff linesOff(lines);
+    try {
+        // The paid mark, the stamps and the totals are stored together or not at all.
+        TDaoTransaction transaction(*DM->VantelDataBase);
+        if (editing_ && any)
+            StorePaidMark();
+        if (stamp)
+            StampFinishedDelivery(wasPaid);
+        transaction.Commit();
+    } catch (const EAbort&) {
+        // A value the header refused: it has been said, and the edit keeps it to put right.
+        return;
+    } catch (const std::exception&) {
+        linesOff.Enable();
+        FinishFailed();
+        return;
     }
     SetHeaderEditsReadOnly(true);
     SetStoreReadOnly(true);
-    if (!app::LinesPosted && !mustFinish_)
+    if (!stamp)
         return;
-    lines->DisableControls();
-    try {
-        StampFinishedDelivery(wasPaid);
-        if (Messages())
-            Tell(QStringLiteral("Доставката бе приключена !"));
-        TreeView1->setEnabled(true);
-        SetDeliveryReadOnly(true);
-        app::LinesPosted = false;
-        mustFinish_ = false;
-        delivery->Last();
-        lines->EnableControls();
-    } catch (const std::exception&) {
-        lines->EnableControls();
-        FinishFailed();
-    }
+    if (finishing == unfinishedDelivery_)
+        unfinishedDelivery_ = 0;
+    if (Messages())
+        Tell(QStringLiteral("Доставката бе приключена !"));
+    TreeView1->setEnabled(true);
+    SetDeliveryReadOnly(true);
+    app::LinesPosted = false;
+    mustFinish_ = false;
+    delivery->Last();
 }
 
 // Nothing half-stamped stays pending for the next move to post; the flags stay, so closing still
@@ -933,13 +979,31 @@ void TfStorage::FinishFailed()
     Tell(QStringLiteral("Поради възникнала грешка,\rдоставката не може да се приключи !"));
 }
 
+void TfStorage::StorePaidMark()
+{
+    TDaoTable* delivery = DM->tblDelivery;
+    delivery->Edit();
+    if (StoreSelected())
+        F(delivery, "store_id")->SetAsString(F(DM->tblStore, "id")->AsString());
+    F(delivery, "delivery_piment")->SetAsBoolean(cDeliveryPiment->Checked());
+    delivery->Post();
+    StopPoint(kFinishStop);
+}
+
 void TfStorage::StampFinishedDelivery(bool wasPaid)
 {
     TDaoTable* delivery = DM->tblDelivery;
     TDaoTable* lines = DM->tblDeliveryDetail;
+    const qint32 finishing = F(delivery, "id")->AsInteger();
     if (StoreSelected()) {
         DM->tblStore->Edit();
         DM->tblStore->Post();
+        StopPoint(kFinishStop);
+        // The store's post reads its deliveries again from their first: the one being finished
+        // is found again, and no other is stamped.
+        if (F(delivery, "id")->AsInteger() != finishing &&
+            !delivery->Locate(QStringLiteral("id"), TVariant(finishing), {}))
+            throw Exception(QStringLiteral("Доставката не бе намерена !"));
     }
     delivery->Edit();
     const TDaoTable* totals = DM->tblQDeliveryTotal;
@@ -957,6 +1021,7 @@ void TfStorage::StampFinishedDelivery(bool wasPaid)
         F(delivery, "delivery_piment")->SetAsBoolean(true);
     }
     delivery->Post();
+    StopPoint(kFinishStop);
     TApplication::ProcessMessages();
     if (HasRow(lines)) {
         lines->Edit();
@@ -964,6 +1029,7 @@ void TfStorage::StampFinishedDelivery(bool wasPaid)
             F(lines, "store_id")->SetAsString(F(DM->tblStore, "id")->AsString());
         F(lines, "delivery_id")->SetAsString(F(delivery, "id")->AsString());
         lines->Post();
+        StopPoint(kFinishStop);
     }
 }
 
@@ -981,6 +1047,10 @@ void TfStorage::bDelClick(QObject*)
         return;
     try {
         DM->DeleteDelivery(id);
+        if (id == unfinishedDelivery_) {
+            unfinishedDelivery_ = 0;
+            LeaveDeliveryUnfinished();
+        }
         delivery->RequeryIfRestartable();
     } catch (const std::exception&) {
         Tell(kNotDeleted);

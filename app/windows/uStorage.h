@@ -149,8 +149,14 @@ private:
     int NodeIndex(const TTreeNode* node) const;
     // A store named "Склад" + the tree's node count, posted and listed.
     void AppendStore();
+    // Finishing, step 2: the store and the paid mark of a delivery being edited.
+    void StorePaidMark();
     // Finishing, step 4: the stamps, the totals and the paid mark.
     void StampFinishedDelivery(bool wasPaid);
+    // A new delivery left unfinished at closing: the window leaves its new-delivery state, and
+    // the next showing puts the delivery on screen again, ready to finish or to remove.
+    void LeaveDeliveryUnfinished();
+    void ShowUnfinishedDelivery();
     // The question when the settings ask questions; Yes without them.
     bool Confirm(const QString& question);
     void Tell(const QString& message);
@@ -163,6 +169,7 @@ private:
     bool nameUnlocked_ = false;  // "Промяна име" lets the store combo take typing
     bool paidHintShown_ = false;
     bool showingPaid_ = false;
+    qint32 unfinishedDelivery_ = 0;  // the new delivery not finished yet
 };
 
 extern TfStorage* fStorage;

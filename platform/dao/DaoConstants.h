@@ -88,6 +88,7 @@ enum ErrorNumber : int {
 
 // Further error numbers of the engine.
 enum MoreErrorNumber : int {
+    errOverflow = 6,               // a number past what its type or the operation holds
     errEngineFailure = 3000,       // an error of the storage below the engine, its own text attached
     errDatabaseExists = 3204,
     errFileInUse = 3045,

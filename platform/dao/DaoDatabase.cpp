@@ -172,6 +172,12 @@ std::shared_ptr<QueryDef> Database::CreateQueryDef(const QString& name, const QS
     return q;
 }
 
+void Database::SetIndexStatistics(const QString& table, const QString& index, qint64 rows,
+                                  const std::vector<qint64>& rowsPerValue)
+{
+    LiveStore()->SetIndexStatistics(table, index, rows, rowsPerValue);
+}
+
 void Database::NewPassword(const QString& oldPassword, const QString& newPassword)
 {
     if (newPassword.size() > 20)

@@ -69,6 +69,11 @@ public:
     std::shared_ptr<TableDef> CreateTableDef(const QString& name = QString(), int attributes = 0);
     // With a name the query is saved at once.
     std::shared_ptr<QueryDef> CreateQueryDef(const QString& name = QString(), const QString& sql = QString());
+    // What the planner assumes of a table's index in connections opened from now on: the table's
+    // rows, and the rows that one value of each leading run of the index's fields picks; as if a
+    // file of that size had been measured. Raises 3265 for an index the table does not have.
+    void SetIndexStatistics(const QString& table, const QString& index, qint64 rows,
+                            const std::vector<qint64>& rowsPerValue);
     // Changes the database password; the old one must be right (3031).
     void NewPassword(const QString& oldPassword, const QString& newPassword);
     dao::Properties Properties() const;

@@ -104,6 +104,11 @@ void DBEngine::CompactDatabase(const QString& source, const QString& target, con
     CompactDatabaseFile(source, target, locale, options, password, version_);
 }
 
+void DBEngine::CompactDatabaseInPlace(const QString& name, const QString& password)
+{
+    CompactDatabaseFileInPlace(name, password, version_);
+}
+
 std::shared_ptr<Database> DBEngine::OpenDatabase(const QString& name, bool exclusive, bool readOnly, const QString& connect)
 {
     return DefaultWorkspace()->OpenDatabase(name, exclusive, readOnly, connect);

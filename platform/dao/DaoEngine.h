@@ -60,6 +60,8 @@ public:
     void RepairDatabase(const QString& name);
     void CompactDatabase(const QString& source, const QString& target, const QString& locale = QString(),
                          int options = 0, const QString& password = QString());
+    // Compacts `name` into a new file that replaces it in one step.
+    void CompactDatabaseInPlace(const QString& name, const QString& password = QString());
     // In the default workspace.
     std::shared_ptr<Database> OpenDatabase(const QString& name, bool exclusive = false, bool readOnly = false,
                                            const QString& connect = QString());

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <utility>
 
 namespace dao {
 
@@ -83,8 +84,22 @@ void Field::SetType(int type)
 
 void Field::SetSize(int size)
 {
-    CheckDefinable();
-    def_.size = size;
+    if (recordsetField_ || table_.isEmpty() || def_.type != dbText) {
+        CheckDefinable();
+        def_.size = size;
+        return;
+    }
+    // A stored text field is resized as Jet's ALTER COLUMN does it, its rows kept; a row longer
+    // than the new size refuses the change.
+    if (size < 1 || size > 255)
+        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a text field holds 1 to 255 characters."));
+    const int old = std::exchange(def_.size, size);
+    try {
+        Persist();
+    } catch (...) {
+        def_.size = old;
+        throw;
+    }
 }
 
 void Field::SetAttributes(int attributes)

@@ -51,6 +51,8 @@ public:
     void SetType(int type);
     // Characters of a text field, bytes of a binary one; 0 for memo and long binary.
     int Size() const { return def_.size; }
+    // Before the field is appended; a table's text field also afterwards (rows kept, 3163 when
+    // a stored value is longer than the new size).
     void SetSize(int size);
     int Attributes() const { return def_.attributes; }
     void SetAttributes(int attributes);

@@ -8,6 +8,8 @@
 #include "platform/dao/DaoWorkspace.h"
 #include "platform/dao/JetSql.h"
 #include "platform/dao/SqliteDialect.h"
+#include "platform/os/Files.h"
+#include "platform/os/StopPoint.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,15 +47,22 @@ void RemoveFile(const QString& path)
     QFile::remove(path + QStringLiteral("-journal"));
 }
 
+// The names TempBeside gives for `what` beside `path`, with their journals.
+QRegularExpression TemporaryNames(const QString& path, const QString& what, QRegularExpression::PatternOptions options)
+{
+    return QRegularExpression(QStringLiteral("^%1\\.%2-[0-9a-f]{1,8}(-journal)?$")
+                                  .arg(QRegularExpression::escape(QFileInfo(path).fileName()), what),
+                              options);
+}
+
 // Removes what an interrupted run of the same step left beside `path`: files named as
 // TempBeside names them, with their journals, and nothing else. The caller holds the file
-// exclusively, so no running step can own them.
+// exclusively, so no running step can own them, and the file itself is still there, so they
+// are never the only copy of its data.
 void RemoveStaleTemporaries(const QString& path, const char* what)
 {
-    const QFileInfo info(path);
-    const QRegularExpression own(QStringLiteral("^%1\\.%2-[0-9a-f]{1,8}(-journal)?$")
-                                     .arg(QRegularExpression::escape(info.fileName()), QLatin1String(what)));
-    const QDir folder = info.absoluteDir();
+    const QRegularExpression own = TemporaryNames(path, QLatin1String(what), QRegularExpression::NoPatternOption);
+    const QDir folder = QFileInfo(path).absoluteDir();
     for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
         if (own.match(name).hasMatch())
             QFile::remove(folder.filePath(name));
@@ -70,7 +79,7 @@ struct RawDb {
             db = nullptr;
             Raise(errDamaged, QCoreApplication::translate("Dao", "The database '%1' cannot be opened: %2.").arg(Native(path), why));
         }
-        sqlite3_busy_timeout(db, 5000);
+        sqlite3_busy_timeout(db, kDialect.BusyTimeoutMilliseconds());
         jet::RegisterJetFunctions(db);
     }
     ~RawDb() { sqlite3_close_v2(db); }
@@ -107,6 +116,23 @@ bool Healthy(const QString& path)
     }
 }
 
+QString PasswordText(const QString& password)
+{
+    if (password.contains(QLatin1String("pwd="), Qt::CaseInsensitive))
+        return Workspace::PasswordOf(password);
+    return password;
+}
+
+// Makes sure a finished copy is on the disk before its name is changed: a rename that reaches
+// the disk before the contents would leave an empty or torn file under the database's name.
+void SyncCopy(const QString& temp)
+{
+    if (!SyncFileToDisk(temp)) {
+        RemoveFile(temp);
+        Raise(errDiskIo, QCoreApplication::translate("Dao", "The copy '%1' could not be written to the disk.").arg(Native(temp)));
+    }
+}
+
 // Puts a finished file where it belongs without replacing an existing one.
 void PlaceNew(const QString& temp, const QString& target)
 {
@@ -115,13 +141,51 @@ void PlaceNew(const QString& temp, const QString& target)
         Raise(errDatabaseExists, QCoreApplication::translate("Dao", "Database '%1' already exists.").arg(Native(target)));
     }
     QFile::remove(temp);
+    SyncFolderToDisk(QFileInfo(target).absolutePath());
 }
 
-QString PasswordText(const QString& password)
+// Puts a finished file in the place of `path` in one rename, so that the name always names a
+// whole database: the old one up to the rename, the new one after it.
+void ReplaceWith(const QString& temp, const QString& path, const char* stepName)
 {
-    if (password.contains(QLatin1String("pwd="), Qt::CaseInsensitive))
-        return Workspace::PasswordOf(password);
-    return password;
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+        Raise(errDiskIo, QCoreApplication::translate("Dao", "The new copy of '%1' could not be put in its place; the "
+                                                            "original is unchanged.").arg(Native(path)));
+    StopPoint(stepName);
+    SyncFolderToDisk(QFileInfo(path).absolutePath());
+}
+
+// Writes the compact copy of the open `store` into `temp` and checks it; the copy is on the
+// disk when this returns.
+void WriteCompactCopy(Store& store, const QString& source, const QString& temp, int collating, int options)
+{
+    store.Exec(kDialect.CompactInto(temp));
+    StopPoint("compact-copied");
+    {
+        RawDb copy(temp);
+        if (collating >= 0)
+            copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=%1 WHERE key='collating_order'").arg(collating));
+        if (options & dbVersion40)
+            copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value='4.0' WHERE key='format'"));
+        else if (options & dbVersion30)
+            copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value='3.0' WHERE key='format'"));
+    }
+    if (!Healthy(temp))
+        Raise(errDamaged, QCoreApplication::translate("Dao", "The compacted copy of '%1' did not pass its check; the original is unchanged.")
+                              .arg(Native(source)));
+    SyncCopy(temp);
+    StopPoint("compact-synced");
+}
+
+// The source opened alone, so that nobody writes to it while it is copied.
+std::shared_ptr<Store> OpenAlone(const QString& source, const QString& password, const QString& engineVersion)
+{
+    Store::OpenArguments args;
+    args.path = source;
+    args.exclusive = true;
+    args.password = PasswordText(password);
+    args.engineVersion = engineVersion;
+    return Store::Open(args);
 }
 
 // Copies what can be read from a damaged file into a new one, table by table and, where a
@@ -195,35 +259,53 @@ void CompactDatabaseFile(const QString& sourceIn, const QString& targetIn, const
     if (QFileInfo::exists(target) || source == target)
         Raise(errDatabaseExists, QCoreApplication::translate("Dao", "Database '%1' already exists.").arg(Native(target)));
     const int collating = locale.trimmed().isEmpty() ? -1 : Workspace::CollatingOrderOf(locale);
-    Store::OpenArguments args;
-    args.path = source;
-    args.exclusive = true;
-    args.password = PasswordText(password);
-    args.engineVersion = engineVersion;
-    auto store = Store::Open(args);
+    auto store = OpenAlone(source, password, engineVersion);
     RemoveStaleTemporaries(target, "compact");
     const QString temp = TempBeside(target, "compact");
     try {
-        store->Exec(kDialect.CompactInto(temp));
+        WriteCompactCopy(*store, source, temp, collating, options);
         store->Close();
-        {
-            RawDb copy(temp);
-            if (collating >= 0)
-                copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value=%1 WHERE key='collating_order'").arg(collating));
-            if (options & dbVersion40)
-                copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value='4.0' WHERE key='format'"));
-            else if (options & dbVersion30)
-                copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value='3.0' WHERE key='format'"));
-        }
-        if (!Healthy(temp))
-            Raise(errDamaged, QCoreApplication::translate("Dao", "The compacted copy of '%1' did not pass its check; the original is unchanged.")
-                                  .arg(Native(source)));
         PlaceNew(temp, target);
     } catch (...) {
         store->Close();
         RemoveFile(temp);
         throw;
     }
+}
+
+void CompactDatabaseFileInPlace(const QString& pathIn, const QString& password, const QString& engineVersion)
+{
+    const QString path = QFileInfo(pathIn).absoluteFilePath();
+    // Held alone until the copy has its name: nobody can write to the original meanwhile and
+    // lose that write with it.
+    auto store = OpenAlone(path, password, engineVersion);
+    RemoveStaleTemporaries(path, "compact");
+    const QString temp = TempBeside(path, "compact");
+    try {
+        WriteCompactCopy(*store, path, temp, -1, 0);
+        ReplaceWith(temp, path, "compact-placed");
+        store->Close();
+    } catch (...) {
+        store->Close();
+        RemoveFile(temp);
+        throw;
+    }
+}
+
+QStringList MaintenanceLeftovers(const QString& pathIn)
+{
+    const QString path = QFileInfo(pathIn).absoluteFilePath();
+    const QDir folder = QFileInfo(path).absoluteDir();
+    QStringList found;
+    for (const char* what : {"compact", "repair"}) {
+        const QRegularExpression names =
+            TemporaryNames(path, QLatin1String(what), QRegularExpression::CaseInsensitiveOption);
+        for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+            if (names.match(name).hasMatch())
+                found << folder.filePath(name);
+    }
+    found.sort();
+    return found;
 }
 
 void RepairDatabaseFile(const QString& pathIn)
@@ -250,15 +332,16 @@ void RepairDatabaseFile(const QString& pathIn)
             QString error;
             copied = db.Exec(kDialect.CompactInto(temp), &error);
         }
+        StopPoint("repair-copied");
         if (!copied || !Healthy(temp)) {
             RemoveFile(temp);
             Salvage(path, temp);
         }
         if (!Healthy(temp))
             Raise(errDamaged, QCoreApplication::translate("Dao", "The database '%1' cannot be repaired; it is left as it was.").arg(Native(path)));
-        if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
-            Raise(errDiskIo, QCoreApplication::translate("Dao", "The repaired copy of '%1' could not be put in its place; the original is "
-                                                                "unchanged.").arg(Native(path)));
+        SyncCopy(temp);
+        StopPoint("repair-synced");
+        ReplaceWith(temp, path, "repair-placed");
     } catch (...) {
         RemoveFile(temp);
         throw;

@@ -1,8 +1,10 @@
 #pragma once
-// Compacting and repairing a database file that nobody has open. Both write a new file beside
-// the target and put it in place in one rename, so a failure leaves the original as it was.
+// Compacting and repairing a database file that nobody has open. Each writes a new file beside
+// the target, puts it on the disk and only then gives it its name in one rename, so a failure or
+// a stop at any step leaves the original (or the finished new file) under the name.
 
 #include <QString>
+#include <QStringList>
 
 namespace dao {
 
@@ -11,6 +13,14 @@ namespace dao {
 // collating order, options dbVersion30 / dbVersion40 the format version.
 void CompactDatabaseFile(const QString& source, const QString& target, const QString& locale, int options,
                          const QString& password, const QString& engineVersion);
+
+// Compacts the database into a new file that takes its name in one rename, the original held
+// alone until then. The password opens the file and stays on it.
+void CompactDatabaseFileInPlace(const QString& path, const QString& password, const QString& engineVersion);
+
+// The files an interrupted compaction or repair of `path` can have left beside it (names
+// matched without letter case), as full paths in name order.
+QStringList MaintenanceLeftovers(const QString& path);
 
 // Rebuilds the file in place, keeping every row that can still be read.
 void RepairDatabaseFile(const QString& path);

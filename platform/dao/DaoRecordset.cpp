@@ -210,8 +210,11 @@ struct RecordsetSource {
                    + WhereOrder(where, order.isEmpty() ? RowKeyOfQ() : order) + Limit();
         case Kind::QueryRows:
             return QStringLiteral("SELECT * FROM (%1) AS q").arg(sql) + WhereOrder(where, order) + Limit();
-        case Kind::Plain:
-            return QStringLiteral("SELECT NULL, q.* FROM (%1) AS q").arg(sql) + WhereOrder(where, order) + Limit();
+        case Kind::Plain: {
+            // A condition that could not go before the grouping stays out of it.
+            const QString rows = !where.isEmpty() && grouped.readsPerRow ? kDialect.Fenced(sql) : sql;
+            return QStringLiteral("SELECT NULL, q.* FROM (%1) AS q").arg(rows) + WhereOrder(where, order) + Limit();
+        }
         }
         return QString();
     }
@@ -308,8 +311,15 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
         src->columns[i].def.attributes &= ~dbUpdatableField;
     }
 
-    {
-        SqlStatement& select = from.store->Cached(from.CopySelect(where, order));
+    const QString copySql = from.CopySelect(where, order);
+    Store& store = *from.store;
+    // A statement may do much of its work before its first row (a sort, a grouping, a subquery
+    // read whole): then rows too many for memory go on from the same statement into a table,
+    // which must be there before it starts.
+    if (!store.CopiedLarge(copySql) && !store.HasFreeTempTable(src->copyColumnsSql))
+        store.GiveBackTempTable(src->copyColumnsSql, store.TakeTempTable(src->copyColumnsSql));
+    if (!store.CopiedLarge(copySql)) {
+        SqlStatement& select = store.Cached(copySql);
         ResetOnExit reset{select};
         from.BindParams(select, whereValues);
         auto copy = std::make_shared<RowCopy>();
@@ -318,6 +328,7 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
         for (const auto& c : from.columns)
             types.push_back(c.def.type);
         bool more = select.Step();
+        const int beforeFirstRow = sqlite3_stmt_status(select.Get(), SQLITE_STMTSTATUS_VM_STEP, 0);
         for (; more && copy->cells.size() < kCopyCellsInMemory; more = select.Step()) {
             for (size_t c = 0; c < types.size(); ++c)
                 copy->cells.push_back(ColumnValue(select.Get(), int(c), types[c]));
@@ -326,12 +337,14 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
         src->copy = std::move(copy);
         if (!more)
             return src;
-        // Rows put in order before the first came out are not ordered again: the table takes
-        // those read so far and the rest as the statement reads on. (A grouping sort is redone
-        // instead: its rows copy faster in one statement.) A table kept from before is needed,
-        // as making one would stop the statement.
-        if (!from.grouped.IsGrouped() && sqlite3_stmt_status(select.Get(), SQLITE_STMTSTATUS_SORT, 0) > 0
-            && from.store->HasFreeTempTable(src->copyColumnsSql)) {
+        store.NoteLargeCopy(copySql);
+        // Work done before the first row (rows put in order, a subquery read whole) is not done
+        // again when it outweighs that of the rows read since: the table takes those read so far
+        // and the rest as the statement reads on, one by one. Else the engine copies them again
+        // in one statement, which is faster. A table kept from before is needed, as making one
+        // would stop the statement.
+        const int sinceFirstRow = sqlite3_stmt_status(select.Get(), SQLITE_STMTSTATUS_VM_STEP, 0) - beforeFirstRow;
+        if (beforeFirstRow > sinceFirstRow && store.HasFreeTempTable(src->copyColumnsSql)) {
             CopyOnInto(*src, select);
             return src;
         }
@@ -339,8 +352,7 @@ std::shared_ptr<RecordsetSource> Materialize(const RecordsetSource& from, const 
     }
     // Many rows: the engine copies them into the table itself.
     src->EnsureTable();
-    SqlStatement& insert =
-        from.store->Cached(QStringLiteral("INSERT INTO %1 ").arg(src->readTable) + from.CopySelect(where, order));
+    SqlStatement& insert = store.Cached(QStringLiteral("INSERT INTO %1 ").arg(src->readTable) + copySql);
     ResetOnExit reset{insert};
     from.BindParams(insert, whereValues);
     insert.Step();
@@ -1361,9 +1373,22 @@ void Recordset::Edit()
         original_ = std::move(original);
         editKey_ = key;
         editMode_ = dbEditInProgress;
+        begunKey_ = key;
+        begunOriginal_ = original_;
     } catch (...) {
         ReleaseLock();
         throw;
+    }
+}
+
+void Recordset::ResumeEdit()
+{
+    const bool sameRow = begunKey_ != 0 && pos_ >= 0 && pos_ < qint64(keys_.size()) && keys_[size_t(pos_)] == begunKey_;
+    std::vector<TVariant> begun = sameRow ? begunOriginal_ : std::vector<TVariant>();
+    Edit();
+    if (sameRow) {
+        original_ = begun;
+        begunOriginal_ = std::move(begun);
     }
 }
 
@@ -1594,6 +1619,8 @@ void Recordset::Update()
         Insert();
     else
         Rewrite();
+    begunKey_ = 0;
+    begunOriginal_.clear();
     editMode_ = dbEditNone;
     editBuffer_.clear();
     assigned_.clear();

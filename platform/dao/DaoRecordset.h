@@ -93,6 +93,11 @@ public:
     std::shared_ptr<Recordset> OpenRecordset(int type = 0, int options = 0);
 
     void Edit();
+    // Edits the current row again after its edit was left unwritten (by a move, a refused
+    // Update or CancelUpdate): when that edit began on this row, the row must still be as it was
+    // then, so a second try never writes over what another user saved meanwhile. On another
+    // row, a plain Edit.
+    void ResumeEdit();
     void AddNew();
     void Update();
     void CancelUpdate();
@@ -186,6 +191,9 @@ private:
     std::vector<TVariant> editBuffer_;
     std::vector<bool> assigned_;
     std::vector<TVariant> original_;
+    // The row as the last Edit read it, kept until a write of it succeeds, for ResumeEdit.
+    qint64 begunKey_ = 0;
+    std::vector<TVariant> begunOriginal_;
     std::shared_ptr<const InsertPlan> insertPlan_;  // of the last row added
     // Rows read around the current one.
     mutable qint64 windowStart_ = 0;

@@ -3,6 +3,7 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoValue.h"
+#include "platform/dao/JetFunctions.h"
 #include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
 
@@ -203,6 +204,8 @@ bool SqlStatement::Step()
     if (code == SQLITE_READONLY_ROLLBACK)
         RaiseNeedsRecovery(db_);
     // Errors raised from a registered function carry the engine's own error in their text.
+    if (const std::optional<jet::FunctionError> error = jet::FunctionErrorOf(message))
+        Raise(error->number, error->description);
     if ((code & 0xff) == SQLITE_CONSTRAINT) {
         const QString lower = message.toLower();
         if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
@@ -287,6 +290,7 @@ void Store::Close()
     sharedReadDepth_ = 0;
     statements_.clear();
     freeTempTables_.clear();
+    largeCopies_.clear();
     translations_.clear();
     if (db_) {
         sqlite3_close_v2(db_);
@@ -316,7 +320,7 @@ void Store::Connect(const QString& path, bool readOnly)
         Raise(errDamaged, QCoreApplication::translate("Dao", "The database '%1' cannot be opened: %2.").arg(Native(path), message));
     }
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_busy_timeout(db_, kDialect.BusyTimeoutMilliseconds());
     // Rows are read twice when a dynaset opens (keys, then rows); mapped pages make the second
     // reading cheap. Temporary tables (snapshots) stay in memory.
     sqlite3_exec(db_, kDialect.ConnectionSettings().toUtf8().constData(), nullptr, nullptr, nullptr);
@@ -358,6 +362,16 @@ void Store::CheckPassword(const QString& password) const
 }
 
 namespace {
+
+// An opening refused because another connection held the file's lock for longer than the
+// engine waits.
+[[noreturn]] void RaiseLocked(const QString& path)
+{
+    Raise(errDatabaseLocked, QCoreApplication::translate("Dao", "Could not open the database '%1'; another connection "
+                                                                "kept it locked for longer than %2 seconds.")
+                                 .arg(Native(path))
+                                 .arg(kDialect.BusyTimeoutMilliseconds() / 1000));
+}
 
 // What the first bytes of a file say it is; raises for anything but an SQLite file.
 void CheckHeader(const QString& path)
@@ -415,6 +429,11 @@ std::shared_ptr<Store> Store::Open(const OpenArguments& arguments)
             store->Exec(kDialect.ExclusiveLocking());
         }
         store->Reload();
+    } catch (const EDaoError& error) {
+        store->Close();
+        if (error.Number() == errDatabaseLocked)
+            RaiseLocked(path);
+        throw;
     } catch (...) {
         store->Close();
         throw;
@@ -430,14 +449,21 @@ QString Store::ReadFormatVersion(const QString& path)
         sqlite3_close_v2(db);
         Raise(errDamaged, QCoreApplication::translate("Dao", "The database '%1' cannot be opened.").arg(Native(path)));
     }
-    sqlite3_busy_timeout(db, 2000);
+    // A file another connection is writing is waited for as an opening waits, never taken for
+    // one of another format.
+    sqlite3_busy_timeout(db, kDialect.BusyTimeoutMilliseconds());
     QString version;
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT value FROM \"__dao_meta\" WHERE key='format'", -1, &stmt, nullptr) == SQLITE_OK
-        && sqlite3_step(stmt) == SQLITE_ROW)
-        version = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    int rc = sqlite3_prepare_v2(db, "SELECT value FROM \"__dao_meta\" WHERE key='format'", -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW)
+            version = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    }
     sqlite3_finalize(stmt);
     sqlite3_close_v2(db);
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        RaiseLocked(path);
     if (version.isEmpty())
         Raise(errUnrecognizedFormat, QCoreApplication::translate("Dao", "Unrecognized database format '%1'.").arg(Native(path)));
     return version;
@@ -827,22 +853,23 @@ void Store::UpdateField(const QString& tableName, const QString& fieldName, cons
     const QString table = t->name;
     const FieldDef& old = *t->FindField(fieldName);
     const bool rulesChange = old.required != field.required || old.allowZeroLength != field.allowZeroLength
-                             || old.defaultValue != field.defaultValue;
+                             || old.defaultValue != field.defaultValue || old.size != field.size;
     TableDefData rebuilt = *t;
     for (auto& f : rebuilt.fields)
         if (f.name.compare(fieldName, Qt::CaseInsensitive) == 0) {
             f.required = field.required;
             f.allowZeroLength = field.allowZeroLength;
             f.defaultValue = field.defaultValue;
+            f.size = field.size;
         }
     WriteAtOnce(*this, [&] {
         if (rulesChange && !rebuilt.IsSystem())
             RebuildTable(rebuilt);
         RunWith(db_,
-                QStringLiteral("UPDATE \"__dao_fields\" SET default_value=?1, required=?2, allow_zero_length=?3"
-                               " WHERE table_name=?4 AND name=?5"),
+                QStringLiteral("UPDATE \"__dao_fields\" SET default_value=?1, required=?2, allow_zero_length=?3, size=?4"
+                               " WHERE table_name=?5 AND name=?6"),
                 {TVariant(field.defaultValue), TVariant(field.required ? 1 : 0), TVariant(field.allowZeroLength ? 1 : 0),
-                 TVariant(table), TVariant(fieldName)});
+                 TVariant(field.size), TVariant(table), TVariant(fieldName)});
         RunWith(db_, QStringLiteral("DELETE FROM \"__dao_field_properties\" WHERE table_name=?1 AND field_name=?2"),
                 {TVariant(table), TVariant(fieldName)});
         SqlStatement p(db_, QStringLiteral("INSERT INTO \"__dao_field_properties\"(table_name, field_name, name, value) VALUES(?1,?2,?3,?4)"));
@@ -915,6 +942,26 @@ void Store::AddIndex(const QString& tableName, const IndexDef& index)
         TouchTable(table.name);
     });
     Reload();
+}
+
+void Store::SetIndexStatistics(const QString& tableName, const QString& indexName, qint64 rows,
+                               const std::vector<qint64>& rowsPerValue)
+{
+    CheckOpen();
+    CheckWritable();
+    const TableDefData* t = FindTableDef(tableName);
+    const IndexDef* index = t ? t->FindIndex(indexName) : nullptr;
+    if (!index)
+        Raise(errNotInCollection, QStringLiteral("Item not found in this collection: no index '%1' of '%2'.")
+                                      .arg(indexName, tableName));
+    const QString table = t->name;
+    const QString name = SqliteIndexName(t->name, index->name);
+    WriteAtOnce(*this, [&] {
+        Run(kDialect.PlannerStatisticsTable());
+        RunWith(db_, kDialect.ClearIndexStatistics(), {TVariant(table), TVariant(name)});
+        RunWith(db_, kDialect.AddIndexStatistics(),
+                {TVariant(table), TVariant(name), TVariant(kDialect.IndexStatisticsText(rows, rowsPerValue))});
+    });
 }
 
 void Store::DeleteIndex(const QString& tableName, const QString& indexName)

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -139,6 +140,9 @@ public:
     void AddField(const QString& table, const FieldDef& field);
     void UpdateField(const QString& table, const QString& fieldName, const FieldDef& field);
     void AddIndex(const QString& table, const IndexDef& index);
+    // What the planner assumes of an index from the next connection on (Database::SetIndexStatistics).
+    void SetIndexStatistics(const QString& table, const QString& index, qint64 rows,
+                            const std::vector<qint64>& rowsPerValue);
     void DeleteIndex(const QString& table, const QString& index);
     void SaveQuery(const QueryDefData& query);
     void DeleteQuery(const QString& name);
@@ -157,6 +161,10 @@ public:
     // Whether TakeTempTable would hand out a table kept before, without making one.
     bool HasFreeTempTable(const QString& columnsSql) const { return freeTempTables_.count(columnsSql) > 0; }
     void GiveBackTempTable(const QString& columnsSql, const QString& name);
+    // Copies by their statement that came out too many for memory: the next copy by the same
+    // statement goes into its table at once.
+    bool CopiedLarge(const QString& copySql) const { return largeCopies_.count(copySql) > 0; }
+    void NoteLargeCopy(const QString& copySql) { largeCopies_.insert(copySql); }
     // Drops the cached statements whose text contains `naming` (a table about to go).
     void ForgetStatements(const QString& naming);
     // One write: its own transaction, or a savepoint inside an open one.
@@ -222,6 +230,7 @@ private:
     std::unordered_map<QString, jet::Statement> translations_;
     quint64 translationsGeneration_ = 0;
     std::multimap<QString, QString> freeTempTables_;  // column definitions -> name
+    std::unordered_set<QString> largeCopies_;
     int tempTableCount_ = 0;
     int sharedReadDepth_ = 0;
     bool ownsSharedRead_ = false;

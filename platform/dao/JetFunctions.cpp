@@ -1,10 +1,13 @@
 #include "platform/dao/JetFunctions.h"
 
+#include "platform/dao/DaoConstants.h"
+#include "platform/dao/DaoError.h"
 #include "platform/dao/JetSql.h"
 #include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/Exceptions.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 #include <sqlite3.h>
@@ -14,6 +17,7 @@
 #include <cstring>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +25,22 @@
 namespace jet {
 
 namespace {
+
+const char* const kOverflow = QT_TRANSLATE_NOOP("Dao", "Overflow");
+
+[[noreturn]] void RaiseOverflow()
+{
+    throw EDaoError(dao::errOverflow, QCoreApplication::translate("Dao", kOverflow));
+}
+
+// What a registered function's failure says, so that the statement's reader raises the engine
+// error itself (FunctionErrorOf).
+const QLatin1String kFunctionErrorMark("Jet error ");
+
+QByteArray FunctionErrorText(int number, const QString& description)
+{
+    return (kFunctionErrorMark + QString::number(number) + QStringLiteral(": ") + description).toUtf8();
+}
 
 // ---- Format -------------------------------------------------------------------------------
 
@@ -429,9 +449,20 @@ void ResultText(sqlite3_context* ctx, const QString& text)
     sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
-// No exception may cross SQLite's frames; its text becomes the statement's error.
+void ResultEngineError(sqlite3_context* ctx, int number, const QString& description)
+{
+    const QByteArray utf8 = FunctionErrorText(number, description);
+    sqlite3_result_error(ctx, utf8.constData(), int(utf8.size()));
+}
+
+// No exception may cross SQLite's frames; its text becomes the statement's error, an engine
+// error's with its number.
 void ResultError(sqlite3_context* ctx, const Exception& error)
 {
+    if (const auto* engineError = dynamic_cast<const EDaoError*>(&error)) {
+        ResultEngineError(ctx, engineError->Number(), engineError->Description());
+        return;
+    }
     const QByteArray utf8 = error.Message().toUtf8();
     sqlite3_result_error(ctx, utf8.constData(), int(utf8.size()));
 }
@@ -533,19 +564,15 @@ void SqlFormat(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         sqlite3_result_null(ctx);
         return;
     }
-    if (argc >= 2 && FormatRecentNumber(ctx, argv[0], argv[1]))
-        return;
-    const QString format = argc >= 2 && !IsNull(argv[1]) ? TextOf(argv[1]) : QString();
-    const auto number = NumberOf(argv[0]);
-    if (!number) {
-        ResultText(ctx, TextOf(argv[0]));
-        return;
-    }
-    if (format.isEmpty()) {
-        ResultText(ctx, GeneralNumber(*number));
-        return;
-    }
     try {
+        if (argc >= 2 && FormatRecentNumber(ctx, argv[0], argv[1]))
+            return;
+        const QString format = argc >= 2 && !IsNull(argv[1]) ? TextOf(argv[1]) : QString();
+        const auto number = NumberOf(argv[0]);
+        if (!number) {
+            ResultText(ctx, TextOf(argv[0]));
+            return;
+        }
         ResultText(ctx, FormatNumber(*number, format));
     } catch (const Exception& error) {
         ResultError(ctx, error);
@@ -667,20 +694,40 @@ void SqlDivide(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_double(ctx, a / b);
 }
 
-// Both operands rounded to whole numbers first.
+// An operand of a whole-number division as the whole number it rounds to; the overflow error
+// for one past the 64-bit range (or no number at all).
+qint64 WholeNumberOf(sqlite3_value* v, double number)
+{
+    if (sqlite3_value_type(v) == SQLITE_INTEGER)
+        return sqlite3_value_int64(v);
+    const double whole = std::nearbyint(number);
+    constexpr double kLimit = 9223372036854775808.0;  // 2^63
+    if (!(whole >= -kLimit && whole < kLimit))
+        RaiseOverflow();
+    return qint64(whole);
+}
+
+// Both operands rounded to whole numbers first; the lowest number divided by -1 has no
+// 64-bit result.
 template <class Op>
 void WholeNumberDivision(sqlite3_context* ctx, sqlite3_value** argv, Op op)
 {
     double a = 0, b = 0;
     if (!TwoNumbers(ctx, argv, a, b))
         return;
-    const qint64 x = qint64(std::nearbyint(a));
-    const qint64 y = qint64(std::nearbyint(b));
-    if (y == 0) {
-        sqlite3_result_error(ctx, "Division by zero.", -1);
-        return;
+    try {
+        const qint64 x = WholeNumberOf(argv[0], a);
+        const qint64 y = WholeNumberOf(argv[1], b);
+        if (y == 0) {
+            sqlite3_result_error(ctx, "Division by zero.", -1);
+            return;
+        }
+        if (x == std::numeric_limits<qint64>::min() && y == -1)
+            RaiseOverflow();
+        sqlite3_result_int64(ctx, op(x, y));
+    } catch (const Exception& error) {
+        ResultError(ctx, error);
     }
-    sqlite3_result_int64(ctx, op(x, y));
 }
 
 void SqlIntDivide(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -693,11 +740,18 @@ void SqlModulo(sqlite3_context* ctx, int, sqlite3_value** argv)
     WholeNumberDivision(ctx, argv, [](qint64 x, qint64 y) { return x % y; });
 }
 
+// A power past the largest number overflows, as Jet's does.
 void SqlPower(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     double a = 0, b = 0;
-    if (TwoNumbers(ctx, argv, a, b))
-        sqlite3_result_double(ctx, std::pow(a, b));
+    if (!TwoNumbers(ctx, argv, a, b))
+        return;
+    const double power = std::pow(a, b);
+    if (std::isinf(power) && std::isfinite(a) && std::isfinite(b)) {
+        ResultEngineError(ctx, dao::errOverflow, QCoreApplication::translate("Dao", kOverflow));
+        return;
+    }
+    sqlite3_result_double(ctx, power);
 }
 
 void SqlConcat(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -744,6 +798,8 @@ int CollateText(void*, int n1, const void* p1, int n2, const void* p2)
 
 QString FormatNumber(double value, const QString& format)
 {
+    if (!std::isfinite(value))
+        RaiseOverflow();
     // A plain pattern of digits ("0.00"): no named format and no date pattern has a 0 or # outside
     // quotes, and this one has no quotes.
     if (IsDigitPattern(format))
@@ -829,6 +885,18 @@ int CompareText(const QString& a, const QString& b)
 {
     const int c = QString::compare(a, b, Qt::CaseInsensitive);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+std::optional<FunctionError> FunctionErrorOf(const QString& message)
+{
+    if (!message.startsWith(kFunctionErrorMark))
+        return std::nullopt;
+    const qsizetype colon = message.indexOf(QStringLiteral(": "), kFunctionErrorMark.size());
+    bool ok = false;
+    const int number = message.mid(kFunctionErrorMark.size(), colon - kFunctionErrorMark.size()).toInt(&ok);
+    if (colon < 0 || !ok)
+        return std::nullopt;
+    return FunctionError{number, message.mid(colon + 2)};
 }
 
 void RegisterFunctions(sqlite3* db)

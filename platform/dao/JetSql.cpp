@@ -71,7 +71,13 @@ std::optional<BoundCriteria> TranslateGroupCriteria(const QString& jetCriteria,
 GroupedSelect GroupedSelect::Filtered(const QString& condition) const
 {
     GroupedSelect g = *this;
-    g.where = where.isEmpty() ? condition : QStringLiteral("(%1) AND (%2)").arg(where, condition);
+    if (!pickedTail.isEmpty()) {
+        g.head = pickedHead;
+        g.where = pickedWhere;
+        g.tail = pickedTail;
+        g.readsPerRow = pickedReadsPerRow;
+    }
+    g.where = g.where.isEmpty() ? condition : QStringLiteral("(%1) AND (%2)").arg(g.where, condition);
     return g;
 }
 

@@ -75,8 +75,17 @@ struct GroupedSelect {
     QString head;   // SELECT .. FROM ..
     QString where;  // its own condition, empty when none
     QString tail;   // GROUP BY .. HAVING .. ORDER BY ..; empty: not a grouped SELECT
+    // The same SELECT for rows that a condition picks, when it differs: grouping by every
+    // grouping item (the tail above may leave out what follows from the key), and reading a
+    // grouped query joined on its grouping key for each row rather than whole. The form above
+    // suits reading every row.
+    QString pickedHead, pickedWhere, pickedTail;
+    // Whether each form reads another query for each row in its aggregates: a condition over
+    // its result is then kept out of it (SqliteDialect::Fenced), so that those are not read twice.
+    bool readsPerRow = false, pickedReadsPerRow = false;
     bool IsGrouped() const { return !tail.isEmpty(); }
-    // The same rows grouped from only those rows that meet `condition` as well.
+    // The same rows grouped from only those rows that meet `condition` as well, in the form
+    // for picked rows.
     GroupedSelect Filtered(const QString& condition) const;
     QString Sql() const;
 };

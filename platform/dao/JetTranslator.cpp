@@ -81,6 +81,7 @@ QString Key(const QString& name)
 struct Source {
     QString name;    // what a qualifier names
     QString quoted;  // as the SQL names it
+    QString query;   // the saved query read, when it is one
     const TableInfo* table = nullptr;
     std::vector<ResultColumn> columns;
     bool bare = false;  // columns written without a qualifier
@@ -124,6 +125,11 @@ struct Scope {
     int aggregateDepth = 0;
     bool allowParameters = true;
     bool namesUngrouped = false;  // a grouping scope met a column that is no grouping expression
+    // A grouped query left-joined on its grouping key is read for each row (CorrelatedFrom) when
+    // the rows are picked by a condition, or are not grouped and so come one by one; a grouping
+    // of every row reads it whole, once, which suits SQLite's sort or a pass in key order.
+    bool readPerRow = false;
+    bool wholeForPicked = false;  // such a join was read whole here
 };
 
 struct SelectResult {
@@ -134,6 +140,8 @@ struct SelectResult {
     QString headSql;                     // SELECT .. FROM ..
     QString whereSql;                    // the WHERE condition alone
     QString groupTailSql;                // a grouped SELECT's tail after its WHERE
+    QString pickedHeadSql, pickedWhereSql, pickedGroupTailSql;  // GroupedSelect's form for picked rows
+    bool readsPerRow = false, pickedReadsPerRow = false;        // and GroupedSelect's flags
     QString tableFromSql;                // the table with its alias, for the by-key select
     QString rowKey;
 };
@@ -496,6 +504,15 @@ struct JetTranslator::Impl {
         return true;
     }
 
+    // A text the translator made from a literal, bound as the literal would be.
+    QString TextValue(const QString& text)
+    {
+        if (!bound)
+            return dialect.TextLiteral(text);
+        bound->push_back(TVariant(text));
+        return dialect.BoundValue(firstBound + int(bound->size()) - 1);
+    }
+
     Typed EmitLiteral(const Expr& e)
     {
         Typed t = EmitLiteralText(e);
@@ -550,7 +567,8 @@ struct JetTranslator::Impl {
             return v;
         Typed t;
         Absorb(t, v);
-        t.sql = QStringLiteral("(-%1)").arg(v.sql);
+        // Apart, so that a negative operand never makes "--", which SQLite reads as a comment.
+        t.sql = QStringLiteral("(- %1)").arg(v.sql);
         t.type = IsTextType(v.type) || v.type == 0 ? dao::dbDouble : v.type == dao::dbBoolean ? dao::dbInteger : v.type;
         t.constant = v.constant;
         t.constValue = -v.constValue;
@@ -811,7 +829,7 @@ struct JetTranslator::Impl {
             const bool lower = is("LCase");
             if (IsTextLiteral(*e.args[0])) {
                 const QString& text = e.args[0]->text;
-                t.sql = dialect.TextLiteral(lower ? text.toLower() : text.toUpper());
+                t.sql = TextValue(lower ? text.toLower() : text.toUpper());
                 return t;
             }
             values(0);
@@ -858,8 +876,9 @@ struct JetTranslator::Impl {
         } else {
             const SelectResult& q = QueryResult(ref.name);
             src.columns = q.columns;
+            src.query = ref.name;
             src.quoted = dialect.QuoteIdentifier(src.name);
-            fromTexts.push_back(QStringLiteral("(%1) AS %2").arg(q.sql, src.quoted));
+            fromTexts.push_back(QStringLiteral("(%1) AS %2").arg(AsSource(q.sql, q.readsPerRow), src.quoted));
         }
         for (const Source& other : s.sources)
             if (SameName(other.name, src.name))
@@ -973,8 +992,7 @@ struct JetTranslator::Impl {
         for (const auto& from : q.from)
             if (SourceNamed(*from, s.sources[size_t(outer.source)].name))
                 return QString();
-        const GroupedSelect rows = GroupedSelect{result.headSql, result.whereSql, result.groupTailSql}.Filtered(
-            QStringLiteral("%1 = %2").arg(k->groupSql, outer.sql));
+        const GroupedSelect rows = GroupedOf(result).Filtered(QStringLiteral("%1 = %2").arg(k->groupSql, outer.sql));
         return QStringLiteral(" FROM (%1) AS %2)").arg(rows.Sql(), query.quoted);
     }
 
@@ -992,10 +1010,11 @@ struct JetTranslator::Impl {
         const QString left = EmitFrom(*ref.left, s, fromTexts, next, true);
         if (!ref.right->isJoin) {
             const QString correlated = CorrelatedFrom(ref, s, next);
-            if (!correlated.isEmpty()) {
+            if (!correlated.isEmpty() && s.readPerRow) {
                 s.sources[next++].correlatedFrom = correlated;
                 return left;
             }
+            s.wholeForPicked = s.wholeForPicked || !correlated.isEmpty();
         }
         const QString right = EmitFrom(*ref.right, s, fromTexts, next, true);
         const QString kind = ref.join == JoinKind::Inner  ? QStringLiteral("INNER JOIN")
@@ -1048,6 +1067,20 @@ struct JetTranslator::Impl {
         }
     }
 
+    // The facts of the FROM list's joins; nullopt with a RIGHT JOIN, whose left side is the one
+    // it may fill with Nulls.
+    std::optional<JoinFacts> FactsOfJoins(const SelectStmt& select, Scope& s)
+    {
+        JoinFacts facts;
+        facts.nullable.assign(s.sources.size(), 0);
+        size_t next = 0;
+        for (const auto& ref : select.from)
+            CollectJoinFacts(*ref, s, next, false, facts);
+        if (facts.rightJoin || next != s.sources.size())
+            return std::nullopt;
+        return facts;
+    }
+
     // The grouping items SQLite has to group by. After a stored table's counter, a column of that
     // table, or of a table joined on its own counter to one of those, has one value in each
     // group: grouping by it as well makes the same groups in the same order, and only costs SQLite
@@ -1059,13 +1092,10 @@ struct JetTranslator::Impl {
     {
         if (hasWhere)
             return parts;
-        JoinFacts facts;
-        facts.nullable.assign(s.sources.size(), 0);
-        size_t next = 0;
-        for (const auto& ref : select.from)
-            CollectJoinFacts(*ref, s, next, false, facts);
-        if (facts.rightJoin || next != s.sources.size())
+        const std::optional<JoinFacts> joins = FactsOfJoins(select, s);
+        if (!joins)
             return parts;
+        const JoinFacts& facts = *joins;
         size_t key = 0;
         while (key < typed.size() && !(IsRowKey(s, typed[key]) && !facts.nullable[size_t(typed[key].source)]))
             ++key;
@@ -1116,6 +1146,78 @@ struct JetTranslator::Impl {
         }
     }
 
+    static GroupedSelect GroupedOf(const SelectResult& r)
+    {
+        return GroupedSelect{r.headSql,        r.whereSql,      r.groupTailSql,  r.pickedHeadSql,
+                             r.pickedWhereSql, r.pickedGroupTailSql, r.readsPerRow, r.pickedReadsPerRow};
+    }
+
+    // A saved query's text in a FROM list; one whose aggregates read another query for each row
+    // is fenced, the conditions it can take being pushed into it before (PushIntoGroupedQueries).
+    QString AsSource(const QString& sql, bool readsPerRow) const { return readsPerRow ? dialect.Fenced(sql) : sql; }
+
+    static void CollectNames(const Expr& e, std::vector<const Expr*>& names)
+    {
+        if (e.kind == Expr::Kind::Name)
+            names.push_back(&e);
+        for (const auto& a : e.args)
+            CollectNames(*a, names);
+    }
+
+    // The source whose grouping columns alone (beside parameters) a WHERE term names, when that
+    // source is a grouped saved query no join fills with Nulls; -1 otherwise.
+    int GroupedSourceOfTerm(const Expr& term, Scope& s, const std::vector<char>& nullable)
+    {
+        if (CallsFunction(term))
+            return -1;
+        std::vector<const Expr*> names;
+        CollectNames(term, names);
+        int target = -1;
+        for (const Expr* name : names) {
+            const std::optional<Typed> column = FindColumn(s, *name);
+            if (!column)
+                continue;  // a parameter
+            const Source& src = s.sources[size_t(column->source)];
+            bool grouping = false;
+            for (const ResultColumn& c : src.columns)
+                grouping = grouping || (SameName(c.name, column->column) && !c.groupSql.isEmpty());
+            if (src.query.isEmpty() || nullable[size_t(column->source)] || !grouping
+                || (target >= 0 && target != column->source))
+                return -1;
+            target = column->source;
+        }
+        return target;
+    }
+
+    // A WHERE term on grouping columns of a grouped saved query read in the FROM list keeps the
+    // rows of the groups it keeps, so it is applied to the query's rows before they are grouped
+    // as well (with the same collation), and SQLite reads only those rows through its indexes;
+    // SQLite cannot push it there itself, the grouping being reduced to the key. The term stays
+    // in the WHERE too. A query that a join may fill with Nulls takes none: its missing groups
+    // would come back as Nulls that the term may keep.
+    void PushIntoGroupedQueries(const SelectStmt& select, Scope& s, std::vector<QString>& fromTexts)
+    {
+        const std::optional<JoinFacts> joins = FactsOfJoins(select, s);
+        if (!joins)
+            return;
+        std::map<int, QStringList> pushed;
+        for (const Expr* term : Conjuncts(*select.where)) {
+            const int target = GroupedSourceOfTerm(*term, s, joins->nullable);
+            if (target < 0)
+                continue;
+            Scope grouped;
+            grouped.sources.push_back(s.sources[size_t(target)]);
+            grouped.sources[0].grouping = true;
+            pushed[target] << EmitCondition(*term, grouped, Clause::Where).sql;
+        }
+        for (const auto& [target, terms] : pushed) {
+            const Source& src = s.sources[size_t(target)];
+            const GroupedSelect rows = GroupedOf(QueryResult(src.query)).Filtered(
+                terms.size() == 1 ? terms[0] : u'(' + terms.join(QStringLiteral(") AND (")) + u')');
+            fromTexts[size_t(target)] = QStringLiteral("(%1) AS %2").arg(AsSource(rows.Sql(), rows.readsPerRow), src.quoted);
+        }
+    }
+
     void ExpandItems(const SelectStmt& select, Scope& s)
     {
         for (const SelectItem& item : select.items) {
@@ -1162,7 +1264,7 @@ struct JetTranslator::Impl {
                       .arg(t.ungrouped));
     }
 
-    SelectResult TranslateSelect(const SelectStmt& select)
+    SelectResult TranslateSelect(const SelectStmt& select, bool pickRows = false)
     {
         Scope s;
         SelectResult r;
@@ -1173,12 +1275,16 @@ struct JetTranslator::Impl {
         s.aggregateQuery = !select.groupBy.empty() || (select.having && ContainsAggregate(*select.having, dialect));
         for (const ItemView& item : s.items)
             s.aggregateQuery = s.aggregateQuery || ContainsAggregate(*item.expr, dialect);
+        s.readPerRow = pickRows || select.where || !s.aggregateQuery;
         // DISTINCTROW keeps one row per row of the tables read: that is every row of a single
         // table and every group of a grouped query; over a join it would need the rows' keys,
         // which this dialect does not carry, so it is refused rather than run as something else.
         if (select.distinctRow && !s.aggregateQuery && s.sources.size() > 1)
             Raise(dao::errOperationNotSupported,
                   QCoreApplication::translate("Dao", "DISTINCTROW over more than one table without GROUP BY is not supported."));
+
+        if (select.where)
+            PushIntoGroupedQueries(select, s, fromTexts);
 
         QStringList fromParts;
         size_t next = 0;
@@ -1249,9 +1355,13 @@ struct JetTranslator::Impl {
             tail += QStringLiteral(" WHERE ") + r.whereSql;
         }
         const qsizetype groupTailAt = tail.size();
-        if (!groupParts.isEmpty())
-            tail += QStringLiteral(" GROUP BY ")
-                    + GroupingNeeded(select, !whereTerms.isEmpty(), s, groupParts, groupTyped).join(QStringLiteral(", "));
+        QString groupBy, pickedGroupBy;
+        if (!groupParts.isEmpty()) {
+            groupBy = QStringLiteral(" GROUP BY ")
+                      + GroupingNeeded(select, !whereTerms.isEmpty(), s, groupParts, groupTyped).join(QStringLiteral(", "));
+            pickedGroupBy = QStringLiteral(" GROUP BY ") + groupParts.join(QStringLiteral(", "));
+        }
+        tail += groupBy;
         if (havingTerms.size() == havingTermCount && select.having) {
             const Typed h = EmitCondition(*select.having, s, Clause::Having);
             CheckGrouped(h);
@@ -1287,14 +1397,33 @@ struct JetTranslator::Impl {
             tail += dialect.Limit(select.top);
         }
         r.tailSql = tail;
-        if (s.aggregateQuery && select.top < 0)
+        if (s.aggregateQuery && select.top < 0) {
             r.groupTailSql = tail.mid(groupTailAt);
+            r.pickedGroupTailSql = pickedGroupBy + tail.mid(groupTailAt + groupBy.size());
+        }
 
         r.sql = QStringLiteral("SELECT ") + (select.distinct ? QStringLiteral("DISTINCT ") : QString()) + r.itemsSql;
         if (!r.fromSql.isEmpty())
             r.sql += QStringLiteral(" FROM ") + r.fromSql;
         r.headSql = r.sql;
         r.sql += tail;
+
+        bool perRow = false;
+        for (const Source& src : s.sources)
+            perRow = perRow || !src.correlatedFrom.isEmpty();
+        r.readsPerRow = r.pickedReadsPerRow = perRow && !r.groupTailSql.isEmpty();
+        if (!r.groupTailSql.isEmpty()) {
+            if (s.wholeForPicked) {
+                const SelectResult picked = TranslateSelect(select, true);
+                r.pickedHeadSql = picked.headSql;
+                r.pickedWhereSql = picked.whereSql;
+                r.pickedGroupTailSql = picked.pickedGroupTailSql;
+                r.pickedReadsPerRow = picked.readsPerRow;
+            } else {
+                r.pickedHeadSql = r.headSql;
+                r.pickedWhereSql = r.whereSql;
+            }
+        }
 
         r.singleTable = select.from.size() == 1 && !select.from[0]->isJoin && s.sources.size() == 1 &&
                         s.sources[0].table && !s.aggregateQuery && !select.distinct;
@@ -1449,7 +1578,7 @@ Statement JetTranslator::Translate(const QString& jetText)
         out.sql = r.sql;
         out.columns = r.columns;
         if (!r.groupTailSql.isEmpty())
-            out.grouped = GroupedSelect{r.headSql, r.whereSql, r.groupTailSql};
+            out.grouped = Impl::GroupedOf(r);
         if (r.singleTable) {
             out.baseTable = m.catalog.FindTable(stmt.select->from[0]->name)->name;
             out.keyedSql = QStringLiteral("SELECT %1, %2 FROM %3%4").arg(r.rowKey, r.itemsSql, r.fromSql, r.tailSql);

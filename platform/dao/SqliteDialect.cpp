@@ -15,7 +15,11 @@ QString SqliteDialect::QuoteIdentifier(const QString& name) const
 
 QString SqliteDialect::TextLiteral(const QString& text) const
 {
-    return QLatin1Char('\'') + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+    const QString quoted = QLatin1Char('\'') + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+    if (!text.contains(QChar(0)))
+        return quoted;
+    // SQLite reads a statement only up to a NUL, so the character is made by a function.
+    return u'(' + QString(quoted).replace(QChar(0), QStringLiteral("' || char(0) || '")) + u')';
 }
 
 QString SqliteDialect::BooleanLiteral(bool value) const
@@ -151,6 +155,9 @@ QString SqliteDialect::Limit(qint64 rows) const
     return QStringLiteral(" LIMIT %1").arg(rows);
 }
 
+// A subquery with a LIMIT is neither flattened nor given outer conditions; -1 keeps every row.
+QString SqliteDialect::Fenced(const QString& select) const { return select + QStringLiteral(" LIMIT -1"); }
+
 QString SqliteDialect::BoundValue(int number) const { return QStringLiteral(":c%1").arg(number); }
 
 QString SqliteDialect::TextColumnCollation() const
@@ -170,6 +177,27 @@ QString SqliteDialect::CreateTempTable(const QString& quotedName, const QString&
 bool SqliteDialect::IsEngineName(const QString& name) const
 {
     return name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
+}
+
+// Analysing the schema table measures nothing but makes sqlite_stat1, which may then be written.
+QString SqliteDialect::PlannerStatisticsTable() const { return QStringLiteral("ANALYZE sqlite_master"); }
+
+QString SqliteDialect::ClearIndexStatistics() const
+{
+    return QStringLiteral("DELETE FROM sqlite_stat1 WHERE tbl=?1 AND idx=?2");
+}
+
+QString SqliteDialect::AddIndexStatistics() const
+{
+    return QStringLiteral("INSERT INTO sqlite_stat1(tbl, idx, stat) VALUES(?1, ?2, ?3)");
+}
+
+QString SqliteDialect::IndexStatisticsText(qint64 rows, const std::vector<qint64>& rowsPerValue) const
+{
+    QStringList figures{QString::number(rows)};
+    for (const qint64 n : rowsPerValue)
+        figures << QString::number(n);
+    return figures.join(u' ');
 }
 
 QString SqliteDialect::TableListQuery() const

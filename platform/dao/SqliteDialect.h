@@ -20,6 +20,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 struct sqlite3;
 
 namespace jet {
@@ -48,7 +50,7 @@ class SqliteDialect {
 public:
     // "name" with inner double quotes doubled.
     QString QuoteIdentifier(const QString& name) const;
-    // 'text' with inner single quotes doubled.
+    // 'text' with inner single quotes doubled; a NUL in it is made by char(0) in parentheses.
     QString TextLiteral(const QString& text) const;
     QString BooleanLiteral(bool value) const;
     QString IntegerLiteral(qint64 value) const;
@@ -87,6 +89,10 @@ public:
     qint64 LastInsertedKey(sqlite3* db) const;
     // " LIMIT n" after a SELECT, keeping its first n rows.
     QString Limit(qint64 rows) const;
+    // The SELECT as a subquery that SQLite reads as it stands: a condition over its rows is not
+    // pushed into it (into a grouping's HAVING, where an aggregate that reads another query for
+    // each row would read it once more).
+    QString Fenced(const QString& select) const;
 
     // --- columns and tables --------------------------------------------------------------------
     // Follows a text column's type: the column compares and sorts as Jet compares text.
@@ -99,6 +105,18 @@ public:
     QString CreateTempTable(const QString& quotedName, const QString& columnsSql) const;
     // Names the engine keeps for its own objects; no table of the program may take one.
     bool IsEngineName(const QString& name) const;
+
+    // --- the planner's statistics ---------------------------------------------------------------
+    // Makes the engine's table of what its planner assumes of indexes, measuring nothing, when
+    // the file has none; the planner reads it when a connection opens.
+    QString PlannerStatisticsTable() const;
+    // Drop and add the figures of one index: ?1 its table, ?2 the index as the engine names it,
+    // ?3 (adding) IndexStatisticsText.
+    QString ClearIndexStatistics() const;
+    QString AddIndexStatistics() const;
+    // The table's rows, then the rows that one value of each leading run of the index's fields
+    // picks on average.
+    QString IndexStatisticsText(qint64 rows, const std::vector<qint64>& rowsPerValue) const;
 
     // --- catalogues -----------------------------------------------------------------------------
     // The statements that make the tables of the program's own catalogue (tables, fields, their
@@ -131,6 +149,9 @@ public:
     // Settings every connection of the store gets: rows read twice when a dynaset opens (keys,
     // then rows) come from mapped pages the second time; temporary tables stay in memory.
     QString ConnectionSettings() const;
+    // How long any connection, opening or writing, waits for another connection's lock before
+    // it gives up with "locked".
+    int BusyTimeoutMilliseconds() const { return 5000; }
     // Other connections, with or without a lock file slot, are kept out while this one is open.
     QString ExclusiveLocking() const;
     // A journal beside the file while a transaction writes, gone when it ends: a file other

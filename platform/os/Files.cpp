@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 QString& ProgramFolderOverride()
@@ -194,6 +196,29 @@ bool CopyFile(const QString& source, const QString& target, bool failIfExists)
     if (written.open(QIODevice::ReadWrite))
         written.setFileTime(fromInfo.lastModified(), QFileDevice::FileModificationTime);
     return true;
+}
+
+namespace {
+
+bool SyncPath(const QString& path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+}  // namespace
+
+bool SyncFileToDisk(const QString& fileName)
+{
+    return SyncPath(ResolveFileNameCase(fileName), O_RDONLY);
+}
+
+bool SyncFolderToDisk(const QString& folder)
+{
+    return SyncPath(folder.isEmpty() ? QStringLiteral(".") : ResolveFileNameCase(folder), O_RDONLY | O_DIRECTORY);
 }
 
 QString GetTempFileName(const QString& folder, const QString& prefix)

@@ -37,6 +37,10 @@ bool RenameFile(const QString& oldName, const QString& newName);
 // written, so a failed copy never leaves a half-written target. With failIfExists an existing
 // target is left alone and false returned.
 bool CopyFile(const QString& source, const QString& target, bool failIfExists);
+// Waits until the file's contents, or the folder's list of names (what a rename changed), are
+// on the disk. False when that cannot be done.
+bool SyncFileToDisk(const QString& fileName);
+bool SyncFolderToDisk(const QString& folder);
 
 // A new empty file in `folder` (the current directory when empty) named with the first three
 // characters of `prefix` and a unique part, extension ".tmp". Empty text on failure.

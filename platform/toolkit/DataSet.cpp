@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <utility>
 
 TDataSet::TDataSet(QObject* owner)
     : TComponent(owner),
@@ -90,6 +92,34 @@ void TDataSet::EnableControls()
     if (--disableCount_ > 0) return;
     if (state_ != disableState_) NotifyDataSources(deUpdateState, 0);
     if (disableState_ != dsInactive && state_ != dsInactive) NotifyDataSources(enableEvent_, 0);
+}
+
+TControlsOff::TControlsOff(TDataSet* dataSet) : dataSet_(dataSet), failuresBefore_(std::uncaught_exceptions())
+{
+    if (dataSet_) dataSet_->DisableControls();
+}
+
+TControlsOff::TControlsOff(TControlsOff&& other) noexcept
+    : dataSet_(std::exchange(other.dataSet_, nullptr)), failuresBefore_(other.failuresBefore_)
+{
+}
+
+TControlsOff::~TControlsOff() noexcept(false)
+{
+    if (std::uncaught_exceptions() <= failuresBefore_) {
+        Enable();
+        return;
+    }
+    // The failure on its way is the one to tell; the controls come back all the same.
+    try {
+        Enable();
+    } catch (...) {
+    }
+}
+
+void TControlsOff::Enable()
+{
+    if (TDataSet* dataSet = std::exchange(dataSet_, nullptr)) dataSet->EnableControls();
 }
 
 void TDataSet::DataEvent(TDataEvent event, qintptr info)

@@ -446,6 +446,25 @@ private:
     bool insertPushedRow_ = false;
 };
 
+// A dataset's controls kept disabled while it lives and enabled again on every path out,
+// a failure between included. Given no dataset it does nothing.
+class TControlsOff {
+public:
+    explicit TControlsOff(TDataSet* dataSet);
+    TControlsOff(TControlsOff&& other) noexcept;
+    // What enabling raises reaches the caller, unless a failure is already on its way out.
+    ~TControlsOff() noexcept(false);
+    TControlsOff(const TControlsOff&) = delete;
+    TControlsOff& operator=(const TControlsOff&) = delete;
+    TControlsOff& operator=(TControlsOff&&) = delete;
+    // Enables them now; the guard then does nothing more.
+    void Enable();
+
+private:
+    TDataSet* dataSet_;
+    int failuresBefore_;
+};
+
 // "Dataset not in edit or insert mode" and the other texts datasets raise, marked for translation:
 // QCoreApplication::translate("Toolkit", text) gives one in the program's language.
 namespace DataSetMessages {

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -102,6 +103,7 @@ private:
         for (;;) {
             if (i_ >= s_.size()) Fail(t.position, QStringLiteral("unterminated text constant"));
             const QChar c = s_.at(i_++);
+            if (c.isNull()) Fail(t.position, QStringLiteral("a text constant cannot hold the character NUL"));
             if (c == quote) {
                 if (i_ < s_.size() && s_.at(i_) == quote) {
                     value += quote;
@@ -165,23 +167,36 @@ NodePtr MakeConstant(const TVariant& value, int type)
     return n;
 }
 
-NodePtr MakeUnary(TExprOperator op, NodePtr operand)
+[[noreturn]] void FailTooDeep(int position)
+{
+    Lexer::Fail(position, QStringLiteral("the expression is nested more than %1 levels deep").arg(kMaxExprNesting));
+}
+
+// The node's height from its operands; a tree grown too high is refused at `position`.
+NodePtr Measured(NodePtr n, int position)
+{
+    n->Height = 1 + std::max(n->Left ? n->Left->Height : 0, n->Right ? n->Right->Height : 0);
+    if (n->Height > kMaxExprNesting) FailTooDeep(position);
+    return n;
+}
+
+NodePtr MakeUnary(TExprOperator op, NodePtr operand, int position)
 {
     auto n = std::make_unique<TExprNode>();
     n->NodeClass = TExprNodeClass::Unary;
     n->Operator = op;
     n->Left = std::move(operand);
-    return n;
+    return Measured(std::move(n), position);
 }
 
-NodePtr MakeBinary(TExprOperator op, NodePtr left, NodePtr right)
+NodePtr MakeBinary(TExprOperator op, NodePtr left, NodePtr right, int position)
 {
     auto n = std::make_unique<TExprNode>();
     n->NodeClass = TExprNodeClass::Binary;
     n->Operator = op;
     n->Left = std::move(left);
     n->Right = std::move(right);
-    return n;
+    return Measured(std::move(n), position);
 }
 
 int LiteralTypeOfDate(double day) { return day == std::floor(day) ? ftDate : ftDateTime; }
@@ -207,6 +222,22 @@ private:
     Lexer lexer_;
     const TExprFieldLookup& lookup_;
     Token tok_;
+    int nesting_ = 0;
+
+    // One level of parentheses, NOT, sign or function call for as long as it lives.
+    class Nesting {
+    public:
+        Nesting(Parser& parser, int position) : parser_(parser)
+        {
+            if (++parser_.nesting_ > kMaxExprNesting) FailTooDeep(position);
+        }
+        ~Nesting() { --parser_.nesting_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& parser_;
+    };
 
     void Advance() { tok_ = lexer_.Next(); }
 
@@ -239,8 +270,9 @@ private:
     {
         NodePtr left = ParseAnd();
         while (IsKeyword("OR")) {
+            const int at = tok_.position;
             Advance();
-            left = MakeBinary(TExprOperator::Or, std::move(left), ParseAnd());
+            left = MakeBinary(TExprOperator::Or, std::move(left), ParseAnd(), at);
         }
         return left;
     }
@@ -249,8 +281,9 @@ private:
     {
         NodePtr left = ParseNot();
         while (IsKeyword("AND")) {
+            const int at = tok_.position;
             Advance();
-            left = MakeBinary(TExprOperator::And, std::move(left), ParseNot());
+            left = MakeBinary(TExprOperator::And, std::move(left), ParseNot(), at);
         }
         return left;
     }
@@ -258,8 +291,10 @@ private:
     NodePtr ParseNot()
     {
         if (IsKeyword("NOT")) {
+            const int at = tok_.position;
+            const Nesting nesting(*this, at);
             Advance();
-            return MakeUnary(TExprOperator::Not, ParseNot());
+            return MakeUnary(TExprOperator::Not, ParseNot(), at);
         }
         return ParseComparison();
     }
@@ -273,14 +308,16 @@ private:
             {"<=", TExprOperator::LessOrEqual},   {">=", TExprOperator::GreaterOrEqual}};
         for (const auto& [symbol, op] : comparisons) {
             if (IsSymbol(symbol)) {
+                const int opAt = tok_.position;
                 Advance();
                 const int at = tok_.position;
                 NodePtr right = ParseAdditive();
                 TypeConstants(*left, *right, at);
-                return MakeBinary(op, std::move(left), std::move(right));
+                return MakeBinary(op, std::move(left), std::move(right), opAt);
             }
         }
         if (IsKeyword("IS")) {
+            const int at = tok_.position;
             Advance();
             bool negated = false;
             if (IsKeyword("NOT")) {
@@ -289,9 +326,10 @@ private:
             }
             if (!IsKeyword("NULL")) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "NULL expected"));
             Advance();
-            return MakeUnary(negated ? TExprOperator::NotBlank : TExprOperator::IsBlank, std::move(left));
+            return MakeUnary(negated ? TExprOperator::NotBlank : TExprOperator::IsBlank, std::move(left), at);
         }
         bool negatedLike = false;
+        const int likeAt = tok_.position;
         if (IsKeyword("NOT")) {
             negatedLike = true;
             Advance();
@@ -299,8 +337,8 @@ private:
         }
         if (IsKeyword("LIKE")) {
             Advance();
-            NodePtr like = MakeBinary(TExprOperator::Like, std::move(left), ParseAdditive());
-            return negatedLike ? MakeUnary(TExprOperator::Not, std::move(like)) : std::move(like);
+            NodePtr like = MakeBinary(TExprOperator::Like, std::move(left), ParseAdditive(), likeAt);
+            return negatedLike ? MakeUnary(TExprOperator::Not, std::move(like), likeAt) : std::move(like);
         }
         return left;
     }
@@ -313,8 +351,9 @@ private:
             if (IsSymbol("+")) op = TExprOperator::Add;
             else if (IsSymbol("-")) op = TExprOperator::Subtract;
             else return left;
+            const int at = tok_.position;
             Advance();
-            left = MakeBinary(op, std::move(left), ParseMultiplicative());
+            left = MakeBinary(op, std::move(left), ParseMultiplicative(), at);
         }
     }
 
@@ -326,14 +365,17 @@ private:
             if (IsSymbol("*")) op = TExprOperator::Multiply;
             else if (IsSymbol("/")) op = TExprOperator::Divide;
             else return left;
+            const int at = tok_.position;
             Advance();
-            left = MakeBinary(op, std::move(left), ParseUnary());
+            left = MakeBinary(op, std::move(left), ParseUnary(), at);
         }
     }
 
     NodePtr ParseUnary()
     {
         if (IsSymbol("-")) {
+            const int at = tok_.position;
+            const Nesting nesting(*this, at);
             Advance();
             NodePtr operand = ParseUnary();
             if (operand->NodeClass == TExprNodeClass::Constant && operand->Value.IsNumeric()) {
@@ -343,9 +385,10 @@ private:
                 else operand->Value = TVariant(-v.AsFloat());
                 return operand;
             }
-            return MakeUnary(TExprOperator::Minus, std::move(operand));
+            return MakeUnary(TExprOperator::Minus, std::move(operand), at);
         }
         if (IsSymbol("+")) {
+            const Nesting nesting(*this, tok_.position);
             Advance();
             return ParseUnary();
         }
@@ -367,6 +410,7 @@ private:
         }
         case Tok::Symbol:
             if (IsSymbol("(")) {
+                const Nesting nesting(*this, t.position);
                 Advance();
                 NodePtr inner = ParseOr();
                 Expect(")");
@@ -404,14 +448,15 @@ private:
 
     NodePtr Function(const Token& name)
     {
+        const Nesting nesting(*this, name.position);
         Advance();  // '('
         NodePtr argument = ParseOr();
         if (IsSymbol(",")) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "%1 takes one argument").arg(name.text.toUpper()));
         Expect(")");
         if (name.text.compare(QLatin1String("UPPER"), Qt::CaseInsensitive) == 0)
-            return MakeUnary(TExprOperator::Upper, std::move(argument));
+            return MakeUnary(TExprOperator::Upper, std::move(argument), name.position);
         if (name.text.compare(QLatin1String("LOWER"), Qt::CaseInsensitive) == 0)
-            return MakeUnary(TExprOperator::Lower, std::move(argument));
+            return MakeUnary(TExprOperator::Lower, std::move(argument), name.position);
         if (name.text.compare(QLatin1String("DATEVALUE"), Qt::CaseInsensitive) == 0) {
             if (argument->NodeClass == TExprNodeClass::Constant && argument->Value.IsText()) {
                 TDateTime day = 0;
@@ -420,7 +465,7 @@ private:
                                 QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(argument->Value.AsString()));
                 return MakeConstant(TVariant::FromDate(DateOf(day)), ftDate);
             }
-            return MakeUnary(TExprOperator::DateValue, std::move(argument));
+            return MakeUnary(TExprOperator::DateValue, std::move(argument), name.position);
         }
         Lexer::Fail(name.position, QCoreApplication::translate("Toolkit", "unknown function '%1'").arg(name.text));
     }

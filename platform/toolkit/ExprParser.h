@@ -10,6 +10,11 @@
 // + - * / and unary minus; NOT, AND, OR (lowest); parentheses; UPPER(x), LOWER(x),
 // DATEVALUE(x). Keywords and function names ignore case.
 //
+// Limits: parentheses, NOT, signs and function calls nest at most kMaxExprNesting deep, and the
+// tree (a long chain of AND, OR or arithmetic counts one level per operator) is at most
+// kMaxExprNesting levels high; past either the text is refused, so that no hostile filter can
+// exhaust the stack. A text constant cannot hold the character NUL (the node data ends it there).
+//
 // Meaning: a comparison with Null or Empty on either side is false, IS NULL true; a Null
 // operand of NOT, AND, OR counts as false; arithmetic with Null gives Null, so does division by
 // zero. Text compares with text, numbers with numbers, dates with dates; a text constant
@@ -40,6 +45,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+
+inline constexpr int kMaxExprNesting = 256;
 
 struct TExprFilterOptions {
     bool CaseInsensitive = false;
@@ -96,6 +103,7 @@ struct TExprNode {
     int FieldNo = 0;
     int FieldType = 0;  // of a field, or of a constant (its literal type)
     TVariant Value;     // of a constant
+    int Height = 1;     // levels of the tree from this node down
 };
 
 class TExprParser {

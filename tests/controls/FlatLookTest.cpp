@@ -2,6 +2,7 @@
 
 #include "FlatTestSupport.h"
 #include "platform/toolkit/gui/DBControls.h"
+#include "platform/toolkit/gui/ImageList.h"
 #include "platform/toolkit/gui/MaskEdit.h"
 #include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/StandardControls.h"
@@ -525,4 +526,184 @@ TEST(FlatLookPaint, PanelBevelAndGroupBoxFrame)
     EXPECT_EQ(PixelOf(image, 3, h / 2 - 1), light);
     EXPECT_EQ(PixelOf(image, 149, h / 2 + 10), TFlatLook::DarkenColor(Background(group), 60));
     EXPECT_EQ(PixelOf(image, 3, 0), Background(&form));
+}
+
+// -- tool bars and control bars
+
+namespace {
+
+// A shown form with a flat tool bar of two buttons with pictures, the second one a check button.
+class FlatLookToolBar : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        bar = new TToolBar(&window.form);
+        bar->setGeometry(0, 0, 200, 45);
+        auto* pictures = new TImageList(&window.form);
+        pictures->SetWidth(16);
+        pictures->SetHeight(16);
+        // A blue square on white; the white of its corner is the picture's transparent colour.
+        QImage picture(16, 16, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter(&picture).fillRect(4, 4, 8, 8, Qt::darkBlue);
+        pictures->Add(picture);
+        bar->SetImages(pictures);
+        button = new TToolButton(bar);
+        button->SetImageIndex(0);
+        check = new TToolButton(bar);
+        check->SetImageIndex(0);
+        check->SetStyle(tbsCheck);
+        bar->SetButtonSize(43, 39);
+        look = new TFlatLook(&window.form);
+        look->SetActive(true);
+        ASSERT_TRUE(window.Activate());
+    }
+    // The mouse over the middle of `over`, or far from both buttons.
+    void MoveMouse(QWidget* over)
+    {
+        if (over) QTest::mouseMove(over, over->rect().center());
+        else QTest::mouseMove(&window.form, QPoint(380, 180));
+        QApplication::processEvents();
+    }
+
+    TActiveForm window;
+    TToolBar* bar = nullptr;
+    TToolButton* button = nullptr;
+    TToolButton* check = nullptr;
+    TFlatLook* look = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FlatLookToolBar, ButtonsInEachStateTakeTheirColoursAndFrames)
+{
+    const TFlatLookColors& colors = look->Colors();
+    const TColor face = look->LightenColor(Background(bar), 16);
+    struct Case {
+        const char* state;
+        std::function<void()> into;
+        TToolButton* shown;
+        TColor inside;
+        bool framed;
+    };
+    const Case cases[] = {
+        {"normal", [&] {
+             MoveMouse(button);
+             MoveMouse(nullptr);
+         },
+         button, face, false},
+        {"hot", [&] { MoveMouse(button); }, button, colors.Select, true},
+        {"pressed", [&] { QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center()); },
+         button, colors.CheckAreaSelected, true},
+        {"checked and hot", [&] {
+             QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
+             MoveMouse(check);
+             QTest::mouseClick(check, Qt::LeftButton, {}, check->rect().center());
+         },
+         check, colors.CheckAreaSelected, true},
+        {"checked", [&] { MoveMouse(nullptr); }, check, colors.CheckArea, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        c.into();
+        TToolButton* shown = c.shown;
+        const QImage image = Grab(shown);
+        const int w = image.width(), h = image.height(), middle = h / 2;
+        EXPECT_EQ(PixelOf(image, w / 2, 0), face);  // the top line keeps the bar's face
+        EXPECT_EQ(PixelOf(image, 3, middle), c.inside);
+        EXPECT_EQ(PixelOf(image, w / 2, 1), c.inside);
+        EXPECT_EQ(PixelOf(image, w - 1, middle), c.inside);
+        const TColor frame = c.framed ? colors.SelectBorder : c.inside;
+        EXPECT_EQ(PixelOf(image, 0, middle), frame);
+        EXPECT_EQ(PixelOf(image, w - 2, middle), frame);
+        EXPECT_EQ(PixelOf(image, w / 2, 2), frame);
+        EXPECT_EQ(PixelOf(image, w / 2, h - 2), frame);
+        // The picture, centred 4 pixels below the top, is dimmed unless the mouse is over it or it
+        // is checked, and lifts by a pixel under the mouse unless pressed or checked.
+        const TCustomDrawState state = shown->DrawState();
+        const bool lifted = (state & cdsHot) && !(state & (cdsSelected | cdsChecked));
+        const bool dimmed = !(state & (cdsHot | cdsChecked));
+        const int left = int(std::lround((w - 16) / 2.0)) - (lifted ? 1 : 0), top = 4 - (lifted ? 1 : 0);
+        const TColor blue = FromQColor(QColor(Qt::darkBlue));
+        EXPECT_EQ(PixelOf(image, left + 4, top + 4), dimmed ? look->LightenColor(blue, look->DimLevel()) : blue);
+        EXPECT_EQ(PixelOf(image, left + 3, top + 3), c.inside);  // its white is not drawn
+    }
+    EXPECT_TRUE(check->Down());
+}
+
+TEST_F(FlatLookToolBar, ADropDownButtonHasItsArrowAndTwoFrames)
+{
+    button->SetStyle(tbsDropDown);
+    MoveMouse(button);
+    const QImage image = Grab(button);
+    const int w = image.width(), h = image.height();
+    const int top = 1 + (h - 1 - 3) / 2 + 1;
+    for (const QPoint ink : {QPoint(w - 10, top), QPoint(w - 6, top), QPoint(w - 9, top + 1), QPoint(w - 8, top + 2)})
+        EXPECT_EQ(PixelOf(image, ink.x(), ink.y()), clBlack) << ink.x() << "," << ink.y();
+    EXPECT_NE(PixelOf(image, w - 10, top + 1), clBlack);
+    EXPECT_EQ(PixelOf(image, w - 13, h / 2), look->Colors().SelectBorder);  // the split between the frames
+    EXPECT_EQ(PixelOf(image, w - 12, h / 2), look->Colors().Select);
+}
+
+TEST_F(FlatLookToolBar, TheBarIsPaintedByItsStyleWithoutItsKindOrOnceInactive)
+{
+    EXPECT_TRUE(look->HooksBar(bar));
+    look->SetFlatControls(TFlatControls::UpTo(xcGroupBox).Without(xcToolbar));
+    EXPECT_FALSE(look->HooksBar(bar));
+    EXPECT_FALSE(bar->OnCustomDrawButton);
+    look->SetFlatControls(TFlatControls::UpTo(xcGroupBox));
+    EXPECT_TRUE(look->HooksBar(bar));
+    look->SetActive(false);
+    EXPECT_FALSE(bar->OnCustomDrawButton);
+}
+
+TEST(FlatLookControlBar, BandsFilledLightWithAFadingGrip)
+{
+    TForm form;
+    form.resize(300, 100);
+    auto* bands = new TControlBar(&form);
+    bands->setGeometry(0, 0, 300, 60);
+    auto* inside = new TEdit(bands);
+    inside->setGeometry(20, 10, 100, 24);
+    auto* look = new TFlatLook(&form);
+    look->SetActive(true);
+    ASSERT_TRUE(look->HooksBar(bands));
+    const QImage image = Grab(bands);
+    const QRect band = TControlBar::BandRect(inside);
+    const TColor color = Background(bands);
+    EXPECT_EQ(PixelOf(image, band.left() + 8, band.top() + 1), look->LightenColor(color, 6));
+    EXPECT_EQ(PixelOf(image, band.right() - 1, band.bottom()), look->LightenColor(color, 6));  // no frame
+    int firstLine = band.top() + 5;
+    if (firstLine % 2 != 0) ++firstLine;
+    EXPECT_EQ(PixelOf(image, band.left() + 3, firstLine), TFlatLook::DarkenColor(color, 30));
+    EXPECT_EQ(PixelOf(image, band.left() + 5, firstLine + 2), TFlatLook::DarkenColor(color, 37));
+    EXPECT_EQ(PixelOf(image, band.left() + 6, firstLine), look->LightenColor(color, 6));
+    EXPECT_EQ(PixelOf(image, band.left() + 3, firstLine + 1), look->LightenColor(color, 6));
+}
+
+// -- menus made after the component was attached
+
+TEST(FlatLookAutoDetect, APopUpMenuMadeLaterIsFlatWhenShownOnlyWithAutoDetect)
+{
+    for (const bool autoDetect : {true, false}) {
+        SCOPED_TRACE(autoDetect ? "on" : "off");
+        TForm form;
+        auto* look = new TFlatLook(&form);
+        look->SetAutoDetect(autoDetect);
+        look->SetActive(true);
+        auto* popup = new TPopupMenu(&form);
+        auto* item = new TMenuItem(&form);
+        item->SetCaption(QStringLiteral("&Добави"));
+        popup->Items()->Add(item);
+        EXPECT_FALSE(item->OnDrawItem);  // not before it shows
+        popup->Popup(10, 10);
+        QMenu* menu = popup->Menu();
+        QApplication::processEvents();
+        EXPECT_EQ(bool(item->OnDrawItem), autoDetect);
+        const QImage image = Grab(menu);
+        const QRect shown = menu->actionGeometry(item->Action());
+        const TColor iconColumn = look->Colors().IconColumn;
+        EXPECT_EQ(PixelOf(image, shown.left() + 2, shown.center().y()) == iconColumn, autoDetect);
+        menu->hide();
+    }
 }

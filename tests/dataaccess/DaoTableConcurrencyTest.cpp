@@ -92,6 +92,9 @@ TEST_F(DaoTableConcurrencyTest, APostAfterAnotherUsersChangeIsRefusedNotOverwrit
             EXPECT_EQ(ours->State(), dsEdit);  // the user's values stay for another try
             EXPECT_EQ(ours->Recordset()->EditMode(), dao::dbEditNone);
             EXPECT_NE(QtyOf(1), 11);
+            // Trying again without reading the row again is refused the same way.
+            EXPECT_EQ(PostError(*ours), c.error);
+            EXPECT_NE(QtyOf(1), 11);
             EXPECT_EQ(ErrorOf([&] { ours->Cancel(); }), QString());
         }
         if (c.error == 0) {
@@ -100,6 +103,34 @@ TEST_F(DaoTableConcurrencyTest, APostAfterAnotherUsersChangeIsRefusedNotOverwrit
         ours->Close();
         theirs->Close();
     }
+}
+
+// The engine's edit is left whenever its recordset moves (a grid reading the rows around the
+// current one); the post then takes it up again against the row as this dataset's Edit read it.
+TEST_F(DaoTableConcurrencyTest, AChangeMadeWhileTheEnginesEditWasLeftIsStillRefused)
+{
+    auto ours = Table();
+    auto theirs = OtherTable();
+    ours->Open();
+    theirs->Open();
+    ours->Edit();
+    ours->FieldByName(QStringLiteral("qty"))->SetAsInteger(11);
+    theirs->Edit();
+    theirs->FieldByName(QStringLiteral("qty"))->SetAsInteger(20);
+    theirs->Post();
+    ours->Recordset()->Move(0);
+    ASSERT_EQ(ours->Recordset()->EditMode(), dao::dbEditNone);
+    EXPECT_EQ(PostError(*ours), dao::errWriteConflict);
+    EXPECT_EQ(QtyOf(1), 20);
+
+    // Untouched by anyone else meanwhile, the same path writes.
+    ours->Cancel();
+    ours->Refresh();
+    ours->Edit();
+    ours->FieldByName(QStringLiteral("qty"))->SetAsInteger(21);
+    ours->Recordset()->Move(0);
+    EXPECT_EQ(PostError(*ours), 0);
+    EXPECT_EQ(QtyOf(1), 21);
 }
 
 TEST_F(DaoTableConcurrencyTest, TheConflictReachesThePostErrorEventAndItsActionsHold)

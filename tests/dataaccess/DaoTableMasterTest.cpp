@@ -207,6 +207,28 @@ TEST_F(DaoTableMasterTest, LinkedSavedQueriesSeeALinePostedByAnotherConnection)
     EXPECT_TRUE(Column(*totals, QStringLiteral("line_count")).isEmpty());
 }
 
+// Linked to a source but with no field pairs, a table follows no master: re-querying it reads
+// its rows again like any other's.
+TEST_F(DaoTableMasterTest, ATableLinkedWithoutFieldPairsIsReadAgainByARequery)
+{
+    for (const bool sql : {true, false}) {
+        SCOPED_TRACE(sql ? "SQL text" : "table");
+        auto lines = Table(sql ? QString() : QStringLiteral("lines"));
+        if (sql) lines->SQL().SetText(QStringLiteral("SELECT part FROM lines"));
+        lines->SetMasterSource(&source);
+        lines->Open();
+        const int before = Column(*lines, QStringLiteral("part")).size();
+        {
+            dao::DBEngine engine(QStringLiteral("3.6"));
+            auto other = engine.OpenDatabase(path);
+            other->Execute(QStringLiteral("INSERT INTO lines (order_id, part) VALUES (NULL, 'hub')"), dao::dbFailOnError);
+        }
+        database->Idle();
+        EXPECT_TRUE(lines->Requery());
+        EXPECT_EQ(Column(*lines, QStringLiteral("part")).size(), before + 1);
+    }
+}
+
 TEST_F(DaoTableMasterTest, AnSqlDetailTakesMasterValuesAsParameters)
 {
     auto lines = Table(QString());

@@ -122,6 +122,61 @@ TEST(MemTableFilter, BadFilterTextsAreRefused)
     EXPECT_FALSE(ErrorOf([&] { table->SetFilter(QStringLiteral("N = ")); }).isEmpty());
 }
 
+QString Terms(int count, const char* op)
+{
+    QStringList terms;
+    for (int i = 1; i <= count; ++i) terms << QStringLiteral("N = %1").arg(i);
+    return terms.join(QLatin1Char(' ') + QLatin1String(op) + QLatin1Char(' '));
+}
+
+// Filters nested or chained past what the parser takes are refused with its own error before
+// they can exhaust the stack; up to there they filter as ever.
+TEST(MemTableFilter, DeepOrLongFiltersAreRefusedAndTheRestFilter)
+{
+    const QString tooDeep = QStringLiteral("the expression is nested more than 256 levels deep");
+    const struct {
+        const char* name;
+        QString filter;
+        const char* visibleN;  // or, when empty, the part of the error
+        QString error;
+    } cases[] = {
+        {"200 parentheses", QString(200, u'(') + QStringLiteral("N = 1") + QString(200, u')'), "1", {}},
+        {"5,000 parentheses", QString(5000, u'(') + QStringLiteral("N = 1") + QString(5000, u')'), "", tooDeep},
+        {"200 NOTs", QStringLiteral("NOT ").repeated(200) + QStringLiteral("N = 1"), "1", {}},
+        {"100,000 NOTs", QStringLiteral("NOT ").repeated(100000) + QStringLiteral("N = 1"), "", tooDeep},
+        {"200 signs", QStringLiteral("N = ") + QStringLiteral("- ").repeated(200) + QStringLiteral("2"), "2", {}},
+        {"100,000 signs", QStringLiteral("N = ") + QString(100000, u'-') + QStringLiteral("2"), "", tooDeep},
+        {"100,000 signs of a field", QStringLiteral("2 = ") + QString(100000, u'-') + QStringLiteral("N"), "", tooDeep},
+        {"200 OR terms", Terms(200, "OR"), "1 2 3 4 5", {}},
+        {"100,000 OR terms", Terms(100000, "OR"), "", tooDeep},
+        {"100,000 AND terms in parentheses", u'(' + Terms(100000, "AND") + u')', "", tooDeep},
+        {"100,000 additions", QStringLiteral("N = 0") + QStringLiteral(" + 0").repeated(100000), "", tooDeep},
+        {"100,000 calls", QStringLiteral("UPPER(").repeated(100000) + QStringLiteral("T") + QString(100000, u')') +
+                              QStringLiteral(" = 'B'"),
+         "", tooDeep},
+        {"a negated True", QStringLiteral("N = -True OR N = 2"), "1 2", {}},
+        {"products past the 64-bit range", QStringLiteral("N * 2147483647 * 2147483647 * 2147483647 > 0"), "1 2 3 4 5",
+         {}},
+        {"a NUL in a text constant", QStringLiteral("T = 'Ab") + QChar(0) + QStringLiteral("x'"), "",
+         QStringLiteral("a text constant cannot hold the character NUL")},
+    };
+    auto table = MakeFilterTable();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        table->SetFiltered(false);
+        const QString error = ErrorOf([&] {
+            table->SetFilter(c.filter);
+            table->SetFiltered(true);
+        });
+        if (c.error.isEmpty()) {
+            EXPECT_EQ(error, QString());
+            EXPECT_EQ(Column(*table, QStringLiteral("N")), Words(c.visibleN));
+        } else {
+            EXPECT_TRUE(error.contains(c.error)) << error.toStdString();
+        }
+    }
+}
+
 TEST(MemTableFilter, OnFilterRecordHidesRowsAndSeesTheirValues)
 {
     auto table = MakeFilterTable();

@@ -394,19 +394,13 @@ void TDBLookupComboBox::RebuildList()
         TField* key = list->FieldByName(keyField_);
         TField* shown = list->FieldByName(listField_);
         const TBookmark here = list->GetBookmark();
-        list->DisableControls();
-        try {
-            const QSignalBlocker quiet(this);
-            for (list->First(); !list->Eof(); list->Next()) {
-                keys_.push_back(key->AsVariant());
-                addItem(shown->DisplayText());
-            }
-            if (!here.isEmpty()) list->GotoBookmark(here);
-        } catch (...) {
-            list->EnableControls();
-            throw;
+        const TControlsOff listOff(list);
+        const QSignalBlocker quiet(this);
+        for (list->First(); !list->Eof(); list->Next()) {
+            keys_.push_back(key->AsVariant());
+            addItem(shown->DisplayText());
         }
-        list->EnableControls();
+        if (!here.isEmpty()) list->GotoBookmark(here);
     }
     ShowField();
 }

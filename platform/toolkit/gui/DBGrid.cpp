@@ -363,6 +363,8 @@ int TColumn::Width() const
 
 void TColumn::SetWidth(int width)
 {
+    // The same width again would lay the grid out anew for nothing.
+    if (width == width_) return;
     width_ = width;
     Changed();
 }
@@ -471,7 +473,7 @@ TDBGrid::TDBGrid(QWidget* parent)
     setItemDelegate(delegate_);
     setMouseTracking(true);  // OnMouseMove without a button held (the hint of a row)
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -1047,24 +1049,32 @@ void TDBGrid::wheelEvent(QWheelEvent* event)
 
 void TDBGrid::updateGeometries()
 {
-    // The table lays out its titles and row indicator with no room on the right; the row bar
-    // takes that room, and the titles end where the cells end.
+    // The row bar lies over the table's own vertical bar, which keeps its room beside the cells
+    // and the titles; the table never lays its viewport out anew for it.
     if (placingBar_) return;
-    const QScopedValueRollback placing(placingBar_, true);
-    QTableView::updateGeometries();
-    const QMargins margins = viewportMargins();
-    const int barWidth = rowBar_->sizeHint().width();
-    if (margins.right() != barWidth) setViewportMargins(margins.left(), margins.top(), barWidth, margins.bottom());
-    const QRect area = viewport()->geometry();
-    if (!horizontalHeader()->isHidden())
-        horizontalHeader()->setGeometry(area.left(), area.top() - margins.top(), area.width(), margins.top());
-    rowBar_->setGeometry(area.right() + 1, area.top(), barWidth, area.height());
+    {
+        const QScopedValueRollback placing(placingBar_, true);
+        QTableView::updateGeometries();
+        if (const QWidget* room = verticalScrollBar()->parentWidget(); room && room != this)
+            rowBar_->setGeometry(room->geometry());
+    }
+    ViewportSized();
 }
 
 void TDBGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
-    updateGeometries();
+    // The table's layout takes the bar's room back and the bar takes it again, which sizes the
+    // viewport twice for nothing; only the size it ends at counts.
+    if (!placingBar_) updateGeometries();
+}
+
+void TDBGrid::ViewportSized()
+{
+    // Refreshing the rows lays the grid out again; doing it for a size already served would
+    // have every paint ask for the next one.
+    if (viewport()->size() == sizedFor_) return;
+    sizedFor_ = viewport()->size();
     if (link_->Active()) {
         Guarded([this] { link_->SetBufferCount(VisibleRowCount()); });
         model_->Refresh(false);

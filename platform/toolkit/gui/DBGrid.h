@@ -14,6 +14,7 @@
 #include "platform/toolkit/gui/FieldBinding.h"
 
 #include <QPointer>
+#include <QSize>
 #include <QTableView>
 #include <memory>
 #include <vector>
@@ -233,6 +234,8 @@ private:
     void ScrollBarAction(int action);
     void ApplyOptions();
     void ApplyColumnLayout();
+    // The rows follow the viewport's height, once for each size it settles at.
+    void ViewportSized();
     void MoveBy(int distance);
     void CancelEdit();
     void LeftGrid();
@@ -257,4 +260,5 @@ private:
     bool editorModified_ = false;
     bool layingOut_ = false;
     bool placingBar_ = false;
+    QSize sizedFor_;
 };

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -92,6 +93,13 @@ private:
     }
 };
 
+void TellMenuShowing(TMenu* menu)
+{
+    if (!menu) return;
+    QEvent showing(MenuShowingEvent());
+    QCoreApplication::sendEvent(menu, &showing);
+}
+
 QStyle* OwnerDrawMenuStyle()
 {
     static QPointer<TOwnerDrawMenuStyle> style;
@@ -103,6 +111,12 @@ QStyle* OwnerDrawMenuStyle()
 }
 
 }  // namespace
+
+QEvent::Type MenuShowingEvent()
+{
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
 
 TShortCut ShortCut(int key, TShiftState shift)
 {
@@ -286,6 +300,7 @@ QMenu* TMenuItem::SubMenu()
         subMenu_->setStyle(OwnerDrawMenuStyle());
         // Opening an item with sub-items raises its OnClick, so handlers can set the items up.
         connect(subMenu_.get(), &QMenu::aboutToShow, this, [this] {
+            TellMenuShowing(GetParentMenu());
             Guarded([this] {
                 if (OnClick) OnClick(this);
             });
@@ -363,10 +378,17 @@ QMenuBar* TMainMenu::MenuBar(QWidget* parent)
     if (!bar_) {
         bar_ = new QMenuBar(parent);
         bar_->setStyle(OwnerDrawMenuStyle());
+        bar_->installEventFilter(this);
         connect(bar_, &QObject::destroyed, this, [this] { bar_ = nullptr; });
         Items()->SetContainer(bar_);
     }
     return bar_;
+}
+
+bool TMainMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == bar_ && event->type() == QEvent::Show) TellMenuShowing(this);
+    return false;
 }
 
 bool TMainMenu::OpenAccelerator(QChar ch)
@@ -397,6 +419,7 @@ QMenu* TPopupMenu::Menu()
     if (!menu_) {
         menu_ = std::make_unique<QMenu>();
         menu_->setStyle(OwnerDrawMenuStyle());
+        connect(menu_.get(), &QMenu::aboutToShow, this, [this] { TellMenuShowing(this); });
         Items()->SetContainer(menu_.get());
     }
     return menu_.get();

@@ -7,6 +7,7 @@
 #include "platform/toolkit/Component.h"
 #include "platform/toolkit/gui/Control.h"
 
+#include <QEvent>
 #include <QKeySequence>
 #include <QPoint>
 #include <QPointer>
@@ -29,6 +30,10 @@ TShortCut TextToShortCut(const QString& text);
 QString ShortCutToText(const TShortCut& shortCut);
 
 class TMenu;
+
+// Sent to a menu (its TMainMenu or TPopupMenu) just before one of its lists opens and whenever
+// its menu bar is shown, so that a component may make the items ready first.
+QEvent::Type MenuShowingEvent();
 
 // Owner drawing: with a handler set, the item is measured or painted by it instead of the style.
 // `selected` is the highlighted item of an open menu or the open item of the menu bar.
@@ -145,6 +150,9 @@ public:
     QMenuBar* MenuBar(QWidget* parent);
     // Opens the top item whose caption has the accelerator `ch`; true when there is one.
     bool OpenAccelerator(QChar ch);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QMenuBar* bar_ = nullptr;

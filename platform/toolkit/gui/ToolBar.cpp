@@ -2,6 +2,8 @@
 
 #include "platform/toolkit/gui/ImageList.h"
 
+#include <QPainter>
+
 TToolButton::TToolButton(TToolBar* toolBar) : QToolButton(toolBar), TControl(this), toolBar_(toolBar)
 {
     setAutoRaise(true);
@@ -50,6 +52,44 @@ void TToolButton::UpdateLook()
     setIcon(icon);
     if (icon.isNull()) setToolButtonStyle(Qt::ToolButtonTextOnly);
     else setToolButtonStyle(toolBar_->ShowCaptions() ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+}
+
+TCustomDrawState TToolButton::DrawState() const
+{
+    TCustomDrawState state = 0;
+    if (isDown()) state |= cdsSelected;
+    if (isChecked()) state |= cdsChecked;
+    if (!isEnabled()) state |= cdsDisabled;
+    if (hot_ && isEnabled()) state |= cdsHot;
+    if (hasFocus()) state |= cdsFocused;
+    return state;
+}
+
+void TToolButton::paintEvent(QPaintEvent* event)
+{
+    if (toolBar_->OnCustomDrawButton) {
+        bool defaultDraw = true;
+        {
+            QPainter canvas(this);
+            toolBar_->OnCustomDrawButton(toolBar_, this, canvas, DrawState(), defaultDraw);
+        }
+        if (!defaultDraw) return;
+    }
+    QToolButton::paintEvent(event);
+}
+
+void TToolButton::enterEvent(QEnterEvent* event)
+{
+    hot_ = true;
+    QToolButton::enterEvent(event);
+    update();
+}
+
+void TToolButton::leaveEvent(QEvent* event)
+{
+    hot_ = false;
+    QToolButton::leaveEvent(event);
+    update();
 }
 
 TToolBar::TToolBar(QWidget* parent) : QToolBar(parent), TControl(this) { setMovable(false); }

@@ -12,7 +12,9 @@
 #include "memtable/MemTable.h"
 #include "platform/dao/DaoDatabase.h"
 #include "platform/dao/DaoEngine.h"
+#include "platform/dao/DaoField.h"
 #include "platform/dao/DaoIndex.h"
+#include "platform/dao/DaoRecordset.h"
 #include "platform/dao/DaoTableDef.h"
 #include "platform/dao/JetSql.h"
 #include "platform/toolkit/DataSource.h"
@@ -287,6 +289,65 @@ TEST_F(DModuleTest, AnOrderLineWithoutADiscountStoresNoneAndCountsInTheTotals)
     dm.tblSaleTotalQuery->Requery();
     EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Sumsale_total"), QStringLiteral("40.00"));
     EXPECT_EQ(Get(dm.tblSaleTotalQuery, "Total"), QStringLiteral("48.00"));
+}
+
+// A file made when VAT and company numbers held 10 and 12 characters is widened when it is opened
+// for writing, its rows kept; opened read-only it is left as it is.
+TEST_F(DModuleTest, ConnectingWidensAnOlderFilesVatNumbersKeepingItsRows)
+{
+    dm.VantelDataBase->SetConnected(false);
+    const QString path = dir.filePath(QStringLiteral("CarVantel.mdb"));
+    const std::pair<const char*, const char*> columns[] = {
+        {"client", "tax_num"}, {"client", "bulstat"}, {"myfirm", "mytax_num"}, {"myfirm", "mybulstat"}};
+    dao::DBEngine engine(QStringLiteral("3.6"));
+    const auto sizes = [&](dao::Database& db) {
+        std::vector<int> found;
+        for (const auto& [table, field] : columns)
+            found.push_back(db.TableDefs()[QString::fromLatin1(table)]->Fields()[QString::fromLatin1(field)]->Size());
+        return found;
+    };
+    {
+        auto db = engine.OpenDatabase(path, false, false, QStringLiteral(";pwd=quietmaple"));
+        db->Execute(QStringLiteral("INSERT INTO client (name, tax_num, bulstat) VALUES ('Иван', '1234567890', '123456789012')"));
+        db->Execute(QStringLiteral("INSERT INTO myfirm (myfirm_name, mytax_num, mybulstat) VALUES ('Фирма', 'BG12345678', '')"));
+        for (const auto& [table, field] : columns) {
+            auto stored = db->TableDefs()[QString::fromLatin1(table)]->Fields()[QString::fromLatin1(field)];
+            stored->SetSize(QByteArray(field).contains("tax") ? 10 : 12);
+        }
+        ASSERT_EQ(sizes(*db), (std::vector<int>{10, 12, 10, 12}));
+        db->Close();
+    }
+    const auto fileBytes = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = fileBytes();
+    {
+        auto readOnly = engine.OpenDatabase(path, false, true, QStringLiteral(";pwd=quietmaple"));
+        EXPECT_NO_THROW(shopschema::WidenTextColumns(*readOnly));
+        EXPECT_EQ(sizes(*readOnly), (std::vector<int>{10, 12, 10, 12}));
+        readOnly->Close();
+    }
+    EXPECT_EQ(fileBytes(), before);
+
+    dm.VantelDataBase->SetConnected(true);
+    dm.tblClient->Open();
+    dm.tblMyFirm->Open();
+    EXPECT_EQ(dm.tblClient->RecordCount(), 1);
+    EXPECT_EQ(Get(dm.tblClient, "name"), QStringLiteral("Иван"));
+    EXPECT_EQ(Get(dm.tblClient, "bulstat"), QStringLiteral("123456789012"));
+    EXPECT_EQ(Get(dm.tblMyFirm, "mytax_num"), QStringLiteral("BG12345678"));
+    dm.tblClient->Edit();
+    Set(dm.tblClient, "tax_num", QStringLiteral("BG1234567890123"));
+    dm.tblClient->Post();
+    dm.VantelDataBase->SetConnected(false);
+    auto db = engine.OpenDatabase(path, false, true, QStringLiteral(";pwd=quietmaple"));
+    EXPECT_EQ(sizes(*db), (std::vector<int>{15, 15, 15, 15}));
+    auto rows = db->OpenRecordset(QStringLiteral("SELECT id, tax_num FROM client"), dao::dbOpenSnapshot);
+    ASSERT_FALSE(rows->Eof());
+    EXPECT_EQ(rows->Fields()[1]->Value().AsString(), QStringLiteral("BG1234567890123"));
+    rows->MoveNext();
+    EXPECT_TRUE(rows->Eof());
 }
 
 // Lines an earlier version stored without a discount count in the totals once connected again.

@@ -8,6 +8,7 @@
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoQueryDef.h"
 #include "platform/dao/DaoRecordset.h"
+#include "platform/dao/DaoStore.h"
 #include "platform/dao/DaoTableDef.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <map>
@@ -36,8 +38,8 @@ const std::map<QString, QString>& ExpectedTables()
                 "frame_num text 25, motor_num text 25, power int16, tank_type text 15, made_year date, doors int16, "
                 "alarm text 20, imobilaizer text 10, free bool, created date-time"},
         {"client", "id counter, name text 50, address text 50, phone text 25, egn text 10, firm_name text 50, "
-                   "tax_num text 10, bulstat text 12, address2 text 50, phone2 text 25, free bool, created date-time"},
-        {"myfirm", "id counter, myfirm_name text 50, mytax_num text 10, mybulstat text 12, mol text 60, address text 50, "
+                   "tax_num text 15, bulstat text 15, address2 text 50, phone2 text 25, free bool, created date-time"},
+        {"myfirm", "id counter, myfirm_name text 50, mytax_num text 15, mybulstat text 15, mol text 60, address text 50, "
                    "phone text 25, DDS int16, bank_name text 50, code_bank text 11, bank_account text 34, "
                    "bank_tax_account text 10, deleted bool, antette text 255"},
         {"employee", "id counter, employee_name text 60, egn text 10, phone text 24, address text 50, job text 40, "
@@ -352,6 +354,38 @@ TEST_F(TemplateDatabaseTest, AnOlderFileGainsTheMissingIndexesAndKeepsItsRows)
     EXPECT_EQ(db->TableDefs()[QStringLiteral("sale_detail")]->RecordCount(), 2);
     auto readOnly = engine.OpenDatabase(path, false, true, QStringLiteral(";pwd=quietmaple"));
     EXPECT_NO_THROW(shopschema::AddMissingIndexes(*readOnly));
+}
+
+// A new shop's file tells the planner what a shop of some years holds, so that a period is
+// read through its dates and not through the firm or the cash box most rows share.
+TEST_F(TemplateDatabaseTest, APeriodIsReadThroughItsDates)
+{
+    const struct {
+        const char* jet;
+        const char* step;
+    } cases[] = {
+        {"SELECT Sum([sale_price]*[sale_quantity]) AS OK FROM sale INNER JOIN sale_detail ON sale.id=sale_detail.sale_id "
+         "WHERE sale.invoice_annul=False AND [sale_date]>=Datevalue('01/02/2026') AND [sale_date]<Datevalue('01/03/2026') "
+         "AND sale.myfirm_id=1;",
+         "SEARCH sale USING INDEX __dao_ix_sale_sale_date (sale_date>? AND sale_date<?)"},
+        {"SELECT takings.cashbox_num, Sum(takings.take) AS TakedTotalSum FROM takings WHERE takings.date>=1 AND "
+         "takings.date<2 AND takings.cashbox_num=1 GROUP BY takings.cashbox_num;",
+         "SEARCH takings USING INDEX __dao_ix_takings_date (date>? AND date<?)"},
+        {"SELECT give_in.cashbox_num, Sum(give_in.give) AS GiveTotal FROM give_in WHERE give_in.date>=1 AND "
+         "give_in.date<2 AND give_in.cashbox_num=1 GROUP BY give_in.cashbox_num;",
+         "SEARCH give_in USING INDEX __dao_ix_give_in_date (date>? AND date<?)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.jet);
+        const QByteArray sql = "EXPLAIN QUERY PLAN " + db->GetStore()->Translation(QString::fromUtf8(c.jet)).sql.toUtf8();
+        sqlite3_stmt* s = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db->GetStore()->Db(), sql.constData(), -1, &s, nullptr), SQLITE_OK);
+        QStringList plan;
+        while (sqlite3_step(s) == SQLITE_ROW)
+            plan << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 3)));
+        sqlite3_finalize(s);
+        EXPECT_TRUE(plan.contains(QString::fromUtf8(c.step))) << plan.join(u'\n').toStdString();
+    }
 }
 
 TEST_F(TemplateDatabaseTest, TwoEqualPaymentsOfOneDayBothCount)

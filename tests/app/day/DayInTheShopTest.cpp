@@ -34,6 +34,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QLineEdit>
 #include <QTest>
 #include <map>
 
@@ -89,6 +90,24 @@ const std::map<QString, int> kRowsAdded = {
     {"seller", 1},
 };
 
+// A date written another way than the shop's dd.MM.yyyy: with slashes or dashes.
+const QRegularExpression kOtherDateForm(QStringLiteral("\\b\\d{1,2}[/-]\\d{1,2}[/-]\\d{2,4}\\b"));
+
+// What `window` shows that reads as a date written another way: its labels, its boxes (not the
+// date edits, whose mask their windows give them) and the cells of its grids.
+QStringList DatesInAnotherForm(QWidget& window)
+{
+    QStringList shown;
+    for (const QLabel* label : window.findChildren<QLabel*>()) shown << label->text();
+    for (const QLineEdit* box : window.findChildren<QLineEdit*>())
+        if (box->inputMask().isEmpty()) shown << box->text();
+    for (TDBGrid* grid : window.findChildren<TDBGrid*>())
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            for (int column = 0; column < grid->model()->columnCount(); ++column)
+                shown << grid->CellText(row, column, false);
+    return shown.filter(kOtherDateForm);
+}
+
 // The text's lines that hold `part`, blanks squeezed.
 QStringList LinesWith(const QString& text, const QString& part)
 {
@@ -134,11 +153,14 @@ protected:
 
     // --- helpers ---------------------------------------------------------------------------
 
-    // A picture of the window as it stands, when pictures are asked for.
+    // A picture of the window as it stands, when pictures are asked for; every date the window
+    // shows reads as the shop writes dates.
     void Shot(QWidget* window, const char* name) const
     {
-        if (shots_.isEmpty() || !window) return;
+        if (!window) return;
         TApplication::ProcessMessages();
+        EXPECT_EQ(DatesInAnotherForm(*window).join(QLatin1Char('|')).toStdString(), "") << name;
+        if (shots_.isEmpty()) return;
         const QString file = shots_ + QLatin1Char('/') + QString::fromLatin1(name) + QStringLiteral(".png");
         EXPECT_TRUE(window->grab().save(file)) << name;
     }
@@ -185,11 +207,7 @@ protected:
         pdfs_ << name;
     }
     // Typed key by key, as a person types.
-    static void TypeInto(QWidget* edit, const QString& text)
-    {
-        edit->setFocus();
-        for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
+    static void TypeInto(QWidget* edit, const QString& text) { TypeKeys(edit, text); }
     static void Set(TDataSet* rows, const char* field, const TVariant& value)
     {
         rows->FieldByName(QString::fromLatin1(field))->SetAsVariant(value);
@@ -559,7 +577,7 @@ void DayInTheShopTest::CashBox()
                                    box.dbeDeliveryTotal->Text(), box.dbePaymentSum->Text(),  box.dbeWorkSum->Text(),
                                    box.eTakeTotal->Text(),       box.eGiveTotal->Text(),     box.eOldBalance->Text(),
                                    box.eNewBalance->Text()}.join(QLatin1Char('|'));
-        EXPECT_EQ(shown, QStringLiteral("1000.00|168.00|30.00|576.00|24.00|300.00|1168|930|0|238.00"));
+        EXPECT_EQ(shown, QStringLiteral("1000.00|168.00|30.00|576.00|24.00|300.00|1168.00|930.00|0.00|238.00"));
         Shot(&form, "07-cash-box");
 
         PreviewTo("07-cash-journal.pdf", [&box] { box.bPrintClick(nullptr); });
@@ -578,7 +596,7 @@ void DayInTheShopTest::CashBox()
         EXPECT_EQ(QStringList({box.eTakeTotal->Text(), box.eGiveTotal->Text(), box.eOldBalance->Text(),
                                box.eNewBalance->Text()})
                       .join(QLatin1Char('|')),
-                  QStringLiteral("1168|930|0|238.00"));
+                  QStringLiteral("1168.00|930.00|0.00|238.00"));
         EXPECT_TRUE(box.lblLastFinished->Caption().contains(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"))))
             << box.lblLastFinished->Caption().toStdString();
         return mrCancel;
@@ -809,7 +827,7 @@ void DayInTheShopTest::CheckPrintouts()
          {"ОРИГИНАЛ"}},
         {"07-cash-journal.pdf",
          {"Отчет за каса № 1", "Платени от Иван Колев", "Платени на Електроснабдяване", "Поръчка номер 2",
-          "Доставка номер 1", "Платени на Стоян Петров", "1168", "930", "238.00"},
+          "Доставка номер 1", "Платени на Стоян Петров", "1168.00", "930.00", "238.00"},
          {"Поръчка номер 1", "Поръчка номер 3"}},
         {"07-profit.pdf", {"Маслен филтър", "Масло 5W30", "Смяна на масло", "Накладки предни"}, {}},
     };
@@ -817,10 +835,14 @@ void DayInTheShopTest::CheckPrintouts()
         SCOPED_TRACE(p.file);
         const QString text = PdfText(Path(p.file));
         const QString squeezed = text.simplified();
+        EXPECT_FALSE(squeezed.contains(kOtherDateForm)) << text.toStdString();
         for (const char* part : p.present)
             EXPECT_TRUE(squeezed.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
         for (const char* part : p.absent) EXPECT_FALSE(squeezed.contains(QString::fromUtf8(part))) << part;
     }
+    // The journal's period, as the shop writes dates: the day and the day after it.
+    const QString period = QStringLiteral("от ") + DateToStr(Date()) + QStringLiteral(" до ") + DateToStr(Date() + 1);
+    EXPECT_TRUE(PdfText(Path("07-cash-journal.pdf")).contains(period)) << period.toStdString();
     // The invoice's lines: price x quantity, and the net value after the discount.
     const QString invoice = PdfText(Path("03-invoice-original.pdf"));
     EXPECT_EQ(LinesWith(invoice, QStringLiteral("Маслен филтър")), QStringList{"1 Маслен филтър бр. 2 25.00 10 50.00 45.00"});

@@ -73,6 +73,9 @@ TEST_F(ProgramTest, RecordExistsBindsOneLiteralAndRaisesOnWhatItCannotAsk)
     // What is no literal, no plain name or no table is never read as "no such row".
     EXPECT_THROW(exists("seller", "seller_name", QStringLiteral("'x' OR 1=1")), std::exception);
     EXPECT_THROW(exists("seller; DELETE FROM logs", "id", QStringLiteral("1")), std::exception);
+    // A name with a line break after it is no plain name: refused before any SQL is made.
+    EXPECT_THROW(exists("seller\n", "id", QStringLiteral("1")), EDatabaseError);
+    EXPECT_THROW(exists("seller", "id\n", QStringLiteral("1")), EDatabaseError);
     EXPECT_THROW(exists("nosuchtable", "id", QStringLiteral("1")), std::exception);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM logs")), 1);
     EXPECT_FALSE(DM->tblMyPersonalQuery->Active());
@@ -495,7 +498,12 @@ TEST_F(OrderWindowTest, TheStatusBoxesMirrorTheRow)
                  {2, true, false, true, true},
                  {3, false, true, false, false},
                  {4, true, true, false, true},
-                 {5, false, false, false, true}};
+                 {5, false, false, false, true},
+                 {2, true, false, true, true},
+                 {3, false, true, false, false},
+                 {1, false, false, true, true}};
+    constexpr TColor kOn = 7105791, kOff = 6316128;
+    const QString before = OrderRows();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.order);
         GoToOrder(c.order);
@@ -503,7 +511,14 @@ TEST_F(OrderWindowTest, TheStatusBoxesMirrorTheRow)
         EXPECT_EQ(fCarVantel->cbxAnnul->Checked(), c.annulled);
         EXPECT_EQ(fCarVantel->cbxFinnished->Checked(), c.finished);
         EXPECT_EQ(fCarVantel->cbxPayed->Checked(), c.paid);
+        // What the boxes do is shown too: the number typed only for an invoice, the two colours.
+        EXPECT_EQ(fCarVantel->DBE_invoice_num->ReadOnly(), !c.invoice);
+        EXPECT_EQ(fCarVantel->fbtPrint->isHidden(), !c.invoice);
+        EXPECT_EQ(fCarVantel->cbxAnnul->FontColor(), c.annulled ? kOn : kOff);
+        EXPECT_EQ(fCarVantel->cbxFinnished->FontColor(), c.finished ? kOn : kOff);
     }
+    // None of it was written.
+    EXPECT_EQ(OrderRows(), before);
 }
 
 TEST_F(OrderWindowTest, AnOrdersCarAndClientAreFoundByTheirWholeIdNeverByAPrefix)
@@ -656,6 +671,66 @@ TEST_F(OrderWindowTest, ExitingWithoutFinishingAChangedOrderMarksItUnfinished)
     EXPECT_GT(Scalar(QStringLiteral("SELECT last_modified > 46001.5 FROM sale WHERE id=1")), 0);
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM sale")), 5);
     EXPECT_FALSE(app::OrderDirty);
+}
+
+// What the person types into the panels of a new order is the order's: leaving it, by the
+// exit or for another order, asks as a changed line does, and keeping it unfinished stores the
+// car and the client as new rows the order names, there again after a new start. A new order
+// left untyped stores no empty car or client.
+TEST_F(OrderWindowTest, TheTypedCarAndClientAreKeptWhenTheOrderIsLeftUnfinished)
+{
+    const struct {
+        const char* name;
+        bool exit;
+        bool typed;
+    } cases[] = {{"exit", true, true}, {"move", false, true}, {"move, nothing typed", false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tick(fSetings->cbMessages, true);
+        Tick(fSetings->cbWarnings, true);
+        const qint64 cars = Scalar(QStringLiteral("SELECT count(*) FROM car"));
+        const qint64 clients = Scalar(QStringLiteral("SELECT count(*) FROM client"));
+        const qint32 id = NewOrder();
+        ASSERT_GT(id, 5);
+        const QString number = QStringLiteral("CA%1XX").arg(id);
+        if (c.typed) {
+            QTest::keyClicks(fCarVantel->dbcbMark->lineEdit(), QStringLiteral("Opel"));
+            QTest::keyClicks(fCarVantel->dbeCarNumber, number);
+            TypeKeys(fCarVantel->dbeName, QStringLiteral("Стоян Стоянов"));
+            QTest::keyClicks(fCarVantel->dbeTaxNom, QStringLiteral("BG1234567890"));
+        }
+        host_.ClearShown();
+        host_.AnswerQuestion(QStringLiteral("трябва да приключите поръчката !"), mrNo);
+        if (c.exit) {
+            host_.AnswerQuestion(QStringLiteral("Наистина ли искате да затворите програмата ?"), mrYes);
+            EXPECT_TRUE(fCarVantel->CloseQuery());
+            Restart();
+            ASSERT_EQ(Login(kAdmin, QString()), mrOk);
+            List(false, false, false, true);
+        } else {
+            fCarVantel->tbtFirstClick(nullptr);
+            EXPECT_EQ(ShownOrder(), 1);
+        }
+        EXPECT_TRUE(Shown(QStringLiteral("За да няма загуба на данни,\rтрябва да приключите поръчката !")));
+        EXPECT_EQ(Scalar(QStringLiteral("SELECT invoice_accept FROM sale WHERE id=%1").arg(id)), 0);
+        if (!c.typed) {
+            EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM car")), cars);
+            EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM client")), clients);
+            continue;
+        }
+        EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM car")), cars + 1);
+        EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM client")), clients + 1);
+        EXPECT_EQ(Rows(QStringLiteral("SELECT car.mark, car.car_number, client.name, client.tax_num FROM sale "
+                                      "JOIN car ON car.id=sale.car_id JOIN client ON client.id=sale.client_id "
+                                      "WHERE sale.id=%1")
+                           .arg(id)),
+                  (TRows{{"Opel", number, "Стоян Стоянов", "BG1234567890"}}));
+        GoToOrder(id);
+        EXPECT_EQ(fCarVantel->dbeCarNumber->Text(), number);
+        EXPECT_EQ(fCarVantel->dbcbMark->Text(), QStringLiteral("Opel"));
+        EXPECT_EQ(fCarVantel->dbeName->Text(), QStringLiteral("Стоян Стоянов"));
+        EXPECT_FALSE(app::OrderDirty);
+    }
 }
 
 TEST_F(OrderWindowTest, ANewOrderIsStampedNumberedAndOpen)
@@ -841,7 +916,7 @@ TEST_F(OrderWindowTest, APanelTakesNoMoreThanItsFieldHolds)
         QWidget* control;
         int length;
     } cases[] = {{fCarVantel->dbeName, 50},      {fCarVantel->dbePhone, 25},  {fCarVantel->dbeFirmName, 50},
-                 {fCarVantel->dbeFirmAddres, 50}, {fCarVantel->dbeTaxNom, 10}, {fCarVantel->dbeBulstat, 12},
+                 {fCarVantel->dbeFirmAddres, 50}, {fCarVantel->dbeTaxNom, 15}, {fCarVantel->dbeBulstat, 15},
                  {fCarVantel->dbeCarNumber, 20}, {fCarVantel->dbeMotorNum, 25}, {fCarVantel->dbeFrameNum, 25},
                  {fCarVantel->dbcbMark, 20},     {fCarVantel->dbcbModel, 30},  {fCarVantel->dbcbGorivo, 15}};
     for (const auto& c : cases) {

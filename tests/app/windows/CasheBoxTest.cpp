@@ -11,6 +11,7 @@
 #include "memtable/MemTable.h"
 #include "platform/report/ReportExpr.h"
 #include "platform/report/ReportLabel.h"
+#include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBControls.h"
 #include "platform/toolkit/gui/DBGrid.h"
@@ -19,11 +20,12 @@
 
 #include <QProcess>
 #include <QTest>
+#include <utility>
 
 namespace {
 
 constexpr TDateTime kDay1 = 46174;  // 01/06/2026
-const QString kQuestion = QStringLiteral("Искате ли да приключите периода\rот 01/06/2026 до 02/06/2026 !");
+const QString kQuestion = QStringLiteral("Искате ли да приключите периода\rот 01.06.2026 до 02.06.2026 !");
 const QString kDone = QStringLiteral("Периода бе приключен успешно !");
 const QString kNotSaved = QStringLiteral("Поради възникнала грешка,\rданните не бяха записани !");
 const QString kOpenError = QStringLiteral("Грешка при отваряне на касата !");
@@ -157,19 +159,19 @@ TEST_F(CasheBoxTest, TotalsAndBalancesOfADayOfEachBoxAndOfTheMonth)
          {"150.25", "173.40", "40.00", "120.48", "50.00", "60.00", "323.65", "270.48", "500.00", "553.17",
           "Старото салдо е от дата  30.05.2026", "Последно приключване 30.05.2026"}},
         {"box 1, 02/06", 1, "02/06/2026", "03/06/2026",
-         {"30.00", "96.00", "10.00", "0", "0", "0", "126", "10", "500.00", "616.00", "Старото салдо е от дата  30.05.2026",
+         {"30.00", "96.00", "10.00", "0.00", "0.00", "0.00", "126.00", "10.00", "500.00", "616.00", "Старото салдо е от дата  30.05.2026",
           "Последно приключване 30.05.2026"}},
         {"box 2, 01/06", 2, "01/06/2026", "02/06/2026",
-         {"70.00", "240.00", "15.00", "12.00", "7.00", "0", "310", "34", "777.00", "1053.00", "Старото салдо е от дата  31.05.2026",
+         {"70.00", "240.00", "15.00", "12.00", "7.00", "0.00", "310.00", "34.00", "777.00", "1053.00", "Старото салдо е от дата  31.05.2026",
           "Последно приключване 31.05.2026"}},
         {"box 1, June", 1, "01/06/2026", "01/07/2026",
          {"180.25", "269.40", "50.00", "120.48", "50.00", "60.00", "449.65", "280.48", "500.00", "669.17",
           "Старото салдо е от дата  30.05.2026", "Последно приключване 30.05.2026"}},
         {"box 1, an empty day", 1, "10/06/2026", "11/06/2026",
-         {"0", "0", "0", "0", "0", "0", "0", "0", "500.00", "500.00", "Старото салдо е от дата  30.05.2026",
+         {"0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "500.00", "500.00", "Старото салдо е от дата  30.05.2026",
           "Последно приключване 30.05.2026"}},
         {"box 1, before any daily closing", 1, "30/05/2026", "31/05/2026",
-         {"0", "0", "0", "0", "0", "0", "0", "0", "0", "0.00", "Старото салдо е от дата  ",
+         {"0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "0.00", "Старото салдо е от дата  ",
           "Последно приключване 30.05.2026"}},
     };
     for (const Case& c : cases) {
@@ -261,6 +263,29 @@ TEST_F(CasheBoxTest, AnsweringNoOrAFailedPostWritesNothingAndLeavesTheButtonOn)
     EXPECT_EQ(Closings(), 3);
     EXPECT_TRUE(box->bEnd->Enabled());
     EXPECT_NE(DM->tblCashBox->State(), dsInsert);
+}
+
+// The row is written, then its post fails on the way out: the closing said not to be saved is
+// not stored, and closing again stores it once.
+TEST_F(CasheBoxTest, AClosingWhosePostFailsAfterItsRowIsNotStoredAndIsStoredOnceAgain)
+{
+    fSetings->cbMessages->SetChecked(false);
+    box->bDailyClick(nullptr);
+    TDaoTable* closings = DM->tblCashBox;
+    const auto rule = closings->AfterPost;
+    bool failed = false;
+    closings->AfterPost = [&](TDataSet* dataSet) {
+        if (rule) rule(dataSet);
+        if (!std::exchange(failed, true)) throw Exception(QStringLiteral("прекъсване"));
+    };
+    box->bEnd->Click();
+    EXPECT_EQ(host_.Texts(), (QStringList{kNotSaved}));
+    EXPECT_EQ(Closings(), 3);
+    EXPECT_TRUE(box->bEnd->Enabled());
+    box->bEnd->Click();
+    closings->AfterPost = rule;
+    EXPECT_EQ(Closings(), 4);
+    EXPECT_FALSE(box->bEnd->Enabled());
 }
 
 // --- failed openings ---------------------------------------------------------------------------
@@ -438,7 +463,7 @@ TEST_F(CasheBoxTest, AnEmptyPeriodPrintsTheSummaryOverAnEmptyJournal)
     box->bDailyClick(nullptr);
     box->bPrintClick(nullptr);
     EXPECT_TRUE(DM->tblMemTable->IsEmpty());
-    EXPECT_EQ(Report->lblIncomeValue->Caption(), QStringLiteral("0"));
+    EXPECT_EQ(Report->lblIncomeValue->Caption(), QStringLiteral("0.00"));
     EXPECT_EQ(Report->lblNewBalanceValue->Caption(), QStringLiteral("500.00"));
 }
 
@@ -448,8 +473,8 @@ TEST_F(CasheBoxTest, ThePrintoutCarriesTheGridsColumnsAndTheSummary)
     box->bPrintClick(nullptr);
     TReport& report = *Report;
     EXPECT_EQ(report.lblVersion->Caption(), QStringLiteral("CarVantel v4.04 ®"));
-    EXPECT_EQ(report.lblPeriod->Caption(), QStringLiteral("от 01/06/2026 до 02/06/2026"));
-    EXPECT_EQ(report.lblPeriod2->Caption(), QStringLiteral("Отчет от 01/06/2026 до 02/06/2026"));
+    EXPECT_EQ(report.lblPeriod->Caption(), QStringLiteral("от 01.06.2026 до 02.06.2026"));
+    EXPECT_EQ(report.lblPeriod2->Caption(), QStringLiteral("Отчет от 01.06.2026 до 02.06.2026"));
     EXPECT_EQ(report.lblTitle->Caption(), QStringLiteral("Отчет за каса № 1"));
     EXPECT_EQ(report.lblIncomeValue->Caption(), QStringLiteral("323.65"));
     EXPECT_EQ(report.lblExpenseValue->Caption(), QStringLiteral("270.48"));
@@ -484,7 +509,7 @@ TEST_F(CasheBoxTest, ThePrintoutCarriesTheGridsColumnsAndTheSummary)
     ASSERT_TRUE(text.waitForFinished(20000));
     const QString out = QString::fromUtf8(text.readAllStandardOutput());
     int at = 0;
-    for (const char* caption : {"Отчет за каса № 1", "от 01/06/2026 до 02/06/2026", "Разяснения",
+    for (const char* caption : {"Отчет за каса № 1", "от 01.06.2026 до 02.06.2026", "Разяснения",
                                 "Платени от Иван, тел.123, аванс", "Постъпления", "Общо приход", "Старо салдо",
                                 "Ново салдо"}) {
         const int found = out.indexOf(QString::fromUtf8(caption), at);

@@ -68,9 +68,8 @@ protected:
     // Typed as a person types, over what the edit held.
     static void Type(TDBEdit* edit, const QString& text)
     {
-        edit->setFocus();
         edit->selectAll();
-        for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        TypeKeys(edit, text);
     }
     void GoTo(const QString& name)
     {
@@ -218,6 +217,37 @@ TEST_F(EmployeeTest, SavingLeavesStoredRowsInTheirCashBox)
     EXPECT_EQ(Rows(QStringLiteral("SELECT job FROM employee WHERE id = 1")), (TRows{{"Старши монтьор"}}));
     EXPECT_EQ(Rows(QStringLiteral("SELECT id, cashbox_num, payment FROM employee_payment")), (TRows{{"1", "2", "20.0"}}));
     EXPECT_EQ(Rows(QStringLiteral("SELECT id, cashbox_num, payment FROM employee_working")), (TRows{{"1", "2", "800.0"}}));
+}
+
+// The engine refuses the last of the save's writes: neither the employee's change nor any pay
+// row is stored, nothing is left in edit, and the window says so.
+TEST_F(EmployeeTest, ASaveThatFailsAtAPayRowStoresNoneOfIt)
+{
+    Open();
+    GoTo(kIvan);
+    AllowChanges();
+    window->bEditClick(nullptr);
+    DM->tblEmployee->Edit();
+    Set(DM->tblEmployee, "job", QStringLiteral("Старши монтьор"));
+    TDaoTable* payments = DM->tblEmployeePayment;
+    payments->Append();
+    Set(payments, "work", QStringLiteral("Смяна на гуми"));
+    Set(payments, "payment", 24);
+    TDaoTable* work = DM->tblEmployeeWork;
+    work->Append();
+    Set(work, "payment", 900);
+    ASSERT_EQ(DM->tblEmployee->State(), dsEdit);
+    Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON employee_working BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    window->bSaveClick(nullptr);
+    Execute(QStringLiteral("DROP TRIGGER refuse"));
+    EXPECT_TRUE(Shown(QStringLiteral("Поради възникнала грешка,\rданните не бяха записани !")));
+    EXPECT_EQ(Rows(QStringLiteral("SELECT job FROM employee WHERE id = 1")), (TRows{{"Монтьор"}}));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM employee_payment")), 1);
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM employee_working")), 1);
+    for (TDataSet* rows : {static_cast<TDataSet*>(DM->tblEmployee), static_cast<TDataSet*>(payments),
+                           static_cast<TDataSet*>(work)})
+        EXPECT_EQ(rows->State(), dsBrowse) << rows->objectName().toStdString();
+    EXPECT_EQ(DM->tblEmployee->FieldByName(QStringLiteral("job"))->AsString(), QStringLiteral("Монтьор"));
 }
 
 TEST_F(EmployeeTest, ANewPaymentRowTakesTheSettingsCashBox)
@@ -406,6 +436,30 @@ TEST_F(EmployeeTest, APickAfterMovingToAnotherRowWritesNothing)
     TCloseAction action = caHide;
     window->FormClose(window, action);
     EXPECT_FALSE(fArticlesWork->isVisible());
+}
+
+// With nothing sold to pick from, "&Избор" writes nothing into the payment row, so "&Запис"
+// stores the row as it was.
+TEST_F(EmployeeTest, APickFromAnEmptyListWritesNothing)
+{
+    Execute(QStringLiteral("DELETE FROM sale_detail"));
+    Open();
+    GoTo(kIvan);
+    fSetings->cbMessages->SetChecked(true);
+    window->DBGrid3EditButtonClick(nullptr);
+    ASSERT_TRUE(fArticlesWork->isVisible());
+    ASSERT_TRUE(DM->tblQueryEmploeeWork->IsEmpty());
+    host_.ClearShown();
+    host_.AnswerQuestion(QStringLiteral("плащането за извършената работа"), mrYes);
+    QTest::mouseClick(fArticlesWork->FlatButton2, Qt::LeftButton);
+    EXPECT_FALSE(Shown(QStringLiteral("плащането за извършената работа")));
+    EXPECT_EQ(DM->tblEmployeePayment->State(), dsBrowse);
+    EXPECT_EQ(Get(DM->tblEmployeePayment, "work"), QStringLiteral("Смяна на масло"));
+    EXPECT_FALSE(DM->tblEmployeePayment->ControlsDisabled());
+    fArticlesWork->Close();
+    window->bSaveClick(nullptr);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT work, work_price, payment FROM employee_payment")),
+              (TRows{{"Смяна на масло", "50.0", "20.0"}}));
 }
 
 // --- deletes --------------------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "StockOrderFixture.h"
 
+#include "platform/toolkit/gui/DBGrid.h"
+
 namespace {
 
 using FinishOrderTest = StockOrderTest;
@@ -179,7 +181,8 @@ TEST_F(FinishOrderTest, AnotherStationsInvoiceStoredWhileTheCashBoxIsAskedKeepsI
         },
         2);
     fCarVantel->Commit1Click(nullptr);
-    EXPECT_EQ(Field(order, "invoice_num"), QStringLiteral("42"));
+    // The number is drawn when the finish writes, after every question: the next one free.
+    EXPECT_EQ(Field(order, "invoice_num"), QStringLiteral("44"));
     EXPECT_EQ(Field(order, "cashbox_num"), QStringLiteral("1"));
     EXPECT_EQ(Scalar(QStringLiteral("SELECT count(DISTINCT invoice_num) FROM sale WHERE invoice_num>0")), 3);
 }
@@ -200,6 +203,59 @@ TEST_F(FinishOrderTest, ALinePostThatFailsStopsTheFinishAndLeavesTheOrderUnfinis
     EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("0"));
     EXPECT_FALSE(fCarVantel->cbxFinnished->Checked());
     EXPECT_FALSE(Shown(kFinished));
+}
+
+// The engine refuses one write of the finish: nothing of it is kept, no row is left in edit for
+// the next move to post, the message gives the engine's reason, and the finish then succeeds.
+TEST_F(FinishOrderTest, AFinishThatFailsAtAnyWriteLeavesTheOrderAsItWas)
+{
+    const struct {
+        const char* name;
+        const char* refuse;
+    } cases[] = {
+        {"the stamps", "BEFORE UPDATE OF tax_rate ON sale"},
+        {"the totals", "BEFORE UPDATE OF sum_sale_total ON sale"},
+        {"the invoice number", "BEFORE UPDATE OF invoice_num ON sale"},
+        {"the invoice date", "BEFORE UPDATE OF invoice_date ON sale"},
+        {"the sold mark", "BEFORE UPDATE OF seller_id ON sale"},
+        {"a line's stock", "BEFORE UPDATE OF quantity_reminder ON sale_detail"},
+    };
+    const QString stamps = QStringLiteral(
+        "SELECT coalesce(sale_num,'') || '|' || coalesce(tax_rate,'') || '|' || coalesce(sum_sale_total,'') || '|' || "
+        "coalesce(invoice_num,'') || '|' || coalesce(invoice,'') || '|' || coalesce(invoice_accept,'') || '|' || "
+        "coalesce(seller_id,'') || '|' || coalesce(last_modified,'') || '|' || "
+        "(SELECT group_concat(quantity_reminder) FROM sale_detail WHERE sale_id=sale.id) FROM sale WHERE id=%1");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearOrders();
+        const qint32 order = NewOrder({{"2", 1, 12.5}, {"3", 1, 12.5}});
+        Execute(QStringLiteral("UPDATE sale SET sale_num=NULL WHERE id=%1").arg(order));
+        DM->tblSale->Refresh();
+        const TRows before = Rows(stamps.arg(order));
+        Execute(QStringLiteral("CREATE TRIGGER refuse %1 BEGIN SELECT RAISE(ABORT, 'отказано'); END")
+                    .arg(QString::fromLatin1(c.refuse)));
+        host_.ClearShown();
+        fCarVantel->cbxInvoice->SetChecked(true);
+        host_.AnswerQuestion(kToInvoice, mrYes);
+        fCarVantel->Commit1Click(nullptr);
+        Execute(QStringLiteral("DROP TRIGGER refuse"));
+        EXPECT_TRUE(Shown(kFailed)) << host_.Texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(Shown(QStringLiteral("отказано")));
+        EXPECT_FALSE(Shown(kFinished));
+        EXPECT_EQ(Rows(stamps.arg(order)), before);
+        EXPECT_EQ(DM->tblSale->State(), dsBrowse);
+        EXPECT_EQ(DM->tblSaleDetail->State(), dsBrowse);
+        EXPECT_FALSE(fCarVantel->cbxFinnished->Checked());
+        EXPECT_FALSE(app::OrderLocked);
+        // The order on screen is the one as stored, and it finishes now.
+        EXPECT_EQ(ShownOrder(), order);
+        EXPECT_TRUE(DM->tblSale->FieldByName(QStringLiteral("sale_num"))->IsNull());
+        host_.AnswerQuestion(kToInvoice, mrYes);
+        fCarVantel->Commit1Click(nullptr);
+        EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+        EXPECT_EQ(Field(order, "invoice_num"), QStringLiteral("1"));
+        EXPECT_EQ(Reminders(order), (QStringList{"5", "4"}));
+    }
 }
 
 TEST_F(FinishOrderTest, AnInvoiceNumberThatCannotBeDrawnStopsTheFinish)
@@ -278,48 +334,95 @@ TEST_F(FinishOrderTest, AnnullingAsksAndUnpaysAndAnAnnulledOrderIsNotFinished)
     EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("0"));
 }
 
-TEST_F(FinishOrderTest, TheInvoiceBoxOnAShortOrderAnnulsIt)
+TEST_F(FinishOrderTest, TickingTheInvoiceBoxOnAShortOrderSaysSoAndAnnulsItNothingElseDoes)
 {
-    const qint32 order = NewOrder({{"2", 6, 12.5}});
-    app::MissingStock = true;
-    fCarVantel->cbxInvoice->SetChecked(true);
-    EXPECT_FALSE(fCarVantel->cbxInvoice->Checked());
-    EXPECT_TRUE(fCarVantel->cbxAnnul->Checked());
-    EXPECT_EQ(Field(order, "invoice_annul"), QStringLiteral("-1"));
+    const QString kAnnulledShort = QStringLiteral(
+        "Поради изписана липсваща стока от склада,\rтази поръчка не може да се приключи !\rПоръчката ще бъде анулирана !");
+    const struct {
+        const char* name;
+        bool invoiceBefore;
+        std::function<void()> act;
+        bool annulled;
+    } cases[] = {
+        {"ticked by a click", false, [] { QTest::mouseClick(fCarVantel->cbxInvoice, Qt::LeftButton); }, true},
+        {"unticked by a click", true, [] { QTest::mouseClick(fCarVantel->cbxInvoice, Qt::LeftButton); }, false},
+        {"its number emptied", true,
+         [] {
+             fCarVantel->DBE_invoice_num->SetText(QString());
+             fCarVantel->DBE_invoice_numExit(fCarVantel->DBE_invoice_num);
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qint32 order = NewOrder({{"2", 6, 12.5}});
+        Tick(fCarVantel->cbxInvoice, c.invoiceBefore);
+        // The grid paints the line of six from a lot of five as short.
+        fCarVantel->MyDBGrid1->grab();
+        ASSERT_TRUE(app::MissingStock);
+        host_.ClearShown();
+        c.act();
+        EXPECT_FALSE(fCarVantel->cbxInvoice->Checked());
+        EXPECT_EQ(fCarVantel->cbxAnnul->Checked(), c.annulled);
+        EXPECT_EQ(Field(order, "invoice_annul"), c.annulled ? QStringLiteral("-1") : QStringLiteral("0"));
+        EXPECT_EQ(Shown(kAnnulledShort), c.annulled);
+        // Said before it is done: the message is the first thing shown.
+        if (c.annulled) {
+            EXPECT_EQ(host_.Texts().value(0), kAnnulledShort);
+        }
+        EXPECT_TRUE(fCarVantel->DBE_invoice_num->ReadOnly());
+        EXPECT_TRUE(fCarVantel->fbtPrint->isHidden());
+    }
     // An order of enough stock: the box switches between invoice and pro-forma.
     const qint32 other = NewOrder({{"4", 1, 30, 0, "-1"}});
     Tick(fCarVantel->cbxAnnul, true);
     app::MissingStock = false;
-    fCarVantel->cbxInvoice->SetChecked(true);
+    QTest::mouseClick(fCarVantel->cbxInvoice, Qt::LeftButton);
+    ASSERT_TRUE(fCarVantel->cbxInvoice->Checked());
     EXPECT_FALSE(fCarVantel->cbxAnnul->Checked());
     EXPECT_EQ(Field(other, "invoice_annul"), QStringLiteral("0"));
     EXPECT_FALSE(fCarVantel->fbtPrint->isHidden());
     EXPECT_EQ(fCarVantel->fbtView->Caption(), QStringLiteral("&Преглед фактура"));
     EXPECT_FALSE(fCarVantel->DBE_invoice_num->ReadOnly());
-    fCarVantel->cbxInvoice->SetChecked(false);
+    QTest::mouseClick(fCarVantel->cbxInvoice, Qt::LeftButton);
     ASSERT_FALSE(fCarVantel->cbxInvoice->Checked());
     EXPECT_TRUE(fCarVantel->fbtPrint->isHidden());
     EXPECT_EQ(fCarVantel->fbtView->Caption(), QStringLiteral("&Преглед проформа"));
     EXPECT_TRUE(fCarVantel->DBE_invoice_num->ReadOnly());
 }
 
-TEST_F(FinishOrderTest, CashMarksFinishedOnlyAFinishedOrder)
+// Neither kind finishes an open order or opens a finished one: the stock it took stays taken.
+TEST_F(FinishOrderTest, APaymentKindNeverChangesWhetherTheOrderIsFinished)
 {
     const struct {
         int item;
         bool finished;
-        const char* accept;
-    } cases[] = {{0, false, "0"}, {0, true, "-1"}, {1, false, "0"}, {1, true, "0"}};
+    } cases[] = {{0, false}, {0, true}, {1, false}, {1, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.item * 2 + c.finished);
-        const qint32 order = NewOrder({{"4", 1, 30, 0, "-1"}});
-        Execute(QStringLiteral("UPDATE sale SET invoice_accept=0 WHERE id=%1").arg(order));
-        DM->tblSale->Refresh();
-        Tick(fCarVantel->cbxFinnished, c.finished);
-        fCarVantel->DBC_tax_kind->SetItemIndex(c.item);
-        fCarVantel->DBC_tax_kindChange(nullptr);
+        // Three of the five of lot 2.
+        const qint32 order = NewOrder({{"2", 3, 12.5}});
+        if (c.finished) {
+            fCarVantel->Commit1Click(nullptr);
+            ASSERT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+            Edit();
+        }
+        TDBComboBox* kind = fCarVantel->DBC_tax_kind;
+        kind->setFocus();
+        kind->setCurrentIndex(c.item);
+        emit kind->activated(c.item);
+        fCarVantel->dbeCarNumber->setFocus();
         if (DM->tblSale->State() != dsBrowse) DM->tblSale->Post();
-        EXPECT_EQ(Field(order, "invoice_accept"), QString::fromLatin1(c.accept));
+        EXPECT_EQ(Field(order, "piment_type"), kind->Items()[c.item]);
+        EXPECT_EQ(Field(order, "invoice_accept"), c.finished ? QStringLiteral("-1") : QStringLiteral("0"));
+        EXPECT_EQ(fCarVantel->cbxFinnished->Checked(), c.finished);
+        TDaoTable* stock = DM->tblQTAQAll;
+        stock->Open();
+        stock->Requery();
+        ASSERT_TRUE(stock->Locate(QStringLiteral("delivery_detail_id"), TVariant(2), {}));
+        EXPECT_EQ(stock->FieldByName(QStringLiteral("total_quty"))->AsFloat(), c.finished ? 2 : 5);
+        // The next order's stock is not this one's.
+        Execute(QStringLiteral("DELETE FROM sale_detail WHERE sale_id=%1").arg(order));
     }
 }
 
@@ -378,20 +481,19 @@ TEST_F(FinishOrderTest, AnotherStationsOrderStoredWhileTheOrderIsStampedKeepsIts
 {
     const qint32 order = NewOrder({{"4", 1, 30, 0, "-1"}});
     Execute(QStringLiteral("UPDATE sale SET sale_num=NULL WHERE id=%1").arg(order));
-    TDaoTable* sale = DM->tblSale;
-    sale->Refresh();
-    const auto rule = sale->BeforePost;
+    DM->tblSale->Refresh();
     bool stored = false;
-    // The first post of the finish: another station stores the next order number meanwhile.
-    sale->BeforePost = [&](TDataSet* dataset) {
-        if (rule) rule(dataset);
-        if (!std::exchange(stored, true))
-            Execute(QStringLiteral("INSERT INTO sale (myfirm_id, cashbox_num, seller_id, sale_num, invoice_accept, "
-                                   "invoice_annul, invoice_piment) SELECT 1, 1, 1, coalesce(Max(sale_num), 0) + 1, -1, 0, 0 "
-                                   "FROM sale"));
-    };
+    // While the finish asks whether to invoice, another station stores the next order number;
+    // once the finish writes its stamps, no other station writes until it has ended.
+    fCarVantel->cbxInvoice->SetChecked(true);
+    host_.OnForm(QStringLiteral("fMyMessage"), [&](TForm&) {
+        stored = true;
+        Execute(QStringLiteral("INSERT INTO sale (myfirm_id, cashbox_num, seller_id, sale_num, invoice_accept, "
+                               "invoice_annul, invoice_piment) SELECT 1, 1, 1, coalesce(Max(sale_num), 0) + 1, -1, 0, 0 "
+                               "FROM sale"));
+        return mrNo;
+    });
     fCarVantel->Commit1Click(nullptr);
-    sale->BeforePost = rule;
     EXPECT_TRUE(stored);
     EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
     EXPECT_EQ(Field(order, "sale_num"), QStringLiteral("2"));

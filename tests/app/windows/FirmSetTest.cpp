@@ -289,21 +289,8 @@ TEST_F(FirmSetTest, AWholeIbanTypedIntoTheGridIsStored)
     const QString bic = QStringLiteral("UNCRBGSFXXX");
     OpenWindow("fFirmSet", [&](TForm&) {
         GoTo(Firms(), 4);
-        TDBGrid* grid = fFirmSet->DBGrid1;
-        grid->setFocus();
-        for (const auto& [field, text] : {std::pair{"bank_account", iban}, std::pair{"code_bank", bic}}) {
-            grid->SetSelectedField(Firms()->FieldByName(QString::fromLatin1(field)));
-            QTest::keyClicks(grid, text.left(1));
-            QLineEdit* editor = nullptr;
-            for (QLineEdit* open : grid->viewport()->findChildren<QLineEdit*>())
-                if (open->isVisible()) editor = open;
-            if (!editor) {
-                ADD_FAILURE() << "no cell editor for " << field;
-                return mrCancel;
-            }
-            QTest::keyClicks(editor, text.mid(1));
-            grid->CommitEditor();
-        }
+        for (const auto& [field, text] : {std::pair{"bank_account", iban}, std::pair{"code_bank", bic}})
+            TypeIntoCell(fFirmSet->DBGrid1, Firms()->FieldByName(QString::fromLatin1(field)), text);
         Firms()->Post();
         return mrCancel;
     });

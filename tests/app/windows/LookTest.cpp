@@ -106,6 +106,21 @@ QStringList ColumnsPastTheEdge(TDBGrid* grid)
     return past;
 }
 
+// Every shown box of `panel` lies inside it, none over another.
+void ExpectBoxesInsideAndApart(const QWidget* panel)
+{
+    const QList<QWidget*> boxes = panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (const QWidget* box : boxes) {
+        if (box->isHidden()) continue;
+        EXPECT_TRUE(panel->rect().contains(box->geometry())) << box->objectName().toStdString();
+        for (const QWidget* other : boxes) {
+            if (other == box || other->isHidden()) continue;
+            EXPECT_FALSE(box->geometry().intersects(other->geometry()))
+                << box->objectName().toStdString() << " " << other->objectName().toStdString();
+        }
+    }
+}
+
 class LookTest : public ProgramTest {
 protected:
     void TearDown() override
@@ -121,6 +136,20 @@ protected:
         Restart();
         LoginAsAdministrator();
         app::MainFormReady = true;
+    }
+    // The main window on the invoiced order of invoice.sql, the shop changed first by `sql`.
+    void ShowTheInvoicedOrder(const char* sql = nullptr)
+    {
+        LoginAsAdministrator();
+        Seed("invoice.sql");
+        if (sql) Execute(QString::fromUtf8(sql));
+        Restart();
+        LoginAsAdministrator();
+        fSetings->cbxShowUPayed->SetChecked(true);
+        fSetings->cbxOnlythisF->SetChecked(false);
+        fCarVantel->Show();
+        fCarVantel->ApplySaleFilter();
+        ShowOrder(1);
     }
     // Shows the window modally and runs `look` in it once it is laid out.
     void LookAt(const char* name, const std::function<void(TForm&)>& look)
@@ -139,22 +168,24 @@ TEST_F(LookTest, NoWindowCutsACaptionOrRunsOneIntoItsBox)
     for (int i = 0; i < application_->FormCount(); ++i) {
         TForm* window = application_->Forms(i);
         SCOPED_TRACE(window->objectName().toStdString());
-        EXPECT_EQ(ClippedCaptions(window), QStringList());
-        EXPECT_EQ(TouchingCaptions(window), QStringList());
+        EXPECT_EQ(ClippedCaptions(window).join(QStringLiteral(" | ")).toStdString(), "");
+        EXPECT_EQ(TouchingCaptions(window).join(QStringLiteral(" | ")).toStdString(), "");
     }
+}
+
+TEST_F(LookTest, ALongOwnFirmNameWrapsWithinItsPanel)
+{
+    ShowTheInvoicedOrder("UPDATE myfirm SET myfirm_name = 'Автосервиз Тест ЕООД' WHERE id = 1");
+    ASSERT_EQ(fCarVantel->DBTName->text(), QStringLiteral("Автосервиз Тест ЕООД"));
+    EXPECT_EQ(ClippedCaptions(fCarVantel).join(QStringLiteral(" | ")).toStdString(), "");
+    ExpectBoxesInsideAndApart(fCarVantel->pnlMyFirm);
+    EXPECT_TRUE(fCarVantel->Panel2->rect().contains(fCarVantel->cbxSastavil_mol->geometry()));
+    EXPECT_FALSE(fCarVantel->pnlMyFirm->geometry().intersects(fCarVantel->cbxSastavil_mol->geometry()));
 }
 
 TEST_F(LookTest, TheOrderWindowShowsItsNumbersAndDatesWhole)
 {
-    LoginAsAdministrator();
-    Seed("invoice.sql");
-    Restart();
-    LoginAsAdministrator();
-    fSetings->cbxShowUPayed->SetChecked(true);
-    fSetings->cbxOnlythisF->SetChecked(false);
-    fCarVantel->Show();
-    fCarVantel->ApplySaleFilter();
-    ShowOrder(1);
+    ShowTheInvoicedOrder();
     DM->tblSaleTotalQuery->Requery();
 
     EXPECT_EQ(fCarVantel->DBE_invoice_num->Text(), QStringLiteral("7"));
@@ -169,17 +200,7 @@ TEST_F(LookTest, TheOrderWindowShowsItsNumbersAndDatesWhole)
         EXPECT_LE(box->fontMetrics().horizontalAdvance(box->Text()), TextRoom(box));
         EXPECT_LE(box->fontMetrics().horizontalAdvance(value), TextRoom(box));
     }
-    // Every box of the panel lies inside it, none over another.
-    const QList<QWidget*> boxes = fCarVantel->Panel3->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (const QWidget* box : boxes) {
-        if (box->isHidden()) continue;
-        EXPECT_TRUE(fCarVantel->Panel3->rect().contains(box->geometry())) << box->objectName().toStdString();
-        for (const QWidget* other : boxes) {
-            if (other == box || other->isHidden()) continue;
-            EXPECT_FALSE(box->geometry().intersects(other->geometry()))
-                << box->objectName().toStdString() << " " << other->objectName().toStdString();
-        }
-    }
+    ExpectBoxesInsideAndApart(fCarVantel->Panel3);
 }
 
 TEST_F(LookTest, TheOrderWindowIsOneGrey)
@@ -278,11 +299,11 @@ TEST_F(LookTest, TheCashBoxShowsItsMoneyToTheCent)
     fSetings->cbxCashBoxNum->SetText(QStringLiteral("1"));
     fCasheBox->Today = [] { return TDateTime(46174); };
     LookAt("fCasheBox", [](TForm&) {
-        // Beside the income and expense, which show the sum as it is, every figure has its stotinki.
+        // Every figure has its stotinki, the income and expense summed from them too.
         for (TEdit* figure : std::initializer_list<TEdit*>{
                  fCasheBox->dbeTakedTotalSum, fCasheBox->dbeTotalSale, fCasheBox->dbeGiveTotal,
                  fCasheBox->dbeDeliveryTotal, fCasheBox->dbePaymentSum, fCasheBox->dbeWorkSum,
-                 fCasheBox->eOldBalance, fCasheBox->eNewBalance}) {
+                 fCasheBox->eTakeTotal, fCasheBox->eGiveTotal, fCasheBox->eOldBalance, fCasheBox->eNewBalance}) {
             SCOPED_TRACE(figure->objectName().toStdString());
             EXPECT_EQ(NotToTheCent({figure->Text()}), QStringList());
         }

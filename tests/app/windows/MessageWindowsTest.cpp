@@ -5,6 +5,7 @@
 #include "app/windows/uErrorDescription.h"
 #include "app/windows/WindowServices.h"
 #include "app/windows/uMyMessage.h"
+#include "app/windows/uSplash.h"
 #include "controls/FlatButton.h"
 #include "platform/toolkit/gui/Application.h"
 #include "platform/toolkit/gui/ScriptedUiHost.h"
@@ -14,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPixmap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -243,6 +246,29 @@ TEST(AboutBoxTest, ShowsNameAndVersionAndOpensTheFirstHelpFound)
             EXPECT_EQ(host.Shown().back().Text, c.opened);
         }
     }
+}
+
+TEST(AboutBoxTest, ShowsTheProgramsPictureAsTheSplashDoes)
+{
+    TScriptedUiHost host;
+    TScopedUiHost installed(host);
+    TAboutBox about;
+    QImage shown;
+    host.OnForm(QStringLiteral("AboutBox"), [&](TForm&) {
+        shown = about.ProgramIcon->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return mrOk;
+    });
+    about.ShowModal();
+    ASSERT_FALSE(about.ProgramIcon->Picture().Empty());
+    ASSERT_FALSE(shown.isNull());
+    // What is on screen is the splash's picture at the box's size, whole.
+    const QImage splash = TfSplashForm::Picture(shown.width(), shown.height());
+    EXPECT_EQ(shown, splash.convertToFormat(QImage::Format_RGB32));
+    const double ratio = double(shown.width()) / shown.height();
+    EXPECT_NEAR(ratio, 583.0 / 215.0, 0.05);
+    // Below it, the name is read whole.
+    EXPECT_GE(about.AppName->y(), about.ProgramIcon->geometry().bottom());
+    EXPECT_LE(about.AppName->fontMetrics().horizontalAdvance(TAboutBox::NameAndVersion()), about.AppName->width());
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -227,6 +229,43 @@ TEST_F(ProgramTest, TheSettingsFileTakesThePathAndPasswordOnlyAfterALoginThatSuc
         return mrCancel;
     });
     fPasswordDlg->ShowModal();
+}
+
+// Another program holding the database's lock: the login waits for it as a write would, and
+// when it is not let go in time the login says the database is busy, not that it is wrong.
+TEST_F(ProgramTest, ALoginWaitsForABusyDatabaseAndSaysWhenItStaysBusy)
+{
+    LoginAsAdministrator();
+    const struct {
+        const char* name;
+        int heldMs;  // -1: until the login has answered
+        bool logsIn;
+    } cases[] = {
+        {"let go within the wait", 1500, true},
+        {"held past the wait", -1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Restart();
+        sqlite3* other = OpenDatabaseFile(Path("CarVantel.mdb"), SQLITE_OPEN_READWRITE);
+        ASSERT_NE(other, nullptr);
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::thread release;
+        if (c.heldMs >= 0)
+            release = std::thread([other, &c] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.heldMs));
+                sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+            });
+        host_.ClearShown();
+        host_.AnswerQuestion(QStringLiteral("Грешка при свързване с базата данни !"), mrYes);
+        EXPECT_EQ(Login(kAdmin, QString()) == mrOk, c.logsIn);
+        EXPECT_EQ(DM->VantelDataBase->Connected(), c.logsIn);
+        EXPECT_EQ(Shown(QStringLiteral("Базата данни е заета от друга програма !")), !c.logsIn);
+        EXPECT_FALSE(Shown(QStringLiteral("Моля посочете коректната база данни !")));
+        if (release.joinable()) release.join();
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+    }
 }
 
 // A start that cannot make the new database from the template says so and names the folder.

@@ -5,6 +5,8 @@
 
 #include "app/reports/uInvoiceReport.h"
 #include "app/reports/uOrderReport.h"
+#include "app/windows/uClients.h"
+#include "app/windows/uFirmSet.h"
 #include "controls/FlatButton.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/report/ReportPreview.h"
@@ -153,6 +155,49 @@ TEST_F(PrintOrderTest, TheInvoicePreviewHoldsTheOrderTheFirmsTheTotalsAndTheWord
         for (const char* absent : {"CA1234AB", "дизел", "Щ-77", "ПРОФОРМА", "ОРИГИНАЛ", "Клиент тел./fax"})
             EXPECT_FALSE(text.contains(QString::fromUtf8(absent))) << absent;
         EXPECT_EQ(ShownOrder(), kInvoice7);
+    }
+}
+
+// VAT numbers of 12 and 15 characters and 13- and 15-digit company numbers, typed into the own
+// firms and the clients windows, are stored whole and printed whole on the invoice.
+TEST_F(PrintOrderTest, WholeVatAndCompanyNumbersAreStoredAndPrinted)
+{
+    const struct {
+        const char* vat;
+        const char* bulstat;
+    } cases[] = {{"BG1234567890", "1234567890123"}, {"DE1234567890123", "123456789012345"}};
+    const QSignalBlocker quiet(fSetings->cbChangeSaleData);
+    fSetings->cbChangeSaleData->setChecked(true);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.vat);
+        const QString vat = QString::fromLatin1(c.vat);
+        const QString bulstat = QString::fromLatin1(c.bulstat);
+        const QString firmVat = QStringLiteral("AT") + vat.mid(2);
+        const QString firmBulstat = bulstat.left(bulstat.size() - 1) + QLatin1Char('9');
+        const auto typeInto = [](TDBGrid* grid, TDaoTable* table,
+                                 std::initializer_list<std::pair<const char*, QString>> cells) {
+            ASSERT_TRUE(table->Locate(QStringLiteral("id"), 1, {}));
+            for (const auto& [field, text] : cells) TypeIntoCell(grid, table->FieldByName(QString::fromLatin1(field)), text);
+            table->Post();
+        };
+        host_.OnForm(QStringLiteral("fFirmSet"), [&](TForm&) {
+            typeInto(fFirmSet->DBGrid1, DM->tblMyFirm, {{"mytax_num", firmVat}, {"mybulstat", firmBulstat}});
+            return mrCancel;
+        });
+        fCarVantel->N10->Click();
+        host_.OnForm(QStringLiteral("fClients"), [&](TForm&) {
+            typeInto(fClients->DBGrid1, DM->tblClient, {{"tax_num", vat}, {"bulstat", bulstat}});
+            return mrCancel;
+        });
+        fCarVantel->Client1->Click();
+        EXPECT_EQ(Rows(QStringLiteral("SELECT tax_num, bulstat FROM client WHERE id=1")), (TRows{{vat, bulstat}}));
+        EXPECT_EQ(Rows(QStringLiteral("SELECT mytax_num, mybulstat FROM myfirm WHERE id=1")),
+                  (TRows{{firmVat, firmBulstat}}));
+
+        GoToOrder(kInvoice7);
+        const QString text = PreviewText([] { fCarVantel->fbtView->Click(); }).simplified();
+        for (const QString& number : {vat, bulstat, firmVat, firmBulstat})
+            EXPECT_TRUE(text.contains(number)) << number.toStdString() << "\n" << text.toStdString();
     }
 }
 

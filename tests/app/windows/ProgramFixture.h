@@ -22,7 +22,9 @@
 #include "dataaccess/DaoDataBase.h"
 #include "dataaccess/DaoTable.h"
 #include "platform/os/Files.h"
+#include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/Application.h"
+#include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/ScriptedUiHost.h"
 #include "platform/toolkit/gui/StandardControls.h"
 
@@ -33,10 +35,12 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
@@ -67,6 +71,16 @@ inline sqlite3* OpenDatabaseFile(const QString& path, int flags)
     return db;
 }
 
+// True when the lines of a word-wrapped label need more height than it has, or one of its
+// words more width.
+inline bool WrappedTextCut(const QLabel* label)
+{
+    const QRect room = label->contentsRect();
+    const QRect needed =
+        label->fontMetrics().boundingRect(QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, label->text());
+    return needed.height() > room.height() || needed.width() > room.width();
+}
+
 // The controls of `window` whose caption does not fit in them at their font, as
 // "name: caption"; a person would see those cut.
 inline QStringList ClippedCaptions(const QWidget* window)
@@ -75,14 +89,18 @@ inline QStringList ClippedCaptions(const QWidget* window)
     for (const QWidget* control : window->findChildren<QWidget*>()) {
         QString text;
         int room = control->width();
+        bool wrapped = false;
         if (const auto* tool = qobject_cast<const QToolButton*>(control);
             tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly) {
             continue;  // its caption is only a hint
+        } else if (const auto* lines = qobject_cast<const QLabel*>(control); lines && lines->wordWrap()) {
+            text = lines->text();
+            wrapped = true;
         } else if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
             text = button->text();
             // A check box or radio button gives its mark and gap; a push button its frame.
             room -= (qobject_cast<const QCheckBox*>(control) || qobject_cast<const QRadioButton*>(control)) ? 22 : 6;
-        } else if (const auto* label = qobject_cast<const QLabel*>(control); label && !label->wordWrap()) {
+        } else if (const auto* label = qobject_cast<const QLabel*>(control)) {
             text = label->text();
         } else if (const auto* flat = dynamic_cast<const TFlatCustomControl*>(control)) {
             text = flat->Caption();
@@ -90,8 +108,9 @@ inline QStringList ClippedCaptions(const QWidget* window)
         }
         text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
         if (text.isEmpty() || control->isHidden()) continue;
-        if (control->fontMetrics().horizontalAdvance(text) > room)
-            clipped << control->objectName() + QStringLiteral(": ") + text;
+        const bool cut = wrapped ? WrappedTextCut(static_cast<const QLabel*>(control))
+                                 : control->fontMetrics().horizontalAdvance(text) > room;
+        if (cut) clipped << control->objectName() + QStringLiteral(": ") + text;
     }
     return clipped;
 }
@@ -106,6 +125,28 @@ inline void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers =
     QApplication::sendEvent(target, &release);
 }
 inline void PressKey(QWidget* target, int key, const QString& text) { PressKey(target, key, Qt::NoModifier, text); }
+
+// Typed key by key into the focused `edit`, as a person types; any letter, Cyrillic too.
+inline void TypeKeys(QWidget* edit, const QString& text)
+{
+    edit->setFocus();
+    for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+// Types `text` into the grid's cell of `field` on its current row as a person does: the first key
+// opens the cell's editor, the rest go into it; the editor is then written to the row.
+inline void TypeIntoCell(TDBGrid* grid, TField* field, const QString& text)
+{
+    grid->setFocus();
+    grid->SetSelectedField(field);
+    QTest::keyClicks(grid, text.left(1));
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* open : grid->viewport()->findChildren<QLineEdit*>())
+        if (open->isVisible()) editor = open;
+    ASSERT_NE(editor, nullptr) << "no cell editor for " << field->FieldName().toStdString();
+    QTest::keyClicks(editor, text.mid(1));
+    grid->CommitEditor();
+}
 
 // Puts the order list on order `id` and shows it in the main window, as a click in the list does.
 inline void ShowOrder(qint32 id)

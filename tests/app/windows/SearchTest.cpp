@@ -1,6 +1,7 @@
+#include "GridPrintout.h"
 #include "StockOrderFixture.h"
 
-#include "app/reports/uUniversalReport.h"
+#include "app/CarVantel.h"
 #include "app/windows/WindowKit.h"
 #include "app/windows/uSearch.h"
 #include "app/windows/uStorage.h"
@@ -488,22 +489,65 @@ TEST_F(SearchTest, TheMenuOpensTheWindowToBrowseAndItIsBackToPickingAfter)
     fCarVantel->MyDBGrid1EditButtonClick(nullptr);
 }
 
-TEST_F(SearchTest, PrintingListsTheStockShown)
+TEST_F(SearchTest, PrintingListsTheStockShownWithItsValueAtBothPrices)
 {
-    new TfUniversalReport(application_.get());
-    host_.OnForm(QStringLiteral("fSearch"), [](TForm&) {
-        fSearch->fbPrint->Click();
-        return mrNone;
-    });
-    fCarVantel->Availability1Click(nullptr);
-    bool previewed = false;
-    for (const TShownRecord& shown : host_.Shown())
-        previewed = previewed || (shown.Kind == TShownRecord::Form && shown.Name != QLatin1String("fSearch"));
-    EXPECT_TRUE(previewed);
-    const auto search = std::find_if(host_.Shown().begin(), host_.Shown().end(),
-                                     [](const TShownRecord& shown) { return shown.Name == QLatin1String("fSearch"); });
-    ASSERT_NE(search, host_.Shown().end());
-    EXPECT_EQ(search->Result, TfSearch::kDeliveryResult);
+    // Lots in stock: 10 x 7 + 5 x 8 + 4 x 9 + 1000 x 0 + 0.5 x 11 delivered, and at 12.5, 30 and
+    // 18 for sale; the lot sold out below counts in neither, and two more of lot 2 sold take 16
+    // and 25 off.
+    Execute(QStringLiteral("INSERT INTO delivery_detail (id, delivery_id, store_id, article_code, article_name, "
+                           "sale_price, dimention, service, delivery_price, delivery_quantity) VALUES "
+                           "(6, 2, 1, 'S1', 'Свещ', 4, 'бр.', 0, 3, 2)"));
+    Sell(6, 2);
+    CreateReportTemplates(*application_);
+    const struct {
+        const char* name;
+        bool dynamic;
+        bool perArticle;  // a view without the suppliers' field
+        bool sold;        // since the last print
+        const char* delivered;
+        const char* forSale;
+    } cases[] = {
+        {"without the dynamic check", false, false, false, "151.50", "30246.50"},
+        {"read again on opening", true, false, false, "151.50", "30246.50"},
+        {"per article", true, true, false, "151.50", "30246.50"},
+        {"read again after a sale", true, false, true, "135.50", "30221.50"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tick(fSetings->cbxDynamic, c.dynamic);
+        if (c.sold) Sell(2, 2);
+        fSetings->rbtFiFo->SetChecked(c.perArticle);
+        fSetings->rbtAllDelivery->SetChecked(!c.perArticle);
+        // The view is kept only from a finished order.
+        Tick(fCarVantel->cbxFinnished, true);
+        host_.ClearShown();
+        const auto printed = host_.PrintedFiles().size();
+        PrintFromTheNextPreview(host_);
+        host_.OnForm(QStringLiteral("fSearch"), [](TForm&) {
+            QTest::mouseClick(fSearch->fbPrint, Qt::LeftButton);
+            return mrNone;
+        });
+        fCarVantel->Availability1Click(nullptr);
+        // The window's activation, queued while it was shown, is delivered before the next opening.
+        TApplication::ProcessMessages();
+        EXPECT_EQ(app::PerArticle, c.perArticle);
+        const auto search = std::find_if(host_.Shown().begin(), host_.Shown().end(), [](const TShownRecord& shown) {
+            return shown.Name == QLatin1String("fSearch");
+        });
+        ASSERT_NE(search, host_.Shown().end());
+        EXPECT_EQ(search->Result, TfSearch::kDeliveryResult);
+        ASSERT_EQ(host_.PrintedFiles().size(), printed + 1);
+        const QString text = LastPrintout(host_);
+        for (const char* part : {"Налични", "Маслен филтър", "Доставчик"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+        EXPECT_EQ(text.contains(QStringLiteral("Castrol")), !c.perArticle) << text.toStdString();
+        const auto total = [&text](const char* caption) {
+            const QRegularExpression line(QString::fromUtf8(caption) + QStringLiteral("\\s*(\\S+)"));
+            return line.match(text).captured(1);
+        };
+        EXPECT_EQ(total("Всичко по доставка :"), QString::fromLatin1(c.delivered)) << text.toStdString();
+        EXPECT_EQ(total("Всичко за продажба :"), QString::fromLatin1(c.forSale)) << text.toStdString();
+    }
 }
 
 // A new user's look at the stock window in both views and at the order after each finish: every

@@ -11,6 +11,7 @@
 #include "platform/toolkit/gui/Menus.h"
 #include "platform/toolkit/gui/Tabs.h"
 
+#include <QTest>
 #include <functional>
 
 namespace {
@@ -140,6 +141,87 @@ TEST_F(ProgramTest, APasswordChangeMovesTheOperatorToTheSellerWithTheNewPassword
     EXPECT_EQ(app::OperatorPassword, QStringLiteral("new"));
 }
 
+// A password change the database refuses is said and changes nothing: not the settings file,
+// not the seller and logs rows, not the password the next login asks for.
+TEST_F(ProgramTest, APasswordChangeTheDatabaseRefusesChangesNeitherTheFileNorTheRows)
+{
+    LoginAsAdministrator();
+    const QByteArray settings = SettingsBytes();
+    const TRows sellers = Rows(QStringLiteral("SELECT id, seller_name, seller_password FROM seller ORDER BY id"));
+    const TRows logins = Rows(QStringLiteral("SELECT id, seller_id, previous_id FROM logs ORDER BY id"));
+    const QString seller = app::CurrentSellerId;
+    const struct {
+        const char* name;
+        TDaoTable* closed;
+    } cases[] = {
+        {"seller table closed", DM->tblSeller},
+        {"logs table closed, after the seller row was written", DM->tblLogins},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.closed->Close();
+        host_.ClearShown();
+        QTest::keyClicks(fSetings->eNewPass, QStringLiteral("new"));
+        QTest::keyClicks(fSetings->eNewPass2, QStringLiteral("new"));
+        fSetings->FlatButton1->Click();
+        EXPECT_TRUE(Shown(QStringLiteral("Паролата не е променена !")));
+        EXPECT_FALSE(Shown(QStringLiteral("Паролата е променена успешно")));
+        EXPECT_EQ(SettingsBytes(), settings);
+        EXPECT_TRUE(app::OperatorPassword.isEmpty());
+        EXPECT_EQ(app::CurrentSellerId, seller);
+        EXPECT_EQ(Rows(QStringLiteral("SELECT id, seller_name, seller_password FROM seller ORDER BY id")), sellers);
+        EXPECT_EQ(Rows(QStringLiteral("SELECT id, seller_id, previous_id FROM logs ORDER BY id")), logins);
+        c.closed->Open();
+        fSetings->ClearPasswordEdits();
+    }
+    // The same change with the tables open goes through.
+    QTest::keyClicks(fSetings->eNewPass, QStringLiteral("new"));
+    QTest::keyClicks(fSetings->eNewPass2, QStringLiteral("new"));
+    fSetings->FlatButton1->Click();
+    EXPECT_TRUE(Shown(QStringLiteral("Паролата е променена успешно")));
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM seller WHERE seller_password='new'")), 1);
+    EXPECT_EQ(app::OperatorPassword, QStringLiteral("new"));
+}
+
+// After repair or compaction the program reconnects; when it cannot, it says so and offers the
+// login, and never goes on with the datasets closed.
+TEST_F(ProgramTest, AFailedReconnectAfterMaintenanceIsToldAndOffersTheLogin)
+{
+    LoginAsAdministrator();
+    ASSERT_TRUE(QFile::copy(Path("EmptyBase.mdb"), Path("NoLogs.mdb")));
+    Execute(QStringLiteral("DROP TABLE logs"), "NoLogs.mdb");
+    const struct {
+        const char* name;
+        QString database;
+    } cases[] = {
+        {"the connection refused", Path("Nowhere.mdb")},
+        {"the datasets cannot open", Path("NoLogs.mdb")},
+    };
+    bool loginOffered = false;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fPasswordDlg->eDataBase->SetText(QStringLiteral("CarVantel.MDB"));
+        if (!DM->VantelDataBase->Connected()) LoginAsAdministrator();
+        // The login dialog names the database the program goes back to.
+        fPasswordDlg->eDataBase->SetText(c.database);
+        host_.ClearShown();
+        host_.AnswerQuestion(QStringLiteral("Връзката с базата данни не бе възстановена !"), mrYes);
+        loginOffered = false;
+        host_.OnForm(QStringLiteral("fPasswordDlg"), [&](TForm&) {
+            loginOffered = true;
+            return mrCancel;
+        });
+        fSetings->eRepbaseName->SetText(QStringLiteral("carvantel.mdb"));
+        fSetings->fbtCompact->Click();
+        EXPECT_TRUE(Shown(QStringLiteral("Базата е сбита успешно !")));
+        EXPECT_TRUE(Shown(QStringLiteral("Връзката с базата данни не бе възстановена !")));
+        EXPECT_TRUE(loginOffered);
+        EXPECT_FALSE(DM->VantelDataBase->Connected());
+        EXPECT_FALSE(DM->tblSale->Active());
+        EXPECT_FALSE(DM->tblSeller->Active());
+    }
+}
+
 TEST_F(ProgramTest, OkFiltersTheOrderListShowsTheCashBoxAndSaves)
 {
     ASSERT_EQ(Login(QStringLiteral("Администратор"), QString()), mrOk);
@@ -154,6 +236,39 @@ TEST_F(ProgramTest, OkFiltersTheOrderListShowsTheCashBoxAndSaves)
     EXPECT_TRUE(fCarVantel->Language1->Visible());
     EXPECT_TRUE(SettingsBytes().contains("\r\nCurrentCasheBox=5\r\n"));
     EXPECT_TRUE(SettingsBytes().contains("\r\nChangeLanguage=Yes\r\n"));
+}
+
+// The login dialog and the settings window write the file through one place: whichever saves,
+// the file holds the same lines, the login's own values and the settings window's alike.
+TEST_F(ProgramTest, TheSettingsWindowWritesTheSameFileAsTheLoginDialog)
+{
+    const QByteArray pwd = EncodeText(QStringLiteral("тайна"), QString::fromLatin1(kPasswordKey)).toUtf8();
+    WriteSettings("Database=CarVantel.MDB\r\nLogin Name=" + QStringLiteral("Мария").toUtf8() + "\r\nSP=Yes\r\nPWD=" +
+                  pwd + "\r\nCurrentFirmID=4\r\nUpDelivery=25\r\n");
+    Restart();
+    ASSERT_EQ(Login(QStringLiteral("Мария"), QStringLiteral("тайна")), mrOk);
+    fSetings->cbxCashBoxNum->SetText(QStringLiteral("5"));
+    fSetings->cbxKochanNom->SetText(QStringLiteral("2"));
+    fSetings->eFirmName->SetText(QStringLiteral("Автосервиз Изток"));
+    fSetings->cbxShowUPayed->SetChecked(false);
+    fSetings->cbxDynamic->SetChecked(false);
+
+    fSetings->eArchiveCount->SetText(QString());
+    fPasswordDlg->SaveSettings();
+    const QByteArray byLogin = SettingsBytes();
+    ASSERT_TRUE(QFile::remove(Path("Set.dll")));
+    fSetings->eArchiveCount->SetText(QString());
+    fSetings->OKBtnClick(nullptr);
+    const QByteArray bySettingsWindow = SettingsBytes();
+
+    EXPECT_EQ(bySettingsWindow, byLogin);
+    for (const QByteArray& line :
+         {QByteArray("Database=CarVantel.MDB\r\n"), "\r\nLogin Name=" + QStringLiteral("Мария").toUtf8() + "\r\n",
+          QByteArray("\r\nCurrentCasheBox=5\r\n"), QByteArray("\r\nCurrentBook=2\r\n"),
+          QByteArray("\r\nArchiveCount=10\r\n"), QByteArray("\r\nCurrentFirmID=4\r\n"),
+          QByteArray("\r\nUpDelivery=25\r\n"), QByteArray("\r\nShowUPayed=No\r\n"),
+          QByteArray("\r\nDynamCheck=No\r\n"), "\r\nPWD=" + pwd + "\r\n"})
+        EXPECT_TRUE(bySettingsWindow.contains(line)) << line.constData();
 }
 
 TEST_F(ProgramTest, AllowingChangesAnsweredWithHelpStaysOff)

@@ -73,6 +73,14 @@ protected:
         GoToDelivery(id);
         w.LocateDeliveryStore();
     }
+    // A new delivery of the first store, answered Yes; its id.
+    qint32 NewDelivery(TfStorage& w)
+    {
+        SelectStore(w, 1);
+        host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+        w.bNewClick(&w);
+        return DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger();
+    }
     static void SelectColumn(TfStorage& w, const char* field)
     {
         for (int i = 0; i < w.DBGrid1->Columns().Count(); ++i)
@@ -154,22 +162,86 @@ TEST_F(StorageTest, ANewShopGetsItsFirstStoresAndADeliveryEndToEnd)
               (TRows{{app::CurrentSellerId, "-1", "3", "2.26", "1"}}));
 }
 
-TEST_F(StorageTest, FinishingWithAnUnnamedLineIsRefusedAndWritesNothing)
+TEST_F(StorageTest, FinishingWithAnUnnamedLineOrNoLineIsRefusedAndWritesNothing)
 {
+    const struct {
+        const char* name;
+        bool line;
+    } cases[] = {{"an unnamed line", true}, {"no line at all", false}};
     Open();
+    fSetings->cbMessages->SetChecked(true);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        qint32 id = 0;
+        InStorage([&](TfStorage& w) {
+            id = NewDelivery(w);
+            if (c.line) {
+                w.Add1Click(&w);
+                SetLine("delivery_price", QStringLiteral("5"));
+            }
+            host_.ClearShown();
+            w.bAddClick(&w);
+            EXPECT_TRUE(Shown(QStringLiteral("Не сте въвели име на номенклатура !")));
+            EXPECT_FALSE(Shown(QStringLiteral("Доставката бе приключена !")));
+            EXPECT_TRUE(w.MustFinish());
+            EXPECT_TRUE(w.Editing());
+            if (c.line) DM->tblDeliveryDetail->Cancel();
+            host_.AnswerQuestion(QStringLiteral("трябва да приключите доставката"), mrNo);
+        });
+        EXPECT_EQ(Rows(QStringLiteral("SELECT seller_id, delivery_piment, delivery_sum FROM delivery WHERE id=%1")
+                           .arg(id)),
+                  (TRows{{"", "0", "0.0"}}));
+        // Next time it is on screen again to finish or remove; removed here.
+        InStorage([&](TfStorage& w) {
+            host_.AnswerQuestion(QStringLiteral("Наистина ли искате това ?"), mrYes);
+            AllowChanges(true);
+            w.bDelClick(&w);
+        });
+    }
+}
+
+// The header's totals are those of the lines left after one is deleted.
+TEST_F(StorageTest, TheHeaderShowsTheTotalsOfTheLinesLeftAfterADelete)
+{
+    Seed("stores_deliveries.sql");
+    Execute(QStringLiteral("INSERT INTO delivery_detail (id, delivery_id, store_id, article_code, article_name, "
+                           "sale_price, dimention, service, delivery_price, delivery_quantity, state) "
+                           "VALUES (6, 1, 1, 'W1', 'Чистачки', 14, 'бр.', 0, 10, 3, 0)"));
+    Open(nullptr);
+    AllowChanges(true);
+    fSetings->cbMessages->SetChecked(true);
+    const struct {
+        const char* name;
+        qint32 delivery, line;
+        const char* before;
+        const char* after;
+    } cases[] = {
+        {"one of three lines", 1, 6, "170.00|34.00|204.00", "140.00|28.00|168.00"},
+        {"the only line", 4, 5, "45.00|9.00|54.00", "||"},
+    };
     InStorage([&](TfStorage& w) {
-        SelectStore(w, 1);
-        host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
-        w.bNewClick(&w);
-        w.Add1Click(&w);
-        SetLine("delivery_price", QStringLiteral("5"));
-        host_.ClearShown();
-        w.bAddClick(&w);
-        EXPECT_TRUE(Shown(QStringLiteral("Не сте въвели име на номенклатура !")));
-        EXPECT_TRUE(w.MustFinish());
-        DM->tblDeliveryDetail->Cancel();
+        const auto header = [&w] {
+            return QStringList({w.dbeCurrencyValue->Text(), w.dbeDeliveryTaxValue->Text(), w.dbeDeliverySum->Text()})
+                .join(QLatin1Char('|'));
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name);
+            Browse(w, c.delivery);
+            w.bSearchClick(&w);
+            ASSERT_TRUE(w.Editing());
+            EXPECT_EQ(header(), QString::fromLatin1(c.before));
+            DM->tblDeliveryDetail->SetKeyFields(QStringLiteral("id"));
+            ASSERT_TRUE(DM->tblDeliveryDetail->FindKey({c.line}));
+            host_.AnswerQuestion(QStringLiteral("Текущия ред от таблицата ще бъде премахнат !"), mrYes);
+            w.Delete1Click(&w);
+            ASSERT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM delivery_detail WHERE id=%1").arg(c.line)), 0);
+            EXPECT_EQ(header(), QString::fromLatin1(c.after));
+            // The totals themselves, not only what the edits show.
+            const TDataSet* totals = DM->tblQDeliveryTotal;
+            EXPECT_EQ(totals->IsEmpty() ? QString() : totals->FieldByName(QStringLiteral("DeliveryTotal"))->AsString(),
+                      QString::fromLatin1(c.after).section(QLatin1Char('|'), 2));
+        }
     });
-    EXPECT_EQ(Rows("SELECT seller_id, delivery_piment FROM delivery WHERE id=5"), (TRows{{"", "0"}}));
 }
 
 struct MarkupCase {
@@ -240,10 +312,12 @@ TEST_F(StorageTest, TotalsStoredWhenADeliveryIsFinished)
         const char* header;  // the three texts of the header
         const char* sum;
         const char* tax;
+        const char* rated;
     } cases[] = {
-        {1, "140.00|28.00|168.00", "140.0", "28.0"},
-        {2, "430.28|86.06|516.34", "430.2826", "86.05652"},
-        {3, "||", "0.0", "0.0"},
+        {1, "140.00|28.00|168.00", "140.0", "28.0", "1"},
+        {2, "430.28|86.06|516.34", "430.2826", "86.05652", "1"},
+        // No lines: not finished, nothing stored.
+        {3, "||", "", "", "0"},
     };
     Open();
     AllowChanges(true);
@@ -262,7 +336,7 @@ TEST_F(StorageTest, TotalsStoredWhenADeliveryIsFinished)
             EXPECT_EQ(Rows(QStringLiteral("SELECT delivery_sum, delivery_tax_value, currency_rate IS NOT NULL FROM "
                                           "delivery WHERE id=%1")
                                .arg(c.delivery)),
-                      (TRows{{QString::fromLatin1(c.sum), QString::fromLatin1(c.tax), "1"}}));
+                      (TRows{{QString::fromLatin1(c.sum), QString::fromLatin1(c.tax), QString::fromLatin1(c.rated)}}));
         }
         // A rate changed and the edit left: the stored totals follow at once.
         Browse(w, 1);
@@ -292,6 +366,80 @@ TEST_F(StorageTest, ADeliveryPaidBeforeKeepsItsCashBoxWhenFinishedAgain)
     });
     EXPECT_EQ(Rows("SELECT id, cashbox_num, delivery_piment FROM delivery WHERE id IN (1, 2) ORDER BY id"),
               (TRows{{"1", "1", "-1"}, {"2", "3", "-1"}}));
+}
+
+// A new delivery left unfinished when the window closed is on screen again at the next showing,
+// ready to finish or to remove, and the window works meanwhile.
+TEST_F(StorageTest, ADeliveryLeftUnfinishedIsReadyToFinishOrRemoveNextTime)
+{
+    const struct {
+        const char* name;
+        bool line;
+        bool finish;  // or remove
+    } cases[] = {{"finished next time", true, true}, {"removed next time", false, false}};
+    Open();
+    AllowChanges(true);
+    fSetings->cbMessages->SetChecked(true);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        qint32 id = 0;
+        host_.ClearShown();
+        InStorage([&](TfStorage& w) {
+            id = NewDelivery(w);
+            if (c.line) {
+                w.Add1Click(&w);
+                SetLine("article_name", QStringLiteral("Крушка H4"));
+                SetLine("delivery_price", QStringLiteral("1.5"));
+                SetLine("delivery_quantity", QStringLiteral("2"));
+                DM->tblDeliveryDetail->Post();
+            }
+            host_.AnswerQuestion(QStringLiteral("трябва да приключите доставката"), mrNo);
+        });
+        EXPECT_TRUE(Shown(QStringLiteral("За да няма загуба на данни,\rтрябва да приключите доставката !")));
+        EXPECT_EQ(Rows(QStringLiteral("SELECT seller_id FROM delivery WHERE id=%1").arg(id)), (TRows{{""}}));
+
+        InStorage([&](TfStorage& w) {
+            EXPECT_TRUE(w.TreeView1->isEnabled());
+            EXPECT_EQ(DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger(), id);
+            EXPECT_EQ(w.eDeliveryID->Text(), QString::number(id));
+            EXPECT_TRUE(w.Editing());
+            EXPECT_TRUE(w.MustFinish());
+            // The arrows move through the store's deliveries and back.
+            w.bLeftClick(&w);
+            EXPECT_NE(DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger(), id);
+            w.bRightClick(&w);
+            ASSERT_EQ(DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsInteger(), id);
+            host_.ClearShown();
+            host_.AnswerQuestion(QStringLiteral("Наистина ли искате това ?"), mrYes);
+            if (c.finish) {
+                w.cDeliveryPiment->SetChecked(true);
+                w.bAddClick(&w);
+                EXPECT_TRUE(Shown(QStringLiteral("Доставката бе приключена !")));
+            } else {
+                w.bDelClick(&w);
+            }
+            EXPECT_FALSE(w.MustFinish());
+            EXPECT_FALSE(w.Editing());
+            host_.ClearShown();
+        });
+        EXPECT_FALSE(Shown(QStringLiteral("трябва да приключите доставката")));
+        if (c.finish) {
+            EXPECT_EQ(Rows(QStringLiteral("SELECT seller_id, delivery_piment, cashbox_num, delivery_sum FROM delivery "
+                                          "WHERE id=%1")
+                               .arg(id)),
+                      (TRows{{app::CurrentSellerId, "-1", "3", "3.0"}}));
+        } else {
+            EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM delivery WHERE id=%1").arg(id)), 0);
+        }
+        // No other delivery was stamped: only the one finished in the first case.
+        EXPECT_EQ(Scalar(QStringLiteral("SELECT count(*) FROM delivery WHERE seller_id IS NOT NULL")), 1);
+
+        // The next showing is as any other.
+        InStorage([&](TfStorage& w) {
+            EXPECT_TRUE(w.TreeView1->isEnabled());
+            EXPECT_FALSE(w.MustFinish());
+        });
+    }
 }
 
 TEST_F(StorageTest, DeletesAsATable)
@@ -443,6 +591,45 @@ TEST_F(StorageTest, LineSearchesOnlyMove)
     EXPECT_EQ(Rows("SELECT count(*), max(last_modified), max(seller_id) FROM delivery_detail")[0].join('|'), before);
 }
 
+// A post the engine refuses while the line grid's controls are off (another station changed the
+// line meanwhile) leaves the grid following its lines: the next move shows in it.
+TEST_F(StorageTest, AfterARefusedPostTheLineGridShowsTheNextMove)
+{
+    Open();
+    AllowChanges(true);
+    InStorage([&](TfStorage& w) {
+        Browse(w, 1);
+        w.bSearchClick(&w);
+        TDaoTable* lines = DM->tblDeliveryDetail;
+        lines->First();
+        TypeIntoCell(w.DBGrid1, lines->FieldByName(QStringLiteral("delivery_quantity")), QStringLiteral("7"));
+        Execute(QStringLiteral("UPDATE delivery_detail SET delivery_quantity=3, last_modified=46100 WHERE id=1"));
+        host_.ClearShown();
+        // The person clicks the next cell of the line: leaving the column posts it.
+        const QModelIndex next =
+            w.DBGrid1->model()->index(w.DBGrid1->currentIndex().row(), w.DBGrid1->SelectedIndex() + 1);
+        QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {}, w.DBGrid1->visualRect(next).center());
+        EXPECT_TRUE(Shown(QStringLiteral("The record was changed by another user")));
+        EXPECT_FALSE(lines->ControlsDisabled());
+        // The refused change is not kept for a second post over the other station's line: the
+        // line is read again as that station left it.
+        EXPECT_EQ(lines->State(), dsBrowse);
+        EXPECT_EQ(Line("delivery_quantity"), QStringLiteral("3"));
+
+        QTest::keyClick(w.DBGrid1, Qt::Key_Down);
+        ASSERT_EQ(Line("id"), QStringLiteral("2"));
+        SelectColumn(w, "article_name");
+        const QModelIndex shown = w.DBGrid1->currentIndex();
+        EXPECT_EQ(w.DBGrid1->model()->index(shown.row(), w.DBGrid1->SelectedIndex()).data().toString(),
+                  QStringLiteral("Накладки предни"));
+        // A line added is a row more on screen, and the current one.
+        w.Add1->Click();
+        EXPECT_EQ(w.DBGrid1->verticalHeader()->count(), 3);
+        EXPECT_EQ(w.DBGrid1->currentIndex().row(), 2);
+        lines->Cancel();
+    });
+}
+
 TEST_F(StorageTest, AMinusNeverReachesThePriceOrQuantity)
 {
     Open();
@@ -543,6 +730,9 @@ TEST_F(StorageTest, ABadDeliveryDateOrNumberIsSaidOnceAndNeverReachesTheDelivery
                 host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
                 w.bNewClick(&w);
                 const QString delivery = DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsString();
+                w.Add1Click(&w);  // a named line, without which there is nothing to finish
+                SetLine("article_name", QStringLiteral("Крушка H4"));
+                DM->tblDeliveryDetail->Post();
                 const QString stored = QStringLiteral("SELECT %1 FROM delivery WHERE id=%2")
                                            .arg(QString::fromLatin1(e.column), delivery);
                 const TRows before = Rows(stored);

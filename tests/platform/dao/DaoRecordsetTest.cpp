@@ -285,6 +285,23 @@ TEST_F(DaoRecordsetTest, ALargeSortedCopyKeepsEveryRowInOrderEveryTime)
         }
         EXPECT_EQ(rows, kMany);
     }
+    // A grouping sorts all its rows before the first: the copy goes on from it, and later copies
+    // by the same statement go into their table at once.
+    const QString grouped = QStringLiteral("SELECT a.qty, Count(a.id) AS n, Max(a.name) AS last_name FROM parts AS a "
+                                           "WHERE a.name LIKE 'p*' GROUP BY a.qty ORDER BY a.qty DESC");
+    for (int time = 1; time <= 3; ++time) {
+        SCOPED_TRACE(time);
+        auto rs = db->OpenRecordset(grouped, dbOpenSnapshot);
+        int rows = 0;
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext(), ++rows) {
+            const qint64 qty = Get(*rs, "qty").AsInteger();
+            ASSERT_EQ(qty, kMany - 1 - rows);
+            ASSERT_EQ(Get(*rs, "n").AsInteger(), 1) << rows;
+            const int i = Get(*rs, "last_name").AsString().mid(1).toInt();
+            ASSERT_EQ((qint64(i) * 7919) % kMany, qty) << rows;
+        }
+        EXPECT_EQ(rows, kMany);
+    }
 }
 
 // A filter on what a grouped query groups by picks rows before the grouping, one on an aggregate

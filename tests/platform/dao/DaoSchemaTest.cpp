@@ -28,6 +28,46 @@ TEST_F(DaoSchemaTest, TableDefsListUserTablesAndFlagSystemOnes)
     EXPECT_EQ(ErrorOf([&] { defs[QStringLiteral("nope")]; }), errFieldNotFound);
 }
 
+// The figures an index is given guide the planner of every connection opened after, whatever
+// few rows the file holds; they are no table of the program's.
+TEST_F(DaoSchemaTest, IndexStatisticsGuideThePlanFromTheNextConnection)
+{
+    auto db = MakeShop();
+    auto parts = db->TableDefs()[QStringLiteral("parts")];
+    auto byQty = parts->CreateIndex(QStringLiteral("ByQty"));
+    byQty->Fields().Append(byQty->CreateField(QStringLiteral("qty")));
+    parts->Indexes().Append(byQty);
+    const auto planAfter = [&](qint64 perName, qint64 perQty) {
+        db->SetIndexStatistics(QStringLiteral("parts"), QStringLiteral("ByName"), 100000, {perName});
+        db->SetIndexStatistics(QStringLiteral("PARTS"), QStringLiteral("byqty"), 100000, {perQty});
+        db->Close();
+        db = Open();
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db->GetStore()->Db(),
+                                     "EXPLAIN QUERY PLAN SELECT id FROM parts WHERE name = 'x' AND qty = 5", -1, &s,
+                                     nullptr),
+                  SQLITE_OK);
+        QString plan;
+        while (sqlite3_step(s) == SQLITE_ROW)
+            plan += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 3)));
+        sqlite3_finalize(s);
+        return plan;
+    };
+    EXPECT_TRUE(planAfter(50000, 2).contains(QLatin1String("ByQty"))) << planAfter(50000, 2).toStdString();
+    EXPECT_TRUE(planAfter(1, 20000).contains(QLatin1String("ByName"))) << planAfter(1, 20000).toStdString();
+    EXPECT_EQ(ErrorOf([&] { db->SetIndexStatistics(QStringLiteral("parts"), QStringLiteral("nosuch"), 1, {1}); }),
+              errNotInCollection);
+    QStringList user;
+    for (const auto& t : db->TableDefs())
+        if (!(t->Attributes() & dbSystemObject))
+            user << t->Name();
+    EXPECT_EQ(user, QStringList{QStringLiteral("parts")});
+    db->Close();
+    auto readOnly = Open(QString(), false, true);
+    EXPECT_EQ(ErrorOf([&] { readOnly->SetIndexStatistics(QStringLiteral("parts"), QStringLiteral("ByName"), 1, {1}); }),
+              errReadOnlyDatabase);
+}
+
 TEST_F(DaoSchemaTest, FieldsAndIndexesReadBackAsDefined)
 {
     MakeShop()->Close();
@@ -124,6 +164,51 @@ TEST_F(DaoSchemaTest, ChangedFieldRulesHoldForSqlAndRecordsetsAlike)
     t->SetIndex(QStringLiteral("ByName"));
     t->Seek(QStringLiteral("="), {TVariant("spark plug")});
     EXPECT_FALSE(t->NoMatch());
+}
+
+// A stored text field takes a new size as Jet's ALTER COLUMN gives it: every row, key and the
+// counter's next value kept, the index still there; a size a stored value does not fit is
+// refused and changes nothing.
+TEST_F(DaoSchemaTest, AStoredTextFieldIsResizedWithItsRowsKept)
+{
+    auto db = MakeShop();
+    const QString longName = QStringLiteral("Маслен филтър за дизел");  // 22 characters
+    EXPECT_EQ(ErrorOf([&] { db->Execute(QStringLiteral("INSERT INTO parts (name) VALUES ('%1')").arg(longName)); }),
+              errFieldTooLong);
+    auto name = db->TableDefs()[QStringLiteral("parts")]->Fields()[QStringLiteral("name")];
+    name->SetSize(30);
+    db->Execute(QStringLiteral("INSERT INTO parts (name) VALUES ('%1')").arg(longName));
+    EXPECT_EQ(ErrorOf([&] { name->SetSize(5); }), errFieldTooLong);
+    EXPECT_EQ(name->Size(), 30);
+    EXPECT_EQ(ErrorOf([&] { name->SetSize(0); }), errInvalidArgument);
+    auto price = db->TableDefs()[QStringLiteral("parts")]->Fields()[QStringLiteral("price")];
+    EXPECT_EQ(ErrorOf([&] { price->SetSize(4); }), errInvalidOperation);
+    db->Close();
+
+    auto again = Open();
+    auto parts = again->TableDefs()[QStringLiteral("parts")];
+    EXPECT_EQ(parts->Fields()[QStringLiteral("name")]->Size(), 30);
+    EXPECT_TRUE(parts->Fields()[QStringLiteral("name")]->Required());
+    EXPECT_EQ(parts->Fields()[QStringLiteral("name")]->Property(QStringLiteral("Caption")).AsString(),
+              QStringLiteral("Part name"));
+    auto rs = again->OpenRecordset(QStringLiteral("SELECT id, name FROM parts ORDER BY id"));
+    EXPECT_EQ(Names(*rs).size(), 6);
+    rs->MoveLast();
+    EXPECT_EQ(rs->Fields()[0]->Value().AsInteger(), 6);
+    EXPECT_EQ(rs->Fields()[1]->Value().AsString(), longName);
+    again->Execute(QStringLiteral("INSERT INTO parts (name) VALUES ('x')"));
+    auto t = again->OpenRecordset(QStringLiteral("parts"), dbOpenTable);
+    t->SetIndex(QStringLiteral("ByName"));
+    t->Seek(QStringLiteral("="), {TVariant("x")});
+    ASSERT_FALSE(t->NoMatch());
+    EXPECT_EQ(t->Fields()[QStringLiteral("id")]->Value().AsInteger(), 7);
+    t->Close();
+    again->Close();
+
+    auto readOnly = Open(QString(), false, true);
+    EXPECT_EQ(ErrorOf([&] { readOnly->TableDefs()[QStringLiteral("parts")]->Fields()[QStringLiteral("name")]->SetSize(40); }),
+              errReadOnlyDatabase);
+    EXPECT_EQ(readOnly->TableDefs()[QStringLiteral("parts")]->Fields()[QStringLiteral("name")]->Size(), 30);
 }
 
 TEST_F(DaoSchemaTest, TableNamesAreChecked)

@@ -5,7 +5,9 @@
 #include "platform/dao/DaoErrors.h"
 #include "platform/dao/DaoLockFile.h"
 
+#include <chrono>
 #include <sqlite3.h>
+#include <thread>
 
 namespace daotest {
 namespace {
@@ -283,12 +285,37 @@ TEST_F(DaoStoreTest, AFolderThatRefusesTheLockFileIsToldApartFromAReadOnlyFile)
     EXPECT_EQ(ErrorOf([&] { reader->Execute(QStringLiteral("DELETE FROM parts"), dbFailOnError); }), errReadOnlyDatabase);
 }
 
+// Another connection writing the file holds its lock for a while; whatever opens or reads the
+// file meanwhile waits for it as a write would, and is not told the file is something else.
+TEST_F(DaoStoreTest, OpeningAFileAnotherConnectionHoldsWaitsForItsLock)
+{
+    MakeShop()->Close();
+    const std::function<void()> readers[] = {
+        [&] { EXPECT_EQ(CountRows(*Open()), int(Parts().size())); },
+        [&] { EXPECT_EQ(Store::ReadFormatVersion(path), QStringLiteral("4.0")); },
+    };
+    for (const auto& read : readers) {
+        sqlite3* writer = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::thread release([writer] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+            sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        EXPECT_EQ(ErrorOf(read), 0);
+        release.join();
+        sqlite3_close(writer);
+    }
+}
+
 TEST_F(DaoStoreTest, CompactAndRepairRefuseAFileInUse)
 {
     auto db = MakeShop();
     EXPECT_EQ(ErrorOf([&] { engine.CompactDatabase(path, dir.filePath(QStringLiteral("c.mdb"))); }), errFileInUse);
     EXPECT_EQ(ErrorOf([&] { engine.RepairDatabase(path); }), errFileInUse);
+    EXPECT_EQ(ErrorOf([&] { engine.CompactDatabaseInPlace(path); }), errFileInUse);
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("c.mdb"))));
+    EXPECT_EQ(CountRows(*db), int(Parts().size()));
     db->Close();
     EXPECT_FALSE(QFile::exists(LockFile::PathFor(path)));
 }

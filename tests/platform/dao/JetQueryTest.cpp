@@ -27,13 +27,6 @@ struct QueryCase {
 const QString D0909 = Day(2003, 9, 9), D1009 = Day(2003, 9, 10), D2309 = Day(2003, 9, 23),
               D2409 = Day(2003, 9, 24);
 
-// The cash box period of the parameter queries: box 1, from 09/09/2003 to 24/09/2003.
-QMap<QString, double> PeriodValues()
-{
-    return {{"CasheNum", 1}, {"CasheBox", 1}, {"CashBox", 1}, {"FromDate", Day(2003, 9, 9).toDouble()},
-            {"ToDate", Day(2003, 9, 24).toDouble()}};
-}
-
 const QString kSalesSearch =
     "SELECT sale.id, sale.sale_num, sale.cashbox_num, client.name, client.firm_name, sale.sale_date, "
     "sale.invoice_num, sale.invoice_date, car.car_number FROM (sale INNER JOIN client ON sale.client_id = client.id) "
@@ -315,12 +308,6 @@ TEST_P(JetQueryTest, GivesTheRowsWorkedOutByHand)
 }
 
 INSTANTIATE_TEST_SUITE_P(Shop, JetQueryTest, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<QueryCase>& info) {
-                             QString name = QString::fromUtf8(info.param.name);
-                             for (QChar& ch : name)
-                                 if (!ch.isLetterOrNumber() || ch.unicode() > 127)
-                                     ch = '_';
-                             return name.toStdString();
-                         });
+                         [](const ::testing::TestParamInfo<QueryCase>& info) { return CaseName(info.param.name); });
 
 }  // namespace

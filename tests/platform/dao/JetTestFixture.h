@@ -209,11 +209,29 @@ public:
         return std::nullopt;
     }
     void SetQuery(const QString& name, const QString& text) { queries_[name] = text; }
+    void AddTable(jet::TableInfo table) { tables_.push_back(std::move(table)); }
 
 private:
     std::vector<jet::TableInfo> tables_;
     std::map<QString, QString> queries_;
 };
+
+// A table case's name as a test name: letters and digits of ASCII, the rest '_'.
+inline std::string CaseName(const char* name)
+{
+    QString text = QString::fromUtf8(name);
+    for (QChar& ch : text)
+        if (!ch.isLetterOrNumber() || ch.unicode() > 127)
+            ch = '_';
+    return text.toStdString();
+}
+
+// The cash box period of the parameter queries: box 1, from 09/09/2003 to 24/09/2003.
+inline QMap<QString, double> PeriodValues()
+{
+    return {{"CasheNum", 1}, {"CasheBox", 1}, {"CashBox", 1}, {"FromDate", Day(2003, 9, 9).toDouble()},
+            {"ToDate", Day(2003, 9, 24).toDouble()}};
+}
 
 // One in-memory database with the fixture rows.
 class FixtureDb {

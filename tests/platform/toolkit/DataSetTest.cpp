@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -558,6 +559,55 @@ TEST(DataSetControls, DisableControlsNestsAndTheLastEnableSendsOneChange)
     ds->Edit();
     ds->EnableControls();
     EXPECT_EQ(link.events, (std::vector<std::string>{"editing", "changed"}));
+}
+
+// The guard gives the controls back on the way out of a failure as on the way out of success;
+// a control that fails on being given back lets the first failure through, and says its own
+// failure only when nothing else failed.
+TEST(DataSetControls, TheGuardEnablesOnEveryPathAndKeepsTheFirstFailure)
+{
+    struct FailingLink : RecordingLink {
+        bool fail = false;
+        void DataSetChanged() override
+        {
+            RecordingLink::DataSetChanged();
+            if (fail) throw EDatabaseError(QStringLiteral("link"));
+        }
+    };
+    auto ds = MakeDataSet(4);
+    TDataSource source;
+    source.SetDataSet(ds.get());
+    FailingLink link;
+    link.SetDataSource(&source);
+    const auto failureOf = [](const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const EDatabaseError& error) {
+            return QString::fromUtf8(error.what());
+        }
+        return QString();
+    };
+    for (const bool linkFails : {false, true}) {
+        SCOPED_TRACE(linkFails);
+        link.fail = linkFails;
+        link.events.clear();
+        EXPECT_EQ(failureOf([&] {
+                      TControlsOff off(ds.get());
+                      ds->Next();
+                      throw EDatabaseError(QStringLiteral("post refused"));
+                  }),
+                  QStringLiteral("post refused"));
+        EXPECT_FALSE(ds->ControlsDisabled());
+        EXPECT_EQ(link.events, (std::vector<std::string>{"changed"}));
+        EXPECT_EQ(failureOf([&] {
+                      TControlsOff off(ds.get());
+                      TControlsOff nested(ds.get());
+                      ds->Next();
+                  }),
+                  linkFails ? QStringLiteral("link") : QString());
+        EXPECT_FALSE(ds->ControlsDisabled());
+    }
+    TControlsOff none(nullptr);
 }
 
 TEST(DataSetFields, CalculatedFieldsFollowTheRowAndItsEdits)

@@ -146,6 +146,30 @@ TEST(ExprParser, SyntaxErrorsNameThePosition)
     EXPECT_THROW(TExprParser(QStringLiteral("day = 'soon'"), Lookup), EDatabaseError);
 }
 
+// Nesting and chains past the limit are refused where they go over it.
+TEST(ExprParser, NestingPastTheLimitIsRefusedWhereItGoesOver)
+{
+    const auto messageOf = [](const QString& text) {
+        try {
+            TExprParser p(text, Lookup);
+        } catch (const EDatabaseError& e) {
+            return e.Message().toStdString();
+        }
+        return std::string();
+    };
+    const std::string deep = ": the expression is nested more than 256 levels deep";
+    EXPECT_EQ(messageOf(QString(300, u'(') + QStringLiteral("qty = 1") + QString(300, u')')),
+              "Error in filter expression at position 257" + deep);
+    EXPECT_EQ(messageOf(QStringLiteral("NOT ").repeated(300) + QStringLiteral("paid")),
+              "Error in filter expression at position 1025" + deep);
+    QStringList terms;
+    for (int i = 0; i < 300; ++i) terms << QStringLiteral("qty = 1");
+    const QString chain = terms.join(QStringLiteral(" OR "));
+    // Each comparison is two levels high, each OR one more: the 255th OR is the 257th level.
+    EXPECT_EQ(messageOf(chain), "Error in filter expression at position " + std::to_string(255 * 11 - 2) + deep);
+    EXPECT_EQ(messageOf(QString(256, u'(') + QStringLiteral("qty = 1") + QString(256, u')')), std::string());
+}
+
 TEST(ExprParser, UnknownFieldsAndMismatchedTypes)
 {
     try {
