@@ -357,13 +357,13 @@ TVariant TextToEngineValue(TFieldType type, bool guidColumn, const QString& text
     case ftDateTime: {
         const TVariant v = StringToTimeStampVariant(text);
         if (v.IsNull())
-            throw EConvertError(QCoreApplication::translate("DataAccess", "'%1' is not a valid date").arg(text));
+            throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(text));
         return v;
     }
     case ftBoolean: {
         bool b = false;
         if (!TextToBoolean(text, b))
-            throw EConvertError(QCoreApplication::translate("DataAccess", "'%1' is not a valid boolean value").arg(text));
+            throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid boolean value").arg(text));
         return TVariant(b);
     }
     case ftBytes:

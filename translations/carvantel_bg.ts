@@ -523,14 +523,6 @@
         <translation>&apos;%1&apos; не е валиден GUID</translation>
     </message>
     <message>
-        <source>&apos;%1&apos; is not a valid date</source>
-        <translation>&apos;%1&apos; не е валидна дата</translation>
-    </message>
-    <message>
-        <source>&apos;%1&apos; is not a valid boolean value</source>
-        <translation>&apos;%1&apos; не е валидна логическа стойност</translation>
-    </message>
-    <message>
         <source>Database %1 needs to be repaired and compacted!</source>
         <translation>Базата данни %1 трябва да бъде поправена и компактирана!</translation>
     </message>
@@ -548,10 +540,6 @@
     <message>
         <source>No data field is given</source>
         <translation>Не е посочено поле с данни</translation>
-    </message>
-    <message>
-        <source>&apos;%1&apos; is not a valid number</source>
-        <translation>&apos;%1&apos; не е валидно число</translation>
     </message>
     <message>
         <source>Unterminated text in expression</source>
@@ -604,10 +592,6 @@
     <message>
         <source>Dataset &apos;%1&apos; not found</source>
         <translation>Наборът от данни &apos;%1&apos; не е намерен</translation>
-    </message>
-    <message>
-        <source>Field &apos;%1&apos; not found</source>
-        <translation>Полето &apos;%1&apos; не е намерено</translation>
     </message>
     <message>
         <source>Dataset &apos;%1&apos; is not open</source>

@@ -74,7 +74,7 @@ private:
         bool ok = false;
         token_.number = token_.text.toDouble(&ok);
         if (!ok)
-            Fail(QCoreApplication::translate("Report", "'%1' is not a valid number").arg(token_.text));
+            Fail(QCoreApplication::translate("Toolkit", "'%1' is not a valid number").arg(token_.text));
     }
 
     // A quote inside a text is written twice.
@@ -396,7 +396,7 @@ double ToNumber(const TVariant& v)
         bool ok = false;
         const double d = v.AsString().trimmed().toDouble(&ok);
         if (!ok)
-            Fail(QCoreApplication::translate("Report", "'%1' is not a valid number").arg(v.AsString()));
+            Fail(QCoreApplication::translate("Toolkit", "'%1' is not a valid number").arg(v.AsString()));
         return d;
     }
     return v.AsFloat();

@@ -114,7 +114,7 @@ void TLayout::CheckField(const QString& dataSet, const QString& field) const
     const TReportRowSource& source = Source(dataSet, field);
     const QString shown = dataSet.isEmpty() ? field : dataSet + QLatin1Char('.') + field;
     if (!source.HasField(field))
-        ReportError(QString(), QCoreApplication::translate("Report", "Field '%1' not found").arg(shown));
+        ReportError(QString(), QCoreApplication::translate("Toolkit", "Field '%1' not found").arg(shown));
     if (!source.Active())
         ReportError(QString(), QCoreApplication::translate("Report", "Dataset '%1' is not open").arg(source.Name()));
 }
