@@ -28,6 +28,7 @@ int main(int argc, char** argv)
 {
     QApplication qt(argc, argv);
     InstallQtTranslation(qt);
+    InstallProgramTranslation(qt, QCoreApplication::applicationDirPath());
     const QString pictures = qEnvironmentVariable("CARVANTEL_SCREENSHOT");
     if (!pictures.isEmpty()) PictureWindowsInto(pictures);
     TApplication application;

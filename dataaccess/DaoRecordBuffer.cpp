@@ -5,6 +5,7 @@
 #include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -288,7 +289,7 @@ bool TextFieldData(TFieldType type, int size, bool guid, const QString& text, vo
         if (guid) {
             const QByteArray bytes = GuidTextToBytes(StripGuidText(text).toUpper());
             if (bytes.isEmpty())
-                throw EConvertError(QStringLiteral("'%1' is not a valid GUID value").arg(text));
+                throw EConvertError(QCoreApplication::translate("DataAccess", "'%1' is not a valid GUID value").arg(text));
             std::memcpy(buffer, bytes.constData(), 16);
             return true;
         }
@@ -356,13 +357,13 @@ TVariant TextToEngineValue(TFieldType type, bool guidColumn, const QString& text
     case ftDateTime: {
         const TVariant v = StringToTimeStampVariant(text);
         if (v.IsNull())
-            throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+            throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(text));
         return v;
     }
     case ftBoolean: {
         bool b = false;
         if (!TextToBoolean(text, b))
-            throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
+            throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid boolean value").arg(text));
         return TVariant(b);
     }
     case ftBytes:

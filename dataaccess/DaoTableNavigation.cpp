@@ -12,6 +12,7 @@
 #include "platform/dao/DaoRecordset.h"
 #include "platform/toolkit/Exceptions.h"
 
+#include <QCoreApplication>
 #include <QtEndian>
 #include <algorithm>
 
@@ -129,7 +130,7 @@ int TDaoTable::CheckedTableCount()
     }
     snapshot->Close();
     if (rows != header && d_->warnOnBadDatabase_)
-        DatabaseError(QStringLiteral("Database %1 needs to be repaired and compacted!").arg(d_->database_->Database()));
+        DatabaseError(QCoreApplication::translate("DataAccess", "Database %1 needs to be repaired and compacted!").arg(d_->database_->Database()));
     return rows;
 }
 

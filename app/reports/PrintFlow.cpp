@@ -3,18 +3,18 @@
 #include "platform/report/BandReport.h"
 #include "platform/report/ReportError.h"
 
-void RunReport(TBandReport& report, TPrintMode mode, const QString& pdfFile)
+bool RunReport(TBandReport& report, TPrintMode mode, const QString& pdfFile)
 {
     switch (mode) {
     case TPrintMode::Preview:
         report.Preview();
-        return;
+        return true;
     case TPrintMode::Print:
-        report.Print();
-        return;
+        return report.Print();
     case TPrintMode::Pdf:
         if (pdfFile.isEmpty()) throw EReportError(QStringLiteral("RunReport: no PDF file name"));
         report.SaveToPdf(pdfFile);
-        return;
+        return true;
     }
+    return false;
 }

@@ -8,6 +8,7 @@ class TBandReport;
 
 enum class TPrintMode { Preview, Print, Pdf };
 
-// Shows `report` in the preview, prints it, or writes it to `pdfFile` (Pdf only). Raises the
-// report's error when it cannot be laid out or printed.
-void RunReport(TBandReport& report, TPrintMode mode, const QString& pdfFile = QString());
+// Shows `report` in the preview, prints it (where there is no printer, into the PDF file the
+// person names), or writes it to `pdfFile` (Pdf only). False when the person cancelled the file
+// of a print; raises the report's error when it cannot be laid out or printed.
+bool RunReport(TBandReport& report, TPrintMode mode, const QString& pdfFile = QString());

@@ -56,6 +56,8 @@ TfUniversalReport::TfUniversalReport(QObject* owner, const QString& name) : TCom
     Report1->setObjectName(QStringLiteral("Report1"));
     Report1->Page().SetPaperSize(psLetter);
     Report1->Page().SetOrientation(poPortrait);
+    // Printed where there is no printer, the table is offered as "Текущи данни.pdf".
+    Report1->SetDocumentName(QStringLiteral("Текущи данни"));
 
     TReportBand* title = Report1->CreateBand(rbTitle, 70);
     PlaceLabel(title, QStringLiteral("QRLabelDate"), QStringLiteral("Дата "), 0, 0, 40);

@@ -280,6 +280,8 @@ void TfCarVantel::FinishOrder()
     bool writing = false;
     bool dirty = app::OrderDirty;
     try {
+        // A value an edit of the order refuses stops the finish before anything is asked or written.
+        if (sale->State() == dsEdit || sale->State() == dsInsert) sale->UpdateRecord();
         if (app::CarEdited) InsertCar();
         if (app::ClientEdited) InsertClient();
         TDaoTable* lines = DM->tblSaleDetail;
@@ -320,7 +322,8 @@ void TfCarVantel::FinishOrder()
             app::OrderDirty = dirty;
             SetFinishedBox(IsSaleRow() && FieldOf(sale, "invoice_accept")->AsBoolean());
         }
-        ShowWarning(ProcessStoppedText(error), false);
+        // A value an edit refused has been said, and the edit keeps it to put right.
+        if (!dynamic_cast<const EAbort*>(&error)) ShowWarning(ProcessStoppedText(error), false);
     }
 }
 

@@ -31,6 +31,17 @@ QString DocumentNumber(const TField* number)
     return QStringLiteral("%1.").arg(number->AsInteger(), 10, 10, QLatin1Char('0'));
 }
 
+// The name an order's document goes by in a print run and as the PDF file printed where there
+// is no printer: title, number and kind ("Фактура 0000000042 ОРИГИНАЛ").
+void NameDocument(TInvoiceReport& report)
+{
+    QString number = report.qrlinvoice_num->Caption();
+    if (number.endsWith(QLatin1Char('.'))) number.chop(1);
+    QStringList parts{report.QRLFuckName->Caption(), number, report.QRLInvoiceType->Caption()};
+    parts.removeAll(QString());
+    report.SetDocumentName(parts.join(QLatin1Char(' ')));
+}
+
 int TagOf(QObject* sender)
 {
     if (const auto* control = dynamic_cast<const TControl*>(sender)) return control->Tag();
@@ -102,8 +113,10 @@ void TfCarVantel::PrintInvoice()
     const TOrderRows rows(report);
     WithLinesDisabled([&](TDaoTable*) {
         report.QRLInvoiceType->SetCaption(QStringLiteral("ОРИГИНАЛ"));
+        NameDocument(report);
         const bool printed = RunOrderReport(report, TPrintMode::Print);
         report.QRLInvoiceType->SetCaption(QStringLiteral("КОПИЕ"));
+        NameDocument(report);
         if (printed && withCopy) RunOrderReport(report, TPrintMode::Print);
     });
 }
@@ -118,6 +131,7 @@ void TfCarVantel::PreviewInvoice()
         report.QRLInvoiceType->SetCaption(proformaText_);
         report.qrlinvoice_num->SetCaption(DocumentNumber(FieldOf(sale, "sale_num")));
     }
+    NameDocument(report);
     report.SaleBookmark = sale->GetBookmark();
     {
         const TOrderRows rows(report);
@@ -129,8 +143,7 @@ void TfCarVantel::PreviewInvoice()
 bool TfCarVantel::RunOrderReport(TBandReport& report, TPrintMode mode)
 {
     try {
-        RunReport(report, mode);
-        return true;
+        return RunReport(report, mode);
     } catch (const std::exception& error) {
         ShowWarning(ProcessStoppedText(error, QStringLiteral("\r")), false);
         return false;

@@ -33,6 +33,7 @@ bool ShowWarning(const QString& text, bool withCancel)
     if (!fMyMessage) return MessageDlg(text, mtWarning, withCancel ? mbYesNo : mbOK) == mrYes;
     fMyMessage->Label1->SetCaption(text);
     fMyMessage->CancelBtn->setVisible(withCancel);
+    fMyMessage->FitToText();
     if (const TForm* active = Screen().ActiveForm()) {
         fMyMessage->move(active->x() + active->width() / 2 - fMyMessage->width() / 2,
                          active->y() + active->height() / 2 - fMyMessage->height() / 2);

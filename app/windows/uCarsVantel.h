@@ -420,7 +420,8 @@ private:
     bool InvoiceReadyToPrint();
     void PrintInvoice();
     void PreviewInvoice();
-    // Runs the report; a failure is shown, and answers false.
+    // Runs the report; a failure is shown, and answers false, as does a print whose PDF file the
+    // person did not name where there is no printer.
     bool RunOrderReport(TBandReport& report, TPrintMode mode);
 
     // The kind printed on a preview of an invoice (copy) and of an order (pro-forma).

@@ -14,6 +14,10 @@ public:
     explicit TfMyMessage(QWidget* parent = nullptr);
     ~TfMyMessage() override;
 
+    // Sizes the box to its message: as wide as its longest line (most of the screen at most),
+    // so that lines break only where the text has "\r", with the shown buttons centred below.
+    void FitToText();
+
     // Keeps the help topic for the next question and offers it on the second button.
     void SetHelpContext(qint32 context);
     qint32 HelpContext() const { return helpContext_; }

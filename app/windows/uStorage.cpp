@@ -946,6 +946,9 @@ void TfStorage::bAddClick(QObject*)
         if (stamp)
             StampFinishedDelivery(wasPaid);
         transaction.Commit();
+    } catch (const EAbort&) {
+        // A value the header refused: it has been said, and the edit keeps it to put right.
+        return;
     } catch (const std::exception&) {
         linesOff.Enable();
         FinishFailed();

@@ -5,6 +5,7 @@
 #include "platform/dao/DaoRecordset.h"
 #include "platform/dao/JetSql.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace dao {
@@ -44,7 +45,7 @@ Database::~Database()
 std::shared_ptr<Store> Database::LiveStore() const
 {
     if (!store_ || !store_->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+        Raise(errNotConnected, QCoreApplication::translate("Dao", "Object invalid or no longer set."));
     return store_;
 }
 
@@ -67,14 +68,14 @@ void Database::Execute(const QString& text, int options)
 {
     auto store = LiveStore();
     if (options & dbSQLPassThrough)
-        Raise(errOdbcRefused, QStringLiteral("ODBC--call failed: pass-through queries need an ODBC connection, which "
-                                             "this engine does not offer."));
+        Raise(errOdbcRefused, QCoreApplication::translate("Dao", "ODBC--call failed: pass-through queries need an ODBC connection, which "
+                                                                 "this engine does not offer."));
     QString sql = text;
     if (const QueryDefData* q = store->FindQueryDef(Unbracketed(text)))
         sql = q->sql;
     const jet::Statement statement = store->Translation(sql);
     if (!statement.parameters.empty())
-        Raise(errTooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(statement.parameters.size()));
+        Raise(errTooFewParameters, QCoreApplication::translate("Dao", "Too few parameters. Expected %1.").arg(statement.parameters.size()));
     recordsAffected_ = 0;
     recordsAffected_ = RunAction(*store, statement, {});
 }
@@ -120,10 +121,10 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, int ty
         rs = QueryDefs().Item(name)->OpenRecordset(type, options, lockType);
     } else {
         if (type == dbOpenTable)
-            Raise(errInvalidOperation, QStringLiteral("Invalid operation: a table-type recordset needs a stored table."));
+            Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: a table-type recordset needs a stored table."));
         const jet::Statement statement = store->Translation(source);
         if (!statement.parameters.empty())
-            Raise(errTooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(statement.parameters.size()));
+            Raise(errTooFewParameters, QCoreApplication::translate("Dao", "Too few parameters. Expected %1.").arg(statement.parameters.size()));
         rs = Recordset::OpenStatement(store, statement, {}, source, type, options, lockType);
     }
     Track(rs);
@@ -180,11 +181,11 @@ void Database::SetIndexStatistics(const QString& table, const QString& index, qi
 void Database::NewPassword(const QString& oldPassword, const QString& newPassword)
 {
     if (newPassword.size() > 20)
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a database password has at most 20 characters."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: a database password has at most 20 characters."));
     // The connect text ends its PWD value at the first ';': such a password could be set but
     // never given back, and the file would open for nobody.
     if (newPassword.contains(QLatin1Char(';')))
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a database password cannot contain ';'."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: a database password cannot contain ';'."));
     LiveStore()->SetPassword(oldPassword, newPassword);
 }
 

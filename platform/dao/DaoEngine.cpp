@@ -4,6 +4,7 @@
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoMaintenance.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace dao {
@@ -19,9 +20,9 @@ const QString kSource = QStringLiteral("DAO.DBEngine");
 void Workspaces::Append(const std::shared_ptr<Workspace>& workspace)
 {
     if (!workspace)
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: no workspace."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: no workspace."));
     if (Contains(workspace->Name()))
-        Raise(3367, QStringLiteral("Cannot append. An object with that name already exists in the collection."));
+        Raise(3367, QCoreApplication::translate("Dao", "Cannot append. An object with that name already exists in the collection."));
     items_.push_back(workspace);
 }
 
@@ -40,7 +41,7 @@ DBEngine::DBEngine(const QString& version)
     else if (version.startsWith(QLatin1String("3.6")))
         version_ = QStringLiteral("3.6");
     else
-        Raise(errNotJetHere, QStringLiteral("Engine version '%1' is not installed; versions 3.5 and 3.6 are.").arg(version));
+        Raise(errNotJetHere, QCoreApplication::translate("Dao", "Engine version '%1' is not installed; versions 3.5 and 3.6 are.").arg(version));
 }
 
 DBEngine::~DBEngine()
@@ -56,9 +57,9 @@ std::shared_ptr<Workspace> DBEngine::CreateWorkspace(const QString& name, const 
                                                      int type)
 {
     if (type != dbUseJet && type != dbUseODBC)
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: workspace type %1.").arg(type));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: workspace type %1.").arg(type));
     if (user.compare(QLatin1String("Admin"), Qt::CaseInsensitive) != 0 || !password.isEmpty())
-        Raise(3029, QStringLiteral("Not a valid account name or password."));
+        Raise(3029, QCoreApplication::translate("Dao", "Not a valid account name or password."));
     auto ws = std::make_shared<Workspace>(name, user, type, version_);
     created_.erase(std::remove_if(created_.begin(), created_.end(), [](const auto& w) { return w.expired(); }),
                    created_.end());

@@ -3,13 +3,15 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 
+#include <QCoreApplication>
+
 namespace dao {
 
 const ErrorItem& Errors::Item(int index) const
 {
     if (index < 0 || index >= Count()) {
         // Not recorded: asking the collection must not replace what it holds.
-        throw EDaoError(errNotInCollection, QStringLiteral("Item not found in this collection."),
+        throw EDaoError(errNotInCollection, QCoreApplication::translate("Dao", "Item not found in this collection."),
                         QStringLiteral("DAO.Errors"));
     }
     return items_[size_t(index)];

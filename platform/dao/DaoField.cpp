@@ -4,6 +4,7 @@
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoRecordset.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <utility>
 
@@ -62,8 +63,8 @@ Field::Field(QString name, int type, int size)
 void Field::CheckDefinable() const
 {
     if (recordsetField_ || !table_.isEmpty())
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: the field '%1' is already part of a table or "
-                                                  "recordset.").arg(def_.name));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: the field '%1' is already part of a table or "
+                                                                      "recordset.").arg(def_.name));
 }
 
 void Field::SetName(const QString& name)
@@ -130,12 +131,12 @@ void Field::SetAllowZeroLength(bool allow)
 void Field::Persist()
 {
     if (recordsetField_)
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: a recordset's field keeps its table's definition."));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: a recordset's field keeps its table's definition."));
     if (table_.isEmpty())
         return;
     auto store = store_.lock();
     if (!store)
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+        Raise(errNotConnected, QCoreApplication::translate("Dao", "Object invalid or no longer set."));
     store->UpdateField(table_, def_.name, def_);
 }
 
@@ -162,7 +163,7 @@ void Field::SetValue(const TVariant& value)
 int Field::FieldSize() const
 {
     if (!owner_)
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: only a recordset's field has a value."));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: only a recordset's field has a value."));
     return owner_->FieldSize(column_);
 }
 
@@ -207,7 +208,7 @@ TVariant Field::Property(const QString& name) const { return def_.Property(name)
 void Field::SetProperty(const QString& name, const TVariant& value)
 {
     if (name.trimmed().isEmpty())
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a property needs a name."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: a property needs a name."));
     def_.SetProperty(name, value);
     Persist();
 }
@@ -220,7 +221,7 @@ void Field::DeleteProperty(const QString& name)
                                [&](const auto& p) { return p.first.compare(name, Qt::CaseInsensitive) == 0; }),
                 props.end());
     if (props.size() == before)
-        Raise(errFieldNotFound, QStringLiteral("Property not found: '%1'.").arg(name));
+        Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Property not found: '%1'.").arg(name));
     Persist();
 }
 
@@ -244,11 +245,11 @@ void Field::BindToRecordset(Recordset* owner, int column, QString sourceTable, Q
 void Fields::Append(const std::shared_ptr<Field>& field)
 {
     if (frozen_)
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: the fields of this object cannot change."));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: the fields of this object cannot change."));
     if (!field || field->Name().trimmed().isEmpty())
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a field needs a name."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: a field needs a name."));
     if (Contains(field->Name()))
-        Raise(errNameInUse, QStringLiteral("Cannot define field more than once: '%1'.").arg(field->Name()));
+        Raise(errNameInUse, QCoreApplication::translate("Dao", "Cannot define field more than once: '%1'.").arg(field->Name()));
     if (onAppend_)
         onAppend_(field);
     items_.push_back(field);
@@ -257,7 +258,7 @@ void Fields::Append(const std::shared_ptr<Field>& field)
 void Fields::Delete(const QString& name)
 {
     if (frozen_ || !deletable_)
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: the fields of this object cannot change."));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: the fields of this object cannot change."));
     const int i = IndexOf(name);
     if (i < 0)
         NotFound(name);

@@ -3,6 +3,8 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 
+#include <QCoreApplication>
+
 namespace dao {
 
 namespace {
@@ -16,7 +18,7 @@ Index::Index(QString name) { def_.name = std::move(name); }
 void Index::CheckDefinable() const
 {
     if (frozen_)
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: the index '%1' is already part of a table.").arg(def_.name));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: the index '%1' is already part of a table.").arg(def_.name));
 }
 
 void Index::SetName(const QString& name)
@@ -98,11 +100,11 @@ void Index::Freeze()
 void Indexes::Append(const std::shared_ptr<Index>& index)
 {
     if (!index || index->Name().trimmed().isEmpty())
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: an index needs a name."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: an index needs a name."));
     if (Contains(index->Name()))
-        Raise(errObjectExists, QStringLiteral("Index '%1' already exists.").arg(index->Name()));
+        Raise(errObjectExists, QCoreApplication::translate("Dao", "Index '%1' already exists.").arg(index->Name()));
     if (index->Def().fields.empty())
-        Raise(3264, QStringLiteral("No field defined--cannot append TableDef or Index."));
+        Raise(3264, QCoreApplication::translate("Dao", "No field defined--cannot append TableDef or Index."));
     if (onAppend_)
         onAppend_(index);
     items_.push_back(index);

@@ -4,6 +4,7 @@
 #include "platform/dao/DaoError.h"
 #include "platform/os/CodePage1251.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -66,7 +67,7 @@ QString SlotText(const char* bytes, int width)
 [[noreturn]] void InUseError(const QString& databasePath)
 {
     throw EDaoError(errFileInUse,
-                    QStringLiteral("Could not use '%1'; file already in use.").arg(QDir::toNativeSeparators(databasePath)),
+                    QCoreApplication::translate("Dao", "Could not use '%1'; file already in use.").arg(QDir::toNativeSeparators(databasePath)),
                     QStringLiteral("DAO.Workspace"));
 }
 

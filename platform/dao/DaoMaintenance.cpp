@@ -11,6 +11,7 @@
 #include "platform/os/Files.h"
 #include "platform/os/StopPoint.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -76,7 +77,7 @@ struct RawDb {
             const QString why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
             sqlite3_close_v2(db);
             db = nullptr;
-            Raise(errDamaged, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), why));
+            Raise(errDamaged, QCoreApplication::translate("Dao", "The database '%1' cannot be opened: %2.").arg(Native(path), why));
         }
         sqlite3_busy_timeout(db, kDialect.BusyTimeoutMilliseconds());
         jet::RegisterJetFunctions(db);
@@ -128,7 +129,7 @@ void SyncCopy(const QString& temp)
 {
     if (!SyncFileToDisk(temp)) {
         RemoveFile(temp);
-        Raise(errDiskIo, QStringLiteral("The copy '%1' could not be written to the disk.").arg(Native(temp)));
+        Raise(errDiskIo, QCoreApplication::translate("Dao", "The copy '%1' could not be written to the disk.").arg(Native(temp)));
     }
 }
 
@@ -137,7 +138,7 @@ void PlaceNew(const QString& temp, const QString& target)
 {
     if (::link(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
         RemoveFile(temp);
-        Raise(errDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(Native(target)));
+        Raise(errDatabaseExists, QCoreApplication::translate("Dao", "Database '%1' already exists.").arg(Native(target)));
     }
     QFile::remove(temp);
     SyncFolderToDisk(QFileInfo(target).absolutePath());
@@ -148,8 +149,8 @@ void PlaceNew(const QString& temp, const QString& target)
 void ReplaceWith(const QString& temp, const QString& path, const char* stepName)
 {
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
-        Raise(errDiskIo, QStringLiteral("The new copy of '%1' could not be put in its place; the original is "
-                                        "unchanged.").arg(Native(path)));
+        Raise(errDiskIo, QCoreApplication::translate("Dao", "The new copy of '%1' could not be put in its place; the "
+                                                            "original is unchanged.").arg(Native(path)));
     StopPoint(stepName);
     SyncFolderToDisk(QFileInfo(path).absolutePath());
 }
@@ -170,7 +171,7 @@ void WriteCompactCopy(Store& store, const QString& source, const QString& temp, 
             copy.Exec(QStringLiteral("UPDATE \"__dao_meta\" SET value='3.0' WHERE key='format'"));
     }
     if (!Healthy(temp))
-        Raise(errDamaged, QStringLiteral("The compacted copy of '%1' did not pass its check; the original is unchanged.")
+        Raise(errDamaged, QCoreApplication::translate("Dao", "The compacted copy of '%1' did not pass its check; the original is unchanged.")
                               .arg(Native(source)));
     SyncCopy(temp);
     StopPoint("compact-synced");
@@ -207,7 +208,7 @@ void Salvage(const QString& path, const QString& temp)
     }
     sqlite3_finalize(s);
     if (objects.empty())
-        Raise(errDamaged, QStringLiteral("The database '%1' is damaged beyond repair: its table list cannot be read.").arg(Native(path)));
+        Raise(errDamaged, QCoreApplication::translate("Dao", "The database '%1' is damaged beyond repair: its table list cannot be read.").arg(Native(path)));
     target.Exec(kDialect.Attach(path, Damaged()));
     // One transaction for the whole copy: the new file is written once.
     target.Exec(QStringLiteral("BEGIN"));
@@ -256,7 +257,7 @@ void CompactDatabaseFile(const QString& sourceIn, const QString& targetIn, const
     const QString source = QFileInfo(sourceIn).absoluteFilePath();
     const QString target = QFileInfo(targetIn).absoluteFilePath();
     if (QFileInfo::exists(target) || source == target)
-        Raise(errDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(Native(target)));
+        Raise(errDatabaseExists, QCoreApplication::translate("Dao", "Database '%1' already exists.").arg(Native(target)));
     const int collating = locale.trimmed().isEmpty() ? -1 : Workspace::CollatingOrderOf(locale);
     auto store = OpenAlone(source, password, engineVersion);
     RemoveStaleTemporaries(target, "compact");
@@ -311,14 +312,14 @@ void RepairDatabaseFile(const QString& pathIn)
 {
     const QString path = QFileInfo(pathIn).absoluteFilePath();
     if (!QFileInfo(path).isFile())
-        Raise(errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(Native(path)));
+        Raise(errFileNotFound, QCoreApplication::translate("Dao", "Could not find file '%1'.").arg(Native(path)));
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            Raise(errCannotOpenDatabase, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), file.errorString()));
+            Raise(errCannotOpenDatabase, QCoreApplication::translate("Dao", "The database '%1' cannot be opened: %2.").arg(Native(path), file.errorString()));
         const QByteArray head = file.read(16);
         if (head != QByteArray("SQLite format 3\0", 16))
-            Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path)));
+            Raise(errUnrecognizedFormat, QCoreApplication::translate("Dao", "Unrecognized database format '%1'.").arg(Native(path)));
     }
     // Nobody may come in while the file is rebuilt.
     const auto lock = LockFile::Acquire(path, true, LockFile::ComputerName(), QStringLiteral("Admin"));
@@ -337,7 +338,7 @@ void RepairDatabaseFile(const QString& pathIn)
             Salvage(path, temp);
         }
         if (!Healthy(temp))
-            Raise(errDamaged, QStringLiteral("The database '%1' cannot be repaired; it is left as it was.").arg(Native(path)));
+            Raise(errDamaged, QCoreApplication::translate("Dao", "The database '%1' cannot be repaired; it is left as it was.").arg(Native(path)));
         SyncCopy(temp);
         StopPoint("repair-synced");
         ReplaceWith(temp, path, "repair-placed");

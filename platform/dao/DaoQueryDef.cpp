@@ -6,6 +6,7 @@
 #include "platform/dao/DaoValue.h"
 #include "platform/dao/JetSql.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <sqlite3.h>
 
@@ -20,7 +21,7 @@ std::shared_ptr<Store> OpenStore(const std::weak_ptr<Store>& weak)
 {
     auto store = weak.lock();
     if (!store || !store->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+        Raise(errNotConnected, QCoreApplication::translate("Dao", "Object invalid or no longer set."));
     return store;
 }
 
@@ -74,8 +75,8 @@ void QueryDef::MarkSaved(double dateCreated, double lastUpdated)
 void QueryDef::SetName(const QString& name)
 {
     if (saved_)
-        Raise(errOperationNotSupported, QStringLiteral("Operation is not supported for this type of object: a saved "
-                                                       "query keeps its name."));
+        Raise(errOperationNotSupported, QCoreApplication::translate("Dao", "Operation is not supported for this type of object: a saved "
+                                                                           "query keeps its name."));
     name_ = name;
 }
 
@@ -171,7 +172,7 @@ std::vector<TVariant> QueryDef::ParameterValues(const std::vector<jet::Parameter
         }
     }
     if (missing > 0)
-        Raise(errTooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(missing));
+        Raise(errTooFewParameters, QCoreApplication::translate("Dao", "Too few parameters. Expected %1.").arg(missing));
     return values;
 }
 
@@ -202,8 +203,8 @@ void QueryDef::Execute(int options)
 {
     auto store = LockStore();
     if (options & dbSQLPassThrough)
-        Raise(errOdbcRefused, QStringLiteral("ODBC--call failed: pass-through queries need an ODBC connection, which "
-                                             "this engine does not offer."));
+        Raise(errOdbcRefused, QCoreApplication::translate("Dao", "ODBC--call failed: pass-through queries need an ODBC connection, which "
+                                                                 "this engine does not offer."));
     ReadParameters();
     const jet::Statement statement = store->Translation(sql_);
     recordsAffected_ = RunAction(*store, statement, ParameterValues(statement.parameters));
@@ -212,7 +213,7 @@ void QueryDef::Execute(int options)
 int RunAction(Store& store, const jet::Statement& statement, const std::vector<TVariant>& values)
 {
     if (statement.kind == jet::StatementKind::Select)
-        Raise(3065, QStringLiteral("Cannot execute a select query."));
+        Raise(3065, QCoreApplication::translate("Dao", "Cannot execute a select query."));
     int affected = 0;
     WriteAtOnce(store, [&] {
         SqlStatement s(store.Db(), statement.sql);
@@ -232,9 +233,9 @@ void QueryDefs::Append(const std::shared_ptr<QueryDef>& query)
 {
     auto store = OpenStore(store_);
     if (!query || query->Name().trimmed().isEmpty())
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a saved query needs a name."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: a saved query needs a name."));
     if (store->FindQueryDef(query->Name()))
-        Raise(errObjectExists, QStringLiteral("Object '%1' already exists.").arg(query->Name()));
+        Raise(errObjectExists, QCoreApplication::translate("Dao", "Object '%1' already exists.").arg(query->Name()));
     QueryDefData q;
     q.name = query->Name();
     q.sql = query->SQL();

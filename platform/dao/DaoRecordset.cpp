@@ -5,6 +5,7 @@
 #include "platform/dao/DaoValue.h"
 #include "platform/dao/SqliteDialect.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <algorithm>
 #include <numeric>
@@ -34,11 +35,11 @@ const QString& RowKeyOfQ()
 }
 
 [[noreturn]] void Raise(int number, const QString& text) { throw EDaoError(number, text, kSource); }
-[[noreturn]] void NoCurrentRecord() { Raise(errNoCurrentRecord, QStringLiteral("No current record.")); }
-[[noreturn]] void RecordDeleted() { Raise(errRecordDeleted, QStringLiteral("Record is deleted.")); }
+[[noreturn]] void NoCurrentRecord() { Raise(errNoCurrentRecord, QCoreApplication::translate("Dao", "No current record.")); }
+[[noreturn]] void RecordDeleted() { Raise(errRecordDeleted, QCoreApplication::translate("Dao", "Record is deleted.")); }
 [[noreturn]] void NotSupported(const QString& what)
 {
-    Raise(errOperationNotSupported, QStringLiteral("Operation is not supported for this type of object: %1.").arg(what));
+    Raise(errOperationNotSupported, QCoreApplication::translate("Dao", "Operation is not supported for this type of object: %1.").arg(what));
 }
 
 // Resets a statement when the reading is done, so that no read lock outlives it.
@@ -422,7 +423,7 @@ std::shared_ptr<Recordset> Recordset::OpenTable(const std::shared_ptr<Store>& st
     store->CheckOpen();
     const TableDefData* def = store->FindTableDef(table);
     if (!def)
-        Raise(errCannotOpenTable, QStringLiteral("The engine cannot find the input table or query '%1'.").arg(table));
+        Raise(errCannotOpenTable, QCoreApplication::translate("Dao", "The engine cannot find the input table or query '%1'.").arg(table));
     std::shared_ptr<Recordset> rs(new Recordset);
     rs->Init(TableSource(store, *def), type == 0 ? dbOpenTable : type, options, lockType);
     return rs;
@@ -434,7 +435,7 @@ std::shared_ptr<Recordset> Recordset::OpenStatement(const std::shared_ptr<Store>
 {
     store->CheckOpen();
     if (statement.kind != jet::StatementKind::Select)
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: '%1' returns no rows; run it with Execute.").arg(name));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: '%1' returns no rows; run it with Execute.").arg(name));
     auto src = std::make_shared<RecordsetSource>();
     src->store = store;
     src->name = name;
@@ -486,14 +487,14 @@ void Recordset::Init(std::shared_ptr<RecordsetSource> source, int type, int opti
 {
     if (type == dbOpenDynamic)
         Raise(errOperationNotSupported,
-              QStringLiteral("Dynamic recordsets need an ODBC connection, which this engine does not offer."));
+              QCoreApplication::translate("Dao", "Dynamic recordsets need an ODBC connection, which this engine does not offer."));
     if (type != dbOpenTable && type != dbOpenDynaset && type != dbOpenSnapshot && type != dbOpenForwardOnly)
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: recordset type %1.").arg(type));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: recordset type %1.").arg(type));
     if (options & dbSQLPassThrough)
-        Raise(errOdbcRefused, QStringLiteral("ODBC--call failed: pass-through queries need an ODBC connection, which "
-                                             "this engine does not offer."));
+        Raise(errOdbcRefused, QCoreApplication::translate("Dao", "ODBC--call failed: pass-through queries need an ODBC connection, which "
+                                                                 "this engine does not offer."));
     if (type == dbOpenTable && (source->kind != RecordsetSource::Kind::TableRows))
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: a table-type recordset needs a stored table."));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: a table-type recordset needs a stored table."));
     if (options & dbForwardOnly)
         type = dbOpenForwardOnly;
     if (lockType == dbPessimistic)
@@ -590,7 +591,7 @@ const QString& Recordset::Name() const
 void Recordset::CheckOpen() const
 {
     if (!source_ || !source_->store->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+        Raise(errNotConnected, QCoreApplication::translate("Dao", "Object invalid or no longer set."));
 }
 
 // ---- keys and rows ------------------------------------------------------------------------
@@ -908,7 +909,7 @@ void Recordset::Move(int rows, const QByteArray& start)
     if (!start.isEmpty()) {
         from = PositionOfKey(BookmarkToKey(start));
         if (start.size() < 4 || from < 0)
-            Raise(errInvalidBookmark, QStringLiteral("Not a valid bookmark."));
+            Raise(errInvalidBookmark, QCoreApplication::translate("Dao", "Not a valid bookmark."));
     } else {
         if ((Bof() && Eof()) || (Eof() && rows >= 0) || (Bof() && rows <= 0))
             NoCurrentRecord();
@@ -940,7 +941,7 @@ void Recordset::SetAbsolutePosition(int position)
     CheckRows();
     CheckScrollable();
     if (position < 0 || position >= int(keys_.size()))
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: position %1.").arg(position));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: position %1.").arg(position));
     LeaveEdit();
     SetPosition(position);
 }
@@ -960,7 +961,7 @@ void Recordset::SetPercentPosition(double percent)
     CheckRows();
     CheckScrollable();
     if (percent < 0 || percent > 100)
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: percent position %1.").arg(percent));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: percent position %1.").arg(percent));
     if (keys_.empty())
         return;
     LeaveEdit();
@@ -1000,7 +1001,7 @@ void Recordset::SetBookmark(const QByteArray& bookmark)
         NotSupported(QStringLiteral("a forward-only recordset has no bookmarks"));
     const qint64 p = bookmark.size() >= 4 ? PositionOfKey(BookmarkToKey(bookmark)) : -1;
     if (p < 0)
-        Raise(errInvalidBookmark, QStringLiteral("Not a valid bookmark."));
+        Raise(errInvalidBookmark, QCoreApplication::translate("Dao", "Not a valid bookmark."));
     LeaveEdit();
     SetPosition(p);
 }
@@ -1060,7 +1061,7 @@ void Recordset::SetIndex(const QString& index)
         const TableDefData* t = source_->store->FindTableDef(source_->name);
         const IndexDef* ix = t ? t->FindIndex(index) : nullptr;
         if (!ix)
-            Raise(errNotIndexOfTable, QStringLiteral("'%1' is not an index in this table.").arg(index));
+            Raise(errNotIndexOfTable, QCoreApplication::translate("Dao", "'%1' is not an index in this table.").arg(index));
         index_ = ix->name;
     }
     LoadKeys(0, false);
@@ -1072,18 +1073,18 @@ void Recordset::Seek(const QString& comparison, const std::vector<TVariant>& key
     if (type_ != dbOpenTable)
         NotSupported(QStringLiteral("Seek needs a table-type recordset"));
     if (index_.isEmpty())
-        Raise(errNoIndex, QStringLiteral("Operation invalid without a current index."));
+        Raise(errNoIndex, QCoreApplication::translate("Dao", "Operation invalid without a current index."));
     const QString op = comparison.trimmed();
     static const QStringList ops{QStringLiteral("="), QStringLiteral(">="), QStringLiteral(">"), QStringLiteral("<="),
                                  QStringLiteral("<")};
     if (!ops.contains(op))
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: Seek comparison '%1'.").arg(comparison));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: Seek comparison '%1'.").arg(comparison));
     const TableDefData* t = source_->store->FindTableDef(source_->name);
     const IndexDef* ix = t ? t->FindIndex(index_) : nullptr;
     if (!ix)
-        Raise(errNotIndexOfTable, QStringLiteral("'%1' is not an index in this table.").arg(index_));
+        Raise(errNotIndexOfTable, QCoreApplication::translate("Dao", "'%1' is not an index in this table.").arg(index_));
     if (keys.empty() || keys.size() > 13 || keys.size() > ix->fields.size())
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: Seek takes 1 to %1 key values.")
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: Seek takes 1 to %1 key values.")
                                       .arg(std::min<size_t>(13, ix->fields.size())));
     LeaveEdit();
     const size_t n = keys.size();
@@ -1237,7 +1238,7 @@ std::shared_ptr<Recordset> Recordset::OpenRecordset(int type, int options)
     if (type == 0)
         type = type_ == dbOpenTable ? dbOpenDynaset : type_;
     if (type == dbOpenTable)
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: a table-type recordset opens from a table only."));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: a table-type recordset opens from a table only."));
     // Rows not read yet are filtered where they come from, unless a copy must stand between.
     if (copyPending_ && !CopiesRows(*source_, (options & dbForwardOnly) ? dbOpenForwardOnly : type))
         ReadRows();
@@ -1342,7 +1343,7 @@ void Recordset::SetLockEdits(bool lock)
 {
     CheckOpen();
     if (editMode_ != dbEditNone)
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: LockEdits cannot change during an edit."));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: LockEdits cannot change during an edit."));
     lockEdits_ = lock;
 }
 
@@ -1350,7 +1351,7 @@ void Recordset::Edit()
 {
     CheckRows();
     if (readOnly_)
-        Raise(errNotUpdatable, QStringLiteral("Cannot update. Database or object is read-only."));
+        Raise(errNotUpdatable, QCoreApplication::translate("Dao", "Cannot update. Database or object is read-only."));
     CheckCurrent();
     LeaveEdit();
     Store& store = *source_->store;
@@ -1395,7 +1396,7 @@ void Recordset::AddNew()
 {
     CheckRows();
     if (readOnly_)
-        Raise(errNotUpdatable, QStringLiteral("Cannot update. Database or object is read-only."));
+        Raise(errNotUpdatable, QCoreApplication::translate("Dao", "Cannot update. Database or object is read-only."));
     LeaveEdit();
     const size_t n = source_->columns.size();
     editBuffer_.assign(n, TVariant::Null());
@@ -1418,17 +1419,17 @@ void Recordset::SetFieldValue(int column, const TVariant& value)
 {
     CheckOpen();
     if (editMode_ == dbEditNone)
-        Raise(errUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+        Raise(errUpdateWithoutEdit, QCoreApplication::translate("Dao", "Update or CancelUpdate without AddNew or Edit."));
     const SourceColumn& c = source_->columns[size_t(column)];
     if (c.baseColumn.isEmpty())
-        throw EDaoError(errFieldNotUpdatable, QStringLiteral("Field '%1' cannot be updated.").arg(c.def.name),
+        throw EDaoError(errFieldNotUpdatable, QCoreApplication::translate("Dao", "Field '%1' cannot be updated.").arg(c.def.name),
                         QStringLiteral("DAO.Field"));
     TVariant v = CoerceToField(value, c.def.type);
     if (c.def.type == dbBoolean && v.IsNull())
         v = TVariant(false);
     if ((c.def.type == dbText || c.def.type == dbChar) && c.def.size > 0 && v.IsText() && v.AsString().size() > c.def.size)
-        throw EDaoError(errFieldTooLong, QStringLiteral("The field '%1' is too small to accept the amount of data you "
-                                                        "attempted to add.").arg(c.def.name),
+        throw EDaoError(errFieldTooLong, QCoreApplication::translate("Dao", "The field '%1' is too small to accept the amount of data you "
+                                                                            "attempted to add.").arg(c.def.name),
                         QStringLiteral("DAO.Field"));
     editBuffer_[size_t(column)] = v;
     assigned_[size_t(column)] = true;
@@ -1440,16 +1441,16 @@ void CheckRequired(const TableDefData& table, const QString& column, const TVari
 {
     const FieldDef* f = table.FindField(column);
     if (f && f->required && value.IsClear())
-        Raise(errRequired, QStringLiteral("The field '%1.%2' cannot contain a Null value because the Required property "
-                                          "for this field is set to True. Enter a value in this field.")
+        Raise(errRequired, QCoreApplication::translate("Dao", "The field '%1.%2' cannot contain a Null value because the Required property "
+                                                              "for this field is set to True. Enter a value in this field.")
                                .arg(table.name, f->name));
     if (f && IsTextType(f->type) && !f->allowZeroLength && value.IsText() && value.AsString().isEmpty())
-        Raise(errZeroLength, QStringLiteral("Field '%1.%2' cannot be a zero-length string.").arg(table.name, f->name));
+        Raise(errZeroLength, QCoreApplication::translate("Dao", "Field '%1.%2' cannot be a zero-length string.").arg(table.name, f->name));
     for (const auto& ix : table.indexes)
         if (ix.primary && value.IsClear())
             for (const auto& ixf : ix.fields)
                 if (ixf.name.compare(column, Qt::CaseInsensitive) == 0 && f && !f->IsCounter())
-                    Raise(3058, QStringLiteral("Index or primary key cannot contain a Null value."));
+                    Raise(3058, QCoreApplication::translate("Dao", "Index or primary key cannot contain a Null value."));
 }
 
 bool InPrimaryKey(const TableDefData& table, const QString& column)
@@ -1467,7 +1468,7 @@ const TableDefData& BaseTable(const Store& store, const QString& name)
 {
     const TableDefData* table = store.FindTableDef(name);
     if (!table)
-        Raise(errCannotOpenTable, QStringLiteral("The engine cannot find the table '%1'.").arg(name));
+        Raise(errCannotOpenTable, QCoreApplication::translate("Dao", "The engine cannot find the table '%1'.").arg(name));
     return *table;
 }
 
@@ -1592,8 +1593,8 @@ void Recordset::Rewrite()
         if (now.empty())
             RecordDeleted();
         if (now != original_)
-            Raise(errWriteConflict, QStringLiteral("The record was changed by another user since you began editing it; "
-                                                   "your changes were not saved. Read the record again and repeat them."));
+            Raise(errWriteConflict, QCoreApplication::translate("Dao", "The record was changed by another user since you began editing it; "
+                                                                       "your changes were not saved. Read the record again and repeat them."));
         if (!sets.isEmpty()) {
             SqlStatement& s = store.Cached(QStringLiteral("UPDATE %1 SET %2 WHERE %3=?%4")
                                                .arg(QuoteName(table->name), sets.join(QLatin1Char(',')), kDialect.RowKey())
@@ -1613,7 +1614,7 @@ void Recordset::Update()
 {
     CheckOpen();
     if (editMode_ == dbEditNone)
-        Raise(errUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+        Raise(errUpdateWithoutEdit, QCoreApplication::translate("Dao", "Update or CancelUpdate without AddNew or Edit."));
     if (editMode_ == dbEditAdd)
         Insert();
     else
@@ -1631,7 +1632,7 @@ void Recordset::CancelUpdate()
 {
     CheckOpen();
     if (editMode_ == dbEditNone)
-        Raise(errUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+        Raise(errUpdateWithoutEdit, QCoreApplication::translate("Dao", "Update or CancelUpdate without AddNew or Edit."));
     LeaveEdit();
 }
 
@@ -1639,7 +1640,7 @@ void Recordset::Delete()
 {
     CheckRows();
     if (readOnly_)
-        Raise(errNotUpdatable, QStringLiteral("Cannot update. Database or object is read-only."));
+        Raise(errNotUpdatable, QCoreApplication::translate("Dao", "Cannot update. Database or object is read-only."));
     CheckCurrent();
     LeaveEdit();
     Store& store = *source_->store;

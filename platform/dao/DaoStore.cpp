@@ -7,6 +7,7 @@
 #include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -163,8 +164,8 @@ namespace {
 {
     const char* file = sqlite3_db_filename(db, "main");
     Raise(errCannotOpenDatabase,
-          QStringLiteral("The database '%1' was left unfinished by a program that stopped while writing to it; it "
-                         "cannot be read until it is opened once for writing (not read-only), which recovers it.")
+          QCoreApplication::translate("Dao", "The database '%1' was left unfinished by a program that stopped while writing to it; it "
+                                             "cannot be read until it is opened once for writing (not read-only), which recovers it.")
               .arg(Native(QString::fromUtf8(file ? file : ""))));
 }
 
@@ -181,10 +182,10 @@ SqlStatement::SqlStatement(sqlite3* db, const QString& sql) : db_(db)
         if (rc == SQLITE_READONLY_ROLLBACK)
             RaiseNeedsRecovery(db);
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-            Raise(errDatabaseLocked, QStringLiteral("Could not read the database; it is locked by another connection."));
+            Raise(errDatabaseLocked, QCoreApplication::translate("Dao", "Could not read the database; it is locked by another connection."));
         if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB)
-            Raise(errDamaged, QStringLiteral("The database is damaged: %1. Repair it before use.").arg(message));
-        Raise(errEngineFailure, QStringLiteral("The engine cannot run the statement: %1.").arg(message));
+            Raise(errDamaged, QCoreApplication::translate("Dao", "The database is damaged: %1. Repair it before use.").arg(message));
+        Raise(errEngineFailure, QCoreApplication::translate("Dao", "The engine cannot run the statement: %1.").arg(message));
     }
 }
 
@@ -208,43 +209,43 @@ bool SqlStatement::Step()
     if ((code & 0xff) == SQLITE_CONSTRAINT) {
         const QString lower = message.toLower();
         if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
-            Raise(errDuplicateKey, QStringLiteral("The changes you requested to the table were not successful because "
-                                                  "they would create duplicate values in the index or primary key."));
+            Raise(errDuplicateKey, QCoreApplication::translate("Dao", "The changes you requested to the table were not successful because "
+                                                                      "they would create duplicate values in the index or primary key."));
         if (code == SQLITE_CONSTRAINT_NOTNULL) {
             const QString field = message.section(QLatin1Char(':'), 1).trimmed();
-            Raise(errRequired, QStringLiteral("The field '%1' cannot contain a Null value because the Required property "
-                                              "for this field is set to True. Enter a value in this field.").arg(field));
+            Raise(errRequired, QCoreApplication::translate("Dao", "The field '%1' cannot contain a Null value because the Required property "
+                                                                  "for this field is set to True. Enter a value in this field.").arg(field));
         }
         if (code == SQLITE_CONSTRAINT_CHECK) {
             const QString name = message.section(QLatin1Char(':'), 1).trimmed();
             if (name.startsWith(QLatin1String("len_")))
-                Raise(errFieldTooLong, QStringLiteral("The field '%1' is too small to accept the amount of data you "
-                                                      "attempted to add.").arg(name.mid(4)));
+                Raise(errFieldTooLong, QCoreApplication::translate("Dao", "The field '%1' is too small to accept the amount of data you "
+                                                                          "attempted to add.").arg(name.mid(4)));
             if (name.startsWith(QLatin1String("zl_")))
-                Raise(errZeroLength, QStringLiteral("Field '%1' cannot be a zero-length string.").arg(name.mid(3)));
+                Raise(errZeroLength, QCoreApplication::translate("Dao", "Field '%1' cannot be a zero-length string.").arg(name.mid(3)));
         }
-        Raise(errEngineFailure, QStringLiteral("The change breaks a rule of the table: %1.").arg(lower));
+        Raise(errEngineFailure, QCoreApplication::translate("Dao", "The change breaks a rule of the table: %1.").arg(lower));
     }
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        Raise(errDatabaseLocked, QStringLiteral("Could not update; the database is currently locked by another connection."));
+        Raise(errDatabaseLocked, QCoreApplication::translate("Dao", "Could not update; the database is currently locked by another connection."));
     case SQLITE_READONLY:
         if (code == SQLITE_READONLY_DIRECTORY)
-            Raise(errCannotOpenDatabase, QStringLiteral("Cannot update: the folder of the database '%1' is read-only, so "
-                                                        "the engine cannot make its journal there.")
+            Raise(errCannotOpenDatabase, QCoreApplication::translate("Dao", "Cannot update: the folder of the database '%1' is read-only, so "
+                                                                            "the engine cannot make its journal there.")
                                              .arg(Native(QString::fromUtf8(sqlite3_db_filename(db_, "main")))));
-        Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+        Raise(errReadOnlyDatabase, QCoreApplication::translate("Dao", "Cannot update. Database or object is read-only."));
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        Raise(errDamaged, QStringLiteral("The database is damaged: %1. Repair it before use.").arg(message));
+        Raise(errDamaged, QCoreApplication::translate("Dao", "The database is damaged: %1. Repair it before use.").arg(message));
     case SQLITE_IOERR:
     case SQLITE_FULL:
-        Raise(errDiskIo, QStringLiteral("Disk or network error: %1.").arg(message));
+        Raise(errDiskIo, QCoreApplication::translate("Dao", "Disk or network error: %1.").arg(message));
     default:
         break;
     }
-    Raise(errEngineFailure, QStringLiteral("The engine failed: %1.").arg(message));
+    Raise(errEngineFailure, QCoreApplication::translate("Dao", "The engine failed: %1.").arg(message));
 }
 
 void SqlStatement::Reset()
@@ -301,7 +302,7 @@ void Store::Close()
 void Store::CheckOpen() const
 {
     if (!db_)
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+        Raise(errNotConnected, QCoreApplication::translate("Dao", "Object invalid or no longer set."));
 }
 
 void Store::Connect(const QString& path, bool readOnly)
@@ -315,8 +316,8 @@ void Store::Connect(const QString& path, bool readOnly)
         sqlite3_close_v2(db_);
         db_ = nullptr;
         if (rc == SQLITE_READONLY || rc == SQLITE_PERM || rc == SQLITE_CANTOPEN)
-            Raise(errCannotOpenDatabase, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), message));
-        Raise(errDamaged, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), message));
+            Raise(errCannotOpenDatabase, QCoreApplication::translate("Dao", "The database '%1' cannot be opened: %2.").arg(Native(path), message));
+        Raise(errDamaged, QCoreApplication::translate("Dao", "The database '%1' cannot be opened: %2.").arg(Native(path), message));
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, kDialect.BusyTimeoutMilliseconds());
@@ -331,7 +332,7 @@ void Store::LoadMeta()
     SqlStatement has(db_, kDialect.TableExistsQuery(QStringLiteral("__dao_meta")));
     has.Step();
     if (sqlite3_column_int(has.Get(), 0) == 0)
-        Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path_)));
+        Raise(errUnrecognizedFormat, QCoreApplication::translate("Dao", "Unrecognized database format '%1'.").arg(Native(path_)));
     SqlStatement meta(db_, QStringLiteral("SELECT key, value FROM \"__dao_meta\""));
     bool signed_ = false;
     while (meta.Step()) {
@@ -349,7 +350,7 @@ void Store::LoadMeta()
             passwordHash_ = value;
     }
     if (!signed_)
-        Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path_)));
+        Raise(errUnrecognizedFormat, QCoreApplication::translate("Dao", "Unrecognized database format '%1'.").arg(Native(path_)));
 }
 
 void Store::CheckPassword(const QString& password) const
@@ -357,7 +358,7 @@ void Store::CheckPassword(const QString& password) const
     if (passwordHash_.isEmpty())
         return;
     if (HashPassword(passwordSalt_, password) != passwordHash_)
-        Raise(errNotValidPassword, QStringLiteral("Not a valid password."));
+        Raise(errNotValidPassword, QCoreApplication::translate("Dao", "Not a valid password."));
 }
 
 namespace {
@@ -366,8 +367,8 @@ namespace {
 // engine waits.
 [[noreturn]] void RaiseLocked(const QString& path)
 {
-    Raise(errDatabaseLocked, QStringLiteral("Could not open the database '%1'; another connection kept it locked for "
-                                            "longer than %2 seconds.")
+    Raise(errDatabaseLocked, QCoreApplication::translate("Dao", "Could not open the database '%1'; another connection "
+                                                                "kept it locked for longer than %2 seconds.")
                                  .arg(Native(path))
                                  .arg(kDialect.BusyTimeoutMilliseconds() / 1000));
 }
@@ -377,18 +378,18 @@ void CheckHeader(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
-        Raise(errFileNotFound, QStringLiteral("Could not find file '%1'.").arg(Native(path)));
+        Raise(errFileNotFound, QCoreApplication::translate("Dao", "Could not find file '%1'.").arg(Native(path)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        Raise(errCannotOpenDatabase, QStringLiteral("The database '%1' cannot be opened: %2.").arg(Native(path), file.errorString()));
+        Raise(errCannotOpenDatabase, QCoreApplication::translate("Dao", "The database '%1' cannot be opened: %2.").arg(Native(path), file.errorString()));
     const QByteArray head = file.read(100);
     const QByteArray kind = head.mid(4, 15);
     if (kind == "Standard Jet DB" || kind == "Standard ACE DB")
         Raise(errUnrecognizedFormat,
-              QStringLiteral("Unrecognized database format '%1': it is a Jet database file, which this engine "
-                             "cannot read.").arg(Native(path)));
+              QCoreApplication::translate("Dao", "Unrecognized database format '%1': it is a Jet database file, which this engine "
+                                                 "cannot read.").arg(Native(path)));
     if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16)))
-        Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path)));
+        Raise(errUnrecognizedFormat, QCoreApplication::translate("Dao", "Unrecognized database format '%1'.").arg(Native(path)));
 }
 
 }  // namespace
@@ -399,7 +400,7 @@ std::shared_ptr<Store> Store::Open(const OpenArguments& arguments)
     CheckHeader(path);
     // Refused before anything is read: someone holds the file alone, or we want it alone.
     if (LockFile::HeldExclusively(path) || (arguments.exclusive && LockFile::InUse(path)))
-        Raise(errFileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
+        Raise(errFileInUse, QCoreApplication::translate("Dao", "Could not use '%1'; file already in use.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
     std::shared_ptr<Store> store(new Store);
     store->path_ = path;
     store->readOnly_ = arguments.readOnly;
@@ -410,8 +411,8 @@ std::shared_ptr<Store> Store::Open(const OpenArguments& arguments)
         if (store->formatVersion_.toDouble() >= 4.0 && arguments.engineVersion.size() >= 3
             && arguments.engineVersion.at(2) == QLatin1Char('5'))
             Raise(errNotJetHere,
-                  QStringLiteral("The database '%1' has format version %2, which engine version %3 cannot use; "
-                                 "open it with engine version 3.6.")
+                  QCoreApplication::translate("Dao", "The database '%1' has format version %2, which engine version %3 cannot use; "
+                                                     "open it with engine version 3.6.")
                       .arg(Native(path), store->formatVersion_, arguments.engineVersion));
         store->CheckPassword(arguments.password);
         store->lock_ = LockFile::Acquire(path, arguments.exclusive, LockFile::ComputerName(), arguments.userName);
@@ -419,9 +420,9 @@ std::shared_ptr<Store> Store::Open(const OpenArguments& arguments)
         // refuses the journal of every write as well.
         if (!store->lock_ && !arguments.readOnly)
             Raise(errCannotOpenDatabase,
-                  QStringLiteral("The database '%1' cannot be opened for writing: the lock file '%2' cannot be made "
-                                 "in its folder '%3'. The folder may be read-only; open the database read-only or "
-                                 "allow writing in the folder.")
+                  QCoreApplication::translate("Dao", "The database '%1' cannot be opened for writing: the lock file '%2' cannot be made "
+                                                     "in its folder '%3'. The folder may be read-only; open the database read-only or "
+                                                     "allow writing in the folder.")
                       .arg(Native(path), Native(LockFile::PathFor(path)), Native(QFileInfo(path).absolutePath())));
         if (arguments.exclusive) {
             // Other connections without a lock file slot are kept out as well.
@@ -446,7 +447,7 @@ QString Store::ReadFormatVersion(const QString& path)
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         sqlite3_close_v2(db);
-        Raise(errDamaged, QStringLiteral("The database '%1' cannot be opened.").arg(Native(path)));
+        Raise(errDamaged, QCoreApplication::translate("Dao", "The database '%1' cannot be opened.").arg(Native(path)));
     }
     // A file another connection is writing is waited for as an opening waits, never taken for
     // one of another format.
@@ -464,7 +465,7 @@ QString Store::ReadFormatVersion(const QString& path)
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
         RaiseLocked(path);
     if (version.isEmpty())
-        Raise(errUnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(Native(path)));
+        Raise(errUnrecognizedFormat, QCoreApplication::translate("Dao", "Unrecognized database format '%1'.").arg(Native(path)));
     return version;
 }
 
@@ -472,14 +473,14 @@ void Store::Create(const QString& pathIn, int collatingOrder, const QString& for
 {
     const QString path = QFileInfo(pathIn).absoluteFilePath();
     if (QFileInfo::exists(path))
-        Raise(errDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
+        Raise(errDatabaseExists, QCoreApplication::translate("Dao", "Database '%1' already exists.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
     const QString temp = path + QStringLiteral(".new-") + QString::number(QRandomGenerator::global()->generate(), 16);
     sqlite3* db = nullptr;
     auto fail = [&](const QString& why) {
         sqlite3_close_v2(db);
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-journal"));
-        Raise(errCannotOpenDatabase, QStringLiteral("Could not create the database '%1': %2.").arg(Native(path), why),
+        Raise(errCannotOpenDatabase, QCoreApplication::translate("Dao", "Could not create the database '%1': %2.").arg(Native(path), why),
               QStringLiteral("DAO.Workspace"));
     };
     if (sqlite3_open_v2(QFile::encodeName(temp).constData(), &db,
@@ -512,8 +513,8 @@ void Store::Create(const QString& pathIn, int collatingOrder, const QString& for
     if (::link(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
         QFile::remove(temp);
         if (QFileInfo::exists(path))
-            Raise(errDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
-        Raise(errCannotOpenDatabase, QStringLiteral("Could not create the database '%1'.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
+            Raise(errDatabaseExists, QCoreApplication::translate("Dao", "Database '%1' already exists.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
+        Raise(errCannotOpenDatabase, QCoreApplication::translate("Dao", "Could not create the database '%1'.").arg(Native(path)), QStringLiteral("DAO.Workspace"));
     }
     QFile::remove(temp);
 }
@@ -766,24 +767,24 @@ void Store::CreateTable(const TableDefData& tableIn)
     CheckOpen();
     TableDefData table = tableIn;
     if (table.name.trimmed().isEmpty())
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a table needs a name."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: a table needs a name."));
     if (FindTableDef(table.name) || FindQueryDef(table.name) || table.name.startsWith(QLatin1String("__dao"), Qt::CaseInsensitive)
         || kDialect.IsEngineName(table.name))
-        Raise(errObjectExists, QStringLiteral("Table '%1' already exists.").arg(table.name));
+        Raise(errObjectExists, QCoreApplication::translate("Dao", "Table '%1' already exists.").arg(table.name));
     if (table.fields.empty())
-        Raise(3264, QStringLiteral("No field defined--cannot append TableDef or Index."));
+        Raise(3264, QCoreApplication::translate("Dao", "No field defined--cannot append TableDef or Index."));
     QStringList columns;
     for (size_t i = 0; i < table.fields.size(); ++i) {
         for (size_t j = 0; j < i; ++j)
             if (table.fields[j].name.compare(table.fields[i].name, Qt::CaseInsensitive) == 0)
-                Raise(errNameInUse, QStringLiteral("Cannot define field more than once: '%1'.").arg(table.fields[i].name));
+                Raise(errNameInUse, QCoreApplication::translate("Dao", "Cannot define field more than once: '%1'.").arg(table.fields[i].name));
         columns << ColumnSql(table.fields[i]);
     }
     for (const auto& index : table.indexes)
         for (const auto& f : index.fields)
             if (!table.FindField(f.name))
-                Raise(errFieldNotFound, QStringLiteral("Item not found in this collection: the index '%1' names the field '%2', "
-                                                       "which the table does not have.").arg(index.name, f.name));
+                Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Item not found in this collection: the index '%1' names the field '%2', "
+                                                                           "which the table does not have.").arg(index.name, f.name));
     WriteAtOnce(*this, [&] {
         Exec(QStringLiteral("CREATE TABLE %1(%2)").arg(QuoteName(table.name), columns.join(QStringLiteral(", "))));
         WriteTableRow(table);
@@ -803,9 +804,9 @@ void Store::DeleteTable(const QString& name)
     CheckOpen();
     const TableDefData* t = FindTableDef(name);
     if (!t)
-        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+        Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Item not found in this collection."));
     if (t->IsSystem())
-        Raise(errOperationNotSupported, QStringLiteral("The catalogue table '%1' cannot be deleted.").arg(name));
+        Raise(errOperationNotSupported, QCoreApplication::translate("Dao", "The catalogue table '%1' cannot be deleted.").arg(name));
     const QString real = t->name;
     WriteAtOnce(*this, [&] {
         Exec(QStringLiteral("DROP TABLE %1").arg(QuoteName(real)));
@@ -824,11 +825,11 @@ void Store::AddField(const QString& tableName, const FieldDef& fieldIn)
     CheckOpen();
     const TableDefData* t = FindTableDef(tableName);
     if (!t)
-        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+        Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Item not found in this collection."));
     if (t->FindField(fieldIn.name))
-        Raise(errObjectExists, QStringLiteral("Field '%1' already exists in table '%2'.").arg(fieldIn.name, t->name));
+        Raise(errObjectExists, QCoreApplication::translate("Dao", "Field '%1' already exists in table '%2'.").arg(fieldIn.name, t->name));
     if (fieldIn.IsCounter())
-        Raise(errOperationNotSupported, QStringLiteral("A counter field can only be defined with its table."));
+        Raise(errOperationNotSupported, QCoreApplication::translate("Dao", "A counter field can only be defined with its table."));
     FieldDef field = fieldIn;
     const QString table = t->name;
     // A column added later cannot demand a value of the rows already there.
@@ -848,7 +849,7 @@ void Store::UpdateField(const QString& tableName, const QString& fieldName, cons
     CheckOpen();
     const TableDefData* t = FindTableDef(tableName);
     if (!t || !t->FindField(fieldName))
-        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+        Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Item not found in this collection."));
     const QString table = t->name;
     const FieldDef& old = *t->FindField(fieldName);
     const bool rulesChange = old.required != field.required || old.allowZeroLength != field.allowZeroLength
@@ -919,21 +920,21 @@ void Store::AddIndex(const QString& tableName, const IndexDef& index)
     CheckOpen();
     const TableDefData* t = FindTableDef(tableName);
     if (!t)
-        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+        Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Item not found in this collection."));
     if (index.name.trimmed().isEmpty())
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: an index needs a name."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: an index needs a name."));
     if (t->FindIndex(index.name))
-        Raise(errObjectExists, QStringLiteral("Index '%1' already exists.").arg(index.name));
+        Raise(errObjectExists, QCoreApplication::translate("Dao", "Index '%1' already exists.").arg(index.name));
     if (index.fields.empty())
-        Raise(3264, QStringLiteral("No field defined--cannot append TableDef or Index."));
+        Raise(3264, QCoreApplication::translate("Dao", "No field defined--cannot append TableDef or Index."));
     for (const auto& f : index.fields)
         if (!t->FindField(f.name))
-            Raise(errFieldNotFound, QStringLiteral("Item not found in this collection: the table '%1' has no field '%2'.")
+            Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Item not found in this collection: the table '%1' has no field '%2'.")
                                         .arg(t->name, f.name));
     if (index.primary)
         for (const auto& other : t->indexes)
             if (other.primary)
-                Raise(3283, QStringLiteral("Primary key already exists."));
+                Raise(3283, QCoreApplication::translate("Dao", "Primary key already exists."));
     const TableDefData table = *t;
     WriteAtOnce(*this, [&] {
         WriteIndexRow(table.name, index, int(table.indexes.size()));
@@ -968,7 +969,7 @@ void Store::DeleteIndex(const QString& tableName, const QString& indexName)
     CheckOpen();
     const TableDefData* t = FindTableDef(tableName);
     if (!t || !t->FindIndex(indexName))
-        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+        Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Item not found in this collection."));
     const QString table = t->name;
     const QString index = t->FindIndex(indexName)->name;
     WriteAtOnce(*this, [&] {
@@ -984,9 +985,9 @@ void Store::SaveQuery(const QueryDefData& query)
 {
     CheckOpen();
     if (query.name.trimmed().isEmpty())
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a saved query needs a name."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: a saved query needs a name."));
     if (FindTableDef(query.name))
-        Raise(errObjectExists, QStringLiteral("Object '%1' already exists.").arg(query.name));
+        Raise(errObjectExists, QCoreApplication::translate("Dao", "Object '%1' already exists.").arg(query.name));
     WriteAtOnce(*this, [&] {
         const QueryDefData* old = FindQueryDef(query.name);
         RunWith(db_,
@@ -1004,7 +1005,7 @@ void Store::DeleteQuery(const QString& name)
 {
     CheckOpen();
     if (!FindQueryDef(name))
-        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection."));
+        Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Item not found in this collection."));
     WriteAtOnce(*this, [&] { RunWith(db_, QStringLiteral("DELETE FROM \"__dao_queries\" WHERE name=?1"), {TVariant(name)}); });
     Reload();
 }
@@ -1014,7 +1015,7 @@ void Store::SetPassword(const QString& oldPassword, const QString& newPassword)
     CheckOpen();
     CheckPassword(oldPassword);
     if (readOnly_)
-        Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+        Raise(errReadOnlyDatabase, QCoreApplication::translate("Dao", "Cannot update. Database or object is read-only."));
     const QString salt = newPassword.isEmpty() ? QString() : NewSalt();
     const QString hash = newPassword.isEmpty() ? QString() : HashPassword(salt, newPassword);
     WriteAtOnce(*this, [&] {
@@ -1055,7 +1056,7 @@ void Store::CheckWritable() const
 {
     CheckOpen();
     if (readOnly_)
-        Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+        Raise(errReadOnlyDatabase, QCoreApplication::translate("Dao", "Cannot update. Database or object is read-only."));
 }
 
 void Store::BeginWrite()
@@ -1162,10 +1163,10 @@ void Store::BeginTransaction()
 {
     CheckOpen();
     if (readOnly_)
-        Raise(errReadOnlyDatabase, QStringLiteral("Cannot update. Database or object is read-only."));
+        Raise(errReadOnlyDatabase, QCoreApplication::translate("Dao", "Cannot update. Database or object is read-only."));
     LeaveSharedRead();
     if (InTransaction())
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: a transaction is already open."));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: a transaction is already open."));
     Run(kDialect.BeginWrite());
 }
 
@@ -1173,7 +1174,7 @@ void Store::CommitTransaction()
 {
     CheckOpen();
     if (!InTransaction())
-        Raise(errCommitWithoutBegin, QStringLiteral("Commit or Rollback without BeginTrans."));
+        Raise(errCommitWithoutBegin, QCoreApplication::translate("Dao", "Commit or Rollback without BeginTrans."));
     Run(QStringLiteral("COMMIT"));
     ++epoch_;
 }
@@ -1182,7 +1183,7 @@ void Store::RollbackTransaction()
 {
     CheckOpen();
     if (!InTransaction())
-        Raise(errCommitWithoutBegin, QStringLiteral("Commit or Rollback without BeginTrans."));
+        Raise(errCommitWithoutBegin, QCoreApplication::translate("Dao", "Commit or Rollback without BeginTrans."));
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     ++epoch_;
 }

@@ -5,6 +5,7 @@
 #include "platform/dao/DaoRecordset.h"
 #include "platform/dao/DaoValue.h"
 
+#include <QCoreApplication>
 #include <sqlite3.h>
 
 namespace dao {
@@ -18,7 +19,7 @@ std::shared_ptr<Store> OpenStore(const std::weak_ptr<Store>& weak)
 {
     auto store = weak.lock();
     if (!store || !store->IsOpen())
-        Raise(errNotConnected, QStringLiteral("Object invalid or no longer set."));
+        Raise(errNotConnected, QCoreApplication::translate("Dao", "Object invalid or no longer set."));
     return store;
 }
 
@@ -54,8 +55,8 @@ TableDef::TableDef(QString name) : name_(std::move(name))
             if (auto store = store_.lock()) {
                 for (const auto& f : index->Def().fields)
                     if (!fields_.Contains(f.name))
-                        Raise(errFieldNotFound, QStringLiteral("Item not found in this collection: the table '%1' has no "
-                                                               "field '%2'.").arg(name_, f.name));
+                        Raise(errFieldNotFound, QCoreApplication::translate("Dao", "Item not found in this collection: the table '%1' has no "
+                                                                                   "field '%2'.").arg(name_, f.name));
                 store->AddIndex(name_, index->Def());
                 index->Freeze();
             }
@@ -71,15 +72,15 @@ std::shared_ptr<Store> TableDef::LockStore() const { return OpenStore(store_); }
 void TableDef::SetName(const QString& name)
 {
     if (Appended())
-        Raise(errOperationNotSupported, QStringLiteral("Operation is not supported for this type of object: a stored "
-                                                       "table keeps its name."));
+        Raise(errOperationNotSupported, QCoreApplication::translate("Dao", "Operation is not supported for this type of object: a stored "
+                                                                           "table keeps its name."));
     name_ = name;
 }
 
 void TableDef::SetAttributes(int attributes)
 {
     if (Appended())
-        Raise(errInvalidOperation, QStringLiteral("Invalid operation: a stored table keeps its attributes."));
+        Raise(errInvalidOperation, QCoreApplication::translate("Dao", "Invalid operation: a stored table keeps its attributes."));
     attributes_ = attributes & ~int(0x80000002u);
 }
 
@@ -185,9 +186,9 @@ void TableDefs::Append(const std::shared_ptr<TableDef>& table)
 {
     auto store = OpenStore(store_);
     if (!table)
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: no table definition."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: no table definition."));
     if (table->Appended())
-        Raise(errObjectExists, QStringLiteral("Table '%1' already exists.").arg(table->Name()));
+        Raise(errObjectExists, QCoreApplication::translate("Dao", "Table '%1' already exists.").arg(table->Name()));
     store->CreateTable(table->Def());
     table->Attach(store);
     Refresh();

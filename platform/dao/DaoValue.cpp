@@ -5,6 +5,7 @@
 #include "platform/dao/SqliteDialect.h"
 #include "platform/toolkit/DateTime.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QUuid>
 #include <charconv>
@@ -17,7 +18,7 @@ namespace {
 
 [[noreturn]] void ConversionFailed()
 {
-    throw EDaoError(errConversion, QStringLiteral("Data type conversion error."), QStringLiteral("DAO.Field"));
+    throw EDaoError(errConversion, QCoreApplication::translate("Dao", "Data type conversion error."), QStringLiteral("DAO.Field"));
 }
 
 bool IsIntegerType(int t) { return t == dbByte || t == dbInteger || t == dbLong || t == dbBigInt; }

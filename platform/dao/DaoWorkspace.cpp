@@ -4,6 +4,7 @@
 #include "platform/dao/DaoError.h"
 #include "platform/dao/DaoStore.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <algorithm>
 
@@ -17,8 +18,8 @@ const QString kSource = QStringLiteral("DAO.Workspace");
 
 [[noreturn]] void OdbcRefused()
 {
-    Raise(errOdbcRefused, QStringLiteral("ODBC--call failed: this engine opens only its own database files and has no "
-                                         "ODBC connections."));
+    Raise(errOdbcRefused, QCoreApplication::translate("Dao", "ODBC--call failed: this engine opens only its own database files and has no "
+                                                             "ODBC connections."));
 }
 
 QString ValueOf(const QString& text, const QString& key)
@@ -52,8 +53,8 @@ QString Workspace::PasswordOf(const QString& connect)
     if (kind.startsWith(QLatin1String("ODBC"), Qt::CaseInsensitive))
         OdbcRefused();
     if (!kind.isEmpty() && !kind.contains(QLatin1Char('=')))
-        Raise(errIsamNotFound, QStringLiteral("Could not find installable ISAM: '%1' databases cannot be opened by this "
-                                              "engine.").arg(kind));
+        Raise(errIsamNotFound, QCoreApplication::translate("Dao", "Could not find installable ISAM: '%1' databases cannot be opened by this "
+                                                                  "engine.").arg(kind));
     return ValueOf(connect, QStringLiteral("PWD"));
 }
 
@@ -65,7 +66,7 @@ int Workspace::CollatingOrderOf(const QString& locale)
     bool ok = false;
     const int langId = id.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? id.mid(2).toInt(&ok, 16) : id.toInt(&ok);
     if (!ok)
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: locale '%1'.").arg(locale));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: locale '%1'.").arg(locale));
     // Bulgarian sorts with the Cyrillic order.
     if ((langId & 0x3ff) == 0x02 || (langId & 0x3ff) == 0x19)
         return dbSortCyrillic;
@@ -112,15 +113,15 @@ std::shared_ptr<Database> Workspace::CreateDatabase(const QString& name, const Q
                                                                                               : QStringLiteral("4.0");
     if (options & dbVersion40) {
         if (format == QLatin1String("3.0"))
-            Raise(errNotJetHere, QStringLiteral("Engine version %1 cannot make a database of format version 4.0; use "
-                                                "engine version 3.6.").arg(engineVersion_));
+            Raise(errNotJetHere, QCoreApplication::translate("Dao", "Engine version %1 cannot make a database of format version 4.0; use "
+                                                                    "engine version 3.6.").arg(engineVersion_));
         format = QStringLiteral("4.0");
     } else if (options & (dbVersion30 | dbVersion20 | dbVersion11 | dbVersion10)) {
         format = QStringLiteral("3.0");
     }
     const QString password = ValueOf(locale, QStringLiteral("PWD"));
     if (password.size() > 20)
-        Raise(errInvalidArgument, QStringLiteral("Invalid argument: a database password has at most 20 characters."));
+        Raise(errInvalidArgument, QCoreApplication::translate("Dao", "Invalid argument: a database password has at most 20 characters."));
     Store::Create(name, CollatingOrderOf(locale), format, password);
     return OpenDatabase(name, false, false, password.isEmpty() ? QString() : QStringLiteral(";pwd=") + password);
 }

@@ -3,6 +3,7 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace jet {
@@ -64,8 +65,8 @@ QString ExprText(const Expr& e)
 
 void RaiseTooDeep(int position)
 {
-    throw EDaoError(dao::errSyntax, QStringLiteral("Expression too complex at position %1: it is nested more than %2 "
-                                                   "levels deep.")
+    throw EDaoError(dao::errSyntax, QCoreApplication::translate("Dao", "Expression too complex at position %1: it is nested more than %2 "
+                                                                       "levels deep.")
                                         .arg(position)
                                         .arg(kMaxExprHeight));
 }

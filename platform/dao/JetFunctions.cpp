@@ -7,6 +7,7 @@
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/Exceptions.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 #include <sqlite3.h>
@@ -25,11 +26,11 @@ namespace jet {
 
 namespace {
 
-const char* const kOverflow = "Overflow";
+const char* const kOverflow = QT_TRANSLATE_NOOP("Dao", "Overflow");
 
 [[noreturn]] void RaiseOverflow()
 {
-    throw EDaoError(dao::errOverflow, QLatin1String(kOverflow));
+    throw EDaoError(dao::errOverflow, QCoreApplication::translate("Dao", kOverflow));
 }
 
 // What a registered function's failure says, so that the statement's reader raises the engine
@@ -747,7 +748,7 @@ void SqlPower(sqlite3_context* ctx, int, sqlite3_value** argv)
         return;
     const double power = std::pow(a, b);
     if (std::isinf(power) && std::isfinite(a) && std::isfinite(b)) {
-        ResultEngineError(ctx, dao::errOverflow, QLatin1String(kOverflow));
+        ResultEngineError(ctx, dao::errOverflow, QCoreApplication::translate("Dao", kOverflow));
         return;
     }
     sqlite3_result_double(ctx, power);

@@ -3,6 +3,8 @@
 #include "platform/dao/DaoConstants.h"
 #include "platform/dao/DaoError.h"
 
+#include <QCoreApplication>
+
 namespace jet {
 
 namespace {
@@ -14,7 +16,7 @@ bool IsWordChar(QChar c)
 
 [[noreturn]] void Unclosed(const QString& what, int position)
 {
-    throw EDaoError(dao::errSyntax, QStringLiteral("Syntax error: %1 opened at position %2 is not closed.")
+    throw EDaoError(dao::errSyntax, QCoreApplication::translate("Dao", "Syntax error: %1 opened at position %2 is not closed.")
                                         .arg(what)
                                         .arg(position));
 }
@@ -132,7 +134,7 @@ Token JetLexer::ReadGuid()
     QString inner = text_.mid(start + 1, end - start).trimmed();  // "guid {...}"
     if (!inner.startsWith(QStringLiteral("guid"), Qt::CaseInsensitive))
         throw EDaoError(dao::errSyntax,
-                        QStringLiteral("Syntax error in query at position %1 near '{'.").arg(start + 1));
+                        QCoreApplication::translate("Dao", "Syntax error in query at position %1 near '{'.").arg(start + 1));
     inner = inner.mid(4).trimmed();
     return Token{TokenKind::Guid, inner, start + 1};
 }

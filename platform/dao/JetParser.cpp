@@ -4,6 +4,7 @@
 #include "platform/dao/DaoError.h"
 #include "platform/toolkit/DateTime.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QUuid>
 
@@ -250,7 +251,7 @@ void JetParser::ExpectEnd()
 
 void JetParser::Fail(const Token& at, const QString& expected) const
 {
-    throw EDaoError(dao::errSyntax, QStringLiteral("Syntax error at position %1 near '%2'; expected %3.")
+    throw EDaoError(dao::errSyntax, QCoreApplication::translate("Dao", "Syntax error at position %1 near '%2'; expected %3.")
                                         .arg(at.position)
                                         .arg(TokenDisplay(at), expected));
 }
@@ -259,8 +260,8 @@ JetParser::Nesting::Nesting(JetParser& parser) : parser_(parser)
 {
     if (++parser_.nesting_ > kMaxNesting) {
         --parser_.nesting_;
-        throw EDaoError(dao::errSyntax, QStringLiteral("Expression too complex at position %1: more than %2 levels of "
-                                                       "parentheses, signs or NOT.")
+        throw EDaoError(dao::errSyntax, QCoreApplication::translate("Dao", "Expression too complex at position %1: more than %2 levels of "
+                                                                           "parentheses, signs or NOT.")
                                             .arg(parser_.Peek().position)
                                             .arg(kMaxNesting));
     }
@@ -829,7 +830,7 @@ ExprPtr JetParser::ParseLiteral()
     case TokenKind::Date: {
         const auto value = DateLiteralValue(t.text);
         if (!value)
-            throw EDaoError(dao::errSyntax, QStringLiteral("Syntax error in date at position %1 near '#%2#'.")
+            throw EDaoError(dao::errSyntax, QCoreApplication::translate("Dao", "Syntax error in date at position %1 near '#%2#'.")
                                                 .arg(t.position)
                                                 .arg(t.text));
         e->literal = LiteralKind::Date;
@@ -839,7 +840,7 @@ ExprPtr JetParser::ParseLiteral()
     case TokenKind::Guid: {
         const QUuid uuid(t.text);
         if (uuid.isNull() && !t.text.startsWith(QStringLiteral("{00000000")))
-            throw EDaoError(dao::errSyntax, QStringLiteral("Syntax error in GUID at position %1 near '{guid %2}'.")
+            throw EDaoError(dao::errSyntax, QCoreApplication::translate("Dao", "Syntax error in GUID at position %1 near '{guid %2}'.")
                                                 .arg(t.position)
                                                 .arg(t.text));
         e->literal = LiteralKind::Guid;

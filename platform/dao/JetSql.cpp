@@ -5,6 +5,8 @@
 #include "platform/dao/JetFunctions.h"
 #include "platform/dao/JetTranslator.h"
 
+#include <QCoreApplication>
+
 namespace jet {
 
 namespace {
@@ -94,7 +96,7 @@ void CheckParameterCount(const Statement& statement, int supplied)
 {
     const int missing = int(statement.parameters.size()) - supplied;
     if (missing > 0)
-        throw EDaoError(dao::errTooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(missing));
+        throw EDaoError(dao::errTooFewParameters, QCoreApplication::translate("Dao", "Too few parameters. Expected %1.").arg(missing));
 }
 
 void RegisterJetFunctions(sqlite3* db)

@@ -6,6 +6,7 @@
 #include "platform/dao/JetParser.h"
 #include "platform/dao/SqliteDialect.h"
 
+#include <QCoreApplication>
 #include <QScopeGuard>
 #include <QSet>
 #include <QStringList>
@@ -241,19 +242,19 @@ struct JetTranslator::Impl {
         const QString key = Key(ref.name);
         for (const QString& open : loading)
             if (open == key)
-                Raise(dao::errCircularReference, QStringLiteral("Circular reference caused by '%1'.").arg(ref.name));
+                Raise(dao::errCircularReference, QCoreApplication::translate("Dao", "Circular reference caused by '%1'.").arg(ref.name));
         if (queries.count(key))
             return;
         const std::optional<QString> text = catalog.FindQuery(ref.name);
         if (!text)
             Raise(dao::errCannotOpenTable,
-                  QStringLiteral("The database engine cannot find the input table or query '%1'. Make sure it "
-                                 "exists and that its name is spelled correctly.")
+                  QCoreApplication::translate("Dao", "The database engine cannot find the input table or query '%1'. Make sure it "
+                                                     "exists and that its name is spelled correctly.")
                       .arg(ref.name));
         auto stmt = std::make_unique<JetStatement>(JetParser(*text).ParseStatement());
         if (stmt->kind != StmtKind::Select)
             Raise(dao::errCannotOpenTable,
-                  QStringLiteral("The query '%1' is an action query and cannot be read as rows.").arg(ref.name));
+                  QCoreApplication::translate("Dao", "The query '%1' is an action query and cannot be read as rows.").arg(ref.name));
         loading.push_back(key);
         Declare(stmt->parameters);
         LoadStatement(*stmt);
@@ -297,7 +298,7 @@ struct JetTranslator::Impl {
     {
         if (s.expanding[size_t(index)])
             Raise(dao::errCircularReference,
-                  QStringLiteral("Circular reference caused by alias '%1' in query definition's SELECT list.")
+                  QCoreApplication::translate("Dao", "Circular reference caused by alias '%1' in query definition's SELECT list.")
                       .arg(s.items[size_t(index)].alias));
         s.expanding[size_t(index)] = 1;
         Typed t = EmitValue(*s.items[size_t(index)].expr, s, Clause::Select);
@@ -367,8 +368,8 @@ struct JetTranslator::Impl {
                 t.sql = QStringLiteral("(SELECT ") + src.quoted + u'.' + dialect.QuoteIdentifier(t.column) + src.correlatedFrom;
             if (++matches > 1)
                 Raise(dao::errAmbiguousField,
-                      QStringLiteral("The specified field '%1' could refer to more than one table listed in the "
-                                     "FROM clause of your SQL statement.")
+                      QCoreApplication::translate("Dao", "The specified field '%1' could refer to more than one table listed in the "
+                                                         "FROM clause of your SQL statement.")
                           .arg(ExprText(e)));
             found = t;
         }
@@ -389,7 +390,7 @@ struct JetTranslator::Impl {
                 return EmitAlias(i, s);
         if (!s.allowParameters)
             Raise(dao::errUnknownName,
-                  QStringLiteral("The database engine does not recognize '%1' as a valid field name or expression.")
+                  QCoreApplication::translate("Dao", "The database engine does not recognize '%1' as a valid field name or expression.")
                       .arg(ExprText(e)));
         return EmitParameter(e.qualifier.isEmpty() ? e.name : e.qualifier + u'.' + e.name);
     }
@@ -434,7 +435,7 @@ struct JetTranslator::Impl {
         case Expr::Kind::Literal: return EmitLiteral(e);
         case Expr::Kind::Name: return EmitName(e, s, c);
         case Expr::Kind::Star:
-            Raise(dao::errSyntax, QStringLiteral("Syntax error at position %1 near '*'; expected an expression.")
+            Raise(dao::errSyntax, QCoreApplication::translate("Dao", "Syntax error at position %1 near '*'; expected an expression.")
                                       .arg(e.position));
         case Expr::Kind::Unary: return EmitUnary(e, s, c);
         case Expr::Kind::Binary: return EmitBinary(e, s, c);
@@ -684,7 +685,7 @@ struct JetTranslator::Impl {
     [[noreturn]] void WrongArguments(const Expr& e) const
     {
         Raise(dao::errSyntax,
-              QStringLiteral("Wrong number of arguments used with function in query expression '%1' at position %2.")
+              QCoreApplication::translate("Dao", "Wrong number of arguments used with function in query expression '%1' at position %2.")
                   .arg(ExprText(e))
                   .arg(e.position));
     }
@@ -699,10 +700,10 @@ struct JetTranslator::Impl {
         if (c == Clause::Where || c == Clause::On || c == Clause::GroupBy || c == Clause::Criteria ||
             c == Clause::Values)
             Raise(dao::errAggregateMisplaced,
-                  QStringLiteral("Cannot have aggregate function in this clause (%1).").arg(ExprText(e)));
+                  QCoreApplication::translate("Dao", "Cannot have aggregate function in this clause (%1).").arg(ExprText(e)));
         if (s.aggregateDepth > 0)
             Raise(dao::errAggregateMisplaced,
-                  QStringLiteral("Cannot have aggregate function in expression (%1).").arg(ExprText(e)));
+                  QCoreApplication::translate("Dao", "Cannot have aggregate function in expression (%1).").arg(ExprText(e)));
         if (e.args.size() != 1)
             WrongArguments(e);
         Typed t;
@@ -810,7 +811,7 @@ struct JetTranslator::Impl {
                 const auto day = DateValueOf(e.args[0]->text);
                 if (!day)
                     Raise(dao::errTypeMismatch,
-                          QStringLiteral("Data type mismatch in criteria expression: '%1' at position %2 is no date.")
+                          QCoreApplication::translate("Dao", "Data type mismatch in criteria expression: '%1' at position %2 is no date.")
                               .arg(e.args[0]->text)
                               .arg(e.args[0]->position));
                 t.sql = dialect.DateLiteral(*day);
@@ -851,7 +852,7 @@ struct JetTranslator::Impl {
             return t;
         }
         Raise(dao::errUndefinedFunction,
-              QStringLiteral("Undefined function '%1' in expression at position %2.").arg(e.op).arg(e.position));
+              QCoreApplication::translate("Dao", "Undefined function '%1' in expression at position %2.").arg(e.op).arg(e.position));
     }
 
     // ---- SELECT ----------------------------------------------------------------------------
@@ -882,8 +883,8 @@ struct JetTranslator::Impl {
         for (const Source& other : s.sources)
             if (SameName(other.name, src.name))
                 Raise(dao::errSyntax,
-                      QStringLiteral("Syntax error at position %1 near '%2'; the source is named twice in the FROM "
-                                     "clause.")
+                      QCoreApplication::translate("Dao", "Syntax error at position %1 near '%2'; the source is named twice in the FROM "
+                                                         "clause.")
                           .arg(ref.position)
                           .arg(ref.name));
         s.sources.push_back(std::move(src));
@@ -1248,7 +1249,7 @@ struct JetTranslator::Impl {
             }
             if (!any)
                 Raise(dao::errUnknownName,
-                      QStringLiteral("The database engine does not recognize '%1' as a valid field name or expression.")
+                      QCoreApplication::translate("Dao", "The database engine does not recognize '%1' as a valid field name or expression.")
                           .arg(ExprText(*item.expr)));
         }
         s.expanding.assign(s.items.size(), 0);
@@ -1258,8 +1259,8 @@ struct JetTranslator::Impl {
     {
         if (!t.ungrouped.isEmpty())
             Raise(dao::errNotInAggregate,
-                  QStringLiteral("You tried to execute a query that does not include the specified expression '%1' "
-                                 "as part of an aggregate function.")
+                  QCoreApplication::translate("Dao", "You tried to execute a query that does not include the specified expression '%1' "
+                                                     "as part of an aggregate function.")
                       .arg(t.ungrouped));
     }
 
@@ -1280,7 +1281,7 @@ struct JetTranslator::Impl {
         // which this dialect does not carry, so it is refused rather than run as something else.
         if (select.distinctRow && !s.aggregateQuery && s.sources.size() > 1)
             Raise(dao::errOperationNotSupported,
-                  QStringLiteral("DISTINCTROW over more than one table without GROUP BY is not supported."));
+                  QCoreApplication::translate("Dao", "DISTINCTROW over more than one table without GROUP BY is not supported."));
 
         if (select.where)
             PushIntoGroupedQueries(select, s, fromTexts);
@@ -1392,7 +1393,7 @@ struct JetTranslator::Impl {
             // limit would drop some of them, so only an unordered TOP is taken.
             if (!select.orderBy.empty())
                 Raise(dao::errOperationNotSupported,
-                      QStringLiteral("TOP together with ORDER BY is not supported."));
+                      QCoreApplication::translate("Dao", "TOP together with ORDER BY is not supported."));
             tail += dialect.Limit(select.top);
         }
         r.tailSql = tail;
@@ -1447,10 +1448,10 @@ struct JetTranslator::Impl {
         if (const TableInfo* table = catalog.FindTable(ref.name))
             return *table;
         if (catalog.FindQuery(ref.name))
-            Raise(dao::errNotUpdatable, QStringLiteral("Operation must use an updatable query."));
+            Raise(dao::errNotUpdatable, QCoreApplication::translate("Dao", "Operation must use an updatable query."));
         Raise(dao::errCannotOpenTable,
-              QStringLiteral("The database engine cannot find the input table or query '%1'. Make sure it exists and "
-                             "that its name is spelled correctly.")
+              QCoreApplication::translate("Dao", "The database engine cannot find the input table or query '%1'. Make sure it exists and "
+                                                 "that its name is spelled correctly.")
                   .arg(ref.name));
     }
 
@@ -1473,9 +1474,9 @@ struct JetTranslator::Impl {
             if (SameName(c.name, name.name))
                 return c;
         if (error == dao::errUnknownInsertField)
-            Raise(error, QStringLiteral("The INSERT INTO statement contains the following unknown field name: '%1'.")
+            Raise(error, QCoreApplication::translate("Dao", "The INSERT INTO statement contains the following unknown field name: '%1'.")
                              .arg(name.name));
-        Raise(error, QStringLiteral("The database engine does not recognize '%1' as a valid field name or expression.")
+        Raise(error, QCoreApplication::translate("Dao", "The database engine does not recognize '%1' as a valid field name or expression.")
                          .arg(ExprText(name)));
     }
 
@@ -1524,14 +1525,14 @@ struct JetTranslator::Impl {
                 }
             }
             if (targets.size() != qsizetype(r.columns.size()))
-                Raise(dao::errValueCount, QStringLiteral("Number of query values and destination fields are not the same."));
+                Raise(dao::errValueCount, QCoreApplication::translate("Dao", "Number of query values and destination fields are not the same."));
             body = r.sql;
         } else {
             if (targets.isEmpty())
                 for (const ColumnInfo& c : table.columns)
                     targets << dialect.QuoteIdentifier(c.name);
             if (targets.size() != qsizetype(stmt.values.size()))
-                Raise(dao::errValueCount, QStringLiteral("Number of query values and destination fields are not the same."));
+                Raise(dao::errValueCount, QCoreApplication::translate("Dao", "Number of query values and destination fields are not the same."));
             Scope none;
             QStringList values;
             for (const auto& v : stmt.values)

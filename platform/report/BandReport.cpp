@@ -173,10 +173,10 @@ void TBandReport::Prepare()
     pages_ = LayoutReport(*this);
 }
 
-void TBandReport::Print()
+bool TBandReport::Print()
 {
     Prepare();
-    PrintOnHostPrinter(pages_, page_, title_, Name());
+    return PrintOnHostPrinter(pages_, page_, title_, DocumentName(), Name());
 }
 
 void TBandReport::Print(QPrinter& printer)
@@ -188,7 +188,7 @@ void TBandReport::Print(QPrinter& printer)
 void TBandReport::SaveToPdf(const QString& fileName)
 {
     if (fileName.isEmpty())
-        ReportError(Name(), QStringLiteral("No PDF file name is given"));
+        ReportError(Name(), QCoreApplication::translate("Report", "No PDF file name is given"));
     Prepare();
     WritePdf(pages_, page_, fileName, title_, Name());
 }
@@ -198,6 +198,7 @@ void TBandReport::Preview()
     Prepare();
     {
         TReportPreview window(pages_, page_, title_, Name());
+        window.SetDocumentName(DocumentName());
         preview_ = &window;
         try {
             window.ShowModal();

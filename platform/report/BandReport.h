@@ -58,6 +58,10 @@ public:
     void CheckPage() const;
     QString ReportTitle() const { return title_; }
     void SetReportTitle(const QString& title) { title_ = title; }
+    // The name a print run goes by, and the PDF file offered in its place where there is no
+    // printer ("Фактура 0000000042 ОРИГИНАЛ"); the title while none is given.
+    QString DocumentName() const { return documentName_.isEmpty() ? title_ : documentName_; }
+    void SetDocumentName(const QString& name) { documentName_ = name; }
     // Page header on the first page too; page footer on the last page too.
     bool FirstPageHeader() const { return firstPageHeader_; }
     void SetFirstPageHeader(bool v) { firstPageHeader_ = v; }
@@ -76,8 +80,9 @@ public:
     int PageCount() const { return int(pages_.size()); }
 
     // Lays out and prints on the UI host's printer (the default one; a test's PDF file),
-    // without a dialog. No printer: EReportError.
-    void Print();
+    // without a dialog. Where there is no printer, writes the PDF file the person names through
+    // the UI host; false when they cancel that.
+    bool Print();
     // Lays out and prints on the given printer (a PDF-file printer too).
     void Print(QPrinter& printer);
     // Lays out and writes a PDF file with the texts as text and the fonts embedded.
@@ -102,6 +107,7 @@ private:
     std::vector<TReportRowSource*> otherSources_;
     TReportPageSetup page_;
     QString title_;
+    QString documentName_;
     bool firstPageHeader_ = true;
     bool lastPageFooter_ = true;
     std::vector<TReportPage> pages_;

@@ -6,6 +6,8 @@
 #include "platform/report/ReportError.h"
 #include "platform/report/ReportFormat.h"
 
+#include <QCoreApplication>
+
 TReportDBText::TReportDBText(TReportBand* band) : TReportText(band) {}
 
 void TReportDBText::SetDataSet(TDataSet* dataSet)
@@ -19,7 +21,7 @@ void TReportDBText::SetDataSet(TDataSet* dataSet)
 void TReportDBText::Check(const TPrintContext& context)
 {
     if (dataField_.isEmpty())
-        ReportError(Name(), QStringLiteral("No data field is given"));
+        ReportError(Name(), QCoreApplication::translate("Report", "No data field is given"));
     try {
         context.CheckField(dataSetName_, dataField_);
     } catch (const EReportError& e) {

@@ -3,12 +3,14 @@
 #include "platform/report/ReportError.h"
 #include "platform/toolkit/DataSet.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 TDataSet& Alive(TDataSet* dataSet)
 {
     if (!dataSet)
-        ReportError(QString(), QStringLiteral("The dataset no longer exists"));
+        ReportError(QString(), QCoreApplication::translate("Report", "The dataset no longer exists"));
     return *dataSet;
 }
 

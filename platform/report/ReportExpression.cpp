@@ -4,6 +4,7 @@
 #include "platform/report/ReportFormat.h"
 #include "platform/toolkit/DateTime.h"
 
+#include <QCoreApplication>
 #include <cmath>
 #include <vector>
 
@@ -73,7 +74,7 @@ private:
         bool ok = false;
         token_.number = token_.text.toDouble(&ok);
         if (!ok)
-            Fail(QStringLiteral("'%1' is not a valid number").arg(token_.text));
+            Fail(QCoreApplication::translate("Toolkit", "'%1' is not a valid number").arg(token_.text));
     }
 
     // A quote inside a text is written twice.
@@ -83,7 +84,7 @@ private:
         token_.kind = TTokenKind::Text;
         for (;;) {
             if (at_ >= text_.size())
-                Fail(QStringLiteral("Unterminated text in expression"));
+                Fail(QCoreApplication::translate("Report", "Unterminated text in expression"));
             const QChar c = text_.at(at_++);
             if (c == quote) {
                 if (at_ < text_.size() && text_.at(at_) == quote) {
@@ -119,7 +120,7 @@ private:
         }
         const QChar c = text_.at(at_);
         if (!QStringLiteral("+-*/=<>(),.").contains(c))
-            Fail(QStringLiteral("Unexpected character '%1' in expression").arg(c));
+            Fail(QCoreApplication::translate("Report", "Unexpected character '%1' in expression").arg(c));
         token_.text = c;
         ++at_;
     }
@@ -176,10 +177,10 @@ public:
     std::unique_ptr<TNode> ParseAll()
     {
         if (lexer_.Current().kind == TTokenKind::End)
-            Fail(QStringLiteral("Empty expression"));
+            Fail(QCoreApplication::translate("Report", "Empty expression"));
         auto node = ParseOr();
         if (lexer_.Current().kind != TTokenKind::End)
-            Fail(QStringLiteral("Unexpected '%1' in expression").arg(lexer_.Current().text));
+            Fail(QCoreApplication::translate("Report", "Unexpected '%1' in expression").arg(lexer_.Current().text));
         return node;
     }
 
@@ -198,7 +199,7 @@ private:
     void Expect(const char* s)
     {
         if (!IsSymbol(s))
-            Fail(QStringLiteral("'%1' expected in expression").arg(QLatin1String(s)));
+            Fail(QCoreApplication::translate("Report", "'%1' expected in expression").arg(QLatin1String(s)));
         lexer_.Advance();
     }
 
@@ -319,9 +320,9 @@ private:
             }
             break;
         case TTokenKind::End:
-            Fail(QStringLiteral("Unexpected end of expression"));
+            Fail(QCoreApplication::translate("Report", "Unexpected end of expression"));
         }
-        Fail(QStringLiteral("Unexpected '%1' in expression").arg(token.text));
+        Fail(QCoreApplication::translate("Report", "Unexpected '%1' in expression").arg(token.text));
     }
 
     std::unique_ptr<TNode> ParseName(const QString& name, std::unique_ptr<TNode> node)
@@ -343,7 +344,7 @@ private:
         if (IsSymbol(".")) {
             lexer_.Advance();
             if (lexer_.Current().kind != TTokenKind::Name)
-                Fail(QStringLiteral("Field name expected after '%1.'").arg(name));
+                Fail(QCoreApplication::translate("Report", "Field name expected after '%1.'").arg(name));
             node->dataSet = name;
             node->field = lexer_.Current().text;
             lexer_.Advance();
@@ -355,7 +356,7 @@ private:
     {
         const TFunctionInfo* f = FindFunction(upper);
         if (!f)
-            Fail(QStringLiteral("Unknown function %1").arg(upper));
+            Fail(QCoreApplication::translate("Report", "Unknown function %1").arg(upper));
         lexer_.Advance();  // (
         node->kind = TNodeKind::Function;
         node->name = upper;
@@ -369,11 +370,11 @@ private:
         Expect(")");
         const int count = int(node->args.size());
         if (count < f->minArgs || count > f->maxArgs)
-            Fail(QStringLiteral("Wrong number of arguments to %1").arg(upper));
+            Fail(QCoreApplication::translate("Report", "Wrong number of arguments to %1").arg(upper));
         if (f->aggregate)
             for (const auto& arg : node->args)
                 if (ContainsAggregate(*arg))
-                    Fail(QStringLiteral("%1 cannot hold another aggregate").arg(upper));
+                    Fail(QCoreApplication::translate("Report", "%1 cannot hold another aggregate").arg(upper));
         return node;
     }
 
@@ -395,7 +396,7 @@ double ToNumber(const TVariant& v)
         bool ok = false;
         const double d = v.AsString().trimmed().toDouble(&ok);
         if (!ok)
-            Fail(QStringLiteral("'%1' is not a valid number").arg(v.AsString()));
+            Fail(QCoreApplication::translate("Toolkit", "'%1' is not a valid number").arg(v.AsString()));
         return d;
     }
     return v.AsFloat();
@@ -441,7 +442,7 @@ TVariant Arithmetic(const QString& op, const TVariant& a, const TVariant& b)
     if (op == QStringLiteral("*"))
         return x * y;
     if (y == 0.0)
-        Fail(QStringLiteral("Division by zero"));
+        Fail(QCoreApplication::translate("Report", "Division by zero"));
     return x / y;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/report/ReportFormat.h"
 #include "platform/report/ReportPrintable.h"
 
+#include <QCoreApplication>
 #include <memory>
 
 namespace {
@@ -102,8 +103,8 @@ const TReportRowSource& TLayout::Source(const QString& dataSet, const QString& f
     const TReportRowSource* source = report_.FindRowSource(dataSet);
     if (!source) {
         if (dataSet.isEmpty())
-            ReportError(QString(), QStringLiteral("Field '%1' has no dataset: the report has none").arg(field));
-        ReportError(QString(), QStringLiteral("Dataset '%1' not found").arg(dataSet));
+            ReportError(QString(), QCoreApplication::translate("Report", "Field '%1' has no dataset: the report has none").arg(field));
+        ReportError(QString(), QCoreApplication::translate("Report", "Dataset '%1' not found").arg(dataSet));
     }
     return *source;
 }
@@ -113,9 +114,9 @@ void TLayout::CheckField(const QString& dataSet, const QString& field) const
     const TReportRowSource& source = Source(dataSet, field);
     const QString shown = dataSet.isEmpty() ? field : dataSet + QLatin1Char('.') + field;
     if (!source.HasField(field))
-        ReportError(QString(), QStringLiteral("Field '%1' not found").arg(shown));
+        ReportError(QString(), QCoreApplication::translate("Toolkit", "Field '%1' not found").arg(shown));
     if (!source.Active())
-        ReportError(QString(), QStringLiteral("Dataset '%1' is not open").arg(source.Name()));
+        ReportError(QString(), QCoreApplication::translate("Report", "Dataset '%1' is not open").arg(source.Name()));
 }
 
 TVariant TLayout::FieldValue(const QString& dataSet, const QString& field) const
@@ -353,7 +354,7 @@ std::vector<TReportPage> TLayout::Run()
     printTime_ = Now();
     TReportRowSource* source = report_.RowSource();
     if (source && !source->Active())
-        ReportError(report_.Name(), QStringLiteral("Dataset '%1' is not open").arg(source->Name()));
+        ReportError(report_.Name(), QCoreApplication::translate("Report", "Dataset '%1' is not open").arg(source->Name()));
     CheckControls();
     PrepareGroups();
     ResetAllAggregates();

@@ -2,6 +2,7 @@
 
 #include "platform/report/ReportError.h"
 
+#include <QCoreApplication>
 #include <QPageSize>
 
 void TReportPageSetup::SetPaperSize(TPaperSize size)
@@ -74,11 +75,11 @@ QPageLayout TReportPageSetup::PageLayout() const
 void TReportPageSetup::Check(const QString& owner) const
 {
     if (!(paperWidth_ > 0.0) || !(paperLength_ > 0.0))
-        ReportError(owner, QStringLiteral("The paper size %1 x %2 mm is not valid")
+        ReportError(owner, QCoreApplication::translate("Report", "The paper size %1 x %2 mm is not valid")
                                .arg(paperWidth_).arg(paperLength_));
     if (top_ < 0.0 || bottom_ < 0.0 || left_ < 0.0 || right_ < 0.0)
-        ReportError(owner, QStringLiteral("A margin cannot be negative"));
+        ReportError(owner, QCoreApplication::translate("Report", "A margin cannot be negative"));
     const QRectF inside = PrintableRect();
     if (!(inside.width() > 0.0) || !(inside.height() > 0.0))
-        ReportError(owner, QStringLiteral("The margins leave no room on the page"));
+        ReportError(owner, QCoreApplication::translate("Report", "The margins leave no room on the page"));
 }

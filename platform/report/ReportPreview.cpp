@@ -135,7 +135,7 @@ void TReportPreview::ShowError(const QString& text)
 void TReportPreview::PrintClick()
 {
     try {
-        PrintOnHostPrinter(pages_, setup_, title_, owner_);
+        PrintOnHostPrinter(pages_, setup_, title_, DocumentName(), owner_);
     } catch (const EReportError& e) {
         ShowError(e.Message());
     }
@@ -143,13 +143,7 @@ void TReportPreview::PrintClick()
 
 void TReportPreview::SavePdfClick()
 {
-    TFileDialogRequest request;
-    request.Save = true;
-    request.Title = QStringLiteral("Запис като PDF");
-    request.Filter = QStringLiteral("PDF файлове|*.pdf|Всички файлове|*.*");
-    request.DefaultExt = QStringLiteral("pdf");
-    request.FileName = title_.isEmpty() ? QString() : title_ + QStringLiteral(".pdf");
-    const QString fileName = UiHost().FileDialog(request);
+    const QString fileName = AskPdfFileName(QStringLiteral("Запис като PDF"), DocumentName());
     if (fileName.isEmpty())
         return;
     try {

@@ -40,7 +40,12 @@ public:
     // The zoom at which the page fills the window's width.
     void ZoomToWidth();
 
-    // Prints every page on the UI host's printer; an error is shown, not raised.
+    // The name of its print runs and of the PDF file offered for it; the title while none is given.
+    QString DocumentName() const { return documentName_.isEmpty() ? title_ : documentName_; }
+    void SetDocumentName(const QString& name) { documentName_ = name; }
+
+    // Prints every page on the UI host's printer, or where there is none into the PDF file the
+    // person names; an error is shown, not raised.
     void PrintClick();
     // Asks for a file name and saves there; an error is shown, not raised.
     void SavePdfClick();
@@ -66,6 +71,7 @@ private:
     TReportPageSetup setup_;
     QString title_;
     QString owner_;
+    QString documentName_;
     int pageNumber_ = 1;
     int zoom_ = 100;
     QLabel* pageLabel_ = nullptr;

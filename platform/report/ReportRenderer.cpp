@@ -3,11 +3,13 @@
 #include "platform/report/ReportError.h"
 #include "platform/toolkit/gui/UiHost.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -159,10 +161,10 @@ void PrintPages(const std::vector<TReportPage>& pages, const TReportPageSetup& s
 {
     printer.setFullPage(true);
     if (!printer.setPageLayout(setup.PageLayout()))
-        ReportError(owner, QStringLiteral("The printer cannot take the paper size"));
+        ReportError(owner, QCoreApplication::translate("Report", "The printer cannot take the paper size"));
     QPainter painter;
     if (!painter.begin(&printer))
-        ReportError(owner, QStringLiteral("The printer '%1' cannot be started").arg(printer.printerName()));
+        ReportError(owner, QCoreApplication::translate("Report", "The printer '%1' cannot be started").arg(printer.printerName()));
     PaintPages(pages, printer, painter);
     painter.end();
 }
@@ -171,24 +173,43 @@ void WritePdf(const std::vector<TReportPage>& pages, const TReportPageSetup& set
               const QString& title, const QString& owner)
 {
     if (fileName.isEmpty())
-        ReportError(owner, QStringLiteral("No PDF file name is given"));
+        ReportError(owner, QCoreApplication::translate("Report", "No PDF file name is given"));
     QPdfWriter writer(fileName);
     writer.setTitle(title);
     writer.setPageLayout(setup.PageLayout());
     QPainter painter;
     if (!painter.begin(&writer))
-        ReportError(owner, QStringLiteral("Cannot write the file '%1'").arg(fileName));
+        ReportError(owner, QCoreApplication::translate("Report", "Cannot write the file '%1'").arg(fileName));
     PaintPages(pages, writer, painter);
     if (!painter.end())
-        ReportError(owner, QStringLiteral("Cannot write the file '%1'").arg(fileName));
+        ReportError(owner, QCoreApplication::translate("Report", "Cannot write the file '%1'").arg(fileName));
 }
 
-void PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& title,
-                        const QString& owner)
+QString AskPdfFileName(const QString& dialogTitle, const QString& documentName)
 {
-    const bool printed = UiHost().PrintDocument(title.isEmpty() ? owner : title, [&](QPrinter& printer) {
-        PrintPages(pages, setup, printer, owner);
-    });
-    if (!printed)
-        ReportError(owner, QStringLiteral("No printer is installed"));
+    static const QRegularExpression notInFileNames(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    TFileDialogRequest request;
+    request.Save = true;
+    request.Title = dialogTitle;
+    request.Filter = QStringLiteral("PDF файлове|*.pdf|Всички файлове|*.*");
+    request.DefaultExt = QStringLiteral("pdf");
+    const QString name = QString(documentName).replace(notInFileNames, QStringLiteral("_")).trimmed();
+    request.FileName = name.isEmpty() ? QString() : name + QStringLiteral(".pdf");
+    return UiHost().FileDialog(request);
+}
+
+bool PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& title,
+                        const QString& documentName, const QString& owner)
+{
+    const QString name = documentName.isEmpty() ? owner : documentName;
+    if (UiHost().PrintDocument(name, [&](QPrinter& printer) { PrintPages(pages, setup, printer, owner); }))
+        return true;
+    // No printer: the document still comes out, as the file the person names.
+    const QString fileName =
+        AskPdfFileName(QCoreApplication::translate("Report", "No printer is installed: save the document as a PDF file"),
+                       name);
+    if (fileName.isEmpty())
+        return false;
+    WritePdf(pages, setup, fileName, title, owner);
+    return true;
 }

@@ -23,7 +23,13 @@ void PrintPages(const std::vector<TReportPage>& pages, const TReportPageSetup& s
 void WritePdf(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& fileName,
               const QString& title, const QString& owner);
 
-// Prints on the printer the UI host hands out, without a dialog, as a run named by the title
-// (the owner when untitled); EReportError when there is no printer.
-void PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup,
-                           const QString& title, const QString& owner);
+// Asks through the UI host, under `dialogTitle`, for the PDF file to write, offering
+// `documentName` + ".pdf" (characters no file name holds become "_"); empty when cancelled.
+QString AskPdfFileName(const QString& dialogTitle, const QString& documentName);
+
+// Prints on the printer the UI host hands out, without a dialog, as a run named `documentName`
+// (the owner when it is empty). Where there is no printer, the document goes to the PDF file
+// the person names through the UI host instead; false when they cancel that. EReportError when
+// the printer or the file fails.
+bool PrintOnHostPrinter(const std::vector<TReportPage>& pages, const TReportPageSetup& setup, const QString& title,
+                        const QString& documentName, const QString& owner);

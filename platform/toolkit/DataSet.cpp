@@ -2,6 +2,7 @@
 
 #include "platform/toolkit/DataSource.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -35,22 +36,22 @@ void TDataSet::Error(const QString& message) const
 
 void TDataSet::CheckActive() const
 {
-    if (!Active()) Error(QString::fromLatin1(DataSetMessages::DataSetClosed));
+    if (!Active()) Error(QCoreApplication::translate("Toolkit", DataSetMessages::DataSetClosed));
 }
 
 void TDataSet::CheckInactive() const
 {
-    if (Active()) Error(QString::fromLatin1(DataSetMessages::DataSetOpen));
+    if (Active()) Error(QCoreApplication::translate("Toolkit", DataSetMessages::DataSetOpen));
 }
 
 void TDataSet::CheckCanModify()
 {
-    if (!CanModify()) Error(QString::fromLatin1(DataSetMessages::ReadOnlyDataSet));
+    if (!CanModify()) Error(QCoreApplication::translate("Toolkit", DataSetMessages::ReadOnlyDataSet));
 }
 
 void TDataSet::CheckEditing() const
 {
-    if (state_ != dsEdit && state_ != dsInsert) Error(QString::fromLatin1(DataSetMessages::NotEditing));
+    if (state_ != dsEdit && state_ != dsInsert) Error(QCoreApplication::translate("Toolkit", DataSetMessages::NotEditing));
 }
 
 // --- states and events ----------------------------------------------------------------------------
@@ -358,7 +359,7 @@ void TDataSet::Resync(TResyncMode mode)
     TRecordBuffer spare = buffers_[size_t(bufferCount_)];
     if (mode.testFlag(rmExact)) {
         CursorPosChanged();
-        if (GetRecord(spare, gmCurrent, true) != grOK) Error(QString::fromLatin1(DataSetMessages::RecordNotFound));
+        if (GetRecord(spare, gmCurrent, true) != grOK) Error(QCoreApplication::translate("Toolkit", DataSetMessages::RecordNotFound));
     } else if (GetRecord(spare, gmCurrent, false) != grOK && GetRecord(spare, gmNext, false) != grOK &&
                GetRecord(spare, gmPrior, false) != grOK) {
         ClearBuffers();
@@ -608,7 +609,7 @@ void TDataSet::GotoBookmark(const TBookmark& bookmark)
 {
     if (bookmark.isEmpty()) return;
     // The descendant reads BookmarkSize() bytes; a shorter one would be read past its end.
-    if (bookmark.size() < bookmarkSize_) DatabaseError(QStringLiteral("Invalid bookmark"));
+    if (bookmark.size() < bookmarkSize_) DatabaseError(QCoreApplication::translate("Toolkit", "Invalid bookmark"));
     CheckBrowseMode();
     DoBeforeScroll();
     InternalGotoBookmark(bookmark.constData());
@@ -825,7 +826,7 @@ void TDataSet::Delete()
         Cancel();
         return;
     }
-    if (recordCount_ == 0) Error(QString::fromLatin1(DataSetMessages::EmptyDataSet));
+    if (recordCount_ == 0) Error(QCoreApplication::translate("Toolkit", DataSetMessages::EmptyDataSet));
     CheckCanModify();
     DataEvent(deCheckBrowseMode, 0);
     DoBeforeDelete();
@@ -921,7 +922,7 @@ void TDataSet::SetFieldValues(const QString& names, const TVariant& value)
         return;
     }
     if (!value.IsArray() || value.ArrayCount() != int(list.size()))
-        Error(QStringLiteral("More fields than values"));
+        Error(QCoreApplication::translate("Toolkit", "More fields than values"));
     for (size_t i = 0; i < list.size(); ++i) list[i]->SetAsVariant(value[value.ArrayLowBound() + int(i)]);
 }
 
@@ -963,7 +964,7 @@ void TDataSet::BindFields(bool binding)
             hasCalcFields_ = true;
             if (f->FieldKind() == fkLookup) {
                 if (f->LookupDataSet() == nullptr || f->LookupDataSet() == this)
-                    Error(QStringLiteral("Lookup information for field '%1' is incomplete").arg(f->DisplayName()));
+                    Error(QCoreApplication::translate("Toolkit", "Lookup information for field '%1' is incomplete").arg(f->DisplayName()));
                 GetFieldList(f->KeyFields());
             }
             break;
@@ -972,7 +973,7 @@ void TDataSet::BindFields(bool binding)
             break;
         default: {
             TFieldDef* def = fieldDefs_->FindDef(f->FieldName());
-            if (def == nullptr) Error(QString::fromLatin1(DataSetMessages::FieldNotFound).arg(f->DisplayName()));
+            if (def == nullptr) Error(QCoreApplication::translate("Toolkit", DataSetMessages::FieldNotFound).arg(f->DisplayName()));
             f->SetFieldNo(def->FieldNo());
             break;
         }
@@ -1067,7 +1068,7 @@ TVariant TDataSet::Lookup(const QString&, const TVariant&, const QString&) { ret
 
 TStream* TDataSet::CreateBlobStream(TField* field, TBlobStreamMode)
 {
-    Error(QString::fromLatin1(DataSetMessages::NoBlobs).arg(field ? field->DisplayName() : QString()));
+    Error(QCoreApplication::translate("Toolkit", DataSetMessages::NoBlobs).arg(field ? field->DisplayName() : QString()));
 }
 
 // --- event doors ----------------------------------------------------------------------------------

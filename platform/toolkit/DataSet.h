@@ -465,16 +465,17 @@ private:
     int failuresBefore_;
 };
 
-// "Dataset not in edit or insert mode" and the other texts datasets raise.
+// "Dataset not in edit or insert mode" and the other texts datasets raise, marked for translation:
+// QCoreApplication::translate("Toolkit", text) gives one in the program's language.
 namespace DataSetMessages {
-inline const char* const EmptyDataSet = "Cannot perform this operation on an empty dataset";
-inline const char* const RecordNotFound = "Record not found";
-inline const char* const NotEditing = "Dataset not in edit or insert mode";
-inline const char* const DataSetClosed = "Cannot perform this operation on a closed dataset";
-inline const char* const DataSetOpen = "Cannot perform this operation on an open dataset";
-inline const char* const ReadOnlyDataSet = "Cannot modify a read-only dataset";
-inline const char* const FieldNotFound = "Field '%1' not found";
-inline const char* const FieldRequired = "Field '%1' must have a value";
-inline const char* const FieldReadOnly = "Field '%1' cannot be modified";
-inline const char* const NoBlobs = "Field '%1' has no blob stream";
+inline const char* const EmptyDataSet = QT_TRANSLATE_NOOP("Toolkit", "Cannot perform this operation on an empty dataset");
+inline const char* const RecordNotFound = QT_TRANSLATE_NOOP("Toolkit", "Record not found");
+inline const char* const NotEditing = QT_TRANSLATE_NOOP("Toolkit", "Dataset not in edit or insert mode");
+inline const char* const DataSetClosed = QT_TRANSLATE_NOOP("Toolkit", "Cannot perform this operation on a closed dataset");
+inline const char* const DataSetOpen = QT_TRANSLATE_NOOP("Toolkit", "Cannot perform this operation on an open dataset");
+inline const char* const ReadOnlyDataSet = QT_TRANSLATE_NOOP("Toolkit", "Cannot modify a read-only dataset");
+inline const char* const FieldNotFound = QT_TRANSLATE_NOOP("Toolkit", "Field '%1' not found");
+inline const char* const FieldRequired = QT_TRANSLATE_NOOP("Toolkit", "Field '%1' must have a value");
+inline const char* const FieldReadOnly = QT_TRANSLATE_NOOP("Toolkit", "Field '%1' cannot be modified");
+inline const char* const NoBlobs = QT_TRANSLATE_NOOP("Toolkit", "Field '%1' has no blob stream");
 }  // namespace DataSetMessages

@@ -1,5 +1,6 @@
 #include "platform/toolkit/DataSource.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 // --- TDataSource ----------------------------------------------------------------------------------
@@ -20,7 +21,7 @@ void TDataSource::SetDataSet(TDataSet* dataSet)
     // Following this source from the dataset's own masters would make a cycle.
     for (TDataSet* d = dataSet; d != nullptr;) {
         TDataSource* master = d->GetDataSource();
-        if (master == this) throw EDatabaseError(QStringLiteral("Circular datalinks are not allowed"));
+        if (master == this) throw EDatabaseError(QCoreApplication::translate("Toolkit", "Circular datalinks are not allowed"));
         d = master != nullptr ? master->DataSet() : nullptr;
     }
     if (dataSet_ != nullptr) {

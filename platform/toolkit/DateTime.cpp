@@ -2,6 +2,7 @@
 
 #include "platform/toolkit/Exceptions.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
@@ -18,7 +19,7 @@ constexpr double kDayAfterLast = 2958466;
 void CheckDayRange(TDateTime value)
 {
     if (!(value > kFirstDay - 1 && value < kDayAfterLast))
-        throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(QString::number(value, 'g', 15)));
+        throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid date and time").arg(QString::number(value, 'g', 15)));
 }
 
 double SplitDays(TDateTime value, double& fraction)
@@ -41,7 +42,7 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& out)
 TDateTime EncodeDate(int year, int month, int day)
 {
     TDateTime v;
-    if (!TryEncodeDate(year, month, day, v)) throw EConvertError(QStringLiteral("Invalid argument to date encode"));
+    if (!TryEncodeDate(year, month, day, v)) throw EConvertError(QCoreApplication::translate("Toolkit", "Invalid argument to date encode"));
     return v;
 }
 
@@ -56,7 +57,7 @@ bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out)
 TDateTime EncodeTime(int hour, int minute, int second, int msec)
 {
     TDateTime v;
-    if (!TryEncodeTime(hour, minute, second, msec, v)) throw EConvertError(QStringLiteral("Invalid argument to time encode"));
+    if (!TryEncodeTime(hour, minute, second, msec, v)) throw EConvertError(QCoreApplication::translate("Toolkit", "Invalid argument to time encode"));
     return v;
 }
 
@@ -215,14 +216,14 @@ bool TryStrToDateTime(const QString& text, TDateTime& out)
 TDateTime StrToDate(const QString& text)
 {
     TDateTime v;
-    if (!TryStrToDate(text, v)) throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+    if (!TryStrToDate(text, v)) throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(text));
     return v;
 }
 
 TDateTime StrToDateTime(const QString& text)
 {
     TDateTime v;
-    if (!TryStrToDateTime(text, v)) throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+    if (!TryStrToDateTime(text, v)) throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid date and time").arg(text));
     return v;
 }
 

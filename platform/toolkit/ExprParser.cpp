@@ -4,6 +4,7 @@
 #include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QtEndian>
 #include <algorithm>
@@ -19,8 +20,8 @@ bool IsNumberType(int t)
            t == ftAutoInc || t == ftLargeint;
 }
 
-[[noreturn]] void NotFound(const QString& name) { DatabaseError(QStringLiteral("Field '%1' not found").arg(name)); }
-[[noreturn]] void TypeMismatch() { DatabaseError(QStringLiteral("Type mismatch in expression")); }
+[[noreturn]] void NotFound(const QString& name) { DatabaseError(QCoreApplication::translate("Toolkit", "Field '%1' not found").arg(name)); }
+[[noreturn]] void TypeMismatch() { DatabaseError(QCoreApplication::translate("Toolkit", "Type mismatch in expression")); }
 
 // ---- tokens
 
@@ -76,7 +77,7 @@ public:
 
     [[noreturn]] static void Fail(int position, const QString& what)
     {
-        DatabaseError(QStringLiteral("Error in filter expression at position %1: %2").arg(position).arg(what));
+        DatabaseError(QCoreApplication::translate("Toolkit", "Error in filter expression at position %1: %2").arg(position).arg(what));
     }
 
 private:
@@ -211,9 +212,9 @@ public:
 
     NodePtr ParseAll()
     {
-        if (tok_.kind == Tok::End) Lexer::Fail(1, QStringLiteral("the expression is empty"));
+        if (tok_.kind == Tok::End) Lexer::Fail(1, QCoreApplication::translate("Toolkit", "the expression is empty"));
         NodePtr root = ParseOr();
-        if (tok_.kind != Tok::End) Lexer::Fail(tok_.position, QStringLiteral("unexpected '%1'").arg(Shown(tok_)));
+        if (tok_.kind != Tok::End) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "unexpected '%1'").arg(Shown(tok_)));
         return root;
     }
 
@@ -260,7 +261,7 @@ private:
     {
         if (!IsSymbol(symbol)) {
             const QString found = tok_.kind == Tok::End ? QStringLiteral("the end") : QLatin1Char('\'') + Shown(tok_) + QLatin1Char('\'');
-            Lexer::Fail(tok_.position, QStringLiteral("'%1' expected instead of %2").arg(QLatin1String(symbol), found));
+            Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "'%1' expected instead of %2").arg(QLatin1String(symbol), found));
         }
         Advance();
     }
@@ -323,7 +324,7 @@ private:
                 negated = true;
                 Advance();
             }
-            if (!IsKeyword("NULL")) Lexer::Fail(tok_.position, QStringLiteral("NULL expected"));
+            if (!IsKeyword("NULL")) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "NULL expected"));
             Advance();
             return MakeUnary(negated ? TExprOperator::NotBlank : TExprOperator::IsBlank, std::move(left), at);
         }
@@ -332,7 +333,7 @@ private:
         if (IsKeyword("NOT")) {
             negatedLike = true;
             Advance();
-            if (!IsKeyword("LIKE")) Lexer::Fail(tok_.position, QStringLiteral("LIKE expected"));
+            if (!IsKeyword("LIKE")) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "LIKE expected"));
         }
         if (IsKeyword("LIKE")) {
             Advance();
@@ -398,13 +399,13 @@ private:
     {
         const Token t = tok_;
         switch (t.kind) {
-        case Tok::End: Lexer::Fail(t.position, QStringLiteral("operand expected at the end"));
+        case Tok::End: Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "operand expected at the end"));
         case Tok::Text: Advance(); return MakeConstant(TVariant(t.text), ftString);
         case Tok::Number: Advance(); return NumberConstant(t);
         case Tok::Date: {
             Advance();
             TDateTime day = 0;
-            if (!TryStrToDateTime(t.text, day)) Lexer::Fail(t.position, QStringLiteral("'%1' is not a valid date").arg(t.text));
+            if (!TryStrToDateTime(t.text, day)) Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(t.text));
             return MakeConstant(TVariant::FromDate(day), LiteralTypeOfDate(day));
         }
         case Tok::Symbol:
@@ -415,7 +416,7 @@ private:
                 Expect(")");
                 return inner;
             }
-            Lexer::Fail(t.position, QStringLiteral("operand expected instead of '%1'").arg(t.text));
+            Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "operand expected instead of '%1'").arg(t.text));
         case Tok::Name: break;
         }
         Advance();
@@ -425,7 +426,7 @@ private:
             if (t.text.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0) return MakeConstant(TVariant(false), ftBoolean);
             for (const char* word : {"AND", "OR", "NOT", "IS", "LIKE"})
                 if (t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
-                    Lexer::Fail(t.position, QStringLiteral("operand expected instead of '%1'").arg(t.text));
+                    Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "operand expected instead of '%1'").arg(t.text));
             if (IsSymbol("(")) return Function(t);
         }
         return Field(t);
@@ -441,7 +442,7 @@ private:
             if (ok) return MakeConstant(TVariant(v), ftFloat);
         }
         const double d = t.text.toDouble(&ok);
-        if (!ok) Lexer::Fail(t.position, QStringLiteral("'%1' is not a valid number").arg(t.text));
+        if (!ok) Lexer::Fail(t.position, QCoreApplication::translate("Toolkit", "'%1' is not a valid number").arg(t.text));
         return MakeConstant(TVariant(d), ftFloat);
     }
 
@@ -450,7 +451,7 @@ private:
         const Nesting nesting(*this, name.position);
         Advance();  // '('
         NodePtr argument = ParseOr();
-        if (IsSymbol(",")) Lexer::Fail(tok_.position, QStringLiteral("%1 takes one argument").arg(name.text.toUpper()));
+        if (IsSymbol(",")) Lexer::Fail(tok_.position, QCoreApplication::translate("Toolkit", "%1 takes one argument").arg(name.text.toUpper()));
         Expect(")");
         if (name.text.compare(QLatin1String("UPPER"), Qt::CaseInsensitive) == 0)
             return MakeUnary(TExprOperator::Upper, std::move(argument), name.position);
@@ -461,12 +462,12 @@ private:
                 TDateTime day = 0;
                 if (!TryStrToDate(argument->Value.AsString(), day))
                     Lexer::Fail(name.position,
-                                QStringLiteral("'%1' is not a valid date").arg(argument->Value.AsString()));
+                                QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(argument->Value.AsString()));
                 return MakeConstant(TVariant::FromDate(DateOf(day)), ftDate);
             }
             return MakeUnary(TExprOperator::DateValue, std::move(argument), name.position);
         }
-        Lexer::Fail(name.position, QStringLiteral("unknown function '%1'").arg(name.text));
+        Lexer::Fail(name.position, QCoreApplication::translate("Toolkit", "unknown function '%1'").arg(name.text));
     }
 
     NodePtr Field(const Token& t)
@@ -494,7 +495,7 @@ private:
         const QString text = constant->Value.AsString();
         if (IsDateType(field->FieldType)) {
             TDateTime day = 0;
-            if (!TryStrToDateTime(text, day)) Lexer::Fail(position, QStringLiteral("'%1' is not a valid date").arg(text));
+            if (!TryStrToDateTime(text, day)) Lexer::Fail(position, QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(text));
             constant->Value = TVariant::FromDate(day);
             constant->FieldType = LiteralTypeOfDate(day);
         } else if (IsNumberType(field->FieldType)) {
@@ -723,7 +724,7 @@ private:
             if (v.IsClear()) return TVariant::Null();
             if (KindOf(v) == Kind::Date || KindOf(v) == Kind::Number) return TVariant::FromDate(DateOf(v.AsFloat()));
             TDateTime day = 0;
-            if (!TryStrToDate(v.AsString(), day)) DatabaseError(QStringLiteral("'%1' is not a valid date").arg(v.AsString()));
+            if (!TryStrToDate(v.AsString(), day)) DatabaseError(QCoreApplication::translate("Toolkit", "'%1' is not a valid date").arg(v.AsString()));
             return TVariant::FromDate(DateOf(day));
         }
         default: return TVariant();
@@ -786,7 +787,7 @@ public:
         Emit(root);
         constexpr int header = 10;
         const qint64 total = header + nodes_.size() + literals_.size();
-        if (total > 0xFFFF) DatabaseError(QStringLiteral("Filter expression is too long"));
+        if (total > 0xFFFF) DatabaseError(QCoreApplication::translate("Toolkit", "Filter expression is too long"));
         QByteArray data(header, '\0');
         qToLittleEndian(quint16(1), data.data());
         qToLittleEndian(quint16(total), data.data() + 2);

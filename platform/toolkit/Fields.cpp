@@ -4,6 +4,7 @@
 #include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Streams.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
@@ -125,7 +126,7 @@ T TextToInteger(const QString& value)
         v = text.toInt(&ok);
     else
         v = text.toLongLong(&ok);
-    if (!ok) throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    if (!ok) throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid integer value").arg(text));
     return v;
 }
 
@@ -141,7 +142,7 @@ void SetIntegerText(TField& field, const QString& value)
     const qint64 v = text.toLongLong(&ok);
     if (!ok)
         FieldError(field.DataSet(),
-                   QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(value, field.DisplayName()));
+                   QCoreApplication::translate("Toolkit", "'%1' is not a valid integer value for field '%2'").arg(value, field.DisplayName()));
     field.SetAsLargeInt(v);
 }
 
@@ -236,16 +237,16 @@ TBcd StrToBcd(const QString& text)
         } else if ((c == QLatin1Char('.') || c == QLatin1Char(',')) && !seenPoint) {
             seenPoint = true;
         } else {
-            throw EConvertError(QStringLiteral("'%1' is not a valid BCD value").arg(text));
+            throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid BCD value").arg(text));
         }
     }
     if (intDigits.isEmpty() && fracDigits.isEmpty())
-        throw EConvertError(QStringLiteral("'%1' is not a valid BCD value").arg(text));
+        throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid BCD value").arg(text));
     while (intDigits.size() > 1 && intDigits[0] == QLatin1Char('0')) intDigits.remove(0, 1);
     if (intDigits.isEmpty()) intDigits = QStringLiteral("0");
     const QString digits = intDigits + fracDigits;
     if (digits.size() > 64 || fracDigits.size() > 63)
-        throw EConvertError(QStringLiteral("'%1' is not a valid BCD value").arg(text));
+        throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid BCD value").arg(text));
     TBcd bcd;
     bcd.Precision = quint8(digits.size());
     bcd.SignSpecialPlaces = quint8(fracDigits.size()) | (negative ? 0x80 : 0);
@@ -277,7 +278,7 @@ QString BcdToStr(const TBcd& bcd)
 
 TBcd DoubleToBcd(double value, int places)
 {
-    if (!std::isfinite(value)) throw EConvertError(QStringLiteral("Invalid BCD value"));
+    if (!std::isfinite(value)) throw EConvertError(QCoreApplication::translate("Toolkit", "Invalid BCD value"));
     QString text = QString::number(value, 'f', places < 0 ? 15 : std::min(places, 63));
     if (places < 0 && text.contains(QLatin1Char('.'))) {
         while (text.endsWith(QLatin1Char('0'))) text.chop(1);
@@ -303,8 +304,8 @@ TField::~TField()
 void TField::SetDataSet(TDataSet* dataSet)
 {
     if (dataSet == dataSet_) return;
-    if (IsOpen(dataSet_)) FieldError(dataSet_, QString::fromLatin1(DataSetMessages::DataSetOpen));
-    if (IsOpen(dataSet)) FieldError(dataSet, QString::fromLatin1(DataSetMessages::DataSetOpen));
+    if (IsOpen(dataSet_)) FieldError(dataSet_, QCoreApplication::translate("Toolkit", DataSetMessages::DataSetOpen));
+    if (IsOpen(dataSet)) FieldError(dataSet, QCoreApplication::translate("Toolkit", DataSetMessages::DataSetOpen));
     if (dataSet != nullptr) dataSet->fields_.Add(this);
     if (dataSet_ != nullptr) dataSet_->fields_.Remove(this);
     dataSet_ = dataSet;
@@ -315,7 +316,7 @@ void TField::SetFieldName(const QString& name)
     if (dataSet_ != nullptr) {
         TField* other = dataSet_->fields_.FindField(name);
         if (other != nullptr && other != this)
-            FieldError(dataSet_, QStringLiteral("Duplicate field name '%1'").arg(name));
+            FieldError(dataSet_, QCoreApplication::translate("Toolkit", "Duplicate field name '%1'").arg(name));
         dataSet_->fields_.FieldRenamed();
     }
     fieldName_ = name;
@@ -323,13 +324,13 @@ void TField::SetFieldName(const QString& name)
 
 void TField::SetFieldKind(TFieldKind kind)
 {
-    if (IsOpen(dataSet_)) FieldError(dataSet_, QString::fromLatin1(DataSetMessages::DataSetOpen));
+    if (IsOpen(dataSet_)) FieldError(dataSet_, QCoreApplication::translate("Toolkit", DataSetMessages::DataSetOpen));
     fieldKind_ = kind;
 }
 
 void TField::SetSize(int size)
 {
-    if (IsOpen(dataSet_)) FieldError(dataSet_, QString::fromLatin1(DataSetMessages::DataSetOpen));
+    if (IsOpen(dataSet_)) FieldError(dataSet_, QCoreApplication::translate("Toolkit", DataSetMessages::DataSetOpen));
     size_ = size;
 }
 
@@ -370,14 +371,14 @@ bool TField::IsValidChar(QChar c) const { return validChars_.isEmpty() || validC
 void TField::SetLookupDataSet(TDataSet* dataSet)
 {
     if (dataSet != nullptr && dataSet == dataSet_)
-        FieldError(dataSet_, QStringLiteral("Circular datalinks are not allowed"));
+        FieldError(dataSet_, QCoreApplication::translate("Toolkit", "Circular datalinks are not allowed"));
     lookupDataSet_ = dataSet;
     if (dataSet != nullptr) dataSet->FreeNotification(this);
 }
 
 bool TField::GetData(void* buffer) const
 {
-    if (dataSet_ == nullptr) throw EDatabaseError(QStringLiteral("Field '%1' has no dataset").arg(DisplayName()));
+    if (dataSet_ == nullptr) throw EDatabaseError(QCoreApplication::translate("Toolkit", "Field '%1' has no dataset").arg(DisplayName()));
     if (validating_) {
         if (validateBuffer_ == nullptr) return false;
         if (buffer != nullptr) std::memcpy(buffer, validateBuffer_, size_t(DataSize()));
@@ -388,7 +389,7 @@ bool TField::GetData(void* buffer) const
 
 void TField::SetData(const void* buffer)
 {
-    if (dataSet_ == nullptr) throw EDatabaseError(QStringLiteral("Field '%1' has no dataset").arg(DisplayName()));
+    if (dataSet_ == nullptr) throw EDatabaseError(QCoreApplication::translate("Toolkit", "Field '%1' has no dataset").arg(DisplayName()));
     dataSet_->SetFieldData(this, buffer);
 }
 
@@ -431,7 +432,7 @@ void TField::CheckRequired() const
 {
     if (required_ && !readOnly_ && fieldKind_ == fkData && IsNull()) {
         const_cast<TField*>(this)->FocusControl();
-        FieldError(dataSet_, QString::fromLatin1(DataSetMessages::FieldRequired).arg(DisplayName()));
+        FieldError(dataSet_, QCoreApplication::translate("Toolkit", DataSetMessages::FieldRequired).arg(DisplayName()));
     }
 }
 
@@ -439,13 +440,13 @@ bool TField::IsNull() const { return !GetData(nullptr); }
 
 void TField::AccessError(const char* typeName) const
 {
-    FieldError(dataSet_, QStringLiteral("Cannot access field '%1' as type %2")
+    FieldError(dataSet_, QCoreApplication::translate("Toolkit", "Cannot access field '%1' as type %2")
                              .arg(DisplayName(), QString::fromLatin1(typeName)));
 }
 
 void TField::RangeError(double value, double min, double max) const
 {
-    FieldError(dataSet_, QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+    FieldError(dataSet_, QCoreApplication::translate("Toolkit", "%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
                              .arg(FloatToStr(value), DisplayName(), FloatToStr(min), FloatToStr(max)));
 }
 
@@ -567,7 +568,7 @@ double TStringField::AsFloat() const
     const QString text = AsString().trimmed();
     if (text.isEmpty()) return 0;
     double v = 0;
-    if (!ParseDouble(text, v)) throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    if (!ParseDouble(text, v)) throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid floating point value").arg(text));
     return v;
 }
 
@@ -580,7 +581,7 @@ bool TStringField::AsBoolean() const
     const QChar c = text[0].toUpper();
     if (c == QLatin1Char('T') || c == QLatin1Char('Y')) return true;
     if (c == QLatin1Char('F') || c == QLatin1Char('N')) return false;
-    throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
+    throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid boolean value").arg(text));
 }
 
 void TStringField::SetAsBoolean(bool value) { SetAsString(value ? QStringLiteral("True") : QStringLiteral("False")); }
@@ -614,7 +615,7 @@ TGuidField::TGuidField(QObject* owner) : TStringField(ftGuid, 38, owner) {}
 
 void TGuidField::SetSize(int size)
 {
-    if (size != 38) throw EDatabaseError(QStringLiteral("Invalid field size"));
+    if (size != 38) throw EDatabaseError(QCoreApplication::translate("Toolkit", "Invalid field size"));
     TStringField::SetSize(size);
 }
 
@@ -811,7 +812,7 @@ void TBooleanField::SetDisplayValues(const QString& values)
 {
     const int sep = values.indexOf(QLatin1Char(';'));
     if (sep < 0 || values.indexOf(QLatin1Char(';'), sep + 1) >= 0 || sep == 0 || sep == values.size() - 1)
-        throw EDatabaseError(QStringLiteral("'%1' is not a valid value for DisplayValues").arg(values));
+        throw EDatabaseError(QCoreApplication::translate("Toolkit", "'%1' is not a valid value for DisplayValues").arg(values));
     displayValues_ = values;
     trueText_ = values.left(sep);
     falseText_ = values.mid(sep + 1);
@@ -852,7 +853,7 @@ void TBooleanField::SetAsString(const QString& value)
     else if (text.compare(falseText_, Qt::CaseInsensitive) == 0 || falseWords.contains(text.toLower()))
         SetAsBoolean(false);
     else
-        FieldError(DataSet(), QStringLiteral("'%1' is not a valid boolean value for field '%2'").arg(value, DisplayName()));
+        FieldError(DataSet(), QCoreApplication::translate("Toolkit", "'%1' is not a valid boolean value for field '%2'").arg(value, DisplayName()));
 }
 
 QString TBooleanField::GetText(bool) const { return AsString(); }
@@ -887,7 +888,7 @@ double TFloatField::AsFloat() const
 void TFloatField::SetAsFloat(double value)
 {
     if (!std::isfinite(value))
-        FieldError(DataSet(), QStringLiteral("Invalid value for field '%1'").arg(DisplayName()));
+        FieldError(DataSet(), QCoreApplication::translate("Toolkit", "Invalid value for field '%1'").arg(DisplayName()));
     if ((minValue_ != 0 || maxValue_ != 0) && (value < minValue_ || value > maxValue_))
         RangeError(value, minValue_, maxValue_);
     SetData(&value);
@@ -917,7 +918,7 @@ void TFloatField::SetAsString(const QString& value)
     }
     double v = 0;
     if (!ParseDouble(value, v))
-        FieldError(DataSet(), QStringLiteral("'%1' is not a valid floating point value for field '%2'").arg(value, DisplayName()));
+        FieldError(DataSet(), QCoreApplication::translate("Toolkit", "'%1' is not a valid floating point value for field '%2'").arg(value, DisplayName()));
     SetAsFloat(v);
 }
 
@@ -982,7 +983,7 @@ void TBCDField::SetAsString(const QString& value)
     try {
         v = StrToBcd(value);
     } catch (const EConvertError&) {
-        FieldError(DataSet(), QStringLiteral("'%1' is not a valid BCD value for field '%2'").arg(value, DisplayName()));
+        FieldError(DataSet(), QCoreApplication::translate("Toolkit", "'%1' is not a valid BCD value for field '%2'").arg(value, DisplayName()));
     }
     // Rounded to the field's places, so every stored value has the same scale.
     v = DoubleToBcd(BcdToDouble(v), Size());
@@ -1041,7 +1042,7 @@ TDateTime TDateTimeField::AsDateTime() const
 void TDateTimeField::SetAsDateTime(TDateTime value)
 {
     if (!std::isfinite(value))
-        FieldError(DataSet(), QStringLiteral("Invalid value for field '%1'").arg(DisplayName()));
+        FieldError(DataSet(), QCoreApplication::translate("Toolkit", "Invalid value for field '%1'").arg(DisplayName()));
     const TTimeStamp stamp = DateTimeToTimeStamp(value);
     switch (DataType()) {
     case ftDate: {
@@ -1108,7 +1109,7 @@ QString TTimeField::FormatValue(TDateTime value) const { return TimeToStr(value)
 TDateTime TTimeField::ParseText(const QString& text) const
 {
     TDateTime v = 0;
-    if (!TryStrToTime(text, v)) throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+    if (!TryStrToTime(text, v)) throw EConvertError(QCoreApplication::translate("Toolkit", "'%1' is not a valid time").arg(text));
     return v;
 }
 
@@ -1175,13 +1176,13 @@ TBlobField::TBlobField(TFieldType type, QObject* owner) : TField(type, 0, owner)
 
 void TBlobField::SetBlobType(TFieldType type)
 {
-    if (!IsBlobType(type)) throw EDatabaseError(QStringLiteral("Invalid blob type for field '%1'").arg(DisplayName()));
+    if (!IsBlobType(type)) throw EDatabaseError(QCoreApplication::translate("Toolkit", "Invalid blob type for field '%1'").arg(DisplayName()));
     SetDataType(type);
 }
 
 QByteArray TBlobField::AsBytes() const
 {
-    if (DataSet() == nullptr) throw EDatabaseError(QStringLiteral("Field '%1' has no dataset").arg(DisplayName()));
+    if (DataSet() == nullptr) throw EDatabaseError(QCoreApplication::translate("Toolkit", "Field '%1' has no dataset").arg(DisplayName()));
     std::unique_ptr<TStream> stream(DataSet()->CreateBlobStream(const_cast<TBlobField*>(this), bmRead));
     if (!stream) return QByteArray();
     stream->SetPosition(0);
@@ -1190,7 +1191,7 @@ QByteArray TBlobField::AsBytes() const
 
 void TBlobField::SetAsBytes(const QByteArray& value)
 {
-    if (DataSet() == nullptr) throw EDatabaseError(QStringLiteral("Field '%1' has no dataset").arg(DisplayName()));
+    if (DataSet() == nullptr) throw EDatabaseError(QCoreApplication::translate("Toolkit", "Field '%1' has no dataset").arg(DisplayName()));
     std::unique_ptr<TStream> stream(DataSet()->CreateBlobStream(this, bmWrite));
     if (!stream) return;
     if (!value.isEmpty()) stream->WriteBytes(value);
@@ -1304,7 +1305,7 @@ TField* CreateFieldOfType(TFieldType type, QObject* owner)
     case ftADT: return new TADTField(owner);
     case ftArray: return new TArrayField(owner);
     default:
-        throw EDatabaseError(QStringLiteral("Field type %1 is not supported").arg(FieldTypeName(type)));
+        throw EDatabaseError(QCoreApplication::translate("Toolkit", "Field type %1 is not supported").arg(FieldTypeName(type)));
     }
 }
 
@@ -1316,7 +1317,7 @@ void TFields::Add(TField* field)
 {
     if (field == nullptr || IndexOf(field) >= 0) return;
     if (!field->FieldName().isEmpty() && FindField(field->FieldName()) != nullptr)
-        FieldError(dataSet_, QStringLiteral("Duplicate field name '%1'").arg(field->FieldName()));
+        FieldError(dataSet_, QCoreApplication::translate("Toolkit", "Duplicate field name '%1'").arg(field->FieldName()));
     fields_.push_back(field);
     ++generation_;
 }
@@ -1350,7 +1351,7 @@ TField* TFields::FindField(const QString& name) const
 TField* TFields::FieldByName(const QString& name) const
 {
     TField* f = FindField(name);
-    if (f == nullptr) FieldError(dataSet_, QString::fromLatin1(DataSetMessages::FieldNotFound).arg(name));
+    if (f == nullptr) FieldError(dataSet_, QCoreApplication::translate("Toolkit", DataSetMessages::FieldNotFound).arg(name));
     return f;
 }
 
@@ -1426,8 +1427,8 @@ TFieldDef* TFieldDefs::Items(int index) const { return ItemAt(items_, index); }
 
 TFieldDef* TFieldDefs::Add(const QString& name, TFieldType type, int size, bool required)
 {
-    if (name.isEmpty()) FieldError(dataSet_, QStringLiteral("Field name missing"));
-    if (IndexOf(name) >= 0) FieldError(dataSet_, QStringLiteral("Duplicate field name '%1'").arg(name));
+    if (name.isEmpty()) FieldError(dataSet_, QCoreApplication::translate("Toolkit", "Field name missing"));
+    if (IndexOf(name) >= 0) FieldError(dataSet_, QCoreApplication::translate("Toolkit", "Duplicate field name '%1'").arg(name));
     items_.push_back(std::make_unique<TFieldDef>(this, name, type, size, required, Count() + 1));
     updated_ = false;
     return items_.back().get();
@@ -1460,7 +1461,7 @@ TFieldDef* TFieldDefs::FindDef(const QString& name) const { return FindByName(it
 TFieldDef* TFieldDefs::Find(const QString& name) const
 {
     TFieldDef* def = FindDef(name);
-    if (def == nullptr) FieldError(dataSet_, QString::fromLatin1(DataSetMessages::FieldNotFound).arg(name));
+    if (def == nullptr) FieldError(dataSet_, QCoreApplication::translate("Toolkit", DataSetMessages::FieldNotFound).arg(name));
     return def;
 }
 
@@ -1519,7 +1520,7 @@ TIndexDef* TIndexDefs::Items(int index) const { return ItemAt(items_, index); }
 TIndexDef* TIndexDefs::Add(const QString& name, const QString& fields, TIndexOptions options)
 {
     if (!name.isEmpty() && IndexOf(name) >= 0)
-        FieldError(dataSet_, QStringLiteral("Duplicate index name '%1'").arg(name));
+        FieldError(dataSet_, QCoreApplication::translate("Toolkit", "Duplicate index name '%1'").arg(name));
     items_.push_back(std::make_unique<TIndexDef>(this, name, fields, options));
     return items_.back().get();
 }
@@ -1555,7 +1556,7 @@ TIndexDef* TIndexDefs::FindIndex(const QString& name) const { return FindByName(
 TIndexDef* TIndexDefs::Find(const QString& name) const
 {
     TIndexDef* def = FindIndex(name);
-    if (def == nullptr) FieldError(dataSet_, QStringLiteral("Index '%1' not found").arg(name));
+    if (def == nullptr) FieldError(dataSet_, QCoreApplication::translate("Toolkit", "Index '%1' not found").arg(name));
     return def;
 }
 
@@ -1579,7 +1580,7 @@ TIndexDef* TIndexDefs::GetIndexForFields(const QString& fields, bool caseInsensi
 TIndexDef* TIndexDefs::FindIndexForFields(const QString& fields) const
 {
     TIndexDef* def = GetIndexForFields(fields, false);
-    if (def == nullptr) FieldError(dataSet_, QStringLiteral("No index for fields '%1'").arg(fields));
+    if (def == nullptr) FieldError(dataSet_, QCoreApplication::translate("Toolkit", "No index for fields '%1'").arg(fields));
     return def;
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/toolkit/Exceptions.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 TFieldType TypeOfVariant(const TVariant& value)
@@ -187,7 +189,7 @@ TParam* TParams::FindParam(const QString& name) const
 TParam* TParams::ParamByName(const QString& name) const
 {
     TParam* p = FindParam(name);
-    if (p == nullptr) throw EDatabaseError(QStringLiteral("Parameter '%1' not found").arg(name));
+    if (p == nullptr) throw EDatabaseError(QCoreApplication::translate("Toolkit", "Parameter '%1' not found").arg(name));
     return p;
 }
 
@@ -244,7 +246,7 @@ void TParams::SetParamValues(const QString& names, const TVariant& value)
         return;
     }
     if (!value.IsArray() || value.ArrayCount() != list.size())
-        throw EDatabaseError(QStringLiteral("More parameters than values"));
+        throw EDatabaseError(QCoreApplication::translate("Toolkit", "More parameters than values"));
     for (int i = 0; i < list.size(); ++i) ParamByName(list[i])->SetValue(value[value.ArrayLowBound() + i]);
 }
 

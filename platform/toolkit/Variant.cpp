@@ -3,6 +3,7 @@
 #include "platform/toolkit/DateTime.h"
 #include "platform/toolkit/Exceptions.h"
 
+#include <QCoreApplication>
 #include <cmath>
 #include <limits>
 
@@ -64,7 +65,7 @@ bool TVariant::IsNumeric() const
 
 void TVariant::ConversionFailed(const char* target) const
 {
-    throw EVariantError(QStringLiteral("Could not convert variant of type (%1) into type (%2)")
+    throw EVariantError(QCoreApplication::translate("Toolkit", "Could not convert variant of type (%1) into type (%2)")
                             .arg(TypeName(), QString::fromLatin1(target)));
 }
 
@@ -222,7 +223,7 @@ const TVariant& TVariant::operator[](int index) const
 {
     const int low = ArrayLowBound();
     const auto& items = *std::get<ArrayValue>(value_).items;
-    if (index < low || index - low >= int(items.size())) throw EVariantError(QStringLiteral("Variant array index out of bounds"));
+    if (index < low || index - low >= int(items.size())) throw EVariantError(QCoreApplication::translate("Toolkit", "Variant array index out of bounds"));
     return items[size_t(index - low)];
 }
 
@@ -237,7 +238,7 @@ TVariant& TVariant::operator[](int index)
     const int low = ArrayLowBound();
     DetachArray();
     auto& items = *std::get<ArrayValue>(value_).items;
-    if (index < low || index - low >= int(items.size())) throw EVariantError(QStringLiteral("Variant array index out of bounds"));
+    if (index < low || index - low >= int(items.size())) throw EVariantError(QCoreApplication::translate("Toolkit", "Variant array index out of bounds"));
     return items[size_t(index - low)];
 }
 

@@ -82,6 +82,8 @@ bool toolkit_detail::IsProcessExit(const std::exception& error) { return dynamic
 
 void ReportException(const std::exception& error)
 {
+    // An operation abandoned on purpose: whoever abandoned it has said why.
+    if (dynamic_cast<const EAbort*>(&error)) return;
     if (TApplication* app = Application()) {
         app->HandleException(error);
         return;

@@ -1,6 +1,7 @@
 #include "platform/toolkit/gui/DBControls.h"
 
 #include "platform/toolkit/DataSet.h"
+#include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/gui/Application.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@ void UpdateRecordOnExit(TFieldDataLink& link, QWidget* control)
 {
     try {
         link.UpdateRecord();
+    } catch (const EAbort&) {
+        // The binding has said why, or said it before, and kept the focus.
     } catch (const std::exception& error) {
         control->setFocus(Qt::OtherFocusReason);
         ReportException(error);
@@ -33,12 +36,16 @@ void UpdateRecordOnExit(TFieldDataLink& link, QWidget* control)
 QStringList Values(const QString& list) { return list.split(QLatin1Char(';')); }
 
 // What every single-field control does with its link: it shows the field on each data change,
-// hands its value back when the record is written and takes the focus for its field.
+// hands its value back when the record is written (a refused value said once) and takes the
+// focus for its field.
 template <class Show, class Store>
-void FollowField(TFieldDataLink& link, TControl* control, Show show, Store store)
+void FollowField(TFieldLinkBinding& binding, TControl* control, Show show, Store store)
 {
+    TFieldDataLink& link = binding.Link();
     link.OnDataChange = [show](TFieldDataLink*) { show(); };
-    link.OnUpdateData = [store](TFieldDataLink*) { store(); };
+    link.OnUpdateData = [&binding, control, store](TFieldDataLink*) {
+        binding.StoreRefusingOnce(dynamic_cast<QWidget*>(control), store);
+    };
     link.OnFocusControl = [control](TFieldDataLink*) { control->SetFocus(); };
 }
 
@@ -81,7 +88,7 @@ void RefuseKey(QKeyEvent* event)
 TDBEdit::TDBEdit(QWidget* parent) : TEdit(parent)
 {
     TFieldDataLink& link = binding_.Link();
-    FollowField(link, this, [this] { ShowField(); }, [this] { binding_.StoreText(Text()); });
+    FollowField(binding_, this, [this] { ShowField(); }, [this] { binding_.StoreText(Text()); });
     link.OnEditingChange = [this](TFieldDataLink*) { UpdateReadOnly(); };
     link.OnActiveChange = [this](TFieldDataLink*) { UpdateReadOnly(); };
     connect(this, &QLineEdit::textEdited, this,
@@ -158,7 +165,7 @@ TDBText::TDBText(QWidget* parent) : TLabel(parent)
 TDBMemo::TDBMemo(QWidget* parent) : TMemo(parent)
 {
     TFieldDataLink& link = binding_.Link();
-    FollowField(link, this, [this] { ShowField(); }, [this] { binding_.StoreText(toPlainText()); });
+    FollowField(binding_, this, [this] { ShowField(); }, [this] { binding_.StoreText(toPlainText()); });
     link.OnEditingChange = [this](TFieldDataLink*) { setReadOnly(!binding_.CanEdit()); };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (showing_) return;
@@ -210,7 +217,7 @@ void TDBMemo::focusOutEvent(QFocusEvent* event)
 
 TDBCheckBox::TDBCheckBox(QWidget* parent) : TCheckBox(parent)
 {
-    FollowField(binding_.Link(), this, [this] { ShowField(); }, [this] { StoreState(); });
+    FollowField(binding_, this, [this] { ShowField(); }, [this] { StoreState(); });
 }
 
 void TDBCheckBox::SetValueChecked(const QString& value)
@@ -281,7 +288,7 @@ void TDBCheckBox::focusOutEvent(QFocusEvent* event)
 
 TDBComboBox::TDBComboBox(QWidget* parent) : TComboBox(parent)
 {
-    FollowField(binding_.Link(), this, [this] { ShowField(); }, [this] { binding_.StoreText(Text()); });
+    FollowField(binding_, this, [this] { ShowField(); }, [this] { binding_.StoreText(Text()); });
 }
 
 // The record takes the person's choice before the OnChange handler runs: a handler that puts the
@@ -343,7 +350,7 @@ private:
 TDBLookupComboBox::TDBLookupComboBox(QWidget* parent) : TComboBox(parent), listLink_(std::make_unique<TListLink>(this))
 {
     SetStyle(csDropDownList);
-    FollowField(binding_.Link(), this, [this] { ShowField(); }, [this] {
+    FollowField(binding_, this, [this] { ShowField(); }, [this] {
         if (TField* field = binding_.BoundField()) field->SetAsVariant(KeyValue());
     });
     connect(this, QOverload<int>::of(&QComboBox::activated), this,
@@ -553,7 +560,7 @@ void TDBNavigator::BtnClick(TNavigateBtn button)
         data->Insert();
         break;
     case nbDelete:
-        if (!confirmDelete_ || MessageDlg(QStringLiteral("Delete record?"), mtConfirmation, mbOKCancel) == mrOk)
+        if (!confirmDelete_ || MessageDlg(QCoreApplication::translate("Toolkit", "Delete record?"), mtConfirmation, mbOKCancel) == mrOk)
             data->Delete();
         break;
     case nbEdit:

@@ -134,7 +134,11 @@ public:
     bool StartEdit() override { return grid_->link_->Edit(); }
     bool Editing() const override { return grid_->link_->Editing(); }
     bool ControlReadOnly() const override { return !grid_->CanEditColumn(grid_->selectedIndex_); }
-    void SetModified() override { grid_->editorModified_ = true; }
+    void SetModified() override
+    {
+        ForgetRefusal();
+        grid_->editorModified_ = true;
+    }
 
 private:
     TDBGrid* grid_;
@@ -761,7 +765,7 @@ void TDBGrid::CommitEditor()
     // The flag goes first: a refused value is reported by the caller and not stored twice.
     editorModified_ = false;
     try {
-        cellBinding_->StoreText(cell->Text());
+        cellBinding_->StoreRefusingOnce(editor, [&] { cellBinding_->StoreText(cell->Text()); });
     } catch (...) {
         editorModified_ = true;
         throw;
@@ -806,7 +810,7 @@ void TDBGrid::RefreshEditor()
 void TDBGrid::EditorTyped()
 {
     if (cellBinding_->BeginChange()) {
-        editorModified_ = true;
+        cellBinding_->SetModified();
         return;
     }
     QApplication::beep();
@@ -1095,7 +1099,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
         case Qt::Key_Delete:
             if (ctrl && (options_ & dgEditing) && !readOnly_ && data->CanModify() && !data->IsEmpty()) {
                 if (!(options_ & dgConfirmDelete) ||
-                    MessageDlg(QStringLiteral("Delete record?"), mtConfirmation, mbOKCancel) == mrOk)
+                    MessageDlg(QCoreApplication::translate("Toolkit", "Delete record?"), mtConfirmation, mbOKCancel) == mrOk)
                     data->Delete();
             } else {
                 handled = false;

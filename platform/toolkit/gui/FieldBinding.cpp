@@ -1,6 +1,11 @@
 #include "platform/toolkit/gui/FieldBinding.h"
 
 #include "platform/toolkit/DataSet.h"
+#include "platform/toolkit/Exceptions.h"
+#include "platform/toolkit/gui/Control.h"
+
+#include <QApplication>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -85,4 +90,22 @@ bool TFieldBinding::IsValidChar(QChar ch) const
 {
     const TField* field = BoundField();
     return !field || field->IsValidChar(ch);
+}
+
+void TFieldBinding::StoreRefusingOnce(QWidget* control, const std::function<void()>& store)
+{
+    try {
+        store();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const std::exception& error) {
+        if (control) control->setFocus(Qt::OtherFocusReason);
+        if (refusalSaid_) {
+            QApplication::beep();
+        } else {
+            refusalSaid_ = true;
+            ReportException(error);
+        }
+        throw EAbort();
+    }
 }

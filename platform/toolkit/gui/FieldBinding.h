@@ -9,6 +9,9 @@
 #include "platform/toolkit/Fields.h"
 
 #include <QString>
+#include <functional>
+
+class QWidget;
 
 class TFieldBinding {
 public:
@@ -44,8 +47,19 @@ public:
     int MaxLength() const;
     static int MaxLengthOf(const TField* field);
 
+    // Hands the control's value to the field through `store`. A value the field refuses is said
+    // once: a second try with no change between only beeps. Either way the focus goes back to
+    // `control`, which keeps the text, and the post or move that wanted the value stops
+    // silently (EAbort).
+    void StoreRefusingOnce(QWidget* control, const std::function<void()>& store);
+
+protected:
+    // The person changed the value: a refusal of the new one is said again.
+    void ForgetRefusal() { refusalSaid_ = false; }
+
 private:
     bool changing_ = false;
+    bool refusalSaid_ = false;
 };
 
 // The binding of a single-field control: its own field data link.
@@ -60,7 +74,11 @@ public:
     bool StartEdit() override { return link_.Edit(); }
     bool Editing() const override { return link_.Editing(); }
     bool ControlReadOnly() const override { return readOnly_; }
-    void SetModified() override { link_.SetModified(); }
+    void SetModified() override
+    {
+        ForgetRefusal();
+        link_.SetModified();
+    }
 
 private:
     TFieldDataLink link_;

@@ -1,6 +1,7 @@
 #include "platform/toolkit/gui/ScriptedUiHost.h"
 
 #include "platform/toolkit/Exceptions.h"
+#include "platform/toolkit/gui/StandardControls.h"
 
 #include <QDir>
 #include <QLabel>
@@ -11,6 +12,12 @@ namespace {
 // A modal form that refuses to close this many times in a row without an answer is a fault of
 // the test, reported rather than looped on.
 constexpr int kMaxCloseAttempts = 50;
+
+TScriptedUiHost::TBrokenLineCheck& BrokenLineCheck()
+{
+    static TScriptedUiHost::TBrokenLineCheck check;
+    return check;
+}
 
 TModalResult UnansweredResult(TMsgDlgButtons buttons)
 {
@@ -42,6 +49,8 @@ void TScriptedUiHost::AnswerFile(const QString& fileName, int times)
 {
     rules_.push_back({TRule::File, {}, {}, mrNone, fileName, times});
 }
+
+void TScriptedUiHost::SetBrokenLineCheck(TBrokenLineCheck check) { BrokenLineCheck() = std::move(check); }
 
 QStringList TScriptedUiHost::Texts() const
 {
@@ -98,6 +107,8 @@ TModalResult TScriptedUiHost::RunModal(TForm& form)
     shown_.push_back({TShownRecord::Form, form.objectName(), form.Caption(), {}, mrNone, {}, false});
     form.BeginModal();
     shown_[index].Text = FormText(form);
+    if (BrokenLineCheck())
+        for (const QString& line : LinesBrokenByWidth(&form)) BrokenLineCheck()(shown_[index], line);
     try {
         for (int attempt = 0;; ++attempt) {
             TRule* rule = Take(TRule::ByFormName, form.objectName(), true);
@@ -139,7 +150,7 @@ TModalResult TScriptedUiHost::MessageBox(const TMessageRequest& request)
 
 QString TScriptedUiHost::FileDialog(const TFileDialogRequest& request)
 {
-    TShownRecord record{TShownRecord::FileDialog, {}, request.Title, request.Filter, mrNone, {}, false};
+    TShownRecord record{TShownRecord::FileDialog, request.FileName, request.Title, request.Filter, mrNone, {}, false};
     if (TRule* rule = Take(TRule::File, {}, false)) {
         record.Answered = true;
         record.FileName = rule->FileName;

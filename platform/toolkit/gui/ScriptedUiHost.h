@@ -30,7 +30,7 @@
 struct TShownRecord {
     enum TKind { Form, Message, FileDialog, Document, PrintDialog, Print, Exit };
     TKind Kind = Form;
-    QString Name;     // the form's object name; for a print run its job name
+    QString Name;     // the form's object name; for a print run its job name; for a file dialog the name offered
     QString Caption;  // the window or box caption
     QString Text;     // the message; for a form its labels' captions, one a line
     TModalResult Result = mrNone;  // for an exit, the exit code
@@ -80,6 +80,12 @@ public:
 
     // The captions of a form's shown labels, one a line.
     static QString FormText(const TForm& form);
+
+    // Called for every line a shown form breaks for want of width (LinesBrokenByWidth of
+    // StandardControls.h), with the form's record: the test programs install a check that fails
+    // the running test, so every window a test shows is checked.
+    using TBrokenLineCheck = std::function<void(const TShownRecord& shown, const QString& line)>;
+    static void SetBrokenLineCheck(TBrokenLineCheck check);
 
 private:
     struct TRule {

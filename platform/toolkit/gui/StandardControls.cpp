@@ -3,7 +3,9 @@
 #include "platform/toolkit/gui/UiHost.h"
 
 #include <QAbstractItemView>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -704,4 +706,29 @@ void TImage::paintEvent(QPaintEvent*)
     QPoint at(0, 0);
     if (center_) at = QPoint((width() - size.width()) / 2, (height() - size.height()) / 2);
     painter.drawImage(QRect(at, size), image);
+}
+
+// -- windows that fit their text
+
+int WidestWindowWidth(const QWidget* window)
+{
+    const QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().width() * 9 / 10 : 800;
+}
+
+QStringList LinesBrokenByWidth(const QWidget* window)
+{
+    QStringList broken;
+    if (!window) return broken;
+    const int widest = WidestWindowWidth(window);
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->wordWrap() || !label->isVisibleTo(window)) continue;
+        const int room = label->contentsRect().width();
+        const QFontMetrics metrics(label->font());
+        for (const QString& line : label->text().split(QLatin1Char('\n'))) {
+            const int needed = metrics.horizontalAdvance(line);
+            if (needed > room && window->width() + needed - room <= widest) broken << line;
+        }
+    }
+    return broken;
 }

@@ -404,3 +404,11 @@ private:
     bool center_ = false;
     bool proportional_ = false;
 };
+
+// The widest a window grows to fit its text: most of the width of the screen it is on.
+int WidestWindowWidth(const QWidget* window);
+
+// The lines of `window`'s shown, word-wrapped labels that the label breaks for want of width
+// although the window could have been wide enough for them (WidestWindowWidth): a window too
+// narrow for its text. Lines are the text's own ("\r" in a caption).
+QStringList LinesBrokenByWidth(const QWidget* window);

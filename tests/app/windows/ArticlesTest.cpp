@@ -102,6 +102,30 @@ TEST_F(ArticlesTest, TheListPrintsEveryLotUnderItsTitles)
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
 }
 
+TEST_F(ArticlesTest, WithoutAPrinterTheListGoesToThePdfFileThePersonNames)
+{
+    Open();
+    CreateReportTemplates(*application_);
+    host_.SetPrinterAvailable(false);
+    const QString file = Path("Текущи данни.pdf");
+    host_.AnswerFile(file);
+    PrintFromTheNextPreview(host_);
+    host_.OnForm(QStringLiteral("fArticles"), [](TForm&) {
+        fArticles->FlatButton1->Click();
+        return mrCancel;
+    });
+    fCarVantel->Articles1Click(fCarVantel);
+    ASSERT_EQ(host_.CountOf(TShownRecord::FileDialog), 1);
+    for (const TShownRecord& shown : host_.Shown()) {
+        if (shown.Kind == TShownRecord::FileDialog) {
+            EXPECT_EQ(shown.Name, QStringLiteral("Текущи данни.pdf"));
+        }
+    }
+    const QString text = PdfText(file);
+    for (const char* part : {"Текущи данни", "Наименувание", "Накладки предни", "Смяна на масло"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+}
+
 TEST_F(ArticlesTest, TheGroupedViewGroupsLotsOfAnArticleAtOnePrice)
 {
     Open();

@@ -502,3 +502,30 @@ TEST_F(FinishOrderTest, AnotherStationsOrderStoredWhileTheOrderIsStampedKeepsIts
 }
 
 }  // namespace
+
+TEST_F(FinishOrderTest, ABadOrderDateIsSaidOnceAndNeverReachesTheFinish)
+{
+    const qint32 order = NewOrder({{"2", 1, 12.5}});
+    QApplication::setActiveWindow(fCarVantel);
+    TDBEdit* date = fCarVantel->DBE_sale_date;
+    date->setFocus();
+    date->selectAll();
+    QTest::keyClicks(date, QStringLiteral("31.02.2026"));
+    host_.ClearShown();
+    QTest::mouseClick(fCarVantel->fbtSave, Qt::LeftButton);
+    ASSERT_EQ(host_.Texts().size(), 1u) << host_.Texts().join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(host_.Texts()[0].contains(QStringLiteral("'31.02.2026'")));
+    EXPECT_FALSE(Shown(kFailed));
+    EXPECT_EQ(QApplication::focusWidget(), date);
+    EXPECT_EQ(date->Text(), QStringLiteral("31.02.2026"));
+    EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("0"));
+
+    // Put right, the order finishes with that date.
+    date->selectAll();
+    QTest::keyClicks(date, QStringLiteral("28.02.2026"));
+    host_.ClearShown();
+    QTest::mouseClick(fCarVantel->fbtSave, Qt::LeftButton);
+    EXPECT_FALSE(Shown(kFailed));
+    EXPECT_EQ(Field(order, "invoice_accept"), QStringLiteral("-1"));
+    EXPECT_EQ(Field(order, "sale_date"), QStringLiteral("46081.0"));
+}

@@ -3,6 +3,7 @@
 
 #include "app/windows/About.h"
 #include "app/windows/uErrorDescription.h"
+#include "app/windows/WindowServices.h"
 #include "app/windows/uMyMessage.h"
 #include "app/windows/uSplash.h"
 #include "controls/FlatButton.h"
@@ -10,12 +11,17 @@
 #include "platform/toolkit/gui/ScriptedUiHost.h"
 #include "platform/toolkit/gui/StandardControls.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -119,6 +125,60 @@ TEST_F(MessageBoxTest, ClosedByItsCloseBoxItStillForgetsTheHelpTopic)
     EXPECT_EQ(box.ShowModal(), mrCancel);  // nobody answers: the close box
     EXPECT_EQ(box.HelpContext(), 0);
     EXPECT_EQ(box.CancelBtn->Caption(), QStringLiteral("&Отказ"));
+}
+
+TEST_F(MessageBoxTest, TheBoxIsAsWideAsItsLongestLineWithItsButtonsCentredUnderIt)
+{
+    const QString tooWide = QStringLiteral("дълъг ред ").repeated(60);
+    const struct {
+        const char* name;
+        QString text;
+        bool withCancel;
+        bool wraps;  // a line wider than the screen may wrap, and only that one
+    } cases[] = {
+        {"a short question", QStringLiteral("Искате ли да добавите нов служител ?"), true, false},
+        {"two lines", QStringLiteral("Трябва да създадете нов склад за доставки !\rИскате ли да го направите сега ?"), true,
+         false},
+        {"the engine's long line",
+         QStringLiteral("Процесът е прекратен поради грешка \r3197\rЗаписът е променен от друг потребител, откакто "
+                        "започнахте да го редактирате."),
+         false, false},
+        {"wider than the screen", QStringLiteral("Внимание !\r") + tooWide, true, true},
+        {"short again", QStringLiteral("Поръчката бе приключена !"), false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // What the event loop of the box shown before would have taken in: the window system's
+        // word on the size that box had, which must not undo the next one's.
+        QCoreApplication::processEvents();
+        host.OnForm(QStringLiteral("fMyMessage"), [&](TForm& form) {
+            const auto& shown = static_cast<TfMyMessage&>(form);
+            EXPECT_TRUE(LinesBrokenByWidth(&form).isEmpty()) << LinesBrokenByWidth(&form).join('|').toStdString();
+            const QRect text = shown.Label1->geometry();
+            const QFontMetrics metrics(shown.Label1->font());
+            int longest = 0;
+            for (const QString& line : c.text.split(QLatin1Char('\r')))
+                longest = std::max(longest, metrics.horizontalAdvance(line));
+            EXPECT_LE(form.width(), WidestWindowWidth(&form));
+            if (!c.wraps) {
+                EXPECT_GE(text.width(), longest);
+                EXPECT_LE(text.width(), std::max(348, longest + 8)) << "no wider than the line";
+            }
+            EXPECT_GE(text.left(), 0);
+            EXPECT_LE(text.right(), form.width());
+            EXPECT_GE(text.height(), shown.Label1->heightForWidth(text.width()));
+
+            QRect buttons;
+            for (const TFlatButton* button : {shown.OKBtn, shown.CancelBtn})
+                if (button->isVisibleTo(&form)) buttons |= button->geometry();
+            EXPECT_EQ(buttons.width(), c.withCancel ? 2 * 88 + 12 : 88);
+            EXPECT_LE(std::abs(buttons.center().x() - form.width() / 2), 1) << "centred";
+            EXPECT_GT(buttons.top(), text.bottom());
+            EXPECT_LE(buttons.bottom(), form.height());
+            return mrYes;
+        });
+        EXPECT_TRUE(ShowWarning(c.text, c.withCancel));
+    }
 }
 
 TEST(ErrorDescriptionTest, HelpShowsTheConnectionTopicAndCloses)

@@ -86,6 +86,14 @@ protected:
             count += shown.Kind == TShownRecord::Form && shown.Name == QLatin1String("ReportPreview");
         return count;
     }
+    // The next preview prints itself and closes.
+    void PrintFromThePreview()
+    {
+        host_.OnForm(QStringLiteral("ReportPreview"), [](TForm& preview) {
+            static_cast<TReportPreview&>(preview).PrintClick();
+            return mrOk;
+        });
+    }
     TToolButton* ToolButton(const char* name) const
     {
         return fCarVantel->ToolBar1->findChild<TToolButton*>(QString::fromLatin1(name));
@@ -279,14 +287,66 @@ TEST_F(PrintOrderTest, AFailedPrintSaysWhyPrintsNoCopyAndLeavesTheLinesWorking)
 {
     GoToOrder(kInvoice7);
     Tick(fSetings->cbMessages, false);
+    // No printer, and the file named in its place cannot be written.
     host_.SetPrinterAvailable(false);
+    host_.AnswerFile(Path("no-such-folder/invoice.pdf"));
     fCarVantel->fbtPrint->Click();
     EXPECT_TRUE(host_.PrintedFiles().isEmpty());
-    int runs = 0;
-    for (const TShownRecord& shown : host_.Shown()) runs += shown.Kind == TShownRecord::Print;
-    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(host_.CountOf(TShownRecord::Print), 1);
+    EXPECT_EQ(host_.CountOf(TShownRecord::FileDialog), 1);
     EXPECT_TRUE(Shown(kPrintFailed));
     EXPECT_FALSE(DM->tblSaleDetail->ControlsDisabled());
+}
+
+TEST_F(PrintOrderTest, WithoutAPrinterTheDocumentsGoToThePdfFilesThePersonNames)
+{
+    const QString original = QStringLiteral("Фактура 0000000007 ОРИГИНАЛ.pdf");
+    const QString copy = QStringLiteral("Фактура 0000000007 КОПИЕ.pdf");
+    const QString orderSheet = QStringLiteral("Поръчка 0000000042.pdf");
+    const struct {
+        const char* name;
+        std::function<void()> print;
+        QStringList files;  // offered and written, in order
+        QStringList texts;  // read back from each
+    } cases[] = {
+        {"the invoice and its copy", [] { fCarVantel->fbtPrint->Click(); }, {original, copy}, {"ОРИГИНАЛ", "КОПИЕ"}},
+        {"the preview of \"Печат\"",
+         [this] {
+             PrintFromThePreview();
+             ToolButton("ToolButton10")->click();
+         },
+         {copy},
+         {"КОПИЕ"}},
+        {"the order sheet",
+         [this] {
+             PrintFromThePreview();
+             fCarVantel->fbtViewDelivery->Click();
+         },
+         {orderSheet},
+         {"Автомобил № CA1234AB"}},
+    };
+    Tick(fSetings->cbMessages, false);
+    host_.SetPrinterAvailable(false);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GoToOrder(kInvoice7);
+        host_.ClearShown();
+        for (const QString& file : c.files) {
+            QFile::remove(Path(file.toUtf8().constData()));
+            host_.AnswerFile(Path(file.toUtf8().constData()));
+        }
+        c.print();
+        QStringList offered;
+        for (const TShownRecord& shown : host_.Shown())
+            if (shown.Kind == TShownRecord::FileDialog) offered << shown.Name;
+        EXPECT_EQ(offered, c.files);
+        EXPECT_EQ(host_.CountOf(TShownRecord::Message), 0) << host_.Texts().join(QLatin1Char('|')).toStdString();
+        for (int i = 0; i < c.files.size(); ++i) {
+            const QString text = PdfText(Path(c.files[i].toUtf8().constData()));
+            EXPECT_TRUE(text.contains(c.texts[i])) << i << text.toStdString();
+            EXPECT_TRUE(text.contains(QStringLiteral("Маслен филтър"))) << i;
+        }
+    }
 }
 
 TEST_F(PrintOrderTest, AnOrderThatIsNoFinishedNumberedInvoiceIsRefused)

@@ -704,3 +704,64 @@ TEST_F(StorageTest, TheWindowsAsAPersonSeesThem)
 }
 
 }  // namespace
+
+TEST_F(StorageTest, ABadDeliveryDateOrNumberIsSaidOnceAndNeverReachesTheDelivery)
+{
+    // How the person tries to go on with the bad value in the edit: leaves the edit and then
+    // clicks "Приключване", clicks it straight away, or finishes with the focus still in the edit.
+    enum TWay { LeaveThenFinish, ClickFinish, FinishFromTheEdit };
+    const struct {
+        const char* name;
+        TDBEdit* TfStorage::*edit;
+        const char* column;
+        const char* bad;
+        const char* good;
+        const char* stored;
+    } edits[] = {
+        {"the delivery date", &TfStorage::dbeDeliveryDate, "delivery_date", "31.02.2026", "28.02.2026", "46081.0"},
+        {"the currency rate", &TfStorage::dbeCurrencyRate, "currency_rate", "1,9,5", "3", "3.0"},
+    };
+    Open();
+    InStorage([&](TfStorage& w) {
+        for (const auto& e : edits) {
+            for (const TWay way : {LeaveThenFinish, ClickFinish, FinishFromTheEdit}) {
+                SCOPED_TRACE(std::string(e.name) + " " + std::to_string(int(way)));
+                SelectStore(w, 1);
+                host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+                w.bNewClick(&w);
+                const QString delivery = DM->tblDelivery->FieldByName(QStringLiteral("id"))->AsString();
+                w.Add1Click(&w);  // a named line, without which there is nothing to finish
+                SetLine("article_name", QStringLiteral("Крушка H4"));
+                DM->tblDeliveryDetail->Post();
+                const QString stored = QStringLiteral("SELECT %1 FROM delivery WHERE id=%2")
+                                           .arg(QString::fromLatin1(e.column), delivery);
+                const TRows before = Rows(stored);
+                QApplication::setActiveWindow(&w);
+                TDBEdit* edit = w.*e.edit;
+                edit->setFocus();
+                edit->selectAll();
+                QTest::keyClicks(edit, QString::fromUtf8(e.bad));
+                host_.ClearShown();
+                if (way == LeaveThenFinish) w.dbeSupplier->setFocus();
+                if (way == FinishFromTheEdit)
+                    w.bAddClick(&w);
+                else
+                    QTest::mouseClick(w.bAdd, Qt::LeftButton);
+                ASSERT_EQ(host_.Texts().size(), 1u) << host_.Texts().join(QStringLiteral(" | ")).toStdString();
+                EXPECT_TRUE(host_.Texts()[0].contains(QStringLiteral("'%1'").arg(QString::fromUtf8(e.bad))));
+                EXPECT_EQ(QApplication::focusWidget(), edit);
+                EXPECT_EQ(edit->Text(), QString::fromUtf8(e.bad));
+                EXPECT_TRUE(w.Editing());
+                EXPECT_EQ(Rows(stored), before);
+
+                // Put right, the value goes in with the finish.
+                edit->selectAll();
+                QTest::keyClicks(edit, QString::fromUtf8(e.good));
+                host_.ClearShown();
+                QTest::mouseClick(w.bAdd, Qt::LeftButton);
+                EXPECT_FALSE(Shown(QStringLiteral("'%1'").arg(QString::fromUtf8(e.good))));
+                EXPECT_EQ(Rows(stored), (TRows{{QString::fromLatin1(e.stored)}}));
+            }
+        }
+    });
+}

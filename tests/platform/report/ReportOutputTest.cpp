@@ -197,19 +197,35 @@ TEST(ReportPrint, APrintRunGoesThroughTheUiHostAndReadsBack)
     EXPECT_EQ(host.Shown().at(1).Name.toStdString(), "InvoiceReport") << "an untitled report's run takes its name";
 }
 
-TEST(ReportPrint, WithoutAPrinterPrintIsRefusedNamingTheReport)
+TEST(ReportPrint, WithoutAPrinterTheDocumentGoesToThePdfFileThePersonNames)
 {
     TScriptedUiHost host;
     TScopedUiHost installed(host);
     host.SetPrinterAvailable(false);
     TInvoiceFixture fixture;
-    try {
-        fixture.report.Print();
-        FAIL() << "no error";
-    } catch (const EReportError& e) {
-        EXPECT_EQ(e.Message().toStdString(), "InvoiceReport: No printer is installed");
-    }
-    EXPECT_TRUE(host.PrintedFiles().isEmpty());
+    fixture.report.SetDocumentName(QStringLiteral("Фактура 0000000042 ОРИГИНАЛ"));
+    // Cancelled: nothing written, nothing said.
+    EXPECT_FALSE(fixture.report.Print());
+    ASSERT_EQ(host.CountOf(TShownRecord::FileDialog), 1);
+    EXPECT_EQ(host.Shown().back().Name.toStdString(), "Фактура 0000000042 ОРИГИНАЛ.pdf");
+    EXPECT_EQ(host.CountOf(TShownRecord::Message), 0);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Фактура 0000000042 ОРИГИНАЛ.pdf"));
+    host.AnswerFile(file);
+    EXPECT_TRUE(fixture.report.Print());
+    EXPECT_TRUE(host.PrintedFiles().isEmpty()) << "no printer printed";
+    const QString text = PdfText(file);
+    EXPECT_EQ(text.count(QLatin1Char('\f')), fixture.report.PageCount());
+    ExpectInOrder(text, {QStringLiteral("Фактура"), QStringLiteral("Резервна част 1"), QStringLiteral("стр. 2")});
+
+    // A name no file can have is offered with those characters replaced.
+    fixture.report.SetDocumentName(QStringLiteral("Сметка 1/2: \"A\""));
+    EXPECT_FALSE(fixture.report.Print());
+    EXPECT_EQ(host.Shown().back().Name.toStdString(), "Сметка 1_2_ _A_.pdf");
+    // A file that cannot be written is the report's error.
+    host.AnswerFile(QStringLiteral("/nonexistent-dir/x.pdf"));
+    EXPECT_THROW(fixture.report.Print(), EReportError);
 }
 
 TEST(ReportPrint, WithoutAPrinterTheCheckAndThePdfTakeTheReportsOwnPage)
@@ -305,10 +321,13 @@ TEST(ReportPreview, PaintsThePageSavesPdfPrintsAndReportsAMissingPrinter)
         preview.SavePdfClick();
         preview.PrintClick();
         EXPECT_EQ(host.PrintedFiles().size(), 1);
+        // Without a printer the print asks for a file; one that cannot be written is said.
         host.SetPrinterAvailable(false);
+        host.AnswerFile(QStringLiteral("/nonexistent-dir/x.pdf"));
         preview.PrintClick();
+        EXPECT_EQ(host.CountOf(TShownRecord::FileDialog), 2);
         EXPECT_EQ(host.CountOf(TShownRecord::Message), 1);
-        EXPECT_EQ(host.Shown().back().Text.toStdString(), "BoxReport: No printer is installed");
+        EXPECT_EQ(host.Shown().back().Text.toStdString(), "BoxReport: Cannot write the file '/nonexistent-dir/x.pdf'");
         EXPECT_EQ(host.Shown().back().Caption.toStdString(), "Преглед");
         return mrOk;
     });

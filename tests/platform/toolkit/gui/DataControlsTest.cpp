@@ -1,6 +1,7 @@
 #include "platform/toolkit/gui/GridTestDataSet.h"
 
 #include "platform/toolkit/DataSource.h"
+#include "platform/toolkit/Exceptions.h"
 #include "platform/toolkit/Fields.h"
 #include "platform/toolkit/gui/DBControls.h"
 #include "platform/toolkit/gui/DBGrid.h"
@@ -150,6 +151,24 @@ TEST_F(DataControlsTest, LeavingAnEditWritesTheFieldAndABadNumberIsReported)
     ASSERT_EQ(host.CountOf(TShownRecord::Message), 1);  // the conversion error, shown
     EXPECT_TRUE(form.qtyEdit->hasFocus());                // and the focus kept for a fix
     EXPECT_EQ(form.qtyEdit->Text(), "1-2");
+
+    // Said once: leaving again and the post that wants the value stop without a second word.
+    form.nameEdit->setFocus();
+    EXPECT_THROW(form.data.Post(), EAbort);
+    EXPECT_EQ(host.CountOf(TShownRecord::Message), 1);
+    EXPECT_TRUE(form.qtyEdit->hasFocus());
+    EXPECT_EQ(form.qtyEdit->Text(), "1-2");
+    EXPECT_EQ(form.data.rows[0].qty, 5);  // nothing written
+
+    // Another bad value typed is said again; a good one goes in with the post.
+    QTest::keyClicks(form.qtyEdit, "-");
+    form.nameEdit->setFocus();
+    EXPECT_EQ(host.CountOf(TShownRecord::Message), 2);
+    form.qtyEdit->selectAll();
+    QTest::keyClicks(form.qtyEdit, "7");
+    form.data.Post();
+    EXPECT_EQ(host.CountOf(TShownRecord::Message), 2);
+    EXPECT_EQ(form.data.rows[0].qty, 7);
 }
 
 TEST_F(DataControlsTest, TypingIsRefusedWhenTheRecordCannotBeEdited)
@@ -219,6 +238,35 @@ TEST_F(DataControlsTest, TypingInTheGridEditsAndLeavingTheRowPosts)
     EXPECT_EQ(form.data.rows[0].name, "Zed");
     EXPECT_EQ(form.data.RecNo(), 2);
     EXPECT_EQ(form.nameEdit->Text(), "Nut");
+}
+
+TEST_F(DataControlsTest, ABadNumberTypedInTheGridIsSaidOnceAndNeverPosted)
+{
+    // The ways a person goes on from the cell: down to the next row, Enter, Tab, and then the post.
+    const struct {
+        const char* name;
+        Qt::Key key;
+    } ways[] = {{"down", Qt::Key_Down}, {"enter", Qt::Key_Return}, {"tab", Qt::Key_Tab}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        host.ClearShown();
+        DataForm form;
+        form.Open();
+        form.SelectGridCell("qty");
+        QTest::keyClicks(form.grid, "1");
+        ASSERT_NE(form.GridEditor(), nullptr);
+        QTest::keyClicks(form.GridEditor(), "-2");
+        QTest::keyClick(form.GridEditor(), way.key);
+        EXPECT_EQ(host.CountOf(TShownRecord::Message), 1) << host.Texts().join(QLatin1Char('|')).toStdString();
+        if (form.data.State() == dsEdit) {
+            EXPECT_THROW(form.data.Post(), EAbort);
+        }
+        EXPECT_EQ(host.CountOf(TShownRecord::Message), 1) << host.Texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(form.data.rows[0].qty, 5);  // nothing written
+        EXPECT_EQ(form.data.RecNo(), 1);
+        ASSERT_NE(form.GridEditor(), nullptr);  // the person is still in the cell, with the text
+        EXPECT_EQ(form.GridEditor()->text(), "1-2");
+    }
 }
 
 TEST_F(DataControlsTest, EscapeInTheGridUndoesTheCellThenCancelsTheRecord)
