@@ -227,6 +227,24 @@ TEST_F(TypingTest, AFirmTypedIntoANewRowAtOnceIsStoredWhole)
     EXPECT_EQ(Rows(QStringLiteral("SELECT myfirm_name, mol FROM myfirm WHERE id > 2")), (TRows{{"Гама ЕООД", "Иван"}}));
 }
 
+TEST_F(TypingTest, AFirstKeyIntoAStoredFirmsCellIsKept)
+{
+    int id = 0;
+    OpenWindow("fFirmSet", [&id](TForm& form) {
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        TDBGrid* grid = fFirmSet->DBGrid1;
+        EXPECT_EQ(DM->tblMyFirm->State(), dsBrowse);
+        id = DM->tblMyFirm->FieldByName(QStringLiteral("id"))->AsInteger();
+        ClickCell(grid, "mol");
+        TypeAtPace(QStringLiteral("Иван"));
+        ClickCell(grid, "mytax_num");
+        DM->tblMyFirm->Post();
+        return mrCancel;
+    });
+    EXPECT_EQ(Rows(QStringLiteral("SELECT mol FROM myfirm WHERE id = %1").arg(id)), (TRows{{"Иван"}}));
+}
+
 TEST_F(TypingTest, ADateTypedWithItsSeparatorsIntoTheMaskedDate)
 {
     app::MainFormReady = true;
