@@ -6,6 +6,8 @@
 
 #include "app/windows/uEmployee.h"
 #include "app/windows/uFirmSet.h"
+#include "app/windows/uStorage.h"
+#include "platform/toolkit/gui/TreeView.h"
 #include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/MaskEdit.h"
 
@@ -243,6 +245,35 @@ TEST_F(TypingTest, AFirstKeyIntoAStoredFirmsCellIsKept)
         return mrCancel;
     });
     EXPECT_EQ(Rows(QStringLiteral("SELECT mol FROM myfirm WHERE id = %1").arg(id)), (TRows{{"Иван"}}));
+}
+
+TEST_F(TypingTest, CtrlInsKeepsTheDeliveryLinesLastCellAndStartsTheNextInItsNumber)
+{
+    fStorage->SetDeliveryReadOnly(true);
+    fStorage->SetStoreReadOnly(true);
+    OpenWindow("fStorage", [this](TForm& form) {
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        TfStorage& w = *fStorage;
+        w.TreeView1->SetSelected(w.TreeView1->Items().Item(1));
+        host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+        w.bNewClick(&w);
+        QTest::qWait(kPace);
+        ClickAt(w.DBGrid1->viewport(), w.DBGrid1->viewport()->rect().center());
+        Press(Qt::Key_Insert, Qt::ControlModifier);
+        ClickCell(w.DBGrid1, "article_code");
+        TypeAtPace(QStringLiteral("K9"));
+        ClickCell(w.DBGrid1, "article_name");
+        TypeAtPace(QStringLiteral("Крушка"));
+        ClickCell(w.DBGrid1, "dimention");
+        TypeAtPace(QStringLiteral("бр."));
+        Press(Qt::Key_Insert, Qt::ControlModifier);
+        EXPECT_EQ(w.DBGrid1->SelectedField()->FieldName().toStdString(), "article_code");
+        DM->tblDeliveryDetail->Cancel();
+        return mrCancel;
+    });
+    EXPECT_EQ(Rows(QStringLiteral("SELECT article_name, dimention FROM delivery_detail WHERE article_code = 'K9'")),
+              (TRows{{"Крушка", "бр."}}));
 }
 
 TEST_F(TypingTest, ADateTypedWithItsSeparatorsIntoTheMaskedDate)
