@@ -381,16 +381,21 @@ void DayInTheShopTest::StoreAndDelivery()
         delivery->Post();
         w.HeaderEditExit(w.dbeCurrencyRate);
 
+        TDaoTable* lines = DM->tblDeliveryDetail;
         for (const TLotFigure& lot : kLots) {
-            w.Add1Click(&w);
-            TDaoTable* lines = DM->tblDeliveryDetail;
-            Set(lines, "article_code", QString::fromLatin1(lot.code));
-            Set(lines, "article_name", QString::fromUtf8(lot.name));
-            Set(lines, "dimention", QString::fromUtf8(lot.unit));
-            Set(lines, "delivery_price", lot.deliveryPrice);
-            Set(lines, "delivery_quantity", lot.quantity);
-            Set(lines, "sale_price", lot.salePrice);
-            Set(lines, "service", lot.labour);
+            w.DBGrid1->setFocus();
+            QTest::keyClick(w.DBGrid1, Qt::Key_Insert, Qt::ControlModifier);
+            EXPECT_EQ(lines->State(), dsInsert);
+            const std::pair<const char*, QString> typed[] = {
+                {"article_code", QString::fromLatin1(lot.code)},
+                {"article_name", QString::fromUtf8(lot.name)},
+                {"delivery_price", QString::number(lot.deliveryPrice)},
+                {"delivery_quantity", QString::number(lot.quantity)},
+                {"sale_price", QString::number(lot.salePrice)},
+                {"dimention", QString::fromUtf8(lot.unit)},
+            };
+            for (const auto& [field, text] : typed) TypeIntoCell(w.DBGrid1, lines->FieldByName(QString::fromLatin1(field)), text);
+            if (lot.labour) TypeIntoCell(w.DBGrid1, lines->FieldByName(QStringLiteral("service")), QStringLiteral("True"));
             lines->Post();
         }
         w.HeaderEditExit(w.dbeCurrencyRate);
