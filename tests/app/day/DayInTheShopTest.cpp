@@ -208,6 +208,14 @@ protected:
     }
     // Typed key by key, as a person types.
     static void TypeInto(QWidget* edit, const QString& text) { TypeKeys(edit, text); }
+    // Typed over what the edit shows: all of it selected first, Home then Shift+End.
+    static void TypeOver(QWidget* edit, const QString& text)
+    {
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClick(edit, Qt::Key_End, Qt::ShiftModifier);
+        TypeKeys(edit, text);
+    }
     static void Set(TDataSet* rows, const char* field, const TVariant& value)
     {
         rows->FieldByName(QString::fromLatin1(field))->SetAsVariant(value);
@@ -368,18 +376,20 @@ void DayInTheShopTest::StoreAndDelivery()
         EXPECT_TRUE(w.cDeliveryPiment->Checked());
         w.cbUpDelivery->SetChecked(false);
 
-        TDaoTable* delivery = DM->tblDelivery;
-        delivery->Edit();
-        Set(delivery, "supplier", kSupplier);
-        Set(delivery, "currency", QStringLiteral("USD"));
-        Set(delivery, "currency_rate", 1.5);
-        Set(delivery, "delivery_tax", 20);
-        Set(delivery, "delivery_date", TVariant(Date()));
-        Set(delivery, "invoice", true);
-        Set(delivery, "invoice_num", 9001);
-        Set(delivery, "invoice_date", TVariant(Date()));
-        delivery->Post();
-        w.HeaderEditExit(w.dbeCurrencyRate);
+        // The header typed edit by edit, each left for the next; the invoice ticked with the space bar.
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        const QString today = DateToStr(Date());
+        TypeOver(w.dbeSupplier, kSupplier);
+        TypeOver(w.dbeCurrency, QStringLiteral("USD"));
+        TypeOver(w.dbeCurrencyRate, QStringLiteral("1.5"));
+        TypeOver(w.dbeDeliveryTax, QStringLiteral("20"));
+        TypeOver(w.dbeDeliveryDate, today);
+        w.dbcInvoice->setFocus();
+        QTest::keyClick(w.dbcInvoice, Qt::Key_Space);
+        EXPECT_TRUE(w.dbeInvoiceNum->isEnabled());
+        TypeOver(w.dbeInvoiceNum, QStringLiteral("9001"));
+        TypeOver(w.dbeInvoiceDate, today);
 
         TDaoTable* lines = DM->tblDeliveryDetail;
         for (const TLotFigure& lot : kLots) {
@@ -398,7 +408,9 @@ void DayInTheShopTest::StoreAndDelivery()
             if (lot.labour) TypeIntoCell(w.DBGrid1, lines->FieldByName(QStringLiteral("service")), QStringLiteral("True"));
             lines->Post();
         }
-        w.HeaderEditExit(w.dbeCurrencyRate);
+        // The rate entered and left again shows the totals of the lines.
+        w.dbeCurrencyRate->setFocus();
+        w.DBGrid1->setFocus();
         EXPECT_EQ(w.dbeCurrencyValue->Text(), QStringLiteral("480.00"));
         EXPECT_EQ(w.dbeDeliveryTaxValue->Text(), QStringLiteral("96.00"));
         EXPECT_EQ(w.dbeDeliverySum->Text(), QStringLiteral("576.00"));
