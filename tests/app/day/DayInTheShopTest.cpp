@@ -584,19 +584,27 @@ void DayInTheShopTest::CashBox()
         box.bDailyClick(nullptr);
         EXPECT_TRUE(box.PeriodOpen());
 
-        box.MoneyGridEnter(box.DBGridT1);
-        DM->tblCashTakings->Append();
-        Set(DM->tblCashTakings, "take", 1000.0);
-        Set(DM->tblCashTakings, "name", QStringLiteral("Иван Колев"));
-        Set(DM->tblCashTakings, "comment", QStringLiteral("аванс"));
-        box.MoneyGridExit(box.DBGridT1);
-
-        box.MoneyGridEnter(box.DBGridG1);
-        DM->tblCashGiveIn->Append();
-        Set(DM->tblCashGiveIn, "give", 30.0);
-        Set(DM->tblCashGiveIn, "name", QStringLiteral("Електроснабдяване"));
-        Set(DM->tblCashGiveIn, "comment", QStringLiteral("ток"));
-        box.MoneyGridExit(box.DBGridG1);
+        // A taking and a payment, each a new row typed into its grid; leaving the grid posts it.
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        const auto typeRow = [](TDBGrid* grid, const std::vector<std::pair<const char*, QString>>& typed) {
+            grid->setFocus();
+            QTest::keyClick(grid, Qt::Key_Insert);
+            EXPECT_EQ(grid->DataSet()->State(), dsInsert) << grid->objectName().toStdString();
+            for (const auto& [field, text] : typed)
+                TypeIntoCell(grid, grid->DataSet()->FieldByName(QString::fromLatin1(field)), text);
+        };
+        typeRow(box.DBGridT1, {{"name", QStringLiteral("Иван Колев")}, {"take", QStringLiteral("1000")},
+                               {"comment", QStringLiteral("аванс")}});
+        typeRow(box.DBGridG1, {{"name", QStringLiteral("Електроснабдяване")}, {"give", QStringLiteral("30")},
+                               {"comment", QStringLiteral("ток")}});
+        box.DBGridT1->setFocus();
+        EXPECT_EQ(DM->tblCashTakings->State(), dsBrowse);
+        EXPECT_EQ(DM->tblCashGiveIn->State(), dsBrowse);
+        // Typed money turns the closing off until the day is counted again.
+        EXPECT_FALSE(box.bEnd->Enabled());
+        box.bDaily->Click();
+        EXPECT_TRUE(box.bEnd->Enabled());
 
         const QString shown = QStringList{box.dbeTakedTotalSum->Text(), box.dbeTotalSale->Text(),   box.dbeGiveTotal->Text(),
                                    box.dbeDeliveryTotal->Text(), box.dbePaymentSum->Text(),  box.dbeWorkSum->Text(),
