@@ -247,7 +247,6 @@ protected:
         lines->setFocus();
         QTest::keyClick(lines, Qt::Key_Insert, Qt::ControlModifier);
         ASSERT_EQ(DM->tblSaleDetail->State(), dsInsert);
-        Set(DM->tblSaleDetail, "sale_quantity", quantity);
         host_.OnForm(QStringLiteral("fSearch"), [this, lot, perArticle, shot](TForm& form) {
             if (perArticle) {
                 fSearch->rbtFiFo->SetChecked(true);
@@ -268,6 +267,8 @@ protected:
             return mrNone;
         });
         fCarVantel->MyDBGrid1EditButtonClick(nullptr);
+        // The pick gives the line one; any other quantity is typed over it.
+        if (quantity != 1) ChangeLine("sale_quantity", quantity);
     }
     static bool GoTo(TDataSet* rows, const char* field, const QString& value)
     {
@@ -275,12 +276,13 @@ protected:
             if (Get(rows, field) == value) return true;
         return false;
     }
-    // The current line changed in the grid as typed.
-    static void ChangeLine(const char* field, const TVariant& value)
+    // The current line's cell typed over; the line is written when it is left, as a new line,
+    // a move to another line or the finish leaves it.
+    static void ChangeLine(const char* field, double value)
     {
-        DM->tblSaleDetail->Edit();
-        Set(DM->tblSaleDetail, field, value);
-        DM->tblSaleDetail->Post();
+        TypeIntoCell(fCarVantel->MyDBGrid1, DM->tblSaleDetail->FieldByName(QString::fromLatin1(field)),
+                     QString::number(value));
+        EXPECT_EQ(Get(DM->tblSaleDetail, field), QString::number(value)) << field;
     }
     // The payment kind chosen in its combo.
     static void ChoosePayment(int item)
@@ -441,6 +443,9 @@ void DayInTheShopTest::FirstOrder()
     ChangeLine("discount", 10);
     PickLine(4, kOil, true);
     PickLine(1.5, kLabour, false);
+    // Up to the line above writes the labour line's quantity.
+    QTest::keyClick(fCarVantel->MyDBGrid1, Qt::Key_Up);
+    EXPECT_EQ(DM->tblSaleDetail->State(), dsBrowse);
     EXPECT_EQ(Totals(), QStringLiteral("177.00|35.40|212.40"));
 
     // The client first takes a pro-forma; its preview finishes the order on the way.
