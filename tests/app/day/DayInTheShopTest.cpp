@@ -770,8 +770,9 @@ void DayInTheShopTest::CheckRows()
 
     EXPECT_EQ(Rows("SELECT myfirm_name, DDS FROM myfirm"), (TRows{{kFirm, "20"}}));
     EXPECT_EQ(Rows("SELECT supplier, printf('%.2f', currency_rate), delivery_tax, printf('%.2f', delivery_sum), "
-                   "printf('%.2f', delivery_tax_value), delivery_piment, cashbox_num, seller_id FROM delivery"),
-              (TRows{{kSupplier, "1.50", "20", "480.00", "96.00", "-1", "1", "1"}}));
+                   "printf('%.2f', delivery_tax_value), delivery_piment, cashbox_num, seller_id, currency, invoice, invoice_num, "
+                   "CAST(delivery_date AS INTEGER) = CAST(invoice_date AS INTEGER) FROM delivery"),
+              (TRows{{kSupplier, "1.50", "20", "480.00", "96.00", "-1", "1", "1", "USD", "-1", "9001", "1"}}));
     TRows lots;
     for (const TLotFigure& lot : kLots)
         lots.push_back({QString::fromLatin1(lot.code), QString::fromUtf8(lot.name),
