@@ -796,10 +796,12 @@ void TfStorage::edUpDeliveryKeyPress(QObject*, QChar& key)
 
 void TfStorage::DBGrid1ColExit(QObject*)
 {
-    if (!editing_ || !app::DeliveryChanged)
+    TDaoTable* lines = DM->tblDeliveryDetail;
+    // A new line not typed into yet stays: the refresh would drop it, and the keys the person
+    // types next would change the line above it.
+    if (!editing_ || !app::DeliveryChanged || (lines->State() == dsInsert && !lines->Modified()))
         return;
     app::DeliveryChanged = false;
-    TDaoTable* lines = DM->tblDeliveryDetail;
     const TColumn* left = DBGrid1->SelectedColumn();
     if (cbUpDelivery->Checked() && !edUpDelivery->Text().isEmpty() && left &&
         left->FieldName() == QLatin1String("delivery_price") && HasRow(lines)) {

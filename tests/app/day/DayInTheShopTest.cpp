@@ -208,6 +208,14 @@ protected:
     }
     // Typed key by key, as a person types.
     static void TypeInto(QWidget* edit, const QString& text) { TypeKeys(edit, text); }
+    // Typed over what the edit shows: all of it selected first, Home then Shift+End.
+    static void TypeOver(QWidget* edit, const QString& text)
+    {
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClick(edit, Qt::Key_End, Qt::ShiftModifier);
+        TypeKeys(edit, text);
+    }
     static void Set(TDataSet* rows, const char* field, const TVariant& value)
     {
         rows->FieldByName(QString::fromLatin1(field))->SetAsVariant(value);
@@ -239,7 +247,6 @@ protected:
         lines->setFocus();
         QTest::keyClick(lines, Qt::Key_Insert, Qt::ControlModifier);
         ASSERT_EQ(DM->tblSaleDetail->State(), dsInsert);
-        Set(DM->tblSaleDetail, "sale_quantity", quantity);
         host_.OnForm(QStringLiteral("fSearch"), [this, lot, perArticle, shot](TForm& form) {
             if (perArticle) {
                 fSearch->rbtFiFo->SetChecked(true);
@@ -260,6 +267,8 @@ protected:
             return mrNone;
         });
         fCarVantel->MyDBGrid1EditButtonClick(nullptr);
+        // The pick gives the line one; any other quantity is typed over it.
+        if (quantity != 1) ChangeLine("sale_quantity", quantity);
     }
     static bool GoTo(TDataSet* rows, const char* field, const QString& value)
     {
@@ -267,12 +276,13 @@ protected:
             if (Get(rows, field) == value) return true;
         return false;
     }
-    // The current line changed in the grid as typed.
-    static void ChangeLine(const char* field, const TVariant& value)
+    // The current line's cell typed over; the line is written when it is left, as a new line,
+    // a move to another line or the finish leaves it.
+    static void ChangeLine(const char* field, double value)
     {
-        DM->tblSaleDetail->Edit();
-        Set(DM->tblSaleDetail, field, value);
-        DM->tblSaleDetail->Post();
+        TypeIntoCell(fCarVantel->MyDBGrid1, DM->tblSaleDetail->FieldByName(QString::fromLatin1(field)),
+                     QString::number(value));
+        EXPECT_EQ(Get(DM->tblSaleDetail, field), QString::number(value)) << field;
     }
     // The payment kind chosen in its combo.
     static void ChoosePayment(int item)
@@ -368,32 +378,41 @@ void DayInTheShopTest::StoreAndDelivery()
         EXPECT_TRUE(w.cDeliveryPiment->Checked());
         w.cbUpDelivery->SetChecked(false);
 
-        TDaoTable* delivery = DM->tblDelivery;
-        delivery->Edit();
-        Set(delivery, "supplier", kSupplier);
-        Set(delivery, "currency", QStringLiteral("USD"));
-        Set(delivery, "currency_rate", 1.5);
-        Set(delivery, "delivery_tax", 20);
-        Set(delivery, "delivery_date", TVariant(Date()));
-        Set(delivery, "invoice", true);
-        Set(delivery, "invoice_num", 9001);
-        Set(delivery, "invoice_date", TVariant(Date()));
-        delivery->Post();
-        w.HeaderEditExit(w.dbeCurrencyRate);
+        // The header typed edit by edit, each left for the next; the invoice ticked with the space bar.
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        const QString today = DateToStr(Date());
+        TypeOver(w.dbeSupplier, kSupplier);
+        TypeOver(w.dbeCurrency, QStringLiteral("USD"));
+        TypeOver(w.dbeCurrencyRate, QStringLiteral("1.5"));
+        TypeOver(w.dbeDeliveryTax, QStringLiteral("20"));
+        TypeOver(w.dbeDeliveryDate, today);
+        w.dbcInvoice->setFocus();
+        QTest::keyClick(w.dbcInvoice, Qt::Key_Space);
+        EXPECT_TRUE(w.dbeInvoiceNum->isEnabled());
+        TypeOver(w.dbeInvoiceNum, QStringLiteral("9001"));
+        TypeOver(w.dbeInvoiceDate, today);
 
+        TDaoTable* lines = DM->tblDeliveryDetail;
         for (const TLotFigure& lot : kLots) {
-            w.Add1Click(&w);
-            TDaoTable* lines = DM->tblDeliveryDetail;
-            Set(lines, "article_code", QString::fromLatin1(lot.code));
-            Set(lines, "article_name", QString::fromUtf8(lot.name));
-            Set(lines, "dimention", QString::fromUtf8(lot.unit));
-            Set(lines, "delivery_price", lot.deliveryPrice);
-            Set(lines, "delivery_quantity", lot.quantity);
-            Set(lines, "sale_price", lot.salePrice);
-            Set(lines, "service", lot.labour);
+            w.DBGrid1->setFocus();
+            QTest::keyClick(w.DBGrid1, Qt::Key_Insert, Qt::ControlModifier);
+            EXPECT_EQ(lines->State(), dsInsert);
+            const std::pair<const char*, QString> typed[] = {
+                {"article_code", QString::fromLatin1(lot.code)},
+                {"article_name", QString::fromUtf8(lot.name)},
+                {"delivery_price", QString::number(lot.deliveryPrice)},
+                {"delivery_quantity", QString::number(lot.quantity)},
+                {"sale_price", QString::number(lot.salePrice)},
+                {"dimention", QString::fromUtf8(lot.unit)},
+            };
+            for (const auto& [field, text] : typed) TypeIntoCell(w.DBGrid1, lines->FieldByName(QString::fromLatin1(field)), text);
+            if (lot.labour) TypeIntoCell(w.DBGrid1, lines->FieldByName(QStringLiteral("service")), QStringLiteral("True"));
             lines->Post();
         }
-        w.HeaderEditExit(w.dbeCurrencyRate);
+        // The rate entered and left again shows the totals of the lines.
+        w.dbeCurrencyRate->setFocus();
+        w.DBGrid1->setFocus();
         EXPECT_EQ(w.dbeCurrencyValue->Text(), QStringLiteral("480.00"));
         EXPECT_EQ(w.dbeDeliveryTaxValue->Text(), QStringLiteral("96.00"));
         EXPECT_EQ(w.dbeDeliverySum->Text(), QStringLiteral("576.00"));
@@ -424,6 +443,9 @@ void DayInTheShopTest::FirstOrder()
     ChangeLine("discount", 10);
     PickLine(4, kOil, true);
     PickLine(1.5, kLabour, false);
+    // Up to the line above writes the labour line's quantity.
+    QTest::keyClick(fCarVantel->MyDBGrid1, Qt::Key_Up);
+    EXPECT_EQ(DM->tblSaleDetail->State(), dsBrowse);
     EXPECT_EQ(Totals(), QStringLiteral("177.00|35.40|212.40"));
 
     // The client first takes a pro-forma; its preview finishes the order on the way.
@@ -567,19 +589,27 @@ void DayInTheShopTest::CashBox()
         box.bDailyClick(nullptr);
         EXPECT_TRUE(box.PeriodOpen());
 
-        box.MoneyGridEnter(box.DBGridT1);
-        DM->tblCashTakings->Append();
-        Set(DM->tblCashTakings, "take", 1000.0);
-        Set(DM->tblCashTakings, "name", QStringLiteral("Иван Колев"));
-        Set(DM->tblCashTakings, "comment", QStringLiteral("аванс"));
-        box.MoneyGridExit(box.DBGridT1);
-
-        box.MoneyGridEnter(box.DBGridG1);
-        DM->tblCashGiveIn->Append();
-        Set(DM->tblCashGiveIn, "give", 30.0);
-        Set(DM->tblCashGiveIn, "name", QStringLiteral("Електроснабдяване"));
-        Set(DM->tblCashGiveIn, "comment", QStringLiteral("ток"));
-        box.MoneyGridExit(box.DBGridG1);
+        // A taking and a payment, each a new row typed into its grid; leaving the grid posts it.
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        const auto typeRow = [](TDBGrid* grid, const std::vector<std::pair<const char*, QString>>& typed) {
+            grid->setFocus();
+            QTest::keyClick(grid, Qt::Key_Insert);
+            EXPECT_EQ(grid->DataSet()->State(), dsInsert) << grid->objectName().toStdString();
+            for (const auto& [field, text] : typed)
+                TypeIntoCell(grid, grid->DataSet()->FieldByName(QString::fromLatin1(field)), text);
+        };
+        typeRow(box.DBGridT1, {{"name", QStringLiteral("Иван Колев")}, {"take", QStringLiteral("1000")},
+                               {"comment", QStringLiteral("аванс")}});
+        typeRow(box.DBGridG1, {{"name", QStringLiteral("Електроснабдяване")}, {"give", QStringLiteral("30")},
+                               {"comment", QStringLiteral("ток")}});
+        box.DBGridT1->setFocus();
+        EXPECT_EQ(DM->tblCashTakings->State(), dsBrowse);
+        EXPECT_EQ(DM->tblCashGiveIn->State(), dsBrowse);
+        // Typed money turns the closing off until the day is counted again.
+        EXPECT_FALSE(box.bEnd->Enabled());
+        box.bDaily->Click();
+        EXPECT_TRUE(box.bEnd->Enabled());
 
         const QString shown = QStringList{box.dbeTakedTotalSum->Text(), box.dbeTotalSale->Text(),   box.dbeGiveTotal->Text(),
                                    box.dbeDeliveryTotal->Text(), box.dbePaymentSum->Text(),  box.dbeWorkSum->Text(),
@@ -740,8 +770,9 @@ void DayInTheShopTest::CheckRows()
 
     EXPECT_EQ(Rows("SELECT myfirm_name, DDS FROM myfirm"), (TRows{{kFirm, "20"}}));
     EXPECT_EQ(Rows("SELECT supplier, printf('%.2f', currency_rate), delivery_tax, printf('%.2f', delivery_sum), "
-                   "printf('%.2f', delivery_tax_value), delivery_piment, cashbox_num, seller_id FROM delivery"),
-              (TRows{{kSupplier, "1.50", "20", "480.00", "96.00", "-1", "1", "1"}}));
+                   "printf('%.2f', delivery_tax_value), delivery_piment, cashbox_num, seller_id, currency, invoice, invoice_num, "
+                   "CAST(delivery_date AS INTEGER) = CAST(invoice_date AS INTEGER) FROM delivery"),
+              (TRows{{kSupplier, "1.50", "20", "480.00", "96.00", "-1", "1", "1", "USD", "-1", "9001", "1"}}));
     TRows lots;
     for (const TLotFigure& lot : kLots)
         lots.push_back({QString::fromLatin1(lot.code), QString::fromUtf8(lot.name),

@@ -7,9 +7,9 @@
 #include "app/windows/uEmployee.h"
 #include "app/windows/uFirmSet.h"
 #include "app/windows/uStorage.h"
-#include "platform/toolkit/gui/TreeView.h"
 #include "platform/toolkit/gui/DBGrid.h"
 #include "platform/toolkit/gui/MaskEdit.h"
+#include "platform/toolkit/gui/TreeView.h"
 
 #include <QComboBox>
 #include <QAbstractItemView>
@@ -274,6 +274,36 @@ TEST_F(TypingTest, CtrlInsKeepsTheDeliveryLinesLastCellAndStartsTheNextInItsNumb
     });
     EXPECT_EQ(Rows(QStringLiteral("SELECT article_name, dimention FROM delivery_detail WHERE article_code = 'K9'")),
               (TRows{{"Крушка", "бр."}}));
+}
+
+TEST_F(TypingTest, ANewDeliveryLineClickedIntoTakesTheKeysNotTheLineAbove)
+{
+    app::MainFormReady = true;
+    fStorage->SetDeliveryReadOnly(true);
+    fStorage->SetStoreReadOnly(true);
+    OpenWindow("fStorage", [](TForm& form) {
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        TfStorage& w = *fStorage;
+        w.TreeView1->SetSelected(w.TreeView1->Items().Item(0));
+        DM->tblDelivery->SetKeyFields(QStringLiteral("id"));
+        EXPECT_TRUE(DM->tblDelivery->FindKey({1}));
+        w.LocateDeliveryStore();
+        w.bSearchClick(&w);
+        EXPECT_TRUE(w.Editing());
+        ClickCell(w.DBGrid1, "article_name");
+        Press(Qt::Key_Insert, Qt::ControlModifier);
+        EXPECT_EQ(DM->tblDeliveryDetail->State(), dsInsert);
+        ClickCell(w.DBGrid1, "article_code");
+        TypeAtPace(QStringLiteral("N1"));
+        ClickCell(w.DBGrid1, "article_name");
+        TypeAtPace(QStringLiteral("Ново"));
+        ClickCell(w.DBGrid1, "delivery_price");
+        if (DM->tblDeliveryDetail->State() != dsBrowse) DM->tblDeliveryDetail->Post();
+        return mrCancel;
+    });
+    EXPECT_EQ(Rows(QStringLiteral("SELECT article_code, article_name FROM delivery_detail WHERE delivery_id = 1 ORDER BY id")),
+              (TRows{{"F10", "Маслен филтър"}, {"F1", "Маслен филтър"}, {"L1", "Труд"}, {"N1", "Ново"}}));
 }
 
 TEST_F(TypingTest, ADateTypedWithItsSeparatorsIntoTheMaskedDate)
