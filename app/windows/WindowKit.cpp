@@ -190,7 +190,6 @@ void StretchColumn(TDBGrid* grid, int stretch)
         int others = 0;
         for (int i = 0; i < grid->Columns().Count(); ++i)
             if (i != stretch && grid->Columns()[i]->Visible()) others += grid->Columns()[i]->Width();
-        // A change of width lays the columns out anew, which closes an open cell editor.
         const int width = std::max(least, grid->viewport()->width() - others);
         if (grid->Columns()[stretch]->Width() != width) grid->Columns()[stretch]->SetWidth(width);
     };

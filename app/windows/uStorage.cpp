@@ -891,7 +891,13 @@ void TfStorage::Add1Click(QObject* sender)
 {
     if (!editing_)
         return;
+    // The cell being typed into goes into its line first: the markup rule reads the line again
+    // with the grid's controls off, which would drop the text still in the editor.
+    if (!DBGrid1->StoreEditor())
+        return;
     DBGrid1ColExit(sender);
+    // A new line starts in its article number, whatever column the last one was left in.
+    DBGrid1->SetSelectedIndex(0);
     DM->tblDeliveryDetail->Append();
 }
 

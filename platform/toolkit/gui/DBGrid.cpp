@@ -378,7 +378,7 @@ void TColumn::SetWidth(int width)
     // The same width again would lay the grid out anew for nothing.
     if (width == width_) return;
     width_ = width;
-    Changed();
+    grid_->ColumnResized(this);
 }
 
 void TColumn::SetVisible(bool visible)
@@ -827,6 +827,21 @@ void TDBGrid::ColumnsChanged()
 {
     if (columns_.Updating() || layingOut_) return;
     Reset();
+}
+
+void TDBGrid::ColumnResized(TColumn* column)
+{
+    if (columns_.Updating() || layingOut_) return;
+    const int index = column->Index();
+    if (index < 0 || index >= model_->columnCount()) {
+        ColumnsChanged();
+        return;
+    }
+    // Only the section moves: a cell being typed into keeps its editor, its text and the focus
+    // when a window lays its columns out again (a row's indicator changing its width, a resize).
+    layingOut_ = true;
+    horizontalHeader()->resizeSection(index, column->Width());
+    layingOut_ = false;
 }
 
 void TDBGrid::Reset()

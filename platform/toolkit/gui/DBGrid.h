@@ -206,6 +206,7 @@ public:
     QString CellText(int row, int column, bool forEditing);
     bool CanEditColumn(int column) const;
     void ColumnsChanged();
+    void ColumnResized(TColumn* column);
     void EditorTyped();
     void CommitEditor();
     // The editor's change into the record before the cell is left; false (the refusal said,

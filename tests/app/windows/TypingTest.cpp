@@ -229,6 +229,53 @@ TEST_F(TypingTest, AFirmTypedIntoANewRowAtOnceIsStoredWhole)
     EXPECT_EQ(Rows(QStringLiteral("SELECT myfirm_name, mol FROM myfirm WHERE id > 2")), (TRows{{"Гама ЕООД", "Иван"}}));
 }
 
+TEST_F(TypingTest, AFirstKeyIntoAStoredFirmsCellIsKept)
+{
+    int id = 0;
+    OpenWindow("fFirmSet", [&id](TForm& form) {
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        TDBGrid* grid = fFirmSet->DBGrid1;
+        EXPECT_EQ(DM->tblMyFirm->State(), dsBrowse);
+        id = DM->tblMyFirm->FieldByName(QStringLiteral("id"))->AsInteger();
+        ClickCell(grid, "mol");
+        TypeAtPace(QStringLiteral("Иван"));
+        ClickCell(grid, "mytax_num");
+        DM->tblMyFirm->Post();
+        return mrCancel;
+    });
+    EXPECT_EQ(Rows(QStringLiteral("SELECT mol FROM myfirm WHERE id = %1").arg(id)), (TRows{{"Иван"}}));
+}
+
+TEST_F(TypingTest, CtrlInsKeepsTheDeliveryLinesLastCellAndStartsTheNextInItsNumber)
+{
+    fStorage->SetDeliveryReadOnly(true);
+    fStorage->SetStoreReadOnly(true);
+    OpenWindow("fStorage", [this](TForm& form) {
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        TfStorage& w = *fStorage;
+        w.TreeView1->SetSelected(w.TreeView1->Items().Item(1));
+        host_.AnswerQuestion(QStringLiteral("Нова доставка за"), mrYes);
+        w.bNewClick(&w);
+        QTest::qWait(kPace);
+        ClickAt(w.DBGrid1->viewport(), w.DBGrid1->viewport()->rect().center());
+        Press(Qt::Key_Insert, Qt::ControlModifier);
+        ClickCell(w.DBGrid1, "article_code");
+        TypeAtPace(QStringLiteral("K9"));
+        ClickCell(w.DBGrid1, "article_name");
+        TypeAtPace(QStringLiteral("Крушка"));
+        ClickCell(w.DBGrid1, "dimention");
+        TypeAtPace(QStringLiteral("бр."));
+        Press(Qt::Key_Insert, Qt::ControlModifier);
+        EXPECT_EQ(w.DBGrid1->SelectedField()->FieldName().toStdString(), "article_code");
+        DM->tblDeliveryDetail->Cancel();
+        return mrCancel;
+    });
+    EXPECT_EQ(Rows(QStringLiteral("SELECT article_name, dimention FROM delivery_detail WHERE article_code = 'K9'")),
+              (TRows{{"Крушка", "бр."}}));
+}
+
 TEST_F(TypingTest, ANewDeliveryLineClickedIntoTakesTheKeysNotTheLineAbove)
 {
     app::MainFormReady = true;
