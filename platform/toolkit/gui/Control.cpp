@@ -132,24 +132,26 @@ TControl* TControl::Of(const QWidget* widget)
 
 namespace {
 
-// The widget a popup window was opened from; null for any other window.
-QWidget* PopupOpener(const QWidget* window)
+// The widget's parent; for a popup window (a combo's list) the widget it was opened from, so
+// the popup counts as part of it; null for any other window.
+QWidget* HolderOf(const QWidget* widget)
 {
-    return window->windowType() == Qt::Popup ? window->parentWidget() : nullptr;
+    if (!widget->isWindow()) return widget->parentWidget();
+    return widget->windowType() == Qt::Popup ? widget->parentWidget() : nullptr;
 }
 
 }  // namespace
 
 TControl* TControl::FocusOwnerOf(const QWidget* widget)
 {
-    for (QWidget* w = const_cast<QWidget*>(widget); w; w = w->isWindow() ? PopupOpener(w) : w->parentWidget())
+    for (QWidget* w = const_cast<QWidget*>(widget); w; w = HolderOf(w))
         if (auto* control = dynamic_cast<TControl*>(w)) return control;
     return nullptr;
 }
 
 bool TControl::Holds(const QWidget* ancestor, const QWidget* widget)
 {
-    for (const QWidget* w = widget; w; w = w->isWindow() ? PopupOpener(w) : w->parentWidget())
+    for (const QWidget* w = widget; w; w = HolderOf(w))
         if (w == ancestor) return true;
     return false;
 }

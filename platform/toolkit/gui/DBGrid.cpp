@@ -762,7 +762,7 @@ void TDBGrid::CommitEditor()
         editorModified_ = false;
         return;
     }
-    // The flag goes first: a refused value is reported by the caller and not stored twice.
+    // The flag goes first: a refused value is said by the binding once and not stored twice.
     editorModified_ = false;
     try {
         cellBinding_->StoreRefusingOnce(editor, [&] { cellBinding_->StoreText(cell->Text()); });
